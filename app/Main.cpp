@@ -1,0 +1,44 @@
+// Process entry: per-monitor DPI awareness, the single-instance guard, COM, then the App.
+
+#include <objbase.h>
+#include <windows.h>
+
+#include "app/App.h"
+
+namespace {
+
+constexpr wchar_t kInstanceMutexName[] = L"Local\\KestraneFileweir.SingleInstance.v1";
+constexpr wchar_t kMainWindowClass[] = L"KestraneFileweirMain";
+constexpr UINT kWakeFirstInstanceMessage = WM_APP + 5;
+
+// Hands the user over to the copy that already runs; a second copy never shows anything itself.
+void WakeFirstInstance() {
+    HWND first = FindWindowW(kMainWindowClass, nullptr);
+    if (!first) return;
+    if (IsIconic(first)) ShowWindow(first, SW_RESTORE);
+    SetForegroundWindow(first);
+    PostMessageW(first, kWakeFirstInstanceMessage, 0, 0);
+}
+
+}  // namespace
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
+    // Fails on systems (and Wine) without per-monitor v2 awareness; the program runs regardless.
+    SetProcessDpiAwarenessContext(DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2);
+
+    HANDLE mutex = CreateMutexW(nullptr, TRUE, kInstanceMutexName);
+    if (mutex && GetLastError() == ERROR_ALREADY_EXISTS) {
+        WakeFirstInstance();
+        CloseHandle(mutex);
+        return 0;
+    }
+
+    const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    const int exitCode = kw::App::Instance().Run(instance, showCommand);
+    if (SUCCEEDED(com)) CoUninitialize();
+    if (mutex) {
+        ReleaseMutex(mutex);
+        CloseHandle(mutex);
+    }
+    return exitCode;
+}

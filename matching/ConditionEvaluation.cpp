@@ -1,0 +1,139 @@
+#include "matching/ConditionEvaluation.h"
+
+#include <windows.h>
+
+#include <cwctype>
+#include <regex>
+#include <system_error>
+
+#include "matching/ListParsing.h"
+#include "model/AsciiCase.h"
+#include "model/FileName.h"
+#include "model/TextEncoding.h"
+
+namespace kw {
+namespace fs = std::filesystem;
+
+namespace {
+
+bool ExtensionMatches(const RuleClause& clause, std::wstring_view fileName) {
+    const std::string ext = ExtensionKey(fileName);
+    if (ext.empty()) return false;
+    for (const std::string& entry : ParseExtensionList(clause.extensions))
+        if (entry == ext) return true;
+    return false;
+}
+
+bool SizeMatches(const RuleClause& clause, const fs::path& path) {
+    std::error_code ec;
+    const fs::file_status status = fs::status(path, ec);
+    if (ec || !fs::exists(status)) return false;
+    uint64_t size = 0;
+    if (fs::is_regular_file(status)) {
+        size = fs::file_size(path, ec);
+        if (ec) return false;
+    }
+    const uint64_t threshold = clause.sizeBytes;
+    switch (clause.sizeOp) {
+        case SizeOp::greater: return size > threshold;
+        case SizeOp::greater_equal: return size >= threshold;
+        case SizeOp::less: return size < threshold;
+        case SizeOp::less_equal: return size <= threshold;
+        case SizeOp::equal: return size == threshold;
+    }
+    return false;
+}
+
+bool AlphabeticalMatches(const RuleClause& clause, std::wstring_view fileName) {
+    const signed char key = AlphabeticalKey(fileName);
+    const auto from = static_cast<signed char>(clause.alphaFrom);
+    const auto to = static_cast<signed char>(clause.alphaTo);
+    const signed char lo = from < to ? from : to;
+    const signed char hi = from < to ? to : from;
+    return lo <= key && key <= hi;
+}
+
+bool KeywordMatches(const RuleClause& clause, std::string_view fileNameUtf8) {
+    const bool exact = clause.keywordCaseSensitive;
+    const std::string text = exact ? std::string(fileNameUtf8) : AsciiLower(fileNameUtf8);
+    for (const std::string& keyword : ParseKeywordList(clause.keyword))
+        if (text.find(exact ? keyword : AsciiLower(keyword)) != std::string::npos) return true;
+    return false;
+}
+
+uint64_t ItemTimestamp(const fs::path& path, DateField field) {
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) return 0;
+    const FILETIME& t = field == DateField::created ? data.ftCreationTime : data.ftLastWriteTime;
+    return (static_cast<uint64_t>(t.dwHighDateTime) << 32) | t.dwLowDateTime;
+}
+
+bool DateMatches(const RuleClause& clause, const fs::path& path, const Clock& clock) {
+    const uint64_t stamp = ItemTimestamp(path, clause.dateField);
+    const uint64_t now = clock.UtcTicks();
+    const auto age = static_cast<int32_t>(now > stamp ? (now - stamp) / kTicksPerDay : 0);
+    return clause.dateOp == DateOp::newer ? age <= clause.dateDays : age >= clause.dateDays;
+}
+
+bool RegexMatches(const RuleClause& clause, std::string_view fileNameUtf8) {
+    if (clause.regex.empty()) return false;
+    try {
+        const std::regex pattern(clause.regex, std::regex::ECMAScript);
+        return std::regex_search(fileNameUtf8.begin(), fileNameUtf8.end(), pattern);
+    } catch (...) {
+        // A pattern that does not compile, or a search that gives up, simply never matches.
+        return false;
+    }
+}
+
+}  // namespace
+
+std::wstring ItemFileName(const fs::path& path) { return path.filename().native(); }
+
+std::string ExtensionKey(std::wstring_view fileName) {
+    return AsciiLower(ToUtf8(SplitFileName(fileName).ext));
+}
+
+signed char AlphabeticalKey(std::wstring_view fileName) {
+    for (const wchar_t c : fileName) {
+        if (std::iswalnum(static_cast<wint_t>(c)))
+            return static_cast<signed char>(static_cast<unsigned char>(AsciiUpper(c) & 0xFF));
+    }
+    return 'A';
+}
+
+bool ClauseMatches(const RuleClause& clause, const fs::path& fullPath, std::wstring_view fileName,
+                   std::string_view fileNameUtf8, const Clock& clock) {
+    try {
+        switch (clause.type) {
+            case ConditionType::extension: return ExtensionMatches(clause, fileName);
+            case ConditionType::file_size: return SizeMatches(clause, fullPath);
+            case ConditionType::alphabetical: return AlphabeticalMatches(clause, fileName);
+            case ConditionType::keyword: return KeywordMatches(clause, fileNameUtf8);
+            case ConditionType::date: return DateMatches(clause, fullPath, clock);
+            case ConditionType::regex: return RegexMatches(clause, fileNameUtf8);
+            case ConditionType::any_file: return true;
+        }
+    } catch (...) {
+        // Allocation failure or the like: the condition does not hold.
+    }
+    return false;
+}
+
+bool RuleMatches(const Rule& rule, const fs::path& path, const Clock& clock) {
+    if (rule.clauses.empty()) return false;
+    const std::wstring name = ItemFileName(path);
+    const std::string nameUtf8 = ToUtf8(name);
+    const auto holds = [&](const RuleClause& c) { return ClauseMatches(c, path, name, nameUtf8, clock); };
+    if (rule.clauses.size() == 1) return holds(rule.clauses.front());
+    if (rule.combineLogic == CombineLogic::any) {
+        for (const RuleClause& c : rule.clauses)
+            if (holds(c)) return true;
+        return false;
+    }
+    for (const RuleClause& c : rule.clauses)
+        if (!holds(c)) return false;
+    return true;
+}
+
+}  // namespace kw

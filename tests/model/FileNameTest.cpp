@@ -1,0 +1,36 @@
+#include <gtest/gtest.h>
+
+#include "model/FileName.h"
+
+namespace kw {
+namespace {
+
+TEST(SplitFileName, FollowsTheExtensionRules) {
+    struct Case {
+        const wchar_t* name;
+        const wchar_t* stem;
+        const wchar_t* ext;
+    };
+    const Case cases[] = {
+        {L"report.pdf", L"report", L".pdf"},
+        {L"archive.tar.gz", L"archive.tar", L".gz"},
+        {L".gitignore", L".gitignore", L""},
+        {L"..foo", L".", L".foo"},
+        {L"file.", L"file", L"."},
+        {L".", L".", L""},
+        {L"..", L"..", L""},
+        {L"Photos", L"Photos", L""},
+        {L"Photos.2024", L"Photos", L".2024"},
+        {L"a.txt:stream", L"a", L".txt"},
+        {L"noext:stream.bin", L"noext", L""},
+        {L"", L"", L""},
+    };
+    for (const Case& c : cases) {
+        const FileNameParts parts = SplitFileName(c.name);
+        EXPECT_EQ(parts.stem, c.stem) << c.name;
+        EXPECT_EQ(parts.ext, c.ext) << c.name;
+    }
+}
+
+}  // namespace
+}  // namespace kw
