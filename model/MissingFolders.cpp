@@ -1,0 +1,32 @@
+#include "model/MissingFolders.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <system_error>
+
+#include "model/TextEncoding.h"
+
+namespace kw {
+
+std::vector<std::string> MissingRoutingFolders(const AppSettings& settings) {
+    std::vector<std::string> missing;
+    const auto consider = [&](const std::string& path) {
+        if (path.empty()) return;
+        std::error_code ec;
+        const bool isFolder = std::filesystem::is_directory(PathFromUtf8(path), ec) && !ec;
+        if (!isFolder && std::find(missing.begin(), missing.end(), path) == missing.end()) missing.push_back(path);
+    };
+    for (const Rule& rule : settings.rules)
+        if (rule.enabled && rule.action == RuleAction::move) consider(rule.destination);
+    if (settings.noMatchPolicy == NoMatchPolicy::unsorted) consider(settings.catchAllPath);
+    return missing;
+}
+
+std::string FolderWarningText(const std::vector<std::string>& missing) {
+    if (missing.empty()) return {};
+    std::string text = "Some routing folders do not exist yet (moves may fail until you create them or fix paths):";
+    for (const std::string& path : missing) text += "\n- " + path;
+    return text;
+}
+
+}  // namespace kw
