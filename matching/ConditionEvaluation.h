@@ -22,6 +22,14 @@ std::string ExtensionKey(std::wstring_view fileName);
 // name, upper-cased; 'A' when the name has none.
 signed char AlphabeticalKey(std::wstring_view fileName);
 
+// libstdc++'s regular-expression matcher recurses once per character and per level of group
+// nesting, and a stack overflow ends a thread without a trace. A search whose estimated stack
+// need exceeds this budget (half the reserve every thread gets, see the build) is not run: the
+// condition is false, as for any other failing search.
+constexpr size_t kRegexStackBudgetBytes = KW_THREAD_STACK_BYTES / 2;
+size_t RegexGroupDepth(std::string_view pattern);
+size_t RegexStackEstimate(std::string_view pattern, size_t subjectBytes);
+
 bool ClauseMatches(const RuleClause& clause, const std::filesystem::path& fullPath, std::wstring_view fileName,
                    std::string_view fileNameUtf8, const Clock& clock = SystemClock());
 

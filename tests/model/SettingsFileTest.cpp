@@ -8,6 +8,7 @@
 #include "model/SettingsFile.h"
 #include "model/SettingsJson.h"
 #include "support/FakeClock.h"
+#include "support/Fixtures.h"
 #include "support/TempDir.h"
 
 namespace kw {
@@ -90,11 +91,9 @@ TEST(SettingsFile, SaveThatCannotCreateItsTemporaryFileChangesNothing) {
 // The fixture folder holds config.json.tmp as a link to /dev/full, so every write to the
 // temporary file fails with "disk full" after it opened fine.
 TEST(SettingsFile, FullDiskLeavesTheDocumentWholeAndRemovesTheTemporaryFile) {
-    const char* unixDir = std::getenv("KW_FULL_DISK_DIR");
-    if (!unixDir) GTEST_SKIP() << "needs the full-disk fixture (run through ctest)";
-    std::string windowsDir = std::string("Z:") + unixDir;
-    for (char& c : windowsDir) c = c == '/' ? '\\' : c;
-    const fs::path dir(windowsDir);
+    const auto fixture = test::FixturePath("full-disk");
+    if (!fixture) GTEST_SKIP() << "needs the full-disk fixture (run through ctest)";
+    const fs::path dir = *fixture;
     const fs::path config = dir / L"config.json";
     const std::string good = SerializeSettings(WithRule("keep me"));
     WriteFile(config, good);

@@ -1,0 +1,113 @@
+#include "routing/FileTree.h"
+
+#include <windows.h>
+
+#include <memory>
+#include <string>
+
+namespace kw {
+namespace fs = std::filesystem;
+
+namespace {
+
+std::error_code LastError() { return {static_cast<int>(GetLastError()), std::system_category()}; }
+
+struct FindCloser {
+    void operator()(HANDLE h) const { FindClose(h); }
+};
+using UniqueFind = std::unique_ptr<void, FindCloser>;
+
+// Calls `visit(name, data)` for every entry of a folder except "." and "..".
+template <typename Visit>
+std::error_code ForEachEntry(const std::wstring& folder, Visit visit) {
+    WIN32_FIND_DATAW data{};
+    HANDLE raw = FindFirstFileExW((folder + L"\\*").c_str(), FindExInfoBasic, &data, FindExSearchNameMatch, nullptr,
+                                  FIND_FIRST_EX_LARGE_FETCH);
+    if (raw == INVALID_HANDLE_VALUE) return LastError();
+    UniqueFind find(raw);
+    do {
+        const std::wstring name = data.cFileName;
+        if (name == L"." || name == L"..") continue;
+        if (std::error_code ec = visit(name, data)) return ec;
+    } while (FindNextFileW(find.get(), &data));
+    const DWORD end = GetLastError();
+    return end == ERROR_NO_MORE_FILES ? std::error_code{} : std::error_code(static_cast<int>(end), std::system_category());
+}
+
+bool IsFolder(DWORD attributes) {
+    return (attributes & FILE_ATTRIBUTE_DIRECTORY) && !(attributes & FILE_ATTRIBUTE_REPARSE_POINT);
+}
+
+std::error_code CopyEntry(const std::wstring& source, const std::wstring& target, bool mergeOverwrite) {
+    const DWORD attributes = GetFileAttributesW(source.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) return LastError();
+    if (!(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+        const DWORD flags = mergeOverwrite ? 0 : COPY_FILE_FAIL_IF_EXISTS;
+        if (!CopyFileExW(source.c_str(), target.c_str(), nullptr, nullptr, nullptr, flags)) {
+            const std::error_code ec = LastError();
+            // Replacing a read-only file is part of overwriting it.
+            if (mergeOverwrite && ec.value() == ERROR_ACCESS_DENIED) {
+                const DWORD existing = GetFileAttributesW(target.c_str());
+                if (existing != INVALID_FILE_ATTRIBUTES && (existing & FILE_ATTRIBUTE_READONLY) &&
+                    SetFileAttributesW(target.c_str(), existing & ~FILE_ATTRIBUTE_READONLY) &&
+                    CopyFileExW(source.c_str(), target.c_str(), nullptr, nullptr, nullptr, 0))
+                    return {};
+            }
+            return ec;
+        }
+        return {};
+    }
+    if (!CreateDirectoryW(target.c_str(), nullptr)) {
+        const std::error_code ec = LastError();
+        const DWORD existing = GetFileAttributesW(target.c_str());
+        const bool mergeable = mergeOverwrite && ec.value() == ERROR_ALREADY_EXISTS &&
+                               existing != INVALID_FILE_ATTRIBUTES && (existing & FILE_ATTRIBUTE_DIRECTORY);
+        if (!mergeable) return ec;
+    }
+    return ForEachEntry(source, [&](const std::wstring& name, const WIN32_FIND_DATAW&) {
+        return CopyEntry(source + L"\\" + name, target + L"\\" + name, mergeOverwrite);
+    });
+}
+
+std::error_code DeleteEntry(const std::wstring& path, DWORD attributes) {
+    if (attributes & FILE_ATTRIBUTE_READONLY) SetFileAttributesW(path.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY);
+    if (!IsFolder(attributes)) {
+        const BOOL removed = (attributes & FILE_ATTRIBUTE_DIRECTORY) ? RemoveDirectoryW(path.c_str())  // junction
+                                                                     : DeleteFileW(path.c_str());
+        return removed ? std::error_code{} : LastError();
+    }
+    std::error_code first;
+    const std::error_code listed = ForEachEntry(path, [&](const std::wstring& name, const WIN32_FIND_DATAW& data) {
+        // Keep going after a failure so that as much as possible is removed; report the first.
+        if (std::error_code ec = DeleteEntry(path + L"\\" + name, data.dwFileAttributes); ec && !first) first = ec;
+        return std::error_code{};
+    });
+    if (first) return first;
+    if (listed) return listed;
+    return RemoveDirectoryW(path.c_str()) ? std::error_code{} : LastError();
+}
+
+}  // namespace
+
+std::wstring ExtendedPath(const fs::path& path) {
+    const std::wstring& raw = path.native();
+    if (raw.rfind(L"\\\\?\\", 0) == 0 || raw.rfind(L"\\\\.\\", 0) == 0) return raw;
+    if (!path.is_absolute()) return raw;
+    std::wstring p = path.lexically_normal().make_preferred().native();
+    if (p.size() > 3 && p.back() == L'\\') p.pop_back();
+    if (p.rfind(L"\\\\", 0) == 0) return L"\\\\?\\UNC\\" + p.substr(2);
+    return L"\\\\?\\" + p;
+}
+
+std::error_code CopyTree(const fs::path& source, const fs::path& target, bool mergeOverwrite) {
+    return CopyEntry(ExtendedPath(source), ExtendedPath(target), mergeOverwrite);
+}
+
+std::error_code DeleteTree(const fs::path& path) {
+    const std::wstring p = ExtendedPath(path);
+    const DWORD attributes = GetFileAttributesW(p.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) return LastError();
+    return DeleteEntry(p, attributes);
+}
+
+}  // namespace kw

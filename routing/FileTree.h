@@ -1,0 +1,24 @@
+#pragma once
+// Whole-tree copy and delete on Win32 calls, so that they work past 260 characters, on
+// read-only entries, and without the standard library's same-volume overwrite fault.
+// Errors come back as Windows error codes (system category).
+
+#include <filesystem>
+#include <system_error>
+
+namespace kw {
+
+// The \\?\ form of an absolute path for Win32 calls (unchanged for relative paths).
+std::wstring ExtendedPath(const std::filesystem::path& path);
+
+// Copies a file, or a folder with everything in it, to `target`. With `mergeOverwrite` an
+// existing folder at the target is merged into and existing files are replaced; without it
+// nothing at the target is ever replaced (ERROR_ALREADY_EXISTS / ERROR_FILE_EXISTS).
+std::error_code CopyTree(const std::filesystem::path& source, const std::filesystem::path& target,
+                         bool mergeOverwrite);
+
+// Deletes a file or a whole folder tree, clearing read-only attributes on the way (moving an
+// item means its source goes, read-only or not). A link is removed, never followed.
+std::error_code DeleteTree(const std::filesystem::path& path);
+
+}  // namespace kw

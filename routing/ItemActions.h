@@ -1,0 +1,46 @@
+#pragma once
+// What happens to one dropped item: a fixed order of checks, the routing decision, then leave,
+// recycle or move. Every outcome, failures of the file system included, is a result record;
+// nothing throws to the caller.
+
+#include <filesystem>
+#include <string>
+#include <system_error>
+#include <vector>
+
+#include "model/AppSettings.h"
+#include "model/Clock.h"
+#include "routing/RouteItemResult.h"
+
+namespace kw {
+
+// Destination folders of the job's enabled move rules (and the catch-all folder when unmatched
+// items go there), one entry per file-system object. They are never routed themselves.
+using RoutingFolderList = std::vector<std::filesystem::path>;
+RoutingFolderList RoutingFolders(const AppSettings& settings);
+bool IsRoutingFolder(const std::filesystem::path& item, const RoutingFolderList& folders);
+
+// The item step of a route job.
+RouteItemResult RouteItem(const std::filesystem::path& item, const AppSettings& settings,
+                          const RoutingFolderList& folders);
+
+RouteItemResult MoveItem(const std::filesystem::path& source, const std::filesystem::path& destination,
+                         ConflictPolicy conflict, const AutoRenameOptions& autoRename, const std::string& rule,
+                         const Clock& clock = SystemClock());
+// The transfer of a move: a rename on one volume, else copy (under a staging name, renamed
+// into place) then delete. Without `overwrite` nothing at the target is ever replaced: a taken
+// name gives ERROR_ALREADY_EXISTS or ERROR_FILE_EXISTS. The source is deleted only after the
+// whole copy succeeded.
+std::error_code MoveToTarget(const std::filesystem::path& source, const std::filesystem::path& target, bool overwrite);
+
+RouteItemResult RecycleItem(const std::filesystem::path& source, const std::string& rule);
+bool SendToRecycleBin(const std::filesystem::path& path);
+
+// Same volume serial number and file id; any error means no.
+bool SameObject(const std::filesystem::path& a, const std::filesystem::path& b);
+// The child is the parent or lies anywhere below it (compared in canonical form).
+bool IsInsideOrSame(const std::filesystem::path& child, const std::filesystem::path& parent);
+// Both have the same, non-empty root name (drive letter or UNC server), ignoring case.
+bool SameVolume(const std::filesystem::path& a, const std::filesystem::path& b);
+
+}  // namespace kw

@@ -1,0 +1,19 @@
+#pragma once
+
+#include <string>
+
+namespace kw {
+
+// The outcome of one dropped item. The flags classify it: ok alone = moved or recycled;
+// ok + skipped = left alone, nothing wrong; skipped alone = not moved because of a name
+// conflict; neither = failed.
+struct RouteItemResult {
+    std::string source;   // UTF-8 path as dropped
+    std::string target;   // where it went or would have gone; "Recycle Bin"; or empty
+    std::string rule;     // name from the routing decision; empty when none was made
+    std::string message;  // what the user reads
+    bool ok = false;
+    bool skipped = false;
+};
+
+}  // namespace kw

@@ -1,0 +1,98 @@
+#include "routing/RouteJob.h"
+
+#include <memory>
+
+#include "model/TextEncoding.h"
+
+namespace kw {
+
+struct RouteJob::Batch {
+    AppSettings settings;
+    std::vector<std::filesystem::path> items;
+    CompleteCallback onComplete;
+    ProgressCallback onProgress;
+};
+
+RouteJob::RouteJob() : RouteJob(ItemStep(RouteItem)) {}
+
+RouteJob::RouteJob(ItemStep itemStep) : step(std::move(itemStep)) {}
+
+RouteJob::~RouteJob() {
+    std::lock_guard lock(threadMutex);
+    for (std::thread* t : {&retired, &worker})
+        if (t->joinable() && t->get_id() != std::this_thread::get_id()) t->join();
+}
+
+void RouteJob::JoinFinished() {
+    const auto self = std::this_thread::get_id();
+    if (retired.joinable() && retired.get_id() != self) retired.join();
+    if (worker.joinable()) {
+        if (worker.get_id() == self) {
+            retired = std::move(worker);
+        } else {
+            worker.join();
+        }
+    }
+}
+
+void RouteJob::Start(const AppSettings& settings, std::vector<std::filesystem::path> items,
+                     CompleteCallback onComplete, ProgressCallback onProgress) {
+    if (items.empty()) {
+        if (onComplete) onComplete(RouteJobResult{});
+        return;
+    }
+    bool idle = false;
+    if (!jobRunning.compare_exchange_strong(idle, true)) {
+        RouteJobResult busy;
+        busy.items.push_back(RouteItemResult{"", "", "", "A routing job is already running.", false, false});
+        busy.failed = 1;
+        if (onComplete) onComplete(std::move(busy));
+        return;
+    }
+    std::lock_guard lock(threadMutex);
+    JoinFinished();
+    auto batch = std::make_unique<Batch>(Batch{settings, std::move(items), std::move(onComplete), std::move(onProgress)});
+    try {
+        worker = std::thread([this, batch = std::move(batch)]() mutable { RunBatch(*batch); });
+    } catch (...) {
+        jobRunning = false;
+        throw;
+    }
+}
+
+void RouteJob::RunBatch(Batch& batch) {
+    RouteJobResult result;
+    try {
+        const RoutingFolderList folders = RoutingFolders(batch.settings);
+        const int total = static_cast<int>(batch.items.size());
+        result.items.reserve(batch.items.size());
+        for (int index = 1; index <= total; ++index) {
+            const std::filesystem::path& item = batch.items[static_cast<size_t>(index - 1)];
+            RouteItemResult r;
+            try {
+                if (batch.onProgress) batch.onProgress(index, total, ToUtf8(item.filename().native()));
+                r = step(item, batch.settings, folders);
+            } catch (const std::exception& e) {
+                r = RouteItemResult{PathToUtf8(item), "", "", e.what(), false, false};
+            } catch (...) {
+                r = RouteItemResult{PathToUtf8(item), "", "", "Unexpected error.", false, false};
+            }
+            if (r.skipped) ++result.skipped;
+            else if (r.ok) ++result.moved;
+            else ++result.failed;
+            result.items.push_back(std::move(r));
+        }
+    } catch (...) {
+        // Out of memory for the result itself: report what was handled; the batch still ends.
+    }
+    jobRunning = false;
+    if (batch.onComplete) {
+        try {
+            batch.onComplete(std::move(result));
+        } catch (...) {
+            // A throwing callback must not take the process down from a worker thread.
+        }
+    }
+}
+
+}  // namespace kw

@@ -1,0 +1,23 @@
+#!/usr/bin/env bash
+# Prepares (or removes) what file-system tests need outside the Windows world, run by ctest as
+# fixtures before the tests that use them:
+#   full-disk      a folder whose config.json.tmp is a link to /dev/full (every write: disk full)
+#   second-volume  drive T: of the test prefix on tmpfs, a different file system from C:
+#   trash          an empty XDG data folder for Wine's Recycle Bin
+set -euo pipefail
+action=$1 fixtures=$2 prefix=$3
+tmpfs_dir="/dev/shm/kwtest-$(printf '%s' "$fixtures" | md5sum | cut -c1-12)"
+case "$action" in
+  full-disk)
+    rm -rf "$fixtures/full-disk" && mkdir -p "$fixtures/full-disk"
+    ln -s /dev/full "$fixtures/full-disk/config.json.tmp" ;;
+  second-volume)
+    rm -rf "$tmpfs_dir" && mkdir -p "$tmpfs_dir"
+    mkdir -p "$prefix/dosdevices"
+    ln -sfn "$tmpfs_dir" "$prefix/dosdevices/t:" ;;
+  second-volume-cleanup)
+    rm -f "$prefix/dosdevices/t:"; rm -rf "$tmpfs_dir" ;;
+  trash)
+    rm -rf "$fixtures/xdg-data" && mkdir -p "$fixtures/xdg-data" ;;
+  *) echo "unknown fixture $action" >&2; exit 2 ;;
+esac

@@ -1,0 +1,347 @@
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include "model/TextEncoding.h"
+#include "routing/ItemActions.h"
+#include "routing/NameConflicts.h"
+#include "support/Fixtures.h"
+#include "support/TempDir.h"
+
+namespace kw {
+namespace {
+namespace fs = std::filesystem;
+using test::ReadFile;
+using test::TempDir;
+using test::WriteFile;
+
+Rule MoveRule(const char* name, const fs::path& destination, const char* extensions = ".pdf") {
+    Rule r;
+    r.name = name;
+    r.destination = PathToUtf8(destination);
+    r.clauses[0].extensions = extensions;
+    return r;
+}
+
+RouteItemResult Route(const fs::path& item, const AppSettings& settings) {
+    return RouteItem(item, settings, RoutingFolders(settings));
+}
+
+void ExpectResult(const RouteItemResult& r, const char* message, bool ok, bool skipped) {
+    EXPECT_EQ(r.message, message);
+    EXPECT_EQ(r.ok, ok) << r.message;
+    EXPECT_EQ(r.skipped, skipped) << r.message;
+}
+
+// Keeps a file open without sharing, as another program might.
+class LockedFile {
+public:
+    explicit LockedFile(const fs::path& path)
+        : handle(CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr)) {}
+    ~LockedFile() {
+        if (handle != INVALID_HANDLE_VALUE) CloseHandle(handle);
+    }
+    bool Held() const { return handle != INVALID_HANDLE_VALUE; }
+
+private:
+    HANDLE handle;
+};
+
+TEST(SameVolume, ComparesRootNamesIgnoringCase) {
+    EXPECT_TRUE(SameVolume(L"C:\\a", L"c:\\b\\c"));
+    EXPECT_FALSE(SameVolume(L"C:\\a", L"D:\\a"));
+    EXPECT_TRUE(SameVolume(L"\\\\server\\share\\a", L"\\\\SERVER\\share\\b"));
+    EXPECT_FALSE(SameVolume(L"relative\\a", L"relative\\b"));
+    EXPECT_FALSE(SameVolume(L"C:\\a", L"\\\\server\\a"));
+    EXPECT_TRUE(SameVolume(L"\\\\?\\C:\\a", L"C:\\b"));
+    EXPECT_TRUE(SameVolume(L"\\\\?\\UNC\\server\\s\\a", L"\\\\server\\s\\b"));
+    EXPECT_FALSE(SameVolume(L"\\\\server1\\s", L"\\\\server2\\s"));
+}
+
+TEST(IsInsideOrSame, WorksOnCanonicalPaths) {
+    TempDir dir;
+    fs::create_directories(dir / L"dest" / L"sub");
+    WriteFile(dir / L"dest" / L"x..y.txt", "x");
+    EXPECT_TRUE(IsInsideOrSame(dir / L"dest" / L"x..y.txt", dir / L"dest"));
+    EXPECT_TRUE(IsInsideOrSame(dir / L"dest" / L"sub", dir / L"dest"));
+    EXPECT_TRUE(IsInsideOrSame(dir / L"dest", dir / L"dest"));
+    EXPECT_TRUE(IsInsideOrSame(dir / L"dest" / L"sub" / L".." / L"x..y.txt", dir / L"dest"));
+    EXPECT_FALSE(IsInsideOrSame(dir / L"dest2" / L"a", dir / L"dest"));
+    EXPECT_FALSE(IsInsideOrSame(dir / L"dest", dir / L"dest" / L"sub"));
+    EXPECT_FALSE(IsInsideOrSame(L"Z:\\dest\\a", dir / L"dest"));
+}
+
+TEST(RouteItem, ChecksInOrderWithTheirMessages) {
+    TempDir dir;
+    const fs::path dest = dir / L"PDFs";
+    fs::create_directories(dest / L"2026");
+    AppSettings s;
+    s.rules = {MoveRule("Invoices", dest)};
+
+    RouteItemResult r = Route(dir / L"vanished.pdf", s);
+    ExpectResult(r, "Source no longer exists.", false, false);
+    EXPECT_EQ(r.rule, "");
+    EXPECT_EQ(r.source, PathToUtf8(dir / L"vanished.pdf"));
+
+    WriteFile(dir / L"note.txt", "n");
+    r = Route(dir / L"note.txt", s);
+    ExpectResult(r, "Left in place (No matching rule)", true, true);
+    EXPECT_EQ(r.rule, "No matching rule");
+
+    Rule leave = MoveRule("Keep", dest, ".txt");
+    leave.action = RuleAction::leave_in_place;
+    s.rules.insert(s.rules.begin(), leave);
+    ExpectResult(Route(dir / L"note.txt", s), "Left in place (Keep)", true, true);
+
+    // The destination folder itself, even when a recycle rule takes every item.
+    Rule recycleAll = MoveRule("Bin", "", "");
+    recycleAll.action = RuleAction::recycle;
+    recycleAll.clauses[0].type = ConditionType::any_file;
+    AppSettings withBin = s;
+    withBin.rules.push_back(recycleAll);
+    r = Route(dest, withBin);
+    ExpectResult(r, "Skipped (routing destination folder \xE2\x80\x94 left in place).", true, true);
+    EXPECT_TRUE(fs::exists(dest));
+
+    WriteFile(dest / L"2026" / L"bill.pdf", "b");
+    r = Route(dest / L"2026" / L"bill.pdf", s);
+    ExpectResult(r, "Skipped (already in destination folder).", true, true);
+    EXPECT_EQ(r.target, PathToUtf8(dest / L"bill.pdf"));
+    WriteFile(dest / L"x..y.pdf", "b");
+    ExpectResult(Route(dest / L"x..y.pdf", s), "Skipped (already in destination folder).", true, true);
+}
+
+TEST(RouteItem, UnsortedFolderIsProtectedOnlyWhileUnmatchedItemsGoThere) {
+    TempDir dir;
+    fs::create_directory(dir / L"Unsorted");
+    AppSettings s;
+    s.catchAllPath = PathToUtf8(dir / L"Unsorted");
+    s.noMatchPolicy = NoMatchPolicy::unsorted;
+    Rule any = MoveRule("Everything", dir / L"All", "");
+    any.clauses[0].type = ConditionType::any_file;
+    any.anyFileExclusive = false;
+    s.rules = {any};
+    ExpectResult(Route(dir / L"Unsorted", s), "Skipped (routing destination folder \xE2\x80\x94 left in place).", true, true);
+    s.noMatchPolicy = NoMatchPolicy::leave_in_place;
+    ExpectResult(Route(dir / L"Unsorted", s), "Moved via Everything", true, false);
+    EXPECT_TRUE(fs::is_directory(dir / L"All" / L"Unsorted"));
+}
+
+TEST(MoveItem, RefusesToMoveAFolderIntoItself) {
+    TempDir dir;
+    fs::create_directories(dir / L"Projects" / L"Archive");
+    const AutoRenameOptions rename;
+    ExpectResult(MoveItem(dir / L"Projects", dir / L"Projects", ConflictPolicy::rename, rename, "R"),
+                 "Skipped (cannot move destination folder into itself).", true, true);
+    ExpectResult(MoveItem(dir / L"Projects", dir / L"Projects" / L"Archive", ConflictPolicy::rename, rename, "R"),
+                 "Skipped (would move a folder into itself).", true, true);
+    ExpectResult(MoveItem(dir / L"Projects", dir / L"Projects" / L"New" / L"Deeper", ConflictPolicy::rename, rename, "R"),
+                 "Skipped (would move a folder into itself).", true, true);
+    EXPECT_TRUE(fs::is_directory(dir / L"Projects" / L"Archive"));
+}
+
+TEST(MoveItem, MovesIntoNewFoldersAndResolvesConflictsByPolicy) {
+    TempDir dir;
+    const fs::path dest = dir / L"Docs" / L"2026" / L"March";
+    const AutoRenameOptions numbered;
+    WriteFile(dir / L"in" / L"bill \xC3\xA4.pdf", "new");
+
+    RouteItemResult r = MoveItem(dir / L"in" / L"bill \xC3\xA4.pdf", dest, ConflictPolicy::rename, numbered, "Invoices");
+    ExpectResult(r, "Moved via Invoices", true, false);
+    EXPECT_EQ(r.target, PathToUtf8(dest / L"bill \xC3\xA4.pdf"));
+    EXPECT_EQ(ReadFile(dest / L"bill \xC3\xA4.pdf"), "new");
+    EXPECT_FALSE(fs::exists(dir / L"in" / L"bill \xC3\xA4.pdf"));
+
+    WriteFile(dir / L"in" / L"bill \xC3\xA4.pdf", "second");
+    r = MoveItem(dir / L"in" / L"bill \xC3\xA4.pdf", dest, ConflictPolicy::skip, numbered, "Invoices");
+    ExpectResult(r, "Skipped (name already exists).", false, true);
+    EXPECT_EQ(r.target, PathToUtf8(dest / L"bill \xC3\xA4.pdf"));
+    EXPECT_EQ(ReadFile(dir / L"in" / L"bill \xC3\xA4.pdf"), "second");
+
+    r = MoveItem(dir / L"in" / L"bill \xC3\xA4.pdf", dest, ConflictPolicy::rename, numbered, "Invoices");
+    ExpectResult(r, "Moved via Invoices", true, false);
+    EXPECT_EQ(r.target, PathToUtf8(dest / L"bill \xC3\xA4 (1).pdf"));
+    EXPECT_EQ(ReadFile(dest / L"bill \xC3\xA4.pdf"), "new");
+    EXPECT_EQ(ReadFile(dest / L"bill \xC3\xA4 (1).pdf"), "second");
+
+    WriteFile(dir / L"in" / L"bill \xC3\xA4.pdf", "third");
+    r = MoveItem(dir / L"in" / L"bill \xC3\xA4.pdf", dest, ConflictPolicy::overwrite, numbered, "Invoices");
+    ExpectResult(r, "Moved via Invoices", true, false);
+    EXPECT_EQ(ReadFile(dest / L"bill \xC3\xA4.pdf"), "third");
+}
+
+TEST(MoveItem, OverwriteReplacesAWholeFolderAndReadOnlyFiles) {
+    TempDir dir;
+    WriteFile(dir / L"in" / L"Photos" / L"new.jpg", "n");
+    WriteFile(dir / L"out" / L"Photos" / L"old.jpg", "o");
+    const AutoRenameOptions numbered;
+    ExpectResult(MoveItem(dir / L"in" / L"Photos", dir / L"out", ConflictPolicy::overwrite, numbered, "P"),
+                 "Moved via P", true, false);
+    EXPECT_TRUE(fs::exists(dir / L"out" / L"Photos" / L"new.jpg"));
+    EXPECT_FALSE(fs::exists(dir / L"out" / L"Photos" / L"old.jpg"));
+
+    WriteFile(dir / L"in" / L"ro.txt", "new");
+    WriteFile(dir / L"out" / L"ro.txt", "old");
+    SetFileAttributesW((dir / L"out" / L"ro.txt").c_str(), FILE_ATTRIBUTE_READONLY);
+    ExpectResult(MoveItem(dir / L"in" / L"ro.txt", dir / L"out", ConflictPolicy::overwrite, numbered, "P"),
+                 "Moved via P", true, false);
+    EXPECT_EQ(ReadFile(dir / L"out" / L"ro.txt"), "new");
+}
+
+TEST(MoveItem, NeverReplacesATakenNameWithoutTheOverwritePolicy) {
+    TempDir dir;
+    WriteFile(dir / L"in" / L"a.txt", "mine");
+    WriteFile(dir / L"out" / L"a.txt", "theirs");
+    // A name that got taken after the check: the transfer refuses, on one volume and by copy.
+    std::error_code ec = MoveToTarget(dir / L"in" / L"a.txt", dir / L"out" / L"a.txt", false);
+    EXPECT_TRUE(ec.value() == ERROR_ALREADY_EXISTS || ec.value() == ERROR_FILE_EXISTS) << ec.value();
+    EXPECT_EQ(ReadFile(dir / L"out" / L"a.txt"), "theirs");
+    EXPECT_EQ(ReadFile(dir / L"in" / L"a.txt"), "mine");
+
+    fs::create_directories(dir / L"in" / L"Tree");
+    WriteFile(dir / L"in" / L"Tree" / L"f", "mine");
+    WriteFile(dir / L"out" / L"Tree" / L"f", "theirs");
+    ec = MoveToTarget(dir / L"in" / L"Tree", dir / L"out" / L"Tree", false);
+    EXPECT_TRUE(ec.value() == ERROR_ALREADY_EXISTS || ec.value() == ERROR_FILE_EXISTS) << ec.value();
+    EXPECT_EQ(ReadFile(dir / L"out" / L"Tree" / L"f"), "theirs");
+    EXPECT_EQ(ReadFile(dir / L"in" / L"Tree" / L"f"), "mine");
+}
+
+TEST(MoveItem, TakenCopyFallbackNameIsSkippedNotReplaced) {
+    TempDir dir;
+    WriteFile(dir / L"in" / L"r.txt", "mine");
+    WriteFile(dir / L"out" / L"r.txt", "0");
+    for (int i = 1; i <= kMaxRenameCandidates; ++i) WriteFile(dir / L"out" / (L"r (" + std::to_wstring(i) + L").txt"), "");
+    WriteFile(dir / L"out" / L"r (copy).txt", "theirs");
+    const RouteItemResult r = MoveItem(dir / L"in" / L"r.txt", dir / L"out", ConflictPolicy::rename, {}, "R");
+    ExpectResult(r, "Skipped (name already exists).", false, true);
+    EXPECT_EQ(r.target, PathToUtf8(dir / L"out" / L"r (copy).txt"));
+    EXPECT_EQ(ReadFile(dir / L"out" / L"r (copy).txt"), "theirs");
+    EXPECT_EQ(ReadFile(dir / L"in" / L"r.txt"), "mine");
+}
+
+TEST(MoveItem, WorksPast260Characters) {
+    TempDir dir;
+    fs::path deep = dir.Path();
+    for (int i = 0; i < 5; ++i) deep /= std::wstring(60, static_cast<wchar_t>(L'k' + i));
+    WriteFile(deep / L"long.txt", "deep");
+    const fs::path dest = dir / std::wstring(120, L'd') / std::wstring(120, L'e');
+    ASSERT_GT((dest / L"long.txt").native().size(), 260u);
+    ExpectResult(MoveItem(deep / L"long.txt", dest, ConflictPolicy::rename, {}, "L"), "Moved via L", true, false);
+    EXPECT_EQ(ReadFile(dest / L"long.txt"), "deep");
+    ExpectResult(MoveItem(deep.parent_path(), dest, ConflictPolicy::rename, {}, "L"), "Moved via L", true, false);
+    EXPECT_TRUE(fs::is_directory(dest / deep.parent_path().filename()));
+    EXPECT_FALSE(fs::exists(deep.parent_path()));
+}
+
+TEST(MoveItem, ReportsTheSystemErrorAndKeepsTheSource) {
+    TempDir dir;
+    WriteFile(dir / L"in" / L"a.txt", "mine");
+    WriteFile(dir / L"blocker", "a file where the destination folder should be");
+    const RouteItemResult r = MoveItem(dir / L"in" / L"a.txt", dir / L"blocker", ConflictPolicy::rename, {}, "R");
+    EXPECT_FALSE(r.ok);
+    EXPECT_FALSE(r.skipped);
+    EXPECT_FALSE(r.message.empty());
+    EXPECT_EQ(ReadFile(dir / L"in" / L"a.txt"), "mine");
+
+    const RouteItemResult none = MoveItem(dir / L"in" / L"a.txt", fs::path(), ConflictPolicy::rename, {}, "R");
+    ExpectResult(none, "No destination folder is set.", false, false);
+}
+
+class CrossVolume : public ::testing::Test {
+protected:
+    void SetUp() override {
+        const auto volume = test::SecondVolume();
+        if (!volume) GTEST_SKIP() << "needs drive T: on a second file system (run through ctest)";
+        other = *volume / (L"kw-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
+                           std::to_wstring(reinterpret_cast<uintptr_t>(this) & 0xFFFF));
+        fs::create_directories(other);
+    }
+    void TearDown() override {
+        if (!other.empty()) test::RemoveTree(other);
+    }
+    TempDir dir;
+    fs::path other;
+};
+
+TEST_F(CrossVolume, MovesFilesAndTreesByCopyThenDelete) {
+    WriteFile(dir / L"a.txt", "file");
+    WriteFile(dir / L"Tree" / L"x" / L"deep.txt", "deep");
+    WriteFile(dir / L"Tree" / L"top.txt", "top");
+    fs::create_directories(dir / L"Tree" / L"empty");
+    ExpectResult(MoveItem(dir / L"a.txt", other, ConflictPolicy::rename, {}, "X"), "Moved via X", true, false);
+    ExpectResult(MoveItem(dir / L"Tree", other, ConflictPolicy::rename, {}, "X"), "Moved via X", true, false);
+    EXPECT_EQ(ReadFile(other / L"a.txt"), "file");
+    EXPECT_EQ(ReadFile(other / L"Tree" / L"x" / L"deep.txt"), "deep");
+    EXPECT_EQ(ReadFile(other / L"Tree" / L"top.txt"), "top");
+    EXPECT_TRUE(fs::is_directory(other / L"Tree" / L"empty"));
+    EXPECT_FALSE(fs::exists(dir / L"a.txt"));
+    EXPECT_FALSE(fs::exists(dir / L"Tree"));
+}
+
+TEST_F(CrossVolume, OverwriteMergesIntoAnExistingFolder) {
+    WriteFile(dir / L"Tree" / L"same.txt", "new");
+    WriteFile(dir / L"Tree" / L"only-new.txt", "n");
+    WriteFile(other / L"Tree" / L"same.txt", "old");
+    WriteFile(other / L"Tree" / L"only-old.txt", "o");
+    // A file inside the old folder is held open, so deleting the old folder fails and the
+    // move merges into what is left.
+    LockedFile held(other / L"Tree" / L"only-old.txt");
+    ExpectResult(MoveItem(dir / L"Tree", other, ConflictPolicy::overwrite, {}, "X"), "Moved via X", true, false);
+    EXPECT_EQ(ReadFile(other / L"Tree" / L"same.txt"), "new");
+    EXPECT_EQ(ReadFile(other / L"Tree" / L"only-new.txt"), "n");
+    EXPECT_FALSE(fs::exists(dir / L"Tree"));
+}
+
+TEST_F(CrossVolume, ReadOnlyFileIsMovedWhole) {
+    WriteFile(dir / L"ro.txt", "read only");
+    SetFileAttributesW((dir / L"ro.txt").c_str(), FILE_ATTRIBUTE_READONLY);
+    ExpectResult(MoveItem(dir / L"ro.txt", other, ConflictPolicy::rename, {}, "X"), "Moved via X", true, false);
+    EXPECT_EQ(ReadFile(other / L"ro.txt"), "read only");
+    EXPECT_FALSE(fs::exists(dir / L"ro.txt"));
+    EXPECT_TRUE(GetFileAttributesW((other / L"ro.txt").c_str()) & FILE_ATTRIBUTE_READONLY);
+}
+
+TEST_F(CrossVolume, FailedCopyLeavesTheSourceWholeAndNoPartialTarget) {
+    WriteFile(dir / L"Tree" / L"a.txt", "a");
+    WriteFile(dir / L"Tree" / L"b.txt", "b");
+    LockedFile held(dir / L"Tree" / L"b.txt");
+    ASSERT_TRUE(held.Held());
+    const RouteItemResult r = MoveItem(dir / L"Tree", other, ConflictPolicy::rename, {}, "X");
+    EXPECT_FALSE(r.ok);
+    EXPECT_FALSE(r.message.empty());
+    EXPECT_EQ(ReadFile(dir / L"Tree" / L"a.txt"), "a");
+    EXPECT_TRUE(fs::exists(dir / L"Tree" / L"b.txt"));
+    EXPECT_TRUE(fs::is_empty(other)) << "no partial copy may be left at the destination";
+}
+
+TEST_F(CrossVolume, NeverReplacesATakenName) {
+    WriteFile(dir / L"a.txt", "mine");
+    WriteFile(other / L"a.txt", "theirs");
+    const std::error_code ec = MoveToTarget(dir / L"a.txt", other / L"a.txt", false);
+    EXPECT_TRUE(ec.value() == ERROR_ALREADY_EXISTS || ec.value() == ERROR_FILE_EXISTS) << ec.value();
+    EXPECT_EQ(ReadFile(other / L"a.txt"), "theirs");
+    EXPECT_EQ(ReadFile(dir / L"a.txt"), "mine");
+    EXPECT_EQ(std::distance(fs::directory_iterator(other), fs::directory_iterator()), 1);
+}
+
+TEST(RecycleItem, SendsTheItemToTheTrash) {
+    const auto data = test::FixturePath("xdg-data");
+    if (!data) GTEST_SKIP() << "needs a private XDG data folder (run through ctest)";
+    TempDir dir;
+    const std::wstring name = L"recycle-me-" + std::to_wstring(GetCurrentProcessId()) + L".txt";
+    WriteFile(dir / name, "bye");
+    const RouteItemResult r = RecycleItem(dir / name, "Trash rule");
+    ExpectResult(r, "Sent to Recycle Bin via Trash rule", true, false);
+    EXPECT_EQ(r.target, "Recycle Bin");
+    EXPECT_FALSE(fs::exists(dir / name));
+    EXPECT_EQ(ReadFile(*data / L"Trash" / L"files" / name), "bye");
+
+    const RouteItemResult missing = RecycleItem(dir / L"never-there.txt", "Trash rule");
+    ExpectResult(missing, "Could not send to Recycle Bin.", false, false);
+    EXPECT_EQ(missing.target, "Recycle Bin");
+    EXPECT_FALSE(SendToRecycleBin(fs::path()));
+}
+
+}  // namespace
+}  // namespace kw

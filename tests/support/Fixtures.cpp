@@ -1,0 +1,24 @@
+#include "support/Fixtures.h"
+
+#include <windows.h>
+
+#include <cstdlib>
+#include <string>
+
+namespace kw::test {
+
+std::optional<std::filesystem::path> FixturePath(const char* name) {
+    const char* root = std::getenv("KW_FIXTURES");
+    if (!root || !*root) return std::nullopt;
+    std::string windows = std::string("Z:") + root + "/" + name;
+    for (char& c : windows) c = c == '/' ? '\\' : c;
+    return std::filesystem::path(windows);
+}
+
+std::optional<std::filesystem::path> SecondVolume() {
+    if (!std::getenv("KW_FIXTURES")) return std::nullopt;
+    if (GetFileAttributesW(L"T:\\") == INVALID_FILE_ATTRIBUTES) return std::nullopt;
+    return std::filesystem::path(L"T:\\");
+}
+
+}  // namespace kw::test

@@ -1,0 +1,15 @@
+#pragma once
+// Paths of the fixtures that ctest prepares on the Linux side before the tests run.
+
+#include <filesystem>
+#include <optional>
+
+namespace kw::test {
+
+// A fixture folder as a Windows path (Z:\...), or nothing when not run through ctest.
+std::optional<std::filesystem::path> FixturePath(const char* name);
+
+// The root of drive T:, which lies on a different file system from C: (tmpfs), or nothing.
+std::optional<std::filesystem::path> SecondVolume();
+
+}  // namespace kw::test
