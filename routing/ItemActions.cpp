@@ -21,7 +21,7 @@ namespace {
 constexpr char kMessageNoSource[] = "Source no longer exists.";
 constexpr char kMessageRoutingFolder[] = "Skipped (routing destination folder \xE2\x80\x94 left in place).";
 constexpr char kMessageNameExists[] = "Skipped (name already exists).";
-// Attempts at a fresh auto-rename name when other programs keep taking the one chosen.
+// Fresh auto-rename names tried when the one chosen turns out to be taken.
 constexpr int kRenameRetries = 16;
 
 bool IsNameTaken(const std::error_code& ec) {
@@ -207,22 +207,27 @@ RouteItemResult MoveItem(const fs::path& source, const fs::path& destination, Co
         fs::create_directories(destination, ec);
 
         const fs::path wanted = target;
-        std::error_code statusError;
-        if (TargetExists(target, statusError)) {
-            if (conflict == ConflictPolicy::skip) {
-                r.target = PathToUtf8(target);
-                return Skip(r, kMessageNameExists, false);
+        const bool overwrite = conflict == ConflictPolicy::overwrite;
+        // On one volume the rename itself refuses a taken name, so the conflict is found by
+        // trying (a separate look-up first would cost as much as the rename). A copy to
+        // another volume is costly, and overwriting must clear the way first: check ahead.
+        if (overwrite || !SameVolume(source, target)) {
+            std::error_code statusError;
+            if (TargetExists(target, statusError)) {
+                if (conflict == ConflictPolicy::skip) {
+                    r.target = PathToUtf8(target);
+                    return Skip(r, kMessageNameExists, false);
+                }
+                if (overwrite) DeleteTree(target);
+                else target = UniqueTargetPath(target, autoRename, clock);
             }
-            if (conflict == ConflictPolicy::overwrite) DeleteTree(target);
-            else target = UniqueTargetPath(target, autoRename, clock);
         }
         r.target = PathToUtf8(target);
 
-        const bool overwrite = conflict == ConflictPolicy::overwrite;
         std::error_code transferError = MoveToTarget(source, target, overwrite);
-        // Something took the name between the check and the move: never replace it.
-        for (int retry = 0; !overwrite && IsNameTaken(transferError); ++retry) {
-            if (conflict != ConflictPolicy::rename || retry >= kRenameRetries) return Skip(r, kMessageNameExists, false);
+        // The name is taken (it was, or something took it since): never replace it.
+        for (int attempt = 0; !overwrite && IsNameTaken(transferError); ++attempt) {
+            if (conflict != ConflictPolicy::rename || attempt >= kRenameRetries) return Skip(r, kMessageNameExists, false);
             const fs::path next = UniqueTargetPath(wanted, autoRename, clock);
             if (next == target) return Skip(r, kMessageNameExists, false);  // the untested " (copy)" name is taken too
             target = next;
