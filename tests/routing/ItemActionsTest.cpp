@@ -293,6 +293,18 @@ TEST_F(CrossVolume, OverwriteMergesIntoAnExistingFolder) {
     EXPECT_FALSE(fs::exists(dir / L"Tree"));
 }
 
+TEST_F(CrossVolume, CopiesTreesPast260Characters) {
+    fs::path deep = dir / L"Long";
+    for (int i = 0; i < 5; ++i) deep /= std::wstring(60, static_cast<wchar_t>(L'p' + i));
+    WriteFile(deep / L"leaf.txt", "leaf");
+    ExpectResult(MoveItem(dir / L"Long", other / std::wstring(100, L'q'), ConflictPolicy::rename, {}, "X"),
+                 "Moved via X", true, false);
+    const fs::path moved = other / std::wstring(100, L'q') / fs::relative(deep, dir.Path()) / L"leaf.txt";
+    ASSERT_GT(moved.native().size(), 400u);
+    EXPECT_EQ(ReadFile(moved), "leaf");
+    EXPECT_FALSE(fs::exists(dir / L"Long"));
+}
+
 TEST_F(CrossVolume, ReadOnlyFileIsMovedWhole) {
     WriteFile(dir / L"ro.txt", "read only");
     SetFileAttributesW((dir / L"ro.txt").c_str(), FILE_ATTRIBUTE_READONLY);
