@@ -1,0 +1,51 @@
+#pragma once
+// The Direct3D 11 device and swap chain of the main window and the process's one Dear ImGui
+// context (Win32 + DirectX 11 backends), the embedded font and the two themes.
+
+#include <windows.h>
+#include <d3d11.h>
+#include <wrl/client.h>
+
+#include <vector>
+
+namespace kw {
+
+class RenderHost {
+public:
+    RenderHost() = default;
+    ~RenderHost();  // Shutdown
+    RenderHost(const RenderHost&) = delete;
+    RenderHost& operator=(const RenderHost&) = delete;
+
+    // Device (hardware, else WARP), swap chain, render target, ImGui context (no imgui.ini)
+    // and both backends. False when no device could be created.
+    bool CreateDevice(HWND window);
+    // The RT_RCDATA font resource 102 of `module` at `pixelSize`; false (built-in font kept)
+    // when the resource is missing or empty.
+    bool LoadFonts(HINSTANCE module, float pixelSize);
+    // LoadFonts, then the font texture is recreated for the next frame.
+    bool RebuildFonts(HINSTANCE module, float pixelSize);
+    void ApplyTheme(bool dark);
+    void BeginFrame();
+    void RenderFrame();  // render, clear, draw, present
+    void ResizeBuffers(UINT width, UINT height);
+    void Shutdown();
+
+    bool HasImGui() const { return imguiReady; }
+    bool HasSwapChain() const { return swapChain != nullptr; }
+    // Passes a main-window message to the ImGui Win32 backend (only while ImGui exists).
+    static LRESULT ForwardMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+private:
+    void CreateRenderTarget();
+
+    HWND window = nullptr;
+    Microsoft::WRL::ComPtr<ID3D11Device> device;
+    Microsoft::WRL::ComPtr<ID3D11DeviceContext> context;
+    Microsoft::WRL::ComPtr<IDXGISwapChain> swapChain;
+    Microsoft::WRL::ComPtr<ID3D11RenderTargetView> renderTarget;
+    std::vector<unsigned char> fontData;  // the atlas borrows these bytes
+    bool imguiReady = false;
+};
+
+}  // namespace kw

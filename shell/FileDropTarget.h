@@ -1,0 +1,45 @@
+#pragma once
+// The OLE drop target both windows register: accepts anything offering a CF_HDROP file list
+// and hands the paths, with the drop point in screen coordinates, to its callback. It never
+// reports a move effect, so the drag source never deletes its own copies.
+
+#include <windows.h>
+#include <ole2.h>
+#include <shellapi.h>
+
+#include <filesystem>
+#include <functional>
+#include <vector>
+
+namespace kw {
+
+class FileDropTarget final : public IDropTarget {
+public:
+    using DropCallback = std::function<void(std::vector<std::filesystem::path>, POINT)>;
+
+    // Reference count 1 after construction; the final Release deletes the object.
+    explicit FileDropTarget(DropCallback onDropAt);
+    FileDropTarget(const FileDropTarget&) = delete;
+    FileDropTarget& operator=(const FileDropTarget&) = delete;
+
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override;
+    ULONG STDMETHODCALLTYPE AddRef() override;
+    ULONG STDMETHODCALLTYPE Release() override;
+    HRESULT STDMETHODCALLTYPE DragEnter(IDataObject* data, DWORD keyState, POINTL point, DWORD* effect) override;
+    HRESULT STDMETHODCALLTYPE DragOver(DWORD keyState, POINTL point, DWORD* effect) override;
+    HRESULT STDMETHODCALLTYPE DragLeave() override;
+    HRESULT STDMETHODCALLTYPE Drop(IDataObject* data, DWORD keyState, POINTL point, DWORD* effect) override;
+
+private:
+    ~FileDropTarget() = default;
+
+    ULONG refCount = 1;  // UI thread only (single-threaded apartment)
+    DropCallback onDropAt;
+};
+
+// The file list of a data object (empty without CF_HDROP).
+std::vector<std::filesystem::path> GetDroppedPaths(IDataObject* data);
+// Every name of an HDROP, in order, unfiltered (names up to 32,767 characters).
+std::vector<std::filesystem::path> PathsFromHdrop(HDROP drop);
+
+}  // namespace kw

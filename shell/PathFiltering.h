@@ -1,0 +1,25 @@
+#pragma once
+// Cleaning the path list a drop delivers: shell objects (the Recycle Bin, virtual folders) and
+// vanished paths are not routable; folders can be replaced by the files inside them.
+
+#include <filesystem>
+#include <string_view>
+#include <vector>
+
+namespace kw {
+
+// True for an empty path, a namespace parsing name ("::{...}") and anything containing the
+// Recycle Bin's class identifier (any letter case).
+bool IsShellPath(std::wstring_view path);
+
+// Keeps, in order, every item that is not a shell path and exists; stores how many were not
+// taken in *unsupported when given.
+void FilterDroppedPaths(const std::vector<std::filesystem::path>& dropped, std::vector<std::filesystem::path>& kept,
+                        int* unsupported = nullptr);
+
+// With `expand`, each folder is replaced by every regular file below it (sub-folders walked,
+// unreadable ones skipped, long paths included); everything else is passed on unchanged.
+void ExpandFolders(const std::vector<std::filesystem::path>& items, bool expand,
+                   std::vector<std::filesystem::path>& out);
+
+}  // namespace kw

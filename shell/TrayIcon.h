@@ -1,0 +1,37 @@
+#pragma once
+// The notification-area icon: tooltip, callback message WM_APP + 1 to the main window,
+// right-click menu (commands 201-204) and end-of-batch balloons.
+
+#include <windows.h>
+#include <shellapi.h>
+
+#include <string>
+
+namespace kw {
+
+constexpr UINT kTrayCallbackMessage = WM_APP + 1;
+
+class TrayIcon {
+public:
+    TrayIcon();
+    ~TrayIcon();  // removes the icon
+    TrayIcon(const TrayIcon&) = delete;
+    TrayIcon& operator=(const TrayIcon&) = delete;
+
+    // Adds the icon (icon resource 101 of `module`) unless it is already there; a failed add
+    // is retried by the next call.
+    bool Add(HINSTANCE module, HWND owner);
+    void Remove();
+    bool IsAdded() const { return added; }
+    // Title and text are cut to fit (64 and 256 characters); nothing happens without an icon.
+    void ShowBalloon(const std::wstring& title, const std::wstring& text);
+    // The popup menu at the cursor; the choice arrives at the owner as WM_COMMAND.
+    void ShowMenu(bool overlayVisible);
+
+private:
+    NOTIFYICONDATAW data;
+    HWND owner = nullptr;
+    bool added = false;
+};
+
+}  // namespace kw
