@@ -1,16 +1,425 @@
 #include "app/App.h"
 
+#include <dwmapi.h>
+#include <shellapi.h>
+
+#include "app/BatchStatus.h"
+#include "model/MissingFolders.h"
+#include "model/SettingsFile.h"
+#include "model/TextEncoding.h"
+#include "shell/Autostart.h"
+#include "shell/PathFiltering.h"
+
 namespace kw {
+namespace {
+
+constexpr wchar_t kWindowTitle[] = L"Kestrane Fileweir";
+constexpr int kAppIconId = 101;
+constexpr DWORD kMainStyle = WS_OVERLAPPEDWINDOW;
+constexpr DWORD kMainExStyle = WS_EX_APPWINDOW | WS_EX_ACCEPTFILES;
+
+enum Command : UINT {
+    kOpen = 201,
+    kToggleDropZone = 202,
+    kSettings = 203,
+    kExit = 204,
+};
+
+}  // namespace
+
+SIZE ClientSizeFor(UiFontSize size) {
+    switch (size) {
+        case UiFontSize::large: return {1080, 840};
+        case UiFontSize::larger: return {1180, 980};
+        default: return {980, 760};
+    }
+}
+
+float FontPixelSize(UiFontSize size) {
+    switch (size) {
+        case UiFontSize::large: return 20.0f;
+        case UiFontSize::larger: return 26.0f;
+        default: return 16.0f;
+    }
+}
 
 App& App::Instance() {
     static App app;
     return app;
 }
 
-int App::Run(HINSTANCE instance, int /*showCommand*/) {
+SIZE App::ComputeWindowSize(UiFontSize size) const {
+    const SIZE client = ClientSizeFor(size);
+    RECT r{0, 0, client.cx, client.cy};
+    AdjustWindowRectEx(&r, kMainStyle, FALSE, kMainExStyle);
+    return {r.right - r.left, r.bottom - r.top};
+}
+
+void App::EnsureMinimumSize() {
+    const SIZE minimum = ComputeWindowSize(settings.uiFontSize);
+    minTrackWidth = minimum.cx;
+    minTrackHeight = minimum.cy;
+    if (!mainWindow) return;
+    RECT r{};
+    GetWindowRect(mainWindow, &r);
+    const int width = std::max<int>(r.right - r.left, minimum.cx);
+    const int height = std::max<int>(r.bottom - r.top, minimum.cy);
+    SetWindowPos(mainWindow, nullptr, r.left, r.top, width, height, SWP_NOACTIVATE | SWP_NOZORDER);
+}
+
+void App::ApplyColours() {
+    if (renderHost.HasImGui()) renderHost.ApplyTheme(settings.theme == Theme::dark);
+    overlay.SetTheme(static_cast<int>(settings.theme));
+}
+
+bool App::Init(HINSTANCE instance, int showCommand) {
     hInstance = instance;
-    // The shell (windows, drop zone, tray, routing) is not wired in yet.
+    LoadConfig(settings);
+
+    std::vector<std::string> tail;
+    activityLog.LoadTail(tail, kMaxLogLines);
+    logLines.assign(tail.rbegin(), tail.rend());
+
+    SetStartWithWindows(settings.startWithWindows);
+
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof wc;
+    wc.style = CS_CLASSDC;
+    wc.lpfnWndProc = WindowProc;
+    wc.hInstance = instance;
+    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    wc.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(kAppIconId));
+    wc.hIconSm = wc.hIcon;
+    wc.lpszClassName = kMainWindowClass;
+    RegisterClassExW(&wc);
+
+    const SIZE size = ComputeWindowSize(settings.uiFontSize);
+    CreateWindowExW(kMainExStyle, kMainWindowClass, kWindowTitle, kMainStyle, CW_USEDEFAULT, CW_USEDEFAULT, size.cx,
+                    size.cy, nullptr, nullptr, instance, this);
+    if (!mainWindow) return false;
+
+    // Not every system has the immersive dark title bar (Wine ignores it); cosmetic only.
+    const BOOL darkTitle = settings.theme == Theme::dark;
+    DwmSetWindowAttribute(mainWindow, 20 /* DWMWA_USE_IMMERSIVE_DARK_MODE */, &darkTitle, sizeof darkTitle);
+
+    dropTarget.Attach(new FileDropTarget(
+        [this](std::vector<std::filesystem::path> paths, POINT point) { OnMainWindowDrop(std::move(paths), point); }));
+    if (SUCCEEDED(RegisterDragDrop(mainWindow, dropTarget.Get()))) {
+        dragRegistered = true;
+        DragAcceptFiles(mainWindow, FALSE);
+    } else {
+        dropTarget.Reset();
+        DragAcceptFiles(mainWindow, TRUE);
+    }
+
+    if (!renderHost.CreateDevice(mainWindow)) return false;
+    renderHost.LoadFonts(instance, FontPixelSize(settings.uiFontSize));
+    lastAppliedFontSize = settings.uiFontSize;
+    lastAppliedAlpha = settings.overlayAlpha;
+    renderHost.ApplyTheme(settings.theme == Theme::dark);
+
+    if (!overlay.Create(instance, mainWindow,
+                        [this](std::vector<std::filesystem::path> paths) { HandleDroppedFiles(std::move(paths)); }))
+        return false;
+    overlay.SetTheme(static_cast<int>(settings.theme));
+    overlay.SetAlpha(settings.overlayAlpha);
+    overlay.SetPosition(settings.overlayX, settings.overlayY, settings.overlayW, settings.overlayH);
+    overlay.Show(settings.overlayVisible);
+
+    EnsureMinimumSize();
+    tray.Add(instance, mainWindow);
+
+    std::string error;
+    if (!ApplyHotkey(settings.hotkeyModifiers, settings.hotkeyVk, error)) {
+        hotkey.error = error;
+        AddLog(error);
+    }
+
+    if (settings.startMinimized || showCommand == SW_SHOWMINIMIZED) {
+        ShowWindow(mainWindow, SW_HIDE);
+    } else {
+        ShowWindow(mainWindow, SW_SHOWDEFAULT);
+        UpdateWindow(mainWindow);
+    }
+    CheckRoutingFolders(true);
+    redrawRequested = true;
+    return true;
+}
+
+int App::Run(HINSTANCE instance, int showCommand) {
+    if (!Init(instance, showCommand)) return 1;
+    while (running) {
+        MSG msg{};
+        if (!redrawRequested) {
+            const BOOL got = GetMessageW(&msg, nullptr, 0, 0);
+            if (got == 0 || got == -1) break;
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+            if (!running) break;
+            redrawRequested = true;
+        }
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            if (msg.message == WM_QUIT) {
+                running = false;
+                break;
+            }
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+        }
+        if (!running) break;
+        PumpJobEvents();
+        if (mainWindow && IsWindowVisible(mainWindow) && !IsIconic(mainWindow)) RenderOneFrame();
+        redrawRequested = false;
+    }
+    Shutdown();
     return 0;
+}
+
+void App::RenderOneFrame() {
+    renderHost.BeginFrame();
+    bool settingsChanged = false;
+    const SettingsWindowView view{statusText, progressDone, progressTotal, logLines, activityLog, hotkey};
+    const SettingsWindowActions actions{
+        [this](unsigned modifiers, unsigned vk, std::string& error) { return ApplyHotkey(modifiers, vk, error); },
+        [this] { SaveSettings(); },
+        [this](bool visible) { SetOverlayVisible(visible); },
+        [this] { ApplyAllSettings(); },
+    };
+    DrawSettingsWindow(settings, uiState, settingsChanged, mainWindow, view, actions);
+    if (settingsChanged) {
+        ApplyColours();
+        tray.Add(hInstance, mainWindow);
+        SaveSettings();
+    }
+    renderHost.RenderFrame();
+    if (settings.overlayAlpha != lastAppliedAlpha) {
+        overlay.SetAlpha(settings.overlayAlpha);
+        lastAppliedAlpha = settings.overlayAlpha;
+    }
+    if (settings.uiFontSize != lastAppliedFontSize) {
+        renderHost.RebuildFonts(hInstance, FontPixelSize(settings.uiFontSize));
+        lastAppliedFontSize = settings.uiFontSize;
+        EnsureMinimumSize();
+    }
+}
+
+void App::Shutdown() {
+    // A batch still running finishes first and its outcome is logged: nothing the program did
+    // goes unrecorded, and no callback can reach a torn-down window.
+    if (routeJob.IsRunning()) {
+        statusText = "Finishing the current batch before exit...";
+        overlay.SetStatus("Finishing the current batch...", true);
+    }
+    routeJob.Wait();
+    PumpJobEvents();
+
+    SaveSettings();
+    if (mainWindow) UnregisterHotKey(mainWindow, kHotkeyId);
+    tray.Remove();
+    overlay.Destroy();
+    renderHost.Shutdown();
+    if (dragRegistered && mainWindow) RevokeDragDrop(mainWindow);
+    dragRegistered = false;
+    dropTarget.Reset();
+    if (mainWindow) {
+        HWND window = mainWindow;
+        DestroyWindow(window);
+        mainWindow = nullptr;
+    }
+}
+
+void App::ShowMainWindow(bool restore) {
+    ShowWindow(mainWindow, restore ? SW_RESTORE : SW_SHOW);
+    SetForegroundWindow(mainWindow);
+    redrawRequested = true;
+}
+
+void App::SetOverlayVisible(bool visible) {
+    overlay.Show(visible);
+    settings.overlayVisible = visible;
+    SaveSettings();
+    redrawRequested = true;
+}
+
+void App::SaveSettings() {
+    int x = settings.overlayX, y = settings.overlayY, w = settings.overlayW, h = settings.overlayH;
+    overlay.GetRect(x, y, w, h);
+    settings.overlayX = x;
+    settings.overlayY = y;
+    settings.overlayW = w;
+    settings.overlayH = h;
+    SaveConfig(settings);
+    CheckRoutingFolders(false);
+}
+
+void App::ApplyAllSettings() {
+    SetStartWithWindows(settings.startWithWindows);
+    ApplyColours();
+    tray.Add(hInstance, mainWindow);
+    std::string error;
+    if (ApplyHotkey(settings.hotkeyModifiers, settings.hotkeyVk, error)) hotkey.error.clear();
+    else hotkey.error = error;
+    EnsureMinimumSize();
+    overlay.SetTheme(static_cast<int>(settings.theme));
+    overlay.SetAlpha(settings.overlayAlpha);
+    lastAppliedFontSize = settings.uiFontSize;
+    lastAppliedAlpha = settings.overlayAlpha;
+    if (renderHost.HasImGui()) renderHost.RebuildFonts(hInstance, FontPixelSize(settings.uiFontSize));
+    redrawRequested = true;
+}
+
+void App::CheckRoutingFolders(bool showBox) {
+    folderWarning = FolderWarningText(MissingRoutingFolders(settings));
+    if (showBox && mainWindow && !folderWarning.empty())
+        MessageBoxW(mainWindow, ToWide(folderWarning).c_str(), L"Routing folders missing", MB_ICONWARNING);
+}
+
+bool App::ApplyHotkey(unsigned modifiers, unsigned vk, std::string& error) {
+    return kw::ApplyHotkey(mainWindow, settings, modifiers, vk, error);
+}
+
+void App::CaptureHotkeyKey(unsigned vk) {
+    const bool applied = kw::CaptureHotkeyKey(vk, hotkey, SystemKeyState(),
+                                              [this](unsigned modifiers, unsigned key, std::string& error) {
+                                                  return ApplyHotkey(modifiers, key, error);
+                                              });
+    if (applied) SaveSettings();
+}
+
+LRESULT CALLBACK App::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_NCCREATE) {
+        auto* self = static_cast<App*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+        self->mainWindow = window;
+        SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+        return DefWindowProcW(window, message, wParam, lParam);
+    }
+    auto* self = reinterpret_cast<App*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    return self ? self->HandleMessage(message, wParam, lParam) : DefWindowProcW(window, message, wParam, lParam);
+}
+
+LRESULT App::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    redrawRequested = true;
+    if (message == WM_DROPFILES) {
+        auto drop = reinterpret_cast<HDROP>(wParam);
+        POINT point{};
+        DragQueryPoint(drop, &point);
+        ClientToScreen(mainWindow, &point);
+        std::vector<std::filesystem::path> paths = PathsFromHdrop(drop);
+        DragFinish(drop);
+        OnMainWindowDrop(std::move(paths), point);
+        return 0;
+    }
+    if (hotkey.capturing && (message == WM_KEYDOWN || message == WM_SYSKEYDOWN)) {
+        CaptureHotkeyKey(static_cast<unsigned>(wParam));
+        return 0;
+    }
+    if (renderHost.HasImGui()) RenderHost::ForwardMessage(mainWindow, message, wParam, lParam);
+
+    switch (message) {
+        case WM_SIZE:
+            if (wParam != SIZE_MINIMIZED && renderHost.HasSwapChain())
+                renderHost.ResizeBuffers(LOWORD(lParam), HIWORD(lParam));
+            return 0;
+        case WM_PAINT: {
+            PAINTSTRUCT ps{};
+            BeginPaint(mainWindow, &ps);
+            EndPaint(mainWindow, &ps);
+            return 0;
+        }
+        case kJobProgressMessage:
+        case kJobFinishedMessage:
+        case kOverlayDoubleClickMessage:
+            return 0;
+        case WM_CLOSE:
+            if (settings.minimizeToTray) {
+                ShowWindow(mainWindow, SW_HIDE);
+            } else {
+                // The drop zone goes with its owner: keep its rectangle for the save at exit.
+                overlay.GetRect(settings.overlayX, settings.overlayY, settings.overlayW, settings.overlayH);
+                running = false;
+                DestroyWindow(mainWindow);
+            }
+            return 0;
+        case WM_DESTROY:
+            running = false;
+            PostQuitMessage(0);
+            return 0;
+        case WM_GETMINMAXINFO: {
+            auto* info = reinterpret_cast<MINMAXINFO*>(lParam);
+            info->ptMinTrackSize = POINT{minTrackWidth, minTrackHeight};
+            return 0;
+        }
+        case WM_SYSCOMMAND:
+            if ((wParam & 0xFFF0) == SC_MINIMIZE) {
+                ShowWindow(mainWindow, settings.minimizeToTray ? SW_HIDE : SW_MINIMIZE);
+                return 0;
+            }
+            return DefWindowProcW(mainWindow, message, wParam, lParam);
+        case WM_EXITSIZEMOVE:
+            overlay.GetRect(settings.overlayX, settings.overlayY, settings.overlayW, settings.overlayH);
+            return 0;
+        case WM_HOTKEY:
+            if (wParam == kHotkeyId) SetOverlayVisible(!overlay.IsVisible());
+            return 0;
+        case WM_COMMAND:
+            OnCommand(LOWORD(wParam));
+            return 0;
+        case kTrayCallbackMessage:
+            switch (LOWORD(lParam)) {
+                case WM_CONTEXTMENU:
+                case WM_RBUTTONUP: tray.ShowMenu(overlay.IsVisible()); break;
+                case WM_LBUTTONUP:
+                case NIN_SELECT: ShowMainWindow(true); break;
+                default: break;
+            }
+            return 0;
+        case kWakeMessage:
+            ShowMainWindow(true);
+            return 0;
+        default:
+            return DefWindowProcW(mainWindow, message, wParam, lParam);
+    }
+}
+
+void App::OnCommand(UINT id) {
+    switch (id) {
+        case kOpen:
+        case kSettings:
+        case kCommandOpenMainWindow: ShowMainWindow(true); break;
+        case kToggleDropZone: SetOverlayVisible(!overlay.IsVisible()); break;
+        case kExit:
+            running = false;
+            PostQuitMessage(0);
+            break;
+        case kCommandCloseDropZone: SetOverlayVisible(false); break;
+        default: break;
+    }
+}
+
+void App::OnMainWindowDrop(std::vector<std::filesystem::path> paths, POINT screen) {
+    // Drops on the settings window only set folder paths; routing happens on the drop zone.
+    std::vector<std::filesystem::path> kept;
+    for (std::filesystem::path& p : paths)
+        if (!IsShellPath(p.native())) kept.push_back(std::move(p));
+    redrawRequested = true;
+    if (kept.empty()) {
+        statusText = "That drop could not be used as a folder path.";
+        return;
+    }
+    const auto folder = FirstFolder(kept);
+    if (!folder) {
+        statusText = "Drop a folder (not a file) onto the Destination path row.";
+        return;
+    }
+    bool changed = false;
+    if (ApplyFolderDrop(uiState, settings.rules, mainWindow, screen, *folder, changed)) {
+        statusText = "Folder path updated.";
+        if (changed) SaveSettings();
+        return;
+    }
+    uiState.pendingDropPaths = std::move(kept);
+    uiState.pendingDropPoint = screen;
+    uiState.pendingDrop = true;
 }
 
 }  // namespace kw

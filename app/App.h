@@ -1,25 +1,121 @@
 #pragma once
-// The process-wide application object: owns every long-lived piece of the shell and runs the
-// message loop on the UI thread.
+// The process-wide application object: owns the live settings, the windows, the drop zone,
+// the tray icon, the hotkey, the render host and the route job, and runs the message loop on
+// the UI thread. The worker thread reaches it only through the hand-over slots below.
 
 #include <windows.h>
+#include <wrl/client.h>
+
+#include <deque>
+#include <filesystem>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "model/AppSettings.h"
+#include "render/RenderHost.h"
+#include "routing/ActivityLog.h"
+#include "routing/RouteJob.h"
+#include "shell/FileDropTarget.h"
+#include "shell/Hotkey.h"
+#include "shell/OverlayWindow.h"
+#include "shell/TrayIcon.h"
+#include "ui/SettingsWindow.h"
 
 namespace kw {
+
+constexpr UINT kJobProgressMessage = WM_APP + 2;
+constexpr UINT kJobFinishedMessage = WM_APP + 3;
+constexpr UINT kWakeMessage = WM_APP + 5;
+constexpr wchar_t kMainWindowClass[] = L"KestraneFileweirMain";
+constexpr size_t kMaxLogLines = 500;
+
+// Client size of the main window for a font size: 980 x 760, 1080 x 840, 1180 x 980.
+SIZE ClientSizeFor(UiFontSize size);
+// 16, 20 or 26 pixels.
+float FontPixelSize(UiFontSize size);
 
 class App {
 public:
     static App& Instance();
-
     App(const App&) = delete;
     App& operator=(const App&) = delete;
 
     // Exit code: 1 when start-up failed, else 0.
     int Run(HINSTANCE instance, int showCommand);
 
+    // Drop intake: the one way dropped items become a routing batch.
+    void HandleDroppedFiles(std::vector<std::filesystem::path> items);
+    // Appends to the activity log and to the recent lines (newest first, at most 500).
+    void AddLog(const std::string& message);
+    // Moves the latest progress and the final result out of the hand-over slots into the
+    // status texts, the drop zone, the log and a balloon.
+    void PumpJobEvents();
+
 private:
     App() = default;
 
+    bool Init(HINSTANCE instance, int showCommand);
+    void Shutdown();
+    void RenderOneFrame();
+
+    static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    void OnCommand(UINT id);
+    void OnMainWindowDrop(std::vector<std::filesystem::path> paths, POINT screen);
+
+    void ShowMainWindow(bool restore);
+    void SetOverlayVisible(bool visible);
+    void SaveSettings();
+    void ApplyAllSettings();
+    void CheckRoutingFolders(bool showBox);
+    SIZE ComputeWindowSize(UiFontSize size) const;
+    void EnsureMinimumSize();
+    bool ApplyHotkey(unsigned modifiers, unsigned vk, std::string& error);
+    void CaptureHotkeyKey(unsigned vk);
+    void ApplyColours();
+
     HINSTANCE hInstance = nullptr;
+    HWND mainWindow = nullptr;
+    bool running = true;
+    bool redrawRequested = true;
+    AppSettings settings;
+    UiState uiState;
+    HotkeyCaptureState hotkey;  // capture mode, its error text and prompt
+    std::string statusText;
+    int progressDone = 0;
+    int progressTotal = 0;
+    std::deque<std::string> logLines;
+    std::string folderWarning;
+    ActivityLog activityLog;
+    RenderHost renderHost;
+    OverlayWindow overlay;
+    TrayIcon tray;
+    int lastAppliedAlpha = -1;
+    UiFontSize lastAppliedFontSize = UiFontSize::medium;
+    int minTrackWidth = 960;
+    int minTrackHeight = 640;
+    Microsoft::WRL::ComPtr<FileDropTarget> dropTarget;
+    bool dragRegistered = false;
+
+    // Hand-over slots, written by the worker's callbacks and drained by PumpJobEvents.
+    struct PendingProgress {
+        int done = 0;
+        int total = 0;
+        std::string current;
+        bool hasProgress = false;
+        // A progress message is in the queue and not yet drained: no second one is posted,
+        // so a large batch can never fill the thread's message queue.
+        bool posted = false;
+    };
+    std::mutex eventMutex;
+    PendingProgress pendingProgress;
+    std::optional<RouteJobResult> pendingResult;
+
+    // Last: destroyed first at process exit, so a batch still running is waited for while
+    // everything its callbacks touch still exists.
+    RouteJob routeJob;
 };
 
 }  // namespace kw

@@ -8,16 +8,14 @@
 namespace {
 
 constexpr wchar_t kInstanceMutexName[] = L"Local\\KestraneFileweir.SingleInstance.v1";
-constexpr wchar_t kMainWindowClass[] = L"KestraneFileweirMain";
-constexpr UINT kWakeFirstInstanceMessage = WM_APP + 5;
 
 // Hands the user over to the copy that already runs; a second copy never shows anything itself.
 void WakeFirstInstance() {
-    HWND first = FindWindowW(kMainWindowClass, nullptr);
+    HWND first = FindWindowW(kw::kMainWindowClass, nullptr);
     if (!first) return;
     if (IsIconic(first)) ShowWindow(first, SW_RESTORE);
     SetForegroundWindow(first);
-    PostMessageW(first, kWakeFirstInstanceMessage, 0, 0);
+    PostMessageW(first, kw::kWakeMessage, 0, 0);
 }
 
 }  // namespace

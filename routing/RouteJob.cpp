@@ -17,7 +17,9 @@ RouteJob::RouteJob() : RouteJob(ItemStep(RouteItem)) {}
 
 RouteJob::RouteJob(ItemStep itemStep) : step(std::move(itemStep)) {}
 
-RouteJob::~RouteJob() {
+RouteJob::~RouteJob() { Wait(); }
+
+void RouteJob::Wait() {
     std::lock_guard lock(threadMutex);
     for (std::thread* t : {&retired, &worker})
         if (t->joinable() && t->get_id() != std::this_thread::get_id()) t->join();

@@ -47,6 +47,8 @@ public:
     void Start(const AppSettings& settings, std::vector<std::filesystem::path> items, CompleteCallback onComplete,
                ProgressCallback onProgress);
     bool IsRunning() const { return jobRunning.load(); }
+    // Blocks until the current batch (if any) has finished and delivered its result.
+    void Wait();
 
 private:
     struct Batch;

@@ -1,0 +1,21 @@
+#include "app/BatchStatus.h"
+
+namespace kw {
+
+std::string ProgressStatusText(int done, int total, const std::string& currentName) {
+    return "Routing " + std::to_string(done) + "/" + std::to_string(total) + " \xE2\x80\x94 " + currentName;
+}
+
+std::string BatchTallyText(const RouteJobResult& r) {
+    return "Done \xE2\x80\x94 moved " + std::to_string(r.moved) + ", skipped " + std::to_string(r.skipped) +
+           ", failed " + std::to_string(r.failed);
+}
+
+std::string ItemLogLine(const RouteItemResult& item) {
+    const char* tag = item.ok ? "[ok] " : item.skipped ? "[skip] " : "[fail] ";
+    return tag + item.source + " -> " + item.target + " (" + item.message + ")";
+}
+
+bool BatchNeedsBalloon(const RouteJobResult& r) { return r.failed > 0 || r.moved > 0; }
+
+}  // namespace kw

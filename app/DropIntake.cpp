@@ -1,0 +1,135 @@
+// Drop intake and batch status: how dropped items become a routing batch, and how the
+// worker's reports come back to the status line, the drop zone, the log and the tray.
+
+#include <chrono>
+#include <thread>
+
+#include "app/App.h"
+#include "app/BatchStatus.h"
+#include "model/TextEncoding.h"
+#include "shell/PathFiltering.h"
+
+namespace kw {
+namespace {
+
+// The completion message must arrive, or the result would sit unshown until some other
+// message woke the loop. Posting can fail only on a full queue; wait and retry while the
+// window lives (the worker thread may wait, the UI thread never waits for it).
+void PostUntilDelivered(HWND window, UINT message) {
+    for (int attempt = 0; attempt < 1000; ++attempt) {
+        if (PostMessageW(window, message, 0, 0) || !IsWindow(window)) return;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+}
+
+}  // namespace
+
+void App::AddLog(const std::string& message) {
+    logLines.push_front(activityLog.Append(message));
+    while (logLines.size() > kMaxLogLines) logLines.pop_back();
+}
+
+void App::HandleDroppedFiles(std::vector<std::filesystem::path> items) {
+    std::vector<std::filesystem::path> kept;
+    int unsupported = 0;
+    FilterDroppedPaths(items, kept, &unsupported);
+    if (unsupported > 0)
+        AddLog("Skipped " + std::to_string(unsupported) + " unsupported item(s) (e.g. Recycle Bin or shell objects).");
+    items = std::move(kept);
+    if (items.empty()) {
+        if (unsupported > 0) {
+            statusText = "No compatible files to route.";
+            overlay.SetStatus("No compatible files to route", false);
+            redrawRequested = true;
+        }
+        return;
+    }
+    if (routeJob.IsRunning()) {
+        statusText = "Already routing a batch...";
+        overlay.SetStatus("Busy \xE2\x80\x94 wait for the current batch", true);
+        redrawRequested = true;
+        return;
+    }
+    std::vector<std::filesystem::path> batch;
+    ExpandFolders(items, settings.expandFoldersOnDrop, batch);
+    if (batch.empty()) {
+        statusText = "No files to route.";
+        overlay.SetStatus("No files to route", false);
+        redrawRequested = true;
+        return;
+    }
+    const std::string count = std::to_string(batch.size());
+    if (settings.expandFoldersOnDrop && batch.size() != items.size())
+        AddLog("Expanded folder drop to " + count + " file(s) for routing.");
+    else
+        AddLog("Received " + count + " dropped item(s).");
+    progressDone = 0;
+    progressTotal = static_cast<int>(batch.size());
+    statusText = "Routing " + count + " item(s)...";
+    overlay.SetStatus(statusText, true);
+
+    const HWND window = mainWindow;
+    auto onComplete = [this, window](RouteJobResult result) {
+        {
+            std::lock_guard lock(eventMutex);
+            pendingResult = std::move(result);
+        }
+        PostUntilDelivered(window, kJobFinishedMessage);
+    };
+    auto onProgress = [this, window](int done, int total, std::string current) {
+        bool post = false;
+        {
+            std::lock_guard lock(eventMutex);
+            pendingProgress.done = done;
+            pendingProgress.total = total;
+            pendingProgress.current = std::move(current);
+            pendingProgress.hasProgress = true;
+            post = !pendingProgress.posted;
+            pendingProgress.posted = true;
+        }
+        if (post && !PostMessageW(window, kJobProgressMessage, 0, 0)) {
+            std::lock_guard lock(eventMutex);
+            pendingProgress.posted = false;  // try again with the next report
+        }
+    };
+    try {
+        routeJob.Start(settings, std::move(batch), std::move(onComplete), std::move(onProgress));
+    } catch (const std::exception& e) {
+        statusText = std::string("Could not start routing: ") + e.what();
+        overlay.SetStatus("Drop files to route them", false);
+    }
+    redrawRequested = true;
+}
+
+void App::PumpJobEvents() {
+    std::optional<PendingProgress> progress;
+    std::optional<RouteJobResult> result;
+    {
+        std::lock_guard lock(eventMutex);
+        if (pendingProgress.hasProgress) progress = pendingProgress;
+        pendingProgress.hasProgress = false;
+        pendingProgress.posted = false;
+        if (pendingResult) {
+            result = std::move(pendingResult);
+            pendingResult.reset();
+        }
+    }
+    if (progress) {
+        progressDone = progress->done;
+        progressTotal = progress->total;
+        statusText = ProgressStatusText(progress->done, progress->total, progress->current);
+        overlay.SetStatus(statusText, true);
+        redrawRequested = true;
+    }
+    if (result) {
+        progressDone = result->moved + result->skipped + result->failed;
+        progressTotal = static_cast<int>(result->items.size());
+        statusText = BatchTallyText(*result);
+        overlay.SetStatus("Drop files to route them", false);
+        for (const RouteItemResult& item : result->items) AddLog(ItemLogLine(item));
+        redrawRequested = true;
+        if (BatchNeedsBalloon(*result)) tray.ShowBalloon(L"Kestrane Fileweir", ToWide(statusText));
+    }
+}
+
+}  // namespace kw

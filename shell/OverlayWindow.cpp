@@ -1,0 +1,257 @@
+#include "shell/OverlayWindow.h"
+
+#include <windowsx.h>
+
+#include <memory>
+
+#include "model/TextEncoding.h"
+#include "shell/PathFiltering.h"
+
+namespace kw {
+namespace {
+
+constexpr wchar_t kClassName[] = L"KestraneFileweirOverlay";
+constexpr wchar_t kTitle[] = L"Kestrane Fileweir";
+constexpr int kAppIconId = 101;
+
+struct GdiObjectDeleter {
+    void operator()(HGDIOBJ object) const { DeleteObject(object); }
+};
+using UniqueGdiObject = std::unique_ptr<std::remove_pointer_t<HGDIOBJ>, GdiObjectDeleter>;
+
+struct MenuDeleter {
+    void operator()(HMENU menu) const { DestroyMenu(menu); }
+};
+using UniqueMenu = std::unique_ptr<std::remove_pointer_t<HMENU>, MenuDeleter>;
+
+void DrawCenteredText(HDC dc, const std::wstring& text, RECT area, int size, int weight, COLORREF colour) {
+    LOGFONTW font{};
+    font.lfHeight = -size;
+    font.lfWeight = weight;
+    wcscpy_s(font.lfFaceName, L"Segoe UI");
+    UniqueGdiObject handle(CreateFontIndirectW(&font));
+    HGDIOBJ previous = SelectObject(dc, handle.get());
+    SetBkMode(dc, TRANSPARENT);
+    SetTextColor(dc, colour);
+    DrawTextW(dc, text.c_str(), -1, &area, DT_CENTER | DT_VCENTER | DT_WORDBREAK | DT_END_ELLIPSIS);
+    SelectObject(dc, previous);
+}
+
+}  // namespace
+
+LRESULT OverlayHitTest(POINT p, const RECT& r) {
+    const bool top = p.y < r.top + kOverlayBorderBand;
+    const bool bottom = p.y >= r.bottom - kOverlayBorderBand;
+    const bool left = p.x < r.left + kOverlayBorderBand;
+    const bool right = p.x >= r.right - kOverlayBorderBand;
+    if (top && left) return HTTOPLEFT;
+    if (top && right) return HTTOPRIGHT;
+    if (left) return bottom ? HTBOTTOMLEFT : HTLEFT;
+    if (right) return bottom ? HTBOTTOMRIGHT : HTRIGHT;
+    if (top) return HTTOP;
+    if (bottom) return HTBOTTOM;
+    return HTCAPTION;
+}
+
+int ClampOverlayAlpha(int value) { return value < 80 ? 80 : value > 255 ? 255 : value; }
+
+OverlayWindow::~OverlayWindow() { Destroy(); }
+
+bool OverlayWindow::Create(HINSTANCE instance, HWND ownerWindow, DropCallback callback) {
+    hInstance = instance;
+    owner = ownerWindow;
+    onDrop = std::move(callback);
+
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof wc;
+    wc.style = CS_HREDRAW | CS_VREDRAW | CS_DBLCLKS;
+    wc.lpfnWndProc = WindowProc;
+    wc.hInstance = instance;
+    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    wc.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(kAppIconId));
+    wc.lpszClassName = kClassName;
+    RegisterClassExW(&wc);  // a second registration fails harmlessly
+
+    CreateWindowExW(WS_EX_LAYERED | WS_EX_TOOLWINDOW | WS_EX_ACCEPTFILES | WS_EX_TOPMOST, kClassName, kTitle, WS_POPUP,
+                    80, 80, 320, 200, owner, nullptr, instance, this);
+    if (!hwnd) return false;
+
+    dropTarget.Attach(new FileDropTarget([this](std::vector<std::filesystem::path> paths, POINT) {
+        if (onDrop) onDrop(std::move(paths));
+    }));
+    if (SUCCEEDED(RegisterDragDrop(hwnd, dropTarget.Get()))) {
+        dragRegistered = true;
+        DragAcceptFiles(hwnd, FALSE);
+    } else {
+        // Without OLE the same drops still arrive, as WM_DROPFILES.
+        dropTarget.Reset();
+        DragAcceptFiles(hwnd, TRUE);
+    }
+    SetAlpha(alpha);
+    return true;
+}
+
+void OverlayWindow::Destroy() {
+    if (dragRegistered && hwnd) RevokeDragDrop(hwnd);
+    dragRegistered = false;
+    dropTarget.Reset();
+    if (hwnd) DestroyWindow(hwnd);
+    hwnd = nullptr;
+}
+
+void OverlayWindow::SetStatus(const std::string& utf8Text, bool isBusy) {
+    status = ToWide(utf8Text);
+    busy = isBusy;
+    if (hwnd) InvalidateRect(hwnd, nullptr, TRUE);
+}
+
+void OverlayWindow::SetTheme(int value) {
+    theme = value;
+    if (hwnd) InvalidateRect(hwnd, nullptr, TRUE);
+}
+
+void OverlayWindow::SetAlpha(int value) {
+    alpha = ClampOverlayAlpha(value);
+    if (!hwnd) return;
+    SetLayeredWindowAttributes(hwnd, 0, static_cast<BYTE>(alpha), LWA_ALPHA);
+    RedrawWindow(hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+}
+
+void OverlayWindow::SetPosition(int x, int y, int width, int height) {
+    if (hwnd) SetWindowPos(hwnd, HWND_TOPMOST, x, y, width, height, SWP_NOACTIVATE);
+}
+
+void OverlayWindow::GetRect(int& x, int& y, int& width, int& height) const {
+    RECT r{};
+    if (!hwnd || !GetWindowRect(hwnd, &r)) return;
+    x = r.left;
+    y = r.top;
+    width = r.right - r.left;
+    height = r.bottom - r.top;
+}
+
+void OverlayWindow::Show(bool show) {
+    visible = show;
+    if (!hwnd) return;
+    ShowWindow(hwnd, show ? SW_SHOWNOACTIVATE : SW_HIDE);
+    if (show) {
+        SetAlpha(alpha);
+        InvalidateRect(hwnd, nullptr, TRUE);
+    }
+}
+
+LRESULT CALLBACK OverlayWindow::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_NCCREATE) {
+        auto* self = static_cast<OverlayWindow*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+        self->hwnd = window;
+        SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+        return DefWindowProcW(window, message, wParam, lParam);
+    }
+    auto* self = reinterpret_cast<OverlayWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    return self ? self->HandleMessage(message, wParam, lParam) : DefWindowProcW(window, message, wParam, lParam);
+}
+
+LRESULT OverlayWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_NCHITTEST: {
+            // With the right button held the whole window is client area, so a right-click
+            // anywhere reaches the context menu.
+            if (GetAsyncKeyState(VK_RBUTTON) < 0) return HTCLIENT;
+            RECT r{};
+            GetWindowRect(hwnd, &r);
+            return OverlayHitTest(POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)}, r);
+        }
+        case WM_ERASEBKGND:
+            return 1;
+        case WM_PAINT:
+            Paint();
+            return 0;
+        case WM_GETMINMAXINFO: {
+            auto* info = reinterpret_cast<MINMAXINFO*>(lParam);
+            info->ptMinTrackSize = POINT{kOverlayMinWidth, kOverlayMinHeight};
+            return 0;
+        }
+        case WM_CONTEXTMENU: {
+            POINT p{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+            if (p.x == -1 && p.y == -1) {
+                RECT r{};
+                GetWindowRect(hwnd, &r);
+                p = POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+            }
+            ShowContextMenu(p);
+            return 0;
+        }
+        case WM_NCRBUTTONUP:
+            ShowContextMenu(POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
+            return 0;
+        case WM_RBUTTONUP: {
+            POINT p{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+            ClientToScreen(hwnd, &p);
+            ShowContextMenu(p);
+            return 0;
+        }
+        case WM_LBUTTONDBLCLK:
+            if (owner) {
+                ShowWindow(owner, SW_RESTORE);
+                SetForegroundWindow(owner);
+                PostMessageW(owner, kOverlayDoubleClickMessage, 0, 0);
+            }
+            return 0;
+        case WM_EXITSIZEMOVE:
+            if (owner) PostMessageW(owner, WM_EXITSIZEMOVE, 0, 0);
+            return 0;
+        case WM_DROPFILES:
+            OnDropFiles(reinterpret_cast<HDROP>(wParam));
+            return 0;
+        case WM_DESTROY:
+            hwnd = nullptr;
+            return 0;
+        default:
+            return DefWindowProcW(hwnd, message, wParam, lParam);
+    }
+}
+
+void OverlayWindow::Paint() {
+    PAINTSTRUCT ps{};
+    HDC dc = BeginPaint(hwnd, &ps);
+    RECT r{};
+    GetClientRect(hwnd, &r);
+    const bool dark = theme == 0;
+    UniqueGdiObject brush(CreateSolidBrush(dark ? RGB(18, 24, 38) : RGB(245, 248, 255)));
+    UniqueGdiObject pen(CreatePen(PS_SOLID, 3, busy ? RGB(255, 184, 48) : RGB(0, 210, 255)));
+    HGDIOBJ oldBrush = SelectObject(dc, brush.get());
+    HGDIOBJ oldPen = SelectObject(dc, pen.get());
+    RoundRect(dc, r.left + 1, r.top + 1, r.right - 1, r.bottom - 1, 28, 28);
+    SelectObject(dc, oldPen);
+    SelectObject(dc, oldBrush);
+    DrawCenteredText(dc, kTitle, RECT{r.left, r.top + 18, r.right, r.top + 54}, 20, 600,
+                     dark ? RGB(255, 255, 255) : RGB(16, 24, 40));
+    DrawCenteredText(dc, status, RECT{r.left + 16, r.top + 58, r.right - 16, r.bottom - 16}, 15, 400,
+                     dark ? RGB(160, 190, 210) : RGB(70, 90, 110));
+    EndPaint(hwnd, &ps);
+}
+
+void OverlayWindow::ShowContextMenu(POINT screen) {
+    if (!hwnd || !owner) return;
+    UniqueMenu menu(CreatePopupMenu());
+    if (!menu) return;
+    AppendMenuW(menu.get(), MF_STRING, kCommandOpenMainWindow, L"Open main window");
+    AppendMenuW(menu.get(), MF_STRING, kCommandCloseDropZone, L"Close drop zone");
+    SetForegroundWindow(hwnd);
+    const UINT chosen = static_cast<UINT>(
+        TrackPopupMenu(menu.get(), TPM_RETURNCMD | TPM_RIGHTBUTTON, screen.x, screen.y, 0, hwnd, nullptr));
+    menu.reset();
+    PostMessageW(hwnd, WM_NULL, 0, 0);
+    if (chosen == kCommandOpenMainWindow || chosen == kCommandCloseDropZone)
+        PostMessageW(owner, WM_COMMAND, chosen, 0);
+}
+
+void OverlayWindow::OnDropFiles(HDROP drop) {
+    std::vector<std::filesystem::path> paths = PathsFromHdrop(drop);
+    DragFinish(drop);
+    std::vector<std::filesystem::path> kept;
+    FilterDroppedPaths(paths, kept);
+    if (onDrop && !kept.empty()) onDrop(std::move(kept));
+}
+
+}  // namespace kw

@@ -1,0 +1,75 @@
+#pragma once
+// The floating drop zone: a borderless, always-on-top, semi-transparent tool window painted
+// with GDI. It shows the product name and one status line, turns its border orange while a
+// batch runs, moves when dragged anywhere inside, resizes from a 12-pixel border, and hands
+// everything dropped on it to one callback.
+
+#include <windows.h>
+#include <wrl/client.h>
+
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "shell/FileDropTarget.h"
+
+namespace kw {
+
+constexpr UINT kOverlayDoubleClickMessage = WM_APP + 4;
+constexpr int kOverlayBorderBand = 12;
+constexpr int kOverlayMinWidth = 180, kOverlayMinHeight = 120;
+constexpr UINT kCommandOpenMainWindow = 206, kCommandCloseDropZone = 205;
+
+// Where a point of the window counts: corners and edges of the 12-pixel band resize, the rest
+// moves the window (HTCAPTION).
+LRESULT OverlayHitTest(POINT cursor, const RECT& window);
+
+// 80..255, so that the drop zone never becomes invisible.
+int ClampOverlayAlpha(int alpha);
+
+class OverlayWindow {
+public:
+    using DropCallback = std::function<void(std::vector<std::filesystem::path>)>;
+
+    OverlayWindow() = default;
+    ~OverlayWindow();  // Destroy
+    OverlayWindow(const OverlayWindow&) = delete;
+    OverlayWindow& operator=(const OverlayWindow&) = delete;
+
+    bool Create(HINSTANCE instance, HWND owner, DropCallback onDrop);
+    void Destroy();
+
+    void SetStatus(const std::string& utf8Text, bool busy);
+    void SetTheme(int theme);  // 0 dark, 1 light
+    void SetAlpha(int alpha);
+    void SetPosition(int x, int y, int width, int height);
+    void GetRect(int& x, int& y, int& width, int& height) const;
+    void Show(bool show);
+
+    bool IsVisible() const { return visible; }
+    HWND Handle() const { return hwnd; }
+    const std::wstring& Status() const { return status; }
+    bool IsBusy() const { return busy; }
+
+private:
+    static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    void Paint();
+    void ShowContextMenu(POINT screen);
+    void OnDropFiles(HDROP drop);
+
+    HINSTANCE hInstance = nullptr;
+    HWND hwnd = nullptr;
+    HWND owner = nullptr;
+    DropCallback onDrop;
+    bool visible = true;
+    int theme = 0;
+    std::wstring status = L"Drop files to route them";
+    bool busy = false;
+    int alpha = 230;
+    Microsoft::WRL::ComPtr<FileDropTarget> dropTarget;
+    bool dragRegistered = false;
+};
+
+}  // namespace kw

@@ -1,0 +1,202 @@
+#!/usr/bin/env bash
+# End-to-end: starts the real KestraneFileweir.exe under Wine (on the test Xvfb display) in a
+# private folder and drives it from outside: real OLE drags from KwDriver.exe, posted commands,
+# X key presses, the registry. Usage: e2e.sh <scenario> <exe> <KwDriver.exe> <artefact folder>
+set -euo pipefail
+scenario=$1 exe=$2 driver=$3 artefacts=$4
+: "${DISPLAY:?the end-to-end tests need an X display (scripts/test.sh starts Xvfb)}"
+mkdir -p "$artefacts"
+work=$(mktemp -d /tmp/kw-e2e-XXXXXX)
+app_pid=""
+cleanup() {
+  if [ -n "$app_pid" ] && kill -0 "$app_pid" 2>/dev/null; then
+    wine "$driver" post KestraneFileweirMain 0x111 204 0 >/dev/null 2>&1 || true
+    sleep 2; kill "$app_pid" 2>/dev/null || true
+  fi
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+win() { printf 'Z:%s' "$1" | tr '/' '\\'; }   # Unix path -> Windows path on drive Z:
+json_path() { win "$1" | sed 's/\\/\\\\/g'; }  # ... escaped for a JSON string
+fail() { echo "FAIL [$scenario]: $*"; echo "--- activity.log"; cat "$work/app/activity.log" 2>/dev/null || true; exit 1; }
+drive() { timeout 60 wine "$driver" "$@"; }
+
+# Waits (bounded) until a command succeeds.
+wait_for() {
+  local seconds=$1; shift
+  for _ in $(seq 1 $((seconds * 5))); do "$@" && return 0; sleep 0.2; done
+  return 1
+}
+# 1 when the window of that class is visible, 0 when hidden, empty when there is none.
+visible() { timeout 30 wine "$driver" window "$1" 2>/dev/null | awk '{print $2}'; }
+is_visible() { [ "$(visible "$1")" = "$2" ]; }
+log_has() { grep -qF -- "$1" "$work/app/activity.log" 2>/dev/null; }
+log_count() { grep -cF -- "$1" "$work/app/activity.log" 2>/dev/null || true; }
+
+mkdir -p "$work/app"
+cp "$exe" "$work/app/KestraneFileweir.exe"
+
+start_app() {
+  (cd "$work/app" && exec wine KestraneFileweir.exe) >/dev/null 2>&1 &
+  app_pid=$!
+  drive wait-window KestraneFileweirOverlay 60 >/dev/null || fail "the drop zone never appeared"
+}
+
+# Ends the program through the tray menu's Exit command and returns its exit code.
+exit_app() {
+  drive post KestraneFileweirMain 0x111 204 0 >/dev/null || fail "no main window to send Exit to"
+  local code=0
+  timeout 60 tail --pid="$app_pid" -f /dev/null || fail "the program did not exit"
+  wait "$app_pid" || code=$?
+  app_pid=""
+  return $code
+}
+
+# A config.json with one rule per argument: "name|extensions|destination folder (Unix)|extra JSON".
+write_config() {
+  local extra=$1; shift
+  local rules="" sep=""
+  for spec in "$@"; do
+    IFS='|' read -r name exts dest more <<<"$spec"
+    mkdir -p "$dest"
+    rules+="$sep{\"name\": \"$name\", \"destination\": \"$(json_path "$dest")\", \"clauses\": [$more{\"type\": \"extension\", \"extensions\": \"$exts\"}]}"
+    sep=", "
+  done
+  printf '{%s "minimizeToTray": false, "rules": [%s]}' "$extra" "$rules" > "$work/app/config.json"
+}
+
+case "$scenario" in
+  first-start)
+    start_app
+    wait_for 20 test -f "$work/app/config.json" || fail "no config.json written at start"
+    grep -q '"rules": \[\]' "$work/app/config.json" || fail "config.json lacks the default empty rule list"
+    grep -q "\"catchAllPath\": \"$(json_path "$work/app/Unsorted")\"" "$work/app/config.json" \
+      || fail "config.json lacks the default Unsorted folder beside the exe"
+    rect=$(drive window KestraneFileweirOverlay) || fail "no drop zone"
+    import -window root "$artefacts/first-start.png" 2>/dev/null || true
+    exit_app || fail "exit code $? (expected 0)"
+    grep -q '"overlayX"' "$work/app/config.json" || fail "settings not saved at exit"
+    echo "drop zone: $rect"
+    ;;
+
+  route-drop)
+    write_config '"noMatchPolicy": "leave_in_place",' "Invoices|pdf|$work/PDFs|" "Pictures|jpg png|$work/Pictures|"
+    mkdir -p "$work/in"
+    names=("bill one.pdf" "Счёт №7 ü.pdf" "holiday photo.JPG" "notes.txt")
+    for n in "${names[@]}"; do echo "content of $n" > "$work/in/$n"; done
+    start_app
+    files=(); for n in "${names[@]}"; do files+=("$(win "$work/in/$n")"); done
+    drive drag KestraneFileweirOverlay "${files[@]}" || fail "the drag was not accepted"
+    wait_for 60 log_has "(Left in place (No matching rule))" || fail "the batch never finished"
+    log_has "Received 4 dropped item(s)." || fail "no Received line"
+    [ -f "$work/PDFs/bill one.pdf" ] && [ -f "$work/PDFs/Счёт №7 ü.pdf" ] || fail "PDFs not moved"
+    [ -f "$work/Pictures/holiday photo.JPG" ] || fail "picture not moved"
+    [ -f "$work/in/notes.txt" ] || fail "unmatched file did not stay in place"
+    [ "$(ls "$work/in")" = "notes.txt" ] || fail "unexpected files left: $(ls "$work/in")"
+    [ "$(log_count '[ok] ')" = 4 ] || fail "expected 4 [ok] lines"
+    log_has "[ok] $(win "$work/in/bill one.pdf") -> $(win "$work/PDFs/bill one.pdf") (Moved via Invoices)" \
+      || fail "per-item line has the wrong form"
+    import -window root "$artefacts/drop-zone-after-batch.png" 2>/dev/null || true
+    exit_app || fail "exit code $?"
+    ;;
+
+  folder-drop)
+    for expand in false true; do
+      write_config "\"expandFoldersOnDrop\": $expand, \"noMatchPolicy\": \"leave_in_place\"," \
+        "Text|txt|$work/out-$expand|"
+      rm -f "$work/app/activity.log"
+      mkdir -p "$work/drop-$expand/Reports/2026/Q1"
+      echo a > "$work/drop-$expand/Reports/a.txt"
+      echo b > "$work/drop-$expand/Reports/2026/b.txt"
+      echo c > "$work/drop-$expand/Reports/2026/Q1/c.txt"
+      echo d > "$work/drop-$expand/Reports/2026/Q1/d.pdf"
+      start_app
+      drive drag KestraneFileweirOverlay "$(win "$work/drop-$expand/Reports")" || fail "drag not accepted"
+      if [ "$expand" = true ]; then
+        wait_for 60 log_has "(Left in place (No matching rule))" || fail "expanded batch never finished"
+        log_has "Expanded folder drop to 4 file(s) for routing." || fail "no Expanded line"
+        [ -f "$work/out-true/a.txt" ] && [ -f "$work/out-true/b.txt" ] && [ -f "$work/out-true/c.txt" ] \
+          || fail "expanded files not routed"
+        [ -f "$work/drop-true/Reports/2026/Q1/d.pdf" ] || fail "unmatched file moved"
+      else
+        wait_for 60 log_has "Left in place (No matching rule)" || fail "folder batch never finished"
+        log_has "Received 1 dropped item(s)." || fail "folder not received as one item"
+        [ -d "$work/drop-false/Reports/2026/Q1" ] || fail "folder should stay (no rule matches a folder)"
+      fi
+      exit_app || fail "exit code $?"
+    done
+    ;;
+
+  busy-refusal)
+    # A catastrophic pattern keeps the first batch busy for seconds while the second drop arrives.
+    slow='{"type": "regex", "regex": "^(a+)+$"}, '
+    write_config '"noMatchPolicy": "leave_in_place",' "Slow|txt|$work/slow|$slow"
+    sed -i 's/"clauses": \[{"type": "regex"/"combineLogic": "or", "clauses": [{"type": "regex"/' "$work/app/config.json"
+    mkdir -p "$work/in"
+    printf x > "$work/in/aaaaaaaaaaaaaaaaaaaaaaaaaa!"
+    echo later > "$work/in/later.txt"
+    start_app
+    drive drag KestraneFileweirOverlay "$(win "$work/in/aaaaaaaaaaaaaaaaaaaaaaaaaa!")" || fail "first drag"
+    wait_for 20 log_has "Received 1 dropped item(s)." || fail "first batch not started"
+    drive drag KestraneFileweirOverlay "$(win "$work/in/later.txt")" || fail "second drag"
+    import -window root "$artefacts/drop-zone-busy.png" 2>/dev/null || true
+    wait_for 120 log_has "(Left in place (No matching rule))" || fail "the slow batch never finished"
+    sleep 1
+    [ "$(log_count 'Received ')" = 1 ] || fail "the drop during the batch was not refused"
+    [ -f "$work/in/later.txt" ] || fail "the refused file was moved"
+    exit_app || fail "exit code $?"
+    ;;
+
+  close-and-second-instance)
+    write_config '"startMinimized": true, "overlayX": 333, "overlayY": 222, "overlayW": 300, "overlayH": 190,'
+    start_app
+    is_visible KestraneFileweirMain 0 || fail "startMinimized: the main window should start hidden"
+    code=0; (cd "$work/app" && timeout 60 wine KestraneFileweir.exe) >/dev/null 2>&1 || code=$?
+    [ "$code" = 0 ] || fail "second instance exit code $code"
+    wait_for 20 is_visible KestraneFileweirMain 1 || fail "the second instance did not bring the first back"
+    import -window root "$artefacts/main-window.png" 2>/dev/null || true
+    drive post KestraneFileweirMain 0x10 0 0 >/dev/null   # WM_CLOSE, minimise-to-tray off
+    code=0; timeout 60 tail --pid="$app_pid" -f /dev/null || fail "WM_CLOSE did not end the program"
+    wait "$app_pid" || code=$?; app_pid=""
+    [ "$code" = 0 ] || fail "exit code $code after WM_CLOSE"
+    grep -q '"overlayX": 333' "$work/app/config.json" && grep -q '"overlayY": 222' "$work/app/config.json" \
+      || fail "overlay rectangle not saved: $(grep overlay "$work/app/config.json" | tr -d '\n')"
+    ;;
+
+  autostart)
+    run_value() { wine reg query 'HKCU\Software\Microsoft\Windows\CurrentVersion\Run' /v KestraneFileweir 2>/dev/null | tr -d '\r'; }
+    write_config '"startWithWindows": true,'
+    start_app
+    wait_for 20 sh -c "wine reg query 'HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Run' /v KestraneFileweir >/dev/null 2>&1" \
+      || fail "Run value not written"
+    run_value | grep -qF "\"$(win "$work/app/KestraneFileweir.exe")\"" || fail "Run value is not the quoted exe path: $(run_value)"
+    exit_app || fail "exit code $?"
+    write_config '"startWithWindows": false,'
+    start_app
+    wait_for 20 sh -c "! wine reg query 'HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Run' /v KestraneFileweir >/dev/null 2>&1" \
+      || fail "Run value not deleted"
+    exit_app || fail "exit code $?"
+    ;;
+
+  hotkey)
+    # Wine grabs no global keys: WM_HOTKEY arrives only while one of its windows has the focus.
+    write_config ''
+    start_app
+    is_visible KestraneFileweirOverlay 1 || fail "drop zone should start visible"
+    # Both windows carry the product name; the main window is the larger one.
+    main=$(for id in $(xdotool search --name '^Kestrane Fileweir$'); do
+             eval "$(xdotool getwindowgeometry --shell "$id")"; echo "$((WIDTH * HEIGHT)) $id"
+           done | sort -n | tail -1 | cut -d' ' -f2)
+    xdotool windowactivate --sync "$main" 2>/dev/null || xdotool windowfocus --sync "$main"
+    xdotool key --clearmodifiers ctrl+alt+d
+    wait_for 10 is_visible KestraneFileweirOverlay 0 || fail "the hotkey did not hide the drop zone"
+    xdotool key --clearmodifiers ctrl+alt+d
+    wait_for 10 is_visible KestraneFileweirOverlay 1 || fail "the hotkey did not show the drop zone again"
+    exit_app || fail "exit code $?"
+    grep -q '"overlayVisible": true' "$work/app/config.json" || fail "visibility not saved"
+    ;;
+
+  *) echo "unknown scenario $scenario"; exit 2 ;;
+esac
+echo "PASS [$scenario]"

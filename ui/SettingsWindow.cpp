@@ -1,0 +1,196 @@
+#include "ui/SettingsWindow.h"
+
+#include <imgui.h>
+
+#include "model/TextEncoding.h"
+
+namespace kw {
+namespace {
+
+constexpr float kRowMargin = 14.0f;
+constexpr float kEditorMargin = 8.0f;
+constexpr float kNearestRowMaxDistanceSquared = 120.0f * 120.0f;
+
+bool Inside(float x, float y, float left, float top, float right, float bottom, float margin) {
+    return x >= left - margin && x <= right + margin && y >= top - margin && y <= bottom + margin;
+}
+
+// The point lies in the rectangle grown by `margin`, also when one of the two was measured
+// at a different display scale.
+bool PointInRectDpiTolerant(POINT point, const UiRect& r, float margin, float scale) {
+    const float x = static_cast<float>(point.x), y = static_cast<float>(point.y);
+    if (Inside(x, y, r.left, r.top, r.right, r.bottom, margin)) return true;
+    if (scale - 1.0f >= 0.02f || 1.0f - scale >= 0.02f) {
+        if (Inside(x, y, r.left * scale, r.top * scale, r.right * scale, r.bottom * scale, margin)) return true;
+        if (Inside(x, y, r.left / scale, r.top / scale, r.right / scale, r.bottom / scale, margin)) return true;
+    }
+    return false;
+}
+
+float WindowScale(HWND window) {
+    if (!window) return 1.0f;
+    const UINT dpi = GetDpiForWindow(window);
+    return dpi == 0 ? 1.0f : static_cast<float>(dpi) / 96.0f;
+}
+
+void DrawActivityTab(const SettingsWindowView& view) {
+    ImGui::TextWrapped("Log file: %s", PathToUtf8(view.activityLog.LogFilePath()).c_str());
+    ImGui::TextDisabled("Plain-text append log (low overhead). Persists until you clear it.");
+    if (view.progressTotal > 0) {
+        ImGui::ProgressBar(static_cast<float>(view.progressDone) / static_cast<float>(view.progressTotal),
+                           ImVec2(-1.0f, 0.0f));
+        ImGui::Text("%s", view.statusText.c_str());
+    }
+    if (ImGui::Button("Clear log")) {
+        view.logLines.clear();
+        view.activityLog.Clear();
+    }
+    ImGui::BeginChild("log", ImVec2(0, 0), ImGuiChildFlags_Border);
+    for (const std::string& line : view.logLines) ImGui::TextUnformatted(line.c_str());
+    ImGui::EndChild();
+}
+
+void DrawAboutTab() {
+    ImGui::Dummy(ImVec2(0.0f, 12.0f));
+    ImGui::Text("Kestrane Fileweir");
+    ImGui::Separator();
+    ImGui::Spacing();
+    ImGui::TextWrapped(
+        "A portable, highly customizable file-routing utility. Drag files onto the floating drop zone and they are "
+        "moved to destination folders based on your rules \xE2\x80\x94 extension, size, name, date, keyword, or "
+        "regex.");
+    ImGui::Spacing();
+    ImGui::TextWrapped(
+        "The overlay can be toggled with a global hotkey. Routing runs off the UI thread so large batch moves stay "
+        "responsive.");
+    ImGui::Spacing();
+    ImGui::Separator();
+    ImGui::TextDisabled("Kestrane Fileweir \xE2\x80\x94 made by the Kestrane Fileweir team.");
+}
+
+}  // namespace
+
+std::optional<std::filesystem::path> FirstFolder(const std::vector<std::filesystem::path>& paths) {
+    for (const std::filesystem::path& p : paths) {
+        std::error_code ec;
+        if (std::filesystem::is_directory(p, ec)) return p;
+        const DWORD attributes = GetFileAttributesW(p.c_str());
+        if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) return p;
+    }
+    return std::nullopt;
+}
+
+const PathRowTarget* FindPathTarget(POINT point, const std::vector<PathRowTarget>& targets, float scale) {
+    const PathRowTarget* nearest = nullptr;
+    float best = 1e9f;
+    for (const PathRowTarget& t : targets) {
+        if (!t.path) continue;
+        if (PointInRectDpiTolerant(point, UiRect{t.left, t.top, t.right, t.bottom}, kRowMargin, scale)) return &t;
+        const float dx = static_cast<float>(point.x) - (t.left + t.right) / 2;
+        const float dy = static_cast<float>(point.y) - (t.top + t.bottom) / 2;
+        if (dx * dx + dy * dy < best) {
+            best = dx * dx + dy * dy;
+            nearest = &t;
+        }
+    }
+    return best <= kNearestRowMaxDistanceSquared ? nearest : nullptr;
+}
+
+bool ApplyFolderDrop(UiState& ui, std::vector<Rule>& rules, HWND window, POINT point,
+                     const std::filesystem::path& folder, bool& settingsChanged) {
+    // Rows are registered in client coordinates of the main window.
+    if (window) ScreenToClient(window, &point);
+    const float scale = WindowScale(window);
+    std::string* target = ui.hoveredPathTarget;
+    if (!target) {
+        const PathRowTarget* row = FindPathTarget(point, ui.previousPathTargets, scale);
+        if (!row) row = FindPathTarget(point, ui.pathTargets, scale);
+        if (row) target = row->path;
+    }
+    if (!target && ui.editorRectValid && ui.editorRule >= 0 && ui.editorRule < static_cast<int>(rules.size()) &&
+        PointInRectDpiTolerant(point, ui.editorRect, kEditorMargin, scale) &&
+        rules[static_cast<size_t>(ui.editorRule)].action == RuleAction::move)
+        target = &rules[static_cast<size_t>(ui.editorRule)].destination;
+    if (!target && ui.previousPathTargets.size() == 1) target = ui.previousPathTargets.front().path;
+    if (!target) return false;
+    *target = PathToUtf8(folder);
+    settingsChanged = true;
+    return true;
+}
+
+void DrawSettingsWindow(AppSettings& settings, UiState& ui, bool& settingsChanged, HWND mainWindow,
+                        const SettingsWindowView& view, const SettingsWindowActions& actions) {
+    const ImGuiViewport* viewport = ImGui::GetMainViewport();
+    ImGui::SetNextWindowPos(viewport->WorkPos, ImGuiCond_Always, ImVec2(0, 0));
+    ImGui::SetNextWindowSize(viewport->WorkSize, ImGuiCond_Always);
+    ImGui::Begin("Kestrane Fileweir", nullptr,
+                 ImGuiWindowFlags_NoTitleBar | ImGuiWindowFlags_NoResize | ImGuiWindowFlags_NoMove |
+                     ImGuiWindowFlags_NoScrollbar | ImGuiWindowFlags_NoCollapse | ImGuiWindowFlags_NoSavedSettings |
+                     ImGuiWindowFlags_NoBringToFrontOnFocus);
+
+    ui.hoveredPathTarget = nullptr;
+    ui.editorRectValid = false;
+
+    if (ui.pendingDrop && !ui.pendingDropHandled) {
+        if (const auto folder = FirstFolder(ui.pendingDropPaths);
+            folder && ApplyFolderDrop(ui, settings.rules, mainWindow, ui.pendingDropPoint, *folder, settingsChanged)) {
+            ui.pendingDropHandled = true;
+            view.statusText = "Folder path updated.";
+        }
+    }
+    ui.pathTargets.clear();
+
+    ImGui::Text("Kestrane Fileweir");
+    ImGui::SameLine();
+    ImGui::TextDisabled("portable file routing");
+    ImGui::SameLine();
+    bool overlayVisible = settings.overlayVisible;
+    if (ImGui::Checkbox("Show drop zone", &overlayVisible)) {
+        settings.overlayVisible = overlayVisible;
+        settingsChanged = true;
+        if (actions.setOverlayVisible) actions.setOverlayVisible(overlayVisible);
+    }
+    if (!view.statusText.empty()) {
+        ImGui::PushTextWrapPos(ImGui::GetCursorPosX() + ImGui::GetContentRegionAvail().x);
+        ImGui::TextColored(ImVec4(0.40f, 0.85f, 1.00f, 1.00f), "%s", view.statusText.c_str());
+        ImGui::PopTextWrapPos();
+    }
+    ImGui::Separator();
+
+    if (ImGui::BeginTabBar("main_tabs")) {
+        if (ImGui::BeginTabItem("Rules")) {
+            ImGui::EndTabItem();
+        }
+        if (ImGui::BeginTabItem("Summary", nullptr, ui.openSummaryTab ? ImGuiTabItemFlags_SetSelected : 0)) {
+            ui.openSummaryTab = false;
+            ImGui::EndTabItem();
+        }
+        if (ImGui::BeginTabItem("Settings")) {
+            ImGui::EndTabItem();
+        }
+        if (ImGui::BeginTabItem("Activity")) {
+            DrawActivityTab(view);
+            ImGui::EndTabItem();
+        }
+        if (ImGui::BeginTabItem("About")) {
+            DrawAboutTab();
+            ImGui::EndTabItem();
+        }
+        ImGui::EndTabBar();
+    }
+    ui.previousPathTargets = ui.pathTargets;
+
+    if (ui.pendingDrop) {
+        if (!ui.pendingDropHandled)
+            view.statusText = FirstFolder(ui.pendingDropPaths)
+                                  ? "Drop the folder on the Destination or Unsorted path row. Use the drop zone to "
+                                    "route files."
+                                  : "Drop a folder (not a file) onto the Destination path row.";
+        ui.pendingDrop = false;
+        ui.pendingDropHandled = false;
+        ui.pendingDropPaths.clear();
+    }
+    ImGui::End();
+}
+
+}  // namespace kw

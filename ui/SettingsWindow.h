@@ -1,0 +1,81 @@
+#pragma once
+// The settings window: one full-window ImGui window per rendered frame with the header, the
+// status line and the tabs Rules, Summary, Settings, Activity and About.
+
+#include <windows.h>
+
+#include <deque>
+#include <filesystem>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "model/AppSettings.h"
+#include "routing/ActivityLog.h"
+#include "shell/Hotkey.h"
+
+namespace kw {
+
+// A folder path row registered while drawing, so that a folder dropped on the window can find
+// the row under the drop point. `path` points into the settings and is valid for one frame.
+struct PathRowTarget {
+    float left = 0, top = 0, right = 0, bottom = 0;
+    std::string* path = nullptr;
+};
+
+struct UiRect {
+    float left = 0, top = 0, right = 0, bottom = 0;
+};
+
+struct UiState {
+    bool openSummaryTab = false;
+    bool pendingDrop = false;
+    bool pendingDropHandled = false;
+    POINT pendingDropPoint{0, 0};  // screen coordinates
+    std::vector<std::filesystem::path> pendingDropPaths;
+    std::vector<PathRowTarget> pathTargets;
+    std::vector<PathRowTarget> previousPathTargets;
+    std::string* hoveredPathTarget = nullptr;
+    UiRect editorRect;
+    bool editorRectValid = false;
+    int editorRule = -1;
+    int selectedRule = -1;
+};
+
+// What the window shows besides the settings, owned by the application.
+struct SettingsWindowView {
+    std::string& statusText;
+    int progressDone;
+    int progressTotal;
+    std::deque<std::string>& logLines;
+    const ActivityLog& activityLog;
+    HotkeyCaptureState& hotkey;
+};
+
+// What the window may ask of the application.
+struct SettingsWindowActions {
+    std::function<bool(unsigned, unsigned, std::string&)> applyHotkey;
+    std::function<void()> saveSettings;
+    std::function<void(bool)> setOverlayVisible;
+    std::function<void()> applyAllSettings;
+};
+
+void DrawSettingsWindow(AppSettings& settings, UiState& ui, bool& settingsChanged, HWND mainWindow,
+                        const SettingsWindowView& view, const SettingsWindowActions& actions);
+
+// The first path that is a folder.
+std::optional<std::filesystem::path> FirstFolder(const std::vector<std::filesystem::path>& paths);
+
+// The row a drop at `point` (client coordinates of the main window) belongs to: inside a row
+// grown by 14 pixels (also after undoing a display scale), else the row whose centre is
+// nearest, within 120 pixels.
+const PathRowTarget* FindPathTarget(POINT point, const std::vector<PathRowTarget>& targets, float scale);
+
+// Sets the path row under a dropped folder (the hovered row, a registered row near the point,
+// the rule editor panel of a move rule, or the only row); true when one was set. `point` is in
+// screen coordinates.
+bool ApplyFolderDrop(UiState& ui, std::vector<Rule>& rules, HWND window, POINT point,
+                     const std::filesystem::path& folder, bool& settingsChanged);
+
+}  // namespace kw
