@@ -1,0 +1,200 @@
+#include "render/RenderHost.h"
+
+#include <dxgi.h>
+
+#include <imgui.h>
+#include <imgui_impl_dx11.h>
+#include <imgui_impl_win32.h>
+
+extern IMGUI_IMPL_API LRESULT ImGui_ImplWin32_WndProcHandler(HWND, UINT, WPARAM, LPARAM);
+
+namespace kw {
+namespace {
+
+constexpr WORD kFontResourceId = 102;
+
+// The font bytes as they sit in the module's image (valid as long as the module is loaded).
+struct ResourceBytes {
+    const unsigned char* data = nullptr;
+    size_t size = 0;
+};
+
+ResourceBytes FindFontResource(HINSTANCE module) {
+    HRSRC info = FindResourceW(module, MAKEINTRESOURCEW(kFontResourceId), RT_RCDATA);
+    if (!info) return {};
+    HGLOBAL loaded = LoadResource(module, info);
+    const DWORD size = SizeofResource(module, info);
+    if (!loaded || size == 0) return {};
+    const void* bytes = LockResource(loaded);
+    if (!bytes) return {};
+    return {static_cast<const unsigned char*>(bytes), size};
+}
+
+// Rounding is part of both themes; nothing else of the style is touched, so sizes stay
+// unscaled whatever the monitor's DPI (the font pixel size alone sets the UI scale).
+void ApplyRounding(ImGuiStyle& style) {
+    style.WindowRounding = 8.0f;
+    style.FrameRounding = 6.0f;
+    style.GrabRounding = 6.0f;
+    style.TabRounding = 6.0f;
+}
+
+}  // namespace
+
+RenderHost::~RenderHost() { Shutdown(); }
+
+bool RenderHost::CreateDevice(HWND targetWindow) {
+    Shutdown();  // a second call starts from scratch rather than leaking the first device
+    window = targetWindow;
+
+    DXGI_SWAP_CHAIN_DESC desc{};
+    desc.BufferCount = 2;
+    desc.BufferDesc.Width = 0;
+    desc.BufferDesc.Height = 0;
+    desc.BufferDesc.Format = DXGI_FORMAT_R8G8B8A8_UNORM;
+    desc.BufferDesc.RefreshRate = {60, 1};
+    desc.BufferDesc.ScanlineOrdering = DXGI_MODE_SCANLINE_ORDER_UNSPECIFIED;
+    desc.BufferDesc.Scaling = DXGI_MODE_SCALING_UNSPECIFIED;
+    desc.BufferUsage = DXGI_USAGE_RENDER_TARGET_OUTPUT;
+    desc.OutputWindow = targetWindow;
+    desc.SampleDesc = {1, 0};
+    desc.Windowed = TRUE;
+    desc.SwapEffect = DXGI_SWAP_EFFECT_DISCARD;
+    desc.Flags = DXGI_SWAP_CHAIN_FLAG_ALLOW_MODE_SWITCH;
+
+    const D3D_FEATURE_LEVEL levels[] = {D3D_FEATURE_LEVEL_11_0, D3D_FEATURE_LEVEL_10_0};
+    auto create = [&](D3D_DRIVER_TYPE driver) {
+        D3D_FEATURE_LEVEL obtained{};
+        return D3D11CreateDeviceAndSwapChain(nullptr, driver, nullptr, 0, levels, ARRAYSIZE(levels),
+                                             D3D11_SDK_VERSION, &desc, &swapChain, &device, &obtained,
+                                             &context);
+    };
+    if (FAILED(create(D3D_DRIVER_TYPE_HARDWARE)) && FAILED(create(D3D_DRIVER_TYPE_WARP))) {
+        Shutdown();
+        return false;
+    }
+    CreateRenderTarget();
+
+    IMGUI_CHECKVERSION();
+    ImGui::CreateContext();
+    ImGuiIO& io = ImGui::GetIO();
+    io.ConfigFlags |= ImGuiConfigFlags_NavEnableKeyboard;
+    io.IniFilename = nullptr;  // the settings document is the only thing the program stores
+
+    // A backend that did not start would crash the first frame, so it fails the call instead.
+    const bool win32Ready = ImGui_ImplWin32_Init(targetWindow);
+    const bool dx11Ready = win32Ready && ImGui_ImplDX11_Init(device.Get(), context.Get());
+    if (!dx11Ready) {
+        if (win32Ready) ImGui_ImplWin32_Shutdown();
+        ImGui::DestroyContext();
+        Shutdown();
+        return false;
+    }
+    imguiReady = true;
+    return true;
+}
+
+bool RenderHost::LoadFonts(HINSTANCE module, float pixelSize) {
+    if (!imguiReady) return false;
+    ImFontAtlas* atlas = ImGui::GetIO().Fonts;
+    // Between BeginFrame and RenderFrame the current frame still draws with the atlas's fonts.
+    if (atlas->Locked) return false;
+    const ResourceBytes font = FindFontResource(module);
+    if (!font.data) return false;
+
+    fontData.assign(font.data, font.data + font.size);
+    atlas->Clear();
+    ImFontConfig config;
+    config.FontDataOwnedByAtlas = false;  // the bytes are fontData's; the atlas must never free them
+    atlas->AddFontFromMemoryTTF(fontData.data(), static_cast<int>(fontData.size()), pixelSize, &config);
+    return true;
+}
+
+bool RenderHost::RebuildFonts(HINSTANCE module, float pixelSize) {
+    if (!LoadFonts(module, pixelSize)) return false;
+    // The old texture holds the old glyphs; the backend uploads the new atlas now rather than
+    // drawing the next frame with a texture that no longer matches it.
+    ImGui_ImplDX11_InvalidateDeviceObjects();
+    return ImGui_ImplDX11_CreateDeviceObjects();
+}
+
+void RenderHost::ApplyTheme(bool dark) {
+    if (!imguiReady) return;
+    ImGuiStyle& style = ImGui::GetStyle();
+    ImVec4* colors = style.Colors;
+    if (dark) {
+        ImGui::StyleColorsDark(&style);
+        colors[ImGuiCol_WindowBg] = ImVec4(0.07f, 0.09f, 0.14f, 1.00f);
+        colors[ImGuiCol_Button] = ImVec4(0.08f, 0.62f, 0.78f, 0.70f);
+        colors[ImGuiCol_ButtonHovered] = ImVec4(0.12f, 0.75f, 0.90f, 0.90f);
+        colors[ImGuiCol_Header] = ImVec4(0.10f, 0.55f, 0.70f, 0.55f);
+        colors[ImGuiCol_Tab] = ImVec4(0.10f, 0.18f, 0.28f, 1.00f);
+        colors[ImGuiCol_TabActive] = ImVec4(0.10f, 0.55f, 0.72f, 1.00f);
+    } else {
+        ImGui::StyleColorsLight(&style);
+        colors[ImGuiCol_Button] = ImVec4(0.10f, 0.62f, 0.82f, 0.70f);
+        colors[ImGuiCol_TabActive] = ImVec4(0.20f, 0.70f, 0.88f, 1.00f);
+    }
+    ApplyRounding(style);
+}
+
+void RenderHost::BeginFrame() {
+    if (!imguiReady) return;
+    ImGui_ImplDX11_NewFrame();
+    ImGui_ImplWin32_NewFrame();
+    ImGui::NewFrame();
+}
+
+void RenderHost::RenderFrame() {
+    if (!imguiReady) return;
+    ImGui::Render();
+    // Without a render target (a resize failed) the frame is finished but not drawn.
+    if (!renderTarget) return;
+    ID3D11RenderTargetView* targets[] = {renderTarget.Get()};
+    context->OMSetRenderTargets(1, targets, nullptr);
+    const float clear[4] = {0.05f, 0.07f, 0.10f, 1.00f};
+    context->ClearRenderTargetView(renderTarget.Get(), clear);
+    ImGui_ImplDX11_RenderDrawData(ImGui::GetDrawData());
+    swapChain->Present(1, 0);
+}
+
+void RenderHost::ResizeBuffers(UINT width, UINT height) {
+    if (!swapChain) return;
+    // The swap chain refuses to resize while a view of its back buffer is still bound.
+    if (context) context->OMSetRenderTargets(0, nullptr, nullptr);
+    renderTarget.Reset();
+    if (FAILED(swapChain->ResizeBuffers(0, width, height, DXGI_FORMAT_UNKNOWN, 0))) return;
+    CreateRenderTarget();
+}
+
+void RenderHost::Shutdown() {
+    if (imguiReady) {
+        ImGui_ImplDX11_Shutdown();
+        ImGui_ImplWin32_Shutdown();
+        ImGui::DestroyContext();
+        imguiReady = false;
+    }
+    // Only now, with the atlas gone, may the borrowed font bytes go.
+    fontData.clear();
+    fontData.shrink_to_fit();
+    renderTarget.Reset();
+    swapChain.Reset();
+    context.Reset();
+    device.Reset();
+    window = nullptr;
+}
+
+LRESULT RenderHost::ForwardMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    // A context without the Win32 backend (a headless one, or one mid-teardown) would make the
+    // handler dereference missing backend data.
+    if (!ImGui::GetCurrentContext() || !ImGui::GetIO().BackendPlatformUserData) return 0;
+    return ImGui_ImplWin32_WndProcHandler(window, message, wParam, lParam);
+}
+
+void RenderHost::CreateRenderTarget() {
+    Microsoft::WRL::ComPtr<ID3D11Texture2D> backBuffer;
+    if (FAILED(swapChain->GetBuffer(0, IID_PPV_ARGS(&backBuffer)))) return;
+    device->CreateRenderTargetView(backBuffer.Get(), nullptr, &renderTarget);
+}
+
+}  // namespace kw
