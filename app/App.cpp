@@ -146,9 +146,27 @@ bool App::Init(HINSTANCE instance, int showCommand) {
     return true;
 }
 
+namespace {
+
+int64_t NowTicks() {
+    LARGE_INTEGER t{};
+    QueryPerformanceCounter(&t);
+    return t.QuadPart;
+}
+
+double TicksToMs(int64_t ticks) {
+    LARGE_INTEGER f{};
+    QueryPerformanceFrequency(&f);
+    return static_cast<double>(ticks) * 1000.0 / static_cast<double>(f.QuadPart);
+}
+
+}  // namespace
+
 int App::Run(HINSTANCE instance, int showCommand) {
+    runStartTicks = NowTicks();
     if (!Init(instance, showCommand)) return 1;
     while (running) {
+        ++stats.wakeups;
         MSG msg{};
         if (!redrawRequested) {
             const BOOL got = GetMessageW(&msg, nullptr, 0, 0);
@@ -176,6 +194,12 @@ int App::Run(HINSTANCE instance, int showCommand) {
 }
 
 void App::RenderOneFrame() {
+    const int64_t now = NowTicks();
+    if (stats.frames == 0) stats.firstFrameMs = TicksToMs(now - runStartTicks);
+    if (routeJob.IsRunning() && lastFrameTicks != 0)
+        stats.maxFrameGapMs = std::max(stats.maxFrameGapMs, TicksToMs(now - lastFrameTicks));
+    lastFrameTicks = now;
+    ++stats.frames;
     renderHost.BeginFrame();
     bool settingsChanged = false;
     const SettingsWindowView view{statusText, progressDone, progressTotal, logLines, activityLog, hotkey};

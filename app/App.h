@@ -6,6 +6,7 @@
 #include <windows.h>
 #include <wrl/client.h>
 
+#include <cstdint>
 #include <deque>
 #include <filesystem>
 #include <mutex>
@@ -36,6 +37,15 @@ SIZE ClientSizeFor(UiFontSize size);
 // 16, 20 or 26 pixels.
 float FontPixelSize(UiFontSize size);
 
+// What the message loop did, for benchmarks and diagnostics (cheap counters, always on).
+struct LoopStats {
+    uint64_t wakeups = 0;           // loop iterations
+    uint64_t frames = 0;            // frames rendered
+    double firstFrameMs = 0;        // from Run to the first presented frame
+    double maxFrameGapMs = 0;       // longest gap between two frames while a batch ran
+    int maxQueuedProgressPosts = 0; // progress messages waiting in the queue at once
+};
+
 class App {
 public:
     static App& Instance();
@@ -52,6 +62,10 @@ public:
     // Moves the latest progress and the final result out of the hand-over slots into the
     // status texts, the drop zone, the log and a balloon.
     void PumpJobEvents();
+
+    const LoopStats& Stats() const { return stats; }
+    HWND MainWindow() const { return mainWindow; }
+    HWND OverlayHandle() const { return overlay.Handle(); }
 
 private:
     App() = default;
@@ -98,6 +112,11 @@ private:
     int minTrackHeight = 640;
     Microsoft::WRL::ComPtr<FileDropTarget> dropTarget;
     bool dragRegistered = false;
+
+    LoopStats stats;
+    int64_t runStartTicks = 0;
+    int64_t lastFrameTicks = 0;
+    int queuedProgressPosts = 0;  // guarded by eventMutex
 
     // Hand-over slots, written by the worker's callbacks and drained by PumpJobEvents.
     struct PendingProgress {

@@ -1,6 +1,7 @@
 // Drop intake and batch status: how dropped items become a routing batch, and how the
 // worker's reports come back to the status line, the drop zone, the log and the tray.
 
+#include <algorithm>
 #include <chrono>
 #include <thread>
 
@@ -86,10 +87,12 @@ void App::HandleDroppedFiles(std::vector<std::filesystem::path> items) {
             pendingProgress.hasProgress = true;
             post = !pendingProgress.posted;
             pendingProgress.posted = true;
+            if (post) stats.maxQueuedProgressPosts = std::max(stats.maxQueuedProgressPosts, ++queuedProgressPosts);
         }
         if (post && !PostMessageW(window, kJobProgressMessage, 0, 0)) {
             std::lock_guard lock(eventMutex);
             pendingProgress.posted = false;  // try again with the next report
+            --queuedProgressPosts;
         }
     };
     try {
@@ -109,6 +112,7 @@ void App::PumpJobEvents() {
         if (pendingProgress.hasProgress) progress = pendingProgress;
         pendingProgress.hasProgress = false;
         pendingProgress.posted = false;
+        queuedProgressPosts = 0;
         if (pendingResult) {
             result = std::move(pendingResult);
             pendingResult.reset();

@@ -1,0 +1,32 @@
+#!/usr/bin/env bash
+# Shell benchmarks under Wine + Xvfb, each in a fresh folder beside a copy of ShellBench.exe:
+# start-up with an empty and a 100 MB activity.log, idle with the window hidden, a 20,000-file
+# batch. Prints the figures.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=${KW_BUILD_DIR:-$root/build}
+files=${1:-20000}
+bash "$root/scripts/build.sh" --target ShellBench >/dev/null
+source "$root/scripts/wine-session.sh"
+trap 'kw_session_end; rm -rf "$work"' EXIT
+[ -n "${DISPLAY:-}" ] || kw_start_display
+kw_start_wine
+work=$(mktemp -d /tmp/kw-shellbench-XXXXXX)
+
+fresh() { rm -rf "$work/$1"; mkdir -p "$work/$1"; cp "$build/bench/ShellBench.exe" "$work/$1/"; }
+run() { (cd "$work/$1" && timeout 600 wine ShellBench.exe "${@:2}") | grep RESULT; }
+
+line='2026-03-09 14:05:31 | [ok] C:\Inbox\bill.pdf -> D:\Docs\bill.pdf (Moved via Invoices)'
+for round in 1 2; do
+  fresh empty; : > "$work/empty/activity.log"
+  echo "start-up, empty log (round $round):"; run empty startup
+  fresh large; { yes "$line" || true; } | head -c $((100 * 1024 * 1024)) > "$work/large/activity.log"
+  echo "start-up, 100 MB log (round $round):"; run large startup
+done
+fresh idle; echo "idle, main window hidden:"; run idle idle-hidden
+fresh batch; mkdir -p "$work/batch/in"
+(cd "$work/batch/in" && for i in $(seq 0 $((files - 1))); do echo x > "f$i.dat"; done)
+printf '{"rules": [{"name": "Data", "destination": "%s", "clauses": [{"type": "extension", "extensions": "dat"}]}]}' \
+  "$(printf 'Z:%s/out' "$work/batch" | sed 's#/#\\\\#g')" > "$work/batch/config.json"
+mkdir -p "$work/batch/out"
+echo "batch of $files files, main window shown:"; run batch batch "$files"
