@@ -1,0 +1,354 @@
+// KwDriver: what the end-to-end scripts cannot do from the Linux side. It finds the program's
+// windows, posts them messages and drags files onto them through OLE, the way Explorer does.
+// Cross-process WM_DROPFILES is no substitute: the receiver cannot read an HDROP made in
+// another process.
+//
+//   KwDriver drag <window-class> <file>...       CF_HDROP drag onto the window's centre
+//   KwDriver drag-text <window-class>            the same with only CF_UNICODETEXT
+//   KwDriver wait-window <class> <seconds>       prints "hwnd visible x y w h"
+//   KwDriver window <class>                      prints "hwnd visible x y w h"
+//   KwDriver post <class> <message> <wparam> <lparam>
+//   KwDriver wait-gone <class> <seconds>
+//
+// Exit codes: 0 success, 1 failure or timeout, 2 bad command line, 3 a drag that never ended.
+// File names are passed as Windows paths (winepath -w); relative ones are made absolute.
+
+#include <windows.h>
+#include <ole2.h>
+#include <shlobj.h>
+#include <shellapi.h>
+#include <wrl/client.h>
+
+#include <cerrno>
+#include <cstring>
+#include <cwchar>
+#include <iostream>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace kw {
+namespace {
+
+using Microsoft::WRL::ComPtr;
+
+constexpr int kExitOk = 0;
+constexpr int kExitFailed = 1;
+constexpr int kExitUsage = 2;
+constexpr int kExitHung = 3;
+constexpr DWORD kPollMs = 50;
+// Enough polls for the target to see DragEnter and DragOver before the drop.
+constexpr int kPollsBeforeDrop = 8;
+constexpr DWORD kDragTimeoutMs = 30000;
+
+std::optional<long long> ParseNumber(const std::wstring& text) {
+    const bool hex = text.size() > 2 && text[0] == L'0' && (text[1] == L'x' || text[1] == L'X');
+    const wchar_t* begin = text.c_str() + (hex ? 2 : 0);
+    if (*begin == 0) return std::nullopt;
+    wchar_t* end = nullptr;
+    errno = 0;
+    const long long value = hex ? static_cast<long long>(std::wcstoull(begin, &end, 16)) : std::wcstoll(begin, &end, 10);
+    if (*end != 0 || errno == ERANGE) return std::nullopt;
+    return value;
+}
+
+std::optional<DWORD> ParseSeconds(const std::wstring& text) {
+    wchar_t* end = nullptr;
+    const double seconds = std::wcstod(text.c_str(), &end);
+    if (text.empty() || *end != 0 || !(seconds >= 0) || seconds > 3600) return std::nullopt;
+    return static_cast<DWORD>(seconds * 1000);
+}
+
+void PrintWindow(HWND window) {
+    RECT rect{};
+    GetWindowRect(window, &rect);
+    std::cout << "0x" << std::hex << reinterpret_cast<UINT_PTR>(window) << std::dec << ' '
+              << (IsWindowVisible(window) ? 1 : 0) << ' ' << rect.left << ' ' << rect.top << ' '
+              << (rect.right - rect.left) << ' ' << (rect.bottom - rect.top) << std::endl;
+}
+
+// Polls until the window's presence is `wanted` or the time is up.
+bool WaitForWindow(const std::wstring& windowClass, bool wanted, DWORD timeoutMs) {
+    const ULONGLONG deadline = GetTickCount64() + timeoutMs;
+    while (true) {
+        if ((FindWindowW(windowClass.c_str(), nullptr) != nullptr) == wanted) return true;
+        if (GetTickCount64() >= deadline) return false;
+        Sleep(kPollMs);
+    }
+}
+
+// Ends the process if a drag is still running after the timeout: DoDragDrop has no timeout of
+// its own, and a target that never answers would otherwise hang the test run.
+class Watchdog {
+public:
+    explicit Watchdog(DWORD timeoutMs) {
+        CreateTimerQueueTimer(&timer, nullptr, &Watchdog::Fire, nullptr, timeoutMs, 0, WT_EXECUTEONLYONCE);
+    }
+    ~Watchdog() {
+        if (timer) DeleteTimerQueueTimer(nullptr, timer, INVALID_HANDLE_VALUE);
+    }
+    Watchdog(const Watchdog&) = delete;
+    Watchdog& operator=(const Watchdog&) = delete;
+
+private:
+    static void CALLBACK Fire(void*, BOOLEAN) {
+        std::cerr << "drag did not end in time" << std::endl;
+        TerminateProcess(GetCurrentProcess(), kExitHung);
+    }
+    HANDLE timer = nullptr;
+};
+
+// A data object that offers one format as an HGLOBAL copy of fixed bytes.
+class DataObject final : public IDataObject {
+public:
+    DataObject(CLIPFORMAT format, std::vector<BYTE> bytes)
+        : format{format, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL}, bytes(std::move(bytes)) {}
+    DataObject(const DataObject&) = delete;
+    DataObject& operator=(const DataObject&) = delete;
+
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override {
+        if (!object) return E_POINTER;
+        if (riid == IID_IUnknown || riid == IID_IDataObject) {
+            *object = static_cast<IDataObject*>(this);
+            AddRef();
+            return S_OK;
+        }
+        *object = nullptr;
+        return E_NOINTERFACE;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return InterlockedIncrement(&refCount); }
+    ULONG STDMETHODCALLTYPE Release() override {
+        const ULONG count = InterlockedDecrement(&refCount);
+        if (count == 0) delete this;
+        return count;
+    }
+
+    HRESULT STDMETHODCALLTYPE GetData(FORMATETC* wanted, STGMEDIUM* medium) override {
+        if (!wanted || !medium) return E_INVALIDARG;
+        const HRESULT offered = QueryGetData(wanted);
+        if (offered != S_OK) return offered;
+        HGLOBAL copy = GlobalAlloc(GMEM_MOVEABLE, bytes.size());
+        if (!copy) return E_OUTOFMEMORY;
+        std::memcpy(GlobalLock(copy), bytes.data(), bytes.size());
+        GlobalUnlock(copy);
+        medium->tymed = TYMED_HGLOBAL;
+        medium->hGlobal = copy;
+        medium->pUnkForRelease = nullptr;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE GetDataHere(FORMATETC*, STGMEDIUM*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE QueryGetData(FORMATETC* wanted) override {
+        if (!wanted) return E_INVALIDARG;
+        if (wanted->cfFormat != format.cfFormat) return DV_E_FORMATETC;
+        if (!(wanted->tymed & TYMED_HGLOBAL)) return DV_E_TYMED;
+        if (wanted->dwAspect != DVASPECT_CONTENT) return DV_E_DVASPECT;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE GetCanonicalFormatEtc(FORMATETC*, FORMATETC* out) override {
+        if (out) out->ptd = nullptr;
+        return E_NOTIMPL;
+    }
+    HRESULT STDMETHODCALLTYPE SetData(FORMATETC*, STGMEDIUM*, BOOL) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE EnumFormatEtc(DWORD direction, IEnumFORMATETC** out) override {
+        if (direction != DATADIR_GET) return E_NOTIMPL;
+        return SHCreateStdEnumFmtEtc(1, &format, out);
+    }
+    HRESULT STDMETHODCALLTYPE DAdvise(FORMATETC*, DWORD, IAdviseSink*, DWORD*) override {
+        return OLE_E_ADVISENOTSUPPORTED;
+    }
+    HRESULT STDMETHODCALLTYPE DUnadvise(DWORD) override { return OLE_E_ADVISENOTSUPPORTED; }
+    HRESULT STDMETHODCALLTYPE EnumDAdvise(IEnumSTATDATA**) override { return OLE_E_ADVISENOTSUPPORTED; }
+
+private:
+    ~DataObject() = default;
+
+    LONG refCount = 1;
+    FORMATETC format;
+    std::vector<BYTE> bytes;
+};
+
+// Drops after a few polls instead of waiting for a mouse button nobody will release.
+class DropSource final : public IDropSource {
+public:
+    DropSource() = default;
+    DropSource(const DropSource&) = delete;
+    DropSource& operator=(const DropSource&) = delete;
+
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override {
+        if (!object) return E_POINTER;
+        if (riid == IID_IUnknown || riid == IID_IDropSource) {
+            *object = static_cast<IDropSource*>(this);
+            AddRef();
+            return S_OK;
+        }
+        *object = nullptr;
+        return E_NOINTERFACE;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return InterlockedIncrement(&refCount); }
+    ULONG STDMETHODCALLTYPE Release() override {
+        const ULONG count = InterlockedDecrement(&refCount);
+        if (count == 0) delete this;
+        return count;
+    }
+    HRESULT STDMETHODCALLTYPE QueryContinueDrag(BOOL escapePressed, DWORD) override {
+        if (escapePressed) return DRAGDROP_S_CANCEL;
+        return ++polls >= kPollsBeforeDrop ? DRAGDROP_S_DROP : S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE GiveFeedback(DWORD) override { return DRAGDROP_S_USEDEFAULTCURSORS; }
+
+private:
+    ~DropSource() = default;
+
+    LONG refCount = 1;
+    int polls = 0;
+};
+
+std::vector<BYTE> MakeHdrop(const std::vector<std::wstring>& files) {
+    std::wstring names;
+    for (const std::wstring& file : files) {
+        names += file;
+        names += L'\0';
+    }
+    names += L'\0';
+    DROPFILES header{};
+    header.pFiles = sizeof(DROPFILES);
+    header.fWide = TRUE;
+    std::vector<BYTE> bytes(sizeof(header) + names.size() * sizeof(wchar_t));
+    std::memcpy(bytes.data(), &header, sizeof(header));
+    std::memcpy(bytes.data() + sizeof(header), names.data(), names.size() * sizeof(wchar_t));
+    return bytes;
+}
+
+std::vector<BYTE> MakeText(const std::wstring& text) {
+    const auto* begin = reinterpret_cast<const BYTE*>(text.c_str());
+    return std::vector<BYTE>(begin, begin + (text.size() + 1) * sizeof(wchar_t));
+}
+
+std::wstring FullPath(const std::wstring& name) {
+    const DWORD size = GetFullPathNameW(name.c_str(), 0, nullptr, nullptr);
+    if (size == 0) return name;
+    std::wstring full(size, L'\0');
+    const DWORD written = GetFullPathNameW(name.c_str(), size, full.data(), nullptr);
+    full.resize(written < size ? written : 0);
+    return full.empty() ? name : full;
+}
+
+const char* EffectName(DWORD effect) {
+    if (effect & DROPEFFECT_COPY) return "copy";
+    if (effect & DROPEFFECT_MOVE) return "move";
+    if (effect & DROPEFFECT_LINK) return "link";
+    return "none";
+}
+
+class OleSession {
+public:
+    OleSession() : result(OleInitialize(nullptr)) {}
+    ~OleSession() {
+        if (SUCCEEDED(result)) OleUninitialize();
+    }
+    OleSession(const OleSession&) = delete;
+    OleSession& operator=(const OleSession&) = delete;
+    bool Ok() const { return SUCCEEDED(result); }
+
+private:
+    HRESULT result;
+};
+
+int Drag(const std::wstring& windowClass, CLIPFORMAT format, std::vector<BYTE> bytes) {
+    HWND target = FindWindowW(windowClass.c_str(), nullptr);
+    if (!target) {
+        std::cerr << "no window of that class" << std::endl;
+        return kExitFailed;
+    }
+    OleSession ole;
+    if (!ole.Ok()) {
+        std::cerr << "OleInitialize failed" << std::endl;
+        return kExitFailed;
+    }
+    RECT rect{};
+    GetWindowRect(target, &rect);
+    SetCursorPos((rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2);
+
+    ComPtr<IDataObject> data;
+    data.Attach(new DataObject(format, std::move(bytes)));
+    ComPtr<IDropSource> source;
+    source.Attach(new DropSource());
+    DWORD effect = DROPEFFECT_NONE;
+    HRESULT result;
+    {
+        const Watchdog watchdog(kDragTimeoutMs);
+        result = DoDragDrop(data.Get(), source.Get(), DROPEFFECT_COPY | DROPEFFECT_MOVE | DROPEFFECT_LINK, &effect);
+    }
+    std::cout << "effect " << EffectName(effect) << std::endl;
+    if (result != DRAGDROP_S_DROP) {
+        std::cerr << "DoDragDrop returned 0x" << std::hex << static_cast<unsigned long>(result) << std::endl;
+        return kExitFailed;
+    }
+    return kExitOk;
+}
+
+int Usage() {
+    std::cerr << "usage: KwDriver drag <class> <file>... | drag-text <class> | wait-window <class> <seconds>\n"
+                 "       | window <class> | post <class> <message> <wparam> <lparam> | wait-gone <class> <seconds>"
+              << std::endl;
+    return kExitUsage;
+}
+
+int Run(const std::vector<std::wstring>& args) {
+    if (args.size() < 2) return Usage();
+    const std::wstring& command = args[0];
+    const std::wstring& windowClass = args[1];
+
+    if (command == L"drag" && args.size() >= 3) {
+        std::vector<std::wstring> files;
+        for (size_t i = 2; i < args.size(); ++i) files.push_back(FullPath(args[i]));
+        return Drag(windowClass, CF_HDROP, MakeHdrop(files));
+    }
+    if (command == L"drag-text" && args.size() == 2) {
+        return Drag(windowClass, CF_UNICODETEXT, MakeText(L"dragged text, not files"));
+    }
+    if (command == L"window" && args.size() == 2) {
+        HWND window = FindWindowW(windowClass.c_str(), nullptr);
+        if (!window) return kExitFailed;
+        PrintWindow(window);
+        return kExitOk;
+    }
+    if ((command == L"wait-window" || command == L"wait-gone") && args.size() == 3) {
+        const std::optional<DWORD> timeoutMs = ParseSeconds(args[2]);
+        if (!timeoutMs) return Usage();
+        const bool appear = command == L"wait-window";
+        if (!WaitForWindow(windowClass, appear, *timeoutMs)) {
+            std::cerr << "timeout" << std::endl;
+            return kExitFailed;
+        }
+        if (appear) PrintWindow(FindWindowW(windowClass.c_str(), nullptr));
+        return kExitOk;
+    }
+    if (command == L"post" && args.size() == 5) {
+        const auto message = ParseNumber(args[2]);
+        const auto wParam = ParseNumber(args[3]);
+        const auto lParam = ParseNumber(args[4]);
+        if (!message || !wParam || !lParam) return Usage();
+        HWND window = FindWindowW(windowClass.c_str(), nullptr);
+        if (!window) {
+            std::cerr << "no window of that class" << std::endl;
+            return kExitFailed;
+        }
+        if (!PostMessageW(window, static_cast<UINT>(*message), static_cast<WPARAM>(*wParam),
+                          static_cast<LPARAM>(*lParam))) {
+            std::cerr << "PostMessageW failed: " << GetLastError() << std::endl;
+            return kExitFailed;
+        }
+        return kExitOk;
+    }
+    return Usage();
+}
+
+}  // namespace
+}  // namespace kw
+
+int wmain(int argc, wchar_t** argv) {
+    std::vector<std::wstring> args(argv + (argc > 0 ? 1 : 0), argv + argc);
+    return kw::Run(args);
+}
