@@ -21,7 +21,23 @@ kw_start_display() {
   return 1
 }
 
+# Runs a command with every file descriptor above 2 closed, so that Wine's long-lived service
+# processes do not inherit (and hold forever) a lock or pipe of the caller.
+kw_detached() {
+  (
+    for fd in /proc/$BASHPID/fd/*; do
+      fd=${fd##*/}
+      [ "$fd" -gt 2 ] 2>/dev/null && eval "exec $fd>&-"
+    done
+    "$@"
+  )
+}
+
 kw_start_wine() {
+  kw_detached kw_start_wine_server
+}
+
+kw_start_wine_server() {
   if [ ! -f "$WINEPREFIX/system.reg" ]; then
     echo "wine: creating prefix $WINEPREFIX"
     timeout 300 wine wineboot -i >/dev/null 2>&1 || true
