@@ -1,0 +1,96 @@
+#include "shell/PathFiltering.h"
+
+#include <windows.h>
+
+#include <memory>
+#include <string>
+#include <system_error>
+
+#include "routing/FileTree.h"
+
+namespace kw {
+namespace fs = std::filesystem;
+
+namespace {
+
+// The Recycle Bin's class identifier, lower case.
+constexpr std::wstring_view kRecycleBinId = L"645ff040-5081-101b-9f00-00aa005b4382";
+
+struct FindCloser {
+    void operator()(HANDLE h) const { FindClose(h); }
+};
+using UniqueFind = std::unique_ptr<void, FindCloser>;
+
+wchar_t LowerAscii(wchar_t c) { return (c >= L'A' && c <= L'Z') ? static_cast<wchar_t>(c - L'A' + L'a') : c; }
+
+// The standard library's directory iterator silently lists the wrong folder past 260
+// characters, so the walk uses the Win32 calls on the \\?\ form. Entries arrive in the order
+// the file system gives them; each sub-folder is walked as soon as it is met. Links to folders
+// are not followed (a link cycle would never end), links to files count when their target is a
+// regular file. A folder that cannot be listed contributes nothing and the walk goes on.
+void AppendFilesBelow(const fs::path& folder, std::vector<fs::path>& out) {
+    std::wstring pattern = ExtendedPath(folder);
+    if (!pattern.empty() && pattern.back() != L'\\') pattern += L'\\';
+    pattern += L'*';
+    WIN32_FIND_DATAW data{};
+    HANDLE raw = FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &data, FindExSearchNameMatch, nullptr,
+                                  FIND_FIRST_EX_LARGE_FETCH);
+    if (raw == INVALID_HANDLE_VALUE) return;
+    UniqueFind find(raw);
+    do {
+        const std::wstring_view name = data.cFileName;
+        if (name == L"." || name == L"..") continue;
+        fs::path child = folder / name;
+        const DWORD attributes = data.dwFileAttributes;
+        if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) {
+            std::error_code ec;
+            if (fs::is_regular_file(fs::status(child, ec))) out.push_back(std::move(child));
+        } else if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
+            AppendFilesBelow(child, out);
+        } else {
+            out.push_back(std::move(child));
+        }
+    } while (FindNextFileW(find.get(), &data));
+}
+
+}  // namespace
+
+bool IsShellPath(std::wstring_view path) {
+    if (path.empty()) return true;
+    if (path.size() >= 2 && path[0] == L':' && path[1] == L':') return true;
+    if (path.size() < kRecycleBinId.size()) return false;
+    std::wstring lower(path);
+    for (wchar_t& c : lower) c = LowerAscii(c);
+    return lower.find(kRecycleBinId) != std::wstring::npos;
+}
+
+void FilterDroppedPaths(const std::vector<fs::path>& dropped, std::vector<fs::path>& kept, int* unsupported) {
+    kept.clear();
+    int notTaken = 0;
+    for (const fs::path& item : dropped) {
+        bool exists = false;
+        if (!IsShellPath(item.native())) {
+            std::error_code ec;
+            const fs::file_status status = fs::status(item, ec);
+            exists = !ec && status.type() != fs::file_type::not_found && status.type() != fs::file_type::none;
+        }
+        if (exists)
+            kept.push_back(item);
+        else
+            ++notTaken;
+    }
+    if (unsupported) *unsupported = notTaken;
+}
+
+void ExpandFolders(const std::vector<fs::path>& items, bool expand, std::vector<fs::path>& out) {
+    out.clear();
+    for (const fs::path& item : items) {
+        std::error_code ec;
+        if (expand && fs::is_directory(fs::status(item, ec)))
+            AppendFilesBelow(item, out);
+        else
+            out.push_back(item);
+    }
+}
+
+}  // namespace kw

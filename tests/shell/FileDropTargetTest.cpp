@@ -1,0 +1,407 @@
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <shlobj.h>
+#include <wrl/client.h>
+
+#include <cstring>
+#include <memory>
+#include <optional>
+#include <stdexcept>
+#include <string>
+
+#include "shell/FileDropTarget.h"
+#include "TestWindow.h"
+#include "support/TempDir.h"
+
+namespace kw {
+namespace {
+namespace fs = std::filesystem;
+using Paths = std::vector<fs::path>;
+
+// A DROPFILES block as drag sources build it: header, NUL-terminated names, a final NUL.
+std::string DropFilesBytes(const std::vector<std::wstring>& names) {
+    DROPFILES header{};
+    header.pFiles = sizeof header;
+    header.fWide = TRUE;
+    std::string bytes(reinterpret_cast<const char*>(&header), sizeof header);
+    for (const std::wstring& name : names)
+        bytes.append(reinterpret_cast<const char*>(name.c_str()), (name.size() + 1) * sizeof(wchar_t));
+    bytes.append(sizeof(wchar_t), '\0');
+    return bytes;
+}
+
+std::string AnsiDropFilesBytes(const std::vector<std::string>& names) {
+    DROPFILES header{};
+    header.pFiles = sizeof header;
+    std::string bytes(reinterpret_cast<const char*>(&header), sizeof header);
+    for (const std::string& name : names) bytes.append(name.c_str(), name.size() + 1);
+    bytes.push_back('\0');
+    return bytes;
+}
+
+HGLOBAL GlobalFromBytes(const std::string& bytes) {
+    HGLOBAL global = GlobalAlloc(GMEM_MOVEABLE, bytes.size());
+    if (!global) throw std::bad_alloc();
+    std::memcpy(GlobalLock(global), bytes.data(), bytes.size());
+    GlobalUnlock(global);
+    return global;
+}
+
+struct GlobalFreer {
+    void operator()(void* global) const { GlobalFree(global); }
+};
+using UniqueGlobal = std::unique_ptr<void, GlobalFreer>;
+
+// Owns the memory handed out by one GetData and counts when the receiver releases it.
+class MediumHolder final : public IUnknown {
+public:
+    MediumHolder(HGLOBAL global, int& released) : global(global), released(released) {}
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID, void** object) override {
+        *object = nullptr;
+        return E_NOINTERFACE;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return ++refs; }
+    ULONG STDMETHODCALLTYPE Release() override {
+        const ULONG left = --refs;
+        if (left == 0) {
+            GlobalFree(global);
+            ++released;
+            delete this;
+        }
+        return left;
+    }
+
+private:
+    ULONG refs = 1;
+    HGLOBAL global;
+    int& released;
+};
+
+// A drag source's data object offering one format in an HGLOBAL. Lives on the test's stack.
+class TestDataObject final : public IDataObject {
+public:
+    TestDataObject(CLIPFORMAT format, std::string bytes) : format(format), bytes(std::move(bytes)) {}
+    static TestDataObject Files(const std::vector<std::wstring>& names) { return {CF_HDROP, DropFilesBytes(names)}; }
+    static TestDataObject Text(const char* text) { return {CF_TEXT, std::string(text) + '\0'}; }
+
+    int getDataCalls = 0;
+    int released = 0;
+
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override {
+        if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IDataObject)) {
+            *object = static_cast<IDataObject*>(this);
+            return S_OK;
+        }
+        *object = nullptr;
+        return E_NOINTERFACE;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
+    ULONG STDMETHODCALLTYPE Release() override { return 1; }
+    HRESULT STDMETHODCALLTYPE GetData(FORMATETC* wanted, STGMEDIUM* medium) override {
+        if (HRESULT hr = QueryGetData(wanted); hr != S_OK) return hr;
+        ++getDataCalls;
+        HGLOBAL global = GlobalFromBytes(bytes);
+        medium->tymed = TYMED_HGLOBAL;
+        medium->hGlobal = global;
+        medium->pUnkForRelease = new MediumHolder(global, released);
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE GetDataHere(FORMATETC*, STGMEDIUM*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE QueryGetData(FORMATETC* wanted) override {
+        if (wanted->cfFormat != format) return DV_E_FORMATETC;
+        if (!(wanted->tymed & TYMED_HGLOBAL)) return DV_E_TYMED;
+        return wanted->dwAspect == DVASPECT_CONTENT ? S_OK : DV_E_DVASPECT;
+    }
+    HRESULT STDMETHODCALLTYPE GetCanonicalFormatEtc(FORMATETC*, FORMATETC* out) override {
+        out->ptd = nullptr;
+        return E_NOTIMPL;
+    }
+    HRESULT STDMETHODCALLTYPE SetData(FORMATETC*, STGMEDIUM*, BOOL) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE EnumFormatEtc(DWORD direction, IEnumFORMATETC** out) override {
+        if (direction != DATADIR_GET) return E_NOTIMPL;
+        FORMATETC offered{format, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
+        return SHCreateStdEnumFmtEtc(1, &offered, out);
+    }
+    HRESULT STDMETHODCALLTYPE DAdvise(FORMATETC*, DWORD, IAdviseSink*, DWORD*) override {
+        return OLE_E_ADVISENOTSUPPORTED;
+    }
+    HRESULT STDMETHODCALLTYPE DUnadvise(DWORD) override { return OLE_E_ADVISENOTSUPPORTED; }
+    HRESULT STDMETHODCALLTYPE EnumDAdvise(IEnumSTATDATA**) override { return OLE_E_ADVISENOTSUPPORTED; }
+
+private:
+    CLIPFORMAT format;
+    std::string bytes;
+};
+
+// What the target's callback received.
+struct Received {
+    int calls = 0;
+    Paths paths;
+    POINT point{};
+};
+
+// The target is reference-counted and deletes itself; the test holds its one reference.
+struct TargetReleaser {
+    void operator()(FileDropTarget* target) const { target->Release(); }
+};
+using TargetRef = std::unique_ptr<FileDropTarget, TargetReleaser>;
+
+TargetRef MakeTarget(Received& received) {
+    return TargetRef(new FileDropTarget([&received](Paths paths, POINT point) {
+        ++received.calls;
+        received.paths = std::move(paths);
+        received.point = point;
+    }));
+}
+
+TEST(FileDropTarget, OffersCopyOnEntryOnlyForAFileList) {
+    Received received;
+    TargetRef target = MakeTarget(received);
+    TestDataObject files = TestDataObject::Files({L"C:\\a.txt"});
+    TestDataObject text = TestDataObject::Text("just text");
+    const struct {
+        IDataObject* data;
+        DWORD effect;
+    } cases[] = {{&files, DROPEFFECT_COPY}, {&text, DROPEFFECT_NONE}, {nullptr, DROPEFFECT_NONE}};
+    for (const auto& c : cases) {
+        DWORD effect = 0xFF;
+        EXPECT_EQ(target->DragEnter(c.data, MK_LBUTTON, {10, 10}, &effect), S_OK);
+        EXPECT_EQ(effect, c.effect);
+        // Over the target the answer is copy whatever the entry said.
+        effect = DROPEFFECT_NONE;
+        EXPECT_EQ(target->DragOver(MK_LBUTTON, {11, 11}, &effect), S_OK);
+        EXPECT_EQ(effect, static_cast<DWORD>(DROPEFFECT_COPY));
+        EXPECT_EQ(target->DragLeave(), S_OK);
+    }
+    EXPECT_EQ(received.calls, 0);
+    EXPECT_EQ(files.getDataCalls, 0);  // entering only asks, it does not fetch
+}
+
+TEST(FileDropTarget, RefusesNullOutputPointers) {
+    Received received;
+    TargetRef target = MakeTarget(received);
+    TestDataObject files = TestDataObject::Files({L"C:\\a.txt"});
+    EXPECT_EQ(target->DragEnter(&files, 0, {0, 0}, nullptr), E_POINTER);
+    EXPECT_EQ(target->DragOver(0, {0, 0}, nullptr), E_POINTER);
+    EXPECT_EQ(target->Drop(&files, 0, {0, 0}, nullptr), E_POINTER);
+    EXPECT_EQ(target->QueryInterface(IID_IDropTarget, nullptr), E_POINTER);
+    EXPECT_EQ(received.calls, 0);
+    EXPECT_EQ(files.getDataCalls, 0);
+}
+
+TEST(FileDropTarget, DropDeliversEveryNameInOrderWithTheScreenPoint) {
+    std::vector<std::wstring> names;
+    for (int i = 0; i < 20; ++i) names.push_back(L"C:\\drop\\file " + std::to_wstring(20 - i) + L".txt");
+    Received received;
+    TargetRef target = MakeTarget(received);
+    TestDataObject files = TestDataObject::Files(names);
+    DWORD effect = DROPEFFECT_MOVE;
+    EXPECT_EQ(target->Drop(&files, MK_LBUTTON, {-1200, 345}, &effect), S_OK);
+    EXPECT_EQ(effect, static_cast<DWORD>(DROPEFFECT_COPY));  // never move: the source keeps its files
+    ASSERT_EQ(received.calls, 1);
+    EXPECT_EQ(received.paths, Paths(names.begin(), names.end()));
+    EXPECT_EQ(received.point.x, -1200);
+    EXPECT_EQ(received.point.y, 345);
+    EXPECT_EQ(files.released, files.getDataCalls);  // the medium went back to its owner
+}
+
+TEST(FileDropTarget, DropWithoutFilesDoesNothing) {
+    TestDataObject text = TestDataObject::Text("dragged text");
+    TestDataObject emptyList = TestDataObject::Files({});
+    for (IDataObject* data : {static_cast<IDataObject*>(&text), static_cast<IDataObject*>(&emptyList),
+                              static_cast<IDataObject*>(nullptr)}) {
+        Received received;
+        TargetRef target = MakeTarget(received);
+        DWORD effect = DROPEFFECT_COPY;
+        EXPECT_EQ(target->Drop(data, 0, {5, 5}, &effect), S_OK);
+        EXPECT_EQ(effect, static_cast<DWORD>(DROPEFFECT_NONE));
+        EXPECT_EQ(received.calls, 0) << (received.paths.empty() ? "" : received.paths[0].string());
+    }
+    EXPECT_EQ(emptyList.released, emptyList.getDataCalls);
+
+    // Without a callback a drop is not taken either.
+    TargetRef silent(new FileDropTarget(nullptr));
+    TestDataObject files = TestDataObject::Files({L"C:\\a.txt"});
+    DWORD effect = DROPEFFECT_COPY;
+    EXPECT_EQ(silent->Drop(&files, 0, {0, 0}, &effect), S_OK);
+    EXPECT_EQ(effect, static_cast<DWORD>(DROPEFFECT_NONE));
+}
+
+TEST(FileDropTarget, ACallbackThatThrowsDoesNotEscapeIntoOle) {
+    TargetRef target(new FileDropTarget([](Paths, POINT) { throw std::runtime_error("receiver failed"); }));
+    TestDataObject files = TestDataObject::Files({L"C:\\a.txt"});
+    DWORD effect = DROPEFFECT_COPY;
+    EXPECT_TRUE(FAILED(target->Drop(&files, 0, {0, 0}, &effect)));
+    EXPECT_EQ(effect, static_cast<DWORD>(DROPEFFECT_NONE));
+    EXPECT_EQ(files.released, files.getDataCalls);
+}
+
+TEST(FileDropTarget, CountsReferencesAndDestroysTheCallbackWithTheLastOne) {
+    auto token = std::make_shared<int>(0);
+    std::weak_ptr<int> watch = token;
+    auto* target = new FileDropTarget([token](Paths, POINT) {});
+    token.reset();
+
+    void* unknown = nullptr;
+    ASSERT_EQ(target->QueryInterface(IID_IUnknown, &unknown), S_OK);
+    EXPECT_EQ(unknown, static_cast<IUnknown*>(target));
+    void* dropTarget = nullptr;
+    ASSERT_EQ(target->QueryInterface(IID_IDropTarget, &dropTarget), S_OK);
+    EXPECT_EQ(dropTarget, static_cast<IDropTarget*>(target));
+    void* other = reinterpret_cast<void*>(1);
+    EXPECT_EQ(target->QueryInterface(IID_IDataObject, &other), E_NOINTERFACE);
+    EXPECT_EQ(other, nullptr);
+
+    EXPECT_EQ(target->AddRef(), 4u);
+    EXPECT_EQ(target->Release(), 3u);
+    EXPECT_EQ(target->Release(), 2u);
+    EXPECT_EQ(target->Release(), 1u);
+    EXPECT_FALSE(watch.expired());
+    EXPECT_EQ(target->Release(), 0u);
+    EXPECT_TRUE(watch.expired());
+}
+
+TEST(PathsFromHdrop, DeliversLongNamesWhole) {
+    for (size_t length : {300u, 32767u}) {
+        std::wstring name = L"C:\\" + std::wstring(length - 3, L'n');
+        for (size_t i = 100; i < name.size(); i += 100) name[i] = L'\\';
+        ASSERT_EQ(name.size(), length);
+        UniqueGlobal drop(GlobalFromBytes(DropFilesBytes({L"C:\\short.txt", name})));
+        EXPECT_EQ(PathsFromHdrop(static_cast<HDROP>(drop.get())), (Paths{L"C:\\short.txt", name})) << length;
+    }
+}
+
+TEST(PathsFromHdrop, ReadsNarrowListsOfOlderSources) {
+    UniqueGlobal drop(GlobalFromBytes(AnsiDropFilesBytes({"C:\\old\\one.txt", "C:\\old\\two.txt"})));
+    EXPECT_EQ(PathsFromHdrop(static_cast<HDROP>(drop.get())), (Paths{L"C:\\old\\one.txt", L"C:\\old\\two.txt"}));
+}
+
+// A list from another process is not trusted to stay inside its own block.
+TEST(PathsFromHdrop, RejectsMalformedLists) {
+    DROPFILES header{};
+    header.fWide = TRUE;
+    const std::string head(reinterpret_cast<const char*>(&header), sizeof header);
+    std::string offsetPastEnd = DropFilesBytes({L"C:\\a.txt"});
+    reinterpret_cast<DROPFILES*>(offsetPastEnd.data())->pFiles = 4096;
+    std::string unterminated = DropFilesBytes({L"C:\\a.txt"});
+    unterminated.resize(unterminated.size() - 4);  // drops the last name's NUL and the list's
+
+    const struct {
+        const char* what;
+        std::string bytes;
+    } cases[] = {
+        {"shorter than its header", head.substr(0, 8)},
+        {"names offset past the end", offsetPastEnd},
+        {"no terminator", unterminated},
+    };
+    for (const auto& c : cases) {
+        UniqueGlobal drop(GlobalFromBytes(c.bytes));
+        EXPECT_TRUE(PathsFromHdrop(static_cast<HDROP>(drop.get())).empty()) << c.what;
+        TestDataObject data(CF_HDROP, c.bytes);
+        EXPECT_TRUE(GetDroppedPaths(&data).empty()) << c.what;
+        EXPECT_EQ(data.released, data.getDataCalls) << c.what;
+    }
+    EXPECT_TRUE(PathsFromHdrop(nullptr).empty());
+}
+
+// COM for the tests that use the shell's own data objects and OLE's drag loop.
+class OleSession {
+public:
+    OleSession() : ok(SUCCEEDED(OleInitialize(nullptr))) {}
+    ~OleSession() {
+        if (ok) OleUninitialize();
+    }
+    const bool ok;
+};
+
+struct PidlFreer {
+    void operator()(ITEMIDLIST* pidl) const { CoTaskMemFree(pidl); }
+};
+using UniquePidl = std::unique_ptr<ITEMIDLIST, PidlFreer>;
+
+TEST(GetDroppedPaths, ReadsTheShellsOwnDataObject) {
+    OleSession ole;
+    ASSERT_TRUE(ole.ok);
+    test::TempDir dir;
+    const Paths files = {dir / L"first.txt", dir / L"zweite Datei.pdf", dir / L"folder"};
+    test::WriteFile(files[0], "1");
+    test::WriteFile(files[1], "2");
+    fs::create_directories(files[2]);
+
+    UniquePidl folder(ILCreateFromPathW(dir.Path().c_str()));
+    ASSERT_TRUE(folder);
+    std::vector<UniquePidl> absolute;
+    std::vector<LPCITEMIDLIST> children;
+    for (const fs::path& file : files) {
+        absolute.emplace_back(ILCreateFromPathW(file.c_str()));
+        ASSERT_TRUE(absolute.back()) << file;
+        children.push_back(ILFindLastID(absolute.back().get()));
+    }
+    // The data object Explorer itself hands to a drop target: the folder's UI object.
+    Microsoft::WRL::ComPtr<IShellFolder> desktop;
+    ASSERT_EQ(SHGetDesktopFolder(&desktop), S_OK);
+    Microsoft::WRL::ComPtr<IShellFolder> parent;
+    ASSERT_EQ(desktop->BindToObject(folder.get(), nullptr, IID_PPV_ARGS(&parent)), S_OK);
+    Microsoft::WRL::ComPtr<IDataObject> data;
+    ASSERT_EQ(parent->GetUIObjectOf(nullptr, static_cast<UINT>(children.size()), children.data(), IID_IDataObject,
+                                    nullptr, reinterpret_cast<void**>(data.GetAddressOf())),
+              S_OK);
+
+    EXPECT_EQ(GetDroppedPaths(data.Get()), files);
+    Received received;
+    TargetRef target = MakeTarget(received);
+    DWORD effect = DROPEFFECT_NONE;
+    EXPECT_EQ(target->DragEnter(data.Get(), 0, {0, 0}, &effect), S_OK);
+    EXPECT_EQ(effect, static_cast<DWORD>(DROPEFFECT_COPY));
+}
+
+// Lets the drag run for a few polls over the target, then drops, as a user releasing the button.
+class TestDropSource final : public IDropSource {
+public:
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override {
+        if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IDropSource)) {
+            *object = static_cast<IDropSource*>(this);
+            return S_OK;
+        }
+        *object = nullptr;
+        return E_NOINTERFACE;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
+    ULONG STDMETHODCALLTYPE Release() override { return 1; }
+    HRESULT STDMETHODCALLTYPE QueryContinueDrag(BOOL, DWORD) override {
+        return ++polls < 4 ? S_OK : DRAGDROP_S_DROP;
+    }
+    HRESULT STDMETHODCALLTYPE GiveFeedback(DWORD) override { return DRAGDROP_S_USEDEFAULTCURSORS; }
+
+private:
+    int polls = 0;
+};
+
+TEST(FileDropTarget, TakesARealOleDropAsCopy) {
+    OleSession ole;
+    ASSERT_TRUE(ole.ok);
+    test::TestWindow window(test::TestWindow::Kind::popup, {100, 100, 300, 300});
+    if (!window.Handle()) GTEST_SKIP() << "no display: top-level windows cannot be created";
+    Received received;
+    TargetRef target = MakeTarget(received);
+    ASSERT_EQ(RegisterDragDrop(window.Handle(), target.get()), S_OK);
+    ASSERT_TRUE(SetCursorPos(200, 210));
+    test::PumpMessages();
+
+    TestDataObject files = TestDataObject::Files({L"C:\\x\\one.txt", L"C:\\x\\two.txt"});
+    TestDropSource source;
+    DWORD effect = DROPEFFECT_NONE;
+    const HRESULT hr = DoDragDrop(&files, &source, DROPEFFECT_COPY | DROPEFFECT_MOVE, &effect);
+    EXPECT_EQ(RevokeDragDrop(window.Handle()), S_OK);
+
+    EXPECT_EQ(hr, DRAGDROP_S_DROP);
+    EXPECT_EQ(effect, static_cast<DWORD>(DROPEFFECT_COPY));
+    ASSERT_EQ(received.calls, 1);
+    EXPECT_EQ(received.paths, (Paths{L"C:\\x\\one.txt", L"C:\\x\\two.txt"}));
+    EXPECT_EQ(received.point.x, 200);
+    EXPECT_EQ(received.point.y, 210);
+}
+
+}  // namespace
+}  // namespace kw
