@@ -9,11 +9,11 @@
 #include <cstdint>
 #include <deque>
 #include <filesystem>
-#include <mutex>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "app/JobEvents.h"
 #include "model/AppSettings.h"
 #include "render/RenderHost.h"
 #include "routing/ActivityLog.h"
@@ -43,7 +43,6 @@ struct LoopStats {
     uint64_t frames = 0;            // frames rendered
     double firstFrameMs = 0;        // from Run to the first presented frame
     double maxFrameGapMs = 0;       // longest gap between two frames while a batch ran
-    int maxQueuedProgressPosts = 0; // progress messages waiting in the queue at once
 };
 
 class App {
@@ -64,6 +63,8 @@ public:
     void PumpJobEvents();
 
     const LoopStats& Stats() const { return stats; }
+    // Progress messages that were ever waiting in the queue at once (1 at most).
+    int MaxQueuedProgressPosts() const { return jobEvents.MaxQueuedProgressPosts(); }
     HWND MainWindow() const { return mainWindow; }
     HWND OverlayHandle() const { return overlay.Handle(); }
 
@@ -116,21 +117,9 @@ private:
     LoopStats stats;
     int64_t runStartTicks = 0;
     int64_t lastFrameTicks = 0;
-    int queuedProgressPosts = 0;  // guarded by eventMutex
 
-    // Hand-over slots, written by the worker's callbacks and drained by PumpJobEvents.
-    struct PendingProgress {
-        int done = 0;
-        int total = 0;
-        std::string current;
-        bool hasProgress = false;
-        // A progress message is in the queue and not yet drained: no second one is posted,
-        // so a large batch can never fill the thread's message queue.
-        bool posted = false;
-    };
-    std::mutex eventMutex;
-    PendingProgress pendingProgress;
-    std::optional<RouteJobResult> pendingResult;
+    // Hand-over slots between the worker's callbacks and PumpJobEvents.
+    JobEvents jobEvents;
 
     // Last: destroyed first at process exit, so a batch still running is waited for while
     // everything its callbacks touch still exists.

@@ -70,30 +70,14 @@ void App::HandleDroppedFiles(std::vector<std::filesystem::path> items) {
     overlay.SetStatus(statusText, true);
 
     const HWND window = mainWindow;
-    auto onComplete = [this, window](RouteJobResult result) {
-        {
-            std::lock_guard lock(eventMutex);
-            pendingResult = std::move(result);
-        }
+    JobEvents& events = jobEvents;
+    auto onComplete = [&events, window](RouteJobResult result) {
+        events.StoreResult(std::move(result));
         PostUntilDelivered(window, kJobFinishedMessage);
     };
-    auto onProgress = [this, window](int done, int total, std::string current) {
-        bool post = false;
-        {
-            std::lock_guard lock(eventMutex);
-            pendingProgress.done = done;
-            pendingProgress.total = total;
-            pendingProgress.current = std::move(current);
-            pendingProgress.hasProgress = true;
-            post = !pendingProgress.posted;
-            pendingProgress.posted = true;
-            if (post) stats.maxQueuedProgressPosts = std::max(stats.maxQueuedProgressPosts, ++queuedProgressPosts);
-        }
-        if (post && !PostMessageW(window, kJobProgressMessage, 0, 0)) {
-            std::lock_guard lock(eventMutex);
-            pendingProgress.posted = false;  // try again with the next report
-            --queuedProgressPosts;
-        }
+    auto onProgress = [&events, window](int done, int total, std::string current) {
+        if (events.StoreProgress(done, total, std::move(current)) && !PostMessageW(window, kJobProgressMessage, 0, 0))
+            events.ProgressPostFailed();
     };
     try {
         routeJob.Start(settings, std::move(batch), std::move(onComplete), std::move(onProgress));
@@ -105,27 +89,15 @@ void App::HandleDroppedFiles(std::vector<std::filesystem::path> items) {
 }
 
 void App::PumpJobEvents() {
-    std::optional<PendingProgress> progress;
-    std::optional<RouteJobResult> result;
-    {
-        std::lock_guard lock(eventMutex);
-        if (pendingProgress.hasProgress) progress = pendingProgress;
-        pendingProgress.hasProgress = false;
-        pendingProgress.posted = false;
-        queuedProgressPosts = 0;
-        if (pendingResult) {
-            result = std::move(pendingResult);
-            pendingResult.reset();
-        }
-    }
-    if (progress) {
+    JobEvents::Taken taken = jobEvents.Take();
+    if (const auto& progress = taken.progress) {
         progressDone = progress->done;
         progressTotal = progress->total;
         statusText = ProgressStatusText(progress->done, progress->total, progress->current);
         overlay.SetStatus(statusText, true);
         redrawRequested = true;
     }
-    if (result) {
+    if (auto& result = taken.result) {
         progressDone = result->moved + result->skipped + result->failed;
         progressTotal = static_cast<int>(result->items.size());
         statusText = BatchTallyText(*result);

@@ -85,7 +85,7 @@ int main(int argc, char** argv) {
             std::printf("RESULT batch of %d files in %.1f s: largest gap between frames %.1f ms, "
                         "%llu frames, at most %d progress message(s) queued\n",
                         files, seconds, s.maxFrameGapMs, static_cast<unsigned long long>(s.frames),
-                        s.maxQueuedProgressPosts);
+                        app.MaxQueuedProgressPosts());
             Exit(app);
         }
     });

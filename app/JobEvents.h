@@ -1,0 +1,47 @@
+#pragma once
+// The hand-over between the route job's worker and the UI thread: the latest progress report
+// and the final result, each in a mutex-guarded slot, announced by posted window messages.
+// At most one progress message is ever waiting in the queue, so a batch of any size cannot
+// fill the thread's message queue (10,000 posts) and crowd out the completion message.
+
+#include <mutex>
+#include <optional>
+#include <string>
+
+#include "routing/RouteJob.h"
+
+namespace kw {
+
+struct ProgressReport {
+    int done = 0;
+    int total = 0;
+    std::string current;
+};
+
+class JobEvents {
+public:
+    // Worker side. Stores the report (replacing one not yet taken); returns true when the
+    // caller should post the progress message, false when one is already on its way.
+    bool StoreProgress(int done, int total, std::string current);
+    // The progress message could not be posted: let the next report try again.
+    void ProgressPostFailed();
+    void StoreResult(RouteJobResult result);
+
+    // UI side: takes whatever is pending; both slots are empty afterwards.
+    struct Taken {
+        std::optional<ProgressReport> progress;
+        std::optional<RouteJobResult> result;
+    };
+    Taken Take();
+
+    int MaxQueuedProgressPosts() const;
+
+private:
+    mutable std::mutex eventMutex;
+    std::optional<ProgressReport> pendingProgress;
+    bool progressPosted = false;
+    int maxQueued = 0;
+    std::optional<RouteJobResult> pendingResult;
+};
+
+}  // namespace kw
