@@ -6,10 +6,20 @@
 #include <shellapi.h>
 
 #include <string>
+#include <string_view>
 
 namespace kw {
 
 constexpr UINT kTrayCallbackMessage = WM_APP + 1;
+// Menu commands, sent to the owner as WM_COMMAND.
+constexpr UINT kTrayOpenCommand = 201;
+constexpr UINT kTrayDropZoneCommand = 202;
+constexpr UINT kTraySettingsCommand = 203;
+constexpr UINT kTrayExitCommand = 204;
+
+// The longest start of `text` that fits a fixed field of `capacity` units with its NUL,
+// never ending in half of a surrogate pair.
+std::wstring_view FitToField(std::wstring_view text, size_t capacity);
 
 class TrayIcon {
 public:

@@ -20,10 +20,11 @@ TestWindow::TestWindow(Kind kind, RECT area) {
         window = CreateWindowExW(0, kClassName, L"shell test", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
                                  wc.hInstance, this);
     } else {
-        window = CreateWindowExW(WS_EX_TOPMOST, kClassName, L"shell test", WS_POPUP | WS_VISIBLE, area.left,
+        const DWORD style = kind == Kind::popup ? WS_POPUP | WS_VISIBLE : WS_POPUP;
+        window = CreateWindowExW(WS_EX_TOPMOST, kClassName, L"shell test", style, area.left,
                                  area.top, area.right - area.left, area.bottom - area.top, nullptr, nullptr,
                                  wc.hInstance, this);
-        if (window) UpdateWindow(window);
+        if (window && kind == Kind::popup) UpdateWindow(window);
     }
 }
 

@@ -1,16 +1,17 @@
 #pragma once
-// Windows for shell tests: a message-only window (works without a display) or a visible popup
-// (needs one), recording the commands it receives.
+// Windows for shell tests, recording the commands they receive: a message-only window (works
+// without a display), or a hidden or visible top-level popup (both need one).
 
 #include <windows.h>
 
+#include <utility>
 #include <vector>
 
 namespace kw::test {
 
 class TestWindow {
 public:
-    enum class Kind { messageOnly, popup };
+    enum class Kind { messageOnly, hidden, popup };
     // A popup covers `area` in screen coordinates.
     explicit TestWindow(Kind kind, RECT area = {100, 100, 300, 300});
     ~TestWindow();
@@ -19,8 +20,8 @@ public:
 
     // Null when the window could not be created (a popup without a display).
     HWND Handle() const { return window; }
-    // WM_COMMAND identifiers in the order they arrived.
-    const std::vector<UINT>& Commands() const { return commands; }
+    // WM_COMMAND identifiers in the order they arrived since the last call.
+    std::vector<UINT> TakeCommands() { return std::exchange(commands, {}); }
 
 private:
     static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
