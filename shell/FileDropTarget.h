@@ -39,7 +39,8 @@ private:
 
 // The file list of a data object (empty without CF_HDROP).
 std::vector<std::filesystem::path> GetDroppedPaths(IDataObject* data);
-// Every name of an HDROP, in order, unfiltered (names up to 32,767 characters).
+// Every name of an HDROP, in order, unfiltered (names up to 32,767 characters). A list that
+// does not end inside its memory block gives no names.
 std::vector<std::filesystem::path> PathsFromHdrop(HDROP drop);
 
 }  // namespace kw

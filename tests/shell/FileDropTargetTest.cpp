@@ -356,9 +356,11 @@ TEST(GetDroppedPaths, ReadsTheShellsOwnDataObject) {
     EXPECT_EQ(effect, static_cast<DWORD>(DROPEFFECT_COPY));
 }
 
-// Lets the drag run for a few polls over the target, then drops, as a user releasing the button.
+// Lets the drag run for a few polls over `point`, then drops, as a user releasing the button.
+// The pointer is put back on every poll: other tests on the display may move it.
 class TestDropSource final : public IDropSource {
 public:
+    explicit TestDropSource(POINT point) : point(point) {}
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override {
         if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IDropSource)) {
             *object = static_cast<IDropSource*>(this);
@@ -370,11 +372,13 @@ public:
     ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
     ULONG STDMETHODCALLTYPE Release() override { return 1; }
     HRESULT STDMETHODCALLTYPE QueryContinueDrag(BOOL, DWORD) override {
+        SetCursorPos(point.x, point.y);
         return ++polls < 4 ? S_OK : DRAGDROP_S_DROP;
     }
     HRESULT STDMETHODCALLTYPE GiveFeedback(DWORD) override { return DRAGDROP_S_USEDEFAULTCURSORS; }
 
 private:
+    POINT point;
     int polls = 0;
 };
 
@@ -390,7 +394,7 @@ TEST(FileDropTarget, TakesARealOleDropAsCopy) {
     test::PumpMessages();
 
     TestDataObject files = TestDataObject::Files({L"C:\\x\\one.txt", L"C:\\x\\two.txt"});
-    TestDropSource source;
+    TestDropSource source({200, 210});
     DWORD effect = DROPEFFECT_NONE;
     const HRESULT hr = DoDragDrop(&files, &source, DROPEFFECT_COPY | DROPEFFECT_MOVE, &effect);
     EXPECT_EQ(RevokeDragDrop(window.Handle()), S_OK);
