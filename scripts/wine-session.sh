@@ -6,6 +6,7 @@ export WINEPREFIX="$build/wineprefix"
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe,winedbg.exe=d"
 kw_xvfb_pid=""
+kw_wm_pid=""
 
 kw_start_display() {
   local n=90
@@ -14,7 +15,15 @@ kw_start_display() {
   kw_xvfb_pid=$!
   export DISPLAY=":$n"
   for _ in $(seq 1 100); do
-    xdpyinfo >/dev/null 2>&1 && return 0
+    if xdpyinfo >/dev/null 2>&1; then
+      # A window manager, so that focus and always-on-top behave as on a Windows desktop.
+      if command -v openbox >/dev/null; then
+        openbox >/dev/null 2>&1 &
+        kw_wm_pid=$!
+        sleep 0.5
+      fi
+      return 0
+    fi
     sleep 0.1
   done
   echo "Xvfb did not start" >&2
@@ -51,5 +60,6 @@ kw_start_wine_server() {
 
 kw_session_end() {
   timeout 30 wineserver -k >/dev/null 2>&1 || true
+  if [ -n "$kw_wm_pid" ]; then kill "$kw_wm_pid" 2>/dev/null || true; fi
   if [ -n "$kw_xvfb_pid" ]; then kill "$kw_xvfb_pid" 2>/dev/null || true; fi
 }

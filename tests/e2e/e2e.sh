@@ -71,7 +71,7 @@ case "$scenario" in
     start_app
     wait_for 20 test -f "$work/app/config.json" || fail "no config.json written at start"
     grep -q '"rules": \[\]' "$work/app/config.json" || fail "config.json lacks the default empty rule list"
-    grep -q "\"catchAllPath\": \"$(json_path "$work/app/Unsorted")\"" "$work/app/config.json" \
+    grep -qF "\"catchAllPath\": \"$(json_path "$work/app/Unsorted")\"" "$work/app/config.json" \
       || fail "config.json lacks the default Unsorted folder beside the exe"
     rect=$(drive window KestraneFileweirOverlay) || fail "no drop zone"
     import -window root "$artefacts/first-start.png" 2>/dev/null || true
@@ -134,10 +134,10 @@ case "$scenario" in
     write_config '"noMatchPolicy": "leave_in_place",' "Slow|txt|$work/slow|$slow"
     sed -i 's/"clauses": \[{"type": "regex"/"combineLogic": "or", "clauses": [{"type": "regex"/' "$work/app/config.json"
     mkdir -p "$work/in"
-    printf x > "$work/in/aaaaaaaaaaaaaaaaaaaaaaaaaa!"
+    printf x > "$work/in/aaaaaaaaaaaaaaaaaaaaaaaaaaa!"
     echo later > "$work/in/later.txt"
     start_app
-    drive drag KestraneFileweirOverlay "$(win "$work/in/aaaaaaaaaaaaaaaaaaaaaaaaaa!")" || fail "first drag"
+    drive drag KestraneFileweirOverlay "$(win "$work/in/aaaaaaaaaaaaaaaaaaaaaaaaaaa!")" || fail "first drag"
     wait_for 20 log_has "Received 1 dropped item(s)." || fail "first batch not started"
     drive drag KestraneFileweirOverlay "$(win "$work/in/later.txt")" || fail "second drag"
     import -window root "$artefacts/drop-zone-busy.png" 2>/dev/null || true
@@ -146,6 +146,25 @@ case "$scenario" in
     [ "$(log_count 'Received ')" = 1 ] || fail "the drop during the batch was not refused"
     [ -f "$work/in/later.txt" ] || fail "the refused file was moved"
     exit_app || fail "exit code $?"
+    ;;
+
+  exit-during-batch)
+    # Exit while a batch runs: the program waits for it and logs every item before it ends.
+    slow='{"type": "regex", "regex": "^(a+)+$"}, '
+    write_config '"noMatchPolicy": "leave_in_place",' "Slow|txt|$work/slow|$slow"
+    sed -i 's/"clauses": \[{"type": "regex"/"combineLogic": "or", "clauses": [{"type": "regex"/' "$work/app/config.json"
+    mkdir -p "$work/in"
+    printf x > "$work/in/aaaaaaaaaaaaaaaaaaaaaaaaaaa!"
+    echo fast > "$work/in/fast.txt"
+    start_app
+    drive drag KestraneFileweirOverlay "$(win "$work/in/aaaaaaaaaaaaaaaaaaaaaaaaaaa!")" "$(win "$work/in/fast.txt")" \
+      || fail "drag not accepted"
+    wait_for 20 log_has "Received 2 dropped item(s)." || fail "batch not started"
+    log_has "[ok] " && fail "the batch finished too fast to test exiting during it"
+    exit_app || fail "exit code $?"
+    log_has "(Left in place (No matching rule))" || fail "the slow item's outcome was not logged"
+    log_has "(Moved via Slow)" || fail "the second item's outcome was not logged"
+    [ -f "$work/slow/fast.txt" ] || fail "the second item was not routed"
     ;;
 
   close-and-second-instance)
