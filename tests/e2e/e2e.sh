@@ -174,7 +174,7 @@ case "$scenario" in
     code=0; (cd "$work/app" && timeout 60 wine KestraneFileweir.exe) >/dev/null 2>&1 || code=$?
     [ "$code" = 0 ] || fail "second instance exit code $code"
     wait_for 20 is_visible KestraneFileweirMain 1 || fail "the second instance did not bring the first back"
-    import -window root "$artefacts/main-window.png" 2>/dev/null || true
+    sleep 2; import -window root "$artefacts/main-window.png" 2>/dev/null || true
     drive post KestraneFileweirMain 0x10 0 0 >/dev/null   # WM_CLOSE, minimise-to-tray off
     code=0; timeout 60 tail --pid="$app_pid" -f /dev/null || fail "WM_CLOSE did not end the program"
     wait "$app_pid" || code=$?; app_pid=""
