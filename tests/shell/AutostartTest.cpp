@@ -7,6 +7,7 @@
 #include <string>
 #include <type_traits>
 
+#include "ShellTestSupport.h"
 #include "shell/Autostart.h"
 #include "support/TempDir.h"
 
@@ -42,7 +43,7 @@ std::optional<RawValue> ReadRunValue() {
     return value;
 }
 
-// The Run value is the user's: each test puts back whatever was there before.
+// The Run value is the user's: each test has it to itself and puts back what was there before.
 class RunValueGuard {
 public:
     RunValueGuard() : saved(ReadRunValue()) {}
@@ -57,6 +58,7 @@ public:
     RunValueGuard& operator=(const RunValueGuard&) = delete;
 
 private:
+    test::DesktopLock lock{L"run-value"};
     std::optional<RawValue> saved;
 };
 

@@ -11,7 +11,7 @@
 #include <string>
 
 #include "shell/FileDropTarget.h"
-#include "TestWindow.h"
+#include "ShellTestSupport.h"
 #include "support/TempDir.h"
 
 namespace kw {
@@ -387,6 +387,7 @@ TEST(FileDropTarget, TakesARealOleDropAsCopy) {
     ASSERT_TRUE(ole.ok);
     test::TestWindow window(test::TestWindow::Kind::popup, {100, 100, 300, 300});
     if (!window.Handle()) GTEST_SKIP() << "no display: top-level windows cannot be created";
+    test::DesktopLock pointer(L"pointer");
     Received received;
     TargetRef target = MakeTarget(received);
     ASSERT_EQ(RegisterDragDrop(window.Handle(), target.get()), S_OK);

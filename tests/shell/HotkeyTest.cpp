@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "TestWindow.h"
+#include "ShellTestSupport.h"
 #include "shell/Hotkey.h"
 
 namespace kw {

@@ -1,4 +1,6 @@
-#include "TestWindow.h"
+#include "ShellTestSupport.h"
+
+#include <string>
 
 namespace kw::test {
 
@@ -40,6 +42,18 @@ LRESULT CALLBACK TestWindow::Procedure(HWND window, UINT message, WPARAM wParam,
     auto* self = reinterpret_cast<TestWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
     if (self && message == WM_COMMAND) self->commands.push_back(LOWORD(wParam));
     return DefWindowProcW(window, message, wParam, lParam);
+}
+
+DesktopLock::DesktopLock(const wchar_t* name)
+    : mutex(CreateMutexW(nullptr, FALSE, (std::wstring(L"Local\\KwShellTest.") + name).c_str())) {
+    // An abandoned lock (a test that crashed) is taken over like a released one.
+    if (mutex) WaitForSingleObject(mutex, 60000);
+}
+
+DesktopLock::~DesktopLock() {
+    if (!mutex) return;
+    ReleaseMutex(mutex);
+    CloseHandle(mutex);
 }
 
 void PumpMessages() {

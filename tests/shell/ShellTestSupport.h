@@ -1,14 +1,17 @@
 #pragma once
-// Windows for shell tests, recording the commands they receive: a message-only window (works
-// without a display), or a hidden or visible top-level popup (both need one).
+// What shell tests share: windows that record the commands they receive, and locks on state
+// that every program on the desktop shares.
 
 #include <windows.h>
 
+#include <string>
 #include <utility>
 #include <vector>
 
 namespace kw::test {
 
+// A message-only window (works without a display), or a hidden or visible top-level popup
+// (both need one).
 class TestWindow {
 public:
     enum class Kind { messageOnly, hidden, popup };
@@ -28,6 +31,19 @@ private:
 
     HWND window = nullptr;
     std::vector<UINT> commands;
+};
+
+// Serialises tests on state shared by every program on the desktop (the mouse pointer and
+// menu mode, a registry value), since test programs run side by side.
+class DesktopLock {
+public:
+    explicit DesktopLock(const wchar_t* name);  // waits up to a minute for other holders
+    ~DesktopLock();
+    DesktopLock(const DesktopLock&) = delete;
+    DesktopLock& operator=(const DesktopLock&) = delete;
+
+private:
+    HANDLE mutex;
 };
 
 // Dispatches whatever is queued for this thread.

@@ -3,9 +3,10 @@
 #include <windows.h>
 
 #include <string>
+#include <string_view>
 #include <vector>
 
-#include "TestWindow.h"
+#include "ShellTestSupport.h"
 #include "shell/TrayIcon.h"
 
 namespace kw {
@@ -131,7 +132,17 @@ void CALLBACK InspectMenu(HWND, UINT, UINT_PTR, DWORD) {
         EndMenu();
         return;
     }
-    const HWND menuWindow = FindWindowW(L"#32768", nullptr);
+    HWND menuWindow = nullptr;  // this thread's menu, not another program's
+    EnumThreadWindows(
+        GetCurrentThreadId(),
+        [](HWND window, LPARAM found) {
+            wchar_t name[16]{};
+            GetClassNameW(window, name, 16);
+            if (std::wstring_view(name) != L"#32768") return TRUE;
+            *reinterpret_cast<HWND*>(found) = window;
+            return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&menuWindow));
     if (!menuWindow || !IsWindowVisible(menuWindow) || !probe.items.empty()) return;
     const auto menu = reinterpret_cast<HMENU>(SendMessageW(menuWindow, MN_GETHMENU, 0, 0));
     GetWindowRect(menuWindow, &probe.menuRect);
@@ -152,6 +163,7 @@ TEST(TrayIcon, MenuOffersTheCommandsAndSendsTheChoiceToTheOwner) {
     TestWindow owner(TestWindow::Kind::hidden);
     if (!owner.Handle()) GTEST_SKIP() << "no display: menus need one";
     TrayAnchor anchor;
+    test::DesktopLock pointer(L"pointer");
     const struct {
         bool overlayVisible;
         std::vector<WPARAM> keys;
