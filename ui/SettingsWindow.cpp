@@ -3,6 +3,7 @@
 #include <imgui.h>
 
 #include "model/TextEncoding.h"
+#include "ui/RoutingSummary.h"
 
 namespace kw {
 namespace {
@@ -163,6 +164,7 @@ void DrawSettingsWindow(AppSettings& settings, UiState& ui, bool& settingsChange
         }
         if (ImGui::BeginTabItem("Summary", nullptr, ui.openSummaryTab ? ImGuiTabItemFlags_SetSelected : 0)) {
             ui.openSummaryTab = false;
+            DrawSummaryTab(settings);
             ImGui::EndTabItem();
         }
         if (ImGui::BeginTabItem("Settings")) {
