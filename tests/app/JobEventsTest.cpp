@@ -10,8 +10,11 @@ namespace {
 TEST(JobEvents, AtMostOneProgressMessageWaitsWhateverTheBatchSize) {
     JobEvents events;
     int posts = 0;
-    for (int i = 1; i <= 20000; ++i)
-        if (events.StoreProgress(i, 20000, "f" + std::to_string(i))) ++posts;
+    for (int i = 1; i <= 20000; ++i) {
+        std::string name = "f";
+        name += std::to_string(i);
+        if (events.StoreProgress(i, 20000, std::move(name))) ++posts;
+    }
     EXPECT_EQ(posts, 1);
     JobEvents::Taken taken = events.Take();
     ASSERT_TRUE(taken.progress.has_value());
