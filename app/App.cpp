@@ -202,7 +202,7 @@ void App::RenderOneFrame() {
     ++stats.frames;
     renderHost.BeginFrame();
     bool settingsChanged = false;
-    const SettingsWindowView view{statusText, progressDone, progressTotal, logLines, activityLog, hotkey};
+    const SettingsWindowView view{statusText, progressDone, progressTotal, logLines, activityLog, hotkey, folderWarning};
     const SettingsWindowActions actions{
         [this](unsigned modifiers, unsigned vk, std::string& error) { return ApplyHotkey(modifiers, vk, error); },
         [this] { SaveSettings(); },

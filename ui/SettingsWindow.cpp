@@ -4,6 +4,8 @@
 
 #include "model/TextEncoding.h"
 #include "ui/RoutingSummary.h"
+#include "ui/RulesTab.h"
+#include "ui/SettingsTab.h"
 
 namespace kw {
 namespace {
@@ -160,6 +162,7 @@ void DrawSettingsWindow(AppSettings& settings, UiState& ui, bool& settingsChange
 
     if (ImGui::BeginTabBar("main_tabs")) {
         if (ImGui::BeginTabItem("Rules")) {
+            DrawRulesTab(settings, ui, mainWindow, settingsChanged);
             ImGui::EndTabItem();
         }
         if (ImGui::BeginTabItem("Summary", nullptr, ui.openSummaryTab ? ImGuiTabItemFlags_SetSelected : 0)) {
@@ -168,6 +171,7 @@ void DrawSettingsWindow(AppSettings& settings, UiState& ui, bool& settingsChange
             ImGui::EndTabItem();
         }
         if (ImGui::BeginTabItem("Settings")) {
+            DrawSettingsTab(settings, ui, mainWindow, settingsChanged, view, actions);
             ImGui::EndTabItem();
         }
         if (ImGui::BeginTabItem("Activity")) {

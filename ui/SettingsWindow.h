@@ -14,6 +14,7 @@
 #include "model/AppSettings.h"
 #include "routing/ActivityLog.h"
 #include "shell/Hotkey.h"
+#include "ui/UiPlatform.h"
 
 namespace kw {
 
@@ -41,6 +42,9 @@ struct UiState {
     bool editorRectValid = false;
     int editorRule = -1;
     int selectedRule = -1;
+    int renamingRule = -1;       // row whose name is being edited in place
+    char renameBuffer[128] = {};
+    UiPlatform platform = SystemUiPlatform();
 };
 
 // What the window shows besides the settings, owned by the application.
@@ -51,6 +55,7 @@ struct SettingsWindowView {
     std::deque<std::string>& logLines;
     const ActivityLog& activityLog;
     HotkeyCaptureState& hotkey;
+    std::string& folderWarning;  // missing routing folders, shown on the Settings tab
 };
 
 // What the window may ask of the application.

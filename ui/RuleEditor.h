@@ -1,0 +1,18 @@
+#pragma once
+// The editor panel of the selected rule: name, conditions, how they combine, the exclusive
+// switch, the action and, for a move, the destination and the conflict policy.
+
+#include <windows.h>
+
+#include "model/Rule.h"
+#include "ui/SettingsWindow.h"
+
+namespace kw {
+
+void DrawRuleEditor(Rule& rule, UiState& ui, HWND owner, bool& settingsChanged);
+// Clause `index` of `rule`; the rule is needed because choosing "Any file" makes it exclusive.
+void DrawConditionEditor(Rule& rule, RuleClause& clause, int index, bool& settingsChanged);
+// The "Conflict" combo under the id scope `id`; true when the policy changed.
+bool DrawConflictCombo(const char* id, ConflictPolicy& policy);
+
+}  // namespace kw

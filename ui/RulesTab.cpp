@@ -1,0 +1,178 @@
+#include "ui/RulesTab.h"
+
+#include <imgui.h>
+
+#include <algorithm>
+#include <cstring>
+#include <string>
+
+#include "model/TextEncoding.h"
+#include "ui/RuleEditor.h"
+
+namespace kw {
+namespace {
+
+constexpr const char* kRulePayload = "RULE_INDEX";
+
+bool IsValidIndex(int index, const std::vector<Rule>& rules) {
+    return index >= 0 && index < static_cast<int>(rules.size());
+}
+
+void EraseRule(std::vector<Rule>& rules, int index) { rules.erase(rules.begin() + index); }
+
+void CommitRename(Rule& rule, UiState& ui, bool& settingsChanged) {
+    // An empty name is never taken: the rename simply ends.
+    if (ui.renameBuffer[0] != 0) {
+        rule.name = ui.renameBuffer;
+        settingsChanged = true;
+    }
+    ui.renamingRule = -1;
+}
+
+void DrawToggle(Rule& rule, bool& settingsChanged) {
+    const bool on = rule.enabled;
+    ImGui::PushStyleColor(ImGuiCol_Button, on ? ImVec4(0.45f, 0.78f, 1.00f, 1.00f) : ImVec4(0.55f, 0.10f, 0.12f, 1.00f));
+    ImGui::PushStyleColor(ImGuiCol_ButtonHovered,
+                          on ? ImVec4(0.55f, 0.85f, 1.00f, 1.00f) : ImVec4(0.65f, 0.14f, 0.16f, 1.00f));
+    ImGui::PushStyleColor(ImGuiCol_ButtonActive,
+                          on ? ImVec4(0.35f, 0.68f, 0.95f, 1.00f) : ImVec4(0.45f, 0.08f, 0.10f, 1.00f));
+    ImGui::PushStyleColor(ImGuiCol_Text, on ? ImVec4(0.06f, 0.10f, 0.18f, 1.00f) : ImVec4(0.95f, 0.95f, 0.95f, 1.00f));
+    if (ImGui::SmallButton(on ? "ON" : "off")) {
+        rule.enabled = !rule.enabled;
+        settingsChanged = true;
+    }
+    ImGui::PopStyleColor(4);
+}
+
+// The rule moves to `to` whichever direction it travels; the rules between shift by one.
+void MoveRule(std::vector<Rule>& rules, int from, int to) {
+    Rule moved = rules[static_cast<size_t>(from)];
+    EraseRule(rules, from);
+    rules.insert(rules.begin() + to, std::move(moved));
+}
+
+// Draws the rows; after a delete from a row's menu the rest of the list waits for the next frame.
+void DrawRuleList(AppSettings& settings, UiState& ui, bool& settingsChanged) {
+    std::vector<Rule>& rules = settings.rules;
+    for (int i = 0; i < static_cast<int>(rules.size()); ++i) {
+        ImGui::PushID(i);
+        Rule& rule = rules[static_cast<size_t>(i)];
+        DrawToggle(rule, settingsChanged);
+        ImGui::SameLine();
+        if (ui.renamingRule == i) {
+            if (ImGui::InputText("##rename", ui.renameBuffer, sizeof ui.renameBuffer,
+                                 ImGuiInputTextFlags_EnterReturnsTrue))
+                CommitRename(rule, ui, settingsChanged);
+            if (ImGui::IsItemDeactivatedAfterEdit() && ui.renamingRule == i) CommitRename(rule, ui, settingsChanged);
+        } else {
+            const bool anyFile = std::any_of(rule.clauses.begin(), rule.clauses.end(),
+                                             [](const RuleClause& c) { return c.type == ConditionType::any_file; });
+            std::string label = rule.name;
+            if (anyFile) label += " [any]";
+            if (ImGui::Selectable(label.c_str(), ui.selectedRule == i, ImGuiSelectableFlags_AllowDoubleClick))
+                ui.selectedRule = i;
+            if (ImGui::BeginPopupContextItem()) {
+                if (ImGui::MenuItem("Rename")) {
+                    ui.renamingRule = i;
+                    const std::string cut = TruncateUtf8(rule.name, sizeof ui.renameBuffer - 1);
+                    std::memcpy(ui.renameBuffer, cut.c_str(), cut.size() + 1);
+                }
+                if (ImGui::MenuItem("Delete")) {
+                    EraseRule(rules, i);
+                    if (ui.selectedRule == i) ui.selectedRule = -1;
+                    else if (ui.selectedRule > i) --ui.selectedRule;
+                    ui.renamingRule = -1;
+                    settingsChanged = true;
+                    ImGui::EndPopup();
+                    ImGui::PopID();
+                    return;
+                }
+                ImGui::EndPopup();
+            }
+        }
+        if (ImGui::BeginDragDropSource(ImGuiDragDropFlags_SourceAllowNullID)) {
+            const int32_t index = i;
+            ImGui::SetDragDropPayload(kRulePayload, &index, sizeof index);
+            ImGui::Text("Reorder: %s", rule.name.c_str());
+            ImGui::EndDragDropSource();
+        }
+        if (ImGui::BeginDragDropTarget()) {
+            if (const ImGuiPayload* payload = ImGui::AcceptDragDropPayload(kRulePayload)) {
+                int32_t from = -1;
+                if (payload->DataSize == sizeof from) std::memcpy(&from, payload->Data, sizeof from);
+                if (from != i && IsValidIndex(from, rules)) {
+                    MoveRule(rules, from, i);
+                    ui.selectedRule = i;
+                    ui.renamingRule = -1;
+                    settingsChanged = true;
+                }
+            }
+            ImGui::EndDragDropTarget();
+        }
+        ImGui::PopID();
+    }
+}
+
+}  // namespace
+
+void DrawRulesTab(AppSettings& settings, UiState& ui, HWND owner, bool& settingsChanged) {
+    std::vector<Rule>& rules = settings.rules;
+    ImGui::TextWrapped(
+        "Rules run top-to-bottom. Click ON/off beside a rule. Up to %d conditions per rule (ALL/AND or ANY/OR). "
+        "First matching enabled rule wins. Drag rows to reorder.",
+        kMaxClausesPerRule);
+    if (ImGui::Button("View routing summary")) ui.openSummaryTab = true;
+    ImGui::SameLine();
+    ImGui::TextDisabled("See what will happen to dropped files");
+    ImGui::Separator();
+
+    if (ImGui::Button("Add rule")) {
+        Rule rule;
+        rule.id = NewRuleId();
+        rule.name = "New rule";
+        rule.destination = settings.catchAllPath;
+        rules.push_back(std::move(rule));
+        ui.selectedRule = static_cast<int>(rules.size()) - 1;
+        settingsChanged = true;
+    }
+    ImGui::SameLine();
+    if (ImGui::Button("Delete") && IsValidIndex(ui.selectedRule, rules)) {
+        EraseRule(rules, ui.selectedRule);
+        ui.selectedRule = -1;
+        ui.renamingRule = -1;
+        settingsChanged = true;
+    }
+    ImGui::SameLine();
+    if (ImGui::Button("Move up") && ui.selectedRule > 0 && IsValidIndex(ui.selectedRule, rules)) {
+        std::swap(rules[static_cast<size_t>(ui.selectedRule)], rules[static_cast<size_t>(ui.selectedRule - 1)]);
+        --ui.selectedRule;
+        ui.renamingRule = -1;  // the rename belongs to a row, which now shows another rule
+        settingsChanged = true;
+    }
+    ImGui::SameLine();
+    if (ImGui::Button("Move down") && ui.selectedRule >= 0 && ui.selectedRule + 1 < static_cast<int>(rules.size())) {
+        std::swap(rules[static_cast<size_t>(ui.selectedRule)], rules[static_cast<size_t>(ui.selectedRule + 1)]);
+        ++ui.selectedRule;
+        ui.renamingRule = -1;
+        settingsChanged = true;
+    }
+
+    ImGui::BeginChild("rule_list", ImVec2(320.0f, 0.0f), ImGuiChildFlags_Border);
+    DrawRuleList(settings, ui, settingsChanged);
+    ImGui::EndChild();
+    ImGui::SameLine();
+
+    ImGui::BeginChild("rule_edit", ImVec2(0.0f, 0.0f), ImGuiChildFlags_Border);
+    if (IsValidIndex(ui.selectedRule, rules))
+        DrawRuleEditor(rules[static_cast<size_t>(ui.selectedRule)], ui, owner, settingsChanged);
+    else
+        ImGui::TextDisabled("Select a rule to edit, or add one.");
+    ImGui::EndChild();
+    const ImVec2 min = ImGui::GetItemRectMin(), max = ImGui::GetItemRectMax();
+    ui.editorRect = UiRect{min.x, min.y, max.x, max.y};
+    ui.editorRectValid = true;
+    ui.editorRule = ui.selectedRule;
+}
+
+}  // namespace kw
+
