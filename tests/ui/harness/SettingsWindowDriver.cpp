@@ -1,0 +1,39 @@
+#include "ui/harness/SettingsWindowDriver.h"
+
+namespace kw::test {
+
+SettingsWindowDriver::SettingsWindowDriver()
+    : activityLog(dir / L"activity.log"),
+      imgui([this] {
+          bool frameChanged = false;
+          const SettingsWindowView view{statusText, 0, 0, logLines, activityLog, hotkey, folderWarning};
+          DrawSettingsWindow(settings, ui, frameChanged, nullptr, view, actions);
+          changed = frameChanged;
+          if (frameChanged) ++changedFrames;
+      }) {
+    ui.platform.pickFolder = [this](HWND, const std::string& current) {
+        return pickedFolder.empty() ? current : pickedFolder;
+    };
+    ui.platform.chooseBackupFile = [this](HWND, bool) {
+        if (backupAnswers.empty()) return std::string();
+        std::string answer = backupAnswers.front();
+        backupAnswers.erase(backupAnswers.begin());
+        return answer;
+    };
+    ui.platform.messageBox = [this](HWND, const std::string& text, const std::string& caption, UINT type) {
+        messages.push_back(MessageRecord{text, caption, type});
+        return messageAnswer;
+    };
+    ui.platform.setStartWithWindows = [this](bool enable) { startWithWindowsCalls.push_back(enable); };
+    ui.platform.quit = [this] { ++quits; };
+    actions.saveSettings = [this] { ++saves; };
+    actions.applyAllSettings = [this] { ++applies; };
+    imgui.Frame(2);
+}
+
+void SettingsWindowDriver::OpenTab(const std::string& name) {
+    imgui.Click(name);
+    imgui.Frame();
+}
+
+}  // namespace kw::test

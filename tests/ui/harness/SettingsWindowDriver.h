@@ -1,0 +1,57 @@
+#pragma once
+// The whole settings window in a headless ImGui harness, with the application's side (status
+// line, log, hotkey capture, folder warning, actions) and the platform services replaced by
+// recorders. `changed` is the last frame's flag; `changedFrames` counts frames that set it.
+
+#include <deque>
+#include <string>
+#include <vector>
+
+#include "routing/ActivityLog.h"
+#include "support/TempDir.h"
+#include "ui/SettingsWindow.h"
+#include "ui/harness/ImGuiHarness.h"
+
+namespace kw::test {
+
+struct MessageRecord {
+    std::string text;
+    std::string caption;
+    UINT type = 0;
+};
+
+class SettingsWindowDriver {
+public:
+    SettingsWindowDriver();
+
+    // Brings a tab to the front by clicking its header.
+    void OpenTab(const std::string& name);
+    void ResetChanged() { changedFrames = 0; }
+
+    AppSettings settings;
+    UiState ui;
+    bool changed = false;
+    int changedFrames = 0;
+
+    std::string statusText;
+    std::deque<std::string> logLines;
+    HotkeyCaptureState hotkey;
+    std::string folderWarning;
+    SettingsWindowActions actions;
+    int saves = 0;
+    int applies = 0;
+
+    // Platform stand-ins: what the dialogs answer and what was asked of them.
+    std::string pickedFolder;            // empty: the picker is cancelled
+    std::vector<std::string> backupAnswers;  // answers of the backup file dialog, in order
+    int messageAnswer = IDYES;
+    std::vector<MessageRecord> messages;
+    std::vector<bool> startWithWindowsCalls;
+    int quits = 0;
+
+    TempDir dir;
+    ActivityLog activityLog;
+    ImGuiHarness imgui;
+};
+
+}  // namespace kw::test

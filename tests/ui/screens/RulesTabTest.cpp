@@ -1,0 +1,150 @@
+#include <gtest/gtest.h>
+
+#include "ui/harness/SettingsWindowDriver.h"
+
+namespace kw::test {
+namespace {
+
+Rule Named(const std::string& name) {
+    Rule rule;
+    rule.id = NewRuleId();
+    rule.name = name;
+    return rule;
+}
+
+std::vector<std::string> Names(const AppSettings& settings) {
+    std::vector<std::string> names;
+    for (const Rule& rule : settings.rules) names.push_back(rule.name);
+    return names;
+}
+
+class RulesTab : public ::testing::Test {
+protected:
+    void Use(std::vector<std::string> names) {
+        for (const std::string& name : names) w.settings.rules.push_back(Named(name));
+        w.imgui.Frame();
+        w.ResetChanged();
+    }
+    SettingsWindowDriver w;
+};
+
+TEST_F(RulesTab, AddSelectsANewRuleAimedAtTheUnsortedFolder) {
+    w.settings.catchAllPath = "D:\\Unsorted";
+    w.imgui.Frame();
+    EXPECT_TRUE(w.imgui.Shows("Select a rule to edit, or add one."));
+    w.imgui.Click("Add rule");
+    ASSERT_EQ(w.settings.rules.size(), 1u);
+    EXPECT_EQ(w.settings.rules[0].name, "New rule");
+    EXPECT_EQ(w.settings.rules[0].destination, "D:\\Unsorted");
+    EXPECT_EQ(w.settings.rules[0].id.rfind("rule-", 0), 0u);
+    EXPECT_EQ(w.ui.selectedRule, 0);
+    EXPECT_GE(w.changedFrames, 1);
+    w.imgui.Frame();
+    EXPECT_TRUE(w.imgui.Has("Rule name"));  // the editor opened on it
+}
+
+TEST_F(RulesTab, ToolbarActsOnlyOnAValidSelection) {
+    w.imgui.Click("Delete");
+    w.imgui.Click("Move up");
+    w.imgui.Click("Move down");
+    EXPECT_EQ(w.changedFrames, 0);
+
+    Use({"a", "b", "c"});
+    w.imgui.Click("b");
+    EXPECT_EQ(w.ui.selectedRule, 1);
+    w.imgui.Click("Move up");
+    EXPECT_EQ(Names(w.settings), (std::vector<std::string>{"b", "a", "c"}));
+    EXPECT_EQ(w.ui.selectedRule, 0);
+    w.imgui.Click("Move up");  // already on top
+    EXPECT_EQ(Names(w.settings), (std::vector<std::string>{"b", "a", "c"}));
+    w.imgui.Click("Move down");
+    w.imgui.Click("Move down");
+    EXPECT_EQ(Names(w.settings), (std::vector<std::string>{"a", "c", "b"}));
+    EXPECT_EQ(w.ui.selectedRule, 2);
+    w.ResetChanged();
+    w.imgui.Click("Move down");  // already at the bottom
+    EXPECT_EQ(w.changedFrames, 0);
+    w.imgui.Click("Delete");
+    EXPECT_EQ(Names(w.settings), (std::vector<std::string>{"a", "c"}));
+    EXPECT_EQ(w.ui.selectedRule, -1);
+    EXPECT_EQ(w.changedFrames, 1);
+}
+
+TEST_F(RulesTab, ToggleFlipsEnabled) {
+    Use({"a"});
+    w.imgui.Click("ON");
+    EXPECT_FALSE(w.settings.rules[0].enabled);
+    EXPECT_EQ(w.changedFrames, 1);
+    w.imgui.Click("off");
+    EXPECT_TRUE(w.settings.rules[0].enabled);
+}
+
+TEST_F(RulesTab, DragMovesARuleInEitherDirection) {
+    Use({"1", "2", "3", "4"});
+    w.imgui.Drag("1", "4");
+    EXPECT_EQ(Names(w.settings), (std::vector<std::string>{"2", "3", "4", "1"}));
+    EXPECT_EQ(w.ui.selectedRule, 3);
+    w.imgui.Drag("1", "2");
+    EXPECT_EQ(Names(w.settings), (std::vector<std::string>{"1", "2", "3", "4"}));
+    EXPECT_EQ(w.ui.selectedRule, 0);
+    w.ResetChanged();
+    w.imgui.Drag("3", "3");
+    EXPECT_EQ(Names(w.settings), (std::vector<std::string>{"1", "2", "3", "4"}));
+    EXPECT_EQ(w.changedFrames, 0);
+}
+
+TEST_F(RulesTab, RenameInPlaceCommitsOnEnterOrLeavingAndNeverEmpty) {
+    Use({"old", "other"});
+    w.imgui.Click("old", ImGuiMouseButton_Right);
+    w.imgui.Click("Rename");
+    w.imgui.Frame();
+    EXPECT_EQ(w.ui.renamingRule, 0);
+    w.imgui.TypeInto("##rename", "fresh");
+    w.imgui.PressEnter();
+    EXPECT_EQ(w.settings.rules[0].name, "fresh");
+    EXPECT_EQ(w.ui.renamingRule, -1);
+
+    // Leaving the field after an edit commits too.
+    w.imgui.Click("fresh", ImGuiMouseButton_Right);
+    w.imgui.Click("Rename");
+    w.imgui.TypeInto("##rename", "left");
+    w.imgui.Click("Add rule");
+    EXPECT_EQ(w.settings.rules[0].name, "left");
+    EXPECT_EQ(w.ui.renamingRule, -1);
+
+    // An empty name ends the rename and keeps the old one.
+    w.imgui.Click("left", ImGuiMouseButton_Right);
+    w.imgui.Click("Rename");
+    w.imgui.TypeInto("##rename", "");
+    w.imgui.PressEnter();
+    EXPECT_EQ(w.settings.rules[0].name, "left");
+    EXPECT_EQ(w.ui.renamingRule, -1);
+}
+
+TEST_F(RulesTab, ContextDeleteAboveTheSelectionKeepsTheSameRuleSelected) {
+    Use({"a", "b", "c"});
+    w.imgui.Click("c");
+    w.imgui.Click("a", ImGuiMouseButton_Right);
+    w.imgui.Click("Delete");
+    EXPECT_EQ(Names(w.settings), (std::vector<std::string>{"b", "c"}));
+    EXPECT_EQ(w.ui.selectedRule, 1);
+    EXPECT_EQ(w.changedFrames, 1);
+}
+
+TEST_F(RulesTab, AnyFileRulesAreMarkedInTheList) {
+    Use({"all"});
+    w.settings.rules[0].clauses[0].type = ConditionType::any_file;
+    w.settings.rules[0].anyFileExclusive = false;
+    w.imgui.Frame();
+    EXPECT_TRUE(w.imgui.Has("all [any]"));
+}
+
+TEST_F(RulesTab, SummaryButtonBringsTheSummaryTabForward) {
+    w.imgui.Click("View routing summary");
+    w.imgui.Frame();
+    EXPECT_FALSE(w.ui.openSummaryTab);
+    EXPECT_TRUE(w.imgui.Shows("1. No match")) << w.imgui.ShownText();
+}
+
+}  // namespace
+}  // namespace kw::test
