@@ -11,6 +11,12 @@ ImGuiHarness* g_active = nullptr;  // the hooks below have no user pointer of th
 
 ImVec2 Centre(const ImRect& r) { return ImVec2((r.Min.x + r.Max.x) / 2, (r.Min.y + r.Max.y) / 2); }
 
+// Some widgets (combos among them) never report their label; their id still is the label
+// hashed in the scope they were added in.
+bool IdMatches(const RecordedItem& item, const std::string& label) {
+    return item.label.empty() && item.seed != 0 && ImHashStr(label.c_str(), 0, item.seed) == item.id;
+}
+
 std::string Visible(const std::string& label) {
     const size_t hashes = label.find("##");
     return hashes == std::string::npos ? label : label.substr(0, hashes);
@@ -63,7 +69,23 @@ const RecordedItem* ImGuiHarness::Find(const std::string& label) const {
         if (it->label == label) return &*it;
     for (auto it = previous_.rbegin(); it != previous_.rend(); ++it)
         if (!it->label.empty() && Visible(it->label) == label) return &*it;
+    for (auto it = previous_.rbegin(); it != previous_.rend(); ++it)
+        if (IdMatches(*it, label)) return &*it;
     return nullptr;
+}
+
+std::vector<RecordedItem> ImGuiHarness::FindAll(const std::string& label) const {
+    std::vector<RecordedItem> found;
+    for (const RecordedItem& item : previous_)
+        if (item.label == label || (!item.label.empty() && Visible(item.label) == label) || IdMatches(item, label))
+            found.push_back(item);
+    return found;
+}
+
+void ImGuiHarness::ClickNth(const std::string& label, size_t n) {
+    const std::vector<RecordedItem> found = FindAll(label);
+    ASSERT_LT(n, found.size()) << "no item \"" << label << "\" #" << n << " among " << Labels();
+    ClickAt(Centre(found[n].rect));
 }
 
 std::string ImGuiHarness::Labels() const {
@@ -128,6 +150,11 @@ void ImGuiHarness::Choose(const std::string& combo, const std::string& item) {
     Click(item);
 }
 
+void ImGuiHarness::ChooseNth(const std::string& combo, size_t n, const std::string& item) {
+    ClickNth(combo, n);
+    Click(item);
+}
+
 void ImGuiHarness::DragBetween(ImVec2 from, ImVec2 to) {
     ImGuiIO& io = ImGui::GetIO();
     MoveTo(from);
@@ -152,9 +179,11 @@ void ImGuiHarness::Drag(const std::string& from, const std::string& to) {
 }  // namespace kw::test
 
 // The hooks the test build of Dear ImGui calls for every item.
-void ImGuiTestEngineHook_ItemAdd(ImGuiContext*, ImGuiID id, const ImRect& bb, const ImGuiLastItemData*) {
+void ImGuiTestEngineHook_ItemAdd(ImGuiContext* ctx, ImGuiID id, const ImRect& bb, const ImGuiLastItemData*) {
     if (!kw::test::g_active) return;
-    kw::test::g_active->current.push_back(kw::test::RecordedItem{id, std::string(), bb});
+    ImGuiWindow* window = ctx->CurrentWindow;
+    const ImGuiID seed = window && !window->IDStack.empty() ? window->IDStack.back() : 0;
+    kw::test::g_active->current.push_back(kw::test::RecordedItem{id, std::string(), bb, seed});
 }
 
 void ImGuiTestEngineHook_ItemInfo(ImGuiContext*, ImGuiID id, const char* label, ImGuiItemStatusFlags) {

@@ -17,6 +17,7 @@ struct RecordedItem {
     ImGuiID id = 0;
     std::string label;  // as given to the widget, "##" suffix included
     ImRect rect;
+    ImGuiID seed = 0;  // the id scope the item was added in
 };
 
 class ImGuiHarness {
@@ -34,6 +35,8 @@ public:
     // before a button of the same name beneath it.
     const RecordedItem* Find(const std::string& label) const;
     bool Has(const std::string& label) const { return Find(label) != nullptr; }
+    // Every item of the previous frame with that label (or visible part), in drawing order.
+    std::vector<RecordedItem> FindAll(const std::string& label) const;
     // True when the previous frame drew `text` (labels and plain texts alike) before any open popup.
     bool Shows(const std::string& text) const { return shown_.find(text) != std::string::npos; }
     const std::string& ShownText() const { return shown_; }
@@ -43,6 +46,8 @@ public:
     void MoveTo(ImVec2 point);
     // Left click (or right click) in the middle of the item; fails the test if it is missing.
     void Click(const std::string& label, ImGuiMouseButton button = ImGuiMouseButton_Left);
+    // Left click on the n-th (0-based) item of that label.
+    void ClickNth(const std::string& label, size_t n);
     void ClickAt(ImVec2 point, ImGuiMouseButton button = ImGuiMouseButton_Left);
     // Clicks the field, selects all of its text and types `text` over it (no Enter).
     void TypeInto(const std::string& label, const std::string& text);
@@ -51,6 +56,7 @@ public:
     void PressEnter() { PressKey(ImGuiKey_Enter); }
     // Opens the combo `combo` and picks `item` from its list.
     void Choose(const std::string& combo, const std::string& item);
+    void ChooseNth(const std::string& combo, size_t n, const std::string& item);
     // Presses the mouse on `from`, drags it over `to` and lets go there.
     void Drag(const std::string& from, const std::string& to);
     void DragBetween(ImVec2 from, ImVec2 to);

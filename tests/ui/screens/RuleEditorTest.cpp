@@ -1,0 +1,145 @@
+#include <gtest/gtest.h>
+
+#include "ui/harness/SettingsWindowDriver.h"
+
+namespace kw::test {
+namespace {
+
+// The editor open on one selected move rule with a single extension condition.
+class RuleEditor : public ::testing::Test {
+protected:
+    RuleEditor() {
+        Rule r;
+        r.id = "rule-0000abcd";
+        r.name = "Photos";
+        r.destination = "D:\\Photos";
+        w.settings.rules.push_back(r);
+        w.ui.selectedRule = 0;
+        w.imgui.Frame(2);
+        w.ResetChanged();
+    }
+    Rule& rule() { return w.settings.rules[0]; }
+    SettingsWindowDriver w;
+};
+
+TEST_F(RuleEditor, NameIsSavedOnEveryKeystroke) {
+    w.imgui.TypeInto("Rule name", "Pics");
+    EXPECT_EQ(rule().name, "Pics");
+    EXPECT_GE(w.changedFrames, 1);
+}
+
+TEST_F(RuleEditor, ConditionsCanBeAddedUpToSixAndRemovedDownToOne) {
+    EXPECT_FALSE(w.imgui.Has("Combine conditions"));
+    EXPECT_FALSE(w.imgui.Has("Remove this condition"));
+    for (int i = 0; i < 5; ++i) w.imgui.Click("Add condition");
+    ASSERT_EQ(rule().clauses.size(), 6u);
+    EXPECT_EQ(rule().clauses[5].type, ConditionType::file_size);
+    EXPECT_EQ(rule().clauses[5].sizeBytes, 1048576u);
+    EXPECT_FALSE(w.imgui.Has("Add condition"));
+    EXPECT_TRUE(w.imgui.Has("Combine conditions"));
+    EXPECT_EQ(w.imgui.FindAll("Remove this condition").size(), 6u);
+
+    w.imgui.Choose("Combine conditions", "ANY can match (OR)");
+    EXPECT_EQ(rule().combineLogic, CombineLogic::any);
+
+    w.imgui.ClickNth("Remove this condition", 0);
+    ASSERT_EQ(rule().clauses.size(), 5u);
+    EXPECT_EQ(rule().clauses[0].type, ConditionType::file_size);  // the rest moved up
+    while (rule().clauses.size() > 1) w.imgui.ClickNth("Remove this condition", 0);
+    EXPECT_FALSE(w.imgui.Has("Remove this condition"));
+}
+
+TEST_F(RuleEditor, TypeSwitchKeepsTheOtherFieldsAndAnyFileMakesTheRuleExclusive) {
+    rule().clauses[0].extensions = "jpg, png";
+    rule().anyFileExclusive = false;
+    w.imgui.Click("Add condition");
+    w.imgui.ChooseNth("Type", 0, "Keyword");
+    EXPECT_EQ(rule().clauses[0].type, ConditionType::keyword);
+    w.imgui.ChooseNth("Type", 0, "Extension");
+    EXPECT_EQ(rule().clauses[0].extensions, "jpg, png");
+
+    w.imgui.ChooseNth("Type", 1, "Any file");
+    EXPECT_EQ(rule().clauses[1].type, ConditionType::any_file);
+    EXPECT_TRUE(rule().anyFileExclusive);
+    EXPECT_EQ(rule().clauses[1].sizeBytes, 1048576u);
+    w.imgui.Frame();
+    EXPECT_FALSE(w.imgui.Has("Add condition"));
+    EXPECT_TRUE(w.imgui.Shows("Matches every file for this clause."));
+    EXPECT_TRUE(w.imgui.Shows("When this rule is enabled, every dropped file goes here"));
+    EXPECT_TRUE(w.imgui.Shows("Tip: use a single Any file condition, or turn off exclusive mode."));
+
+    w.imgui.Click("Ignore all other rules (exclusive)");
+    EXPECT_FALSE(rule().anyFileExclusive);
+    EXPECT_FALSE(w.imgui.Shows("When this rule is enabled, every dropped file goes here"));
+}
+
+TEST_F(RuleEditor, SizeIsTakenOnEnterOnly) {
+    w.imgui.Choose("Type", "File size");
+    w.imgui.TypeInto("Size", "2gb");
+    EXPECT_EQ(rule().clauses[0].sizeBytes, 1048576u);  // not yet
+    w.imgui.PressEnter();
+    EXPECT_EQ(rule().clauses[0].sizeBytes, 2ull << 30);
+
+    w.ResetChanged();
+    w.imgui.TypeInto("Size", "2 parsecs");
+    w.imgui.PressEnter();
+    EXPECT_EQ(rule().clauses[0].sizeBytes, 2ull << 30);
+    w.imgui.TypeInto("Size", "7mb");
+    w.imgui.Click("Rule name");  // left without Enter: dropped
+    EXPECT_EQ(rule().clauses[0].sizeBytes, 2ull << 30);
+    EXPECT_EQ(w.changedFrames, 0);
+
+    w.imgui.Choose("Compare", "<=");
+    EXPECT_EQ(rule().clauses[0].sizeOp, SizeOp::less_equal);
+}
+
+TEST_F(RuleEditor, LettersAreUpperCasedAndEmptyFieldsKeepThem) {
+    w.imgui.Choose("Type", "Alphabetical");
+    w.imgui.TypeInto("From", "abc");
+    EXPECT_EQ(rule().clauses[0].alphaFrom, 'A');
+    w.imgui.TypeInto("To", "m");
+    EXPECT_EQ(rule().clauses[0].alphaTo, 'M');
+    w.imgui.TypeInto("To", "");
+    EXPECT_EQ(rule().clauses[0].alphaTo, 'M');
+    w.imgui.TypeInto("From", "\xC3\xA9");  // not ASCII: would leave half a character stored
+    EXPECT_EQ(rule().clauses[0].alphaFrom, 'A');
+}
+
+TEST_F(RuleEditor, DaysAreNeverNegative) {
+    w.imgui.Choose("Type", "Date modified/created");
+    w.imgui.TypeInto("Days", "-3");
+    EXPECT_EQ(rule().clauses[0].dateDays, 0);
+    w.imgui.Choose("Age", "Newer than N days");
+    EXPECT_EQ(rule().clauses[0].dateOp, DateOp::newer);
+    w.imgui.Choose("Timestamp", "Date created");
+    EXPECT_EQ(rule().clauses[0].dateField, DateField::created);
+}
+
+TEST_F(RuleEditor, ActionSwitchHidesButKeepsDestinationAndConflict) {
+    w.imgui.Choose("Conflict", "Skip");
+    EXPECT_EQ(rule().conflict, ConflictPolicy::skip);
+    w.imgui.Choose("When matched", "Send to Recycle Bin");
+    EXPECT_EQ(rule().action, RuleAction::recycle);
+    EXPECT_FALSE(w.imgui.Has("Destination"));
+    EXPECT_FALSE(w.imgui.Has("Conflict"));
+    w.imgui.Choose("When matched", "Leave in place (do not move)");
+    EXPECT_EQ(rule().action, RuleAction::leave_in_place);
+    w.imgui.Choose("When matched", "Move to folder");
+    EXPECT_EQ(rule().destination, "D:\\Photos");
+    EXPECT_EQ(rule().conflict, ConflictPolicy::skip);
+    EXPECT_TRUE(w.imgui.Has("Browse##rule-0000abcd"));
+}
+
+TEST_F(RuleEditor, BrowseTakesThePickedFolderAndCancelStillSaves) {
+    w.pickedFolder = "E:\\Picked";
+    w.imgui.Click("Browse##rule-0000abcd");
+    EXPECT_EQ(rule().destination, "E:\\Picked");
+    w.pickedFolder.clear();
+    w.ResetChanged();
+    w.imgui.Click("Browse##rule-0000abcd");
+    EXPECT_EQ(rule().destination, "E:\\Picked");
+    EXPECT_EQ(w.changedFrames, 1);
+}
+
+}  // namespace
+}  // namespace kw::test
