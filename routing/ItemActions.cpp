@@ -30,6 +30,11 @@ bool IsNameTaken(const std::error_code& ec) {
 
 std::error_code LastError() { return {static_cast<int>(GetLastError()), std::system_category()}; }
 
+bool IsFolderItem(const fs::path& path) {
+    const DWORD attributes = GetFileAttributesW(ExtendedPath(path).c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
 // A sibling name for a copy in progress: short, and plainly not a finished item.
 fs::path StagingPath(const fs::path& folder) {
     static std::atomic<unsigned> counter{0};
@@ -39,12 +44,34 @@ fs::path StagingPath(const fs::path& folder) {
     return folder / name;
 }
 
+bool IsStagingName(std::wstring_view name) {
+    constexpr std::wstring_view prefix = L"~kfpart-";
+    if (name.size() != prefix.size() + 13 || name.substr(0, prefix.size()) != prefix || name[prefix.size() + 8] != L'-')
+        return false;
+    for (size_t i = prefix.size(); i < name.size(); ++i)
+        if (i != prefix.size() + 8 && !iswxdigit(name[i])) return false;
+    return true;
+}
+
+// A folder's source is renamed aside before it is deleted: if the deletion is cut short (the
+// process killed, a file inside held open) nothing half-empty is left under the item's own
+// name to pass for the item, which is whole at its target. When the deletion fails while the
+// process lives on, the remains go back under their name, where the user looks for them.
+std::error_code DeleteSource(const fs::path& source) {
+    if (!IsFolderItem(source)) return DeleteTree(source);
+    const fs::path aside = StagingPath(source.parent_path());
+    if (!MoveFileExW(ExtendedPath(source).c_str(), ExtendedPath(aside).c_str(), 0)) return DeleteTree(source);
+    const std::error_code ec = DeleteTree(aside);
+    if (ec) MoveFileExW(ExtendedPath(aside).c_str(), ExtendedPath(source).c_str(), 0);
+    return ec;
+}
+
 // Copy under a staging name, rename into place, and only then delete the source: a target
 // name never holds a partial copy, and a failed copy leaves the source whole.
 std::error_code CopyThenDelete(const fs::path& source, const fs::path& target, bool overwrite) {
     const DWORD targetAttributes = GetFileAttributesW(ExtendedPath(target).c_str());
     const bool mergeIntoFolder = overwrite && targetAttributes != INVALID_FILE_ATTRIBUTES &&
-                                 (targetAttributes & FILE_ATTRIBUTE_DIRECTORY) && fs::is_directory(source);
+                                 (targetAttributes & FILE_ATTRIBUTE_DIRECTORY) && IsFolderItem(source);
     if (mergeIntoFolder) {
         // A folder that survived the overwrite policy's deletion: merge, replacing same names.
         if (std::error_code ec = CopyTree(source, target, true)) return ec;
@@ -61,10 +88,26 @@ std::error_code CopyThenDelete(const fs::path& source, const fs::path& target, b
         DeleteTree(staging);
         return ec;
     }
-    return DeleteTree(source);
+    return DeleteSource(source);
 }
 
 }  // namespace
+
+int RemoveStagingLeftovers(const fs::path& folder) {
+    const std::wstring root = ExtendedPath(folder);
+    WIN32_FIND_DATAW data{};
+    HANDLE find = FindFirstFileExW((root + L"\\~kfpart-*").c_str(), FindExInfoBasic, &data, FindExSearchNameMatch,
+                                   nullptr, 0);
+    if (find == INVALID_HANDLE_VALUE) return 0;
+    std::vector<std::wstring> names;
+    do {
+        if (IsStagingName(data.cFileName)) names.push_back(data.cFileName);
+    } while (FindNextFileW(find, &data));
+    FindClose(find);
+    int removed = 0;
+    for (const std::wstring& name : names) removed += !DeleteTree(fs::path(root + L"\\" + name));
+    return removed;
+}
 
 std::error_code MoveToTarget(const fs::path& source, const fs::path& target, bool overwrite) {
     if (SameVolume(source, target)) {
@@ -198,7 +241,7 @@ RouteItemResult MoveItem(const fs::path& source, const fs::path& destination, Co
         if (SameObject(source, destination)) return Skip(r, "Skipped (cannot move destination folder into itself).");
         fs::path target = destination / source.filename();
         std::error_code ec;
-        if (fs::is_directory(source, ec) && IsInsideOrSame(destination, source))
+        if (IsFolderItem(source) && IsInsideOrSame(destination, source))
             return Skip(r, "Skipped (would move a folder into itself).");
         if (IsInsideOrSame(source, destination)) {
             r.target = PathToUtf8(target);
@@ -252,9 +295,8 @@ RouteItemResult RouteItem(const fs::path& item, const AppSettings& settings, con
     RouteItemResult r;
     try {
         r.source = PathToUtf8(item);
-        std::error_code ec;
-        const fs::file_status status = fs::status(item, ec);
-        if (ec || status.type() == fs::file_type::not_found) {
+        // Looked up literally: a name such as "CON" or "report." exists as itself.
+        if (GetFileAttributesW(ExtendedPath(item).c_str()) == INVALID_FILE_ATTRIBUTES) {
             r.message = kMessageNoSource;
             return r;
         }

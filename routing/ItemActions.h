@@ -33,6 +33,12 @@ RouteItemResult MoveItem(const std::filesystem::path& source, const std::filesys
 // whole copy succeeded.
 std::error_code MoveToTarget(const std::filesystem::path& source, const std::filesystem::path& target, bool overwrite);
 
+// Copies in progress live in the destination folder under "~kfpart-XXXXXXXX-XXXX" names, and
+// their sources are deleted only after the rename into place; so one such copy left by a process
+// that died is never the only copy of anything. Removes those directly in `folder` (nothing
+// else, whatever its name) and returns how many. Call only while no move is in progress.
+int RemoveStagingLeftovers(const std::filesystem::path& folder);
+
 RouteItemResult RecycleItem(const std::filesystem::path& source, const std::string& rule);
 bool SendToRecycleBin(const std::filesystem::path& path);
 

@@ -6,15 +6,17 @@
 
 #include "model/FileName.h"
 #include "model/TextEncoding.h"
+#include "routing/FileTree.h"
 
 namespace kw {
 namespace fs = std::filesystem;
 
 bool TargetExists(const fs::path& path, std::error_code& error) {
     error.clear();
-    std::error_code ec;
-    const fs::file_status status = fs::status(path, ec);
-    if (!ec) return status.type() != fs::file_type::not_found;
+    // The \\?\ form, so that a name such as "CON" or one ending in a dot is looked up as
+    // itself rather than as a device or a trimmed name.
+    if (GetFileAttributesW(ExtendedPath(path).c_str()) != INVALID_FILE_ATTRIBUTES) return true;
+    const std::error_code ec(static_cast<int>(GetLastError()), std::system_category());
     switch (ec.value()) {
         case ERROR_FILE_NOT_FOUND:
         case ERROR_PATH_NOT_FOUND:
@@ -26,10 +28,6 @@ bool TargetExists(const fs::path& path, std::error_code& error) {
         default:
             break;
     }
-    // libstdc++ reports some of those as generic errno values.
-    if (ec == std::errc::no_such_file_or_directory || ec == std::errc::not_a_directory ||
-        ec == std::errc::invalid_argument || ec == std::errc::filename_too_long)
-        return false;
     error = ec;
     return false;
 }

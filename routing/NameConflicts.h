@@ -12,7 +12,8 @@ namespace kw {
 
 constexpr int kMaxRenameCandidates = 9999;
 
-// Whether something stands at the path (links followed). The Windows "not found" family
+// Whether something stands at the path (a link counts, even a dangling one: its name is taken).
+// Names are taken literally ("CON", "name."). The Windows "not found" family
 // (2, 3, 53, 64, 123, 267) means free; any other error is returned in `error`.
 bool TargetExists(const std::filesystem::path& path, std::error_code& error);
 

@@ -66,6 +66,9 @@ void RouteJob::RunBatch(Batch& batch) {
     RouteJobResult result;
     try {
         const RoutingFolderList folders = RoutingFolders(batch.settings);
+        // A batch of this process never overlaps another (one instance, one batch at a time), so
+        // staging copies found now were left by a run that was killed mid-copy.
+        for (const std::filesystem::path& folder : folders) RemoveStagingLeftovers(folder);
         const int total = static_cast<int>(batch.items.size());
         result.items.reserve(batch.items.size());
         for (int index = 1; index <= total; ++index) {

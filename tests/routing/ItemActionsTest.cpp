@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "model/TextEncoding.h"
+#include "routing/FileTree.h"
 #include "routing/ItemActions.h"
 #include "routing/NameConflicts.h"
 #include "support/Fixtures.h"
@@ -46,6 +47,73 @@ public:
 private:
     HANDLE handle;
 };
+
+// Names that Win32 path parsing would turn into a device or trim ("CON", "x.") exist only
+// through the \\?\ form; these helpers write and read them literally.
+void WriteLiteral(const fs::path& path, std::string_view bytes) {
+    fs::create_directories(path.parent_path());
+    HANDLE h = CreateFileW(ExtendedPath(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
+    ASSERT_NE(h, INVALID_HANDLE_VALUE) << PathToUtf8(path);
+    DWORD written = 0;
+    ::WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+    CloseHandle(h);
+}
+
+std::string ReadLiteral(const fs::path& path) {
+    HANDLE h = CreateFileW(ExtendedPath(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return "<missing>";
+    char buffer[256];
+    DWORD got = 0;
+    ::ReadFile(h, buffer, sizeof buffer, &got, nullptr);
+    CloseHandle(h);
+    return std::string(buffer, got);
+}
+
+bool LiteralExists(const fs::path& path) { return GetFileAttributesW(ExtendedPath(path).c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+AppSettings EverythingTo(const fs::path& folder) {
+    AppSettings s;
+    s.noMatchPolicy = NoMatchPolicy::unsorted;
+    s.catchAllPath = PathToUtf8(folder);
+    return s;
+}
+
+const wchar_t* const kReinterpretedNames[] = {L"CON", L"NUL", L"COM1.txt", L"trailing dot.", L"trailing space "};
+
+// Each such item is moved as itself (it used to fail as "Source no longer exists.").
+void ExpectReinterpretedNamesMove(const fs::path& in, const fs::path& out) {
+    for (const wchar_t* name : kReinterpretedNames) {
+        WriteLiteral(in / name, PathToUtf8(name));
+        const RouteItemResult r = Route(in / name, EverythingTo(out));
+        ExpectResult(r, "Moved via Catch-All", true, false);
+        EXPECT_EQ(ReadLiteral(out / name), PathToUtf8(name));
+        EXPECT_FALSE(LiteralExists(in / name)) << PathToUtf8(name);
+    }
+}
+
+TEST(RouteItem, MovesNamesThatWin32WouldReinterpret) {
+    TempDir dir;
+    ExpectReinterpretedNamesMove(dir / L"in", dir / L"out");
+    // A taken reserved name is a conflict like any other, not the device of that name.
+    WriteLiteral(dir / L"in" / L"CON", "second");
+    ExpectResult(Route(dir / L"in" / L"CON", EverythingTo(dir / L"out")), "Moved via Catch-All", true, false);
+    EXPECT_EQ(ReadLiteral(dir / L"out" / L"CON"), "CON");
+    EXPECT_EQ(ReadLiteral(dir / L"out" / L"CON (1)"), "second");
+}
+
+TEST(RemoveStagingLeftovers, RemovesOnlyStagingNames) {
+    TempDir dir;
+    WriteFile(dir / L"~kfpart-0123abcd-00ff" / L"inner" / L"part.bin", "partial");
+    WriteFile(dir / L"~kfpart-89ABCDEF-0001", "partial");
+    for (const wchar_t* keep : {L"~kfpart-notes.txt", L"~kfpart-0123abcd-00ff.txt", L"~kfpart-0123abcg-00ff", L"a.txt"})
+        WriteFile(dir / keep, "mine");
+    SetFileAttributesW((dir / L"~kfpart-89ABCDEF-0001").c_str(), FILE_ATTRIBUTE_READONLY);
+    EXPECT_EQ(RemoveStagingLeftovers(dir.Path()), 2);
+    EXPECT_FALSE(fs::exists(dir / L"~kfpart-0123abcd-00ff"));
+    EXPECT_FALSE(fs::exists(dir / L"~kfpart-89ABCDEF-0001"));
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir.Path()), fs::directory_iterator()), 4);
+    EXPECT_EQ(RemoveStagingLeftovers(dir / L"missing"), 0);
+}
 
 TEST(SameVolume, ComparesRootNamesIgnoringCase) {
     EXPECT_TRUE(SameVolume(L"C:\\a", L"c:\\b\\c"));
@@ -325,6 +393,26 @@ TEST_F(CrossVolume, FailedCopyLeavesTheSourceWholeAndNoPartialTarget) {
     EXPECT_EQ(ReadFile(dir / L"Tree" / L"a.txt"), "a");
     EXPECT_TRUE(fs::exists(dir / L"Tree" / L"b.txt"));
     EXPECT_TRUE(fs::is_empty(other)) << "no partial copy may be left at the destination";
+}
+
+TEST_F(CrossVolume, MovesNamesThatWin32WouldReinterpret) { ExpectReinterpretedNamesMove(dir / L"in", other); }
+
+TEST_F(CrossVolume, UndeletableFolderSourceStaysUnderItsOwnName) {
+    WriteFile(dir / L"Tree" / L"a.txt", "a");
+    WriteFile(dir / L"Tree" / L"held.txt", "held");
+    // Readable, so the copy succeeds; not deletable while open.
+    HANDLE held = CreateFileW((dir / L"Tree" / L"held.txt").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                              OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    const RouteItemResult r = MoveItem(dir / L"Tree", other, ConflictPolicy::rename, {}, "X");
+    CloseHandle(held);
+    EXPECT_FALSE(r.ok);
+    EXPECT_FALSE(r.message.empty());
+    EXPECT_EQ(ReadFile(other / L"Tree" / L"held.txt"), "held");
+    EXPECT_EQ(ReadFile(other / L"Tree" / L"a.txt"), "a");
+    EXPECT_EQ(ReadFile(dir / L"Tree" / L"held.txt"), "held");
+    for (const auto& entry : fs::directory_iterator(dir.Path()))
+        EXPECT_NE(entry.path().filename().native().rfind(L"~kfpart-", 0), 0u) << "remains hidden under a staging name";
 }
 
 TEST_F(CrossVolume, NeverReplacesATakenName) {

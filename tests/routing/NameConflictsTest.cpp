@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <windows.h>
+
 #include "model/TextEncoding.h"
+#include "routing/FileTree.h"
 #include "routing/NameConflicts.h"
 #include "support/FakeClock.h"
 #include "support/TempDir.h"
@@ -64,7 +67,12 @@ TEST(UniqueTargetPath, PicksTheFirstFreeSibling) {
     EXPECT_EQ(unique(L"archive.tar.gz"), L"archive.tar (1).gz");
     touch(L".gitignore");
     EXPECT_EQ(unique(L".gitignore"), L".gitignore (1)");
-    touch(L"file.");
+    // Names are taken literally, as the move writes them: "file." is not "file".
+    touch(L"file");
+    EXPECT_EQ(unique(L"file."), L"file.");
+    const HANDLE dotted = CreateFileW(ExtendedPath(dir / L"file.").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
+    ASSERT_NE(dotted, INVALID_HANDLE_VALUE);
+    CloseHandle(dotted);
     EXPECT_EQ(unique(L"file."), L"file (1).");
     fs::create_directory(dir / L"Photos");
     fs::create_directory(dir / L"Photos.2024");

@@ -107,6 +107,24 @@ TEST(RouteJob, CountsEachKindOfOutcome) {
     EXPECT_EQ(r.failed, 2);
 }
 
+TEST(RouteJob, ClearsStagingCopiesLeftInItsDestinationsByAKilledRun) {
+    test::TempDir dir;
+    test::WriteFile(dir / L"Out" / L"~kfpart-0000beef-0003" / L"half.bin", "half");
+    test::WriteFile(dir / L"Out" / L"kept.txt", "kept");
+    test::WriteFile(dir / L"item.txt", "item");
+    AppSettings s;
+    s.noMatchPolicy = NoMatchPolicy::unsorted;
+    s.catchAllPath = PathToUtf8(dir / L"Out");
+    RouteJob job;
+    std::promise<RouteJobResult> done;
+    auto result = done.get_future();
+    job.Start(s, {dir / L"item.txt"}, [&](RouteJobResult r) { done.set_value(std::move(r)); }, {});
+    EXPECT_EQ(Await(result).moved, 1);
+    EXPECT_FALSE(fs::exists(dir / L"Out" / L"~kfpart-0000beef-0003"));
+    EXPECT_EQ(test::ReadFile(dir / L"Out" / L"kept.txt"), "kept");
+    EXPECT_EQ(test::ReadFile(dir / L"Out" / L"item.txt"), "item");
+}
+
 TEST(RouteJob, RefusesASecondBatchWhileOneRuns) {
     Gate gate;
     RouteJob job([&](const fs::path& item, const AppSettings&, const RoutingFolderList&) {
