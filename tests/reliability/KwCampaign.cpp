@@ -1,0 +1,276 @@
+// Reliability campaign program: prepares batches of real files and folder trees, routes them
+// through the route job exactly as the application does, and checks by content hash that every
+// item exists exactly once, whole, at its source or its target. The driver script
+// (campaign.sh) kills it at random moments and calls it again to check and to finish the batch.
+//
+//   KwCampaign prepare <root> <count> <seed>   items in <root>\src, their hashes in <root>\manifest.txt
+//   KwCampaign route <root> <destination>      routes everything in <root>\src to <destination>
+//   KwCampaign verify <root> <destination> [final]
+//   KwCampaign save-loop <folder>              saves two settings documents in turn, for ever
+//   KwCampaign check-save <folder>             config.json is exactly one of the two documents
+//   KwCampaign hostile <root> <otherVolume> [fullVolume]
+//   KwCampaign fuzz <seconds> <root>
+// Every mode prints one "RESULT" line; the exit code is 0 only when nothing was lost or broken.
+
+#include <windows.h>
+
+#include <chrono>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <future>
+#include <map>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "matching/RuleSelection.h"
+#include "model/SettingsFile.h"
+#include "model/SettingsJson.h"
+#include "model/TextEncoding.h"
+#include "routing/FileTree.h"
+#include "routing/ItemActions.h"
+#include "routing/RouteJob.h"
+#include "reliability/Campaign.h"
+
+namespace fs = std::filesystem;
+
+namespace campaign {
+
+constexpr wchar_t kStagingPrefix[] = L"~kfpart-";
+
+// FNV-1a over every byte; for folders over each entry's relative name and content in name order.
+struct Hash {
+    uint64_t value = 1469598103934665603ull;
+    void Add(const void* data, size_t size) {
+        const auto* p = static_cast<const unsigned char*>(data);
+        for (size_t i = 0; i < size; ++i) value = (value ^ p[i]) * 1099511628211ull;
+    }
+};
+
+bool HashFile(const std::wstring& path, Hash& hash) {
+    HANDLE h = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return false;
+    char buffer[64 * 1024];
+    bool ok = true;
+    for (;;) {
+        DWORD got = 0;
+        if (!ReadFile(h, buffer, sizeof buffer, &got, nullptr)) { ok = false; break; }
+        if (got == 0) break;
+        hash.Add(buffer, got);
+    }
+    CloseHandle(h);
+    return ok;
+}
+
+std::vector<std::wstring> ListFolder(const std::wstring& folder) {
+    std::vector<std::wstring> names;
+    WIN32_FIND_DATAW data{};
+    HANDLE h = FindFirstFileExW((folder + L"\\*").c_str(), FindExInfoBasic, &data, FindExSearchNameMatch, nullptr, 0);
+    if (h == INVALID_HANDLE_VALUE) return names;
+    do {
+        const std::wstring name = data.cFileName;
+        if (name != L"." && name != L"..") names.push_back(name);
+    } while (FindNextFileW(h, &data));
+    FindClose(h);
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+// 0 when the object is missing or unreadable.
+uint64_t HashItem(const fs::path& item) {
+    const std::wstring p = kw::ExtendedPath(item);
+    const DWORD attributes = GetFileAttributesW(p.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) return 0;
+    Hash hash;
+    if (!(attributes & FILE_ATTRIBUTE_DIRECTORY)) return HashFile(p, hash) ? hash.value : 0;
+    std::vector<std::wstring> pending{L""};
+    while (!pending.empty()) {
+        const std::wstring relative = pending.back();
+        pending.pop_back();
+        for (const std::wstring& name : ListFolder(relative.empty() ? p : p + L"\\" + relative)) {
+            const std::wstring child = relative.empty() ? name : relative + L"\\" + name;
+            hash.Add(child.data(), child.size() * sizeof(wchar_t));
+            const std::wstring full = p + L"\\" + child;
+            if (GetFileAttributesW(full.c_str()) & FILE_ATTRIBUTE_DIRECTORY) pending.push_back(child);
+            else if (!HashFile(full, hash)) return 0;
+        }
+    }
+    return hash.value ? hash.value : 1;
+}
+
+bool WriteBytes(const fs::path& path, const std::string& bytes) {
+    HANDLE h = CreateFileW(kw::ExtendedPath(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return false;
+    DWORD written = 0;
+    const bool ok = WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+                    written == bytes.size();
+    CloseHandle(h);
+    return ok;
+}
+
+std::string RandomBytes(std::mt19937& random, size_t size) {
+    std::string bytes(size, '\0');
+    for (char& c : bytes) c = static_cast<char>(random());
+    return bytes;
+}
+
+kw::RouteJobResult RunBatch(const kw::AppSettings& settings, std::vector<fs::path> items) {
+    kw::RouteJob job;
+    std::promise<kw::RouteJobResult> done;
+    auto result = done.get_future();
+    job.Start(settings, std::move(items), [&](kw::RouteJobResult r) { done.set_value(std::move(r)); },
+              [](int, int, std::string) {});
+    return result.get();
+}
+
+kw::AppSettings CatchAllTo(const fs::path& destination, kw::ConflictPolicy conflict) {
+    kw::AppSettings settings;
+    settings.noMatchPolicy = kw::NoMatchPolicy::unsorted;
+    settings.catchAllPath = kw::PathToUtf8(destination);
+    settings.catchAllConflict = conflict;
+    return settings;
+}
+
+}  // namespace campaign
+
+namespace {
+using namespace campaign;
+
+// An item of the manifest: its name inside the source folder and its content hash.
+struct Item {
+    std::wstring name;
+    uint64_t hash = 0;
+};
+
+std::vector<Item> ReadManifest(const fs::path& root) {
+    std::vector<Item> items;
+    std::ifstream in(root / L"manifest.txt");
+    std::string name;
+    uint64_t hash = 0;
+    while (in >> name >> hash) items.push_back({kw::PathFromUtf8(name).native(), hash});
+    return items;
+}
+
+std::wstring Arg(wchar_t** argv, int argc, int i) { return i < argc ? argv[i] : L""; }
+
+int Prepare(const fs::path& root, int count, unsigned seed) {
+    std::mt19937 random(seed);
+    const fs::path source = root / L"src";
+    fs::create_directories(source);
+    std::ofstream manifest(root / L"manifest.txt", std::ios::trunc);
+    for (int i = 0; i < count; ++i) {
+        fs::path item;
+        if (i % 7 == 3) {
+            // A small tree: a file at the top and two more a folder below.
+            item = source / (L"tree-" + std::to_wstring(i));
+            fs::create_directories(item / L"inner");
+            WriteBytes(item / L"top.bin", RandomBytes(random, 1 + random() % 8192));
+            WriteBytes(item / L"inner" / L"a.txt", RandomBytes(random, 1 + random() % 2048));
+            WriteBytes(item / L"inner" / L"b.dat", RandomBytes(random, 1 + random() % 30000));
+        } else {
+            // Mostly small files, now and then one large enough that a kill can land mid-copy.
+            const size_t size = (i % 50 == 0) ? 2u << 20 : 1 + random() % 20000;
+            item = source / (L"item-" + std::to_wstring(i) + L".dat");
+            WriteBytes(item, RandomBytes(random, size));
+        }
+        manifest << kw::PathToUtf8(item.filename()) << ' ' << HashItem(item) << '\n';
+    }
+    std::printf("RESULT prepared %d items\n", count);
+    return 0;
+}
+
+int Route(const fs::path& root, const fs::path& destination) {
+    std::vector<fs::path> items;
+    for (const Item& item : ReadManifest(root)) items.push_back(root / L"src" / item.name);
+    const kw::RouteJobResult result = RunBatch(CatchAllTo(destination), std::move(items));
+    std::printf("RESULT routed: moved %d, skipped %d, failed %d\n", result.moved, result.skipped, result.failed);
+    return 0;
+}
+
+// Counts each manifest item at source and destination. With `final` every item must have
+// arrived at the destination.
+int Verify(const fs::path& root, const fs::path& destination, bool final) {
+    int whole = 0, lost = 0, duplicated = 0, remnants = 0, atTarget = 0;
+    for (const Item& item : ReadManifest(root)) {
+        const uint64_t atSource = HashItem(root / L"src" / item.name);
+        const uint64_t atDestination = HashItem(destination / item.name);
+        const bool sourceWhole = atSource == item.hash, targetWhole = atDestination == item.hash;
+        if (sourceWhole && targetWhole) {
+            ++duplicated;
+            std::printf("DUPLICATE %s\n", kw::PathToUtf8(item.name).c_str());
+        } else if (!sourceWhole && !targetWhole) {
+            ++lost;
+            std::printf("LOST %s (source %s, target %s)\n", kw::PathToUtf8(item.name).c_str(),
+                        atSource ? "damaged" : "missing", atDestination ? "damaged" : "missing");
+        } else {
+            ++whole;
+            atTarget += targetWhole;
+            // A damaged remainder beside the whole item is a duplicate in part.
+            if ((sourceWhole && atDestination) || (targetWhole && atSource)) {
+                ++remnants;
+                std::printf("REMNANT %s\n", kw::PathToUtf8(item.name).c_str());
+            }
+        }
+    }
+    int staging = 0;
+    for (const fs::path& folder : {destination, root / L"src"})
+        for (const std::wstring& name : ListFolder(kw::ExtendedPath(folder)))
+            if (name.rfind(kStagingPrefix, 0) == 0) ++staging;
+    const int notArrived = final ? whole - atTarget : 0;
+    std::printf("RESULT items %d, whole once %d, at target %d, lost %d, duplicated %d, remnants %d, staging leftovers %d\n",
+                whole + lost + duplicated, whole, atTarget, lost, duplicated, remnants, staging);
+    // A duplicate (whole at both ends) loses nothing: it is reported and counted, not failed.
+    return lost + remnants + notArrived == 0 ? 0 : 1;
+}
+
+kw::AppSettings SaveDocument(bool large) {
+    kw::AppSettings settings;
+    settings.catchAllPath = large ? "C:\\Sorted\\Large" : "C:\\Sorted\\Small";
+    const int rules = large ? 300 : 2;
+    for (int i = 0; i < rules; ++i) {
+        kw::Rule rule;
+        rule.id = "rule-" + std::to_string(10000000 + i);
+        rule.name = "Rule " + std::to_string(i) + (large ? " of the large document" : "");
+        rule.destination = "C:\\Sorted\\" + std::to_string(i);
+        settings.rules.push_back(rule);
+    }
+    return settings;
+}
+
+int SaveLoop(const fs::path& folder) {
+    fs::create_directories(folder);
+    const kw::AppSettings documents[2] = {SaveDocument(false), SaveDocument(true)};
+    for (unsigned n = 0;; ++n) kw::WriteSettingsFile(folder / L"config.json", documents[n % 2]);
+}
+
+int CheckSave(const fs::path& folder) {
+    std::ifstream in(folder / L"config.json", std::ios::binary);
+    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const bool small = text == kw::SerializeSettings(SaveDocument(false));
+    const bool large = text == kw::SerializeSettings(SaveDocument(true));
+    std::printf("RESULT config.json %s (%zu bytes)\n", small ? "old" : large ? "new" : "BROKEN", text.size());
+    return small || large ? 0 : 1;
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+    const std::wstring mode = Arg(argv, argc, 1);
+    const fs::path a = Arg(argv, argc, 2), b = Arg(argv, argc, 3);
+    try {
+        if (mode == L"prepare") return Prepare(a, std::stoi(b), static_cast<unsigned>(std::stoul(Arg(argv, argc, 4))));
+        if (mode == L"route") return Route(a, b);
+        if (mode == L"verify") return Verify(a, b, Arg(argv, argc, 4) == L"final");
+        if (mode == L"save-loop") return SaveLoop(a);
+        if (mode == L"check-save") return CheckSave(a);
+        if (mode == L"hostile") return campaign::Hostile(a, b, Arg(argv, argc, 4));
+        if (mode == L"fuzz") return campaign::Fuzz(std::stod(a.native()), b);
+    } catch (const std::exception& e) {
+        std::printf("RESULT exception: %s\n", e.what());
+        return 3;
+    }
+    std::fprintf(stderr, "usage: KwCampaign prepare|route|verify|save-loop|check-save|hostile|fuzz ...\n");
+    return 2;
+}

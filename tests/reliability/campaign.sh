@@ -1,0 +1,127 @@
+#!/usr/bin/env bash
+# Reliability campaign: kills KwCampaign at random moments during batches of about 1,000 items
+# (one volume, and across to the tmpfs drive T:) and during settings saves, then checks by content
+# hash that nothing was lost; then hostile conditions and names, then fuzzing. Bounded in time;
+# prints its tally last.
+# Usage: campaign.sh <KwCampaign.exe> <wine-exec> <work folder> <wine prefix>
+# Environment: KW_CAMPAIGN_SECONDS (kill rounds budget, default 150), KW_CAMPAIGN_FUZZ_SECONDS
+# (default 40), KW_CAMPAIGN_SEED.
+# A kill between the rename of a finished copy into place and the deletion of its source leaves
+# the item whole at both ends: counted as duplicated, never as lost.
+set -uo pipefail
+exe=$1 wine_exec=$2 work=$3 prefix=$4
+budget=${KW_CAMPAIGN_SECONDS:-150}
+RANDOM=${KW_CAMPAIGN_SEED:-$$}
+scenarios=0 items=0 lost=0 duplicated=0 faults=0
+tmpfs_volume=""
+
+rm -rf "$work" && mkdir -p "$work"
+winpath() { printf 'Z:%s' "$(printf '%s' "$1" | tr / '\\')"; }
+# Runs one mode to its end; what the program (or Wine) says on stderr is shown with the mode's name.
+run() {
+  "$wine_exec" "$exe" "$@" </dev/null 2>"$work/stderr"
+  local status=$?
+  [[ -s $work/stderr ]] && sed "s/^/[$1 stderr] /" "$work/stderr" >&2
+  return $status
+}
+
+cleanup() {
+  if [[ -n $tmpfs_volume ]]; then
+    rm -f "$prefix/dosdevices/s:"; umount "$tmpfs_volume" 2>/dev/null; rmdir "$tmpfs_volume" 2>/dev/null
+  fi
+}
+trap cleanup EXIT
+
+# Starts KwCampaign in the background and prints the pid of its Wine process (wine execs its
+# loader, so the launcher's pid becomes the program's).
+start_bg() { "$wine_exec" "$exe" "$@" </dev/null >>"$work/background.log" 2>&1 & echo $!; }
+
+# Kills by id the Wine process started above and waits for it; Wine's server notices the death.
+kill_now() { kill -9 "$1" 2>/dev/null; wait "$1" 2>/dev/null; }
+
+# The nth field of a RESULT line after a label ("lost 3" -> 3).
+field() { sed -n "s/.*[ ,]$1 \([0-9]*\).*/\1/p" | tail -1; }
+
+second_volume=$(readlink -f "$prefix/dosdevices/t:")
+[[ -d $second_volume ]] || { echo "drive T: is not prepared (fixture second-volume)"; exit 1; }
+
+# --- 1. kill mid-batch --------------------------------------------------------------------------
+start=$SECONDS round=0
+for mode in same cross same cross same cross same cross same cross same cross; do
+  (( SECONDS - start < budget )) || break
+  round=$((round + 1))
+  root="$work/batch-$round"
+  if [[ $mode == same ]]; then dest="$(winpath "$root")\\out"; else dest="T:\\campaign-$round"; fi
+  run prepare "$(winpath "$root")" 1000 $((RANDOM * 7 + round)) >/dev/null || { echo "prepare failed"; exit 1; }
+  # Calibrated on the first batch of each kind: kill anywhere from start-up to the batch's end.
+  pid=$(start_bg route "$(winpath "$root")" "$dest")
+  sleep "$(( RANDOM % 18 + 3 ))e-1"
+  kill_now "$pid"
+  out=$(run verify "$(winpath "$root")" "$dest")
+  status=$?
+  staging=$(field "staging leftovers" <<<"$out")
+  at=$(field "at target" <<<"$out")
+  # The next start finishes the batch: whatever the kill left must still route cleanly.
+  run route "$(winpath "$root")" "$dest" >/dev/null
+  final=$(run verify "$(winpath "$root")" "$dest" final)
+  final_status=$?
+  echo "kill round $round ($mode volume): killed with $at of 1000 at the target, staging leftovers $staging;" \
+       "after the rerun: $(sed -n 's/^RESULT //p' <<<"$final")"
+  if (( status != 0 || final_status != 0 )) || [[ $(field items <<<"$final") != 1000 ]]; then
+    grep -v '^RESULT' <<<"$out$final" | head -20
+    faults=$((faults + 1))
+  fi
+  lost=$((lost + $(field lost <<<"$out") + $(field lost <<<"$final")))
+  duplicated=$((duplicated + $(field duplicated <<<"$out")))
+  scenarios=$((scenarios + 1)) items=$((items + 1000))
+  rm -rf "$root"; [[ $mode == cross ]] && rm -rf "$second_volume/campaign-$round"
+done
+
+# --- 2. kill mid-save -----------------------------------------------------------------------------
+saves="$work/saves"; mkdir -p "$saves"
+broken=0 kills=0
+for i in $(seq 1 25); do
+  pid=$(start_bg save-loop "$(winpath "$saves")")
+  sleep "$(( RANDOM % 8 + 2 )).$(( RANDOM % 10 ))e-1"
+  kill_now "$pid"
+  if [[ ! -e $saves/config.json ]]; then continue; fi  # killed before the first save finished
+  kills=$((kills + 1))
+  out=$(run check-save "$(winpath "$saves")") || { broken=$((broken + 1)); echo "$out"; }
+done
+echo "kill mid-save: $kills kills after a first save, config.json broken $broken times"
+scenarios=$((scenarios + kills)) items=$((items + kills)) lost=$((lost + broken))
+
+# --- 3 and 4. hostile conditions and names ---------------------------------------------------------
+full=""
+if [[ $(id -u) == 0 ]] && [[ ! -e $prefix/dosdevices/s: ]]; then
+  tmpfs_volume="$work/full-volume"; mkdir -p "$tmpfs_volume"
+  if mount -t tmpfs -o size=256k tmpfs "$tmpfs_volume"; then
+    ln -sfn "$tmpfs_volume" "$prefix/dosdevices/s:"; full='S:\'
+  else
+    rmdir "$tmpfs_volume"; tmpfs_volume=""
+  fi
+fi
+[[ -n $full ]] || echo "(no small tmpfs volume: not root; the full-volume scenario is left out)"
+mkdir -p "$work/hostile" "$second_volume/campaign-hostile"
+out=$(run hostile "$(winpath "$work/hostile")" 'T:\campaign-hostile' "$full")
+status=$?
+echo "$out"
+(( status == 0 )) || faults=$((faults + 1))
+scenarios=$((scenarios + $(field scenarios <<<"$out"))) items=$((items + $(field items <<<"$out")))
+lost=$((lost + $(field lost <<<"$out")))
+rm -rf "$second_volume/campaign-hostile"
+
+# --- 5. fuzzing -------------------------------------------------------------------------------------
+mkdir -p "$work/fuzz"
+out=$(run fuzz "${KW_CAMPAIGN_FUZZ_SECONDS:-40}" "$(winpath "$work/fuzz")")
+status=$?
+echo "$out"
+(( status == 0 )) || faults=$((faults + 1))
+# Each mutated document, rule selection and item step counts as an item of the fuzzing scenarios.
+fuzzed=$(sed -n 's/^RESULT fuzz: \([0-9]*\) documents, \([0-9]*\) selections, \([0-9]*\) item steps.*/\1 + \2 + \3/p' <<<"$out")
+scenarios=$((scenarios + 3)) items=$((items + ${fuzzed:-0}))
+
+cleanup; tmpfs_volume=""
+rm -rf "$work"
+echo "campaign: scenarios $scenarios, items $items, items lost: $lost, duplicated by a kill: $duplicated, faults $faults"
+(( lost == 0 && faults == 0 ))
