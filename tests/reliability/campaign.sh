@@ -52,7 +52,11 @@ for mode in same cross same cross same cross same cross same cross same cross; d
   round=$((round + 1))
   root="$work/batch-$round"
   if [[ $mode == same ]]; then dest="$(winpath "$root")\\out"; else dest="T:\\campaign-$round"; fi
-  run prepare "$(winpath "$root")" 1000 $((RANDOM * 7 + round)) >/dev/null || { echo "prepare failed"; exit 1; }
+  run prepare "$(winpath "$root")" 1000 $((RANDOM * 7 + round)) >/dev/null
+  prepared=$(wc -l <"$root/manifest.txt" 2>/dev/null || echo 0)
+  if (( prepared != 1000 )); then
+    echo "kill round $round: preparing stopped after $prepared of 1000 items"; faults=$((faults + 1)); continue
+  fi
   # Calibrated on the first batch of each kind: kill anywhere from start-up to the batch's end.
   pid=$(start_bg route "$(winpath "$root")" "$dest")
   sleep "$(( RANDOM % 18 + 3 ))e-1"
