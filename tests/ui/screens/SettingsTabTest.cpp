@@ -1,0 +1,152 @@
+#include <gtest/gtest.h>
+
+#include "model/TextEncoding.h"
+#include "ui/harness/SettingsWindowDriver.h"
+
+namespace kw::test {
+namespace {
+
+class SettingsTab : public ::testing::Test {
+protected:
+    SettingsTab() {
+        w.OpenTab("Settings");
+        w.ResetChanged();
+    }
+    std::string InDir(const wchar_t* name) { return PathToUtf8(w.dir / name); }
+    SettingsWindowDriver w;
+};
+
+TEST_F(SettingsTab, PreferencesAreStoredAndFlagged) {
+    w.imgui.Click("Minimize to tray (otherwise taskbar)");
+    EXPECT_FALSE(w.settings.minimizeToTray);
+    EXPECT_EQ(w.settings.minimizeTarget, MinimizeTarget::taskbar);
+    w.imgui.Click("Dark theme");
+    EXPECT_EQ(w.settings.theme, Theme::light);
+    w.imgui.Click("Start with Windows");
+    EXPECT_TRUE(w.settings.startWithWindows);
+    EXPECT_EQ(w.startWithWindowsCalls, std::vector<bool>{true});
+    w.imgui.Choose("UI font", "Larger");
+    EXPECT_EQ(w.settings.uiFontSize, UiFontSize::larger);
+    w.imgui.Choose("Rename style", "Custom suffix + numbered");
+    EXPECT_EQ(w.settings.autoRename.mode, AutoRenameMode::suffix_numbered);
+    w.imgui.TypeInto("Rename suffix", "_v");
+    EXPECT_EQ(w.settings.autoRename.customSuffix, "_v");
+    EXPECT_GE(w.changedFrames, 6);
+}
+
+TEST_F(SettingsTab, NoMatchPolicyShowsTheUnsortedRowAndItsWarning) {
+    w.settings.catchAllPath = InDir(L"missing-unsorted");
+    EXPECT_TRUE(w.imgui.Shows("Unsorted folder is not used while no-match behavior is Leave in place."));
+    w.imgui.Choose("No-match behavior", "Move to Unsorted folder");
+    EXPECT_EQ(w.settings.noMatchPolicy, NoMatchPolicy::unsorted);
+    EXPECT_NE(w.folderWarning.find("missing-unsorted"), std::string::npos);
+    w.imgui.Frame();
+    EXPECT_TRUE(w.imgui.Shows("Routing folder warning"));
+    EXPECT_TRUE(w.imgui.Has("Browse##catch"));
+
+    // A typed folder that exists clears the warning at once.
+    std::filesystem::create_directory(w.dir / L"unsorted");
+    w.imgui.TypeInto("Unsorted folder", InDir(L"unsorted"));
+    w.imgui.Frame();
+    EXPECT_EQ(w.settings.catchAllPath, InDir(L"unsorted"));
+    EXPECT_EQ(w.folderWarning, "");
+
+    w.imgui.Choose("Conflict", "Overwrite");
+    EXPECT_EQ(w.settings.catchAllConflict, ConflictPolicy::overwrite);
+    w.settings.catchAllPath = InDir(L"gone");
+    w.imgui.Frame(2);
+    w.imgui.Choose("No-match behavior", "Leave files in place (default)");
+    EXPECT_EQ(w.folderWarning, "");
+}
+
+TEST_F(SettingsTab, HotkeyRemapAndCancel) {
+    w.hotkey.error = "earlier failure";
+    w.imgui.Click("Remap hotkey");
+    EXPECT_TRUE(w.hotkey.capturing);
+    EXPECT_EQ(w.hotkey.error, "");
+    EXPECT_EQ(w.hotkey.status, "Press a key combination now (include Ctrl/Alt/Shift/Win). Esc cancels.");
+    EXPECT_TRUE(w.imgui.Shows("Press a key combination now"));
+    w.hotkey.error = "Could not register";
+    w.imgui.Frame();
+    EXPECT_TRUE(w.imgui.Shows("Could not register"));
+    w.imgui.Click("Cancel remap");
+    EXPECT_FALSE(w.hotkey.capturing);
+    EXPECT_EQ(w.hotkey.status, "");
+    EXPECT_EQ(w.settings.hotkeyVk, 68u);
+    EXPECT_TRUE(w.imgui.Shows("Current: Ctrl + Alt + D"));
+    EXPECT_TRUE(w.imgui.Has("Remap hotkey"));
+}
+
+TEST_F(SettingsTab, BackupWritesTheFileOrShowsWhyNot) {
+    w.imgui.Click("Backup settings...");  // cancelled dialog: nothing at all
+    EXPECT_TRUE(w.messages.empty());
+    EXPECT_EQ(w.statusText, "");
+
+    w.backupAnswers = {InDir(L"backup.json")};
+    w.imgui.Click("Backup settings...");
+    EXPECT_EQ(w.statusText, "Settings backed up.");
+    EXPECT_TRUE(std::filesystem::exists(w.dir / L"backup.json"));
+
+    w.backupAnswers = {InDir(L"no-such-folder\\backup.json")};
+    w.imgui.Click("Backup settings...");
+    ASSERT_EQ(w.messages.size(), 1u);
+    EXPECT_EQ(w.messages[0].text, "Could not write settings file.");
+    EXPECT_EQ(w.messages[0].caption, "Backup failed");
+    EXPECT_EQ(w.messages[0].type, static_cast<UINT>(MB_ICONERROR));
+}
+
+TEST_F(SettingsTab, RestoreAsksFirstAndReplacesEverythingWithDefaultsForMissingKeys) {
+    WriteFile(w.dir / L"partial.json", R"({"theme": "light", "rules": []})");
+    w.settings.overlayAlpha = 100;
+    w.settings.rules.resize(2);
+
+    w.backupAnswers = {InDir(L"partial.json")};
+    w.messageAnswer = IDNO;
+    w.imgui.Click("Restore settings...");
+    ASSERT_EQ(w.messages.size(), 1u);
+    EXPECT_EQ(w.messages[0].caption, "Restore settings");
+    EXPECT_EQ(w.messages[0].text,
+              "This replaces all current rules and settings with the chosen backup file. Continue?");
+    EXPECT_EQ(w.messages[0].type, static_cast<UINT>(MB_YESNO | MB_ICONWARNING));
+    EXPECT_EQ(w.settings.overlayAlpha, 100);
+    EXPECT_EQ(w.settings.rules.size(), 2u);
+
+    w.backupAnswers = {InDir(L"partial.json")};
+    w.messageAnswer = IDYES;
+    w.imgui.Click("Restore settings...");
+    EXPECT_EQ(w.settings.theme, Theme::light);
+    EXPECT_EQ(w.settings.overlayAlpha, AppSettings{}.overlayAlpha);  // the default, not 100
+    EXPECT_TRUE(w.settings.rules.empty());
+    EXPECT_EQ(w.statusText, "Settings restored from backup.");
+    EXPECT_EQ(w.saves, 1);
+    EXPECT_EQ(w.applies, 1);
+    EXPECT_GE(w.changedFrames, 1);
+}
+
+TEST_F(SettingsTab, RestoreFailuresLeaveTheSettingsAlone) {
+    WriteFile(w.dir / L"broken.json", "this is not json");
+    w.settings.overlayAlpha = 100;
+    const AppSettings before = w.settings;
+    w.backupAnswers = {InDir(L"broken.json")};
+    w.imgui.Click("Restore settings...");
+    ASSERT_EQ(w.messages.size(), 2u);
+    EXPECT_EQ(w.messages[1].text, "Settings file is not valid JSON.");
+    EXPECT_EQ(w.messages[1].caption, "Restore failed");
+    EXPECT_EQ(w.messages[1].type, static_cast<UINT>(MB_ICONERROR));
+    EXPECT_EQ(w.settings, before);
+    EXPECT_EQ(w.saves, 0);
+
+    w.backupAnswers = {InDir(L"absent.json")};
+    w.imgui.Click("Restore settings...");
+    ASSERT_EQ(w.messages.size(), 4u);
+    EXPECT_EQ(w.messages[3].text, "Could not open settings file.");
+    EXPECT_EQ(w.settings, before);
+}
+
+TEST_F(SettingsTab, ExitQuits) {
+    w.imgui.Click("Exit application");
+    EXPECT_EQ(w.quits, 1);
+}
+
+}  // namespace
+}  // namespace kw::test
