@@ -146,21 +146,17 @@ bool App::Init(HINSTANCE instance, int showCommand) {
     return true;
 }
 
-namespace {
-
 int64_t NowTicks() {
     LARGE_INTEGER t{};
     QueryPerformanceCounter(&t);
     return t.QuadPart;
 }
 
-double TicksToMs(int64_t ticks) {
+double TicksToMilliseconds(int64_t ticks) {
     LARGE_INTEGER f{};
     QueryPerformanceFrequency(&f);
     return static_cast<double>(ticks) * 1000.0 / static_cast<double>(f.QuadPart);
 }
-
-}  // namespace
 
 int App::Run(HINSTANCE instance, int showCommand) {
     runStartTicks = NowTicks();
@@ -195,9 +191,9 @@ int App::Run(HINSTANCE instance, int showCommand) {
 
 void App::RenderOneFrame() {
     const int64_t now = NowTicks();
-    if (stats.frames == 0) stats.firstFrameMs = TicksToMs(now - runStartTicks);
+    if (stats.frames == 0) stats.firstFrameMs = TicksToMilliseconds(now - runStartTicks);
     if (routeJob.IsRunning() && lastFrameTicks != 0)
-        stats.maxFrameGapMs = std::max(stats.maxFrameGapMs, TicksToMs(now - lastFrameTicks));
+        stats.maxFrameGapMs = std::max(stats.maxFrameGapMs, TicksToMilliseconds(now - lastFrameTicks));
     lastFrameTicks = now;
     ++stats.frames;
     renderHost.BeginFrame();

@@ -43,7 +43,12 @@ struct LoopStats {
     uint64_t frames = 0;            // frames rendered
     double firstFrameMs = 0;        // from Run to the first presented frame
     double maxFrameGapMs = 0;       // longest gap between two frames while a batch ran
+    double lastIntakeMs = 0;        // time the last drop spent on the UI thread before routing
 };
+
+// A monotonic clock for the loop's own statistics.
+int64_t NowTicks();
+double TicksToMilliseconds(int64_t ticks);
 
 class App {
 public:

@@ -31,6 +31,7 @@ void App::AddLog(const std::string& message) {
 }
 
 void App::HandleDroppedFiles(std::vector<std::filesystem::path> items) {
+    const int64_t intakeStart = NowTicks();
     std::vector<std::filesystem::path> kept;
     int unsupported = 0;
     FilterDroppedPaths(items, kept, &unsupported);
@@ -79,6 +80,8 @@ void App::HandleDroppedFiles(std::vector<std::filesystem::path> items) {
         if (events.StoreProgress(done, total, std::move(current)) && !PostMessageW(window, kJobProgressMessage, 0, 0))
             events.ProgressPostFailed();
     };
+    stats.lastIntakeMs = TicksToMilliseconds(NowTicks() - intakeStart);
+    lastFrameTicks = 0;  // frame gaps count from here: the worker has the batch
     try {
         routeJob.Start(settings, std::move(batch), std::move(onComplete), std::move(onProgress));
     } catch (const std::exception& e) {
@@ -102,7 +105,13 @@ void App::PumpJobEvents() {
         progressTotal = static_cast<int>(result->items.size());
         statusText = BatchTallyText(*result);
         overlay.SetStatus("Drop files to route them", false);
-        for (const RouteItemResult& item : result->items) AddLog(ItemLogLine(item));
+        // One open of the log for the whole batch: a large batch must not freeze the window
+        // with thousands of open-append-close cycles.
+        std::vector<std::string> messages;
+        messages.reserve(result->items.size());
+        for (const RouteItemResult& item : result->items) messages.push_back(ItemLogLine(item));
+        for (std::string& line : activityLog.AppendAll(messages)) logLines.push_front(std::move(line));
+        while (logLines.size() > kMaxLogLines) logLines.pop_back();
         redrawRequested = true;
         if (BatchNeedsBalloon(*result)) tray.ShowBalloon(L"Kestrane Fileweir", ToWide(statusText));
     }

@@ -4,6 +4,8 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${KW_BUILD_DIR:-$root/build}
 bash "$root/scripts/build.sh" --target RoutingBench >/dev/null
+# A prefix of its own: test runs that end their Wine session cannot kill a measurement.
+export KW_WINEPREFIX="$build/wineprefix-bench"
 source "$root/scripts/wine-session.sh"
 trap kw_session_end EXIT
 kw_start_wine

@@ -6,7 +6,10 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${KW_BUILD_DIR:-$root/build}
 files=${1:-20000}
+only=${2:-all}   # all, startup, idle or batch
 bash "$root/scripts/build.sh" --target ShellBench >/dev/null
+# A prefix of its own: test runs that end their Wine session cannot kill a measurement.
+export KW_WINEPREFIX="$build/wineprefix-bench"
 source "$root/scripts/wine-session.sh"
 trap 'kw_session_end; rm -rf "$work"' EXIT
 [ -n "${DISPLAY:-}" ] || kw_start_display
@@ -14,16 +17,21 @@ kw_start_wine
 work=$(mktemp -d /tmp/kw-shellbench-XXXXXX)
 
 fresh() { rm -rf "$work/$1"; mkdir -p "$work/$1"; cp "$build/bench/ShellBench.exe" "$work/$1/"; }
-run() { (cd "$work/$1" && timeout 600 wine ShellBench.exe "${@:2}") | grep RESULT; }
+run() { (cd "$work/$1" && timeout 600 wine ShellBench.exe "${@:2}") 2>&1 | grep -E "RESULT|fault" || echo "  (run failed)"; }
 
 line='2026-03-09 14:05:31 | [ok] C:\Inbox\bill.pdf -> D:\Docs\bill.pdf (Moved via Invoices)'
+if [ "$only" = all ] || [ "$only" = startup ]; then
 for round in 1 2; do
   fresh empty; : > "$work/empty/activity.log"
   echo "start-up, empty log (round $round):"; run empty startup
   fresh large; { yes "$line" || true; } | head -c $((100 * 1024 * 1024)) > "$work/large/activity.log"
   echo "start-up, 100 MB log (round $round):"; run large startup
 done
-fresh idle; echo "idle, main window hidden:"; run idle idle-hidden
+fi
+if [ "$only" = all ] || [ "$only" = idle ]; then
+  fresh idle; echo "idle, main window hidden:"; run idle idle-hidden
+fi
+[ "$only" = all ] || [ "$only" = batch ] || exit 0
 fresh batch; mkdir -p "$work/batch/in"
 (cd "$work/batch/in" && for i in $(seq 0 $((files - 1))); do echo x > "f$i.dat"; done)
 printf '{"rules": [{"name": "Data", "destination": "%s", "clauses": [{"type": "extension", "extensions": "dat"}]}]}' \

@@ -65,6 +65,26 @@ std::string ActivityLog::Append(const std::string& message) const {
     return line;
 }
 
+std::vector<std::string> ActivityLog::AppendAll(const std::vector<std::string>& messages) const {
+    std::vector<std::string> lines;
+    lines.reserve(messages.size());
+    std::string record;
+    const std::string stamp = Timestamp() + " | ";
+    for (const std::string& message : messages) {
+        lines.push_back(stamp + message);
+        record += lines.back();
+        record += '\n';
+    }
+    if (UniqueFile file = Open(path, FILE_APPEND_DATA, OPEN_ALWAYS)) {
+        DWORD written = 0;
+        for (size_t at = 0; at < record.size(); at += written) {
+            const DWORD chunk = static_cast<DWORD>(std::min<size_t>(record.size() - at, 1u << 24));
+            if (!WriteFile(file.get(), record.data() + at, chunk, &written, nullptr) || written == 0) break;
+        }
+    }
+    return lines;
+}
+
 void ActivityLog::Clear() const { Open(path, GENERIC_WRITE, CREATE_ALWAYS); }
 
 void ActivityLog::LoadTail(std::vector<std::string>& lines, size_t max) const {

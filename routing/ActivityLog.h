@@ -25,6 +25,10 @@ public:
     // written (locked or read-only): the window still shows it.
     std::string Append(const std::string& message) const;
 
+    // Appends several lines with one open of the file (a batch's per-item lines); returns the
+    // lines as built, in order.
+    std::vector<std::string> AppendAll(const std::vector<std::string>& messages) const;
+
     // Empties the file (it stays, with length 0).
     void Clear() const;
 

@@ -2,7 +2,7 @@
 # when asked, a private Xvfb display. kw_session_end stops both.
 # Needs: $build (the build folder, holding wine-exec).
 
-export WINEPREFIX="$build/wineprefix"
+export WINEPREFIX="${KW_WINEPREFIX:-$build/wineprefix}"
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe,winedbg.exe=d"
 kw_xvfb_pid=""

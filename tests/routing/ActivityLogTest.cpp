@@ -124,3 +124,23 @@ TEST(ActivityLog, TailEqualsReadingTheWholeFile) {
 
 }  // namespace
 }  // namespace kw
+
+namespace kw {
+namespace {
+
+TEST(ActivityLog, AppendAllWritesEveryLineWithOneOpen) {
+    test::TempDir dir;
+    const ActivityLog log(dir / L"activity.log", kClock);
+    log.Append("first");
+    const std::vector<std::string> lines = log.AppendAll({"[ok] a", "[skip] b", "[fail] c"});
+    ASSERT_EQ(lines.size(), 3u);
+    EXPECT_EQ(lines[2], "2026-03-09 14:05:01 | [fail] c");
+    std::vector<std::string> tail;
+    log.LoadTail(tail, 10);
+    EXPECT_EQ(tail, (std::vector<std::string>{"2026-03-09 14:05:01 | first", "2026-03-09 14:05:01 | [ok] a",
+                                              "2026-03-09 14:05:01 | [skip] b", "2026-03-09 14:05:01 | [fail] c"}));
+    EXPECT_TRUE(log.AppendAll({}).empty());
+}
+
+}  // namespace
+}  // namespace kw
