@@ -1,5 +1,6 @@
 #include "routing/RouteJob.h"
 
+#include <algorithm>
 #include <memory>
 
 #include "model/TextEncoding.h"
@@ -67,8 +68,16 @@ void RouteJob::RunBatch(Batch& batch) {
     try {
         const RoutingFolderList folders = RoutingFolders(batch.settings);
         // A batch of this process never overlaps another (one instance, one batch at a time), so
-        // staging copies found now were left by a run that was killed mid-copy.
-        for (const std::filesystem::path& folder : folders) RemoveStagingLeftovers(folder);
+        // staging names found now were left by a run that was killed: partial copies in the
+        // destinations, and a moved folder's remains renamed aside in the folder it came from.
+        std::vector<std::filesystem::path> swept;
+        const auto sweep = [&](const std::filesystem::path& folder) {
+            if (folder.empty() || std::find(swept.begin(), swept.end(), folder) != swept.end()) return;
+            swept.push_back(folder);
+            RemoveStagingLeftovers(folder);
+        };
+        for (const std::filesystem::path& folder : folders) sweep(folder);
+        for (const std::filesystem::path& item : batch.items) sweep(item.parent_path());
         const int total = static_cast<int>(batch.items.size());
         result.items.reserve(batch.items.size());
         for (int index = 1; index <= total; ++index) {

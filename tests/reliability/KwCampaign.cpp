@@ -217,7 +217,10 @@ int Verify(const fs::path& root, const fs::path& destination, bool final) {
     int staging = 0;
     for (const fs::path& folder : {destination, root / L"src"})
         for (const std::wstring& name : ListFolder(kw::ExtendedPath(folder)))
-            if (name.rfind(kStagingPrefix, 0) == 0) ++staging;
+            if (name.rfind(kStagingPrefix, 0) == 0) {
+                ++staging;
+                std::printf("STAGING %s\n", kw::PathToUtf8(folder / name).c_str());
+            }
     const int notArrived = final ? whole - atTarget : 0;
     std::printf("RESULT items %d, whole once %d, at target %d, lost %d, duplicated %d, remnants %d, staging leftovers %d\n",
                 whole + lost + duplicated, whole, atTarget, lost, duplicated, remnants, staging);

@@ -107,11 +107,12 @@ TEST(RouteJob, CountsEachKindOfOutcome) {
     EXPECT_EQ(r.failed, 2);
 }
 
-TEST(RouteJob, ClearsStagingCopiesLeftInItsDestinationsByAKilledRun) {
+TEST(RouteJob, ClearsStagingNamesLeftInItsDestinationsAndSourceFoldersByAKilledRun) {
     test::TempDir dir;
     test::WriteFile(dir / L"Out" / L"~kfpart-0000beef-0003" / L"half.bin", "half");
     test::WriteFile(dir / L"Out" / L"kept.txt", "kept");
     test::WriteFile(dir / L"item.txt", "item");
+    test::WriteFile(dir / L"~kfpart-00c0ffee-0004" / L"remains.txt", "moved folder's remains");
     AppSettings s;
     s.noMatchPolicy = NoMatchPolicy::unsorted;
     s.catchAllPath = PathToUtf8(dir / L"Out");
@@ -121,6 +122,7 @@ TEST(RouteJob, ClearsStagingCopiesLeftInItsDestinationsByAKilledRun) {
     job.Start(s, {dir / L"item.txt"}, [&](RouteJobResult r) { done.set_value(std::move(r)); }, {});
     EXPECT_EQ(Await(result).moved, 1);
     EXPECT_FALSE(fs::exists(dir / L"Out" / L"~kfpart-0000beef-0003"));
+    EXPECT_FALSE(fs::exists(dir / L"~kfpart-00c0ffee-0004"));
     EXPECT_EQ(test::ReadFile(dir / L"Out" / L"kept.txt"), "kept");
     EXPECT_EQ(test::ReadFile(dir / L"Out" / L"item.txt"), "item");
 }
