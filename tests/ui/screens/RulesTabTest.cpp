@@ -140,10 +140,14 @@ TEST_F(RulesTab, AnyFileRulesAreMarkedInTheList) {
 }
 
 TEST_F(RulesTab, SummaryButtonBringsTheSummaryTabForward) {
+    Use({"Old stuff"});
+    w.settings.rules[0].enabled = false;
     w.imgui.Click("View routing summary");
     w.imgui.Frame();
     EXPECT_FALSE(w.ui.openSummaryTab);
-    EXPECT_TRUE(w.imgui.Shows("1. No match")) << w.imgui.ShownText();
+    EXPECT_TRUE(w.imgui.Shows("1. Old stuff  [OFF]")) << w.imgui.ShownText();
+    EXPECT_TRUE(w.imgui.Shows("Skipped (rule is off)."));
+    EXPECT_TRUE(w.imgui.Shows("2. No match"));
 }
 
 }  // namespace

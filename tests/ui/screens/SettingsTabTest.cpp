@@ -143,6 +143,15 @@ TEST_F(SettingsTab, RestoreFailuresLeaveTheSettingsAlone) {
     EXPECT_EQ(w.settings, before);
 }
 
+TEST_F(SettingsTab, OpacitySliderSavesInEveryFrameOfADrag) {
+    const RecordedItem* slider = w.imgui.Find("Overlay opacity");
+    ASSERT_NE(slider, nullptr);
+    const float y = (slider->rect.Min.y + slider->rect.Max.y) / 2;
+    w.imgui.DragBetween(ImVec2(slider->rect.Min.x + 200, y), ImVec2(slider->rect.Min.x + 1, y));
+    EXPECT_EQ(w.settings.overlayAlpha, 80);
+    EXPECT_GE(w.changedFrames, 3);
+}
+
 TEST_F(SettingsTab, ExitQuits) {
     w.imgui.Click("Exit application");
     EXPECT_EQ(w.quits, 1);
