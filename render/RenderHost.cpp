@@ -177,6 +177,7 @@ void RenderHost::Shutdown() {
     // Only now, with the atlas gone, may the borrowed font bytes go.
     fontData.clear();
     fontData.shrink_to_fit();
+    WaitForIdleDevice();
     renderTarget.Reset();
     swapChain.Reset();
     context.Reset();
@@ -189,6 +190,26 @@ LRESULT RenderHost::ForwardMessage(HWND window, UINT message, WPARAM wParam, LPA
     // handler dereference missing backend data.
     if (!ImGui::GetCurrentContext() || !ImGui::GetIO().BackendPlatformUserData) return 0;
     return ImGui_ImplWin32_WndProcHandler(window, message, wParam, lParam);
+}
+
+void RenderHost::WaitForIdleDevice() {
+    // Under Wine the device renders on helper threads (command stream, software rasteriser);
+    // releasing it while they still execute queued work has crashed the process at exit.
+    // Unbind everything, submit, and wait (bounded) until the device reports the work done.
+    if (!device || !context) return;
+    context->ClearState();
+    D3D11_QUERY_DESC desc{D3D11_QUERY_EVENT, 0};
+    Microsoft::WRL::ComPtr<ID3D11Query> done;
+    if (FAILED(device->CreateQuery(&desc, &done))) {
+        context->Flush();
+        return;
+    }
+    context->End(done.Get());
+    context->Flush();
+    const ULONGLONG deadline = GetTickCount64() + 2000;
+    BOOL finished = FALSE;
+    while (context->GetData(done.Get(), &finished, sizeof finished, 0) == S_FALSE && GetTickCount64() < deadline)
+        Sleep(1);
 }
 
 void RenderHost::CreateRenderTarget() {

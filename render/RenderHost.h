@@ -38,6 +38,7 @@ public:
 
 private:
     void CreateRenderTarget();
+    void WaitForIdleDevice();
 
     HWND window = nullptr;
     Microsoft::WRL::ComPtr<ID3D11Device> device;
