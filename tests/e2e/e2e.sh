@@ -57,8 +57,8 @@ exit_app() {
 write_config() {
   local extra=$1; shift
   local rules="" sep=""
-  for spec in "$@"; do
-    IFS='|' read -r name exts dest more <<<"$spec"
+  for rule in "$@"; do
+    IFS="|" read -r name exts dest more <<<"$rule"
     mkdir -p "$dest"
     rules+="$sep{\"name\": \"$name\", \"destination\": \"$(json_path "$dest")\", \"clauses\": [$more{\"type\": \"extension\", \"extensions\": \"$exts\"}]}"
     sep=", "
