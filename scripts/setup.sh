@@ -23,7 +23,7 @@ if [ ${#missing[@]} -gt 0 ]; then
   [ "$(id -u)" -eq 0 ] || sudo_cmd="sudo"
   export DEBIAN_FRONTEND=noninteractive
   $sudo_cmd apt-get update -qq
-  $sudo_cmd apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+  $sudo_cmd apt-get install -y -qq "${missing[@]}" >/dev/null
 fi
 
 # Dear ImGui 1.90.1 from Debian's source package, fetched with a private apt configuration so
