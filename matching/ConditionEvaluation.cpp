@@ -5,10 +5,10 @@
 #include <algorithm>
 #include <cwctype>
 #include <regex>
-#include <system_error>
 
 #include "matching/ListParsing.h"
 #include "model/AsciiCase.h"
+#include "model/ExtendedPath.h"
 #include "model/FileName.h"
 #include "model/TextEncoding.h"
 
@@ -25,15 +25,32 @@ bool ExtensionMatches(const RuleClause& clause, std::wstring_view fileName) {
     return false;
 }
 
+// Size and times of the item itself, looked up literally: through a plain Win32 path a name
+// such as "CON" or "report." would reach a device or a trimmed name instead. A link is
+// followed, so that it is judged by what it points to.
+bool ReadItemData(const fs::path& path, WIN32_FILE_ATTRIBUTE_DATA& data) {
+    const std::wstring literal = ExtendedPath(path);
+    if (!GetFileAttributesExW(literal.c_str(), GetFileExInfoStandard, &data)) return false;
+    if (!(data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)) return true;
+    HANDLE h = CreateFileW(literal.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                           nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return false;  // a dangling link
+    BY_HANDLE_FILE_INFORMATION info{};
+    const BOOL read = GetFileInformationByHandle(h, &info);
+    CloseHandle(h);
+    if (!read) return false;
+    data = {info.dwFileAttributes, info.ftCreationTime, info.ftLastAccessTime, info.ftLastWriteTime,
+            info.nFileSizeHigh, info.nFileSizeLow};
+    return true;
+}
+
 bool SizeMatches(const RuleClause& clause, const fs::path& path) {
-    std::error_code ec;
-    const fs::file_status status = fs::status(path, ec);
-    if (ec || !fs::exists(status)) return false;
-    uint64_t size = 0;
-    if (fs::is_regular_file(status)) {
-        size = fs::file_size(path, ec);
-        if (ec) return false;
-    }
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    if (!ReadItemData(path, data)) return false;
+    // A folder counts as empty.
+    const uint64_t size = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+                              ? 0
+                              : (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
     const uint64_t threshold = clause.sizeBytes;
     switch (clause.sizeOp) {
         case SizeOp::greater: return size > threshold;
@@ -64,7 +81,7 @@ bool KeywordMatches(const RuleClause& clause, std::string_view fileNameUtf8) {
 
 uint64_t ItemTimestamp(const fs::path& path, DateField field) {
     WIN32_FILE_ATTRIBUTE_DATA data{};
-    if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) return 0;
+    if (!ReadItemData(path, data)) return 0;
     const FILETIME& t = field == DateField::created ? data.ftCreationTime : data.ftLastWriteTime;
     return (static_cast<uint64_t>(t.dwHighDateTime) << 32) | t.dwLowDateTime;
 }

@@ -89,16 +89,6 @@ std::error_code DeleteEntry(const std::wstring& path, DWORD attributes) {
 
 }  // namespace
 
-std::wstring ExtendedPath(const fs::path& path) {
-    const std::wstring& raw = path.native();
-    if (raw.rfind(L"\\\\?\\", 0) == 0 || raw.rfind(L"\\\\.\\", 0) == 0) return raw;
-    if (!path.is_absolute()) return raw;
-    std::wstring p = path.lexically_normal().make_preferred().native();
-    if (p.size() > 3 && p.back() == L'\\') p.pop_back();
-    if (p.rfind(L"\\\\", 0) == 0) return L"\\\\?\\UNC\\" + p.substr(2);
-    return L"\\\\?\\" + p;
-}
-
 std::error_code CopyTree(const fs::path& source, const fs::path& target, bool mergeOverwrite) {
     return CopyEntry(ExtendedPath(source), ExtendedPath(target), mergeOverwrite);
 }

@@ -6,10 +6,9 @@
 #include <filesystem>
 #include <system_error>
 
-namespace kw {
+#include "model/ExtendedPath.h"
 
-// The \\?\ form of an absolute path for Win32 calls (unchanged for relative paths).
-std::wstring ExtendedPath(const std::filesystem::path& path);
+namespace kw {
 
 // Copies a file, or a folder with everything in it, to `target`. With `mergeOverwrite` an
 // existing folder at the target is merged into and existing files are replaced; without it

@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <windows.h>
+
 #include "matching/ConditionEvaluation.h"
+#include "model/ExtendedPath.h"
 #include "model/TextEncoding.h"
 #include "support/FakeClock.h"
 #include "support/TempDir.h"
@@ -221,6 +224,43 @@ TEST(DateCondition, ReadsFoldersAndTheChosenTimestamp) {
     clause.dateOp = DateOp::newer;
     clause.dateDays = 100000;
     EXPECT_TRUE(Matches(clause, folder, clock));
+}
+
+// Win32 path parsing turns these last components into devices or trims them; the size and
+// the date of the real file must still be read.
+TEST(SizeAndDateConditions, ReadNamesThatWin32WouldReinterpret) {
+    TempDir dir;
+    const uint64_t now = test::kMarch9th2026Noon;
+    FakeClock clock(now);
+    const std::pair<const wchar_t*, uint64_t> cases[] = {
+        {L"CON", 1234},          {L"NUL", 77},           {L"COM1.txt", 4096}, {L"LPT9", 5},
+        {L"trailing dot.", 300}, {L"trailing space ", 1}, {L"two dots..", 12},
+    };
+    for (const auto& [name, size] : cases) {
+        const fs::path file = dir / name;
+        const std::wstring literal = ExtendedPath(file);
+        HANDLE h = CreateFileW(literal.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
+        ASSERT_NE(h, INVALID_HANDLE_VALUE) << ToUtf8(name);
+        const std::string bytes(size, 'k');
+        DWORD written = 0;
+        WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+        CloseHandle(h);
+        test::SetLastWriteTicks(literal, now - 40 * kTicksPerDay);
+
+        RuleClause sizeIs = Clause(ConditionType::file_size);
+        sizeIs.sizeOp = SizeOp::equal;
+        sizeIs.sizeBytes = size;
+        EXPECT_TRUE(Matches(sizeIs, file, clock)) << ToUtf8(name);
+        sizeIs.sizeBytes = size + 1;
+        EXPECT_FALSE(Matches(sizeIs, file, clock)) << ToUtf8(name);
+
+        RuleClause date = Clause(ConditionType::date);
+        date.dateDays = 30;
+        date.dateOp = DateOp::older;
+        EXPECT_TRUE(Matches(date, file, clock)) << ToUtf8(name);
+        date.dateDays = 50;
+        EXPECT_FALSE(Matches(date, file, clock)) << ToUtf8(name) << " (an unread date counts as ancient)";
+    }
 }
 
 TEST(RegexCondition, SearchesTheUtf8NameCaseSensitively) {

@@ -1,0 +1,17 @@
+#pragma once
+// The literal ("\\?\") form of a path for Win32 calls. Plain Win32 paths are parsed before use:
+// a last component such as "CON" or "COM1.txt" names a device, and trailing dots and spaces are
+// trimmed, so such items can be reached only through this form. Pure string work: no file
+// system access.
+
+#include <filesystem>
+#include <string>
+
+namespace kw {
+
+// Absolute paths gain the \\?\ (or \\?\UNC\) prefix after lexical normalisation (the literal
+// form skips Win32's own handling of "." and ".." and of '/'). Relative paths and paths
+// already in a literal or device form come back unchanged.
+std::wstring ExtendedPath(const std::filesystem::path& path);
+
+}  // namespace kw
