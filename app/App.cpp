@@ -1,5 +1,7 @@
 #include "app/App.h"
 
+#include <algorithm>
+
 #include <dwmapi.h>
 #include <shellapi.h>
 
@@ -161,16 +163,22 @@ double TicksToMilliseconds(int64_t ticks) {
 int App::Run(HINSTANCE instance, int showCommand) {
     runStartTicks = NowTicks();
     if (!Init(instance, showCommand)) return 1;
+    // Dear ImGui applies at most one mouse-button change per frame, and some widgets (tabs, for
+    // one) show a click a frame later; a press and release that arrive together would otherwise
+    // wait for the next message. So every batch of messages is followed by a few more frames.
+    constexpr int kFramesAfterMessages = 3;
+    int settleFrames = 0;
     while (running) {
         ++stats.wakeups;
         MSG msg{};
-        if (!redrawRequested) {
+        bool hadMessages = false;
+        if (!redrawRequested && settleFrames == 0) {
             const BOOL got = GetMessageW(&msg, nullptr, 0, 0);
             if (got == 0 || got == -1) break;
             TranslateMessage(&msg);
             DispatchMessageW(&msg);
             if (!running) break;
-            redrawRequested = true;
+            hadMessages = true;
         }
         while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
             if (msg.message == WM_QUIT) {
@@ -179,11 +187,13 @@ int App::Run(HINSTANCE instance, int showCommand) {
             }
             TranslateMessage(&msg);
             DispatchMessageW(&msg);
+            hadMessages = true;
         }
         if (!running) break;
         PumpJobEvents();
         if (mainWindow && IsWindowVisible(mainWindow) && !IsIconic(mainWindow)) RenderOneFrame();
         redrawRequested = false;
+        settleFrames = hadMessages ? kFramesAfterMessages : std::max(0, settleFrames - 1);
     }
     Shutdown();
     return 0;

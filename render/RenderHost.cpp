@@ -94,6 +94,25 @@ bool RenderHost::CreateDevice(HWND targetWindow) {
     return true;
 }
 
+namespace {
+// Dear ImGui's default ranges stop at Latin-1, which would draw the window's own em dashes and
+// most non-English file names in the log as "?". These are the blocks the embedded font covers
+// that names and texts commonly use: Latin, Greek, Cyrillic, punctuation (dashes, quotes,
+// ellipsis), currency and letter-like symbols (such as "No."), arrows.
+constexpr ImWchar kGlyphRanges[] = {
+    0x0020, 0x024F,  // Basic Latin, Latin-1 Supplement, Latin Extended-A and -B
+    0x0370, 0x03FF,  // Greek
+    0x0400, 0x052F,  // Cyrillic and its supplement
+    0x1E00, 0x1EFF,  // Latin Extended Additional (Vietnamese and others)
+    0x2000, 0x206F,  // General Punctuation
+    0x20A0, 0x20CF,  // Currency Symbols
+    0x2100, 0x214F,  // Letterlike Symbols
+    0x2190, 0x21FF,  // Arrows
+    0xFFFD, 0xFFFD,  // the replacement character shown for invalid text
+    0,
+};
+}  // namespace
+
 bool RenderHost::LoadFonts(HINSTANCE module, float pixelSize) {
     if (!imguiReady) return false;
     ImFontAtlas* atlas = ImGui::GetIO().Fonts;
@@ -106,7 +125,8 @@ bool RenderHost::LoadFonts(HINSTANCE module, float pixelSize) {
     atlas->Clear();
     ImFontConfig config;
     config.FontDataOwnedByAtlas = false;  // the bytes are fontData's; the atlas must never free them
-    atlas->AddFontFromMemoryTTF(fontData.data(), static_cast<int>(fontData.size()), pixelSize, &config);
+    atlas->AddFontFromMemoryTTF(fontData.data(), static_cast<int>(fontData.size()), pixelSize, &config,
+                                kGlyphRanges);
     return true;
 }
 

@@ -48,7 +48,8 @@ void DrawActivityTab(const SettingsWindowView& view) {
         view.logLines.clear();
         view.activityLog.Clear();
     }
-    ImGui::BeginChild("log", ImVec2(0, 0), ImGuiChildFlags_Border);
+    // Failure lines carry the system's whole message; they scroll sideways rather than being cut.
+    ImGui::BeginChild("log", ImVec2(0, 0), ImGuiChildFlags_Border, ImGuiWindowFlags_HorizontalScrollbar);
     for (const std::string& line : view.logLines) ImGui::TextUnformatted(line.c_str());
     ImGui::EndChild();
 }
@@ -171,7 +172,11 @@ void DrawSettingsWindow(AppSettings& settings, UiState& ui, bool& settingsChange
             ImGui::EndTabItem();
         }
         if (ImGui::BeginTabItem("Settings")) {
+            // Taller than the window at the larger font sizes: the tab scrolls on its own, so its
+            // last rows (backup, restore, exit) stay reachable and the scroll bar shows there is more.
+            ImGui::BeginChild("settings_scroll", ImVec2(0, 0));
             DrawSettingsTab(settings, ui, mainWindow, settingsChanged, view, actions);
+            ImGui::EndChild();
             ImGui::EndTabItem();
         }
         if (ImGui::BeginTabItem("Activity")) {

@@ -1,0 +1,113 @@
+#!/usr/bin/env bash
+# Takes screenshots of the real settings window under Wine on a private Xvfb display: the Rules
+# tab with a rule selected, Summary, Settings and Activity, in both themes and at the three font
+# sizes. Tabs and rows are clicked with xdotool at positions measured for each font size.
+# Usage: docs/screenshots.sh [output folder]   (default build/screenshots)
+# Needs a build (scripts/build.sh); uses its own Wine prefix, build/wineprefix-shots.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=${KW_BUILD_DIR:-$root/build}
+out=$(realpath -m "${1:-$build/screenshots}")
+exe=$build/bin/KestraneFileweir.exe
+driver=$build/tests/e2e/KwDriver.exe
+[ -f "$exe" ] && [ -f "$driver" ] || { echo "build first: bash scripts/build.sh"; exit 1; }
+mkdir -p "$out"
+
+export KW_WINEPREFIX=${KW_WINEPREFIX:-$build/wineprefix-shots}
+source "$root/scripts/wine-session.sh"
+work=$(mktemp -d /tmp/kw-shots-XXXXXX)
+app_pid=""
+finish() {
+  if [ -n "$app_pid" ] && kill -0 "$app_pid" 2>/dev/null; then
+    timeout 30 wine "$driver" post KestraneFileweirMain 0x111 204 0 >/dev/null 2>&1 || true
+    sleep 2; kill "$app_pid" 2>/dev/null || true
+  fi
+  rm -f "$WINEPREFIX/dosdevices/d:"
+  rm -rf "$work"
+  kw_session_end
+}
+trap finish EXIT
+kw_start_display
+kw_start_wine
+
+# The rules point at folders on a drive D: of the prefix, as a user's would.
+app="$work/d/Tools/Kestrane Fileweir"
+mkdir -p "$app" "$work/d/Pictures" "$work/d/Documents/Invoices" "$work/d/Videos"
+rm -f "$WINEPREFIX/dosdevices/d:"
+ln -s "$work/d" "$WINEPREFIX/dosdevices/d:"
+cp "$exe" "$app/KestraneFileweir.exe"
+
+config() {  # theme, font size
+  cat >"$app/config.json" <<EOF
+{"theme": "$1", "uiFontSize": "$2", "minimizeToTray": false, "overlayVisible": false,
+ "catchAllPath": "D:\\\\Unsorted",
+ "rules": [
+  {"name": "Photos", "destination": "D:\\\\Pictures",
+   "clauses": [{"type": "extension", "extensions": "jpg, jpeg, png, heic"}]},
+  {"name": "Invoices 2026", "destination": "D:\\\\Documents\\\\Invoices", "combineLogic": "and",
+   "clauses": [{"type": "keyword", "keyword": "invoice"}, {"type": "extension", "extensions": "pdf"},
+               {"type": "date", "dateField": "modified", "dateOp": "newer", "dateDays": 90}]},
+  {"name": "Large videos", "destination": "D:\\\\Videos", "conflict": "skip",
+   "clauses": [{"type": "file_size", "sizeOp": 0, "sizeBytes": 524288000}, {"type": "extension", "extensions": "mp4 mkv"}]},
+  {"name": "Old installers", "action": "recycle",
+   "clauses": [{"type": "regex", "regex": "(?i)setup.*\\\\.exe$"}]},
+  {"name": "Drafts", "enabled": false, "action": "leave_in_place",
+   "clauses": [{"type": "alphabetical", "alphaFrom": "A", "alphaTo": "F"}]}
+ ]}
+EOF
+  cat >"$app/activity.log" <<'EOF'
+2026-12-07 10:14:02 | Received 5 dropped item(s).
+2026-12-07 10:14:02 | [ok] C:\users\me\Downloads\holiday.jpg -> D:\Pictures\holiday (2).jpg (Moved via Photos)
+2026-12-07 10:14:02 | [ok] C:\users\me\Downloads\invoice-0412.pdf -> D:\Documents\Invoices\invoice-0412.pdf (Moved via Invoices 2026)
+2026-12-07 10:14:02 | [ok] C:\users\me\Downloads\Отчёт — март.jpg -> D:\Pictures\Отчёт — март.jpg (Moved via Photos)
+2026-12-07 10:14:03 | [skip] C:\users\me\Downloads\notes.txt -> C:\users\me\Downloads\notes.txt (Left in place (No matching rule))
+2026-12-07 10:14:03 | [fail] C:\users\me\Downloads\trip.mp4 -> D:\Videos\trip.mp4 (The process cannot access the file because it is being used by another process.)
+2026-12-07 10:14:03 | Done — moved 3, skipped 1, failed 1
+EOF
+}
+
+# Positions (x of each tab header, y of the tab bar, y of the second rule row) per font size,
+# measured on screenshots of the window at its default place.
+positions() {
+  case $1 in
+    medium) tabs=(28 88 156 217) bar=49 row2=176 ;;
+    large)  tabs=(33 104 186 260) bar=55 row2=222 ;;
+    larger) tabs=(39 128 230 321) bar=64 row2=267 ;;
+  esac
+}
+
+main_window() {
+  for id in $(xdotool search --name '^Kestrane Fileweir$'); do
+    eval "$(xdotool getwindowgeometry --shell "$id")"; echo "$((WIDTH * HEIGHT)) $id"
+  done | sort -n | tail -1 | cut -d' ' -f2
+}
+
+click() {  # window-relative x y
+  xdotool mousemove --window "$main" "$1" "$2"
+  sleep 0.3
+  xdotool click 1
+  sleep ${KW_SHOT_PAUSE:-0.8}
+}
+
+shot() { import -window "$main" "$out/$1.png"; echo "$out/$1.png"; }
+
+for theme in ${KW_SHOT_THEMES:-dark light}; do
+  for size in ${KW_SHOT_SIZES:-medium large larger}; do
+    config "$theme" "$size"
+    positions "$size"
+    (cd "$app" && exec wine KestraneFileweir.exe) >/dev/null 2>&1 &
+    app_pid=$!
+    timeout 60 wine "$driver" wait-window KestraneFileweirMain 60 >/dev/null
+    sleep 2
+    main=$(main_window)
+    xdotool windowactivate --sync "$main" 2>/dev/null || true
+    click 150 "$row2"
+    shot "rules-$theme-$size"
+    click "${tabs[1]}" "$bar"; shot "summary-$theme-$size"
+    click "${tabs[2]}" "$bar"; shot "settings-$theme-$size"
+    click "${tabs[3]}" "$bar"; shot "activity-$theme-$size"
+    timeout 30 wine "$driver" post KestraneFileweirMain 0x111 204 0 >/dev/null
+    timeout 30 tail --pid="$app_pid" -f /dev/null || kill "$app_pid"
+    app_pid=""
+  done
+done
