@@ -149,6 +149,16 @@ TEST_F(RenderHostTest, FontsAreRebuiltAtTheNewSizeForTheNextFrame) {
     EXPECT_EQ(DrawFrame(host), 20.0f);
 }
 
+TEST_F(RenderHostTest, TheFontDrawsTheWindowsDashesAndNamesBeyondLatin1) {
+    ASSERT_TRUE(host.CreateDevice(window));
+    ASSERT_TRUE(host.LoadFonts(ModuleWithFont(), 16.0f));
+    DrawFrame(host);
+    const ImFont* font = ImGui::GetIO().Fonts->Fonts[0];
+    // Em dash of the status texts, Cyrillic, Greek and Polish letters, "No." sign, replacement char.
+    for (const ImWchar c : {0x2014, 0x0416, 0x03A9, 0x0142, 0x2116, 0xFFFD})
+        EXPECT_NE(font->FindGlyphNoFallback(c), nullptr) << "U+" << std::hex << c;
+}
+
 TEST_F(RenderHostTest, WithoutTheFontResourceTheBuiltInFontStays) {
     ASSERT_EQ(FindResourceW(ModuleWithoutFont(), MAKEINTRESOURCEW(102), RT_RCDATA), nullptr);
     ASSERT_TRUE(host.CreateDevice(window));
