@@ -119,9 +119,22 @@ void ImGuiHarness::Click(const std::string& label, ImGuiMouseButton button) {
     ClickAt(Centre(item->rect), button);
 }
 
-void ImGuiHarness::TypeText(const std::string& text) {
+void ImGuiHarness::DoubleClick(const std::string& label) {
+    const RecordedItem* item = Find(label);
+    ASSERT_NE(item, nullptr) << "no item \"" << label << "\" among " << Labels();
+    MoveTo(Centre(item->rect));
     ImGuiIO& io = ImGui::GetIO();
-    for (char c : text) io.AddInputCharacter(static_cast<unsigned char>(c));
+    for (int click = 0; click < 2; ++click) {
+        io.AddMouseButtonEvent(ImGuiMouseButton_Left, true);
+        Frame();
+        io.AddMouseButtonEvent(ImGuiMouseButton_Left, false);
+        Frame();
+    }
+    Frame();
+}
+
+void ImGuiHarness::TypeText(const std::string& text) {
+    ImGui::GetIO().AddInputCharactersUTF8(text.c_str());
     Frame();
 }
 

@@ -49,8 +49,11 @@ public:
     // Left click on the n-th (0-based) item of that label.
     void ClickNth(const std::string& label, size_t n);
     void ClickAt(ImVec2 point, ImGuiMouseButton button = ImGuiMouseButton_Left);
+    // Two left clicks in the middle of the item, quick enough to count as a double-click.
+    void DoubleClick(const std::string& label);
     // Clicks the field, selects all of its text and types `text` over it (no Enter).
     void TypeInto(const std::string& label, const std::string& text);
+    // Types UTF-8 text one character (code point) at a time, as the keyboard would.
     void TypeText(const std::string& text);
     void PressKey(ImGuiKey key);
     void PressEnter() { PressKey(ImGuiKey_Enter); }

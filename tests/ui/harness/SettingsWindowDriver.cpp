@@ -6,7 +6,8 @@ SettingsWindowDriver::SettingsWindowDriver()
     : activityLog(dir / L"activity.log"),
       imgui([this] {
           bool frameChanged = false;
-          const SettingsWindowView view{statusText, 0, 0, logLines, activityLog, hotkey, folderWarning};
+          const SettingsWindowView view{statusText,  progressDone, progressTotal, logLines,
+                                        activityLog, hotkey,       folderWarning};
           DrawSettingsWindow(settings, ui, frameChanged, nullptr, view, actions);
           changed = frameChanged;
           if (frameChanged) ++changedFrames;

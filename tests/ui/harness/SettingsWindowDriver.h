@@ -34,6 +34,8 @@ public:
     int changedFrames = 0;
 
     std::string statusText;
+    int progressDone = 0;
+    int progressTotal = 0;  // above 0 while a batch runs
     std::deque<std::string> logLines;
     HotkeyCaptureState hotkey;
     std::string folderWarning;

@@ -141,5 +141,50 @@ TEST_F(RuleEditor, BrowseTakesThePickedFolderAndCancelStillSaves) {
     EXPECT_EQ(w.changedFrames, 1);
 }
 
+// A stored text longer than its field is shown cut before the first character that does not
+// fit whole; typing at the end then stores valid UTF-8, and a character too big for the room
+// left is refused without touching the stored text.
+TEST_F(RuleEditor, TextsAreCutOnCharacterBoundariesAndKeepEveryCharacter) {
+    const auto typeAtEnd = [&](const std::string& label, const std::string& text) {
+        w.imgui.Click(label);
+        w.imgui.PressKey(ImGuiKey_End);
+        w.imgui.TypeText(text);
+    };
+    const std::string euro = "\xE2\x82\xAC", eAcute = "\xC3\xA9";
+
+    // Path rows hold 1,023 bytes: a euro sign at bytes 1,021-1,023 does not fit; an e-acute does.
+    const std::string path(1021, 'p');
+    rule().destination = path + euro + "tail";
+    w.imgui.Frame();
+    typeAtEnd("Destination", eAcute);
+    EXPECT_EQ(rule().destination, path + eAcute);
+
+    // The rule name holds 127 bytes: after 126 ASCII bytes only one more byte fits.
+    const std::string name(126, 'n');
+    const std::string longName = name + eAcute + "x";
+    rule().name = longName;
+    w.imgui.Frame();
+    typeAtEnd("Rule name", eAcute);
+    EXPECT_EQ(rule().name, longName);
+    w.imgui.TypeText("b");
+    EXPECT_EQ(rule().name, name + "b");
+    w.imgui.PressKey(ImGuiKey_Backspace);
+    EXPECT_EQ(rule().name, name);
+
+    // Extensions hold 255 bytes.
+    const std::string extensions(254, 'e');
+    rule().clauses[0].extensions = extensions + euro;
+    w.imgui.Frame();
+    typeAtEnd("Extensions", "s");
+    EXPECT_EQ(rule().clauses[0].extensions, extensions + "s");
+
+    // Characters beyond U+FFFF (four bytes) outlive an edit of the text around them.
+    const std::string camera = "\xF0\x9F\x93\xB7";
+    rule().name = camera + " Photos";
+    w.imgui.Frame();
+    typeAtEnd("Rule name", "s");
+    EXPECT_EQ(rule().name, camera + " Photoss");
+}
+
 }  // namespace
 }  // namespace kw::test
