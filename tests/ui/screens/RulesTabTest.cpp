@@ -121,6 +121,18 @@ TEST_F(RulesTab, RenameInPlaceCommitsOnEnterOrLeavingAndNeverEmpty) {
     EXPECT_EQ(w.ui.renamingRule, -1);
 }
 
+TEST_F(RulesTab, DoubleClickOnARowOnlySelectsIt) {
+    Use({"a", "b"});
+    w.imgui.DoubleClick("b");
+    EXPECT_EQ(ImGui::GetIO().MouseClickedLastCount[ImGuiMouseButton_Left], 2);
+    EXPECT_EQ(w.ui.selectedRule, 1);
+    EXPECT_EQ(w.ui.renamingRule, -1);
+    EXPECT_FALSE(w.imgui.Has("##rename"));
+    EXPECT_TRUE(w.imgui.Has("Rule name"));
+    EXPECT_EQ(Names(w.settings), (std::vector<std::string>{"a", "b"}));
+    EXPECT_EQ(w.changedFrames, 0);
+}
+
 TEST_F(RulesTab, ContextDeleteAboveTheSelectionKeepsTheSameRuleSelected) {
     Use({"a", "b", "c"});
     w.imgui.Click("c");

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "model/SettingsFile.h"
 #include "model/TextEncoding.h"
 #include "ui/harness/SettingsWindowDriver.h"
 
@@ -31,6 +32,25 @@ TEST_F(SettingsTab, PreferencesAreStoredAndFlagged) {
     EXPECT_EQ(w.settings.autoRename.mode, AutoRenameMode::suffix_numbered);
     w.imgui.TypeInto("Rename suffix", "_v");
     EXPECT_EQ(w.settings.autoRename.customSuffix, "_v");
+    EXPECT_GE(w.changedFrames, 6);
+}
+
+TEST_F(SettingsTab, StartupFolderAndPrefixOptionsAreStoredAndFlagged) {
+    w.imgui.Click("Start minimized");
+    EXPECT_TRUE(w.settings.startMinimized);
+    EXPECT_EQ(w.changedFrames, 1);
+    w.imgui.Click("Expand folders and route each file inside");
+    EXPECT_TRUE(w.settings.expandFoldersOnDrop);
+    EXPECT_EQ(w.changedFrames, 2);
+    w.imgui.Choose("Rename style", "Custom prefix + numbered");
+    EXPECT_EQ(w.settings.autoRename.mode, AutoRenameMode::prefix_numbered);
+    w.imgui.TypeInto("Rename prefix", "old_");
+    EXPECT_EQ(w.settings.autoRename.customPrefix, "old_");
+    EXPECT_EQ(w.settings.autoRename.customSuffix, "");
+    w.imgui.Click("Start minimized");
+    w.imgui.Click("Expand folders and route each file inside");
+    EXPECT_FALSE(w.settings.startMinimized);
+    EXPECT_FALSE(w.settings.expandFoldersOnDrop);
     EXPECT_GE(w.changedFrames, 6);
 }
 
@@ -121,6 +141,51 @@ TEST_F(SettingsTab, RestoreAsksFirstAndReplacesEverythingWithDefaultsForMissingK
     EXPECT_EQ(w.saves, 1);
     EXPECT_EQ(w.applies, 1);
     EXPECT_GE(w.changedFrames, 1);
+}
+
+TEST_F(SettingsTab, RestoreNamesTheRoutingFoldersThatAreMissing) {
+    std::filesystem::create_directory(w.dir / L"here");
+    Rule gone;
+    gone.id = "rule-00000001";
+    gone.destination = InDir(L"gone");
+    Rule off = gone;  // a rule that is off needs no folder
+    off.id = "rule-00000002";
+    off.enabled = false;
+    off.destination = InDir(L"off");
+    Rule here = gone;
+    here.id = "rule-00000003";
+    here.destination = InDir(L"here");
+    AppSettings backup;
+    backup.rules = {gone, off, here};
+    backup.noMatchPolicy = NoMatchPolicy::unsorted;
+    backup.catchAllPath = InDir(L"unsorted");
+    std::string error;
+    ASSERT_TRUE(BackupSettingsFile(w.dir / L"missing.json", backup, error)) << error;
+
+    w.backupAnswers = {InDir(L"missing.json")};
+    w.imgui.Click("Restore settings...");
+    ASSERT_EQ(w.messages.size(), 2u);
+    EXPECT_EQ(w.messages[1].caption, "Routing folders missing");
+    EXPECT_EQ(w.messages[1].type, static_cast<UINT>(MB_ICONWARNING));
+    EXPECT_EQ(w.messages[1].text,
+              "Some routing folders do not exist yet (moves may fail until you create them or fix paths):\n- " +
+                  InDir(L"gone") + "\n- " + InDir(L"unsorted"));
+    EXPECT_EQ(w.folderWarning, w.messages[1].text);
+    EXPECT_EQ(w.settings.rules.size(), 3u);
+    EXPECT_EQ(w.applies, 1);
+    w.imgui.Frame();
+    EXPECT_TRUE(w.imgui.Shows("Routing folder warning"));
+    EXPECT_TRUE(w.imgui.Shows("- " + InDir(L"gone")));
+
+    // A backup whose folders are all there clears the warning without a message.
+    backup.rules = {here};
+    backup.noMatchPolicy = NoMatchPolicy::leave_in_place;
+    ASSERT_TRUE(BackupSettingsFile(w.dir / L"present.json", backup, error)) << error;
+    w.backupAnswers = {InDir(L"present.json")};
+    w.imgui.Click("Restore settings...");
+    EXPECT_EQ(w.messages.size(), 3u);
+    EXPECT_EQ(w.folderWarning, "");
+    EXPECT_FALSE(w.imgui.Shows("Routing folder warning"));
 }
 
 TEST_F(SettingsTab, RestoreFailuresLeaveTheSettingsAlone) {
