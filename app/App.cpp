@@ -165,20 +165,23 @@ int App::Run(HINSTANCE instance, int showCommand) {
     if (!Init(instance, showCommand)) return 1;
     // Dear ImGui applies at most one mouse-button change per frame, and some widgets (tabs, for
     // one) show a click a frame later; a press and release that arrive together would otherwise
-    // wait for the next message. So every batch of messages is followed by a few more frames.
-    constexpr int kFramesAfterMessages = 3;
+    // wait for the next message. So input is followed by a few more frames.
+    constexpr int kFramesAfterInput = 3;
+    const auto isInput = [](UINT message) {
+        return (message >= WM_MOUSEFIRST && message <= WM_MOUSELAST) || (message >= WM_KEYFIRST && message <= WM_KEYLAST);
+    };
     int settleFrames = 0;
     while (running) {
         ++stats.wakeups;
         MSG msg{};
-        bool hadMessages = false;
+        bool hadInput = false;
         if (!redrawRequested && settleFrames == 0) {
             const BOOL got = GetMessageW(&msg, nullptr, 0, 0);
             if (got == 0 || got == -1) break;
             TranslateMessage(&msg);
             DispatchMessageW(&msg);
             if (!running) break;
-            hadMessages = true;
+            hadInput = isInput(msg.message);
         }
         while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
             if (msg.message == WM_QUIT) {
@@ -187,13 +190,13 @@ int App::Run(HINSTANCE instance, int showCommand) {
             }
             TranslateMessage(&msg);
             DispatchMessageW(&msg);
-            hadMessages = true;
+            hadInput = hadInput || isInput(msg.message);
         }
         if (!running) break;
         PumpJobEvents();
         if (mainWindow && IsWindowVisible(mainWindow) && !IsIconic(mainWindow)) RenderOneFrame();
         redrawRequested = false;
-        settleFrames = hadMessages ? kFramesAfterMessages : std::max(0, settleFrames - 1);
+        settleFrames = hadInput ? kFramesAfterInput : std::max(0, settleFrames - 1);
     }
     Shutdown();
     return 0;

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Shell benchmarks under Wine + Xvfb, each in a fresh folder beside a copy of ShellBench.exe:
-# start-up with an empty and a 100 MB activity.log, idle with the window hidden, a 20,000-file
+# start-up with an empty and a 100 MB activity.log, idle with the window hidden and shown, a 20,000-file
 # batch. Prints the figures.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -30,6 +30,7 @@ done
 fi
 if [ "$only" = all ] || [ "$only" = idle ]; then
   fresh idle; echo "idle, main window hidden:"; run idle idle-hidden
+  fresh idle; echo "idle, main window shown:"; run idle idle-shown
 fi
 [ "$only" = all ] || [ "$only" = batch ] || exit 0
 fresh batch; mkdir -p "$work/batch/in"

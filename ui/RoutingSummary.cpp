@@ -1,4 +1,5 @@
 #include "ui/RoutingSummary.h"
+#include "ui/ReadableColour.h"
 
 #include <imgui.h>
 
@@ -175,10 +176,10 @@ void DrawSummaryTab(const AppSettings& settings) {
     for (const SummaryRow& row : rows) {
         ImGui::PushID(row.index);
         const ImVec4 colour = row.enabled ? ImVec4(0.45f, 0.90f, 1.00f, 1.00f) : ImVec4(0.55f, 0.55f, 0.55f, 1.00f);
-        ImGui::TextColored(colour, "%d. %s%s", row.index, row.title.c_str(), row.enabled ? "" : "  [OFF]");
+        ImGui::TextColored(Readable(colour), "%d. %s%s", row.index, row.title.c_str(), row.enabled ? "" : "  [OFF]");
         ImGui::TextWrapped("When: %s", row.when.c_str());
         ImGui::TextWrapped("Then: %s", row.then.c_str());
-        if (!row.note.empty()) ImGui::TextColored(ImVec4(0.85f, 0.75f, 0.35f, 1.00f), "%s", row.note.c_str());
+        if (!row.note.empty()) ImGui::TextColored(Readable(ImVec4(0.85f, 0.75f, 0.35f, 1.00f)), "%s", row.note.c_str());
         ImGui::Separator();
         ImGui::PopID();
     }

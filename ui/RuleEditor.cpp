@@ -1,4 +1,5 @@
 #include "ui/RuleEditor.h"
+#include "ui/ReadableColour.h"
 
 #include <imgui.h>
 
@@ -74,7 +75,7 @@ void DrawConditionEditor(Rule& rule, RuleClause& clause, int index, bool& settin
     }
     switch (clause.type) {
         case ConditionType::any_file:
-            ImGui::TextColored(ImVec4(1.00f, 0.75f, 0.25f, 1.00f), "Matches every file for this clause.");
+            ImGui::TextColored(Readable(ImVec4(1.00f, 0.75f, 0.25f, 1.00f)), "Matches every file for this clause.");
             break;
         case ConditionType::extension:
             EditText<256>("Extensions", clause.extensions, settingsChanged);
@@ -174,7 +175,7 @@ void DrawRuleEditor(Rule& rule, UiState& ui, HWND owner, bool& settingsChanged) 
         if (rule.anyFileExclusive)
             ImGui::TextWrapped("When this rule is enabled, every dropped file goes here and other rules are skipped.");
         if (rule.clauses.size() > 1)
-            ImGui::TextColored(ImVec4(1.00f, 0.50f, 0.35f, 1.00f),
+            ImGui::TextColored(Readable(ImVec4(1.00f, 0.50f, 0.35f, 1.00f)),
                                "Tip: use a single Any file condition, or turn off exclusive mode.");
     }
 

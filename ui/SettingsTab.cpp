@@ -1,4 +1,5 @@
 #include "ui/SettingsTab.h"
+#include "ui/ReadableColour.h"
 
 #include <imgui.h>
 
@@ -41,13 +42,13 @@ void DrawHotkeySection(const AppSettings& settings, const SettingsWindowView& vi
             hotkey.status = "Press a key combination now (include Ctrl/Alt/Shift/Win). Esc cancels.";
         }
     } else {
-        ImGui::TextColored(ImVec4(1.00f, 0.85f, 0.20f, 1.00f), "%s", hotkey.status.c_str());
+        ImGui::TextColored(Readable(ImVec4(1.00f, 0.85f, 0.20f, 1.00f)), "%s", hotkey.status.c_str());
         if (ImGui::Button("Cancel remap")) {
             hotkey.capturing = false;
             hotkey.status.clear();
         }
     }
-    if (!hotkey.error.empty()) ImGui::TextColored(ImVec4(1.00f, 0.35f, 0.35f, 1.00f), "%s", hotkey.error.c_str());
+    if (!hotkey.error.empty()) ImGui::TextColored(Readable(ImVec4(1.00f, 0.35f, 0.35f, 1.00f)), "%s", hotkey.error.c_str());
 }
 
 void Backup(const AppSettings& settings, UiState& ui, HWND owner, const SettingsWindowView& view) {
@@ -89,7 +90,7 @@ void Restore(AppSettings& settings, UiState& ui, HWND owner, bool& settingsChang
 void DrawSettingsTab(AppSettings& settings, UiState& ui, HWND owner, bool& settingsChanged,
                      const SettingsWindowView& view, const SettingsWindowActions& actions) {
     if (!view.folderWarning.empty()) {
-        ImGui::TextColored(ImVec4(1.00f, 0.55f, 0.35f, 1.00f), "Routing folder warning");
+        ImGui::TextColored(Readable(ImVec4(1.00f, 0.55f, 0.35f, 1.00f)), "Routing folder warning");
         ImGui::TextWrapped("%s", view.folderWarning.c_str());
         ImGui::Separator();
     }

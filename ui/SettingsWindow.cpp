@@ -1,4 +1,5 @@
 #include "ui/SettingsWindow.h"
+#include "ui/ReadableColour.h"
 
 #include <imgui.h>
 
@@ -156,7 +157,7 @@ void DrawSettingsWindow(AppSettings& settings, UiState& ui, bool& settingsChange
     }
     if (!view.statusText.empty()) {
         ImGui::PushTextWrapPos(ImGui::GetCursorPosX() + ImGui::GetContentRegionAvail().x);
-        ImGui::TextColored(ImVec4(0.40f, 0.85f, 1.00f, 1.00f), "%s", view.statusText.c_str());
+        ImGui::TextColored(Readable(ImVec4(0.40f, 0.85f, 1.00f, 1.00f)), "%s", view.statusText.c_str());
         ImGui::PopTextWrapPos();
     }
     ImGui::Separator();
