@@ -2,8 +2,11 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <memory>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace kw {
 namespace fs = std::filesystem;
@@ -87,7 +90,67 @@ std::error_code DeleteEntry(const std::wstring& path, DWORD attributes) {
     return RemoveDirectoryW(path.c_str()) ? std::error_code{} : LastError();
 }
 
+uint64_t Ticks(const FILETIME& t) { return (static_cast<uint64_t>(t.dwHighDateTime) << 32) | t.dwLowDateTime; }
+
+// FNV-1a, fed in a fixed order: names sorted within each folder.
+struct Digest {
+    uint64_t value = 1469598103934665603ull;
+    void Add(const void* data, size_t size) {
+        const auto* p = static_cast<const unsigned char*>(data);
+        for (size_t i = 0; i < size; ++i) value = (value ^ p[i]) * 1099511628211ull;
+    }
+    void Add(uint64_t number) { Add(&number, sizeof number); }
+};
+
+std::error_code FingerprintFolder(const std::wstring& folder, const std::wstring& relative, TreeFingerprint& fingerprint,
+                                  Digest& digest) {
+    std::vector<std::pair<std::wstring, WIN32_FIND_DATAW>> entries;
+    if (std::error_code ec = ForEachEntry(folder, [&](const std::wstring& name, const WIN32_FIND_DATAW& data) {
+            entries.emplace_back(name, data);
+            return std::error_code{};
+        }))
+        return ec;
+    std::sort(entries.begin(), entries.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+    for (const auto& [name, data] : entries) {
+        if (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) return {ERROR_NOT_SUPPORTED, std::system_category()};
+        const std::wstring path = relative.empty() ? name : relative + L"\\" + name;
+        const bool isFolder = data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY;
+        digest.Add(path.data(), path.size() * sizeof(wchar_t));
+        digest.Add(isFolder ? 1 : 0);
+        ++fingerprint.entries;
+        if (isFolder) {
+            if (std::error_code ec = FingerprintFolder(folder + L"\\" + name, path, fingerprint, digest)) return ec;
+            continue;
+        }
+        const uint64_t size = (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+        fingerprint.bytes += size;
+        digest.Add(size);
+        digest.Add(Ticks(data.ftLastWriteTime));
+    }
+    return {};
+}
+
 }  // namespace
+
+std::error_code FingerprintTree(const fs::path& path, TreeFingerprint& fingerprint) {
+    const std::wstring p = ExtendedPath(path);
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    if (!GetFileAttributesExW(p.c_str(), GetFileExInfoStandard, &data)) return LastError();
+    if (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) return {ERROR_NOT_SUPPORTED, std::system_category()};
+    TreeFingerprint result;
+    result.folder = data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY;
+    if (!result.folder) {
+        result.bytes = (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+        result.entries = 1;
+        result.stamp = Ticks(data.ftLastWriteTime);
+    } else {
+        Digest digest;
+        if (std::error_code ec = FingerprintFolder(p, L"", result, digest)) return ec;
+        result.stamp = digest.value;
+    }
+    fingerprint = result;
+    return {};
+}
 
 std::error_code CopyTree(const fs::path& source, const fs::path& target, bool mergeOverwrite) {
     return CopyEntry(ExtendedPath(source), ExtendedPath(target), mergeOverwrite);

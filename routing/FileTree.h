@@ -7,6 +7,7 @@
 #include <system_error>
 
 #include "model/ExtendedPath.h"
+#include "routing/MoveJournal.h"
 
 namespace kw {
 
@@ -19,5 +20,9 @@ std::error_code CopyTree(const std::filesystem::path& source, const std::filesys
 // Deletes a file or a whole folder tree, clearing read-only attributes on the way (moving an
 // item means its source goes, read-only or not). A link is removed, never followed.
 std::error_code DeleteTree(const std::filesystem::path& path);
+
+// The fingerprint of a file or a whole tree, from its directory entries alone. A tree holding
+// a link has none (ERROR_NOT_SUPPORTED): what a link stands for cannot be proven copied.
+std::error_code FingerprintTree(const std::filesystem::path& path, TreeFingerprint& fingerprint);
 
 }  // namespace kw

@@ -5,12 +5,14 @@
 
 #include <algorithm>
 #include <atomic>
+#include <optional>
 #include <system_error>
 
 #include "matching/RuleSelection.h"
 #include "model/AsciiCase.h"
 #include "model/TextEncoding.h"
 #include "routing/FileTree.h"
+#include "routing/MoveJournal.h"
 #include "routing/NameConflicts.h"
 
 namespace kw {
@@ -44,26 +46,71 @@ fs::path StagingPath(const fs::path& folder) {
     return folder / name;
 }
 
-bool IsStagingName(std::wstring_view name) {
-    constexpr std::wstring_view prefix = L"~kfpart-";
-    if (name.size() != prefix.size() + 13 || name.substr(0, prefix.size()) != prefix || name[prefix.size() + 8] != L'-')
-        return false;
-    for (size_t i = prefix.size(); i < name.size(); ++i)
-        if (i != prefix.size() + 8 && !iswxdigit(name[i])) return false;
-    return true;
+// Whether something stands at the path: yes, no, or unknown (an error other than "not found",
+// such as a volume that does not answer), in which case nothing may be decided about it.
+enum class Presence { present, missing, unknown };
+
+Presence Lookup(const fs::path& path) {
+    if (GetFileAttributesW(ExtendedPath(path).c_str()) != INVALID_FILE_ATTRIBUTES) return Presence::present;
+    const DWORD error = GetLastError();
+    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? Presence::missing : Presence::unknown;
 }
 
-// A folder's source is renamed aside before it is deleted: if the deletion is cut short (the
-// process killed, a file inside held open) nothing half-empty is left under the item's own
-// name to pass for the item, which is whole at its target. When the deletion fails while the
-// process lives on, the remains go back under their name, where the user looks for them.
-std::error_code DeleteSource(const fs::path& source) {
-    if (!IsFolderItem(source)) return DeleteTree(source);
-    const fs::path aside = StagingPath(source.parent_path());
+// A folder's source is renamed aside (to `aside`, a staging name beside it) before it is
+// deleted: if the deletion is cut short (the process killed, a file inside held open) nothing
+// half-empty is left under the item's own name to pass for the item, which is whole at its
+// target. When the deletion fails while the process lives on, the remains go back under their
+// name, where the user looks for them. Files are deleted in place.
+std::error_code DeleteSource(const fs::path& source, const fs::path& aside) {
+    if (aside.empty() || !IsFolderItem(source)) return DeleteTree(source);
     if (!MoveFileExW(ExtendedPath(source).c_str(), ExtendedPath(aside).c_str(), 0)) return DeleteTree(source);
     const std::error_code ec = DeleteTree(aside);
     if (ec) MoveFileExW(ExtendedPath(aside).c_str(), ExtendedPath(source).c_str(), 0);
     return ec;
+}
+
+bool WriteNewFile(const fs::path& path, std::wstring_view text) {
+    HANDLE h = CreateFileW(ExtendedPath(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return false;
+    const DWORD size = static_cast<DWORD>(text.size() * sizeof(wchar_t));
+    DWORD written = 0;
+    const bool ok = WriteFile(h, text.data(), size, &written, nullptr) && written == size;
+    CloseHandle(h);
+    if (!ok) DeleteFileW(ExtendedPath(path).c_str());
+    return ok;
+}
+
+std::optional<std::wstring> ReadSmallFile(const fs::path& path) {
+    HANDLE h = CreateFileW(ExtendedPath(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return std::nullopt;
+    std::wstring text(32 * 1024, L'\0');
+    DWORD got = 0;
+    const BOOL read = ReadFile(h, text.data(), static_cast<DWORD>(text.size() * sizeof(wchar_t)), &got, nullptr);
+    CloseHandle(h);
+    if (!read) return std::nullopt;
+    text.resize(got / sizeof(wchar_t));
+    return text;
+}
+
+// Records, beside the whole staging copy, what the next batch needs to finish the move should
+// this process die before the source is gone. Without a journal (the copy has a link inside,
+// or not even a small file fits on the volume) the move still goes ahead: a kill then leaves
+// the item at both ends, as moves did before journals.
+fs::path WriteJournal(const fs::path& source, const fs::path& staging, const fs::path& target, const fs::path& aside,
+                      const TreeFingerprint& copied) {
+    MoveJournal journal;
+    journal.copied = copied;
+    // The literal form, so that the next batch finds exactly this item ("CON", "name.").
+    journal.source = ExtendedPath(source);
+    if (journal.source.rfind(L"\\\\?\\", 0) != 0) return {};  // a relative path means nothing to a later run
+    journal.target = target.filename().native();
+    journal.aside = aside.filename().native();
+    const fs::path path = staging.parent_path() / JournalName(staging.filename().native());
+    return WriteNewFile(path, FormatMoveJournal(journal)) ? path : fs::path();
+}
+
+void RemoveJournal(const fs::path& journal) {
+    if (!journal.empty()) DeleteFileW(ExtendedPath(journal).c_str());
 }
 
 // Copy under a staging name, rename into place, and only then delete the source: a target
@@ -82,13 +129,64 @@ std::error_code CopyThenDelete(const fs::path& source, const fs::path& target, b
         DeleteTree(staging);
         return ec;
     }
+    const fs::path aside = IsFolderItem(source) ? StagingPath(source.parent_path()) : fs::path();
+    TreeFingerprint copied;
+    const fs::path journal = FingerprintTree(staging, copied) ? fs::path() : WriteJournal(source, staging, target, aside, copied);
     const DWORD flags = overwrite ? MOVEFILE_REPLACE_EXISTING : 0;
     if (!MoveFileExW(ExtendedPath(staging).c_str(), ExtendedPath(target).c_str(), flags)) {
         const std::error_code ec = LastError();
         DeleteTree(staging);
+        RemoveJournal(journal);
         return ec;
     }
-    return DeleteSource(source);
+    const std::error_code deleted = DeleteSource(source, aside);
+    // A source that cannot be deleted now is reported as failed, and stays where it is: the
+    // journal goes either way, so no later batch deletes what the user was told is still there.
+    RemoveJournal(journal);
+    return deleted;
+}
+
+// Finishes or undoes the move a journal describes, deleting only what is provably a copy.
+// Returns true when the journal's staging copy must stay (it may be the item's only copy).
+bool SettleJournal(const fs::path& folder, const std::wstring& journalName) {
+    const fs::path journalPath = folder / journalName;
+    const fs::path staging = folder / StagingNameOfJournal(journalName);
+    const std::optional<std::wstring> text = ReadSmallFile(journalPath);
+    const std::optional<MoveJournal> journal = text ? ParseMoveJournal(*text) : std::nullopt;
+    if (!journal) {
+        if (text) RemoveJournal(journalPath);  // cut short while written: the rename never happened
+        return false;
+    }
+    const fs::path source = journal->source;
+    const fs::path target = folder / journal->target;
+    const Presence sourceState = Lookup(source);
+    if (sourceState == Presence::unknown) return true;  // ask again at a later batch
+    if (Lookup(staging) == Presence::present) {
+        // The rename into place never happened.
+        if (sourceState == Presence::missing) {
+            // The source went since (moved or deleted by hand): the copy is all there is, so it
+            // takes its name if that is free, and otherwise stays with its journal.
+            if (!MoveFileExW(ExtendedPath(staging).c_str(), ExtendedPath(target).c_str(), 0)) return true;
+        } else {
+            DeleteTree(staging);
+        }
+        RemoveJournal(journalPath);
+        return false;
+    }
+    const fs::path aside = journal->aside.empty() ? fs::path() : source.parent_path() / journal->aside;
+    if (!aside.empty() && Lookup(aside) == Presence::present) {
+        // The source's deletion had begun (renamed aside after the rename into place): finish it.
+        DeleteTree(aside);
+    } else if (sourceState == Presence::present) {
+        TreeFingerprint atTarget, atSource;
+        const bool provenCopy = !FingerprintTree(target, atTarget) && !FingerprintTree(source, atSource) &&
+                                atTarget == journal->copied && atSource == journal->copied;
+        // A source that differs from what was copied (changed since, or replaced) is kept; one
+        // that cannot be deleted now keeps its journal for a later batch.
+        if (provenCopy && DeleteSource(source, aside)) return true;
+    }
+    RemoveJournal(journalPath);
+    return false;
 }
 
 }  // namespace
@@ -99,13 +197,21 @@ int RemoveStagingLeftovers(const fs::path& folder) {
     HANDLE find = FindFirstFileExW((root + L"\\~kfpart-*").c_str(), FindExInfoBasic, &data, FindExSearchNameMatch,
                                    nullptr, 0);
     if (find == INVALID_HANDLE_VALUE) return 0;
-    std::vector<std::wstring> names;
+    std::vector<std::wstring> copies, journals;
     do {
-        if (IsStagingName(data.cFileName)) names.push_back(data.cFileName);
+        if (IsStagingName(data.cFileName)) copies.push_back(data.cFileName);
+        else if (IsJournalName(data.cFileName)) journals.push_back(data.cFileName);
     } while (FindNextFileW(find, &data));
     FindClose(find);
+    std::vector<std::wstring> kept;
+    for (const std::wstring& name : journals)
+        if (SettleJournal(fs::path(root), name)) kept.push_back(StagingNameOfJournal(name));
+    for (const std::wstring& name : copies)
+        if (std::find(kept.begin(), kept.end(), name) == kept.end()) DeleteTree(fs::path(root + L"\\" + name));
     int removed = 0;
-    for (const std::wstring& name : names) removed += !DeleteTree(fs::path(root + L"\\" + name));
+    for (const auto* names : {&journals, &copies})
+        for (const std::wstring& name : *names)
+            removed += GetFileAttributesW((root + L"\\" + name).c_str()) == INVALID_FILE_ATTRIBUTES;
     return removed;
 }
 

@@ -34,9 +34,14 @@ RouteItemResult MoveItem(const std::filesystem::path& source, const std::filesys
 std::error_code MoveToTarget(const std::filesystem::path& source, const std::filesystem::path& target, bool overwrite);
 
 // Copies in progress live in the destination folder under "~kfpart-XXXXXXXX-XXXX" names, and
-// their sources are deleted only after the rename into place; so one such copy left by a process
-// that died is never the only copy of anything. Removes those directly in `folder` (nothing
-// else, whatever its name) and returns how many. Call only while no move is in progress.
+// their sources are deleted only after the rename into place; once a copy is whole, a journal
+// beside it ("~kfpart-XXXXXXXX-XXXX.journal", see MoveJournal.h) records its source and final
+// name. This clears what a process that died left directly in `folder`: a journal whose copy
+// was renamed into place has its move finished (the source is deleted only when it and the
+// target both still match what was copied; otherwise both stay); a journal whose copy never
+// got there has the copy removed and the source kept; staging copies without a journal are
+// removed. Nothing else in `folder` is touched, whatever its name. Returns how many staging names were
+// cleared. Call only while no move is in progress.
 int RemoveStagingLeftovers(const std::filesystem::path& folder);
 
 RouteItemResult RecycleItem(const std::filesystem::path& source, const std::string& rule);

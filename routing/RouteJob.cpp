@@ -68,8 +68,9 @@ void RouteJob::RunBatch(Batch& batch) {
     try {
         const RoutingFolderList folders = RoutingFolders(batch.settings);
         // A batch of this process never overlaps another (one instance, one batch at a time), so
-        // staging names found now were left by a run that was killed: partial copies in the
-        // destinations, and a moved folder's remains renamed aside in the folder it came from.
+        // staging names found now were left by a run that was killed: partial copies and the
+        // journals of moves cut short in the destinations, and a moved folder's remains renamed
+        // aside in the folder it came from.
         std::vector<std::filesystem::path> swept;
         const auto sweep = [&](const std::filesystem::path& folder) {
             if (folder.empty() || std::find(swept.begin(), swept.end(), folder) != swept.end()) return;

@@ -14,6 +14,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
@@ -31,6 +32,7 @@
 #include "model/TextEncoding.h"
 #include "routing/FileTree.h"
 #include "routing/ItemActions.h"
+#include "routing/MoveJournal.h"
 #include "routing/RouteJob.h"
 #include "reliability/Campaign.h"
 
@@ -189,17 +191,41 @@ int Route(const fs::path& root, const fs::path& destination) {
     return 0;
 }
 
-// Counts each manifest item at source and destination. With `final` every item must have
-// arrived at the destination.
+// Target names of the moves whose journals lie in `destination`: cut short by a kill, they are
+// finished by the next batch.
+std::vector<std::wstring> JournaledTargets(const fs::path& destination) {
+    std::vector<std::wstring> targets;
+    const std::wstring folder = kw::ExtendedPath(destination);
+    for (const std::wstring& name : ListFolder(folder)) {
+        if (!kw::IsJournalName(name)) continue;
+        std::ifstream in(fs::path(folder + L"\\" + name), std::ios::binary);
+        const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        std::wstring text(bytes.size() / sizeof(wchar_t), L'\0');
+        std::memcpy(text.data(), bytes.data(), text.size() * sizeof(wchar_t));
+        if (const auto journal = kw::ParseMoveJournal(text)) targets.push_back(journal->target);
+    }
+    return targets;
+}
+
+// Counts each manifest item at source and destination. An item whole at both ends is pending
+// when a journal of its move lies beside it (the next batch finishes that move), else a
+// duplicate. With `final` every item must have arrived at the destination, once, and nothing
+// with a staging name may be left.
 int Verify(const fs::path& root, const fs::path& destination, bool final) {
-    int whole = 0, lost = 0, duplicated = 0, remnants = 0, atTarget = 0;
+    int whole = 0, lost = 0, duplicated = 0, pending = 0, remnants = 0, atTarget = 0;
+    const std::vector<std::wstring> journaled = JournaledTargets(destination);
     for (const Item& item : ReadManifest(root)) {
         const uint64_t atSource = HashItem(root / L"src" / item.name);
         const uint64_t atDestination = HashItem(destination / item.name);
         const bool sourceWhole = atSource == item.hash, targetWhole = atDestination == item.hash;
         if (sourceWhole && targetWhole) {
-            ++duplicated;
-            std::printf("DUPLICATE %s\n", kw::PathToUtf8(item.name).c_str());
+            if (std::find(journaled.begin(), journaled.end(), item.name) != journaled.end()) {
+                ++pending;
+                std::printf("PENDING %s\n", kw::PathToUtf8(item.name).c_str());
+            } else {
+                ++duplicated;
+                std::printf("DUPLICATE %s\n", kw::PathToUtf8(item.name).c_str());
+            }
         } else if (!sourceWhole && !targetWhole) {
             ++lost;
             std::printf("LOST %s (source %s, target %s)\n", kw::PathToUtf8(item.name).c_str(),
@@ -221,11 +247,11 @@ int Verify(const fs::path& root, const fs::path& destination, bool final) {
                 ++staging;
                 std::printf("STAGING %s\n", kw::PathToUtf8(folder / name).c_str());
             }
-    const int notArrived = final ? whole - atTarget : 0;
-    std::printf("RESULT items %d, whole once %d, at target %d, lost %d, duplicated %d, remnants %d, staging leftovers %d\n",
-                whole + lost + duplicated, whole, atTarget, lost, duplicated, remnants, staging);
-    // A duplicate (whole at both ends) loses nothing: it is reported and counted, not failed.
-    return lost + remnants + notArrived == 0 ? 0 : 1;
+    const int unfinished = final ? (whole - atTarget) + pending + staging : 0;
+    std::printf("RESULT items %d, whole once %d, at target %d, lost %d, duplicated %d, pending %d, remnants %d, "
+                "staging leftovers %d\n",
+                whole + lost + duplicated + pending, whole, atTarget, lost, duplicated, pending, remnants, staging);
+    return lost + duplicated + remnants + unfinished == 0 ? 0 : 1;
 }
 
 kw::AppSettings SaveDocument(bool large) {

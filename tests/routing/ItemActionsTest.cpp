@@ -345,6 +345,7 @@ TEST_F(CrossVolume, MovesFilesAndTreesByCopyThenDelete) {
     EXPECT_TRUE(fs::is_directory(other / L"Tree" / L"empty"));
     EXPECT_FALSE(fs::exists(dir / L"a.txt"));
     EXPECT_FALSE(fs::exists(dir / L"Tree"));
+    EXPECT_EQ(std::distance(fs::directory_iterator(other), fs::directory_iterator()), 2) << "no journal or copy left";
 }
 
 TEST_F(CrossVolume, OverwriteMergesIntoAnExistingFolder) {

@@ -1,0 +1,46 @@
+#pragma once
+// The journal of a move across volumes. The copy is made under a staging name in the
+// destination folder; once it is whole, a journal beside it records where it came from and the
+// name it is to take. A process killed after the rename into place but before the source is
+// gone leaves the item at both ends: the journal lets the next batch finish the move (or undo
+// one that never reached the rename) instead of leaving a duplicate.
+// Plain data and text only; reading the file system is the caller's part.
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace kw {
+
+// What identifies a copied item without reading its contents: for a file its size and
+// last-write time (a copy keeps both); for a folder its total size, its number of entries and
+// a digest over every entry's relative name, kind, size and (for files) last-write time.
+struct TreeFingerprint {
+    bool folder = false;
+    uint64_t bytes = 0;
+    uint64_t entries = 0;
+    uint64_t stamp = 0;  // file: last-write time; folder: the digest
+    bool operator==(const TreeFingerprint&) const = default;
+};
+
+struct MoveJournal {
+    std::wstring source;  // full path of the item being moved
+    std::wstring target;  // the name it takes in the journal's folder
+    std::wstring aside;   // for a folder: the name, beside the source, the source takes while it is deleted
+    TreeFingerprint copied;
+};
+
+// Journals are UTF-16 text (names of any kind survive the round trip) ending in an end line,
+// so one cut short by a kill is never taken for whole.
+std::wstring FormatMoveJournal(const MoveJournal& journal);
+std::optional<MoveJournal> ParseMoveJournal(std::wstring_view text);
+
+// "~kfpart-XXXXXXXX-XXXX": a copy in progress. The journal of one has the same name with
+// ".journal" appended; both look like nothing a user would drop.
+bool IsStagingName(std::wstring_view name);
+bool IsJournalName(std::wstring_view name);
+std::wstring JournalName(std::wstring_view stagingName);
+std::wstring StagingNameOfJournal(std::wstring_view journalName);
+
+}  // namespace kw

@@ -1,0 +1,204 @@
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <future>
+
+#include "model/TextEncoding.h"
+#include "routing/FileTree.h"
+#include "routing/ItemActions.h"
+#include "routing/MoveJournal.h"
+#include "routing/RouteJob.h"
+#include "support/TempDir.h"
+
+namespace kw {
+namespace {
+namespace fs = std::filesystem;
+using test::ReadFile;
+using test::TempDir;
+using test::WriteFile;
+
+MoveJournal SampleJournal() {
+    MoveJournal j;
+    j.source = L"\\\\?\\C:\\in\\\u041e\u0442\u0447\u0451\u0442 \U0001F4C1 CON.";
+    j.target = L"\u041e\u0442\u0447\u0451\u0442 \U0001F4C1 CON. (1)";
+    j.aside = L"~kfpart-00000001-0002";
+    j.copied = {true, 18446744073709551615ull, 42, 1234567890123ull};
+    return j;
+}
+
+TEST(MoveJournal, RoundTripsAndRejectsEveryJournalCutShort) {
+    const MoveJournal j = SampleJournal();
+    const std::wstring text = FormatMoveJournal(j);
+    const auto parsed = ParseMoveJournal(text);
+    ASSERT_TRUE(parsed);
+    EXPECT_EQ(parsed->source, j.source);
+    EXPECT_EQ(parsed->target, j.target);
+    EXPECT_EQ(parsed->aside, j.aside);
+    EXPECT_EQ(parsed->copied, j.copied);
+    // A kill while the journal is written leaves a prefix of it: never to be taken for whole.
+    for (size_t n = 0; n < text.size(); ++n) EXPECT_FALSE(ParseMoveJournal(text.substr(0, n))) << n;
+
+    for (const auto& [from, to] : {std::pair{L"kind\tfolder", L"kind\tfold"}, {L"entries\t42", L"entries\t4x"},
+                                   {L"bytes\t18446744073709551615", L"bytes\t18446744073709551616"},
+                                   {L"kfmove 1", L"kfmove 2"}, {L"target\t", L"tar\t"}}) {
+        std::wstring damaged = text;
+        damaged.replace(damaged.find(from), std::wcslen(from), to);
+        EXPECT_FALSE(ParseMoveJournal(damaged)) << ToUtf8(to);
+    }
+}
+
+TEST(MoveJournal, NamesItsJournalsAfterTheirStagingCopies) {
+    EXPECT_TRUE(IsStagingName(L"~kfpart-0123abcd-00ff"));
+    EXPECT_EQ(JournalName(L"~kfpart-0123abcd-00ff"), L"~kfpart-0123abcd-00ff.journal");
+    EXPECT_EQ(StagingNameOfJournal(L"~kfpart-0123abcd-00ff.journal"), L"~kfpart-0123abcd-00ff");
+    EXPECT_TRUE(IsJournalName(L"~kfpart-0123ABCD-00ff.journal"));
+    for (const wchar_t* name : {L"~kfpart-0123abcd-00ff", L"~kfpart-0123abcd-00ff.txt", L"~kfpart-0123abcg-00ff.journal",
+                                L"~kfpart-.journal", L"x~kfpart-0123abcd-00ff.journal", L".journal"})
+        EXPECT_FALSE(IsJournalName(name)) << ToUtf8(name);
+}
+
+// The state a move across volumes leaves when the process is killed after its journal was
+// written, made the way the move makes it: a whole staging copy in the destination and its
+// journal; with `renamed`, the copy has already taken its name.
+class KilledMove : public ::testing::Test {
+protected:
+    void Leave(const fs::path& source, bool renamed) {
+        fs::create_directories(out);
+        const std::wstring stagingName = L"~kfpart-0badf00d-0001";
+        staging = out / stagingName;
+        target = out / source.filename();
+        ASSERT_FALSE(CopyTree(source, staging, false));
+        MoveJournal j;
+        ASSERT_FALSE(FingerprintTree(staging, j.copied));
+        j.source = ExtendedPath(source);
+        j.target = source.filename().native();
+        if (j.copied.folder) j.aside = L"~kfpart-0badf00d-0002";
+        aside = source.parent_path() / j.aside;
+        const std::wstring text = FormatMoveJournal(j);
+        WriteFile(out / JournalName(stagingName),
+                  std::string_view(reinterpret_cast<const char*>(text.data()), text.size() * sizeof(wchar_t)));
+        if (renamed) {
+            ASSERT_TRUE(MoveFileExW(staging.c_str(), target.c_str(), 0));
+        }
+    }
+    // Nothing with a staging name may be left in the destination.
+    void ExpectNoStagingNames() {
+        for (const auto& entry : fs::directory_iterator(out))
+            EXPECT_NE(entry.path().filename().native().rfind(L"~kfpart-", 0), 0u) << PathToUtf8(entry.path());
+    }
+
+    TempDir dir;
+    fs::path out = dir / L"out", staging, target, aside;
+};
+
+TEST_F(KilledMove, CopyInPlaceFinishesByDeletingTheSource) {
+    WriteFile(dir / L"in" / L"report.pdf", "report");
+    WriteFile(dir / L"in" / L"Tree" / L"top.txt", "top");
+    WriteFile(dir / L"in" / L"Tree" / L"sub" / L"deep.txt", "deep");
+    fs::create_directories(dir / L"in" / L"Tree" / L"empty");
+    for (const wchar_t* name : {L"report.pdf", L"Tree"}) {
+        Leave(dir / L"in" / name, true);
+        EXPECT_EQ(RemoveStagingLeftovers(out), 1);
+        EXPECT_FALSE(fs::exists(dir / L"in" / name)) << PathToUtf8(name);
+        ExpectNoStagingNames();
+    }
+    EXPECT_EQ(ReadFile(out / L"report.pdf"), "report");
+    EXPECT_EQ(ReadFile(out / L"Tree" / L"sub" / L"deep.txt"), "deep");
+    EXPECT_TRUE(fs::is_directory(out / L"Tree" / L"empty"));
+}
+
+// Starting again after the kill routes the same items: the one at both ends must end once.
+TEST_F(KilledMove, NextBatchFinishesItBeforeRoutingTheSameItems) {
+    WriteFile(dir / L"in" / L"a.txt", "a");
+    WriteFile(dir / L"in" / L"b.txt", "b");
+    Leave(dir / L"in" / L"a.txt", true);
+    AppSettings s;
+    s.noMatchPolicy = NoMatchPolicy::unsorted;
+    s.catchAllPath = PathToUtf8(out);
+    RouteJob job;
+    std::promise<RouteJobResult> done;
+    auto result = done.get_future();
+    job.Start(s, {dir / L"in" / L"a.txt", dir / L"in" / L"b.txt"}, [&](RouteJobResult r) { done.set_value(std::move(r)); },
+              {});
+    ASSERT_EQ(result.wait_for(std::chrono::seconds(60)), std::future_status::ready);
+    const RouteJobResult r = result.get();
+    EXPECT_EQ(r.items.at(0).message, "Source no longer exists.");
+    EXPECT_EQ(r.moved, 1);
+    EXPECT_EQ(ReadFile(out / L"a.txt"), "a");
+    EXPECT_EQ(ReadFile(out / L"b.txt"), "b");
+    EXPECT_EQ(std::distance(fs::directory_iterator(out), fs::directory_iterator()), 2);
+    EXPECT_TRUE(fs::is_empty(dir / L"in"));
+}
+
+TEST_F(KilledMove, CopyNotYetInPlaceIsRemovedAndTheSourceKept) {
+    WriteFile(dir / L"in" / L"Tree" / L"a.txt", "a");
+    Leave(dir / L"in" / L"Tree", false);
+    EXPECT_EQ(RemoveStagingLeftovers(out), 2);
+    EXPECT_EQ(ReadFile(dir / L"in" / L"Tree" / L"a.txt"), "a");
+    EXPECT_FALSE(fs::exists(target));
+    ExpectNoStagingNames();
+}
+
+TEST_F(KilledMove, SourceThatNoLongerMatchesTheCopyIsKept) {
+    const fs::path file = dir / L"in" / L"notes.txt";
+    WriteFile(file, "first");
+    Leave(file, true);
+    test::SetLastWriteTicks(file, 133000000000000000ull);  // same size, touched since
+    RemoveStagingLeftovers(out);
+    EXPECT_EQ(ReadFile(file), "first");
+    EXPECT_EQ(ReadFile(target), "first");
+    ExpectNoStagingNames();
+
+    // Trees: one file grown at the source, or one missing at the target.
+    for (const bool changeSource : {true, false}) {
+        const fs::path tree = dir / (changeSource ? L"grown" : L"shrunk") / L"Tree";
+        WriteFile(tree / L"a.txt", "a");
+        WriteFile(tree / L"sub" / L"b.txt", "b");
+        fs::remove_all(out);
+        Leave(tree, true);
+        if (changeSource) WriteFile(tree / L"sub" / L"b.txt", "bb");
+        else fs::remove(target / L"sub" / L"b.txt");
+        RemoveStagingLeftovers(out);
+        EXPECT_EQ(ReadFile(tree / L"a.txt"), "a") << changeSource;
+        EXPECT_TRUE(fs::exists(tree / L"sub" / L"b.txt")) << changeSource;
+        ExpectNoStagingNames();
+    }
+}
+
+TEST_F(KilledMove, SourceFolderRenamedAsideIsDeleted) {
+    const fs::path tree = dir / L"in" / L"Tree";
+    WriteFile(tree / L"a.txt", "a");
+    Leave(tree, true);
+    ASSERT_TRUE(MoveFileExW(tree.c_str(), aside.c_str(), 0));  // the deletion had begun
+    RemoveStagingLeftovers(out);
+    EXPECT_FALSE(fs::exists(aside));
+    EXPECT_EQ(ReadFile(target / L"a.txt"), "a");
+    ExpectNoStagingNames();
+}
+
+TEST_F(KilledMove, CopyWhoseSourceVanishedTakesItsName) {
+    const fs::path file = dir / L"in" / L"only.txt";
+    WriteFile(file, "only copy");
+    Leave(file, false);
+    fs::remove(file);
+    RemoveStagingLeftovers(out);
+    EXPECT_EQ(ReadFile(target), "only copy");
+    ExpectNoStagingNames();
+}
+
+TEST_F(KilledMove, JournalCutShortMeansTheRenameNeverHappened) {
+    const fs::path file = dir / L"in" / L"a.txt";
+    WriteFile(file, "a");
+    Leave(file, false);
+    const fs::path journal = out / JournalName(staging.filename().native());
+    const std::string text = ReadFile(journal);
+    WriteFile(journal, std::string_view(text).substr(0, text.size() - 6));
+    EXPECT_EQ(RemoveStagingLeftovers(out), 2);
+    EXPECT_EQ(ReadFile(file), "a");
+    EXPECT_FALSE(fs::exists(target));
+    ExpectNoStagingNames();
+}
+
+}  // namespace
+}  // namespace kw
