@@ -54,7 +54,18 @@ std::string HotkeyText(unsigned modifiers, unsigned vk) {
     return text + KeyName(vk);
 }
 
+namespace {
+constexpr unsigned kModifierFlags = MOD_ALT | MOD_CONTROL | MOD_SHIFT | MOD_WIN;
+}  // namespace
+
 bool ApplyHotkey(HWND window, AppSettings& settings, unsigned modifiers, unsigned vk, std::string& error) {
+    // A hand-edited settings file can hold a key without a modifier; registered system-wide, a
+    // bare letter would be taken from every other program. Capture never produces one.
+    if ((modifiers & kModifierFlags) == 0) {
+        error = "Could not register " + HotkeyText(modifiers, vk) +
+                ": include at least one modifier (Ctrl, Alt, Shift, or Win).";
+        return false;
+    }
     UnregisterHotKey(window, kHotkeyId);
     // MOD_NOREPEAT: holding the combination down toggles the drop zone once, not repeatedly.
     if (RegisterHotKey(window, kHotkeyId, modifiers | MOD_NOREPEAT, vk)) {
@@ -66,8 +77,9 @@ bool ApplyHotkey(HWND window, AppSettings& settings, unsigned modifiers, unsigne
     const DWORD code = GetLastError();
     error = "Could not register " + HotkeyText(modifiers, vk) + " (Win32 error " + std::to_string(code) +
             "). The combination may already be in use by another application.";
-    // Keep the previous combination working.
-    RegisterHotKey(window, kHotkeyId, settings.hotkeyModifiers | MOD_NOREPEAT, settings.hotkeyVk);
+    // Keep the previous combination working (never a bare key, as above).
+    if (settings.hotkeyModifiers & kModifierFlags)
+        RegisterHotKey(window, kHotkeyId, settings.hotkeyModifiers | MOD_NOREPEAT, settings.hotkeyVk);
     return false;
 }
 

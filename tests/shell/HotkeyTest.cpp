@@ -195,5 +195,25 @@ TEST(ApplyHotkey, ARefusedCombinationKeepsThePreviousOne) {
     UnregisterHotKey(holder.Handle(), 3);
 }
 
+TEST(ApplyHotkey, ABareKeyFromAHandEditedFileIsNeverTakenFromOtherPrograms) {
+    TestWindow window(TestWindow::Kind::messageOnly);
+    ASSERT_TRUE(window.Handle());
+    AppSettings settings;
+    settings.hotkeyModifiers = 0;  // as read from the file
+    settings.hotkeyVk = VK_F17;
+    std::string error;
+    EXPECT_FALSE(ApplyHotkey(window.Handle(), settings, settings.hotkeyModifiers, settings.hotkeyVk, error));
+    EXPECT_EQ(error, "Could not register F17: include at least one modifier (Ctrl, Alt, Shift, or Win).");
+    EXPECT_FALSE(HeldElsewhere(0, VK_F17));
+
+    // Nor does a refused combination fall back to the stored bare key.
+    const unsigned modifiers = MOD_ALT | MOD_SHIFT | MOD_WIN;
+    TestWindow holder(TestWindow::Kind::messageOnly);
+    ASSERT_TRUE(RegisterHotKey(holder.Handle(), 3, modifiers, VK_F17));
+    EXPECT_FALSE(ApplyHotkey(window.Handle(), settings, modifiers, VK_F17, error));
+    EXPECT_FALSE(HeldElsewhere(0, VK_F17));
+    UnregisterHotKey(holder.Handle(), 3);
+}
+
 }  // namespace
 }  // namespace kw
