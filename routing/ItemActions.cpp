@@ -56,14 +56,15 @@ Presence Lookup(const fs::path& path) {
     return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? Presence::missing : Presence::unknown;
 }
 
-// A folder's source is renamed aside (to `aside`, a staging name beside it) before it is
-// deleted: if the deletion is cut short (the process killed, a file inside held open) nothing
+// The source is renamed aside (to `aside`, a staging name beside it) before it is deleted: if a
+// folder's deletion is cut short (the process killed, a file inside held open) nothing
 // half-empty is left under the item's own name to pass for the item, which is whole at its
-// target. When the deletion fails while the process lives on, the remains go back under their
-// name, where the user looks for them. Files are deleted in place.
+// target. The rename also asks the one question deletion answers unreliably: Wine reports a
+// file deleted from a folder the user may not change, and leaves it there. A source that cannot
+// be renamed is left untouched, with the system's reason. When the deletion fails while the
+// process lives on, the remains go back under their name, where the user looks for them.
 std::error_code DeleteSource(const fs::path& source, const fs::path& aside) {
-    if (aside.empty() || !IsFolderItem(source)) return DeleteTree(source);
-    if (!MoveFileExW(ExtendedPath(source).c_str(), ExtendedPath(aside).c_str(), 0)) return DeleteTree(source);
+    if (!MoveFileExW(ExtendedPath(source).c_str(), ExtendedPath(aside).c_str(), 0)) return LastError();
     const std::error_code ec = DeleteTree(aside);
     if (ec) MoveFileExW(ExtendedPath(aside).c_str(), ExtendedPath(source).c_str(), 0);
     return ec;
@@ -129,9 +130,10 @@ std::error_code CopyThenDelete(const fs::path& source, const fs::path& target, b
         DeleteTree(staging);
         return ec;
     }
-    const fs::path aside = IsFolderItem(source) ? StagingPath(source.parent_path()) : fs::path();
+    const fs::path aside = StagingPath(source.parent_path());
     TreeFingerprint copied;
-    const fs::path journal = FingerprintTree(staging, copied) ? fs::path() : WriteJournal(source, staging, target, aside, copied);
+    const bool fingerprinted = !FingerprintTree(staging, copied);
+    const fs::path journal = fingerprinted ? WriteJournal(source, staging, target, aside, copied) : fs::path();
     const DWORD flags = overwrite ? MOVEFILE_REPLACE_EXISTING : 0;
     if (!MoveFileExW(ExtendedPath(staging).c_str(), ExtendedPath(target).c_str(), flags)) {
         const std::error_code ec = LastError();
@@ -140,6 +142,16 @@ std::error_code CopyThenDelete(const fs::path& source, const fs::path& target, b
         return ec;
     }
     const std::error_code deleted = DeleteSource(source, aside);
+    if (deleted && fingerprinted) {
+        // The source cannot go (no right to delete it, or held open). When none of it went, the
+        // copy just put in place is provably a copy of a whole source: it is taken back (renamed
+        // to its staging name first, so a kill midway leaves only a staging copy), and the failed
+        // move leaves the item once, where it was. A folder left in part keeps its whole copy.
+        TreeFingerprint now;
+        if (!FingerprintTree(source, now) && now == copied &&
+            MoveFileExW(ExtendedPath(target).c_str(), ExtendedPath(staging).c_str(), 0))
+            DeleteTree(staging);
+    }
     // A source that cannot be deleted now is reported as failed, and stays where it is: the
     // journal goes either way, so no later batch deletes what the user was told is still there.
     RemoveJournal(journal);
@@ -173,8 +185,9 @@ bool SettleJournal(const fs::path& folder, const std::wstring& journalName) {
         RemoveJournal(journalPath);
         return false;
     }
-    const fs::path aside = journal->aside.empty() ? fs::path() : source.parent_path() / journal->aside;
-    if (!aside.empty() && Lookup(aside) == Presence::present) {
+    const fs::path aside =
+        journal->aside.empty() ? StagingPath(source.parent_path()) : source.parent_path() / journal->aside;
+    if (!journal->aside.empty() && Lookup(aside) == Presence::present) {
         // The source's deletion had begun (renamed aside after the rename into place): finish it.
         DeleteTree(aside);
     } else if (sourceState == Presence::present) {
@@ -401,9 +414,11 @@ RouteItemResult RouteItem(const fs::path& item, const AppSettings& settings, con
     RouteItemResult r;
     try {
         r.source = PathToUtf8(item);
-        // Looked up literally: a name such as "CON" or "report." exists as itself.
-        if (GetFileAttributesW(ExtendedPath(item).c_str()) == INVALID_FILE_ATTRIBUTES) {
-            r.message = kMessageNoSource;
+        // Looked up literally: a name such as "CON" or "report." exists as itself. An item that
+        // cannot even be looked up (its folder is closed to this user) is not said to be gone.
+        std::error_code lookupError;
+        if (!TargetExists(item, lookupError)) {
+            r.message = lookupError ? std::system_category().message(lookupError.value()) : kMessageNoSource;
             return r;
         }
         const RuleDecision decision = SelectRule(settings, item);

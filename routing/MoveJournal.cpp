@@ -24,6 +24,10 @@ std::optional<uint64_t> ParseNumber(std::wstring_view text) {
     return value;
 }
 
+bool IsPlainName(std::wstring_view name) {
+    return !name.empty() && name != L"." && name != L".." && name.find_first_of(L"\\/:") == std::wstring_view::npos;
+}
+
 }  // namespace
 
 std::wstring FormatMoveJournal(const MoveJournal& j) {
@@ -64,7 +68,8 @@ std::optional<MoveJournal> ParseMoveJournal(std::wstring_view text) {
     j.source = values[0];
     j.target = values[1];
     j.aside = values[2];
-    if (j.source.empty() || j.target.empty()) return std::nullopt;
+    if (j.source.rfind(L"\\\\?\\", 0) != 0 || !IsPlainName(j.target) || !(j.aside.empty() || IsStagingName(j.aside)))
+        return std::nullopt;
     if (values[3] != L"file" && values[3] != L"folder") return std::nullopt;
     j.copied.folder = values[3] == L"folder";
     const auto bytes = ParseNumber(values[4]), entries = ParseNumber(values[5]), stamp = ParseNumber(values[6]);

@@ -416,6 +416,25 @@ TEST_F(CrossVolume, UndeletableFolderSourceStaysUnderItsOwnName) {
         EXPECT_NE(entry.path().filename().native().rfind(L"~kfpart-", 0), 0u) << "remains hidden under a staging name";
 }
 
+// Nothing of the source could be deleted: the copy at the target is taken back, so the failed
+// move leaves the item once, where it was.
+TEST_F(CrossVolume, UndeletableWholeSourceLeavesNoCopyBehind) {
+    WriteFile(dir / L"held.txt", "held file");
+    WriteFile(dir / L"Tree" / L"held.txt", "held in a tree");
+    for (const fs::path& item : {dir / L"held.txt", dir / L"Tree"}) {
+        const fs::path file = item == dir / L"Tree" ? item / L"held.txt" : item;
+        HANDLE held = CreateFileW(file.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+        ASSERT_NE(held, INVALID_HANDLE_VALUE);
+        const RouteItemResult r = MoveItem(item, other, ConflictPolicy::rename, {}, "X");
+        CloseHandle(held);
+        EXPECT_FALSE(r.ok) << PathToUtf8(item);
+        EXPECT_FALSE(r.message.empty());
+        EXPECT_TRUE(fs::is_empty(other)) << PathToUtf8(item);
+    }
+    EXPECT_EQ(ReadFile(dir / L"held.txt"), "held file");
+    EXPECT_EQ(ReadFile(dir / L"Tree" / L"held.txt"), "held in a tree");
+}
+
 TEST_F(CrossVolume, NeverReplacesATakenName) {
     WriteFile(dir / L"a.txt", "mine");
     WriteFile(other / L"a.txt", "theirs");

@@ -41,7 +41,10 @@ TEST(MoveJournal, RoundTripsAndRejectsEveryJournalCutShort) {
 
     for (const auto& [from, to] : {std::pair{L"kind\tfolder", L"kind\tfold"}, {L"entries\t42", L"entries\t4x"},
                                    {L"bytes\t18446744073709551615", L"bytes\t18446744073709551616"},
-                                   {L"kfmove 1", L"kfmove 2"}, {L"target\t", L"tar\t"}}) {
+                                   {L"kfmove 1", L"kfmove 2"}, {L"target\t", L"tar\t"},
+                                   // Nothing may lead outside the journal's folder or the source's.
+                                   {L"target\t", L"target\t..\\"}, {L"aside\t~", L"aside\tx~"},
+                                   {L"source\t\\\\?\\", L"source\t"}}) {
         std::wstring damaged = text;
         damaged.replace(damaged.find(from), std::wcslen(from), to);
         EXPECT_FALSE(ParseMoveJournal(damaged)) << ToUtf8(to);
@@ -73,7 +76,7 @@ protected:
         ASSERT_FALSE(FingerprintTree(staging, j.copied));
         j.source = ExtendedPath(source);
         j.target = source.filename().native();
-        if (j.copied.folder) j.aside = L"~kfpart-0badf00d-0002";
+        j.aside = L"~kfpart-0badf00d-0002";
         aside = source.parent_path() / j.aside;
         const std::wstring text = FormatMoveJournal(j);
         WriteFile(out / JournalName(stagingName),
@@ -166,15 +169,20 @@ TEST_F(KilledMove, SourceThatNoLongerMatchesTheCopyIsKept) {
     }
 }
 
-TEST_F(KilledMove, SourceFolderRenamedAsideIsDeleted) {
-    const fs::path tree = dir / L"in" / L"Tree";
-    WriteFile(tree / L"a.txt", "a");
-    Leave(tree, true);
-    ASSERT_TRUE(MoveFileExW(tree.c_str(), aside.c_str(), 0));  // the deletion had begun
-    RemoveStagingLeftovers(out);
-    EXPECT_FALSE(fs::exists(aside));
-    EXPECT_EQ(ReadFile(target / L"a.txt"), "a");
-    ExpectNoStagingNames();
+TEST_F(KilledMove, SourceRenamedAsideIsDeleted) {
+    WriteFile(dir / L"in" / L"a.txt", "a");
+    WriteFile(dir / L"in" / L"Tree" / L"b.txt", "b");
+    for (const wchar_t* name : {L"a.txt", L"Tree"}) {
+        const fs::path source = dir / L"in" / name;
+        Leave(source, true);
+        ASSERT_TRUE(MoveFileExW(source.c_str(), aside.c_str(), 0));  // the deletion had begun
+        RemoveStagingLeftovers(out);
+        EXPECT_FALSE(fs::exists(aside)) << PathToUtf8(name);
+        EXPECT_FALSE(fs::exists(source)) << PathToUtf8(name);
+        ExpectNoStagingNames();
+    }
+    EXPECT_EQ(ReadFile(out / L"a.txt"), "a");
+    EXPECT_EQ(ReadFile(out / L"Tree" / L"b.txt"), "b");
 }
 
 TEST_F(KilledMove, CopyWhoseSourceVanishedTakesItsName) {
