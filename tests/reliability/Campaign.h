@@ -29,5 +29,7 @@ kw::AppSettings CatchAllTo(const std::filesystem::path& destination,
 int Hostile(const std::filesystem::path& root, const std::filesystem::path& otherVolume,
             const std::filesystem::path& fullVolume);
 int Fuzz(double seconds, const std::filesystem::path& root);
+// step: prepare (as root), route (as an unprivileged user), verify (as root); see Hostile.cpp.
+int Denied(const std::wstring& step, const std::filesystem::path& root, const std::filesystem::path& otherVolume);
 
 }  // namespace campaign

@@ -6,8 +6,10 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <fstream>
 #include <functional>
 #include <set>
+#include <system_error>
 
 #include "model/TextEncoding.h"
 #include "reliability/Campaign.h"
@@ -195,6 +197,142 @@ int Hostile(const fs::path& root, const fs::path& otherVolume, const fs::path& f
     std::printf("RESULT hostile: scenarios %d, items %d, lost %d, duplicated %d, faults %d\n", tally.scenarios,
                 tally.items, tally.lost, tally.duplicated, tally.faults);
     return tally.lost + tally.duplicated + tally.faults == 0 ? 0 : 1;
+}
+
+// --- Access denied --------------------------------------------------------------------------------
+// Only an unprivileged user meets access denied (as root, Wine is refused nothing), and Wine runs
+// only in a prefix of the user's own. campaign.sh therefore runs this in three steps: "prepare"
+// as root creates the items and notes their hashes; the script then closes folders to the user on
+// the Linux side (root-owned, mode 0700: no entry; 0755: no change); "route" runs as that user in
+// its own prefix; "verify" runs as root again and finds every item exactly once.
+
+namespace {
+
+const wchar_t* const kDeniedFolders[] = {L"open-src", L"open-dest", L"closed-src", L"closed-dest", L"locked-src",
+                                         L"locked-dest"};
+
+struct DeniedCase {
+    const char* name;
+    const wchar_t* sourceFolder;
+    std::vector<const wchar_t*> items;  // each one must fail with the system's access-denied text
+    fs::path destination;
+    const wchar_t* freeItem;  // in open-src, to open-dest: must move, after the failures
+};
+
+std::vector<DeniedCase> DeniedCases(const fs::path& root, const fs::path& other) {
+    const std::vector<const wchar_t*> closed = {L"c1.txt", L"c2.bin", L"Closed Tree"};
+    const std::vector<const wchar_t*> locked = {L"l1.txt", L"Locked Tree"};
+    const std::vector<const wchar_t*> open = {L"o1.txt", L"Open Tree"};
+    return {
+        {"source folder closed", L"closed-src", closed, root / L"open-dest", L"free-1.free"},
+        {"source folder read-only", L"locked-src", locked, root / L"open-dest", L"free-2.free"},
+        {"source folder read-only (other volume)", L"locked-src", locked, other / L"open", L"free-3.free"},
+        {"destination closed", L"open-src", open, root / L"closed-dest", L"free-4.free"},
+        {"destination read-only", L"open-src", open, root / L"locked-dest", L"free-5.free"},
+        {"destination closed (other volume)", L"open-src", open, other / L"closed", L"free-6.free"},
+    };
+}
+
+std::vector<fs::path> DeniedFolders(const fs::path& root, const fs::path& other) {
+    std::vector<fs::path> folders;
+    for (const wchar_t* name : kDeniedFolders) folders.push_back(root / name);
+    folders.push_back(other / L"open");
+    folders.push_back(other / L"closed");
+    return folders;
+}
+
+int DeniedPrepare(const fs::path& root) {
+    std::mt19937 random(11);
+    for (const wchar_t* name : kDeniedFolders) fs::create_directories(root / name);
+    std::ofstream manifest(root / L"denied-manifest.txt", std::ios::trunc);
+    const auto file = [&](const fs::path& path, size_t size) {
+        fs::create_directories(path.parent_path());
+        WriteBytes(path, RandomBytes(random, size));
+    };
+    file(root / L"closed-src" / L"c1.txt", 3000);
+    file(root / L"closed-src" / L"c2.bin", 70000);
+    file(root / L"closed-src" / L"Closed Tree" / L"inner" / L"x.txt", 500);
+    file(root / L"locked-src" / L"l1.txt", 4000);
+    file(root / L"locked-src" / L"Locked Tree" / L"z.txt", 600);
+    file(root / L"locked-src" / L"Locked Tree" / L"inner" / L"y.txt", 700);
+    file(root / L"open-src" / L"o1.txt", 800);
+    file(root / L"open-src" / L"Open Tree" / L"inner" / L"w.txt", 900);
+    for (int i = 1; i <= 6; ++i) file(root / L"open-src" / (L"free-" + std::to_wstring(i) + L".free"), 100u + i);
+    int items = 0;
+    for (const wchar_t* folder : {L"closed-src", L"locked-src", L"open-src"})
+        for (const std::wstring& name : ListFolder(kw::ExtendedPath(root / folder))) {
+            manifest << HashItem(root / folder / name) << '\n';
+            ++items;
+        }
+    std::printf("RESULT denied prepared %d items\n", items);
+    return 0;
+}
+
+int DeniedRoute(const fs::path& root, const fs::path& other) {
+    const std::string deniedText = std::system_category().message(ERROR_ACCESS_DENIED);
+    int scenarios = 0, items = 0, faults = 0;
+    for (const DeniedCase& c : DeniedCases(root, other)) {
+        kw::AppSettings settings = CatchAllTo(c.destination);
+        kw::Rule free;
+        free.name = "Free";
+        free.destination = kw::PathToUtf8(root / L"open-dest");
+        free.clauses[0].extensions = "free";
+        settings.rules.push_back(free);
+        std::vector<fs::path> batch;
+        for (const wchar_t* item : c.items) batch.push_back(root / c.sourceFolder / item);
+        batch.push_back(root / L"open-src" / c.freeItem);
+        const kw::RouteJobResult result = RunBatch(settings, batch);
+        int caseFaults = result.items.size() == batch.size() ? 0 : 1;
+        for (size_t i = 0; i < result.items.size(); ++i) {
+            const kw::RouteItemResult& r = result.items[i];
+            const bool isFree = i + 1 == batch.size();
+            const bool expected = isFree ? r.ok && !r.skipped : !r.ok && !r.skipped && r.message == deniedText;
+            if (!expected) {
+                ++caseFaults;
+                std::printf("  %s: %s -> %s: %s\n", c.name, r.source.c_str(), r.target.c_str(), r.message.c_str());
+            }
+        }
+        std::printf("scenario %-38s items %zu, moved %d, failed %d, faults %d (%s)\n", c.name, batch.size(),
+                    result.moved, result.failed, caseFaults,
+                    result.items.empty() ? "" : result.items.front().message.c_str());
+        ++scenarios;
+        items += static_cast<int>(batch.size());
+        faults += caseFaults;
+    }
+    std::printf("RESULT denied: scenarios %d, items %d, faults %d\n", scenarios, items, faults);
+    return faults == 0 ? 0 : 1;
+}
+
+int DeniedVerify(const fs::path& root, const fs::path& other) {
+    std::multiset<uint64_t> expected;
+    std::ifstream manifest(root / L"denied-manifest.txt");
+    for (uint64_t hash = 0; manifest >> hash;) expected.insert(hash);
+    const std::vector<fs::path> folders = DeniedFolders(root, other);
+    const std::multiset<uint64_t> found = Contents(folders);
+    int lost = 0, duplicated = 0, staging = 0;
+    for (uint64_t hash : expected) {
+        lost += found.count(hash) == 0;
+        duplicated += found.count(hash) > 1;
+    }
+    for (const fs::path& folder : folders)
+        for (const std::wstring& name : ListFolder(kw::ExtendedPath(folder)))
+            if (name.rfind(L"~kfpart-", 0) == 0) {
+                ++staging;
+                std::printf("  staging name left: %s\n", kw::PathToUtf8(folder / name).c_str());
+            }
+    std::printf("RESULT denied verify: items %zu, lost %d, duplicated %d, faults %d\n", expected.size(), lost,
+                duplicated, staging);
+    return lost + duplicated + staging == 0 && !expected.empty() ? 0 : 1;
+}
+
+}  // namespace
+
+int Denied(const std::wstring& step, const fs::path& root, const fs::path& otherVolume) {
+    if (step == L"prepare") return DeniedPrepare(root);
+    if (step == L"route") return DeniedRoute(root, otherVolume);
+    if (step == L"verify") return DeniedVerify(root, otherVolume);
+    std::printf("RESULT denied: unknown step\n");
+    return 2;
 }
 
 }  // namespace campaign

@@ -10,6 +10,7 @@
 //   KwCampaign check-save <folder>             config.json is exactly one of the two documents
 //   KwCampaign hostile <root> <otherVolume> [fullVolume]
 //   KwCampaign fuzz <seconds> <root>
+//   KwCampaign denied prepare|route|verify <root> <otherVolumeFolder>
 // Every mode prints one "RESULT" line; the exit code is 0 only when nothing was lost or broken.
 
 #include <windows.h>
@@ -296,10 +297,11 @@ int wmain(int argc, wchar_t** argv) {
         if (mode == L"check-save") return CheckSave(a);
         if (mode == L"hostile") return campaign::Hostile(a, b, Arg(argv, argc, 4));
         if (mode == L"fuzz") return campaign::Fuzz(std::stod(a.native()), b);
+        if (mode == L"denied") return campaign::Denied(a.native(), b, Arg(argv, argc, 4));
     } catch (const std::exception& e) {
         std::printf("RESULT exception: %s\n", e.what());
         return 3;
     }
-    std::fprintf(stderr, "usage: KwCampaign prepare|route|verify|save-loop|check-save|hostile|fuzz ...\n");
+    std::fprintf(stderr, "usage: KwCampaign prepare|route|verify|save-loop|check-save|hostile|fuzz|denied ...\n");
     return 2;
 }
