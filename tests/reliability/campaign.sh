@@ -122,7 +122,7 @@ rm -rf "$second_volume/campaign-hostile"
 # --- 4b. access denied -------------------------------------------------------------------------------
 # As root nothing is denied, so this runs KwCampaign as nobody with a Wine prefix of its own (Wine
 # refuses a prefix owned by another user). The prefix is kept beside the test prefix between runs:
-# creating it takes about 8 s and 700 MB. Folders are closed to nobody on the Linux side.
+# creating it takes about 10 s and 700 MB. Folders are closed to nobody on the Linux side.
 denied_uid=65534
 if [[ $(id -u) == 0 ]] && command -v setpriv >/dev/null; then
   denied_start=$SECONDS
