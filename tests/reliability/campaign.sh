@@ -133,32 +133,36 @@ if [[ $(id -u) == 0 ]] && command -v setpriv >/dev/null; then
     setpriv --reuid=$denied_uid --regid=$denied_uid --clear-groups env -i PATH="$PATH" HOME="$dhome" \
       WINEPREFIX="$dprefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe,winedbg.exe=d" "$@"
   }
-  if [[ ! -f $dprefix/system.reg ]]; then
-    made=$SECONDS
-    as_nobody timeout 300 wine wineboot -i </dev/null >/dev/null 2>&1
-    as_nobody timeout 120 wineserver -w
-    echo "(created nobody's Wine prefix in $((SECONDS - made)) s)"
+  if ! as_nobody test -x "$dhome" -a -r "$exe" -a -x "$work"; then
+    echo "(nobody cannot reach the build folder: the access-denied scenario is left out)"
+  else
+    if [[ ! -f $dprefix/system.reg ]]; then
+      made=$SECONDS
+      as_nobody timeout 300 wine wineboot -i </dev/null >/dev/null 2>&1
+      as_nobody timeout 120 wineserver -w
+      echo "(created nobody's Wine prefix in $((SECONDS - made)) s)"
+    fi
+    ln -sfn "$second_volume" "$dprefix/dosdevices/t:"
+    denied="$work/denied" other="$second_volume/campaign-denied"
+    mkdir -p "$denied" "$other/open" "$other/closed"
+    run denied prepare "$(winpath "$denied")" >/dev/null
+    chown -R "$denied_uid:$denied_uid" "$denied/open-src" "$denied/open-dest" "$other/open"
+    chmod 700 "$denied/closed-src" "$denied/closed-dest" "$other/closed"
+    # Wine's warning that nobody cannot read the device behind Z: says nothing about the items.
+    out=$(cd "$dhome" && as_nobody timeout 120 wine "$exe" denied route "$(winpath "$denied")" 'T:\campaign-denied' \
+          </dev/null 2> >(grep -v 'Read access denied for device' >&2))
+    status=$?
+    as_nobody wineserver -k 2>/dev/null
+    echo "$out"
+    verified=$(run denied verify "$(winpath "$denied")" 'T:\campaign-denied')
+    verify_status=$?
+    (( status == 0 && verify_status == 0 )) || faults=$((faults + 1))
+    echo "$verified"
+    scenarios=$((scenarios + $(field scenarios <<<"$out"))) items=$((items + $(field items <<<"$out")))
+    lost=$((lost + $(field lost <<<"$verified"))) duplicated=$((duplicated + $(field duplicated <<<"$verified")))
+    rm -rf "$other"
+    echo "(access denied: $((SECONDS - denied_start)) s)"
   fi
-  ln -sfn "$second_volume" "$dprefix/dosdevices/t:"
-  denied="$work/denied" other="$second_volume/campaign-denied"
-  mkdir -p "$denied" "$other/open" "$other/closed"
-  run denied prepare "$(winpath "$denied")" >/dev/null
-  chown -R "$denied_uid:$denied_uid" "$denied/open-src" "$denied/open-dest" "$other/open"
-  chmod 700 "$denied/closed-src" "$denied/closed-dest" "$other/closed"
-  # Wine's warning that nobody cannot read the device behind Z: says nothing about the items.
-  out=$(cd "$dhome" && as_nobody timeout 120 wine "$exe" denied route "$(winpath "$denied")" 'T:\campaign-denied' \
-        </dev/null 2> >(grep -v 'Read access denied for device' >&2))
-  status=$?
-  as_nobody wineserver -k 2>/dev/null
-  echo "$out"
-  verified=$(run denied verify "$(winpath "$denied")" 'T:\campaign-denied')
-  verify_status=$?
-  (( status == 0 && verify_status == 0 )) || faults=$((faults + 1))
-  echo "$verified"
-  scenarios=$((scenarios + $(field scenarios <<<"$out"))) items=$((items + $(field items <<<"$out")))
-  lost=$((lost + $(field lost <<<"$verified"))) duplicated=$((duplicated + $(field duplicated <<<"$verified")))
-  rm -rf "$other"
-  echo "(access denied: $((SECONDS - denied_start)) s)"
 else
   echo "(not root: the access-denied scenario is left out)"
 fi
