@@ -99,6 +99,10 @@ TEST_F(RenderHostTest, DeviceAndImGuiLiveUntilShutdown) {
     // Creating again replaces the first device and context instead of stacking a second.
     ASSERT_TRUE(host.CreateDevice(window));
     DrawFrame(host);
+    // Wine's XInput runs a thread inside its DLL: a backend that loaded it and freed it at
+    // shutdown made the process fault in unloaded code as it closed.
+    for (const wchar_t* xinput : {L"xinput1_4.dll", L"xinput1_3.dll", L"xinput9_1_0.dll", L"xinput1_2.dll"})
+        EXPECT_EQ(GetModuleHandleW(xinput), nullptr) << "gamepad input loaded";
 
     host.Shutdown();
     EXPECT_FALSE(host.HasImGui());
