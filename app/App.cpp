@@ -10,6 +10,7 @@
 #include "model/SettingsFile.h"
 #include "model/TextEncoding.h"
 #include "shell/Autostart.h"
+#include "shell/OwnerWindowProc.h"
 #include "shell/PathFiltering.h"
 
 namespace kw {
@@ -87,7 +88,7 @@ bool App::Init(HINSTANCE instance, int showCommand) {
     WNDCLASSEXW wc{};
     wc.cbSize = sizeof wc;
     wc.style = CS_CLASSDC;
-    wc.lpfnWndProc = WindowProc;
+    wc.lpfnWndProc = OwnerWindowProc<App, &App::mainWindow, &App::HandleMessage>;
     wc.hInstance = instance;
     wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
     wc.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(kAppIconId));
@@ -317,17 +318,6 @@ void App::CaptureHotkeyKey(unsigned vk) {
                                                   return ApplyHotkey(modifiers, key, error);
                                               });
     if (applied) SaveSettings();
-}
-
-LRESULT CALLBACK App::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_NCCREATE) {
-        auto* self = static_cast<App*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
-        self->mainWindow = window;
-        SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-        return DefWindowProcW(window, message, wParam, lParam);
-    }
-    auto* self = reinterpret_cast<App*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-    return self ? self->HandleMessage(message, wParam, lParam) : DefWindowProcW(window, message, wParam, lParam);
 }
 
 LRESULT App::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {

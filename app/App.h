@@ -80,7 +80,6 @@ private:
     void Shutdown();
     void RenderOneFrame();
 
-    static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
     void OnCommand(UINT id);
     void OnMainWindowDrop(std::vector<std::filesystem::path> paths, POINT screen);

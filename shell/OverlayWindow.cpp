@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "model/TextEncoding.h"
+#include "shell/OwnerWindowProc.h"
 #include "shell/PathFiltering.h"
 
 namespace kw {
@@ -65,7 +66,7 @@ bool OverlayWindow::Create(HINSTANCE instance, HWND ownerWindow, DropCallback ca
     WNDCLASSEXW wc{};
     wc.cbSize = sizeof wc;
     wc.style = CS_HREDRAW | CS_VREDRAW | CS_DBLCLKS;
-    wc.lpfnWndProc = WindowProc;
+    wc.lpfnWndProc = OwnerWindowProc<OverlayWindow, &OverlayWindow::hwnd, &OverlayWindow::HandleMessage>;
     wc.hInstance = instance;
     wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
     wc.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(kAppIconId));
@@ -138,17 +139,6 @@ void OverlayWindow::Show(bool show) {
         SetAlpha(alpha);
         InvalidateRect(hwnd, nullptr, TRUE);
     }
-}
-
-LRESULT CALLBACK OverlayWindow::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_NCCREATE) {
-        auto* self = static_cast<OverlayWindow*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
-        self->hwnd = window;
-        SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-        return DefWindowProcW(window, message, wParam, lParam);
-    }
-    auto* self = reinterpret_cast<OverlayWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-    return self ? self->HandleMessage(message, wParam, lParam) : DefWindowProcW(window, message, wParam, lParam);
 }
 
 LRESULT OverlayWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {

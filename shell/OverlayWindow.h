@@ -53,7 +53,6 @@ public:
     bool IsBusy() const { return busy; }
 
 private:
-    static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
     void Paint();
     void ShowContextMenu(POINT screen);

@@ -99,18 +99,14 @@ private:
     HANDLE timer = nullptr;
 };
 
-// A data object that offers one format as an HGLOBAL copy of fixed bytes.
-class DataObject final : public IDataObject {
+// IUnknown of a heap object that implements one interface and deletes itself at its last Release.
+template <typename Interface, const IID& kInterfaceId>
+class ComObject : public Interface {
 public:
-    DataObject(CLIPFORMAT format, std::vector<BYTE> bytes)
-        : format{format, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL}, bytes(std::move(bytes)) {}
-    DataObject(const DataObject&) = delete;
-    DataObject& operator=(const DataObject&) = delete;
-
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override {
         if (!object) return E_POINTER;
-        if (riid == IID_IUnknown || riid == IID_IDataObject) {
-            *object = static_cast<IDataObject*>(this);
+        if (riid == IID_IUnknown || riid == kInterfaceId) {
+            *object = static_cast<Interface*>(this);
             AddRef();
             return S_OK;
         }
@@ -123,6 +119,22 @@ public:
         if (count == 0) delete this;
         return count;
     }
+
+protected:
+    ComObject() = default;
+    virtual ~ComObject() = default;
+
+private:
+    LONG refCount = 1;
+};
+
+// A data object that offers one format as an HGLOBAL copy of fixed bytes.
+class DataObject final : public ComObject<IDataObject, IID_IDataObject> {
+public:
+    DataObject(CLIPFORMAT format, std::vector<BYTE> bytes)
+        : format{format, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL}, bytes(std::move(bytes)) {}
+    DataObject(const DataObject&) = delete;
+    DataObject& operator=(const DataObject&) = delete;
 
     HRESULT STDMETHODCALLTYPE GetData(FORMATETC* wanted, STGMEDIUM* medium) override {
         if (!wanted || !medium) return E_INVALIDARG;
@@ -161,36 +173,17 @@ public:
     HRESULT STDMETHODCALLTYPE EnumDAdvise(IEnumSTATDATA**) override { return OLE_E_ADVISENOTSUPPORTED; }
 
 private:
-    ~DataObject() = default;
-
-    LONG refCount = 1;
     FORMATETC format;
     std::vector<BYTE> bytes;
 };
 
 // Drops after a few polls instead of waiting for a mouse button nobody will release.
-class DropSource final : public IDropSource {
+class DropSource final : public ComObject<IDropSource, IID_IDropSource> {
 public:
     DropSource() = default;
     DropSource(const DropSource&) = delete;
     DropSource& operator=(const DropSource&) = delete;
 
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override {
-        if (!object) return E_POINTER;
-        if (riid == IID_IUnknown || riid == IID_IDropSource) {
-            *object = static_cast<IDropSource*>(this);
-            AddRef();
-            return S_OK;
-        }
-        *object = nullptr;
-        return E_NOINTERFACE;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return InterlockedIncrement(&refCount); }
-    ULONG STDMETHODCALLTYPE Release() override {
-        const ULONG count = InterlockedDecrement(&refCount);
-        if (count == 0) delete this;
-        return count;
-    }
     HRESULT STDMETHODCALLTYPE QueryContinueDrag(BOOL escapePressed, DWORD) override {
         if (escapePressed) return DRAGDROP_S_CANCEL;
         return ++polls >= kPollsBeforeDrop ? DRAGDROP_S_DROP : S_OK;
@@ -198,9 +191,6 @@ public:
     HRESULT STDMETHODCALLTYPE GiveFeedback(DWORD) override { return DRAGDROP_S_USEDEFAULTCURSORS; }
 
 private:
-    ~DropSource() = default;
-
-    LONG refCount = 1;
     int polls = 0;
 };
 
