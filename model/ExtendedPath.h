@@ -14,4 +14,14 @@ namespace kw {
 // already in a literal or device form come back unchanged.
 std::wstring ExtendedPath(const std::filesystem::path& path);
 
+// The plain form of a path: the \\?\ (or \\?\UNC\) prefix removed, '/' as '\', "." and ".."
+// resolved lexically and trailing separators dropped (a root keeps its own). What Win32 would
+// make of it as an item: "C:\Docs\PDF\" and "\\?\C:\Docs\x\..\PDF" both name C:\Docs\PDF.
+std::filesystem::path PlainPath(const std::filesystem::path& path);
+
+// Whether the path names a whole drive or share rather than an item in one: "E:", "E:\",
+// "\\server\share\", "\\?\E:\", "\\?\UNC\server\share", "\\?\Volume{...}\", or an empty
+// path. Such a path has no name to move under: routing it would target the destination itself.
+bool IsVolumeRoot(const std::filesystem::path& path);
+
 }  // namespace kw

@@ -16,4 +16,10 @@ struct FileNameParts {
 // ending in '.' has the extension ".".
 FileNameParts SplitFileName(std::wstring_view name);
 
+// Whether Win32 path parsing keeps the name as it is. It does not for a name ending in a dot or
+// a space (trimmed: "report." would reach "report") or a device name with or without an
+// extension ("CON", "nul.txt", "COM1"): such items are reached only through the \\?\ form,
+// which the shell's file operations do not take.
+bool Win32KeepsName(std::wstring_view name);
+
 }  // namespace kw

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <cstring>
 #include <memory>
 #include <string>
 #include <utility>
@@ -130,7 +131,52 @@ std::error_code FingerprintFolder(const std::wstring& folder, const std::wstring
     return {};
 }
 
+struct HandleCloser {
+    void operator()(HANDLE h) const { CloseHandle(h); }
+};
+using UniqueHandle = std::unique_ptr<void, HandleCloser>;
+
+UniqueHandle OpenForReading(const std::wstring& path) {
+    const HANDLE h = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                 FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    return UniqueHandle(h == INVALID_HANDLE_VALUE ? nullptr : h);
+}
+
+bool SameBytes(const std::wstring& a, const std::wstring& b) {
+    const UniqueHandle fa = OpenForReading(a), fb = OpenForReading(b);
+    LARGE_INTEGER sa{}, sb{};
+    if (!fa || !fb || !GetFileSizeEx(fa.get(), &sa) || !GetFileSizeEx(fb.get(), &sb) || sa.QuadPart != sb.QuadPart)
+        return false;
+    std::vector<char> ba(1 << 16), bb(1 << 16);
+    for (;;) {
+        DWORD ga = 0, gb = 0;
+        if (!ReadFile(fa.get(), ba.data(), static_cast<DWORD>(ba.size()), &ga, nullptr) ||
+            !ReadFile(fb.get(), bb.data(), static_cast<DWORD>(bb.size()), &gb, nullptr) || ga != gb)
+            return false;
+        if (ga == 0) return true;
+        if (std::memcmp(ba.data(), bb.data(), ga) != 0) return false;
+    }
+}
+
+bool HoldsCopy(const std::wstring& copy, const std::wstring& original) {
+    const DWORD o = GetFileAttributesW(original.c_str()), c = GetFileAttributesW(copy.c_str());
+    if (o == INVALID_FILE_ATTRIBUTES || c == INVALID_FILE_ATTRIBUTES) return false;
+    if ((o | c) & FILE_ATTRIBUTE_REPARSE_POINT) return false;
+    if ((o & FILE_ATTRIBUTE_DIRECTORY) != (c & FILE_ATTRIBUTE_DIRECTORY)) return false;
+    if (!(o & FILE_ATTRIBUTE_DIRECTORY)) return SameBytes(copy, original);
+    bool holds = true;
+    const std::error_code listed = ForEachEntry(original, [&](const std::wstring& name, const WIN32_FIND_DATAW&) {
+        holds = HoldsCopy(copy + L"\\" + name, original + L"\\" + name);
+        return holds ? std::error_code{} : std::error_code(ERROR_NOT_SAME_DEVICE, std::system_category());
+    });
+    return holds && !listed;
+}
+
 }  // namespace
+
+bool HoldsCopyOf(const fs::path& copy, const fs::path& original) {
+    return HoldsCopy(ExtendedPath(copy), ExtendedPath(original));
+}
 
 std::error_code FingerprintTree(const fs::path& path, TreeFingerprint& fingerprint) {
     const std::wstring p = ExtendedPath(path);

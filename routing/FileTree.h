@@ -25,4 +25,9 @@ std::error_code DeleteTree(const std::filesystem::path& path);
 // a link has none (ERROR_NOT_SUPPORTED): what a link stands for cannot be proven copied.
 std::error_code FingerprintTree(const std::filesystem::path& path, TreeFingerprint& fingerprint);
 
+// Whether `copy` holds every file of `original` byte for byte, under the same relative names
+// (a folder at `copy` may hold more). Read in full: this is the proof asked before an original
+// is deleted on the word of a journal, not a check for every move. Links are never proof.
+bool HoldsCopyOf(const std::filesystem::path& copy, const std::filesystem::path& original);
+
 }  // namespace kw

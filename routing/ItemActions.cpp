@@ -10,8 +10,10 @@
 
 #include "matching/RuleSelection.h"
 #include "model/AsciiCase.h"
+#include "model/FileName.h"
 #include "model/TextEncoding.h"
 #include "routing/FileTree.h"
+#include "routing/JournalSeal.h"
 #include "routing/MoveJournal.h"
 #include "routing/NameConflicts.h"
 
@@ -23,6 +25,7 @@ namespace {
 constexpr char kMessageNoSource[] = "Source no longer exists.";
 constexpr char kMessageRoutingFolder[] = "Skipped (routing destination folder \xE2\x80\x94 left in place).";
 constexpr char kMessageNameExists[] = "Skipped (name already exists).";
+constexpr char kMessageWholeVolume[] = "Skipped (a whole drive or share cannot be routed).";
 // Fresh auto-rename names tried when the one chosen turns out to be taken.
 constexpr int kRenameRetries = 16;
 
@@ -106,6 +109,9 @@ fs::path WriteJournal(const fs::path& source, const fs::path& staging, const fs:
     if (journal.source.rfind(L"\\\\?\\", 0) != 0) return {};  // a relative path means nothing to a later run
     journal.target = target.filename().native();
     journal.aside = aside.filename().native();
+    const std::optional<std::wstring> seal = SealJournal(MoveJournalBody(journal));
+    if (!seal) return {};  // an unsealed journal would never be honoured
+    journal.seal = *seal;
     const fs::path path = staging.parent_path() / JournalName(staging.filename().native());
     return WriteNewFile(path, FormatMoveJournal(journal)) ? path : fs::path();
 }
@@ -169,6 +175,9 @@ bool SettleJournal(const fs::path& folder, const std::wstring& journalName) {
         if (text) RemoveJournal(journalPath);  // cut short while written: the rename never happened
         return false;
     }
+    // Not written by this installation (planted, or from a copy of the program with another
+    // key): nothing it names is touched, and the copy beside it stays too.
+    if (!SealHolds(MoveJournalBody(*journal), journal->seal)) return true;
     const fs::path source = journal->source;
     const fs::path target = folder / journal->target;
     const Presence sourceState = Lookup(source);
@@ -188,12 +197,17 @@ bool SettleJournal(const fs::path& folder, const std::wstring& journalName) {
     const fs::path aside =
         journal->aside.empty() ? StagingPath(source.parent_path()) : source.parent_path() / journal->aside;
     if (!journal->aside.empty() && Lookup(aside) == Presence::present) {
-        // The source's deletion had begun (renamed aside after the rename into place): finish it.
-        DeleteTree(aside);
+        // The source's deletion had begun (renamed aside after the rename into place): finish it
+        // when what is left of it is all at the target; otherwise it goes back under its name.
+        if (HoldsCopyOf(target, aside)) DeleteTree(aside);
+        else if (!MoveFileExW(ExtendedPath(aside).c_str(), ExtendedPath(source).c_str(), 0)) return true;
     } else if (sourceState == Presence::present) {
+        // Deleted only when it provably exists elsewhere: the copy matches the journal and the
+        // source byte for byte (a same-size, same-time decoy at the target is not a copy).
         TreeFingerprint atTarget, atSource;
         const bool provenCopy = !FingerprintTree(target, atTarget) && !FingerprintTree(source, atSource) &&
-                                atTarget == journal->copied && atSource == journal->copied;
+                                atTarget == journal->copied && atSource == journal->copied &&
+                                HoldsCopyOf(target, source) && HoldsCopyOf(source, target);
         // A source that differs from what was copied (changed since, or replaced) is kept; one
         // that cannot be deleted now keeps its journal for a later batch.
         if (provenCopy && DeleteSource(source, aside)) return true;
@@ -257,23 +271,6 @@ RouteItemResult& Skip(RouteItemResult& r, const char* message, bool ok = true) {
 
 }  // namespace
 
-bool SameObject(const fs::path& a, const fs::path& b) {
-    std::error_code ec;
-    return fs::equivalent(a, b, ec) && !ec;
-}
-
-bool IsInsideOrSame(const fs::path& child, const fs::path& parent) {
-    if (SameObject(child, parent)) return true;
-    std::error_code ec;
-    const fs::path c = fs::weakly_canonical(child, ec);
-    if (ec) return false;
-    const fs::path p = fs::weakly_canonical(parent, ec);
-    if (ec) return false;
-    const fs::path rel = fs::relative(c, p, ec);
-    if (ec || rel.empty()) return false;
-    return *rel.begin() != L"..";
-}
-
 namespace {
 
 bool IsSeparator(wchar_t c) { return c == L'\\' || c == L'/'; }
@@ -326,26 +323,86 @@ bool IsRoutingFolder(const fs::path& item, const RoutingFolderList& folders) {
     return false;
 }
 
-bool SendToRecycleBin(const fs::path& path) {
-    if (path.empty()) return false;
-    std::wstring from = path.native();
+namespace {
+
+// The folder the shell asks about a volume's Recycle Bin: "C:\" or "\\server\share\".
+std::wstring VolumeRootOf(const fs::path& plain) {
+    const std::wstring& p = plain.native();
+    if (p.rfind(L"\\\\", 0) == 0) {
+        const size_t server = p.find(L'\\', 2);
+        const size_t share = server == std::wstring::npos ? server : p.find(L'\\', server + 1);
+        return (share == std::wstring::npos ? p : p.substr(0, share)) + L"\\";
+    }
+    return plain.root_path().native();
+}
+
+// Whether items on this volume can go to a Recycle Bin. Removable, network, optical and RAM
+// drives have none, and on a fixed drive the shell must be able to query its bin (under Wine:
+// a usable trash folder). Without a bin SHFileOperationW with FOF_ALLOWUNDO deletes for good
+// and reports success, so this is asked first. The bin is enumerated to answer, which can take
+// a while for a full bin: each batch (one worker thread) asks once per volume.
+bool VolumeHasRecycleBin(const std::wstring& root) {
+    thread_local std::vector<std::pair<std::wstring, bool>> known;
+    for (const auto& [volume, has] : known)
+        if (_wcsicmp(volume.c_str(), root.c_str()) == 0) return has;
+    bool has = GetDriveTypeW(root.c_str()) == DRIVE_FIXED;
+    if (has) {
+        SHQUERYRBINFO info{};
+        info.cbSize = sizeof info;
+        has = SUCCEEDED(SHQueryRecycleBinW(root.c_str(), &info));
+    }
+    known.emplace_back(root, has);
+    return has;
+}
+
+// Only what the shell's plain-path parsing reaches exactly: it takes no \\?\ form, so a name
+// that Win32 trims or reads as a device, or a path past MAX_PATH, would reach another item or
+// none.
+bool ShellNamesExactly(const fs::path& plain) {
+    if (plain.native().size() >= MAX_PATH) return false;
+    for (const fs::path& part : plain.relative_path())
+        if (!part.empty() && !Win32KeepsName(part.native())) return false;
+    return true;
+}
+
+}  // namespace
+
+RecycleOutcome SendToRecycleBin(const fs::path& path) {
+    if (path.empty() || IsVolumeRoot(path)) return RecycleOutcome::failed;
+    const fs::path plain = PlainPath(path);
+    if (!ShellNamesExactly(plain)) return RecycleOutcome::name_not_exact;
+    // The shell asks about a missing item in a dialog when FOF_WANTNUKEWARNING is set.
+    if (Lookup(path) != Presence::present) return RecycleOutcome::failed;
+    if (!VolumeHasRecycleBin(VolumeRootOf(plain))) return RecycleOutcome::no_bin;
+    std::wstring from = plain.native();
     from.push_back(L'\0');  // the list ends with a second NUL
     SHFILEOPSTRUCTW operation{};
     operation.wFunc = FO_DELETE;
     operation.pFrom = from.c_str();
-    operation.fFlags = FOF_SILENT | FOF_NOCONFIRMATION | FOF_ALLOWUNDO | FOF_NOERRORUI;
-    return SHFileOperationW(&operation) == 0 && !operation.fAnyOperationsAborted;
+    // FOF_WANTNUKEWARNING: should the item still be unable to go to the bin (too big for it),
+    // the shell asks the user before deleting it for good instead of doing so silently.
+    operation.fFlags = FOF_SILENT | FOF_NOCONFIRMATION | FOF_ALLOWUNDO | FOF_NOERRORUI | FOF_WANTNUKEWARNING;
+    const int status = SHFileOperationW(&operation);
+    if (operation.fAnyOperationsAborted) return RecycleOutcome::declined;
+    if (status != 0 || Lookup(path) != Presence::missing) return RecycleOutcome::failed;
+    return RecycleOutcome::recycled;
 }
 
 RouteItemResult RecycleItem(const fs::path& source, const std::string& rule) {
     RouteItemResult r = Result(source, rule);
     r.target = "Recycle Bin";
-    if (!SendToRecycleBin(source)) {
-        r.message = "Could not send to Recycle Bin.";
-        return r;
+    switch (SendToRecycleBin(source)) {
+        case RecycleOutcome::recycled:
+            r.ok = true;
+            r.message = "Sent to Recycle Bin via " + rule;
+            return r;
+        case RecycleOutcome::no_bin: return Skip(r, "Skipped (no Recycle Bin for this item \xE2\x80\x94 not deleted).", false);
+        case RecycleOutcome::name_not_exact:
+            return Skip(r, "Skipped (the Recycle Bin cannot take this name or path as it is \xE2\x80\x94 not deleted).", false);
+        case RecycleOutcome::declined: return Skip(r, "Skipped (not deleted \xE2\x80\x94 it could not go to the Recycle Bin).", false);
+        case RecycleOutcome::failed: break;
     }
-    r.ok = true;
-    r.message = "Sent to Recycle Bin via " + rule;
+    r.message = "Could not send to Recycle Bin.";
     return r;
 }
 
@@ -357,12 +414,19 @@ RouteItemResult MoveItem(const fs::path& source, const fs::path& destination, Co
             r.message = "No destination folder is set.";
             return r;
         }
+        // An item without a name of its own (a whole drive, a share) would target the
+        // destination folder itself.
+        if (IsVolumeRoot(source)) return Skip(r, kMessageWholeVolume, false);
         if (SameObject(source, destination)) return Skip(r, "Skipped (cannot move destination folder into itself).");
-        fs::path target = destination / source.filename();
+        fs::path target = destination / PlainPath(source).filename();
         std::error_code ec;
         if (IsFolderItem(source) && IsInsideOrSame(destination, source))
             return Skip(r, "Skipped (would move a folder into itself).");
-        if (IsInsideOrSame(source, destination)) {
+        // By identity: the destination may be spelled in another case, through another drive
+        // letter or a short name; the target may be the item itself under another name (a hard
+        // link). Overwriting such a "target" would delete the item.
+        if (IsInsideOrSame(source, destination) || SameObject(target, source) ||
+            SameObject(target, source, FinalLink::keep)) {
             r.target = PathToUtf8(target);
             return Skip(r, "Skipped (already in destination folder).");
         }
@@ -414,6 +478,7 @@ RouteItemResult RouteItem(const fs::path& item, const AppSettings& settings, con
     RouteItemResult r;
     try {
         r.source = PathToUtf8(item);
+        if (IsVolumeRoot(item)) return Skip(r, kMessageWholeVolume, false);  // before anything touches the disk
         // Looked up literally: a name such as "CON" or "report." exists as itself. An item that
         // cannot even be looked up (its folder is closed to this user) is not said to be gone.
         std::error_code lookupError;

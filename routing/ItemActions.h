@@ -10,6 +10,7 @@
 
 #include "model/AppSettings.h"
 #include "model/Clock.h"
+#include "routing/FileIdentity.h"
 #include "routing/RouteItemResult.h"
 
 namespace kw {
@@ -45,12 +46,12 @@ std::error_code MoveToTarget(const std::filesystem::path& source, const std::fil
 int RemoveStagingLeftovers(const std::filesystem::path& folder);
 
 RouteItemResult RecycleItem(const std::filesystem::path& source, const std::string& rule);
-bool SendToRecycleBin(const std::filesystem::path& path);
+// The shell deletes for good, and says it succeeded, what cannot go to a Recycle Bin; items are
+// therefore sent only where a bin exists and the shell can name them exactly, and the
+// outcome says which of these stopped it. Nothing but `recycled` deleted anything.
+enum class RecycleOutcome { recycled, no_bin, name_not_exact, declined, failed };
+RecycleOutcome SendToRecycleBin(const std::filesystem::path& path);
 
-// Same volume serial number and file id; any error means no.
-bool SameObject(const std::filesystem::path& a, const std::filesystem::path& b);
-// The child is the parent or lies anywhere below it (compared in canonical form).
-bool IsInsideOrSame(const std::filesystem::path& child, const std::filesystem::path& parent);
 // Both have the same, non-empty root name (drive letter or UNC server), ignoring case.
 bool SameVolume(const std::filesystem::path& a, const std::filesystem::path& b);
 

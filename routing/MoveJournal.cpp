@@ -9,7 +9,7 @@ namespace {
 
 constexpr std::wstring_view kStagingPrefix = L"~kfpart-";
 constexpr std::wstring_view kJournalSuffix = L".journal";
-constexpr std::wstring_view kHeader = L"kfmove 1";
+constexpr std::wstring_view kHeader = L"kfmove 2";
 constexpr std::wstring_view kEnd = L"end";
 
 std::optional<uint64_t> ParseNumber(std::wstring_view text) {
@@ -30,7 +30,7 @@ bool IsPlainName(std::wstring_view name) {
 
 }  // namespace
 
-std::wstring FormatMoveJournal(const MoveJournal& j) {
+std::wstring MoveJournalBody(const MoveJournal& j) {
     std::wstring text;
     text += kHeader;
     text += L"\nsource\t" + j.source;
@@ -41,6 +41,12 @@ std::wstring FormatMoveJournal(const MoveJournal& j) {
     text += L"\nentries\t" + std::to_wstring(j.copied.entries);
     text += L"\nstamp\t" + std::to_wstring(j.copied.stamp);
     text += L"\n";
+    return text;
+}
+
+std::wstring FormatMoveJournal(const MoveJournal& j) {
+    std::wstring text = MoveJournalBody(j);
+    text += L"seal\t" + j.seal + L"\n";
     text += kEnd;
     text += L"\n";
     return text;
@@ -54,7 +60,7 @@ std::optional<MoveJournal> ParseMoveJournal(std::wstring_view text) {
         lines.push_back(text.substr(0, end));
         text.remove_prefix(end + 1);
     }
-    constexpr const wchar_t* keys[] = {L"source", L"target", L"aside", L"kind", L"bytes", L"entries", L"stamp"};
+    constexpr const wchar_t* keys[] = {L"source", L"target", L"aside", L"kind", L"bytes", L"entries", L"stamp", L"seal"};
     constexpr size_t fields = std::size(keys);
     if (lines.size() != fields + 2 || lines.front() != kHeader || lines.back() != kEnd) return std::nullopt;
     std::wstring_view values[fields];
@@ -77,6 +83,7 @@ std::optional<MoveJournal> ParseMoveJournal(std::wstring_view text) {
     j.copied.bytes = *bytes;
     j.copied.entries = *entries;
     j.copied.stamp = *stamp;
+    j.seal = values[7];
     return j;
 }
 

@@ -29,12 +29,15 @@ struct MoveJournal {
     std::wstring target;  // the name it takes in the journal's folder
     std::wstring aside;   // the staging name, beside the source, the source takes while it is deleted
     TreeFingerprint copied;
+    std::wstring seal;    // proves this installation wrote it (see JournalSeal.h); hex digits
 };
 
 // Journals are UTF-16 text (names of any kind survive the round trip) ending in an end line,
 // so one cut short by a kill is never taken for whole. Parsing also refuses a journal that could
 // lead outside its folders: a source that is not a full literal path, a target that is not a
-// plain name, an aside that is not a staging name.
+// plain name, an aside that is not a staging name. The seal covers the body: every line
+// before the seal line.
+std::wstring MoveJournalBody(const MoveJournal& journal);
 std::wstring FormatMoveJournal(const MoveJournal& journal);
 std::optional<MoveJournal> ParseMoveJournal(std::wstring_view text);
 

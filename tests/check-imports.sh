@@ -5,7 +5,7 @@ exe=$1
 dump=$(x86_64-w64-mingw32-objdump -p "$exe")
 grep -q 'file format pei-x86-64' <<<"$dump" || { echo "not PE32+ x86-64"; exit 1; }
 grep -qE '^Subsystem\s+0+2\s' <<<"$dump" || { echo "not a GUI-subsystem exe"; exit 1; }
-system='^(kernel32|user32|gdi32|shell32|ole32|oleaut32|comdlg32|advapi32|dwmapi|imm32|d3d11|dxgi|d3dcompiler_47|uxtheme|shlwapi|comctl32|msvcrt|ws2_32|api-ms-win-.*)\.dll$'
+system='^(bcrypt|kernel32|user32|gdi32|shell32|ole32|oleaut32|comdlg32|advapi32|dwmapi|imm32|d3d11|dxgi|d3dcompiler_47|uxtheme|shlwapi|comctl32|msvcrt|ws2_32|api-ms-win-.*)\.dll$'
 bad=0
 while read -r dll; do
   if ! grep -qiE "$system" <<<"$dll"; then echo "unexpected import: $dll"; bad=1; fi

@@ -2,8 +2,10 @@
 # Prepares (or removes) what file-system tests need outside the Windows world, run by ctest as
 # fixtures before the tests that use them:
 #   full-disk      a folder whose config.json.tmp is a link to /dev/full (every write: disk full)
-#   second-volume  drive T: of the test prefix on tmpfs, a different file system from C:
-#   trash          an empty XDG data folder for Wine's Recycle Bin
+#   second-volume  drive T: of the test prefix on tmpfs, a different file system from C:, and
+#                  drive U:, a second letter for C:'s own folder (as subst makes one)
+#   trash          an empty XDG data folder for Wine's Recycle Bin, and one where Wine cannot
+#                  make its trash (Trash is a plain file): a drive without a Recycle Bin
 set -euo pipefail
 action=$1 fixtures=$2 prefix=$3
 tmpfs_dir="/dev/shm/kwtest-$(printf '%s' "$fixtures" | md5sum | cut -c1-12)"
@@ -14,10 +16,12 @@ case "$action" in
   second-volume)
     rm -rf "$tmpfs_dir" && mkdir -p "$tmpfs_dir"
     mkdir -p "$prefix/dosdevices"
-    ln -sfn "$tmpfs_dir" "$prefix/dosdevices/t:" ;;
+    ln -sfn "$tmpfs_dir" "$prefix/dosdevices/t:"
+    ln -sfn ../drive_c "$prefix/dosdevices/u:" ;;
   second-volume-cleanup)
-    rm -f "$prefix/dosdevices/t:"; rm -rf "$tmpfs_dir" ;;
+    rm -f "$prefix/dosdevices/t:" "$prefix/dosdevices/u:"; rm -rf "$tmpfs_dir" ;;
   trash)
-    rm -rf "$fixtures/xdg-data" && mkdir -p "$fixtures/xdg-data" ;;
+    rm -rf "$fixtures/xdg-data" "$fixtures/xdg-no-trash" && mkdir -p "$fixtures/xdg-data" "$fixtures/xdg-no-trash"
+    echo "not a folder" > "$fixtures/xdg-no-trash/Trash" ;;
   *) echo "unknown fixture $action" >&2; exit 2 ;;
 esac

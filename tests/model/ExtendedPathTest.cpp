@@ -23,5 +23,25 @@ TEST(ExtendedPath, GivesTheLiteralFormOfAbsolutePathsOnly) {
     for (const auto& [path, expected] : cases) EXPECT_EQ(ExtendedPath(path), expected) << ToUtf8(path);
 }
 
+TEST(ExtendedPath, TellsWholeVolumesFromItemsAndGivesThePlainForm) {
+    for (const wchar_t* root : {L"C:\\", L"C:", L"c:/", L"C:\\Windows\\..", L"\\\\server\\share", L"\\\\server\\share\\",
+                                L"\\\\server", L"\\\\?\\C:\\", L"\\\\?\\UNC\\server\\share\\",
+                                L"\\\\?\\Volume{01234567-89ab-cdef-0123-456789abcdef}\\", L"\\\\.\\C:", L""})
+        EXPECT_TRUE(IsVolumeRoot(root)) << ToUtf8(root);
+    for (const wchar_t* item : {L"C:\\a", L"C:\\a\\", L"\\\\server\\share\\a", L"\\\\?\\C:\\a",
+                                L"\\\\?\\UNC\\server\\share\\a", L"\\\\?\\Volume{0}\\a", L"relative"})
+        EXPECT_FALSE(IsVolumeRoot(item)) << ToUtf8(item);
+
+    const std::pair<const wchar_t*, const wchar_t*> plain[] = {
+        {L"C:\\Docs\\PDF\\", L"C:\\Docs\\PDF"},
+        {L"\\\\?\\C:\\Docs\\x\\..\\PDF", L"C:\\Docs\\PDF"},
+        {L"C:/Docs/./PDF//", L"C:\\Docs\\PDF"},
+        {L"C:\\", L"C:\\"},
+        {L"\\\\?\\UNC\\server\\share\\a\\", L"\\\\server\\share\\a"},
+        {L"C:\\in\\report. ", L"C:\\in\\report. "},
+    };
+    for (const auto& [path, expected] : plain) EXPECT_EQ(PlainPath(path).native(), expected) << ToUtf8(path);
+}
+
 }  // namespace
 }  // namespace kw

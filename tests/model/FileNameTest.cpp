@@ -32,5 +32,13 @@ TEST(SplitFileName, FollowsTheExtensionRules) {
     }
 }
 
+TEST(Win32KeepsName, OnlyNamesThatPlainPathsReachAsThemselves) {
+    for (const wchar_t* kept : {L"report.pdf", L"CONSOLE.txt", L"COM10", L"LPT", L".gitignore", L"a b", L"nul-list.txt"})
+        EXPECT_TRUE(Win32KeepsName(kept)) << kept;
+    for (const wchar_t* changed : {L"report.", L"report ", L"CON", L"con.txt", L"NUL .tar.gz", L"COM1", L"lpt9.log",
+                                   L"COM\u00B9", L"AUX", L"PRN.x", L""})
+        EXPECT_FALSE(Win32KeepsName(changed)) << changed;
+}
+
 }  // namespace
 }  // namespace kw

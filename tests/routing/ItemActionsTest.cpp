@@ -2,6 +2,9 @@
 
 #include <windows.h>
 
+#include <cstdlib>
+#include <cwctype>
+
 #include "model/TextEncoding.h"
 #include "routing/FileTree.h"
 #include "routing/ItemActions.h"
@@ -137,6 +140,80 @@ TEST(IsInsideOrSame, WorksOnCanonicalPaths) {
     EXPECT_FALSE(IsInsideOrSame(dir / L"dest2" / L"a", dir / L"dest"));
     EXPECT_FALSE(IsInsideOrSame(dir / L"dest", dir / L"dest" / L"sub"));
     EXPECT_FALSE(IsInsideOrSame(L"Z:\\dest\\a", dir / L"dest"));
+}
+
+// Every spelling a user or a settings file may give the folder an item already lies in. Under
+// the overwrite policy a textual comparison took the item for a conflicting target and deleted
+// it; auto-rename made a copy of it beside itself.
+std::vector<fs::path> SpellingsOf(const fs::path& folder) {
+    std::wstring upper = folder.native();
+    for (wchar_t& c : upper) c = static_cast<wchar_t>(towupper(c));
+    std::vector<fs::path> spellings = {upper, folder.native() + L"\\", folder / L"." / L".." / folder.filename(),
+                                       L"\\\\?\\" + folder.native()};
+    wchar_t shortName[MAX_PATH];
+    if (GetShortPathNameW(folder.c_str(), shortName, MAX_PATH)) spellings.push_back(shortName);  // none under Wine
+    if (const auto alias = test::ThroughAliasDrive(folder)) spellings.push_back(*alias);
+    return spellings;
+}
+
+TEST(MoveItem, AnItemInItsDestinationUnderAnotherSpellingStaysWhole) {
+    TempDir dir;
+    const fs::path folder = dir / L"Docs" / L"PDF";
+    WriteFile(folder / L"a.pdf", "only copy");
+    WriteFile(folder / L"Deep" / L"b.pdf", "deep");
+    const std::vector<fs::path> spellings = SpellingsOf(folder);
+    EXPECT_GE(spellings.size(), 5u) << "the alias drive U: is prepared by ctest";
+    for (const fs::path& spelling : spellings) {
+        for (const ConflictPolicy policy : {ConflictPolicy::overwrite, ConflictPolicy::rename, ConflictPolicy::skip}) {
+            for (const fs::path& item : {folder / L"a.pdf", folder / L"Deep" / L"b.pdf"}) {
+                const RouteItemResult r = MoveItem(item, spelling, policy, {}, "PDFs");
+                ExpectResult(r, "Skipped (already in destination folder).", true, true);
+            }
+        }
+        EXPECT_TRUE(IsInsideOrSame(folder / L"a.pdf", spelling)) << PathToUtf8(spelling);
+        EXPECT_TRUE(SameObject(folder, spelling)) << PathToUtf8(spelling);
+        // A rule pointing at the folder under this spelling protects it as a routing folder.
+        AppSettings s;
+        s.rules = {MoveRule("PDFs", spelling, "")};
+        s.rules[0].clauses[0].type = ConditionType::any_file;
+        EXPECT_TRUE(IsRoutingFolder(folder, RoutingFolders(s))) << PathToUtf8(spelling);
+    }
+    EXPECT_EQ(ReadFile(folder / L"a.pdf"), "only copy");
+    EXPECT_EQ(ReadFile(folder / L"Deep" / L"b.pdf"), "deep");
+    EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), 2);
+
+    // A hard link of the item at the target is the item itself: never overwritten.
+    WriteFile(dir / L"in" / L"c.pdf", "linked");
+    ASSERT_TRUE(CreateHardLinkW((folder / L"c.pdf").c_str(), (dir / L"in" / L"c.pdf").c_str(), nullptr));
+    ExpectResult(MoveItem(dir / L"in" / L"c.pdf", folder, ConflictPolicy::overwrite, {}, "PDFs"),
+                 "Skipped (already in destination folder).", true, true);
+    EXPECT_EQ(ReadFile(dir / L"in" / L"c.pdf"), "linked");
+}
+
+// A drive dragged from This PC, or a share, has no name of its own: its "target" would be the
+// destination folder itself, deleted whole under the overwrite policy.
+TEST(RouteItem, WholeDrivesAndSharesAreRefusedBeforeAnythingTouchesTheDisk) {
+    TempDir dir;
+    WriteFile(dir / L"Dest" / L"routed before.txt", "keep");
+    AppSettings s = EverythingTo(dir / L"Dest");
+    Rule all = MoveRule("All", dir / L"Dest", "");
+    all.clauses[0].type = ConditionType::any_file;
+    all.conflict = ConflictPolicy::overwrite;
+    s.rules = {all};
+    for (const wchar_t* root : {L"C:\\", L"c:", L"\\\\?\\C:\\", L"\\\\kw-no-such-server\\share\\",
+                                L"\\\\?\\UNC\\kw-no-such-server\\share", L"C:\\Windows\\.."}) {
+        const RouteItemResult r = Route(root, s);
+        ExpectResult(r, "Skipped (a whole drive or share cannot be routed).", false, true);
+        EXPECT_EQ(ReadFile(dir / L"Dest" / L"routed before.txt"), "keep") << PathToUtf8(root);
+    }
+    // The same guard in the move itself, whoever calls it.
+    ExpectResult(MoveItem(L"C:\\", dir / L"Dest", ConflictPolicy::overwrite, {}, "All"),
+                 "Skipped (a whole drive or share cannot be routed).", false, true);
+    // A folder with a trailing separator is still an item with a name.
+    WriteFile(dir / L"in" / L"Folder" / L"f.txt", "f");
+    ExpectResult(Route((dir / L"in" / L"Folder").native() + L"\\", s), "Moved via All", true, false);
+    EXPECT_EQ(ReadFile(dir / L"Dest" / L"Folder" / L"f.txt"), "f");
+    EXPECT_EQ(ReadFile(dir / L"Dest" / L"routed before.txt"), "keep");
 }
 
 TEST(RouteItem, ChecksInOrderWithTheirMessages) {
@@ -460,7 +537,41 @@ TEST(RecycleItem, SendsTheItemToTheTrash) {
     const RouteItemResult missing = RecycleItem(dir / L"never-there.txt", "Trash rule");
     ExpectResult(missing, "Could not send to Recycle Bin.", false, false);
     EXPECT_EQ(missing.target, "Recycle Bin");
-    EXPECT_FALSE(SendToRecycleBin(fs::path()));
+    EXPECT_EQ(SendToRecycleBin(fs::path()), RecycleOutcome::failed);
+
+    // The shell parses plain paths, which would trim "report." to "report" (a sibling) or read
+    // "CON.txt" as a device: such names are refused, and neither they nor the sibling go.
+    for (const wchar_t* literal : {L"report.", L"report ", L"CON.txt"}) {
+        WriteLiteral(dir / literal, "keep me");
+        WriteFile(dir / L"report", "the sibling");
+        ExpectResult(RecycleItem(dir / literal, "Trash rule"),
+                     "Skipped (the Recycle Bin cannot take this name or path as it is \xE2\x80\x94 not deleted).", false, true);
+        EXPECT_EQ(ReadLiteral(dir / literal), "keep me") << PathToUtf8(literal);
+        EXPECT_EQ(ReadFile(dir / L"report"), "the sibling");
+    }
+}
+
+// Run by ctest with Wine's trash made impossible (its folder is a plain file): what Windows does
+// on a drive without a Recycle Bin, where the shell deletes for good and reports success.
+TEST(RecycleWithoutBin, ItemsStayAndTheLogSaysSo) {
+    if (!std::getenv("KW_EXPECT_NO_RECYCLE_BIN")) GTEST_SKIP() << "run by the recycle_without_a_bin test";
+    TempDir dir;
+    WriteFile(dir / L"in" / L"precious.txt", "only copy");
+    fs::create_directories(dir / L"in" / L"Folder");
+    WriteFile(dir / L"in" / L"Folder" / L"inside.txt", "inside");
+    AppSettings s;
+    Rule trash = MoveRule("Trash rule", fs::path(), ".txt");
+    trash.action = RuleAction::recycle;
+    Rule folders = MoveRule("Old folders", fs::path(), "");
+    folders.clauses[0].type = ConditionType::any_file;
+    folders.action = RuleAction::recycle;
+    s.rules = {trash, folders};
+    for (const wchar_t* item : {L"precious.txt", L"Folder"}) {
+        const RouteItemResult r = Route(dir / L"in" / item, s);
+        ExpectResult(r, "Skipped (no Recycle Bin for this item \xE2\x80\x94 not deleted).", false, true);
+    }
+    EXPECT_EQ(ReadFile(dir / L"in" / L"precious.txt"), "only copy");
+    EXPECT_EQ(ReadFile(dir / L"in" / L"Folder" / L"inside.txt"), "inside");
 }
 
 }  // namespace

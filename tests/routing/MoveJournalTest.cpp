@@ -7,6 +7,7 @@
 #include "model/TextEncoding.h"
 #include "routing/FileTree.h"
 #include "routing/ItemActions.h"
+#include "routing/JournalSeal.h"
 #include "routing/MoveJournal.h"
 #include "routing/RouteJob.h"
 #include "support/TempDir.h"
@@ -24,6 +25,7 @@ MoveJournal SampleJournal() {
     j.target = L"\u041e\u0442\u0447\u0451\u0442 \U0001F4C1 CON. (1)";
     j.aside = L"~kfpart-00000001-0002";
     j.copied = {true, 18446744073709551615ull, 42, 1234567890123ull};
+    j.seal = L"00ff";
     return j;
 }
 
@@ -36,12 +38,14 @@ TEST(MoveJournal, RoundTripsAndRejectsEveryJournalCutShort) {
     EXPECT_EQ(parsed->target, j.target);
     EXPECT_EQ(parsed->aside, j.aside);
     EXPECT_EQ(parsed->copied, j.copied);
+    EXPECT_EQ(parsed->seal, j.seal);
+    EXPECT_EQ(MoveJournalBody(*parsed), MoveJournalBody(j));
     // A kill while the journal is written leaves a prefix of it: never to be taken for whole.
     for (size_t n = 0; n < text.size(); ++n) EXPECT_FALSE(ParseMoveJournal(text.substr(0, n))) << n;
 
     for (const auto& [from, to] : {std::pair{L"kind\tfolder", L"kind\tfold"}, {L"entries\t42", L"entries\t4x"},
                                    {L"bytes\t18446744073709551615", L"bytes\t18446744073709551616"},
-                                   {L"kfmove 1", L"kfmove 2"}, {L"target\t", L"tar\t"},
+                                   {L"kfmove 2", L"kfmove 1"}, {L"seal\t", L"seel\t"}, {L"target\t", L"tar\t"},
                                    // Nothing may lead outside the journal's folder or the source's.
                                    {L"target\t", L"target\t..\\"}, {L"aside\t~", L"aside\tx~"},
                                    {L"source\t\\\\?\\", L"source\t"}}) {
@@ -66,7 +70,7 @@ TEST(MoveJournal, NamesItsJournalsAfterTheirStagingCopies) {
 // journal; with `renamed`, the copy has already taken its name.
 class KilledMove : public ::testing::Test {
 protected:
-    void Leave(const fs::path& source, bool renamed) {
+    void Leave(const fs::path& source, bool renamed, bool sealed = true) {
         fs::create_directories(out);
         const std::wstring stagingName = L"~kfpart-0badf00d-0001";
         staging = out / stagingName;
@@ -78,6 +82,7 @@ protected:
         j.target = source.filename().native();
         j.aside = L"~kfpart-0badf00d-0002";
         aside = source.parent_path() / j.aside;
+        if (sealed) j.seal = SealJournal(MoveJournalBody(j)).value_or(L"");
         const std::wstring text = FormatMoveJournal(j);
         WriteFile(out / JournalName(stagingName),
                   std::string_view(reinterpret_cast<const char*>(text.data()), text.size() * sizeof(wchar_t)));
@@ -167,6 +172,34 @@ TEST_F(KilledMove, SourceThatNoLongerMatchesTheCopyIsKept) {
         EXPECT_TRUE(fs::exists(tree / L"sub" / L"b.txt")) << changeSource;
         ExpectNoStagingNames();
     }
+}
+
+// Anyone who can write into a Downloads folder can leave a journal there naming any file, with a
+// decoy of the same size and time as the "finished copy". Neither a journal this installation
+// did not seal, nor a sealed one whose copy differs from the source in content, deletes it.
+TEST_F(KilledMove, PlantedJournalOrDecoyCopyDeletesNothing) {
+    const fs::path victim = dir / L"Documents" / L"thesis.docx";
+    WriteFile(victim, "four years of work");
+    for (const bool sealed : {false, true}) {
+        fs::remove_all(out);
+        Leave(victim, true, sealed);
+        WriteFile(target, "same size decoy...");
+        ASSERT_EQ(fs::file_size(target), fs::file_size(victim));
+        TreeFingerprint decoy, original;
+        ASSERT_FALSE(FingerprintTree(victim, original));
+        test::SetLastWriteTicks(target, original.stamp);
+        ASSERT_FALSE(FingerprintTree(target, decoy));
+        ASSERT_EQ(decoy, original) << "the decoy must pass the metadata check";
+        RemoveStagingLeftovers(out);
+        EXPECT_EQ(ReadFile(victim), "four years of work") << sealed;
+        EXPECT_FALSE(fs::exists(aside));
+    }
+    // A journal is sealed under this installation's key, and a changed body breaks the seal.
+    const auto seal = SealJournal(L"body");
+    ASSERT_TRUE(seal);
+    EXPECT_TRUE(SealHolds(L"body", *seal));
+    EXPECT_FALSE(SealHolds(L"body!", *seal));
+    EXPECT_FALSE(SealHolds(L"body", L""));
 }
 
 TEST_F(KilledMove, SourceRenamedAsideIsDeleted) {

@@ -21,4 +21,11 @@ std::optional<std::filesystem::path> SecondVolume() {
     return std::filesystem::path(L"T:\\");
 }
 
+std::optional<std::filesystem::path> ThroughAliasDrive(const std::filesystem::path& onC) {
+    const std::wstring& p = onC.native();
+    if (!std::getenv("KW_FIXTURES") || p.size() < 3 || (p[0] != L'C' && p[0] != L'c') || p[1] != L':') return std::nullopt;
+    if (GetFileAttributesW(L"U:\\") == INVALID_FILE_ATTRIBUTES) return std::nullopt;
+    return std::filesystem::path(L"U" + p.substr(1));
+}
+
 }  // namespace kw::test

@@ -12,4 +12,8 @@ std::optional<std::filesystem::path> FixturePath(const char* name);
 // The root of drive T:, which lies on a different file system from C: (tmpfs), or nothing.
 std::optional<std::filesystem::path> SecondVolume();
 
+// The same path through drive U:, a second drive letter mapped onto C:'s folder (as subst
+// does), or nothing when there is no such letter.
+std::optional<std::filesystem::path> ThroughAliasDrive(const std::filesystem::path& onC);
+
 }  // namespace kw::test

@@ -1,0 +1,35 @@
+#pragma once
+// Which file-system object a path names, whatever its spelling: letter case, trailing
+// separators, "." and "..", the \\?\ form, 8.3 short names, a second drive letter mapped onto
+// the same folder (subst), a hard link. Decisions that could destroy an item ("is the target
+// the item itself?", "is the item already in its destination?") are made on this identity,
+// never on the text of the paths.
+
+#include <array>
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+
+namespace kw {
+
+struct FileIdentity {
+    uint64_t volume = 0;
+    std::array<uint8_t, 16> file{};
+    bool wide = false;  // from the 128-bit id; the 64-bit fallback is compared only with its kind
+    bool operator==(const FileIdentity&) const = default;
+};
+
+enum class FinalLink { follow, keep };
+
+// Nothing when the object cannot be opened for its attributes (missing, or not reachable).
+// With FinalLink::keep a link at the path is identified itself, not what it points to.
+std::optional<FileIdentity> IdentityOf(const std::filesystem::path& path, FinalLink link = FinalLink::follow);
+
+// Both name one object; anything that cannot be identified is not the same.
+bool SameObject(const std::filesystem::path& a, const std::filesystem::path& b, FinalLink link = FinalLink::follow);
+
+// The child is the parent itself (the child not followed if it is a link), or one of the
+// folders on the child's path (its ancestors, as Win32 resolves them) is the parent.
+bool IsInsideOrSame(const std::filesystem::path& child, const std::filesystem::path& parent);
+
+}  // namespace kw

@@ -1,0 +1,117 @@
+#include "routing/JournalSeal.h"
+
+#include <windows.h>
+#include <bcrypt.h>
+
+#include <array>
+#include <memory>
+
+#include "model/AppFolder.h"
+#include "model/ExtendedPath.h"
+
+namespace kw {
+
+namespace {
+
+using Key = std::array<unsigned char, 32>;
+
+struct HandleCloser {
+    void operator()(HANDLE h) const { CloseHandle(h); }
+};
+using UniqueFile = std::unique_ptr<void, HandleCloser>;
+
+std::optional<Key> ReadKey(const std::wstring& path) {
+    UniqueFile file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+    if (file.get() == INVALID_HANDLE_VALUE) {
+        file.release();
+        return std::nullopt;
+    }
+    Key key{};
+    DWORD got = 0;
+    unsigned char extra = 0;
+    DWORD more = 0;
+    if (!ReadFile(file.get(), key.data(), key.size(), &got, nullptr) || got != key.size()) return std::nullopt;
+    if (ReadFile(file.get(), &extra, 1, &more, nullptr) && more != 0) return std::nullopt;  // not a key of ours
+    return key;
+}
+
+// Created with CREATE_NEW, so two processes starting together agree on one key: the loser of
+// the race reads the winner's.
+std::optional<Key> CreateKey(const std::wstring& path) {
+    Key key{};
+    if (!BCRYPT_SUCCESS(BCryptGenRandom(nullptr, key.data(), key.size(), BCRYPT_USE_SYSTEM_PREFERRED_RNG)))
+        return std::nullopt;
+    UniqueFile file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (file.get() == INVALID_HANDLE_VALUE) {
+        file.release();
+        return std::nullopt;
+    }
+    DWORD written = 0;
+    if (!WriteFile(file.get(), key.data(), key.size(), &written, nullptr) || written != key.size()) {
+        file.reset();
+        DeleteFileW(path.c_str());
+        return std::nullopt;
+    }
+    return key;
+}
+
+const std::optional<Key>& InstallationKey() {
+    static const std::optional<Key> key = [] {
+        const std::wstring path = ExtendedPath(AppFolder() / L"journal.key");
+        if (auto existing = ReadKey(path)) return existing;
+        if (auto created = CreateKey(path)) return created;
+        return ReadKey(path);
+    }();
+    return key;
+}
+
+struct AlgorithmCloser {
+    void operator()(BCRYPT_ALG_HANDLE h) const { BCryptCloseAlgorithmProvider(h, 0); }
+};
+struct HashCloser {
+    void operator()(BCRYPT_HASH_HANDLE h) const { BCryptDestroyHash(h); }
+};
+
+std::optional<std::wstring> Hmac(const Key& key, std::wstring_view body) {
+    BCRYPT_ALG_HANDLE rawAlgorithm = nullptr;
+    if (!BCRYPT_SUCCESS(
+            BCryptOpenAlgorithmProvider(&rawAlgorithm, BCRYPT_SHA256_ALGORITHM, nullptr, BCRYPT_ALG_HANDLE_HMAC_FLAG)))
+        return std::nullopt;
+    const std::unique_ptr<void, AlgorithmCloser> algorithm(rawAlgorithm);
+    BCRYPT_HASH_HANDLE rawHash = nullptr;
+    // No hash object buffer: the provider allocates it (documented from Windows 7 on).
+    Key secret = key;
+    if (!BCRYPT_SUCCESS(BCryptCreateHash(rawAlgorithm, &rawHash, nullptr, 0, secret.data(), secret.size(), 0)))
+        return std::nullopt;
+    const std::unique_ptr<void, HashCloser> hash(rawHash);
+    std::wstring input(body);
+    auto* bytes = reinterpret_cast<unsigned char*>(input.data());
+    std::array<unsigned char, 32> mac{};
+    if (!BCRYPT_SUCCESS(BCryptHashData(rawHash, bytes, static_cast<ULONG>(input.size() * sizeof(wchar_t)), 0)) ||
+        !BCRYPT_SUCCESS(BCryptFinishHash(rawHash, mac.data(), mac.size(), 0)))
+        return std::nullopt;
+    std::wstring hex;
+    for (const unsigned char b : mac) {
+        hex.push_back(L"0123456789abcdef"[b >> 4]);
+        hex.push_back(L"0123456789abcdef"[b & 15]);
+    }
+    return hex;
+}
+
+}  // namespace
+
+std::optional<std::wstring> SealJournal(std::wstring_view body) {
+    const auto& key = InstallationKey();
+    if (!key) return std::nullopt;
+    return Hmac(*key, body);
+}
+
+bool SealHolds(std::wstring_view body, std::wstring_view seal) {
+    const auto expected = SealJournal(body);
+    if (!expected || expected->size() != seal.size()) return false;
+    wchar_t difference = 0;  // compared in full, not up to the first mismatch
+    for (size_t i = 0; i < seal.size(); ++i) difference |= (*expected)[i] ^ seal[i];
+    return difference == 0;
+}
+
+}  // namespace kw
