@@ -7,7 +7,6 @@
 
 #include "app/BatchStatus.h"
 #include "model/MissingFolders.h"
-#include "model/SettingsFile.h"
 #include "model/TextEncoding.h"
 #include "shell/Autostart.h"
 #include "shell/OwnerWindowProc.h"
@@ -20,6 +19,8 @@ constexpr wchar_t kWindowTitle[] = L"Kestrane Fileweir";
 constexpr int kAppIconId = 101;
 constexpr DWORD kMainStyle = WS_OVERLAPPEDWINDOW;
 constexpr DWORD kMainExStyle = WS_EX_APPWINDOW | WS_EX_ACCEPTFILES;
+constexpr UINT_PTR kSettingsRetryTimer = 1;
+constexpr UINT kSettingsRetryMs = 2000;
 
 enum Command : UINT {
     kOpen = 201,
@@ -77,7 +78,7 @@ void App::ApplyColours() {
 
 bool App::Init(HINSTANCE instance, int showCommand) {
     hInstance = instance;
-    LoadConfig(settings);
+    const StoreResult loaded = settingsStore.Load(settings);
 
     std::vector<std::string> tail;
     activityLog.LoadTail(tail, kMaxLogLines);
@@ -100,6 +101,7 @@ bool App::Init(HINSTANCE instance, int showCommand) {
     CreateWindowExW(kMainExStyle, kMainWindowClass, kWindowTitle, kMainStyle, CW_USEDEFAULT, CW_USEDEFAULT, size.cx,
                     size.cy, nullptr, nullptr, instance, this);
     if (!mainWindow) return false;
+    TakeStoreResult(loaded);
 
     // Not every system has the immersive dark title bar (Wine ignores it); cosmetic only.
     const BOOL darkTitle = settings.theme == Theme::dark;
@@ -219,12 +221,14 @@ void App::RenderOneFrame() {
         [this](bool visible) { SetOverlayVisible(visible); },
         [this] { ApplyAllSettings(); },
     };
+    drawingSettings = true;
     DrawSettingsWindow(settings, uiState, settingsChanged, mainWindow, view, actions);
+    drawingSettings = false;
     if (settingsChanged) {
         ApplyColours();
         tray.Add(hInstance, mainWindow);
-        SaveSettings();
     }
+    if (settingsChanged || saveAfterDraw) SaveSettings();
     renderHost.RenderFrame();
     if (settings.overlayAlpha != lastAppliedAlpha) {
         overlay.SetAlpha(settings.overlayAlpha);
@@ -276,14 +280,40 @@ void App::SetOverlayVisible(bool visible) {
 }
 
 void App::SaveSettings() {
+    if (drawingSettings && settingsStore.Held()) {
+        saveAfterDraw = true;
+        return;
+    }
+    saveAfterDraw = false;
     int x = settings.overlayX, y = settings.overlayY, w = settings.overlayW, h = settings.overlayH;
     overlay.GetRect(x, y, w, h);
     settings.overlayX = x;
     settings.overlayY = y;
     settings.overlayW = w;
     settings.overlayH = h;
-    SaveConfig(settings);
+    TakeStoreResult(settingsStore.Save(settings));
     CheckRoutingFolders(false);
+}
+
+void App::TakeStoreResult(const StoreResult& result) {
+    if (!result.message.empty()) statusText = result.message;
+    if (result.replaced) {
+        // The path rows' pointers lead into the settings just replaced; the next frame registers
+        // the rows anew.
+        uiState.pathTargets.clear();
+        uiState.previousPathTargets.clear();
+        uiState.hoveredPathTarget = nullptr;
+        ApplyAllSettings();
+    }
+    // While config.json is held, it is tried again every few seconds as well as at each save, so
+    // the user's rules come back even if nothing is changed.
+    if (!mainWindow || settingsStore.Held() == settingsRetryTimer) return;
+    if (settingsStore.Held()) {
+        settingsRetryTimer = SetTimer(mainWindow, kSettingsRetryTimer, kSettingsRetryMs, nullptr) != 0;
+    } else {
+        KillTimer(mainWindow, kSettingsRetryTimer);
+        settingsRetryTimer = false;
+    }
 }
 
 void App::ApplyAllSettings() {
@@ -296,9 +326,13 @@ void App::ApplyAllSettings() {
     EnsureMinimumSize();
     overlay.SetTheme(static_cast<int>(settings.theme));
     overlay.SetAlpha(settings.overlayAlpha);
-    lastAppliedFontSize = settings.uiFontSize;
+    overlay.SetPosition(settings.overlayX, settings.overlayY, settings.overlayW, settings.overlayH);
+    overlay.Show(settings.overlayVisible);
     lastAppliedAlpha = settings.overlayAlpha;
-    if (renderHost.HasImGui()) renderHost.RebuildFonts(hInstance, FontPixelSize(settings.uiFontSize));
+    // Called during a frame (a restore, or a save that adopted config.json) the atlas is locked
+    // and the rebuild fails: the size stays unapplied and RenderOneFrame rebuilds after the frame.
+    if (renderHost.HasImGui() && renderHost.RebuildFonts(hInstance, FontPixelSize(settings.uiFontSize)))
+        lastAppliedFontSize = settings.uiFontSize;
     redrawRequested = true;
 }
 
@@ -383,6 +417,13 @@ LRESULT App::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             return 0;
         case WM_HOTKEY:
             if (wParam == kHotkeyId) SetOverlayVisible(!overlay.IsVisible());
+            return 0;
+        case WM_TIMER:
+            if (wParam == kSettingsRetryTimer && !drawingSettings) {
+                const StoreResult result = settingsStore.Retry(settings);
+                TakeStoreResult(result);
+                if (result.replaced) CheckRoutingFolders(false);
+            }
             return 0;
         case WM_COMMAND:
             OnCommand(LOWORD(wParam));

@@ -14,7 +14,9 @@
 #include <vector>
 
 #include "app/JobEvents.h"
+#include "model/AppFolder.h"
 #include "model/AppSettings.h"
+#include "model/SettingsStore.h"
 #include "render/RenderHost.h"
 #include "routing/ActivityLog.h"
 #include "routing/RouteJob.h"
@@ -87,6 +89,7 @@ private:
     void ShowMainWindow(bool restore);
     void SetOverlayVisible(bool visible);
     void SaveSettings();
+    void TakeStoreResult(const StoreResult& result);
     void ApplyAllSettings();
     void CheckRoutingFolders(bool showBox);
     SIZE ComputeWindowSize(UiFontSize size) const;
@@ -100,6 +103,12 @@ private:
     bool running = true;
     bool redrawRequested = true;
     AppSettings settings;
+    SettingsStore settingsStore{ConfigPath()};
+    bool settingsRetryTimer = false;  // set while config.json is held, so it is tried again
+    // While the settings window draws (and any modal dialog it opens runs), widgets hold
+    // references into `settings`: taking up config.json, which replaces them, waits until after.
+    bool drawingSettings = false;
+    bool saveAfterDraw = false;
     UiState uiState;
     HotkeyCaptureState hotkey;  // capture mode, its error text and prompt
     std::string statusText;

@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <memory>
 
-#include "model/AppFolder.h"
+#include "model/ExtendedPath.h"
 #include "model/SettingsJson.h"
 
 namespace kw {
@@ -18,22 +18,30 @@ struct HandleCloser {
 };
 using UniqueFile = std::unique_ptr<void, HandleCloser>;
 
-UniqueFile OpenFile(const fs::path& path, DWORD access, DWORD disposition) {
-    HANDLE h = CreateFileW(path.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+// `error` receives GetLastError when the file cannot be opened.
+UniqueFile OpenFile(const fs::path& path, DWORD access, DWORD disposition, DWORD* error = nullptr) {
+    const std::wstring name = ExtendedPath(path);
+    HANDLE h = CreateFileW(name.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                            disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
-    return UniqueFile(h == INVALID_HANDLE_VALUE ? nullptr : h);
+    if (h != INVALID_HANDLE_VALUE) return UniqueFile(h);
+    if (error) *error = GetLastError();
+    return nullptr;
 }
 
 enum class ReadStatus { ok, cannot_open, failed };
 
-ReadStatus ReadWholeFile(const fs::path& path, std::string& text) {
-    UniqueFile file = OpenFile(path, GENERIC_READ, OPEN_EXISTING);
+// `error` receives GetLastError when the status is not ok.
+ReadStatus ReadWholeFile(const fs::path& path, std::string& text, DWORD& error) {
+    UniqueFile file = OpenFile(path, GENERIC_READ, OPEN_EXISTING, &error);
     if (!file) return ReadStatus::cannot_open;
     text.clear();
     char buffer[64 * 1024];
     for (;;) {
         DWORD got = 0;
-        if (!ReadFile(file.get(), buffer, sizeof buffer, &got, nullptr)) return ReadStatus::failed;
+        if (!ReadFile(file.get(), buffer, sizeof buffer, &got, nullptr)) {
+            error = GetLastError();
+            return ReadStatus::failed;
+        }
         if (got == 0) return ReadStatus::ok;
         text.append(buffer, got);
     }
@@ -50,7 +58,11 @@ bool WriteAll(HANDLE file, const std::string& text) {
     return true;
 }
 
-bool Exists(const fs::path& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+bool Exists(const fs::path& path) { return GetFileAttributesW(ExtendedPath(path).c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+bool Move(const fs::path& from, const fs::path& to, DWORD flags) {
+    return MoveFileExW(ExtendedPath(from).c_str(), ExtendedPath(to).c_str(), flags) != FALSE;
+}
 
 fs::path WithSuffix(const fs::path& path, const std::wstring& suffix) {
     fs::path out = path;
@@ -68,15 +80,21 @@ fs::path AsideName(const fs::path& path, const Clock& clock) {
     return aside;
 }
 
-bool ReadDocument(const fs::path& path, AppSettings& settings, ReadStatus& status, bool& parsed) {
+// `parsed` tells an invalid document from one that is not JSON at all.
+bool ReadDocument(const fs::path& path, AppSettings& settings, ReadStatus& status, DWORD& error, bool& parsed) {
     std::string text;
     parsed = false;
-    status = ReadWholeFile(path, text);
+    status = ReadWholeFile(path, text, error);
     if (status != ReadStatus::ok) return false;
     Json document;
     if (!ParseSettingsDocument(text, document)) return false;
     parsed = true;
     return SettingsFromJson(document, settings);
+}
+
+void ResetToDefaults(AppSettings& settings) {
+    settings = AppSettings{};
+    EnsureCatchAllPath(settings);
 }
 
 }  // namespace
@@ -95,58 +113,72 @@ bool WriteSettingsFile(const fs::path& path, const AppSettings& settings) {
         // A short write (full disk, I/O error) must never be renamed over a good document.
         if (!WriteAll(file.get(), text)) {
             file.reset();
-            DeleteFileW(temp.c_str());
+            DeleteFileW(ExtendedPath(temp).c_str());
             return false;
         }
     }
     constexpr DWORD kFlags = MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED;
-    if (MoveFileExW(temp.c_str(), path.c_str(), kFlags)) return true;
+    if (Move(temp, path, kFlags)) return true;
     // A read-only or otherwise stubborn target: remove it and try once more. Should this fail
     // too, the new document survives as the ".tmp" file, which the next start adopts.
-    const DWORD attributes = GetFileAttributesW(path.c_str());
+    const std::wstring target = ExtendedPath(path);
+    const DWORD attributes = GetFileAttributesW(target.c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY))
-        SetFileAttributesW(path.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY);
-    DeleteFileW(path.c_str());
-    return MoveFileExW(temp.c_str(), path.c_str(), kFlags) != FALSE;
+        SetFileAttributesW(target.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY);
+    DeleteFileW(target.c_str());
+    return Move(temp, path, kFlags);
 }
 
-bool LoadSettingsFile(const fs::path& path, AppSettings& settings, const Clock& clock) {
-    settings = AppSettings{};
-    EnsureCatchAllPath(settings);
+DocumentRead ReadSettingsDocument(const fs::path& path, AppSettings& settings, const Clock& clock) {
+    ResetToDefaults(settings);
 
     const fs::path temp = WithSuffix(path, L".tmp");
     if (!Exists(path) && Exists(temp)) {
         // A save was interrupted between removing the old document and renaming the new one.
         AppSettings candidate;
         ReadStatus status;
+        DWORD error = 0;
         bool parsed;
-        if (ReadDocument(temp, candidate, status, parsed)) {
-            MoveFileExW(temp.c_str(), path.c_str(), MOVEFILE_COPY_ALLOWED);
+        if (ReadDocument(temp, candidate, status, error, parsed)) {
+            Move(temp, path, MOVEFILE_COPY_ALLOWED);
         } else if (status != ReadStatus::cannot_open) {
-            MoveFileExW(temp.c_str(), AsideName(temp, clock).c_str(), MOVEFILE_COPY_ALLOWED);
+            Move(temp, AsideName(temp, clock), MOVEFILE_COPY_ALLOWED);
         }
     }
 
+    DocumentRead found;
     ReadStatus status;
     bool parsed;
-    if (ReadDocument(path, settings, status, parsed)) return true;
-    if (status == ReadStatus::cannot_open && !Exists(path)) {
-        WriteSettingsFile(path, settings);
-        return false;
+    if (ReadDocument(path, settings, status, found.error, parsed)) {
+        found.state = DocumentRead::read;
+        return found;
     }
-    if (!parsed) {
-        // Not JSON (or unreadable): run on the defaults, as the document's reader would.
-        settings = AppSettings{};
-        EnsureCatchAllPath(settings);
+    const bool absent = found.error == ERROR_FILE_NOT_FOUND || found.error == ERROR_PATH_NOT_FOUND;
+    if (status == ReadStatus::cannot_open && absent) {
+        found.state = DocumentRead::missing;
+        return found;
     }
+    if (status != ReadStatus::ok) {
+        // Held open without sharing (a virus scanner, a sync client, an editor), locked or denied:
+        // nothing was read and the document may well be whole. A copy would fail for the same
+        // reason, so the caller must leave it alone until it can be read.
+        found.state = DocumentRead::unopened;
+        return found;
+    }
+    found.state = DocumentRead::invalid;
+    // Not JSON: run on the defaults, as the document's reader would.
+    if (!parsed) ResetToDefaults(settings);
     // Keep the user's document before any save can replace it.
-    CopyFileW(path.c_str(), AsideName(path, clock).c_str(), TRUE);
-    return false;
+    const fs::path aside = AsideName(path, clock);
+    if (CopyFileW(ExtendedPath(path).c_str(), ExtendedPath(aside).c_str(), TRUE)) found.aside = aside;
+    return found;
 }
 
-bool LoadConfig(AppSettings& settings) { return LoadSettingsFile(ConfigPath(), settings); }
-
-bool SaveConfig(const AppSettings& settings) { return WriteSettingsFile(ConfigPath(), settings); }
+bool LoadSettingsFile(const fs::path& path, AppSettings& settings, const Clock& clock) {
+    const DocumentRead found = ReadSettingsDocument(path, settings, clock);
+    if (found.state == DocumentRead::missing) WriteSettingsFile(path, settings);
+    return found.state == DocumentRead::read;
+}
 
 bool BackupSettingsFile(const fs::path& path, const AppSettings& settings, std::string& error) {
     error.clear();
@@ -158,7 +190,8 @@ bool BackupSettingsFile(const fs::path& path, const AppSettings& settings, std::
 bool RestoreSettingsFile(const fs::path& path, AppSettings& target, std::string& error) {
     error.clear();
     std::string text;
-    if (ReadWholeFile(path, text) != ReadStatus::ok) {
+    DWORD ignored = 0;
+    if (ReadWholeFile(path, text, ignored) != ReadStatus::ok) {
         error = "Could not open settings file.";
         return false;
     }

@@ -1,8 +1,10 @@
 #pragma once
-// config.json on disk: the start-up load, the atomic save, backup and restore.
+// A settings document on disk: the load, the atomic save, backup and restore. SettingsStore
+// decides when the program's own config.json may be saved.
 //
-// A document the program cannot read is never destroyed: it is copied aside as
-// "<name>.unreadable-YYYYMMDD-HHMMSS" before anything can be saved over it.
+// A document the program cannot read is never destroyed: one that opens but does not parse is
+// copied aside as "<name>.unreadable-YYYYMMDD-HHMMSS" before anything can be saved over it; one
+// that cannot be opened at all is reported as such and left alone.
 
 #include <filesystem>
 #include <string>
@@ -17,13 +19,28 @@ namespace kw {
 // document stays as it was.
 bool WriteSettingsFile(const std::filesystem::path& path, const AppSettings& settings);
 
-// Start-up load of a settings file into `settings` (defaults first). Returns true only when the
-// whole document was read. A missing file is created with the defaults; a leftover ".tmp" from
-// an interrupted save, with no document beside it, is adopted when it reads cleanly.
-bool LoadSettingsFile(const std::filesystem::path& path, AppSettings& settings, const Clock& clock = SystemClock());
+// What one attempt to read the settings document found.
+struct DocumentRead {
+    enum State {
+        read,      // the whole document was read
+        missing,   // there is no document
+        invalid,   // it was read but is not a whole settings document
+        unopened,  // it exists but could not be opened or read (`error` says why)
+    };
+    State state = missing;
+    unsigned long error = 0;      // the Win32 error code when unopened
+    std::filesystem::path aside;  // invalid: the copy kept beside it; empty when copying failed
+};
 
-bool LoadConfig(AppSettings& settings);        // LoadSettingsFile(ConfigPath())
-bool SaveConfig(const AppSettings& settings);  // WriteSettingsFile(ConfigPath())
+// Reads a settings document into `settings` (defaults first) and never writes over it. An
+// invalid document leaves the settings it could read and is copied aside; a leftover ".tmp"
+// from an interrupted save, with no document beside it, is adopted when it reads cleanly.
+DocumentRead ReadSettingsDocument(const std::filesystem::path& path, AppSettings& settings,
+                                  const Clock& clock = SystemClock());
+
+// ReadSettingsDocument that also creates a missing document with the defaults. Returns true only
+// when the whole document was read.
+bool LoadSettingsFile(const std::filesystem::path& path, AppSettings& settings, const Clock& clock = SystemClock());
 
 // Backup and restore of a user-chosen file; `error` is cleared first and receives the message
 // shown to the user on failure. Restore reads into `target`, which the caller adopts on success.

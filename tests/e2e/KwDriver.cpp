@@ -9,6 +9,8 @@
 //   KwDriver window <class>                      prints "hwnd visible x y w h"
 //   KwDriver post <class> <message> <wparam> <lparam>
 //   KwDriver wait-gone <class> <seconds>
+//   KwDriver hold <file> <stop-file>             opens the file without sharing, prints "held",
+//                                                and closes it once the stop file exists
 //
 // Exit codes: 0 success, 1 failure or timeout, 2 bad command line, 3 a drag that never ended.
 // File names are passed as Windows paths (winepath -w); relative ones are made absolute.
@@ -278,9 +280,27 @@ int Drag(const std::wstring& windowClass, CLIPFORMAT format, std::vector<BYTE> b
     return kExitOk;
 }
 
+// What a virus scanner or an editor does to a file: every other open fails with
+// ERROR_SHARING_VIOLATION while the handle is open. Bounded, so a failed script cannot leave it.
+int Hold(const std::wstring& file, const std::wstring& stopFile) {
+    HANDLE h = CreateFileW(file.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) {
+        std::cerr << "CreateFileW failed: " << GetLastError() << std::endl;
+        return kExitFailed;
+    }
+    std::cout << "held" << std::endl;
+    constexpr DWORD kMaxHoldMs = 300000;
+    for (DWORD waited = 0; waited < kMaxHoldMs && GetFileAttributesW(stopFile.c_str()) == INVALID_FILE_ATTRIBUTES;
+         waited += kPollMs)
+        Sleep(kPollMs);
+    CloseHandle(h);
+    return kExitOk;
+}
+
 int Usage() {
     std::cerr << "usage: KwDriver drag <class> <file>... | drag-text <class> | wait-window <class> <seconds>\n"
-                 "       | window <class> | post <class> <message> <wparam> <lparam> | wait-gone <class> <seconds>"
+                 "       | window <class> | post <class> <message> <wparam> <lparam> | wait-gone <class> <seconds>\n"
+                 "       | hold <file> <stop-file>"
               << std::endl;
     return kExitUsage;
 }
@@ -315,6 +335,7 @@ int Run(const std::vector<std::wstring>& args) {
         if (appear) PrintWindow(FindWindowW(windowClass.c_str(), nullptr));
         return kExitOk;
     }
+    if (command == L"hold" && args.size() == 3) return Hold(FullPath(args[1]), FullPath(args[2]));
     if (command == L"post" && args.size() == 5) {
         const auto message = ParseNumber(args[2]);
         const auto wParam = ParseNumber(args[3]);

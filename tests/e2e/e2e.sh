@@ -8,7 +8,9 @@ scenario=$1 exe=$2 driver=$3 artefacts=$4
 mkdir -p "$artefacts"
 work=$(mktemp -d /tmp/kw-e2e-XXXXXX)
 app_pid=""
+hold_pid=""
 cleanup() {
+  if [ -n "$hold_pid" ]; then touch "$work/release"; wait "$hold_pid" 2>/dev/null || true; fi
   if [ -n "$app_pid" ] && kill -0 "$app_pid" 2>/dev/null; then
     wine "$driver" post KestraneFileweirMain 0x111 204 0 >/dev/null 2>&1 || true
     sleep 2; kill "$app_pid" 2>/dev/null || true
@@ -214,6 +216,31 @@ case "$scenario" in
     wait_for 10 is_visible KestraneFileweirOverlay 1 || fail "the hotkey did not show the drop zone again"
     exit_app || fail "exit code $?"
     grep -q '"overlayVisible": true' "$work/app/config.json" || fail "visibility not saved"
+    ;;
+
+  held-config)
+    # Another program holds config.json without sharing while the program starts: it runs on the
+    # defaults, writes nothing over the document, and takes it up by itself once it is free.
+    write_config '"overlayVisible": false,' "Invoices|pdf|$work/PDFs|"
+    cp "$work/app/config.json" "$work/original.json"
+    timeout 200 wine "$driver" hold "$(win "$work/app/config.json")" "$(win "$work/release")" >"$work/hold.out" 2>&1 &
+    hold_pid=$!
+    wait_for 30 grep -q held "$work/hold.out" || fail "config.json was not held: $(cat "$work/hold.out")"
+    start_app
+    is_visible KestraneFileweirOverlay 1 || fail "the drop zone should show: the defaults are in use"
+    for shown in 0 1; do   # tray command "toggle drop zone": each one saves
+      drive post KestraneFileweirMain 0x111 202 0 >/dev/null || fail "no main window"
+      wait_for 10 is_visible KestraneFileweirOverlay $shown || fail "the toggle did nothing"
+    done
+    import -window root "$artefacts/held-config.png" 2>/dev/null || true
+    cmp -s "$work/app/config.json" "$work/original.json" || fail "config.json was written while held"
+    [ ! -e "$work/app/config.json.tmp" ] || fail "a save was tried while config.json was held"
+    touch "$work/release"; wait "$hold_pid" || fail "the holder failed: $(cat "$work/hold.out")"; hold_pid=""
+    # Taken up without a save: the document's hidden drop zone takes effect.
+    wait_for 20 is_visible KestraneFileweirOverlay 0 || fail "config.json was not taken up once free"
+    exit_app || fail "exit code $?"
+    grep -q '"name": "Invoices"' "$work/app/config.json" || fail "the rule was lost: $(cat "$work/app/config.json")"
+    grep -q '"overlayVisible": false' "$work/app/config.json" || fail "the document's settings were not kept"
     ;;
 
   *) echo "unknown scenario $scenario"; exit 2 ;;
