@@ -46,7 +46,11 @@ void AppendFilesBelow(const fs::path& folder, std::vector<fs::path>& out) {
             std::error_code ec;
             if (fs::is_regular_file(fs::status(child, ec))) out.push_back(std::move(child));
         } else if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
-            AppendFilesBelow(child, out);
+            // Hidden system folders ("$RECYCLE.BIN", "System Volume Information" at a drive's
+            // root) hold the system's files, not the user's: a dropped drive is expanded
+            // without them.
+            constexpr DWORD kSystemFolder = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
+            if ((attributes & kSystemFolder) != kSystemFolder) AppendFilesBelow(child, out);
         } else {
             out.push_back(std::move(child));
         }

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <cwctype>
 #include <cstdio>
 #include <fstream>
 #include <functional>
@@ -13,7 +14,10 @@
 
 #include "model/TextEncoding.h"
 #include "reliability/Campaign.h"
+#include "model/SettingsFile.h"
+#include "model/SettingsStore.h"
 #include "routing/FileTree.h"
+#include "routing/MoveJournal.h"
 
 namespace fs = std::filesystem;
 
@@ -164,6 +168,107 @@ int Hostile(const fs::path& root, const fs::path& otherVolume, const fs::path& f
             batch.hashes.push_back(HashItem(src / L"tree"));
             Run(tally, ("paths past 260" + side).c_str(), CatchAllTo(dst), batch.items, batch.hashes, {src, dst}, false);
         }
+    }
+    {
+        // The destination is the folder the items already lie in, spelled otherwise, under the
+        // overwrite policy: each item is its own "target" and must never be deleted as one.
+        const fs::path src = scratch(L"Aliased");
+        Batch batch = Files(random, src / L"Inner", {L"a.pdf", L"b.pdf"}, 700);
+        Batch top = Files(random, src, {L"c.pdf"}, 900);
+        batch.items.insert(batch.items.end(), top.items.begin(), top.items.end());
+        batch.hashes.insert(batch.hashes.end(), top.hashes.begin(), top.hashes.end());
+        std::wstring upper = src.native();
+        for (wchar_t& c : upper) c = static_cast<wchar_t>(towupper(c));
+        std::vector<fs::path> spellings = {upper, src.native() + L"\\", src / L"Inner" / L"..",
+                                           L"\\\\?\\" + src.native()};
+        if (GetFileAttributesW(L"U:\\") != INVALID_FILE_ATTRIBUTES && src.native().rfind(L"C:", 0) == 0)
+            spellings.push_back(L"U" + src.native().substr(1));
+        for (const fs::path& spelling : spellings)
+            Run(tally, "aliased destination, overwrite", CatchAllTo(spelling, kw::ConflictPolicy::overwrite),
+                batch.items, batch.hashes, {src, src / L"Inner"}, false);
+    }
+    {
+        // A whole drive dropped (from This PC) under the overwrite policy: refused, and what was
+        // routed to the destination before stays.
+        const fs::path dst = scratch(L"drive-dropped-out");
+        Batch before = Files(random, dst, {L"routed-before.txt"}, 500);
+        Run(tally, "drive root dropped", CatchAllTo(dst, kw::ConflictPolicy::overwrite),
+            {otherVolume.root_path(), fs::path(L"\\\\?\\") / root.root_path()}, before.hashes, {dst}, false);
+    }
+    {
+        // A recycle rule where the Recycle Bin cannot take anything (campaign.sh runs this mode
+        // with Wine's trash made impossible): every item stays.
+        const fs::path src = scratch(L"no-bin");
+        Batch batch = Files(random, src, {L"r1.txt", L"r2.txt"}, 600);
+        fs::create_directories(src / L"Tree" / L"in");
+        WriteBytes(src / L"Tree" / L"in" / L"t.txt", RandomBytes(random, 300));
+        batch.items.push_back(src / L"Tree");
+        batch.hashes.push_back(HashItem(src / L"Tree"));
+        kw::AppSettings settings;
+        kw::Rule recycle;
+        recycle.name = "Recycle";
+        recycle.action = kw::RuleAction::recycle;
+        recycle.clauses[0].type = kw::ConditionType::any_file;
+        settings.rules = {recycle};
+        Run(tally, "recycle without a bin", settings, batch.items, batch.hashes, {src}, false);
+    }
+    {
+        // A journal planted by a stranger in the folder items come from, naming a file elsewhere,
+        // with a decoy "copy" of the same size and time beside it.
+        const fs::path victimFolder = scratch(L"victim"), planted = scratch(L"downloads");
+        Batch victim = Files(random, victimFolder, {L"thesis.docx"}, 2000);
+        Batch decoy = Files(random, planted, {L"thesis.docx"}, 2000);
+        FILETIME written{};
+        HANDLE v = CreateFileW(victim.items[0].c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+        GetFileTime(v, nullptr, nullptr, &written);
+        CloseHandle(v);
+        HANDLE d = CreateFileW(decoy.items[0].c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+        SetFileTime(d, nullptr, nullptr, &written);
+        CloseHandle(d);
+        kw::MoveJournal journal;
+        journal.source = kw::ExtendedPath(victim.items[0]);
+        journal.target = L"thesis.docx";
+        kw::FingerprintTree(victim.items[0], journal.copied);
+        journal.seal = std::wstring(64, L'0');
+        const std::wstring text = kw::FormatMoveJournal(journal);
+        WriteBytes(planted / L"~kfpart-0badf00d-0001.journal",
+                   std::string(reinterpret_cast<const char*>(text.data()), text.size() * sizeof(wchar_t)));
+        Batch bait = Files(random, planted, {L"bait.txt"}, 100);
+        std::vector<uint64_t> expected = victim.hashes;
+        expected.insert(expected.end(), decoy.hashes.begin(), decoy.hashes.end());
+        expected.insert(expected.end(), bait.hashes.begin(), bait.hashes.end());
+        const fs::path out = scratch(L"downloads-out");
+        Run(tally, "planted journal and decoy", CatchAllTo(out), bait.items, expected, {victimFolder, planted, out}, false);
+    }
+    {
+        // config.json held open without sharing at start-up, then saved twice: not a byte of it
+        // may change while held, and once released its rules are adopted, not replaced.
+        const fs::path folder = scratch(L"settings");
+        fs::create_directories(folder);
+        const fs::path config = folder / L"config.json";
+        kw::AppSettings original = CatchAllTo(folder / L"Unsorted");
+        kw::Rule rule;
+        rule.name = "Kept rule";
+        rule.destination = kw::PathToUtf8(folder / L"Kept");
+        original.rules = {rule};
+        kw::WriteSettingsFile(config, original);
+        const uint64_t before = HashItem(config);
+        HANDLE held = CreateFileW(config.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+        kw::SettingsStore store(config);
+        kw::AppSettings live;
+        store.Load(live);
+        live.overlayVisible = !live.overlayVisible;  // the user's first change
+        store.Save(live);
+        const uint64_t whileHeld = HashItem(config);
+        CloseHandle(held);
+        store.Save(live);
+        const bool adopted = live.rules.size() == 1 && live.rules[0].name == "Kept rule";
+        const int lost = (whileHeld != before || !adopted) ? 1 : 0;
+        std::printf("scenario %-28s items 1, lost %d (%s)\n", "config.json held at start", lost,
+                    adopted ? "rules adopted once released" : "rules gone");
+        ++tally.scenarios;
+        ++tally.items;
+        tally.lost += lost;
     }
     {
         const std::wstring drive = MissingDrive();

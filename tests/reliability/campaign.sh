@@ -120,7 +120,9 @@ if [[ $(id -u) == 0 ]] && [[ ! -e $prefix/dosdevices/s: ]]; then
 fi
 [[ -n $full ]] || echo "(no small tmpfs volume: not root; the full-volume scenario is left out)"
 mkdir -p "$work/hostile" "$second_volume/campaign-hostile"
-out=$(run hostile "$(winpath "$work/hostile")" 'T:\campaign-hostile' "$full")
+# Wine's trash made impossible (Trash a plain file): the Recycle Bin of a drive that has none.
+mkdir -p "$work/no-trash" && echo "not a folder" >"$work/no-trash/Trash"
+out=$(KW_XDG_DATA_HOME="$work/no-trash" run hostile "$(winpath "$work/hostile")" 'T:\campaign-hostile' "$full")
 status=$?
 echo "$out"
 (( status == 0 )) || faults=$((faults + 1))

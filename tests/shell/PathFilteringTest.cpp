@@ -5,7 +5,10 @@
 #include <string>
 
 #include "shell/PathFiltering.h"
+#include "support/Fixtures.h"
 #include "support/TempDir.h"
+
+#include <windows.h>
 
 namespace kw {
 namespace {
@@ -123,6 +126,28 @@ TEST(ExpandFolders, WalksAFolderPastTwoHundredSixtyCharacters) {
     ExpandFolders({deep}, true, out);
     std::sort(out.begin(), out.end());
     EXPECT_EQ(out, (Paths{deep / "one.txt", deep / "sub" / "two.txt"}));
+}
+
+// A whole drive dropped with expansion on gives the files on it (the drive itself is never an
+// item), without the system's hidden folders.
+TEST(ExpandFolders, ADroppedDriveGivesItsFiles) {
+    const auto volume = test::SecondVolume();
+    if (!volume) GTEST_SKIP() << "needs drive T: (run through ctest)";
+    const fs::path mine = *volume / (L"kw-expand-" + std::to_wstring(GetCurrentProcessId()));
+    WriteFile(mine / "a.txt", "a");
+    WriteFile(mine / "$RECYCLE.BIN" / "S-1-5-21" / "$R0001.txt", "deleted earlier");
+    SetFileAttributesW((mine / "$RECYCLE.BIN").c_str(), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
+    // Wine keeps these attributes only where the Linux file system has extended attributes.
+    const DWORD attributes = GetFileAttributesW((mine / "$RECYCLE.BIN").c_str());
+    const bool marked = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_SYSTEM);
+    Paths out;
+    ExpandFolders({*volume}, true, out);
+    test::RemoveTree(mine);
+    EXPECT_EQ(std::count(out.begin(), out.end(), mine / "a.txt"), 1);
+    EXPECT_EQ(std::count(out.begin(), out.end(), *volume), 0);
+    if (marked) {
+        EXPECT_EQ(std::count(out.begin(), out.end(), mine / "$RECYCLE.BIN" / "S-1-5-21" / "$R0001.txt"), 0);
+    }
 }
 
 }  // namespace
