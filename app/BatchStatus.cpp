@@ -7,8 +7,10 @@ std::string ProgressStatusText(int done, int total, const std::string& currentNa
 }
 
 std::string BatchTallyText(const RouteJobResult& r) {
-    return "Done \xE2\x80\x94 moved " + std::to_string(r.moved) + ", skipped " + std::to_string(r.skipped) +
-           ", failed " + std::to_string(r.failed);
+    std::string text = "Done \xE2\x80\x94 moved " + std::to_string(r.moved) + ", skipped " + std::to_string(r.skipped) +
+                       ", failed " + std::to_string(r.failed);
+    if (r.cancelled > 0) text += ", not routed (cancelled) " + std::to_string(r.cancelled);
+    return text;
 }
 
 std::string ItemLogLine(const RouteItemResult& item) {

@@ -12,6 +12,7 @@ struct RouteJob::Batch {
     std::vector<std::filesystem::path> items;
     CompleteCallback onComplete;
     ProgressCallback onProgress;
+    BatchHooks hooks;
 };
 
 RouteJob::RouteJob() : RouteJob(ItemStep(RouteItem)) {}
@@ -39,7 +40,7 @@ void RouteJob::JoinFinished() {
 }
 
 void RouteJob::Start(const AppSettings& settings, std::vector<std::filesystem::path> items,
-                     CompleteCallback onComplete, ProgressCallback onProgress) {
+                     CompleteCallback onComplete, ProgressCallback onProgress, BatchHooks hooks) {
     if (items.empty()) {
         if (onComplete) onComplete(RouteJobResult{});
         return;
@@ -54,7 +55,9 @@ void RouteJob::Start(const AppSettings& settings, std::vector<std::filesystem::p
     }
     std::lock_guard lock(threadMutex);
     JoinFinished();
-    auto batch = std::make_unique<Batch>(Batch{settings, std::move(items), std::move(onComplete), std::move(onProgress)});
+    cancelRequested = false;
+    auto batch = std::make_unique<Batch>(
+        Batch{settings, std::move(items), std::move(onComplete), std::move(onProgress), std::move(hooks)});
     try {
         worker = std::thread([this, batch = std::move(batch)]() mutable { RunBatch(*batch); });
     } catch (...) {
@@ -84,13 +87,26 @@ void RouteJob::RunBatch(Batch& batch) {
         for (int index = 1; index <= total; ++index) {
             const std::filesystem::path& item = batch.items[static_cast<size_t>(index - 1)];
             RouteItemResult r;
+            if (cancelRequested) {
+                r = RouteItemResult{PathToUtf8(item), "", "", "Not routed (cancelled).", false, true};
+                ++result.cancelled;
+                result.items.push_back(std::move(r));
+                continue;
+            }
             try {
                 if (batch.onProgress) batch.onProgress(index, total, ToUtf8(item.filename().native()));
-                r = step(item, batch.settings, folders);
+                r = batch.hooks.step ? batch.hooks.step(item) : step(item, batch.settings, folders);
             } catch (const std::exception& e) {
                 r = RouteItemResult{PathToUtf8(item), "", "", e.what(), false, false};
             } catch (...) {
                 r = RouteItemResult{PathToUtf8(item), "", "", "Unexpected error.", false, false};
+            }
+            if (batch.hooks.itemDone) {
+                try {
+                    batch.hooks.itemDone(item, r);
+                } catch (...) {
+                    // The record of an item is a convenience; the item itself is done.
+                }
             }
             if (r.skipped) ++result.skipped;
             else if (r.ok) ++result.moved;

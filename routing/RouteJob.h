@@ -1,6 +1,7 @@
 #pragma once
 // Runs one batch of dropped items at a time on a worker thread of its own, so that large
-// batches never block the window. A batch cannot be cancelled once started.
+// batches never block the window. A batch can be cancelled: it stops at the next item boundary
+// (the item in flight finishes whole) and the rest are reported as not routed.
 
 #include <atomic>
 #include <cstdint>
@@ -22,6 +23,15 @@ struct RouteJobResult {
     int32_t moved = 0;                   // moved or recycled
     int32_t skipped = 0;
     int32_t failed = 0;
+    int32_t cancelled = 0;               // not routed because the batch was cancelled (also in items)
+};
+
+// What a batch may do besides routing: a step of its own instead of routing (an undo), and a
+// report of each item as it completes, on the worker (the history records it there, so that a
+// kill loses at most the item in flight).
+struct BatchHooks {
+    std::function<RouteItemResult(const std::filesystem::path&)> step;
+    std::function<void(const std::filesystem::path&, const RouteItemResult&)> itemDone;
 };
 
 class RouteJob {
@@ -45,8 +55,10 @@ public:
     // once per accepted batch, on the worker, with IsRunning() already false. Throws
     // std::system_error only when no thread can be started (then no callback is called).
     void Start(const AppSettings& settings, std::vector<std::filesystem::path> items, CompleteCallback onComplete,
-               ProgressCallback onProgress);
+               ProgressCallback onProgress, BatchHooks hooks = {});
     bool IsRunning() const { return jobRunning.load(); }
+    // Asks the running batch to stop at the next item boundary; nothing when none runs.
+    void Cancel() { cancelRequested = true; }
     // Blocks until the current batch (if any) has finished and delivered its result.
     void Wait();
 
@@ -57,6 +69,7 @@ private:
 
     ItemStep step;
     std::atomic<bool> jobRunning{false};
+    std::atomic<bool> cancelRequested{false};
     std::mutex threadMutex;  // guards worker and retired
     std::thread worker;
     // A worker that started the next batch from inside its own completion callback cannot join

@@ -258,5 +258,40 @@ TEST(RouteJob, DeeplyNestedPatternsOnLongNamesCannotKillTheWorker) {
     EXPECT_FALSE(job.IsRunning());
 }
 
+// Cancel stops at the next item boundary: the item in flight finishes whole, each finished item
+// is reported as it completes, and the rest come back as not routed.
+TEST(RouteJob, CancelStopsAtTheNextItemAndReportsTheRest) {
+    Gate inFlight, release;
+    std::vector<std::string> done;
+    RouteJob job([&](const fs::path& item, const AppSettings&, const RoutingFolderList&) {
+        if (item == L"C:\\in\\b") {
+            inFlight.Open();
+            release.Wait();
+        }
+        return Outcome(item, true, false);
+    });
+    std::promise<RouteJobResult> promise;
+    auto future = promise.get_future();
+    BatchHooks hooks;
+    hooks.itemDone = [&](const fs::path& item, const RouteItemResult&) { done.push_back(PathToUtf8(item)); };
+    job.Start(AppSettings{}, {L"C:\\in\\a", L"C:\\in\\b", L"C:\\in\\c", L"C:\\in\\d"},
+              [&](RouteJobResult r) { promise.set_value(std::move(r)); }, {}, hooks);
+    inFlight.Wait();
+    job.Cancel();
+    release.Open();
+    const RouteJobResult r = Await(future);
+    ASSERT_EQ(r.items.size(), 4u);
+    EXPECT_EQ(r.moved, 2);
+    EXPECT_EQ(r.cancelled, 2);
+    EXPECT_EQ(r.items[2].message, "Not routed (cancelled).");
+    EXPECT_EQ(done, (std::vector<std::string>{"C:\\in\\a", "C:\\in\\b"}));
+
+    // The next batch starts uncancelled.
+    std::promise<RouteJobResult> next;
+    auto nextFuture = next.get_future();
+    job.Start(AppSettings{}, {L"C:\\in\\e"}, [&](RouteJobResult r2) { next.set_value(std::move(r2)); }, {});
+    EXPECT_EQ(Await(nextFuture).moved, 1);
+}
+
 }  // namespace
 }  // namespace kw

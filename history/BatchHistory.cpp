@@ -1,0 +1,185 @@
+#include "history/BatchHistory.h"
+
+#include <windows.h>
+
+#include <algorithm>
+
+#include "model/AppFolder.h"
+#include "model/ExtendedPath.h"
+#include "model/SettingsJson.h"
+
+namespace kw {
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr const char* kFates[] = {"moved", "recycled", "left", "skipped", "failed", "cancelled"};
+
+std::optional<ItemFate> FateFrom(const std::string& text) {
+    for (size_t i = 0; i < std::size(kFates); ++i)
+        if (text == kFates[i]) return static_cast<ItemFate>(i);
+    return std::nullopt;
+}
+
+struct HandleCloser {
+    void operator()(HANDLE h) const { CloseHandle(h); }
+};
+using UniqueFile = std::unique_ptr<void, HandleCloser>;
+
+UniqueFile Open(const fs::path& path, DWORD access, DWORD disposition) {
+    const HANDLE h = CreateFileW(ExtendedPath(path).c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                 disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
+    return UniqueFile(h == INVALID_HANDLE_VALUE ? nullptr : h);
+}
+
+std::string ReadAll(const fs::path& path) {
+    std::string text;
+    const UniqueFile file = Open(path, GENERIC_READ, OPEN_EXISTING);
+    if (!file) return text;
+    char buffer[64 * 1024];
+    DWORD got = 0;
+    while (ReadFile(file.get(), buffer, sizeof buffer, &got, nullptr) && got > 0) text.append(buffer, got);
+    return text;
+}
+
+}  // namespace
+
+int HistoryBatch::Count(ItemFate fate) const {
+    return static_cast<int>(std::count_if(items.begin(), items.end(), [&](const HistoryItem& i) { return i.fate == fate; }));
+}
+
+std::string FormatBatchLine(const HistoryBatch& batch) {
+    Json j = {{"batch", batch.id}, {"time", batch.time}};
+    if (batch.undoOf) j["undoOf"] = batch.undoOf;
+    return j.dump(-1, ' ', false, Json::error_handler_t::replace);
+}
+
+std::string FormatItemLine(const HistoryItem& item) {
+    Json j = {{"item", item.batch},
+              {"fate", kFates[static_cast<size_t>(item.fate)]},
+              {"source", item.source},
+              {"target", item.target},
+              {"rule", item.rule},
+              {"message", item.message}};
+    if (item.fate == ItemFate::moved)
+        j["moved"] = {{"kind", item.moved.folder ? "folder" : "file"},
+                      {"bytes", item.moved.bytes},
+                      {"entries", item.moved.entries},
+                      {"stamp", item.moved.stamp}};
+    return j.dump(-1, ' ', false, Json::error_handler_t::replace);
+}
+
+std::vector<HistoryBatch> ParseHistory(std::string_view text) {
+    std::vector<HistoryBatch> batches;
+    while (!text.empty()) {
+        const size_t end = text.find('\n');
+        const std::string_view line = text.substr(0, end);
+        text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
+        if (end == std::string_view::npos) break;  // the last line was cut short by a kill
+        try {
+            const Json j = Json::parse(line);
+            if (j.contains("batch")) {
+                HistoryBatch b;
+                b.id = j.at("batch").get<uint64_t>();
+                b.time = j.at("time").get<uint64_t>();
+                b.undoOf = j.value("undoOf", uint64_t{0});
+                batches.push_back(std::move(b));
+                continue;
+            }
+            HistoryItem item;
+            item.batch = j.at("item").get<uint64_t>();
+            const auto fate = FateFrom(j.at("fate").get<std::string>());
+            if (!fate) continue;
+            item.fate = *fate;
+            item.source = j.at("source").get<std::string>();
+            item.target = j.at("target").get<std::string>();
+            item.rule = j.value("rule", std::string());
+            item.message = j.value("message", std::string());
+            if (item.fate == ItemFate::moved) {
+                const Json& m = j.at("moved");
+                item.moved.folder = m.at("kind").get<std::string>() == "folder";
+                item.moved.bytes = m.at("bytes").get<uint64_t>();
+                item.moved.entries = m.at("entries").get<uint64_t>();
+                item.moved.stamp = m.at("stamp").get<uint64_t>();
+            }
+            // Items belong to the newest batch line with their id (ids are never reused).
+            for (auto b = batches.rbegin(); b != batches.rend(); ++b)
+                if (b->id == item.batch) {
+                    b->items.push_back(std::move(item));
+                    break;
+                }
+        } catch (const Json::exception&) {
+            // A damaged line: skipped, the rest of the history stands.
+        }
+    }
+    return batches;
+}
+
+fs::path HistoryFilePath() { return AppFolder() / L"history.jsonl"; }
+
+HistoryWriter::HistoryWriter(const fs::path& file, const HistoryBatch& batch) {
+    const HANDLE h = CreateFileW(ExtendedPath(file).c_str(), GENERIC_READ | FILE_APPEND_DATA,
+                                 FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    handle_ = h == INVALID_HANDLE_VALUE ? nullptr : h;
+    // A line cut short by a kill is ended first, or this batch's line would join it and both
+    // would be lost.
+    LARGE_INTEGER size{};
+    if (handle_ && GetFileSizeEx(h, &size) && size.QuadPart > 0) {
+        LARGE_INTEGER last{};
+        last.QuadPart = size.QuadPart - 1;
+        char c = '\n';
+        DWORD got = 0;
+        if (SetFilePointerEx(h, last, nullptr, FILE_BEGIN) && ReadFile(h, &c, 1, &got, nullptr) && got == 1 && c != '\n')
+            Write("");
+    }
+    Write(FormatBatchLine(batch));
+}
+
+HistoryWriter::~HistoryWriter() {
+    if (handle_) CloseHandle(handle_);
+}
+
+void HistoryWriter::Add(const HistoryItem& item) { Write(FormatItemLine(item)); }
+
+void HistoryWriter::Write(const std::string& line) {
+    if (!handle_) return;
+    // One write per line: appends of a whole line land together, so a kill cuts at most the
+    // line being written, which reading then skips.
+    std::string text = line + "\n";
+    DWORD written = 0;
+    WriteFile(handle_, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+}
+
+std::vector<HistoryBatch> LoadHistory(const fs::path& file) { return ParseHistory(ReadAll(file)); }
+
+void PruneHistory(const fs::path& file, size_t maxBatches, uint64_t maxBytes) {
+    const std::string text = ReadAll(file);
+    std::vector<HistoryBatch> batches = ParseHistory(text);
+    if (batches.size() <= maxBatches && text.size() <= maxBytes) return;
+    std::vector<std::string> blocks;  // newest first
+    uint64_t total = 0;
+    for (auto b = batches.rbegin(); b != batches.rend() && blocks.size() < maxBatches; ++b) {
+        std::string block = FormatBatchLine(*b) + "\n";
+        for (const HistoryItem& item : b->items) block += FormatItemLine(item) + "\n";
+        if (total + block.size() > maxBytes && !blocks.empty()) break;
+        total += block.size();
+        blocks.push_back(std::move(block));
+    }
+    fs::path temp = file;
+    temp += L".tmp";
+    bool whole = true;
+    {
+        const UniqueFile out = Open(temp, GENERIC_WRITE, CREATE_ALWAYS);
+        if (!out) return;
+        for (auto b = blocks.rbegin(); whole && b != blocks.rend(); ++b) {
+            DWORD written = 0;
+            whole = WriteFile(out.get(), b->data(), static_cast<DWORD>(b->size()), &written, nullptr) &&
+                    written == b->size();
+        }
+    }
+    // A short write (full disk) must never replace the history.
+    if (!whole || !MoveFileExW(ExtendedPath(temp).c_str(), ExtendedPath(file).c_str(), MOVEFILE_REPLACE_EXISTING))
+        DeleteFileW(ExtendedPath(temp).c_str());
+}
+
+}  // namespace kw

@@ -1,0 +1,73 @@
+#pragma once
+// What every batch did, item by item, in "history.jsonl" beside the executable: one JSON object
+// per line, appended by the worker as each item completes, so a kill loses at most the item in
+// flight (whose move journal covers it). A batch line opens each batch; item lines follow.
+// The file is bounded (oldest batches dropped first), and a damaged or half-written line is
+// skipped when reading, never fatal.
+
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "routing/MoveJournal.h"
+
+namespace kw {
+
+enum class ItemFate { moved, recycled, left, skipped, failed, cancelled };
+
+struct HistoryItem {
+    uint64_t batch = 0;
+    ItemFate fate = ItemFate::failed;
+    std::string source;  // UTF-8, as routed
+    std::string target;  // UTF-8: where it went ("Recycle Bin" when recycled)
+    std::string rule;
+    std::string message;
+    // What stood at the target right after the move: undo puts back only that very item.
+    TreeFingerprint moved;
+};
+
+struct HistoryBatch {
+    uint64_t id = 0;
+    uint64_t time = 0;    // UTC file-time ticks
+    uint64_t undoOf = 0;  // the batch this one undid, or 0
+    std::vector<HistoryItem> items;
+
+    int Count(ItemFate fate) const;
+};
+
+std::string FormatBatchLine(const HistoryBatch& batch);  // without the items
+std::string FormatItemLine(const HistoryItem& item);
+// Batches in file order (oldest first); lines that do not parse, and items of a batch whose
+// line is missing, are skipped.
+std::vector<HistoryBatch> ParseHistory(std::string_view text);
+
+std::filesystem::path HistoryFilePath();  // AppFolder() / "history.jsonl"
+
+// Appends one batch's lines to the history file through one handle kept open for the batch
+// (a line per item costs one write, not an open and a close). Writes that fail are dropped:
+// the history is a convenience, the move itself already happened.
+class HistoryWriter {
+public:
+    HistoryWriter(const std::filesystem::path& file, const HistoryBatch& batch);
+    ~HistoryWriter();
+    HistoryWriter(const HistoryWriter&) = delete;
+    HistoryWriter& operator=(const HistoryWriter&) = delete;
+
+    void Add(const HistoryItem& item);
+
+private:
+    void Write(const std::string& line);
+    void* handle_;
+};
+
+// The whole history, oldest batch first.
+std::vector<HistoryBatch> LoadHistory(const std::filesystem::path& file);
+// Keeps the newest `maxBatches` batches within `maxBytes`, rewriting the file through a
+// temporary one only when it is over either bound.
+void PruneHistory(const std::filesystem::path& file, size_t maxBatches = 100, uint64_t maxBytes = 20u << 20);
+
+}  // namespace kw

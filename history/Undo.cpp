@@ -1,0 +1,81 @@
+#include "history/Undo.h"
+
+#include <windows.h>
+
+#include "model/ExtendedPath.h"
+#include "model/TextEncoding.h"
+#include "routing/FileTree.h"
+#include "routing/ItemActions.h"
+#include "routing/NameConflicts.h"
+
+namespace kw {
+namespace fs = std::filesystem;
+
+std::vector<UndoStep> PlanUndo(const HistoryBatch& batch) {
+    std::vector<UndoStep> steps;
+    for (auto item = batch.items.rbegin(); item != batch.items.rend(); ++item) {
+        if (item->fate != ItemFate::moved && item->fate != ItemFate::recycled) continue;
+        UndoStep step;
+        step.from = PathFromUtf8(item->target);
+        step.to = PathFromUtf8(item->source);
+        step.expected = item->moved;
+        step.recycled = item->fate == ItemFate::recycled;
+        step.rule = item->rule;
+        steps.push_back(std::move(step));
+    }
+    return steps;
+}
+
+namespace {
+
+RouteItemResult Skipped(RouteItemResult r, const std::string& message) {
+    r.skipped = true;
+    r.message = message;
+    return r;
+}
+
+// Creates the folders of `folder` that are missing, in the literal form (long paths, any name).
+std::error_code CreateFolders(const fs::path& folder) {
+    const fs::path plain = PlainPath(folder);
+    if (GetFileAttributesW(ExtendedPath(plain).c_str()) != INVALID_FILE_ATTRIBUTES) return {};
+    if (plain.has_relative_path() && plain.parent_path() != plain)
+        if (std::error_code ec = CreateFolders(plain.parent_path())) return ec;
+    if (CreateDirectoryW(ExtendedPath(plain).c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS) return {};
+    return {static_cast<int>(GetLastError()), std::system_category()};
+}
+
+}  // namespace
+
+RouteItemResult UndoItem(const UndoStep& step) {
+    RouteItemResult r;
+    r.source = PathToUtf8(step.from);
+    r.target = PathToUtf8(step.to);
+    r.rule = step.rule;
+    if (step.recycled) {
+        r.source = "Recycle Bin";
+        return Skipped(r, "Not restored \xE2\x80\x94 find it in the Recycle Bin (deleted from " + r.target + ").");
+    }
+    std::error_code lookup;
+    if (!TargetExists(step.from, lookup)) return Skipped(r, "Skipped (no longer where it was put \xE2\x80\x94 nothing to put back).");
+    TreeFingerprint now;
+    if (FingerprintTree(step.from, now) || !(now == step.expected))
+        return Skipped(r, "Skipped (changed since it was moved \xE2\x80\x94 left where it is).");
+    if (TargetExists(step.to, lookup) || lookup)
+        return Skipped(r, "Skipped (the original name is taken \xE2\x80\x94 left where it is).");
+    if (std::error_code ec = CreateFolders(step.to.parent_path())) {
+        r.message = std::system_category().message(ec.value());
+        return r;
+    }
+    const std::error_code moved = MoveToTarget(step.from, step.to, false);
+    if (moved.value() == ERROR_ALREADY_EXISTS || moved.value() == ERROR_FILE_EXISTS)
+        return Skipped(r, "Skipped (the original name is taken \xE2\x80\x94 left where it is).");
+    if (moved) {
+        r.message = std::system_category().message(moved.value());
+        return r;
+    }
+    r.ok = true;
+    r.message = "Put back";
+    return r;
+}
+
+}  // namespace kw

@@ -1,0 +1,30 @@
+#pragma once
+// Putting a batch back: every item it moved returns to its original path, through the same
+// safe transfer as routing (a rename on one volume; a staged, journalled copy across volumes).
+// Undo never overwrites: an original path that is taken, or an item at the target that is no
+// longer the one moved there, is skipped with its reason and left where it is.
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "history/BatchHistory.h"
+#include "routing/RouteItemResult.h"
+
+namespace kw {
+
+struct UndoStep {
+    std::filesystem::path from;  // where the batch put the item
+    std::filesystem::path to;    // where it came from
+    TreeFingerprint expected;    // what was put there
+    bool recycled = false;
+    std::string rule;
+};
+
+// The steps that undo `batch`, last item first (a later item may depend on an earlier one).
+std::vector<UndoStep> PlanUndo(const HistoryBatch& batch);
+
+// One step; the result's source is where the item was, its target where it went back to.
+RouteItemResult UndoItem(const UndoStep& step);
+
+}  // namespace kw

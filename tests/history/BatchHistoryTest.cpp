@@ -1,0 +1,133 @@
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include "history/BatchHistory.h"
+#include "history/Undo.h"
+#include "model/TextEncoding.h"
+#include "routing/FileTree.h"
+#include "routing/ItemActions.h"
+#include "support/Fixtures.h"
+#include "support/TempDir.h"
+
+namespace kw {
+namespace {
+namespace fs = std::filesystem;
+using test::ReadFile;
+using test::TempDir;
+using test::WriteFile;
+
+HistoryItem Moved(uint64_t batch, const fs::path& source, const fs::path& target) {
+    HistoryItem item;
+    item.batch = batch;
+    item.fate = ItemFate::moved;
+    item.source = PathToUtf8(source);
+    item.target = PathToUtf8(target);
+    item.rule = "Docs";
+    FingerprintTree(target, item.moved);
+    return item;
+}
+
+// Routes each item to `destination` and records it as the application does.
+HistoryBatch RouteAndRecord(const fs::path& history, uint64_t id, const std::vector<fs::path>& items,
+                            const fs::path& destination) {
+    HistoryBatch batch{id, 1000 + id, 0, {}};
+    HistoryWriter writer(history, batch);
+    for (const fs::path& item : items) {
+        const RouteItemResult r = MoveItem(item, destination, ConflictPolicy::rename, {}, "Docs");
+        EXPECT_TRUE(r.ok) << r.message;
+        const HistoryItem recorded = Moved(id, item, PathFromUtf8(r.target));
+        writer.Add(recorded);
+        batch.items.push_back(recorded);
+    }
+    return batch;
+}
+
+TEST(BatchHistory, SurvivesDamagedAndCutLinesAndKeepsTheNewestBatches) {
+    TempDir dir;
+    const fs::path file = dir / L"history.jsonl";
+    WriteFile(dir / L"a.txt", "a");
+    WriteFile(dir / L"out" / L"a.txt", "a");
+    { HistoryWriter(file, HistoryBatch{1, 10, 0, {}}).Add(Moved(1, dir / L"a.txt", dir / L"out" / L"a.txt")); }
+    // A damaged line, then a line cut short by a kill: the next batch's lines still count.
+    WriteFile(dir / L"junk", "");
+    std::string text = ReadFile(file) + "{\"item\": 1, \"fate\": \"moved\"\n{\"item\":1,\"fa";
+    WriteFile(file, text);
+    { HistoryWriter(file, HistoryBatch{2, 20, 1, {}}).Add(Moved(2, dir / L"out" / L"a.txt", dir / L"a.txt")); }
+    std::vector<HistoryBatch> batches = LoadHistory(file);
+    ASSERT_EQ(batches.size(), 2u);
+    EXPECT_EQ(batches[0].items.size(), 1u);
+    EXPECT_EQ(batches[1].undoOf, 1u);
+    ASSERT_EQ(batches[1].items.size(), 1u);
+    EXPECT_EQ(batches[1].items[0].target, PathToUtf8(dir / L"a.txt"));
+    TreeFingerprint atTarget;
+    ASSERT_FALSE(FingerprintTree(dir / L"out" / L"a.txt", atTarget));
+    EXPECT_EQ(batches[0].items[0].moved, atTarget);
+
+    for (uint64_t id = 3; id <= 12; ++id) HistoryWriter(file, HistoryBatch{id, id, 0, {}});
+    PruneHistory(file, 4);
+    batches = LoadHistory(file);
+    ASSERT_EQ(batches.size(), 4u);
+    EXPECT_EQ(batches.front().id, 9u);
+    EXPECT_EQ(batches.back().id, 12u);
+}
+
+TEST(Undo, PutsFilesAndFoldersBackAndCanItselfBeUndone) {
+    TempDir dir;
+    const fs::path history = dir / L"history.jsonl";
+    WriteFile(dir / L"in" / L"bill.pdf", "bill");
+    WriteFile(dir / L"in" / L"Tree" / L"deep" / L"t.txt", "tree");
+    std::vector<fs::path> destinations = {dir / L"Docs"};
+    if (const auto volume = test::SecondVolume())
+        destinations.push_back(*volume / (L"kw-undo-" + std::to_wstring(GetCurrentProcessId())));
+    for (const fs::path& destination : destinations) {
+        const HistoryBatch batch =
+            RouteAndRecord(history, 1, {dir / L"in" / L"bill.pdf", dir / L"in" / L"Tree"}, destination);
+        ASSERT_FALSE(fs::exists(dir / L"in" / L"Tree"));
+        test::RemoveTree(dir / L"in");  // the original folder is gone too: undo makes it again
+        HistoryBatch undo{2, 0, 1, {}};
+        for (const UndoStep& step : PlanUndo(batch)) {
+            const RouteItemResult r = UndoItem(step);
+            EXPECT_TRUE(r.ok) << r.message;
+            undo.items.push_back(Moved(2, step.from, step.to));
+        }
+        EXPECT_EQ(ReadFile(dir / L"in" / L"bill.pdf"), "bill") << PathToUtf8(destination);
+        EXPECT_EQ(ReadFile(dir / L"in" / L"Tree" / L"deep" / L"t.txt"), "tree");
+        EXPECT_FALSE(fs::exists(destination / L"bill.pdf"));
+        // Undo of the undo routes them again.
+        for (const UndoStep& step : PlanUndo(undo)) EXPECT_TRUE(UndoItem(step).ok);
+        EXPECT_EQ(ReadFile(destination / L"Tree" / L"deep" / L"t.txt"), "tree");
+        EXPECT_FALSE(fs::exists(dir / L"in" / L"bill.pdf"));
+        for (const UndoStep& step : PlanUndo(batch)) EXPECT_TRUE(UndoItem(step).ok);
+        if (destination != destinations.front()) test::RemoveTree(destination);
+    }
+}
+
+TEST(Undo, NeverOverwritesAndLeavesChangedItemsWhereTheyAre) {
+    TempDir dir;
+    const fs::path history = dir / L"history.jsonl";
+    for (const wchar_t* name : {L"taken.txt", L"changed.txt", L"gone.txt"}) WriteFile(dir / L"in" / name, "original");
+    const HistoryBatch batch = RouteAndRecord(
+        history, 1, {dir / L"in" / L"taken.txt", dir / L"in" / L"changed.txt", dir / L"in" / L"gone.txt"}, dir / L"out");
+    WriteFile(dir / L"in" / L"taken.txt", "a new file of the user's");
+    WriteFile(dir / L"out" / L"changed.txt", "edited since");
+    fs::remove(dir / L"out" / L"gone.txt");
+    std::vector<std::string> messages;
+    for (const UndoStep& step : PlanUndo(batch)) {
+        const RouteItemResult r = UndoItem(step);
+        EXPECT_FALSE(r.ok);
+        EXPECT_TRUE(r.skipped);
+        messages.push_back(r.message);
+    }
+    EXPECT_EQ(messages, (std::vector<std::string>{
+                            "Skipped (no longer where it was put \xE2\x80\x94 nothing to put back).",
+                            "Skipped (changed since it was moved \xE2\x80\x94 left where it is).",
+                            "Skipped (the original name is taken \xE2\x80\x94 left where it is).",
+                        }));
+    EXPECT_EQ(ReadFile(dir / L"in" / L"taken.txt"), "a new file of the user's");
+    EXPECT_EQ(ReadFile(dir / L"out" / L"taken.txt"), "original");
+    EXPECT_EQ(ReadFile(dir / L"out" / L"changed.txt"), "edited since");
+}
+
+}  // namespace
+}  // namespace kw
