@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <mutex>
 #include <optional>
 #include <system_error>
 
@@ -339,19 +340,34 @@ std::wstring VolumeRootOf(const fs::path& plain) {
 // Whether items on this volume can go to a Recycle Bin. Removable, network, optical and RAM
 // drives have none, and on a fixed drive the shell must be able to query its bin (under Wine:
 // a usable trash folder). Without a bin SHFileOperationW with FOF_ALLOWUNDO deletes for good
-// and reports success, so this is asked first. The bin is enumerated to answer, which can take
-// a while for a full bin: each batch (one worker thread) asks once per volume.
+// and reports success, so this is asked first. The shell enumerates the bin to answer, which
+// can take a while for a full one: an answer is kept for a few seconds, so a batch asks about
+// each volume about once. (Not thread_local: mingw runs thread_local destructors after the
+// thread's emulated TLS is gone, which faulted now and then as batch threads ended.)
 bool VolumeHasRecycleBin(const std::wstring& root) {
-    thread_local std::vector<std::pair<std::wstring, bool>> known;
-    for (const auto& [volume, has] : known)
-        if (_wcsicmp(volume.c_str(), root.c_str()) == 0) return has;
+    struct Answer {
+        std::wstring volume;
+        bool has;
+        ULONGLONG at;
+    };
+    static std::mutex mutex;
+    static std::vector<Answer> known;
+    constexpr ULONGLONG kKeepMs = 10'000;
+    const ULONGLONG now = GetTickCount64();
+    {
+        std::lock_guard lock(mutex);
+        for (const Answer& a : known)
+            if (now - a.at < kKeepMs && _wcsicmp(a.volume.c_str(), root.c_str()) == 0) return a.has;
+    }
     bool has = GetDriveTypeW(root.c_str()) == DRIVE_FIXED;
     if (has) {
         SHQUERYRBINFO info{};
         info.cbSize = sizeof info;
         has = SUCCEEDED(SHQueryRecycleBinW(root.c_str(), &info));
     }
-    known.emplace_back(root, has);
+    std::lock_guard lock(mutex);
+    std::erase_if(known, [&](const Answer& a) { return now - a.at >= kKeepMs || _wcsicmp(a.volume.c_str(), root.c_str()) == 0; });
+    known.push_back({root, has, now});
     return has;
 }
 

@@ -3,12 +3,14 @@
 #include <windows.h>
 
 #include <cstdlib>
+#include <future>
 #include <cwctype>
 
 #include "model/TextEncoding.h"
 #include "routing/FileTree.h"
 #include "routing/ItemActions.h"
 #include "routing/NameConflicts.h"
+#include "routing/RouteJob.h"
 #include "support/Fixtures.h"
 #include "support/TempDir.h"
 
@@ -566,10 +568,15 @@ TEST(RecycleWithoutBin, ItemsStayAndTheLogSaysSo) {
     folders.clauses[0].type = ConditionType::any_file;
     folders.action = RuleAction::recycle;
     s.rules = {trash, folders};
-    for (const wchar_t* item : {L"precious.txt", L"Folder"}) {
-        const RouteItemResult r = Route(dir / L"in" / item, s);
+    // Through a route job, as the program runs it: on a worker thread of its own.
+    std::promise<RouteJobResult> done;
+    RouteJob job;
+    job.Start(s, {dir / L"in" / L"precious.txt", dir / L"in" / L"Folder"},
+              [&](RouteJobResult r) { done.set_value(std::move(r)); }, {});
+    const RouteJobResult result = done.get_future().get();
+    ASSERT_EQ(result.items.size(), 2u);
+    for (const RouteItemResult& r : result.items)
         ExpectResult(r, "Skipped (no Recycle Bin for this item \xE2\x80\x94 not deleted).", false, true);
-    }
     EXPECT_EQ(ReadFile(dir / L"in" / L"precious.txt"), "only copy");
     EXPECT_EQ(ReadFile(dir / L"in" / L"Folder" / L"inside.txt"), "inside");
 }
