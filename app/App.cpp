@@ -9,6 +9,8 @@
 #include "model/MissingFolders.h"
 #include "model/TextEncoding.h"
 #include "shell/Autostart.h"
+#include "shell/BatchCommands.h"
+#include "shell/RevealInExplorer.h"
 #include "shell/OwnerWindowProc.h"
 #include "shell/PathFiltering.h"
 
@@ -82,6 +84,7 @@ bool App::Init(HINSTANCE instance, int showCommand) {
 
     std::vector<std::string> tail;
     activityLog.LoadTail(tail, kMaxLogLines);
+    LoadRecentBatches();
     logLines.assign(tail.rbegin(), tail.rend());
 
     SetStartWithWindows(settings.startWithWindows);
@@ -214,12 +217,16 @@ void App::RenderOneFrame() {
     ++stats.frames;
     renderHost.BeginFrame();
     bool settingsChanged = false;
-    const SettingsWindowView view{statusText, progressDone, progressTotal, logLines, activityLog, hotkey, folderWarning};
+    const SettingsWindowView view{statusText, progressDone,  progressTotal,  logLines,           activityLog,
+                                  hotkey,     folderWarning, &recentBatches, routeJob.IsRunning()};
     const SettingsWindowActions actions{
         [this](unsigned modifiers, unsigned vk, std::string& error) { return ApplyHotkey(modifiers, vk, error); },
         [this] { SaveSettings(); },
         [this](bool visible) { SetOverlayVisible(visible); },
         [this] { ApplyAllSettings(); },
+        [this](uint64_t id) { StartUndo(id); },
+        [this] { CancelBatch(); },
+        [](const std::string& path) { RevealInExplorer(PathFromUtf8(path)); },
     };
     drawingSettings = true;
     DrawSettingsWindow(settings, uiState, settingsChanged, mainWindow, view, actions);
@@ -431,7 +438,7 @@ LRESULT App::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         case kTrayCallbackMessage:
             switch (LOWORD(lParam)) {
                 case WM_CONTEXTMENU:
-                case WM_RBUTTONUP: tray.ShowMenu(overlay.IsVisible()); break;
+                case WM_RBUTTONUP: tray.ShowMenu(overlay.IsVisible(), routeJob.IsRunning()); break;
                 case WM_LBUTTONUP:
                 case NIN_SELECT: ShowMainWindow(true); break;
                 default: break;
@@ -456,6 +463,8 @@ void App::OnCommand(UINT id) {
             PostQuitMessage(0);
             break;
         case kCommandCloseDropZone: SetOverlayVisible(false); break;
+        case kUndoLastBatchCommand: StartUndo(0); break;
+        case kCancelBatchCommand: CancelBatch(); break;
         default: break;
     }
 }

@@ -8,12 +8,14 @@
 
 #include <cstdint>
 #include <deque>
+#include <memory>
 #include <filesystem>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "app/JobEvents.h"
+#include "history/BatchHistory.h"
 #include "model/AppFolder.h"
 #include "model/AppSettings.h"
 #include "model/SettingsStore.h"
@@ -68,6 +70,11 @@ public:
     // Moves the latest progress and the final result out of the hand-over slots into the
     // status texts, the drop zone, the log and a balloon.
     void PumpJobEvents();
+
+    // Puts back what batch `id` moved (0: the newest batch), as a batch of its own.
+    void StartUndo(uint64_t id = 0);
+    // Stops the running batch at the next item boundary.
+    void CancelBatch();
 
     const LoopStats& Stats() const { return stats; }
     // Progress messages that were ever waiting in the queue at once (1 at most).
@@ -130,6 +137,14 @@ private:
     LoopStats stats;
     int64_t runStartTicks = 0;
     int64_t lastFrameTicks = 0;
+
+    // Recent batches from the history, newest first, for the Activity tab and undo; the one
+    // running is being recorded by the worker and joins them when its result arrives.
+    std::vector<HistoryBatch> recentBatches;
+    std::shared_ptr<BatchRecording> recording;
+    void LoadRecentBatches();
+    // The route job's start with the batch recorded in the history; false when it could not start.
+    bool StartRecordedBatch(std::vector<std::filesystem::path> items, uint64_t undoOf, BatchHooks hooks);
 
     // Hand-over slots between the worker's callbacks and PumpJobEvents.
     JobEvents jobEvents;

@@ -13,6 +13,9 @@
 namespace kw {
 namespace {
 
+constexpr size_t kRecentBatches = 20;
+constexpr char kUndoHint[] = " \xE2\x80\x94 Ctrl+Z or Undo on the Activity tab puts it back";
+
 // The completion message must arrive, or the result would sit unshown until some other
 // message woke the loop. Posting can fail only on a full queue; wait and retry while the
 // window lives (the worker thread may wait, the UI thread never waits for it).
@@ -70,6 +73,13 @@ void App::HandleDroppedFiles(std::vector<std::filesystem::path> items) {
     statusText = "Routing " + count + " item(s)...";
     overlay.SetStatus(statusText, true);
 
+    stats.lastIntakeMs = TicksToMilliseconds(NowTicks() - intakeStart);
+    lastFrameTicks = 0;  // frame gaps count from here: the worker has the batch
+    StartRecordedBatch(std::move(batch), 0, {});
+    redrawRequested = true;
+}
+
+bool App::StartRecordedBatch(std::vector<std::filesystem::path> items, uint64_t undoOf, BatchHooks hooks) {
     const HWND window = mainWindow;
     JobEvents& events = jobEvents;
     auto onComplete = [&events, window](RouteJobResult result) {
@@ -80,15 +90,23 @@ void App::HandleDroppedFiles(std::vector<std::filesystem::path> items) {
         if (events.StoreProgress(done, total, std::move(current)) && !PostMessageW(window, kJobProgressMessage, 0, 0))
             events.ProgressPostFailed();
     };
-    stats.lastIntakeMs = TicksToMilliseconds(NowTicks() - intakeStart);
-    lastFrameTicks = 0;  // frame gaps count from here: the worker has the batch
+    // Ids are the start time in file-time ticks, kept increasing should the clock step back.
+    HistoryBatch batch;
+    batch.time = SystemClock().UtcTicks();
+    batch.id = std::max<uint64_t>(batch.time, recentBatches.empty() ? 0 : recentBatches.front().id + 1);
+    batch.undoOf = undoOf;
+    recording = std::make_shared<BatchRecording>(HistoryFilePath(), std::move(batch));
+    hooks.itemDone = [r = recording](const std::filesystem::path&, const RouteItemResult& result) { r->Add(result); };
     try {
-        routeJob.Start(settings, std::move(batch), std::move(onComplete), std::move(onProgress));
+        routeJob.Start(settings, std::move(items), std::move(onComplete), std::move(onProgress), std::move(hooks));
+        return true;
     } catch (const std::exception& e) {
+        recording.reset();
         statusText = std::string("Could not start routing: ") + e.what();
         overlay.SetStatus("Drop files to route them", false);
+        progressDone = progressTotal = 0;
+        return false;
     }
-    redrawRequested = true;
 }
 
 void App::PumpJobEvents() {
@@ -105,11 +123,21 @@ void App::PumpJobEvents() {
         progressTotal = static_cast<int>(result->items.size());
         statusText = BatchTallyText(*result);
         overlay.SetStatus("Drop files to route them", false);
+        bool undo = false;
+        if (recording) {
+            undo = recording->Batch().undoOf != 0;
+            if (!recording->Batch().items.empty()) {
+                recentBatches.insert(recentBatches.begin(), recording->Batch());
+                if (recentBatches.size() > kRecentBatches) recentBatches.pop_back();
+                if (result->moved > 0) statusText += kUndoHint;
+            }
+            recording.reset();
+        }
         // One open of the log for the whole batch: a large batch must not freeze the window
         // with thousands of open-append-close cycles.
         std::vector<std::string> messages;
         messages.reserve(result->items.size());
-        for (const RouteItemResult& item : result->items) messages.push_back(ItemLogLine(item));
+        for (const RouteItemResult& item : result->items) messages.push_back((undo ? "[undo] " : "") + ItemLogLine(item));
         for (std::string& line : activityLog.AppendAll(messages)) logLines.push_front(std::move(line));
         while (logLines.size() > kMaxLogLines) logLines.pop_back();
         redrawRequested = true;

@@ -7,6 +7,9 @@
 #include "model/AppFolder.h"
 #include "model/ExtendedPath.h"
 #include "model/SettingsJson.h"
+#include "model/TextEncoding.h"
+#include "routing/FileTree.h"
+#include "routing/RouteItemResult.h"
 
 namespace kw {
 namespace fs = std::filesystem;
@@ -148,6 +151,32 @@ void HistoryWriter::Write(const std::string& line) {
     std::string text = line + "\n";
     DWORD written = 0;
     WriteFile(handle_, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+}
+
+HistoryItem RecordOf(uint64_t batch, const RouteItemResult& r) {
+    HistoryItem item;
+    item.batch = batch;
+    item.source = r.source;
+    item.target = r.target;
+    item.rule = r.rule;
+    item.message = r.message;
+    if (r.ok && !r.skipped) {
+        item.fate = r.target == "Recycle Bin" ? ItemFate::recycled : ItemFate::moved;
+        if (item.fate == ItemFate::moved && FingerprintTree(PathFromUtf8(r.target), item.moved))
+            item.moved = {};  // cannot be proven the same later: undo will leave it be
+    } else if (r.ok) {
+        item.fate = ItemFate::left;
+    } else {
+        item.fate = r.skipped ? ItemFate::skipped : ItemFate::failed;
+    }
+    return item;
+}
+
+BatchRecording::BatchRecording(const fs::path& file, HistoryBatch batch) : batch_(std::move(batch)), writer_(file, batch_) {}
+
+void BatchRecording::Add(const RouteItemResult& result) {
+    batch_.items.push_back(RecordOf(batch_.id, result));
+    writer_.Add(batch_.items.back());
 }
 
 std::vector<HistoryBatch> LoadHistory(const fs::path& file) { return ParseHistory(ReadAll(file)); }

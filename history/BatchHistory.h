@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "routing/MoveJournal.h"
+#include "routing/RouteItemResult.h"
 
 namespace kw {
 
@@ -63,6 +64,22 @@ private:
     void Write(const std::string& line);
     void* handle_;
 };
+
+// A batch being recorded: the worker adds each item as it completes, to the file and to the
+// batch in memory, which the UI thread reads once the batch has ended.
+class BatchRecording {
+public:
+    BatchRecording(const std::filesystem::path& file, HistoryBatch batch);
+    void Add(const RouteItemResult& result);
+    const HistoryBatch& Batch() const { return batch_; }
+
+private:
+    HistoryBatch batch_;
+    HistoryWriter writer_;
+};
+
+// The record of one routed (or put back) item; what was moved is fingerprinted where it now is.
+HistoryItem RecordOf(uint64_t batch, const RouteItemResult& result);
 
 // The whole history, oldest batch first.
 std::vector<HistoryBatch> LoadHistory(const std::filesystem::path& file);

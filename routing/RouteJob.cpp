@@ -95,7 +95,7 @@ void RouteJob::RunBatch(Batch& batch) {
             }
             try {
                 if (batch.onProgress) batch.onProgress(index, total, ToUtf8(item.filename().native()));
-                r = batch.hooks.step ? batch.hooks.step(item) : step(item, batch.settings, folders);
+                r = batch.hooks.step ? batch.hooks.step(static_cast<size_t>(index - 1), item) : step(item, batch.settings, folders);
             } catch (const std::exception& e) {
                 r = RouteItemResult{PathToUtf8(item), "", "", e.what(), false, false};
             } catch (...) {

@@ -30,7 +30,7 @@ struct RouteJobResult {
 // report of each item as it completes, on the worker (the history records it there, so that a
 // kill loses at most the item in flight).
 struct BatchHooks {
-    std::function<RouteItemResult(const std::filesystem::path&)> step;
+    std::function<RouteItemResult(size_t index, const std::filesystem::path&)> step;  // index from 0
     std::function<void(const std::filesystem::path&, const RouteItemResult&)> itemDone;
 };
 

@@ -1,5 +1,7 @@
 #include "shell/OverlayWindow.h"
 
+#include "shell/BatchCommands.h"
+
 #include <windowsx.h>
 
 #include <memory>
@@ -227,12 +229,16 @@ void OverlayWindow::ShowContextMenu(POINT screen) {
     if (!menu) return;
     AppendMenuW(menu.get(), MF_STRING, kCommandOpenMainWindow, L"Open main window");
     AppendMenuW(menu.get(), MF_STRING, kCommandCloseDropZone, L"Close drop zone");
+    AppendMenuW(menu.get(), MF_SEPARATOR, 0, nullptr);
+    AppendMenuW(menu.get(), MF_STRING | (busy ? MF_GRAYED : 0), kUndoLastBatchCommand, L"Undo last batch");
+    AppendMenuW(menu.get(), MF_STRING | (busy ? 0 : MF_GRAYED), kCancelBatchCommand, L"Cancel batch");
     SetForegroundWindow(hwnd);
     const UINT chosen = static_cast<UINT>(
         TrackPopupMenu(menu.get(), TPM_RETURNCMD | TPM_RIGHTBUTTON, screen.x, screen.y, 0, hwnd, nullptr));
     menu.reset();
     PostMessageW(hwnd, WM_NULL, 0, 0);
-    if (chosen == kCommandOpenMainWindow || chosen == kCommandCloseDropZone)
+    if (chosen == kCommandOpenMainWindow || chosen == kCommandCloseDropZone || chosen == kUndoLastBatchCommand ||
+        chosen == kCancelBatchCommand)
         PostMessageW(owner, WM_COMMAND, chosen, 0);
 }
 

@@ -1,5 +1,7 @@
 #include "shell/TrayIcon.h"
 
+#include "shell/BatchCommands.h"
+
 #include <algorithm>
 #include <iterator>
 #include <memory>
@@ -80,7 +82,7 @@ void TrayIcon::ShowBalloon(const std::wstring& title, const std::wstring& text) 
     data.uFlags = kBaseFlags;
 }
 
-void TrayIcon::ShowMenu(bool overlayVisible) {
+void TrayIcon::ShowMenu(bool overlayVisible, bool batchRunning) {
     POINT cursor{};
     GetCursorPos(&cursor);
     UniqueMenu menu(CreatePopupMenu());
@@ -89,6 +91,9 @@ void TrayIcon::ShowMenu(bool overlayVisible) {
     AppendMenuW(menu.get(), MF_STRING | (overlayVisible ? MF_CHECKED : MF_UNCHECKED), kTrayDropZoneCommand,
                 L"Show drop zone");
     AppendMenuW(menu.get(), MF_STRING, kTraySettingsCommand, L"Settings");
+    AppendMenuW(menu.get(), MF_SEPARATOR, 0, nullptr);
+    AppendMenuW(menu.get(), MF_STRING | (batchRunning ? MF_GRAYED : 0), kUndoLastBatchCommand, L"Undo last batch");
+    AppendMenuW(menu.get(), MF_STRING | (batchRunning ? 0 : MF_GRAYED), kCancelBatchCommand, L"Cancel batch");
     AppendMenuW(menu.get(), MF_SEPARATOR, 0, nullptr);
     AppendMenuW(menu.get(), MF_STRING, kTrayExitCommand, L"Exit");
     // Without the foreground the menu would not close when the user clicks elsewhere.

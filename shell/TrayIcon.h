@@ -36,7 +36,7 @@ public:
     // Title and text are cut to fit (64 and 256 characters); nothing happens without an icon.
     void ShowBalloon(const std::wstring& title, const std::wstring& text);
     // The popup menu at the cursor; the choice arrives at the owner as WM_COMMAND.
-    void ShowMenu(bool overlayVisible);
+    void ShowMenu(bool overlayVisible, bool batchRunning = false);
 
 private:
     NOTIFYICONDATAW data;

@@ -1,4 +1,6 @@
 #include "ui/SettingsWindow.h"
+
+#include "ui/ActivityTab.h"
 #include "ui/ReadableColour.h"
 
 #include <imgui.h>
@@ -35,24 +37,6 @@ float WindowScale(HWND window) {
     if (!window) return 1.0f;
     const UINT dpi = GetDpiForWindow(window);
     return dpi == 0 ? 1.0f : static_cast<float>(dpi) / 96.0f;
-}
-
-void DrawActivityTab(const SettingsWindowView& view) {
-    ImGui::TextWrapped("Log file: %s", PathToUtf8(view.activityLog.LogFilePath()).c_str());
-    ImGui::TextDisabled("Plain-text append log (low overhead). Persists until you clear it.");
-    if (view.progressTotal > 0) {
-        ImGui::ProgressBar(static_cast<float>(view.progressDone) / static_cast<float>(view.progressTotal),
-                           ImVec2(-1.0f, 0.0f));
-        ImGui::Text("%s", view.statusText.c_str());
-    }
-    if (ImGui::Button("Clear log")) {
-        view.logLines.clear();
-        view.activityLog.Clear();
-    }
-    // Failure lines carry the system's whole message; they scroll sideways rather than being cut.
-    ImGui::BeginChild("log", ImVec2(0, 0), ImGuiChildFlags_Border, ImGuiWindowFlags_HorizontalScrollbar);
-    for (const std::string& line : view.logLines) ImGui::TextUnformatted(line.c_str());
-    ImGui::EndChild();
 }
 
 void DrawAboutTab() {
@@ -162,6 +146,13 @@ void DrawSettingsWindow(AppSettings& settings, UiState& ui, bool& settingsChange
     }
     ImGui::Separator();
 
+    // Ctrl+Z puts the newest batch back and Esc cancels a running one, unless a text field has
+    // the keyboard (where they edit the text).
+    if (!ImGui::GetIO().WantTextInput) {
+        if (ImGui::GetIO().KeyCtrl && ImGui::IsKeyPressed(ImGuiKey_Z, false) && actions.undoBatch) actions.undoBatch(0);
+        if (view.batchRunning && ImGui::IsKeyPressed(ImGuiKey_Escape, false) && actions.cancelBatch) actions.cancelBatch();
+    }
+
     if (ImGui::BeginTabBar("main_tabs")) {
         if (ImGui::BeginTabItem("Rules")) {
             DrawRulesTab(settings, ui, mainWindow, settingsChanged);
@@ -181,7 +172,7 @@ void DrawSettingsWindow(AppSettings& settings, UiState& ui, bool& settingsChange
             ImGui::EndTabItem();
         }
         if (ImGui::BeginTabItem("Activity")) {
-            DrawActivityTab(view);
+            DrawActivityTab(ui, view, actions);
             ImGui::EndTabItem();
         }
         if (ImGui::BeginTabItem("About")) {

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "history/BatchHistory.h"
 #include "model/AppSettings.h"
 #include "routing/ActivityLog.h"
 #include "shell/Hotkey.h"
@@ -44,6 +45,8 @@ struct UiState {
     int selectedRule = -1;
     int renamingRule = -1;       // row whose name is being edited in place
     char renameBuffer[128] = {};
+    char activityFilter[128] = {};  // narrows the shown log lines by text
+    int activityOutcome = 0;        // 0 all, then [ok], [skip], [fail], [undo] lines only
     UiPlatform platform = SystemUiPlatform();
 };
 
@@ -56,6 +59,8 @@ struct SettingsWindowView {
     const ActivityLog& activityLog;
     HotkeyCaptureState& hotkey;
     std::string& folderWarning;  // missing routing folders, shown on the Settings tab
+    const std::vector<HistoryBatch>* batches = nullptr;  // recent batches, newest first
+    bool batchRunning = false;
 };
 
 // What the window may ask of the application.
@@ -64,6 +69,9 @@ struct SettingsWindowActions {
     std::function<void()> saveSettings;
     std::function<void(bool)> setOverlayVisible;
     std::function<void()> applyAllSettings;
+    std::function<void(uint64_t)> undoBatch;  // 0: the newest batch
+    std::function<void()> cancelBatch;
+    std::function<void(const std::string&)> reveal;  // opens the item's folder with the item selected
 };
 
 void DrawSettingsWindow(AppSettings& settings, UiState& ui, bool& settingsChanged, HWND mainWindow,

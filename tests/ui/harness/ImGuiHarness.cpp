@@ -151,10 +151,12 @@ void ImGuiHarness::TypeInto(const std::string& label, const std::string& text) {
     else TypeText(text);
 }
 
-void ImGuiHarness::PressKey(ImGuiKey key) {
+void ImGuiHarness::PressKey(ImGuiKey key, ImGuiKey modifier) {
+    if (modifier != ImGuiKey_None) ImGui::GetIO().AddKeyEvent(modifier, true);
     ImGui::GetIO().AddKeyEvent(key, true);
     Frame();
     ImGui::GetIO().AddKeyEvent(key, false);
+    if (modifier != ImGuiKey_None) ImGui::GetIO().AddKeyEvent(modifier, false);
     Frame();
 }
 

@@ -6,8 +6,8 @@ SettingsWindowDriver::SettingsWindowDriver()
     : activityLog(dir / L"activity.log"),
       imgui([this] {
           bool frameChanged = false;
-          const SettingsWindowView view{statusText,  progressDone, progressTotal, logLines,
-                                        activityLog, hotkey,       folderWarning};
+          const SettingsWindowView view{statusText, progressDone,  progressTotal, logLines,    activityLog,
+                                        hotkey,     folderWarning, &batches,      batchRunning};
           DrawSettingsWindow(settings, ui, frameChanged, nullptr, view, actions);
           changed = frameChanged;
           if (frameChanged) ++changedFrames;

@@ -36,6 +36,8 @@ public:
     std::string statusText;
     int progressDone = 0;
     int progressTotal = 0;  // above 0 while a batch runs
+    std::vector<HistoryBatch> batches;
+    bool batchRunning = false;
     std::deque<std::string> logLines;
     HotkeyCaptureState hotkey;
     std::string folderWarning;

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "ui/ActivityTab.h"
 #include "ui/harness/SettingsWindowDriver.h"
 
 namespace kw::test {
@@ -37,6 +38,42 @@ TEST(ActivityTab, ProgressShowsWhileABatchRunsAndClearEmptiesTheLinesAndTheFile)
     EXPECT_TRUE(std::filesystem::exists(w.activityLog.LogFilePath()));
     EXPECT_EQ(std::filesystem::file_size(w.activityLog.LogFilePath()), 0u);
     EXPECT_EQ(w.changedFrames, 0);
+}
+
+// Recent batches with an Undo each, Ctrl+Z for the newest unless a text field has the keys, Esc
+// and Cancel while a batch runs, and the filter over the log lines.
+TEST(ActivityTab, UndoCancelAndFilter) {
+    SettingsWindowDriver w;
+    std::vector<uint64_t> undone;
+    int cancels = 0;
+    w.actions.undoBatch = [&](uint64_t id) { undone.push_back(id); };
+    w.actions.cancelBatch = [&] { ++cancels; };
+    HistoryItem moved;
+    moved.fate = ItemFate::moved;
+    moved.source = "C:\\in\\a.pdf";
+    moved.target = "D:\\Docs\\a.pdf";
+    w.batches = {HistoryBatch{20, 0, 0, {moved, moved}}, HistoryBatch{10, 0, 0, {moved}}};
+    w.logLines = {"t | [ok] C:\\in\\a.pdf -> D:\\Docs\\a.pdf (Moved via Docs)", "t | [fail] C:\\in\\b.txt -> (Access denied)"};
+    w.OpenTab("Activity");
+    EXPECT_TRUE(w.imgui.Shows("moved 2, recycled 0, skipped 0, failed 0")) << w.imgui.ShownText();
+    w.imgui.ClickNth("Undo", 1);
+    w.imgui.Click("Undo last batch");
+    w.imgui.PressKey(ImGuiKey_Z, ImGuiMod_Ctrl);
+    EXPECT_EQ(undone, (std::vector<uint64_t>{10, 0, 0}));
+
+    w.imgui.TypeInto("##filter", "b.TXT");
+    EXPECT_FALSE(w.imgui.Shows("[ok] C:"));
+    EXPECT_TRUE(w.imgui.Shows("[fail] C:"));
+    w.imgui.PressKey(ImGuiKey_Z, ImGuiMod_Ctrl);  // the filter field has the keys: no undo
+    EXPECT_EQ(undone.size(), 3u);
+    EXPECT_FALSE(LogLineShown("t | [ok] x", "", 3));
+    EXPECT_TRUE(LogLineShown("t | [undo] [ok] x", "X", 4));
+
+    w.batchRunning = true;
+    w.imgui.Frame();
+    w.imgui.Click("Cancel");
+    w.imgui.PressKey(ImGuiKey_Escape);
+    EXPECT_EQ(cancels, 2);
 }
 
 }  // namespace
