@@ -377,6 +377,13 @@ LRESULT App::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         CaptureHotkeyKey(static_cast<unsigned>(wParam));
         return 0;
     }
+    // Ctrl+Z puts the newest batch back and Esc cancels a running one, unless a text field has
+    // the keyboard. Taken here from the key messages themselves: a quick Ctrl+Z can come and go
+    // between two frames, where the window's per-frame key state would miss it.
+    if (message == WM_KEYDOWN && !(lParam & (1 << 30)) && !renderHost.TextFieldActive()) {
+        if (wParam == 'Z' && GetKeyState(VK_CONTROL) < 0) StartUndo(0);
+        if (wParam == VK_ESCAPE) CancelBatch();
+    }
     if (renderHost.HasImGui()) RenderHost::ForwardMessage(mainWindow, message, wParam, lParam);
 
     switch (message) {

@@ -205,6 +205,8 @@ void RenderHost::Shutdown() {
     window = nullptr;
 }
 
+bool RenderHost::TextFieldActive() const { return imguiReady && ImGui::GetIO().WantTextInput; }
+
 LRESULT RenderHost::ForwardMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     // A context without the Win32 backend (a headless one, or one mid-teardown) would make the
     // handler dereference missing backend data.

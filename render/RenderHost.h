@@ -32,6 +32,8 @@ public:
     void Shutdown();
 
     bool HasImGui() const { return imguiReady; }
+    // A text field of the last frame has the keyboard (keys then edit text, not the program).
+    bool TextFieldActive() const;
     bool HasSwapChain() const { return swapChain != nullptr; }
     // Passes a main-window message to the ImGui Win32 backend (only while ImGui exists).
     static LRESULT ForwardMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

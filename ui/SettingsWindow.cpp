@@ -146,13 +146,6 @@ void DrawSettingsWindow(AppSettings& settings, UiState& ui, bool& settingsChange
     }
     ImGui::Separator();
 
-    // Ctrl+Z puts the newest batch back and Esc cancels a running one, unless a text field has
-    // the keyboard (where they edit the text).
-    if (!ImGui::GetIO().WantTextInput) {
-        if (ImGui::GetIO().KeyCtrl && ImGui::IsKeyPressed(ImGuiKey_Z, false) && actions.undoBatch) actions.undoBatch(0);
-        if (view.batchRunning && ImGui::IsKeyPressed(ImGuiKey_Escape, false) && actions.cancelBatch) actions.cancelBatch();
-    }
-
     if (ImGui::BeginTabBar("main_tabs")) {
         if (ImGui::BeginTabItem("Rules")) {
             DrawRulesTab(settings, ui, mainWindow, settingsChanged);

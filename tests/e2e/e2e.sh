@@ -200,6 +200,32 @@ case "$scenario" in
     exit_app || fail "exit code $?"
     ;;
 
+  undo-ctrl-z)
+    # A real drop, then Ctrl+Z in the settings window: every item goes back where it was.
+    write_config '"noMatchPolicy": "leave_in_place",' "Invoices|pdf|$work/PDFs|" "Pictures|jpg|$work/Pictures|"
+    mkdir -p "$work/in/sub"
+    names=("bill one.pdf" "Счёт №7.pdf" "photo.jpg" "notes.txt")
+    for n in "${names[@]}"; do echo "content of $n" > "$work/in/$n"; done
+    start_app
+    files=(); for n in "${names[@]}"; do files+=("$(win "$work/in/$n")"); done
+    drive drag KestraneFileweirOverlay "${files[@]}" || fail "the drag was not accepted"
+    wait_for 60 log_has "(Left in place (No matching rule))" || fail "the batch never finished"
+    [ -f "$work/PDFs/bill one.pdf" ] && [ -f "$work/Pictures/photo.jpg" ] || fail "not routed"
+    main=$(for id in $(xdotool search --name '^Kestrane Fileweir$'); do
+             eval "$(xdotool getwindowgeometry --shell "$id")"; echo "$((WIDTH * HEIGHT)) $id"
+           done | sort -n | tail -1 | cut -d' ' -f2)
+    xdotool windowactivate --sync "$main" 2>/dev/null || xdotool windowfocus --sync "$main"
+    xdotool key --clearmodifiers ctrl+z
+    wait_for 30 log_has "[undo] [ok] $(win "$work/Pictures/photo.jpg") -> $(win "$work/in/photo.jpg") (Put back)" \
+      || fail "Ctrl+Z did not put the items back"
+    wait_for 10 test -f "$work/in/Счёт №7.pdf" || fail "not every item is back"
+    for n in "${names[@]}"; do [ "$(cat "$work/in/$n")" = "content of $n" ] || fail "$n not back whole"; done
+    [ -z "$(ls "$work/PDFs" "$work/Pictures" | grep -v ':$' | grep .)" ] || fail "items left at their targets"
+    grep -q '"undoOf"' "$work/app/history.jsonl" || fail "the undo was not recorded in the history"
+    import -window root "$artefacts/undo-after-ctrl-z.png" 2>/dev/null || true
+    exit_app || fail "exit code $?"
+    ;;
+
   hotkey)
     # Wine grabs no global keys: WM_HOTKEY arrives only while one of its windows has the focus.
     write_config ''

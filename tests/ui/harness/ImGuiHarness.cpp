@@ -151,12 +151,10 @@ void ImGuiHarness::TypeInto(const std::string& label, const std::string& text) {
     else TypeText(text);
 }
 
-void ImGuiHarness::PressKey(ImGuiKey key, ImGuiKey modifier) {
-    if (modifier != ImGuiKey_None) ImGui::GetIO().AddKeyEvent(modifier, true);
+void ImGuiHarness::PressKey(ImGuiKey key) {
     ImGui::GetIO().AddKeyEvent(key, true);
     Frame();
     ImGui::GetIO().AddKeyEvent(key, false);
-    if (modifier != ImGuiKey_None) ImGui::GetIO().AddKeyEvent(modifier, false);
     Frame();
 }
 

@@ -55,7 +55,7 @@ public:
     void TypeInto(const std::string& label, const std::string& text);
     // Types UTF-8 text one character (code point) at a time, as the keyboard would.
     void TypeText(const std::string& text);
-    void PressKey(ImGuiKey key, ImGuiKey modifier = ImGuiKey_None);  // modifier: e.g. ImGuiMod_Ctrl
+    void PressKey(ImGuiKey key);
     void PressEnter() { PressKey(ImGuiKey_Enter); }
     // Opens the combo `combo` and picks `item` from its list.
     void Choose(const std::string& combo, const std::string& item);

@@ -40,8 +40,8 @@ TEST(ActivityTab, ProgressShowsWhileABatchRunsAndClearEmptiesTheLinesAndTheFile)
     EXPECT_EQ(w.changedFrames, 0);
 }
 
-// Recent batches with an Undo each, Ctrl+Z for the newest unless a text field has the keys, Esc
-// and Cancel while a batch runs, and the filter over the log lines.
+// Recent batches with an Undo each, Cancel while a batch runs, and the filter over the log lines.
+// (Ctrl+Z and Esc are taken from the window's key messages: the undo-ctrl-z end-to-end scenario.)
 TEST(ActivityTab, UndoCancelAndFilter) {
     SettingsWindowDriver w;
     std::vector<uint64_t> undone;
@@ -58,22 +58,18 @@ TEST(ActivityTab, UndoCancelAndFilter) {
     EXPECT_TRUE(w.imgui.Shows("moved 2, recycled 0, skipped 0, failed 0")) << w.imgui.ShownText();
     w.imgui.ClickNth("Undo", 1);
     w.imgui.Click("Undo last batch");
-    w.imgui.PressKey(ImGuiKey_Z, ImGuiMod_Ctrl);
-    EXPECT_EQ(undone, (std::vector<uint64_t>{10, 0, 0}));
+    EXPECT_EQ(undone, (std::vector<uint64_t>{10, 0}));
 
     w.imgui.TypeInto("##filter", "b.TXT");
     EXPECT_FALSE(w.imgui.Shows("[ok] C:"));
     EXPECT_TRUE(w.imgui.Shows("[fail] C:"));
-    w.imgui.PressKey(ImGuiKey_Z, ImGuiMod_Ctrl);  // the filter field has the keys: no undo
-    EXPECT_EQ(undone.size(), 3u);
     EXPECT_FALSE(LogLineShown("t | [ok] x", "", 3));
     EXPECT_TRUE(LogLineShown("t | [undo] [ok] x", "X", 4));
 
     w.batchRunning = true;
     w.imgui.Frame();
     w.imgui.Click("Cancel");
-    w.imgui.PressKey(ImGuiKey_Escape);
-    EXPECT_EQ(cancels, 2);
+    EXPECT_EQ(cancels, 1);
 }
 
 }  // namespace
