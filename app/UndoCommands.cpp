@@ -30,14 +30,17 @@ void App::StartUndo(uint64_t id) {
         return;
     }
     std::vector<std::filesystem::path> items;
-    for (const UndoStep& step : steps) items.push_back(step.from);
+    BatchHooks hooks;
+    for (const UndoStep& step : steps) {
+        items.push_back(step.from);
+        hooks.alsoSettle.push_back(step.to.parent_path());
+    }
     const uint64_t undoOf = batch->id;
     AddLog("Undoing " + std::to_string(steps.size()) + " item(s) of an earlier batch.");
     progressDone = 0;
     progressTotal = static_cast<int>(items.size());
     statusText = "Putting back " + std::to_string(items.size()) + " item(s)...";
     overlay.SetStatus(statusText, true);
-    BatchHooks hooks;
     hooks.step = [steps = std::move(steps)](size_t index, const std::filesystem::path&) { return UndoItem(steps[index]); };
     StartRecordedBatch(std::move(items), undoOf, std::move(hooks));
 }

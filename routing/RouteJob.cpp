@@ -82,6 +82,7 @@ void RouteJob::RunBatch(Batch& batch) {
         };
         for (const std::filesystem::path& folder : folders) sweep(folder);
         for (const std::filesystem::path& item : batch.items) sweep(item.parent_path());
+        for (const std::filesystem::path& folder : batch.hooks.alsoSettle) sweep(folder);
         const int total = static_cast<int>(batch.items.size());
         result.items.reserve(batch.items.size());
         for (int index = 1; index <= total; ++index) {

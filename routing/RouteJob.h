@@ -32,6 +32,9 @@ struct RouteJobResult {
 struct BatchHooks {
     std::function<RouteItemResult(size_t index, const std::filesystem::path&)> step;  // index from 0
     std::function<void(const std::filesystem::path&, const RouteItemResult&)> itemDone;
+    // Folders the batch moves items into besides routing folders (an undo's original folders):
+    // moves into them that a kill cut short are settled before the batch starts.
+    std::vector<std::filesystem::path> alsoSettle;
 };
 
 class RouteJob {

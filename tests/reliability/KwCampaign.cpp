@@ -5,7 +5,9 @@
 //
 //   KwCampaign prepare <root> <count> <seed>   items in <root>\src, their hashes in <root>\manifest.txt
 //   KwCampaign route <root> <destination>      routes everything in <root>\src to <destination>
-//   KwCampaign verify <root> <destination> [final]
+//   KwCampaign route-cancel <root> <destination> <n>   ... cancelled after n items
+//   KwCampaign undo <root>                     puts back every routing batch in <root>\history.jsonl
+//   KwCampaign verify <root> <destination> [final|back]   final: all at the target; back: all at the source
 //   KwCampaign save-loop <folder>              saves two settings documents in turn, for ever
 //   KwCampaign check-save <folder>             config.json is exactly one of the two documents
 //   KwCampaign hostile <root> <otherVolume> [fullVolume]
@@ -23,10 +25,13 @@
 #include <fstream>
 #include <future>
 #include <map>
+#include <memory>
 #include <random>
 #include <string>
 #include <vector>
 
+#include "history/BatchHistory.h"
+#include "history/Undo.h"
 #include "matching/RuleSelection.h"
 #include "model/SettingsFile.h"
 #include "model/SettingsJson.h"
@@ -184,12 +189,59 @@ int Prepare(const fs::path& root, int count, unsigned seed) {
     return 0;
 }
 
-int Route(const fs::path& root, const fs::path& destination) {
+// One batch through the route job as the application runs it: recorded in <root>\history.jsonl
+// item by item. `cancelAfter` > 0 cancels the batch once that many items are done.
+kw::RouteJobResult RecordedBatch(const fs::path& root, const kw::AppSettings& settings, std::vector<fs::path> items,
+                                 uint64_t undoOf, kw::BatchHooks hooks, int cancelAfter = 0) {
+    kw::HistoryBatch batch;
+    batch.time = kw::SystemClock().UtcTicks();
+    batch.id = batch.time;
+    batch.undoOf = undoOf;
+    auto recording = std::make_shared<kw::BatchRecording>(root / L"history.jsonl", batch);
+    kw::RouteJob job;
+    int done = 0;
+    hooks.itemDone = [&](const fs::path&, const kw::RouteItemResult& r) {
+        recording->Add(r);
+        if (++done == cancelAfter) job.Cancel();
+    };
+    std::promise<kw::RouteJobResult> finished;
+    auto result = finished.get_future();
+    job.Start(settings, std::move(items), [&](kw::RouteJobResult r) { finished.set_value(std::move(r)); },
+              [](int, int, std::string) {}, std::move(hooks));
+    return result.get();
+}
+
+int Route(const fs::path& root, const fs::path& destination, int cancelAfter) {
     std::vector<fs::path> items;
     for (const Item& item : ReadManifest(root)) items.push_back(root / L"src" / item.name);
-    const kw::RouteJobResult result = RunBatch(CatchAllTo(destination), std::move(items));
-    std::printf("RESULT routed: moved %d, skipped %d, failed %d\n", result.moved, result.skipped, result.failed);
+    const kw::RouteJobResult result = RecordedBatch(root, CatchAllTo(destination), std::move(items), 0, {}, cancelAfter);
+    std::printf("RESULT routed: moved %d, skipped %d, failed %d, cancelled %d\n", result.moved, result.skipped,
+                result.failed, result.cancelled);
     return 0;
+}
+
+// Undoes every routing batch in <root>\history.jsonl, newest first (a rerun after a kill puts
+// back what the killed undo had not).
+int Undo(const fs::path& root) {
+    int back = 0, skipped = 0, failed = 0;
+    const std::vector<kw::HistoryBatch> history = kw::LoadHistory(root / L"history.jsonl");
+    for (auto batch = history.rbegin(); batch != history.rend(); ++batch) {
+        if (batch->undoOf) continue;
+        std::vector<kw::UndoStep> steps = kw::PlanUndo(*batch);
+        std::vector<fs::path> items;
+        kw::BatchHooks hooks;
+        for (const kw::UndoStep& step : steps) {
+            items.push_back(step.from);
+            hooks.alsoSettle.push_back(step.to.parent_path());
+        }
+        hooks.step = [&steps](size_t index, const fs::path&) { return kw::UndoItem(steps[index]); };
+        const kw::RouteJobResult result = RecordedBatch(root, {}, std::move(items), batch->id, std::move(hooks));
+        back += result.moved;
+        skipped += result.skipped;
+        failed += result.failed;
+    }
+    std::printf("RESULT undone: back %d, skipped %d, failed %d\n", back, skipped, failed);
+    return failed == 0 ? 0 : 1;
 }
 
 // Target names of the moves whose journals lie in `destination`: cut short by a kill, they are
@@ -212,9 +264,11 @@ std::vector<std::wstring> JournaledTargets(const fs::path& destination) {
 // when a journal of its move lies beside it (the next batch finishes that move), else a
 // duplicate. With `final` every item must have arrived at the destination, once, and nothing
 // with a staging name may be left.
-int Verify(const fs::path& root, const fs::path& destination, bool final) {
+int Verify(const fs::path& root, const fs::path& destination, bool final, bool back) {
     int whole = 0, lost = 0, duplicated = 0, pending = 0, remnants = 0, atTarget = 0;
-    const std::vector<std::wstring> journaled = JournaledTargets(destination);
+    // Journals of routing moves lie in the destination, those of an undo's in the source folder.
+    std::vector<std::wstring> journaled = JournaledTargets(destination);
+    for (std::wstring& name : JournaledTargets(root / L"src")) journaled.push_back(std::move(name));
     for (const Item& item : ReadManifest(root)) {
         const uint64_t atSource = HashItem(root / L"src" / item.name);
         const uint64_t atDestination = HashItem(destination / item.name);
@@ -248,7 +302,7 @@ int Verify(const fs::path& root, const fs::path& destination, bool final) {
                 ++staging;
                 std::printf("STAGING %s\n", kw::PathToUtf8(folder / name).c_str());
             }
-    const int unfinished = final ? (whole - atTarget) + pending + staging : 0;
+    const int unfinished = final ? (back ? atTarget : whole - atTarget) + pending + staging : 0;
     std::printf("RESULT items %d, whole once %d, at target %d, lost %d, duplicated %d, pending %d, remnants %d, "
                 "staging leftovers %d\n",
                 whole + lost + duplicated + pending, whole, atTarget, lost, duplicated, pending, remnants, staging);
@@ -291,8 +345,10 @@ int wmain(int argc, wchar_t** argv) {
     const fs::path a = Arg(argv, argc, 2), b = Arg(argv, argc, 3);
     try {
         if (mode == L"prepare") return Prepare(a, std::stoi(b), static_cast<unsigned>(std::stoul(Arg(argv, argc, 4))));
-        if (mode == L"route") return Route(a, b);
-        if (mode == L"verify") return Verify(a, b, Arg(argv, argc, 4) == L"final");
+        if (mode == L"route") return Route(a, b, 0);
+        if (mode == L"route-cancel") return Route(a, b, std::stoi(Arg(argv, argc, 4)));
+        if (mode == L"undo") return Undo(a);
+        if (mode == L"verify") return Verify(a, b, Arg(argv, argc, 4) != L"", Arg(argv, argc, 4) == L"back");
         if (mode == L"save-loop") return SaveLoop(a);
         if (mode == L"check-save") return CheckSave(a);
         if (mode == L"hostile") return campaign::Hostile(a, b, Arg(argv, argc, 4));

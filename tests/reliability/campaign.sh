@@ -94,6 +94,48 @@ for mode in same cross same cross same cross same cross same cross same cross; d
   rm -rf "$root"; [[ $mode == cross ]] && rm -rf "$second_volume/campaign-$round"
 done
 
+# --- 1b. kill during an undo, and during a cancel ---------------------------------------------------
+# undo: a whole batch routed, then put back by an undo that is killed at a random moment; a second
+# undo puts back the rest. cancel: a batch cancelled after a random number of items and killed at
+# a random moment; the next batch routes the rest. Every item must exist once, whole, throughout.
+for mode in undo-same undo-cross cancel-same cancel-cross; do
+  round=$((round + 1))
+  root="$work/batch-$round"
+  if [[ $mode == *same ]]; then dest="$(winpath "$root")\\out"; else dest="T:\\campaign-$round"; fi
+  rm -rf "$root"
+  run prepare "$(winpath "$root")" 1000 "$((RANDOM * 7 + round))" >/dev/null
+  if [[ $mode == undo-* ]]; then
+    run route "$(winpath "$root")" "$dest" >/dev/null
+    pid=$(start_bg undo "$(winpath "$root")")
+    # An undo on one volume is 1,000 renames: over within about half a second of the start.
+    if [[ $mode == *same ]]; then sleep "$(( RANDOM % 6 + 2 ))e-1"; else sleep "$(( RANDOM % 18 + 3 ))e-1"; fi
+  else
+    pid=$(start_bg route-cancel "$(winpath "$root")" "$dest" "$(( RANDOM % 900 + 50 ))")
+    sleep "$(( RANDOM % 18 + 3 ))e-1"
+  fi
+  kill_now "$pid"
+  out=$(run verify "$(winpath "$root")" "$dest")
+  status=$?
+  if [[ $mode == undo-* ]]; then
+    run undo "$(winpath "$root")" >/dev/null
+    final=$(run verify "$(winpath "$root")" "$dest" back)
+  else
+    run route "$(winpath "$root")" "$dest" >/dev/null
+    final=$(run verify "$(winpath "$root")" "$dest" final)
+  fi
+  final_status=$?
+  echo "kill during ${mode%-*} ($mode): killed with $(field "at target" <<<"$out") of 1000 at the target;" \
+       "after the rerun: $(sed -n 's/^RESULT //p' <<<"$final")"
+  if (( status != 0 || final_status != 0 )) || [[ $(field items <<<"$final") != 1000 ]]; then
+    grep -v '^RESULT' <<<"$out$final" | head -20
+    faults=$((faults + 1))
+  fi
+  lost=$((lost + $(field lost <<<"$out") + $(field lost <<<"$final")))
+  duplicated=$((duplicated + $(field duplicated <<<"$out") + $(field duplicated <<<"$final")))
+  scenarios=$((scenarios + 1)) items=$((items + 1000))
+  rm -rf "$root"; [[ $mode == *cross ]] && rm -rf "$second_volume/campaign-$round"
+done
+
 # --- 2. kill mid-save -----------------------------------------------------------------------------
 saves="$work/saves"; mkdir -p "$saves"
 broken=0 kills=0
