@@ -64,6 +64,18 @@ EOF
 2026-12-07 10:14:03 | [fail] C:\users\me\Downloads\trip.mp4 -> D:\Videos\trip.mp4 (The process cannot access the file because it is being used by another process.)
 2026-12-07 10:14:03 | Done — moved 3, skipped 1, failed 1
 EOF
+  # Three batches for the Activity tab: a routing batch, an undo of part of it, a recycled item.
+  cat >"$app/history.jsonl" <<'EOF'
+{"batch":134125436420000000,"time":134125436420000000}
+{"item":134125436420000000,"fate":"moved","source":"C:\\users\\me\\Downloads\\holiday.jpg","target":"D:\\Pictures\\holiday (2).jpg","rule":"Photos","message":"Moved via Photos","moved":{"kind":"file","bytes":1,"entries":1,"stamp":1}}
+{"item":134125436420000000,"fate":"moved","source":"C:\\users\\me\\Downloads\\invoice-0412.pdf","target":"D:\\Documents\\Invoices\\invoice-0412.pdf","rule":"Invoices 2026","message":"Moved via Invoices 2026","moved":{"kind":"file","bytes":1,"entries":1,"stamp":1}}
+{"item":134125436420000000,"fate":"left","source":"C:\\users\\me\\Downloads\\notes.txt","target":"C:\\users\\me\\Downloads\\notes.txt","rule":"No matching rule","message":"Left in place (No matching rule)"}
+{"item":134125436420000000,"fate":"failed","source":"C:\\users\\me\\Downloads\\trip.mp4","target":"D:\\Videos\\trip.mp4","rule":"Large videos","message":"The process cannot access the file because it is being used by another process."}
+{"batch":134125440150000000,"time":134125440150000000,"undoOf":134125436420000000}
+{"item":134125440150000000,"fate":"moved","source":"D:\\Pictures\\holiday (2).jpg","target":"C:\\users\\me\\Downloads\\holiday.jpg","rule":"Photos","message":"Put back","moved":{"kind":"file","bytes":1,"entries":1,"stamp":1}}
+{"batch":134125447060000000,"time":134125447060000000}
+{"item":134125447060000000,"fate":"recycled","source":"C:\\users\\me\\Downloads\\setup-old.exe","target":"Recycle Bin","rule":"Old installers","message":"Sent to Recycle Bin via Old installers"}
+EOF
 }
 
 # Positions (x of each tab header, y of the tab bar, y of the second rule row) per font size,
