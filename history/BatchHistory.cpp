@@ -3,11 +3,13 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <cstdio>
 
 #include "model/AppFolder.h"
 #include "model/ExtendedPath.h"
 #include "model/SettingsJson.h"
 #include "model/TextEncoding.h"
+#include "routing/FileIdentity.h"
 #include "routing/FileTree.h"
 #include "routing/RouteItemResult.h"
 
@@ -68,7 +70,8 @@ std::string FormatItemLine(const HistoryItem& item) {
         j["moved"] = {{"kind", item.moved.folder ? "folder" : "file"},
                       {"bytes", item.moved.bytes},
                       {"entries", item.moved.entries},
-                      {"stamp", item.moved.stamp}};
+                      {"stamp", item.moved.stamp},
+                      {"id", item.identity}};
     return j.dump(-1, ' ', false, Json::error_handler_t::replace);
 }
 
@@ -104,6 +107,7 @@ std::vector<HistoryBatch> ParseHistory(std::string_view text) {
                 item.moved.bytes = m.at("bytes").get<uint64_t>();
                 item.moved.entries = m.at("entries").get<uint64_t>();
                 item.moved.stamp = m.at("stamp").get<uint64_t>();
+                item.identity = m.value("id", std::string());
             }
             // Items belong to the newest batch line with their id (ids are never reused).
             for (auto b = batches.rbegin(); b != batches.rend(); ++b)
@@ -153,6 +157,15 @@ void HistoryWriter::Write(const std::string& line) {
     WriteFile(handle_, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
 }
 
+std::string IdentityText(const fs::path& item) {
+    const std::optional<FileIdentity> id = IdentityOf(item, FinalLink::keep);
+    if (!id) return {};
+    char text[64];
+    int n = std::snprintf(text, sizeof text, "%016llx:", static_cast<unsigned long long>(id->volume));
+    for (const uint8_t b : id->file) n += std::snprintf(text + n, sizeof text - n, "%02x", b);
+    return text;
+}
+
 HistoryItem RecordOf(uint64_t batch, const RouteItemResult& r) {
     HistoryItem item;
     item.batch = batch;
@@ -162,8 +175,11 @@ HistoryItem RecordOf(uint64_t batch, const RouteItemResult& r) {
     item.message = r.message;
     if (r.ok && !r.skipped) {
         item.fate = r.target == "Recycle Bin" ? ItemFate::recycled : ItemFate::moved;
-        if (item.fate == ItemFate::moved && FingerprintTree(PathFromUtf8(r.target), item.moved))
-            item.moved = {};  // cannot be proven the same later: undo will leave it be
+        if (item.fate == ItemFate::moved) {
+            const std::filesystem::path target = PathFromUtf8(r.target);
+            if (FingerprintTree(target, item.moved)) item.moved = {};  // cannot be proven the same later: undo leaves it
+            item.identity = IdentityText(target);
+        }
     } else if (r.ok) {
         item.fate = ItemFate::left;
     } else {

@@ -27,8 +27,10 @@ struct HistoryItem {
     std::string target;  // UTF-8: where it went ("Recycle Bin" when recycled)
     std::string rule;
     std::string message;
-    // What stood at the target right after the move: undo puts back only that very item.
+    // What stood at the target right after the move: undo puts back only that very item, the
+    // same object (volume and file id, as hex) with the same sizes and times.
     TreeFingerprint moved;
+    std::string identity;
 };
 
 struct HistoryBatch {
@@ -77,6 +79,9 @@ private:
     HistoryBatch batch_;
     HistoryWriter writer_;
 };
+
+// The identity of what stands at `item` (not following a link) as text, or "" when unknown.
+std::string IdentityText(const std::filesystem::path& item);
 
 // The record of one routed (or put back) item; what was moved is fingerprinted where it now is.
 HistoryItem RecordOf(uint64_t batch, const RouteItemResult& result);

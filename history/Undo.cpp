@@ -19,6 +19,7 @@ std::vector<UndoStep> PlanUndo(const HistoryBatch& batch) {
         step.from = PathFromUtf8(item->target);
         step.to = PathFromUtf8(item->source);
         step.expected = item->moved;
+        step.identity = item->identity;
         step.recycled = item->fate == ItemFate::recycled;
         step.rule = item->rule;
         steps.push_back(std::move(step));
@@ -58,7 +59,9 @@ RouteItemResult UndoItem(const UndoStep& step) {
     std::error_code lookup;
     if (!TargetExists(step.from, lookup)) return Skipped(r, "Skipped (no longer where it was put \xE2\x80\x94 nothing to put back).");
     TreeFingerprint now;
-    if (FingerprintTree(step.from, now) || !(now == step.expected))
+    // Another object in its place (replaced by a copy with the same sizes and times) is not it.
+    if (FingerprintTree(step.from, now) || !(now == step.expected) ||
+        (!step.identity.empty() && IdentityText(step.from) != step.identity))
         return Skipped(r, "Skipped (changed since it was moved \xE2\x80\x94 left where it is).");
     if (TargetExists(step.to, lookup) || lookup)
         return Skipped(r, "Skipped (the original name is taken \xE2\x80\x94 left where it is).");

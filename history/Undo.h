@@ -17,6 +17,7 @@ struct UndoStep {
     std::filesystem::path from;  // where the batch put the item
     std::filesystem::path to;    // where it came from
     TreeFingerprint expected;    // what was put there
+    std::string identity;        // and which object it was ("" when unknown)
     bool recycled = false;
     std::string rule;
 };

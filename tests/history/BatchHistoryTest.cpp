@@ -18,14 +18,7 @@ using test::TempDir;
 using test::WriteFile;
 
 HistoryItem Moved(uint64_t batch, const fs::path& source, const fs::path& target) {
-    HistoryItem item;
-    item.batch = batch;
-    item.fate = ItemFate::moved;
-    item.source = PathToUtf8(source);
-    item.target = PathToUtf8(target);
-    item.rule = "Docs";
-    FingerprintTree(target, item.moved);
-    return item;
+    return RecordOf(batch, RouteItemResult{PathToUtf8(source), PathToUtf8(target), "Docs", "Moved via Docs", true, false});
 }
 
 // Routes each item to `destination` and records it as the application does.
@@ -106,12 +99,23 @@ TEST(Undo, PutsFilesAndFoldersBackAndCanItselfBeUndone) {
 TEST(Undo, NeverOverwritesAndLeavesChangedItemsWhereTheyAre) {
     TempDir dir;
     const fs::path history = dir / L"history.jsonl";
-    for (const wchar_t* name : {L"taken.txt", L"changed.txt", L"gone.txt"}) WriteFile(dir / L"in" / name, "original");
-    const HistoryBatch batch = RouteAndRecord(
-        history, 1, {dir / L"in" / L"taken.txt", dir / L"in" / L"changed.txt", dir / L"in" / L"gone.txt"}, dir / L"out");
+    for (const wchar_t* name : {L"taken.txt", L"changed.txt", L"replaced.txt", L"gone.txt"})
+        WriteFile(dir / L"in" / name, "original");
+    const HistoryBatch batch = RouteAndRecord(history, 1,
+                                              {dir / L"in" / L"taken.txt", dir / L"in" / L"changed.txt",
+                                               dir / L"in" / L"replaced.txt", dir / L"in" / L"gone.txt"},
+                                              dir / L"out");
     WriteFile(dir / L"in" / L"taken.txt", "a new file of the user's");
     WriteFile(dir / L"out" / L"changed.txt", "edited since");
     fs::remove(dir / L"out" / L"gone.txt");
+    // Another file in its place with the same size and time: not the one that was moved.
+    TreeFingerprint was;
+    ASSERT_FALSE(FingerprintTree(dir / L"out" / L"replaced.txt", was));
+    // (Made before the original goes: Linux would hand a file made after it the same inode,
+    // which Wine reports as the file id; NTFS ids carry a sequence number against that.)
+    WriteFile(dir / L"imposter", "imposter");
+    test::SetLastWriteTicks(dir / L"imposter", was.stamp);
+    ASSERT_TRUE(MoveFileExW((dir / L"imposter").c_str(), (dir / L"out" / L"replaced.txt").c_str(), MOVEFILE_REPLACE_EXISTING));
     std::vector<std::string> messages;
     for (const UndoStep& step : PlanUndo(batch)) {
         const RouteItemResult r = UndoItem(step);
@@ -121,6 +125,7 @@ TEST(Undo, NeverOverwritesAndLeavesChangedItemsWhereTheyAre) {
     }
     EXPECT_EQ(messages, (std::vector<std::string>{
                             "Skipped (no longer where it was put \xE2\x80\x94 nothing to put back).",
+                            "Skipped (changed since it was moved \xE2\x80\x94 left where it is).",
                             "Skipped (changed since it was moved \xE2\x80\x94 left where it is).",
                             "Skipped (the original name is taken \xE2\x80\x94 left where it is).",
                         }));
