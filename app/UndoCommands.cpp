@@ -5,6 +5,7 @@
 
 #include "app/App.h"
 #include "history/Undo.h"
+#include "shell/RecycleBinRestore.h"
 
 namespace kw {
 
@@ -41,7 +42,9 @@ void App::StartUndo(uint64_t id) {
     progressTotal = static_cast<int>(items.size());
     statusText = "Putting back " + std::to_string(items.size()) + " item(s)...";
     overlay.SetStatus(statusText, true);
-    hooks.step = [steps = std::move(steps)](size_t index, const std::filesystem::path&) { return UndoItem(steps[index]); };
+    hooks.step = [steps = std::move(steps)](size_t index, const std::filesystem::path&) {
+        return UndoItem(steps[index], RestoreFromRecycleBin);
+    };
     StartRecordedBatch(std::move(items), undoOf, std::move(hooks));
 }
 

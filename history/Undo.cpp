@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "model/Clock.h"
 #include "model/ExtendedPath.h"
 #include "model/TextEncoding.h"
 #include "routing/FileTree.h"
@@ -21,6 +22,8 @@ std::vector<UndoStep> PlanUndo(const HistoryBatch& batch) {
         step.expected = item->moved;
         step.identity = item->identity;
         step.recycled = item->fate == ItemFate::recycled;
+        // The bin's deletion times are in whole seconds: a little before the batch began.
+        step.deletedAfter = batch.time > 2 * kTicksPerSecond ? batch.time - 2 * kTicksPerSecond : 0;
         step.rule = item->rule;
         steps.push_back(std::move(step));
     }
@@ -47,16 +50,23 @@ std::error_code CreateFolders(const fs::path& folder) {
 
 }  // namespace
 
-RouteItemResult UndoItem(const UndoStep& step) {
+RouteItemResult UndoItem(const UndoStep& step, const RecycleRestore& restore) {
     RouteItemResult r;
     r.source = PathToUtf8(step.from);
     r.target = PathToUtf8(step.to);
     r.rule = step.rule;
+    std::error_code lookup;
     if (step.recycled) {
         r.source = "Recycle Bin";
+        if (TargetExists(step.to, lookup) || lookup)
+            return Skipped(r, "Skipped (the original name is taken \xE2\x80\x94 left in the Recycle Bin).");
+        if (restore && restore(step.to, step.deletedAfter)) {
+            r.ok = true;
+            r.message = "Restored from the Recycle Bin";
+            return r;
+        }
         return Skipped(r, "Not restored \xE2\x80\x94 find it in the Recycle Bin (deleted from " + r.target + ").");
     }
-    std::error_code lookup;
     if (!TargetExists(step.from, lookup)) return Skipped(r, "Skipped (no longer where it was put \xE2\x80\x94 nothing to put back).");
     TreeFingerprint now;
     // Another object in its place (replaced by a copy with the same sizes and times) is not it.

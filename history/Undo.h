@@ -4,7 +4,9 @@
 // Undo never overwrites: an original path that is taken, or an item at the target that is no
 // longer the one moved there, is skipped with its reason and left where it is.
 
+#include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -19,13 +21,19 @@ struct UndoStep {
     TreeFingerprint expected;    // what was put there
     std::string identity;        // and which object it was ("" when unknown)
     bool recycled = false;
+    uint64_t deletedAfter = 0;   // recycled: the bin's item was deleted no earlier (UTC ticks)
     std::string rule;
 };
+
+// Takes the item deleted from `original` (no earlier than the time given) out of the Recycle
+// Bin; true when it is back. The shell adapter lives outside the core.
+using RecycleRestore = std::function<bool(const std::filesystem::path& original, uint64_t deletedAfter)>;
 
 // The steps that undo `batch`, last item first (a later item may depend on an earlier one).
 std::vector<UndoStep> PlanUndo(const HistoryBatch& batch);
 
 // One step; the result's source is where the item was, its target where it went back to.
-RouteItemResult UndoItem(const UndoStep& step);
+// Without `restore`, a recycled item's line says where to find it.
+RouteItemResult UndoItem(const UndoStep& step, const RecycleRestore& restore = {});
 
 }  // namespace kw
