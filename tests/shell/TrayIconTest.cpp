@@ -185,12 +185,13 @@ TEST(TrayIcon, MenuOffersTheCommandsAndSendsTheChoiceToTheOwner) {
         activeProbe = nullptr;
         test::PumpMessages();
 
-        ASSERT_EQ(probe.items.size(), 5u);
-        const UINT ids[] = {201, 202, 203, 0, 204};
-        const wchar_t* texts[] = {L"Open Kestrane Fileweir", L"Show drop zone", L"Settings", L"", L"Exit"};
-        for (size_t i = 0; i < 5; ++i) {
-            EXPECT_EQ(probe.items[i].separator, i == 3) << i;
-            if (i == 3) continue;
+        ASSERT_EQ(probe.items.size(), 8u);
+        const UINT ids[] = {201, 202, 203, 0, 207, 208, 0, 204};
+        const wchar_t* texts[] = {L"Open Kestrane Fileweir", L"Show drop zone", L"Settings", L"", L"Undo last batch",
+                                  L"Cancel batch", L"", L"Exit"};
+        for (size_t i = 0; i < 8; ++i) {
+            EXPECT_EQ(probe.items[i].separator, i == 3 || i == 6) << i;
+            if (i == 3 || i == 6) continue;
             EXPECT_EQ(probe.items[i].id, ids[i]);
             EXPECT_EQ(probe.items[i].text, texts[i]);
             EXPECT_EQ(probe.items[i].checked, i == 1 && c.overlayVisible) << i;
