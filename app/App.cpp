@@ -107,15 +107,9 @@ bool App::Init(HINSTANCE instance, int showCommand) {
     const BOOL darkTitle = settings.theme == Theme::dark;
     DwmSetWindowAttribute(mainWindow, 20 /* DWMWA_USE_IMMERSIVE_DARK_MODE */, &darkTitle, sizeof darkTitle);
 
-    dropTarget.Attach(new FileDropTarget(
-        [this](std::vector<std::filesystem::path> paths, POINT point) { OnMainWindowDrop(std::move(paths), point); }));
-    if (SUCCEEDED(RegisterDragDrop(mainWindow, dropTarget.Get()))) {
-        dragRegistered = true;
-        DragAcceptFiles(mainWindow, FALSE);
-    } else {
-        dropTarget.Reset();
-        DragAcceptFiles(mainWindow, TRUE);
-    }
+    mainDrops.Attach(mainWindow, [this](std::vector<std::filesystem::path> paths, POINT point) {
+        OnMainWindowDrop(std::move(paths), point);
+    });
 
     if (!renderHost.CreateDevice(mainWindow)) return false;
     renderHost.LoadFonts(instance, FontPixelSize(settings.uiFontSize));
@@ -256,9 +250,7 @@ void App::Shutdown() {
     tray.Remove();
     overlay.Destroy();
     renderHost.Shutdown();
-    if (dragRegistered && mainWindow) RevokeDragDrop(mainWindow);
-    dragRegistered = false;
-    dropTarget.Reset();
+    mainDrops.Detach();
     if (mainWindow) {
         HWND window = mainWindow;
         DestroyWindow(window);
@@ -356,16 +348,7 @@ void App::CaptureHotkeyKey(unsigned vk) {
 
 LRESULT App::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     redrawRequested = true;
-    if (message == WM_DROPFILES) {
-        auto drop = reinterpret_cast<HDROP>(wParam);
-        POINT point{};
-        DragQueryPoint(drop, &point);
-        ClientToScreen(mainWindow, &point);
-        std::vector<std::filesystem::path> paths = PathsFromHdrop(drop);
-        DragFinish(drop);
-        OnMainWindowDrop(std::move(paths), point);
-        return 0;
-    }
+    if (mainDrops.HandleMessage(message, wParam, lParam)) return 0;
     if (hotkey.capturing && (message == WM_KEYDOWN || message == WM_SYSKEYDOWN)) {
         CaptureHotkeyKey(static_cast<unsigned>(wParam));
         return 0;

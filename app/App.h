@@ -20,7 +20,7 @@
 #include "render/RenderHost.h"
 #include "routing/ActivityLog.h"
 #include "routing/RouteJob.h"
-#include "shell/FileDropTarget.h"
+#include "shell/FileDropReceiver.h"
 #include "shell/Hotkey.h"
 #include "shell/OverlayWindow.h"
 #include "shell/TrayIcon.h"
@@ -124,8 +124,7 @@ private:
     UiFontSize lastAppliedFontSize = UiFontSize::medium;
     int minTrackWidth = 960;
     int minTrackHeight = 640;
-    Microsoft::WRL::ComPtr<FileDropTarget> dropTarget;
-    bool dragRegistered = false;
+    FileDropReceiver mainDrops;  // folders dropped on the settings window
 
     LoopStats stats;
     int64_t runStartTicks = 0;

@@ -1,6 +1,6 @@
-// Process entry: per-monitor DPI awareness, the single-instance guard, COM, then the App.
+// Process entry: per-monitor DPI awareness, the single-instance guard, OLE, then the App.
 
-#include <objbase.h>
+#include <ole2.h>
 #include <windows.h>
 
 #include "app/App.h"
@@ -31,9 +31,11 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
         return 0;
     }
 
-    const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    // OleInitialize, not CoInitializeEx: OLE drag and drop (RegisterDragDrop) works only on a
+    // thread that initialised OLE; the apartment is single-threaded either way.
+    const HRESULT ole = OleInitialize(nullptr);
     const int exitCode = kw::App::Instance().Run(instance, showCommand);
-    if (SUCCEEDED(com)) CoUninitialize();
+    if (SUCCEEDED(ole)) OleUninitialize();
     if (mutex) {
         ReleaseMutex(mutex);
         CloseHandle(mutex);

@@ -55,7 +55,7 @@ int main(int argc, char** argv) {
     const std::string mode = argc > 1 ? argv[1] : "startup";
     const int files = argc > 2 ? std::atoi(argv[2]) : 20000;
     kw::App& app = kw::App::Instance();
-    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    OleInitialize(nullptr);  // as the program does, so that its windows take OLE drops
 
     std::thread driver([&] {
         while (!app.MainWindow() || !app.Stats().frames) std::this_thread::sleep_for(std::chrono::milliseconds(20));

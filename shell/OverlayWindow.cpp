@@ -6,7 +6,6 @@
 
 #include "model/TextEncoding.h"
 #include "shell/OwnerWindowProc.h"
-#include "shell/PathFiltering.h"
 
 namespace kw {
 namespace {
@@ -77,25 +76,17 @@ bool OverlayWindow::Create(HINSTANCE instance, HWND ownerWindow, DropCallback ca
                     80, 80, 320, 200, owner, nullptr, instance, this);
     if (!hwnd) return false;
 
-    dropTarget.Attach(new FileDropTarget([this](std::vector<std::filesystem::path> paths, POINT) {
+    // Both roads deliver the list unfiltered: the receiver of the drop counts and reports what it
+    // cannot route ("No compatible files"), whichever way the drop came.
+    drops.Attach(hwnd, [this](std::vector<std::filesystem::path> paths, POINT) {
         if (onDrop) onDrop(std::move(paths));
-    }));
-    if (SUCCEEDED(RegisterDragDrop(hwnd, dropTarget.Get()))) {
-        dragRegistered = true;
-        DragAcceptFiles(hwnd, FALSE);
-    } else {
-        // Without OLE the same drops still arrive, as WM_DROPFILES.
-        dropTarget.Reset();
-        DragAcceptFiles(hwnd, TRUE);
-    }
+    });
     SetAlpha(alpha);
     return true;
 }
 
 void OverlayWindow::Destroy() {
-    if (dragRegistered && hwnd) RevokeDragDrop(hwnd);
-    dragRegistered = false;
-    dropTarget.Reset();
+    drops.Detach();
     if (hwnd) DestroyWindow(hwnd);
     hwnd = nullptr;
 }
@@ -142,6 +133,7 @@ void OverlayWindow::Show(bool show) {
 }
 
 LRESULT OverlayWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (drops.HandleMessage(message, wParam, lParam)) return 0;
     switch (message) {
         case WM_NCHITTEST: {
             // With the right button held the whole window is client area, so a right-click
@@ -190,9 +182,6 @@ LRESULT OverlayWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
         case WM_EXITSIZEMOVE:
             if (owner) PostMessageW(owner, WM_EXITSIZEMOVE, 0, 0);
             return 0;
-        case WM_DROPFILES:
-            OnDropFiles(reinterpret_cast<HDROP>(wParam));
-            return 0;
         case WM_DESTROY:
             hwnd = nullptr;
             return 0;
@@ -234,14 +223,6 @@ void OverlayWindow::ShowContextMenu(POINT screen) {
     PostMessageW(hwnd, WM_NULL, 0, 0);
     if (chosen == kCommandOpenMainWindow || chosen == kCommandCloseDropZone)
         PostMessageW(owner, WM_COMMAND, chosen, 0);
-}
-
-void OverlayWindow::OnDropFiles(HDROP drop) {
-    std::vector<std::filesystem::path> paths = PathsFromHdrop(drop);
-    DragFinish(drop);
-    std::vector<std::filesystem::path> kept;
-    FilterDroppedPaths(paths, kept);
-    if (onDrop && !kept.empty()) onDrop(std::move(kept));
 }
 
 }  // namespace kw

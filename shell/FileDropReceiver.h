@@ -1,0 +1,41 @@
+#pragma once
+// The file lists dropped on one window. OLE drag and drop is used when the window can be
+// registered for it; otherwise the same drops arrive as the shell's WM_DROPFILES. Either way the
+// callback receives the paths as delivered (nothing filtered) and the drop point in screen
+// coordinates. The window procedure hands every message to HandleMessage first.
+
+#include <windows.h>
+#include <wrl/client.h>
+
+#include "shell/FileDropTarget.h"
+
+namespace kw {
+
+class FileDropReceiver {
+public:
+    using Callback = FileDropTarget::DropCallback;
+
+    FileDropReceiver() = default;
+    ~FileDropReceiver();  // Detach
+    FileDropReceiver(const FileDropReceiver&) = delete;
+    FileDropReceiver& operator=(const FileDropReceiver&) = delete;
+
+    // True when OLE took the registration; false when drops come as WM_DROPFILES.
+    bool Attach(HWND window, Callback onDrop);
+    // Revokes the registration while the window still exists (also done at WM_DESTROY).
+    void Detach();
+    // WM_DROPFILES is consumed (true); WM_DESTROY detaches and is left to the window (false).
+    bool HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+
+    bool UsesOle() const { return registered; }
+
+private:
+    void OnDropFiles(HDROP drop);
+
+    HWND window = nullptr;
+    Callback onDrop;
+    Microsoft::WRL::ComPtr<FileDropTarget> target;
+    bool registered = false;
+};
+
+}  // namespace kw
