@@ -349,6 +349,7 @@ void App::CaptureHotkeyKey(unsigned vk) {
 LRESULT App::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     redrawRequested = true;
     if (mainDrops.HandleMessage(message, wParam, lParam)) return 0;
+    if (tray.HandleTaskbarCreated(message)) return 0;
     if (hotkey.capturing && (message == WM_KEYDOWN || message == WM_SYSKEYDOWN)) {
         CaptureHotkeyKey(static_cast<unsigned>(wParam));
         return 0;
