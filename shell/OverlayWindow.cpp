@@ -172,6 +172,11 @@ LRESULT OverlayWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
             ShowContextMenu(p);
             return 0;
         }
+        case WM_SHOWWINDOW:
+            // An owned window is hidden and shown with its owner by DefWindowProc; the drop zone
+            // stays where the user put it while the settings window is minimised.
+            if (lParam == SW_PARENTCLOSING || lParam == SW_PARENTOPENING) return 0;
+            return DefWindowProcW(hwnd, message, wParam, lParam);
         case WM_LBUTTONDBLCLK:
             if (owner) {
                 ShowWindow(owner, SW_RESTORE);
