@@ -177,6 +177,11 @@ LRESULT OverlayWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
             // stays where the user put it while the settings window is minimised.
             if (lParam == SW_PARENTCLOSING || lParam == SW_PARENTOPENING) return 0;
             return DefWindowProcW(hwnd, message, wParam, lParam);
+        case WM_NCLBUTTONDBLCLK:
+            // The whole inside answers HTCAPTION (to move the window), so a double click arrives
+            // as a non-client one; on the resizing border it keeps its default meaning.
+            if (wParam != HTCAPTION) return DefWindowProcW(hwnd, message, wParam, lParam);
+            [[fallthrough]];
         case WM_LBUTTONDBLCLK:
             if (owner) {
                 ShowWindow(owner, SW_RESTORE);
