@@ -11,6 +11,7 @@
 #include "shell/Autostart.h"
 #include "shell/OwnerWindowProc.h"
 #include "shell/PathFiltering.h"
+#include "shell/ScreenPlacement.h"
 
 namespace kw {
 namespace {
@@ -123,9 +124,11 @@ bool App::Init(HINSTANCE instance, int showCommand) {
     overlay.SetTheme(static_cast<int>(settings.theme));
     overlay.SetAlpha(settings.overlayAlpha);
     overlay.SetPosition(settings.overlayX, settings.overlayY, settings.overlayW, settings.overlayH);
+    KeepWindowOnScreen(overlay.Handle());
     overlay.Show(settings.overlayVisible);
 
     EnsureMinimumSize();
+    KeepWindowOnScreen(mainWindow);
     tray.Add(instance, mainWindow);
 
     std::string error;
@@ -319,6 +322,7 @@ void App::ApplyAllSettings() {
     overlay.SetTheme(static_cast<int>(settings.theme));
     overlay.SetAlpha(settings.overlayAlpha);
     overlay.SetPosition(settings.overlayX, settings.overlayY, settings.overlayW, settings.overlayH);
+    KeepWindowOnScreen(overlay.Handle());
     overlay.Show(settings.overlayVisible);
     lastAppliedAlpha = settings.overlayAlpha;
     // Called during a frame (a restore, or a save that adopted config.json) the atlas is locked
@@ -396,6 +400,10 @@ LRESULT App::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
                 return 0;
             }
             return DefWindowProcW(mainWindow, message, wParam, lParam);
+        case WM_DISPLAYCHANGE:
+            KeepWindowOnScreen(overlay.Handle());
+            KeepWindowOnScreen(mainWindow);
+            return 0;
         case WM_EXITSIZEMOVE:
             overlay.GetRect(settings.overlayX, settings.overlayY, settings.overlayW, settings.overlayH);
             return 0;

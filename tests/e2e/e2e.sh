@@ -243,6 +243,23 @@ case "$scenario" in
     grep -q '"overlayVisible": false' "$work/app/config.json" || fail "the document's settings were not kept"
     ;;
 
+  drop-zone-gestures)
+    # Saved while a monitor now gone was attached: the drop zone comes back onto the screen.
+    write_config '"startMinimized": true, "overlayX": -3000, "overlayY": 5000, "overlayW": 320, "overlayH": 200,'
+    start_app
+    read -r _ _ x y w h < <(drive window KestraneFileweirOverlay | tr -d '\r') || fail "no drop zone"
+    read -r sw sh < <(xdpyinfo | awk '/dimensions:/ { split($2, d, "x"); print d[1], d[2] }')
+    [ "$x" -ge 0 ] && [ "$y" -ge 0 ] && [ $((x + w)) -le "$sw" ] && [ $((y + h)) -le "$sh" ] \
+      || fail "the drop zone is off the ${sw}x$sh screen at $x,$y (${w}x$h)"
+    is_visible KestraneFileweirMain 0 || fail "startMinimized: the main window should start hidden"
+    # Its inside answers as a caption (it moves the window), so a real double click arrives as a
+    # non-client one; it opens the settings window all the same.
+    xdotool mousemove --sync $((x + w / 2)) $((y + h / 2)) click --repeat 2 --delay 80 1
+    wait_for 10 is_visible KestraneFileweirMain 1 || fail "a double click on the drop zone did not open the settings window"
+    exit_app || fail "exit code $?"
+    grep -q "\"overlayX\": $x," "$work/app/config.json" || fail "the rectangle on screen was not saved"
+    ;;
+
   *) echo "unknown scenario $scenario"; exit 2 ;;
 esac
 echo "PASS [$scenario]"
