@@ -171,28 +171,32 @@ int App::Run(HINSTANCE instance, int showCommand) {
         return (message >= WM_MOUSEFIRST && message <= WM_MOUSELAST) || (message >= WM_KEYFIRST && message <= WM_KEYLAST);
     };
     int settleFrames = 0;
-    while (running) {
+    // After an exit request a batch still running is seen to its end with the window alive:
+    // messages are handled and "Finishing..." is drawn until its result is logged.
+    while (running || (routeJob.IsRunning() && IsWindow(mainWindow))) {
         ++stats.wakeups;
         MSG msg{};
         bool hadInput = false;
         if (!redrawRequested && settleFrames == 0) {
             const BOOL got = GetMessageW(&msg, nullptr, 0, 0);
-            if (got == 0 || got == -1) break;
+            if (got == -1) break;
+            if (got == 0) {
+                RequestExit();
+                continue;
+            }
             TranslateMessage(&msg);
             DispatchMessageW(&msg);
-            if (!running) break;
             hadInput = isInput(msg.message);
         }
         while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
             if (msg.message == WM_QUIT) {
-                running = false;
+                RequestExit();
                 break;
             }
             TranslateMessage(&msg);
             DispatchMessageW(&msg);
             hadInput = hadInput || isInput(msg.message);
         }
-        if (!running) break;
         PumpJobEvents();
         if (mainWindow && IsWindowVisible(mainWindow) && !IsIconic(mainWindow)) RenderOneFrame();
         redrawRequested = false;
@@ -200,6 +204,15 @@ int App::Run(HINSTANCE instance, int showCommand) {
     }
     Shutdown();
     return 0;
+}
+
+void App::RequestExit() {
+    if (running && routeJob.IsRunning()) {
+        statusText = "Finishing the current batch before exit...";
+        overlay.SetStatus("Finishing the current batch...", true);
+    }
+    running = false;
+    redrawRequested = true;
 }
 
 void App::RenderOneFrame() {
@@ -239,12 +252,9 @@ void App::RenderOneFrame() {
 }
 
 void App::Shutdown() {
-    // A batch still running finishes first and its outcome is logged: nothing the program did
-    // goes unrecorded, and no callback can reach a torn-down window.
-    if (routeJob.IsRunning()) {
-        statusText = "Finishing the current batch before exit...";
-        overlay.SetStatus("Finishing the current batch...", true);
-    }
+    // Normally the loop has seen the batch to its end. When the window went first, the batch
+    // still finishes and its outcome is logged: nothing the program did goes unrecorded, and no
+    // callback can reach a torn-down window.
     routeJob.Wait();
     PumpJobEvents();
 
@@ -379,10 +389,7 @@ LRESULT App::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             if (settings.minimizeToTray) {
                 ShowWindow(mainWindow, SW_HIDE);
             } else {
-                // The drop zone goes with its owner: keep its rectangle for the save at exit.
-                overlay.GetRect(settings.overlayX, settings.overlayY, settings.overlayW, settings.overlayH);
-                running = false;
-                DestroyWindow(mainWindow);
+                RequestExit();
             }
             return 0;
         case WM_DESTROY:
@@ -443,10 +450,7 @@ void App::OnCommand(UINT id) {
         case kSettings:
         case kCommandOpenMainWindow: ShowMainWindow(true); break;
         case kToggleDropZone: SetOverlayVisible(!overlay.IsVisible()); break;
-        case kExit:
-            running = false;
-            PostQuitMessage(0);
-            break;
+        case kExit: RequestExit(); break;
         case kCommandCloseDropZone: SetOverlayVisible(false); break;
         default: break;
     }

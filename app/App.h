@@ -79,6 +79,8 @@ private:
     App() = default;
 
     bool Init(HINSTANCE instance, int showCommand);
+    // Ends the loop once no batch is running (the window stays live until then).
+    void RequestExit();
     void Shutdown();
     void RenderOneFrame();
 

@@ -31,6 +31,7 @@ void App::AddLog(const std::string& message) {
 }
 
 void App::HandleDroppedFiles(std::vector<std::filesystem::path> items) {
+    if (!running) return;  // exiting: no new batch
     const int64_t intakeStart = NowTicks();
     std::vector<std::filesystem::path> kept;
     int unsupported = 0;

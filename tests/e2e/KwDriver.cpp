@@ -9,6 +9,7 @@
 //   KwDriver window <class>                      prints "hwnd visible x y w h"
 //   KwDriver post <class> <message> <wparam> <lparam>
 //   KwDriver wait-gone <class> <seconds>
+//   KwDriver responsive <class> <seconds>        the window's thread answers a sent message in time
 //   KwDriver hold <file> <stop-file>             opens the file without sharing, prints "held",
 //                                                and closes it once the stop file exists
 //
@@ -300,6 +301,7 @@ int Hold(const std::wstring& file, const std::wstring& stopFile) {
 int Usage() {
     std::cerr << "usage: KwDriver drag <class> <file>... | drag-text <class> | wait-window <class> <seconds>\n"
                  "       | window <class> | post <class> <message> <wparam> <lparam> | wait-gone <class> <seconds>\n"
+                 "       | responsive <class> <seconds>\n"
                  "       | hold <file> <stop-file>"
               << std::endl;
     return kExitUsage;
@@ -333,6 +335,17 @@ int Run(const std::vector<std::wstring>& args) {
             return kExitFailed;
         }
         if (appear) PrintWindow(FindWindowW(windowClass.c_str(), nullptr));
+        return kExitOk;
+    }
+    if (command == L"responsive" && args.size() == 3) {
+        const std::optional<DWORD> timeoutMs = ParseSeconds(args[2]);
+        if (!timeoutMs) return Usage();
+        HWND window = FindWindowW(windowClass.c_str(), nullptr);
+        DWORD_PTR answer = 0;
+        if (!window || !SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_NORMAL, *timeoutMs, &answer)) {
+            std::cerr << "no answer" << std::endl;
+            return kExitFailed;
+        }
         return kExitOk;
     }
     if (command == L"hold" && args.size() == 3) return Hold(FullPath(args[1]), FullPath(args[2]));

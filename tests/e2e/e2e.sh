@@ -163,7 +163,15 @@ case "$scenario" in
       || fail "drag not accepted"
     wait_for 20 log_has "Received 2 dropped item(s)." || fail "batch not started"
     log_has "[ok] " && fail "the batch finished too fast to test exiting during it"
-    exit_app || fail "exit code $?"
+    drive post KestraneFileweirMain 0x111 204 0 >/dev/null || fail "no main window to send Exit to"
+    # While the batch finishes, the window goes on answering (and drawing "Finishing...").
+    sleep 1
+    drive responsive KestraneFileweirMain 3 >/dev/null || fail "the window stopped responding while the batch finished"
+    import -window root "$artefacts/exit-during-batch.png" 2>/dev/null || true
+    log_has "[ok] " && fail "the batch finished too fast to test exiting during it"
+    code=0; timeout 60 tail --pid="$app_pid" -f /dev/null || fail "the program did not exit"
+    wait "$app_pid" || code=$?; app_pid=""
+    [ "$code" = 0 ] || fail "exit code $code"
     log_has "(Left in place (No matching rule))" || fail "the slow item's outcome was not logged"
     log_has "(Moved via Slow)" || fail "the second item's outcome was not logged"
     [ -f "$work/slow/fast.txt" ] || fail "the second item was not routed"
