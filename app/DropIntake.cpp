@@ -88,6 +88,7 @@ void App::HandleDroppedFiles(std::vector<std::filesystem::path> items) {
     } catch (const std::exception& e) {
         statusText = std::string("Could not start routing: ") + e.what();
         overlay.SetStatus("Drop files to route them", false);
+        progressDone = progressTotal = 0;
     }
     redrawRequested = true;
 }
