@@ -258,6 +258,7 @@ void App::Shutdown() {
     routeJob.Wait();
     PumpJobEvents();
 
+    folderWarningBox.Close();
     SaveSettings();
     if (mainWindow) UnregisterHotKey(mainWindow, kHotkeyId);
     tray.Remove();
@@ -344,8 +345,9 @@ void App::ApplyAllSettings() {
 
 void App::CheckRoutingFolders(bool showBox) {
     folderWarning = FolderWarningText(MissingRoutingFolders(settings));
+    // The box runs on a thread of its own, so drops go on being routed and logged while it is open.
     if (showBox && mainWindow && !folderWarning.empty())
-        MessageBoxW(mainWindow, ToWide(folderWarning).c_str(), L"Routing folders missing", MB_ICONWARNING);
+        folderWarningBox.Show(ToWide(folderWarning), L"Routing folders missing", MB_ICONWARNING);
 }
 
 bool App::ApplyHotkey(unsigned modifiers, unsigned vk, std::string& error) {
@@ -383,6 +385,11 @@ LRESULT App::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         }
         case kJobProgressMessage:
         case kJobFinishedMessage:
+            // Also dispatched inside modal loops (a menu, a dialog), where the loop's own pump does
+            // not run. Inside a frame widgets hold references into what it changes: there the
+            // pump after the frame takes it.
+            if (!drawingSettings) PumpJobEvents();
+            return 0;
         case kOverlayDoubleClickMessage:
             return 0;
         case WM_CLOSE:

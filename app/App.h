@@ -20,6 +20,7 @@
 #include "render/RenderHost.h"
 #include "routing/ActivityLog.h"
 #include "routing/RouteJob.h"
+#include "shell/BackgroundMessageBox.h"
 #include "shell/FileDropReceiver.h"
 #include "shell/Hotkey.h"
 #include "shell/OverlayWindow.h"
@@ -118,6 +119,7 @@ private:
     int progressTotal = 0;
     std::deque<std::string> logLines;
     std::string folderWarning;
+    BackgroundMessageBox folderWarningBox;  // the start-up warning about missing folders
     ActivityLog activityLog;
     RenderHost renderHost;
     OverlayWindow overlay;

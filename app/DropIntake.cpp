@@ -102,20 +102,20 @@ void App::PumpJobEvents() {
         overlay.SetStatus(statusText, true);
         redrawRequested = true;
     }
-    if (auto& result = taken.result) {
-        progressDone = result->moved + result->skipped + result->failed;
-        progressTotal = static_cast<int>(result->items.size());
-        statusText = BatchTallyText(*result);
+    for (const RouteJobResult& result : taken.results) {
+        progressDone = result.moved + result.skipped + result.failed;
+        progressTotal = static_cast<int>(result.items.size());
+        statusText = BatchTallyText(result);
         overlay.SetStatus("Drop files to route them", false);
         // One open of the log for the whole batch: a large batch must not freeze the window
         // with thousands of open-append-close cycles.
         std::vector<std::string> messages;
-        messages.reserve(result->items.size());
-        for (const RouteItemResult& item : result->items) messages.push_back(ItemLogLine(item));
+        messages.reserve(result.items.size());
+        for (const RouteItemResult& item : result.items) messages.push_back(ItemLogLine(item));
         for (std::string& line : activityLog.AppendAll(messages)) logLines.push_front(std::move(line));
         while (logLines.size() > kMaxLogLines) logLines.pop_back();
         redrawRequested = true;
-        if (BatchNeedsBalloon(*result)) tray.ShowBalloon(L"Kestrane Fileweir", ToWide(statusText));
+        if (BatchNeedsBalloon(result)) tray.ShowBalloon(L"Kestrane Fileweir", ToWide(statusText));
     }
 }
 

@@ -1,12 +1,16 @@
 #pragma once
 // The hand-over between the route job's worker and the UI thread: the latest progress report
-// and the final result, each in a mutex-guarded slot, announced by posted window messages.
-// At most one progress message is ever waiting in the queue, so a batch of any size cannot
-// fill the thread's message queue (10,000 posts) and crowd out the completion message.
+// in a mutex-guarded slot, and every finished batch's result in a queue, announced by posted
+// window messages. At most one progress message is ever waiting in the queue, so a batch of any
+// size cannot fill the thread's message queue (10,000 posts) and crowd out the completion
+// message. Results are queued, not replaced: a batch can finish and the next one start and
+// finish before the UI thread takes them (a modal loop runs), and each must be logged.
 
+#include <deque>
 #include <mutex>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "routing/RouteJob.h"
 
@@ -27,10 +31,11 @@ public:
     void ProgressPostFailed();
     void StoreResult(RouteJobResult result);
 
-    // UI side: takes whatever is pending; both slots are empty afterwards.
+    // UI side: takes whatever is pending, results in the order their batches finished; nothing
+    // is pending afterwards.
     struct Taken {
         std::optional<ProgressReport> progress;
-        std::optional<RouteJobResult> result;
+        std::vector<RouteJobResult> results;
     };
     Taken Take();
 
@@ -41,7 +46,7 @@ private:
     std::optional<ProgressReport> pendingProgress;
     bool progressPosted = false;
     int maxQueued = 0;
-    std::optional<RouteJobResult> pendingResult;
+    std::deque<RouteJobResult> pendingResults;
 };
 
 }  // namespace kw
