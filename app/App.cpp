@@ -113,7 +113,7 @@ bool App::Init(HINSTANCE instance, int showCommand) {
     });
 
     if (!renderHost.CreateDevice(mainWindow)) return false;
-    renderHost.LoadFonts(instance, FontPixelSize(settings.uiFontSize));
+    renderHost.RequestFonts(instance, FontPixelSize(settings.uiFontSize));
     lastAppliedFontSize = settings.uiFontSize;
     lastAppliedAlpha = settings.overlayAlpha;
     renderHost.ApplyTheme(settings.theme == Theme::dark);
@@ -245,10 +245,11 @@ void App::RenderOneFrame() {
         lastAppliedAlpha = settings.overlayAlpha;
     }
     if (settings.uiFontSize != lastAppliedFontSize) {
-        renderHost.RebuildFonts(hInstance, FontPixelSize(settings.uiFontSize));
+        renderHost.RequestFonts(hInstance, FontPixelSize(settings.uiFontSize));
         lastAppliedFontSize = settings.uiFontSize;
         EnsureMinimumSize();
     }
+    renderHost.ApplyRequestedFonts();
 }
 
 void App::Shutdown() {
@@ -336,10 +337,10 @@ void App::ApplyAllSettings() {
     KeepWindowOnScreen(overlay.Handle());
     overlay.Show(settings.overlayVisible);
     lastAppliedAlpha = settings.overlayAlpha;
-    // Called during a frame (a restore, or a save that adopted config.json) the atlas is locked
-    // and the rebuild fails: the size stays unapplied and RenderOneFrame rebuilds after the frame.
-    if (renderHost.HasImGui() && renderHost.RebuildFonts(hInstance, FontPixelSize(settings.uiFontSize)))
-        lastAppliedFontSize = settings.uiFontSize;
+    // Called during a frame (a restore, or a save that adopted config.json) the fonts are
+    // rebuilt after it.
+    renderHost.RequestFonts(hInstance, FontPixelSize(settings.uiFontSize));
+    lastAppliedFontSize = settings.uiFontSize;
     redrawRequested = true;
 }
 

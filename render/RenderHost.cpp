@@ -127,6 +127,7 @@ bool RenderHost::LoadFonts(HINSTANCE module, float pixelSize) {
     config.FontDataOwnedByAtlas = false;  // the bytes are fontData's; the atlas must never free them
     atlas->AddFontFromMemoryTTF(fontData.data(), static_cast<int>(fontData.size()), pixelSize, &config,
                                 kGlyphRanges);
+    builtPixels = pixelSize;
     return true;
 }
 
@@ -136,6 +137,20 @@ bool RenderHost::RebuildFonts(HINSTANCE module, float pixelSize) {
     // drawing the next frame with a texture that no longer matches it.
     ImGui_ImplDX11_InvalidateDeviceObjects();
     return ImGui_ImplDX11_CreateDeviceObjects();
+}
+
+void RenderHost::RequestFonts(HINSTANCE module, float pixelSize) {
+    requestedModule = module;
+    requestedPixels = pixelSize;
+    ApplyRequestedFonts();
+}
+
+void RenderHost::ApplyRequestedFonts() {
+    if (requestedPixels <= 0.0f || requestedPixels == builtPixels || !imguiReady) return;
+    // Inside a frame the atlas is locked and the rebuild is refused; the request stays.
+    if (ImGui::GetIO().Fonts->Locked) return;
+    if (RebuildFonts(requestedModule, requestedPixels)) builtPixels = requestedPixels;
+    else requestedPixels = builtPixels;  // no such font: keep what is built, do not retry each frame
 }
 
 void RenderHost::ApplyTheme(bool dark) {
@@ -195,6 +210,7 @@ void RenderHost::Shutdown() {
         imguiReady = false;
     }
     // Only now, with the atlas gone, may the borrowed font bytes go.
+    builtPixels = requestedPixels = 0.0f;
     fontData.clear();
     fontData.shrink_to_fit();
     WaitForIdleDevice();

@@ -25,6 +25,11 @@ public:
     bool LoadFonts(HINSTANCE module, float pixelSize);
     // LoadFonts, then the font texture is recreated for the next frame.
     bool RebuildFonts(HINSTANCE module, float pixelSize);
+    // The fonts wanted from now on. Rebuilt at once outside a frame; asked for inside one (a
+    // restore runs in the Settings tab's frame) they wait for ApplyRequestedFonts after it.
+    void RequestFonts(HINSTANCE module, float pixelSize);
+    // Rebuilds the fonts last requested, if they are not the ones built. Call after each frame.
+    void ApplyRequestedFonts();
     void ApplyTheme(bool dark);
     void BeginFrame();
     void RenderFrame();  // render, clear, draw, present
@@ -46,6 +51,9 @@ private:
     Microsoft::WRL::ComPtr<IDXGISwapChain> swapChain;
     Microsoft::WRL::ComPtr<ID3D11RenderTargetView> renderTarget;
     std::vector<unsigned char> fontData;  // the atlas borrows these bytes
+    HINSTANCE requestedModule = nullptr;
+    float requestedPixels = 0.0f;  // 0: nothing requested
+    float builtPixels = 0.0f;
     bool imguiReady = false;
 };
 

@@ -188,6 +188,25 @@ TEST_F(RenderHostTest, FontsAreNotRebuiltInTheMiddleOfAFrame) {
     EXPECT_EQ(DrawFrame(host), 16.0f);
 }
 
+// Restoring a backup with another font size applies its settings from inside the Settings
+// tab's frame, where the atlas cannot be rebuilt: the new size is remembered and built once the
+// frame is over, whatever the caller does next.
+TEST_F(RenderHostTest, AFontSizeAskedForDuringAFrameIsBuiltAfterIt) {
+    ASSERT_TRUE(host.CreateDevice(window));
+    host.RequestFonts(ModuleWithFont(), 16.0f);
+    EXPECT_EQ(DrawFrame(host), 16.0f);
+
+    host.BeginFrame();
+    ImGui::Text("the frame in which settings are restored");
+    host.RequestFonts(ModuleWithFont(), 26.0f);
+    host.RenderFrame();
+    EXPECT_EQ(ImGui::GetIO().Fonts->Fonts[0]->FontSize, 16.0f);
+    host.ApplyRequestedFonts();
+    EXPECT_EQ(DrawFrame(host), 26.0f);
+    host.ApplyRequestedFonts();  // nothing new asked for: the atlas is kept
+    EXPECT_EQ(DrawFrame(host), 26.0f);
+}
+
 TEST_F(RenderHostTest, FramesSurviveResizingToATinyAreaAndBack) {
     ASSERT_TRUE(host.CreateDevice(window));
     ASSERT_TRUE(host.LoadFonts(ModuleWithFont(), 16.0f));
