@@ -102,6 +102,9 @@ bool App::Init(HINSTANCE instance, int showCommand) {
     CreateWindowExW(kMainExStyle, kMainWindowClass, kWindowTitle, kMainStyle, CW_USEDEFAULT, CW_USEDEFAULT, size.cx,
                     size.cy, nullptr, nullptr, instance, this);
     if (!mainWindow) return false;
+    // A second copy wakes this one; run elevated, this window would not hear a normal one
+    // without letting the message through UIPI.
+    ChangeWindowMessageFilterEx(mainWindow, kWakeMessage, MSGFLT_ALLOW, nullptr);
     TakeStoreResult(loaded);
 
     // Not every system has the immersive dark title bar (Wine ignores it); cosmetic only.

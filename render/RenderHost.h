@@ -34,6 +34,9 @@ public:
     void BeginFrame();
     void RenderFrame();  // render, clear, draw, present
     void ResizeBuffers(UINT width, UINT height);
+    // Makes the device, the swap chain and the renderer's objects anew, keeping ImGui's state;
+    // done by the frame calls when DXGI reports the device removed or reset.
+    bool RecreateDevice();
     void Shutdown();
 
     bool HasImGui() const { return imguiReady; }
@@ -42,6 +45,8 @@ public:
     static LRESULT ForwardMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
 private:
+    bool CreateDeviceObjects();
+    static bool IsDeviceLost(HRESULT result);
     void CreateRenderTarget();
     void WaitForIdleDevice();
 
@@ -55,6 +60,7 @@ private:
     float requestedPixels = 0.0f;  // 0: nothing requested
     float builtPixels = 0.0f;
     bool imguiReady = false;
+    bool rendererReady = false;  // the DirectX 11 backend runs on the current device
 };
 
 }  // namespace kw

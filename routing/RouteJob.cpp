@@ -1,5 +1,7 @@
 #include "routing/RouteJob.h"
 
+#include <objbase.h>
+
 #include <algorithm>
 #include <memory>
 
@@ -13,6 +15,26 @@ struct RouteJob::Batch {
     CompleteCallback onComplete;
     ProgressCallback onProgress;
 };
+
+namespace {
+
+// The worker's COM apartment for the length of a batch. Items sent to the Recycle Bin go
+// through SHFileOperationW, and the shell's objects it uses are apartment-threaded: the shell
+// is to be called from a single-threaded apartment.
+class BatchApartment {
+public:
+    BatchApartment() : result(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE)) {}
+    ~BatchApartment() {
+        if (SUCCEEDED(result)) CoUninitialize();
+    }
+    BatchApartment(const BatchApartment&) = delete;
+    BatchApartment& operator=(const BatchApartment&) = delete;
+
+private:
+    HRESULT result;
+};
+
+}  // namespace
 
 RouteJob::RouteJob() : RouteJob(ItemStep(RouteItem)) {}
 
@@ -56,7 +78,10 @@ void RouteJob::Start(const AppSettings& settings, std::vector<std::filesystem::p
     JoinFinished();
     auto batch = std::make_unique<Batch>(Batch{settings, std::move(items), std::move(onComplete), std::move(onProgress)});
     try {
-        worker = std::thread([this, batch = std::move(batch)]() mutable { RunBatch(*batch); });
+        worker = std::thread([this, batch = std::move(batch)]() mutable {
+            const BatchApartment apartment;
+            RunBatch(*batch);
+        });
     } catch (...) {
         jobRunning = false;
         throw;

@@ -137,8 +137,10 @@ LRESULT OverlayWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
     switch (message) {
         case WM_NCHITTEST: {
             // With the right button held the whole window is client area, so a right-click
-            // anywhere reaches the context menu.
-            if (GetAsyncKeyState(VK_RBUTTON) < 0) return HTCLIENT;
+            // anywhere reaches the context menu. GetAsyncKeyState reads the physical buttons:
+            // with swapped buttons the user's right button is the physical left one.
+            const int rightButton = GetSystemMetrics(SM_SWAPBUTTON) ? VK_LBUTTON : VK_RBUTTON;
+            if (GetAsyncKeyState(rightButton) < 0) return HTCLIENT;
             RECT r{};
             GetWindowRect(hwnd, &r);
             return OverlayHitTest(POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)}, r);

@@ -207,6 +207,21 @@ TEST_F(RenderHostTest, AFontSizeAskedForDuringAFrameIsBuiltAfterIt) {
     EXPECT_EQ(DrawFrame(host), 26.0f);
 }
 
+// What the frame calls do when Present reports the device removed or reset (which Wine never
+// does on its own): a new device, and frames drawn on it with the fonts of the old one.
+TEST_F(RenderHostTest, FramesGoOnOnANewDeviceWithTheSameFonts) {
+    ASSERT_TRUE(host.CreateDevice(window));
+    host.RequestFonts(ModuleWithFont(), 20.0f);
+    DrawFrame(host);
+
+    ASSERT_TRUE(host.RecreateDevice());
+    EXPECT_TRUE(host.HasSwapChain());
+    EXPECT_EQ(DrawFrame(host), 20.0f);
+    EXPECT_NE(ImGui::GetIO().Fonts->TexID, nullptr) << "no font texture on the new device";
+    host.ResizeBuffers(320, 200);
+    EXPECT_EQ(DrawFrame(host), 20.0f);
+}
+
 TEST_F(RenderHostTest, FramesSurviveResizingToATinyAreaAndBack) {
     ASSERT_TRUE(host.CreateDevice(window));
     ASSERT_TRUE(host.LoadFonts(ModuleWithFont(), 16.0f));

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <objbase.h>
+
 #include <chrono>
 #include <condition_variable>
 #include <future>
@@ -86,6 +88,21 @@ TEST(RouteJob, ReportsProgressBeforeEachItemAndKeepsInputOrder) {
     EXPECT_EQ(r.items[1].source, "C:\\in\\a.txt");
     EXPECT_EQ(r.moved, 3);
     EXPECT_EQ(completions, 1);
+}
+
+// Items may go to the Recycle Bin through the shell, which wants a single-threaded apartment.
+TEST(RouteJob, HandlesItemsInASingleThreadedApartment) {
+    HRESULT joined = E_FAIL;
+    RouteJob job([&](const fs::path& item, const AppSettings&, const RoutingFolderList&) {
+        joined = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);  // S_FALSE: already in one
+        if (SUCCEEDED(joined)) CoUninitialize();
+        return Outcome(item, true, false);
+    });
+    std::promise<RouteJobResult> done;
+    auto result = done.get_future();
+    job.Start(AppSettings{}, {L"a"}, [&](RouteJobResult r) { done.set_value(std::move(r)); }, {});
+    Await(result);
+    EXPECT_EQ(joined, S_FALSE);
 }
 
 TEST(RouteJob, CountsEachKindOfOutcome) {
