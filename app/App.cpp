@@ -221,8 +221,11 @@ void App::RequestExit() {
 void App::RenderOneFrame() {
     const int64_t now = NowTicks();
     if (stats.frames == 0) stats.firstFrameMs = TicksToMilliseconds(now - runStartTicks);
-    if (routeJob.IsRunning() && lastFrameTicks != 0)
-        stats.maxFrameGapMs = std::max(stats.maxFrameGapMs, TicksToMilliseconds(now - lastFrameTicks));
+    if (routeJob.IsRunning() && lastFrameTicks != 0) {
+        const double gap = TicksToMilliseconds(now - lastFrameTicks);
+        stats.maxFrameGapMs = std::max(stats.maxFrameGapMs, gap);
+        if (droppedAwaitingLine) stats.maxListingFrameGapMs = std::max(stats.maxListingFrameGapMs, gap);
+    }
     lastFrameTicks = now;
     ++stats.frames;
     renderHost.BeginFrame();

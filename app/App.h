@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "app/JobEvents.h"
@@ -46,6 +47,7 @@ struct LoopStats {
     uint64_t frames = 0;            // frames rendered
     double firstFrameMs = 0;        // from Run to the first presented frame
     double maxFrameGapMs = 0;       // longest gap between two frames while a batch ran
+    double maxListingFrameGapMs = 0;  // the same while dropped folders were being listed
     double lastIntakeMs = 0;        // time the last drop spent on the UI thread before routing
 };
 
@@ -75,6 +77,10 @@ public:
     int MaxQueuedProgressPosts() const { return jobEvents.MaxQueuedProgressPosts(); }
     HWND MainWindow() const { return mainWindow; }
     HWND OverlayHandle() const { return overlay.Handle(); }
+    // What the status line, the progress pair and the drop zone show (UI thread).
+    const std::string& StatusText() const { return statusText; }
+    std::pair<int, int> Progress() const { return {progressDone, progressTotal}; }
+    const OverlayWindow& DropZone() const { return overlay; }
 
 private:
     App() = default;
@@ -100,6 +106,10 @@ private:
     bool ApplyHotkey(unsigned modifiers, unsigned vk, std::string& error);
     void CaptureHotkeyKey(unsigned vk);
     void ApplyColours();
+    // Drop intake (DropIntake.cpp): a batch that ends without routing anything clears its
+    // progress; the line that opens a batch in the log waits until its items are counted.
+    void EndBatchUnrouted(const std::string& status, const std::string& dropZoneText);
+    void LogIntakeOnce(int batchSize);
 
     HINSTANCE hInstance = nullptr;
     HWND mainWindow = nullptr;
@@ -117,6 +127,7 @@ private:
     std::string statusText;
     int progressDone = 0;
     int progressTotal = 0;
+    std::optional<int> droppedAwaitingLine;  // items dropped for a batch still listing its folders
     std::deque<std::string> logLines;
     std::string folderWarning;
     BackgroundMessageBox folderWarningBox;  // the start-up warning about missing folders

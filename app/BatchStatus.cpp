@@ -2,6 +2,16 @@
 
 namespace kw {
 
+std::string ListingStatusText(int found) {
+    return "Listing folders \xE2\x80\x94 " + std::to_string(found) + " file(s) found";
+}
+
+std::string IntakeLogLine(bool expanded, int dropped, int batch) {
+    const std::string count = std::to_string(batch);
+    if (expanded && batch != dropped) return "Expanded folder drop to " + count + " file(s) for routing.";
+    return "Received " + count + " dropped item(s).";
+}
+
 std::string ProgressStatusText(int done, int total, const std::string& currentName) {
     return "Routing " + std::to_string(done) + "/" + std::to_string(total) + " \xE2\x80\x94 " + currentName;
 }

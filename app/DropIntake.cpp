@@ -53,56 +53,92 @@ void App::HandleDroppedFiles(std::vector<std::filesystem::path> items) {
         redrawRequested = true;
         return;
     }
-    std::vector<std::filesystem::path> batch;
-    ExpandFolders(items, settings.expandFoldersOnDrop, batch);
-    if (batch.empty()) {
-        statusText = "No files to route.";
-        overlay.SetStatus("No files to route", false);
-        redrawRequested = true;
-        return;
-    }
-    const std::string count = std::to_string(batch.size());
-    if (settings.expandFoldersOnDrop && batch.size() != items.size())
-        AddLog("Expanded folder drop to " + count + " file(s) for routing.");
-    else
-        AddLog("Received " + count + " dropped item(s).");
+    // Folders are listed on the worker, as the batch's first phase: a drop of a folder holding
+    // a hundred thousand files must not stop the window (or the program it came from).
+    const bool listing = settings.expandFoldersOnDrop;
+    const int dropped = static_cast<int>(items.size());
     progressDone = 0;
-    progressTotal = static_cast<int>(batch.size());
-    statusText = "Routing " + count + " item(s)...";
+    progressTotal = listing ? 0 : dropped;
+    if (listing) {
+        droppedAwaitingLine = dropped;
+        statusText = "Listing the dropped folders...";
+    } else {
+        droppedAwaitingLine.reset();
+        AddLog(IntakeLogLine(false, dropped, dropped));
+        statusText = "Routing " + std::to_string(dropped) + " item(s)...";
+    }
     overlay.SetStatus(statusText, true);
 
     const HWND window = mainWindow;
     JobEvents& events = jobEvents;
+    const auto report = [&events, window](int done, int total, std::string current, bool listingPhase) {
+        if (events.StoreProgress(done, total, std::move(current), listingPhase) &&
+            !PostMessageW(window, kJobProgressMessage, 0, 0))
+            events.ProgressPostFailed();
+    };
     auto onComplete = [&events, window](RouteJobResult result) {
         events.StoreResult(std::move(result));
         PostUntilDelivered(window, kJobFinishedMessage);
     };
-    auto onProgress = [&events, window](int done, int total, std::string current) {
-        if (events.StoreProgress(done, total, std::move(current)) && !PostMessageW(window, kJobProgressMessage, 0, 0))
-            events.ProgressPostFailed();
-    };
+    auto onProgress = [report](int done, int total, std::string current) { report(done, total, std::move(current), false); };
+    RouteJob::PrepareStep prepare;
+    if (listing) {
+        prepare = [report](std::vector<std::filesystem::path> droppedItems, const std::atomic<bool>& stop) {
+            std::vector<std::filesystem::path> files;
+            ListingControl control;
+            control.stop = &stop;
+            control.reportEvery = 200;  // a report costs a lock; frames follow them, at most one a turn
+            control.found = [&report](size_t found) { report(static_cast<int>(found), 0, std::string(), true); };
+            ExpandFolders(droppedItems, true, files, control);
+            return files;
+        };
+    }
     stats.lastIntakeMs = TicksToMilliseconds(NowTicks() - intakeStart);
     lastFrameTicks = 0;  // frame gaps count from here: the worker has the batch
     try {
-        routeJob.Start(settings, std::move(batch), std::move(onComplete), std::move(onProgress));
+        routeJob.Start(settings, std::move(items), std::move(onComplete), std::move(onProgress), std::move(prepare));
     } catch (const std::exception& e) {
-        statusText = std::string("Could not start routing: ") + e.what();
-        overlay.SetStatus("Drop files to route them", false);
-        progressDone = progressTotal = 0;
+        EndBatchUnrouted(std::string("Could not start routing: ") + e.what(), "Drop files to route them");
     }
     redrawRequested = true;
+}
+
+void App::EndBatchUnrouted(const std::string& status, const std::string& dropZoneText) {
+    statusText = status;
+    overlay.SetStatus(dropZoneText, false);
+    progressDone = progressTotal = 0;
+    droppedAwaitingLine.reset();
+    redrawRequested = true;
+}
+
+void App::LogIntakeOnce(int batchSize) {
+    if (!droppedAwaitingLine) return;
+    AddLog(IntakeLogLine(true, *droppedAwaitingLine, batchSize));
+    droppedAwaitingLine.reset();
 }
 
 void App::PumpJobEvents() {
     JobEvents::Taken taken = jobEvents.Take();
     if (const auto& progress = taken.progress) {
-        progressDone = progress->done;
-        progressTotal = progress->total;
-        statusText = ProgressStatusText(progress->done, progress->total, progress->current);
+        if (progress->listing) {
+            statusText = ListingStatusText(progress->done);
+        } else {
+            LogIntakeOnce(progress->total);
+            progressDone = progress->done;
+            progressTotal = progress->total;
+            statusText = ProgressStatusText(progress->done, progress->total, progress->current);
+        }
         overlay.SetStatus(statusText, true);
         redrawRequested = true;
     }
     for (const RouteJobResult& result : taken.results) {
+        const int batchSize = static_cast<int>(result.items.size()) + result.notHandled;
+        if (batchSize == 0) {
+            // The dropped folders held no files: the batch ends before it began.
+            EndBatchUnrouted("No files to route.", "No files to route");
+            continue;
+        }
+        LogIntakeOnce(batchSize);
         progressDone = result.moved + result.skipped + result.failed;
         progressTotal = static_cast<int>(result.items.size());
         statusText = BatchTallyText(result);

@@ -4,9 +4,9 @@
 
 namespace kw {
 
-bool JobEvents::StoreProgress(int done, int total, std::string current) {
+bool JobEvents::StoreProgress(int done, int total, std::string current, bool listing) {
     std::lock_guard lock(eventMutex);
-    pendingProgress = ProgressReport{done, total, std::move(current)};
+    pendingProgress = ProgressReport{done, total, std::move(current), listing};
     if (progressPosted) return false;
     progressPosted = true;
     maxQueued = 1;

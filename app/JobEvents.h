@@ -17,16 +17,17 @@
 namespace kw {
 
 struct ProgressReport {
-    int done = 0;
+    int done = 0;  // while listing: the files found so far
     int total = 0;
     std::string current;
+    bool listing = false;  // the batch is still listing dropped folders
 };
 
 class JobEvents {
 public:
     // Worker side. Stores the report (replacing one not yet taken); returns true when the
     // caller should post the progress message, false when one is already on its way.
-    bool StoreProgress(int done, int total, std::string current);
+    bool StoreProgress(int done, int total, std::string current, bool listing = false);
     // The progress message could not be posted: let the next report try again.
     void ProgressPostFailed();
     void StoreResult(RouteJobResult result);

@@ -14,6 +14,7 @@ struct RouteJob::Batch {
     std::vector<std::filesystem::path> items;
     CompleteCallback onComplete;
     ProgressCallback onProgress;
+    PrepareStep prepare;
 };
 
 namespace {
@@ -61,7 +62,7 @@ void RouteJob::JoinFinished() {
 }
 
 void RouteJob::Start(const AppSettings& settings, std::vector<std::filesystem::path> items,
-                     CompleteCallback onComplete, ProgressCallback onProgress) {
+                     CompleteCallback onComplete, ProgressCallback onProgress, PrepareStep prepare) {
     if (items.empty()) {
         if (onComplete) onComplete(RouteJobResult{});
         return;
@@ -76,7 +77,9 @@ void RouteJob::Start(const AppSettings& settings, std::vector<std::filesystem::p
     }
     std::lock_guard lock(threadMutex);
     JoinFinished();
-    auto batch = std::make_unique<Batch>(Batch{settings, std::move(items), std::move(onComplete), std::move(onProgress)});
+    stopRequested = false;
+    auto batch = std::make_unique<Batch>(
+        Batch{settings, std::move(items), std::move(onComplete), std::move(onProgress), std::move(prepare)});
     try {
         worker = std::thread([this, batch = std::move(batch)]() mutable {
             const BatchApartment apartment;
@@ -91,6 +94,7 @@ void RouteJob::Start(const AppSettings& settings, std::vector<std::filesystem::p
 void RouteJob::RunBatch(Batch& batch) {
     RouteJobResult result;
     try {
+        if (batch.prepare) batch.items = batch.prepare(std::move(batch.items), stopRequested);
         const RoutingFolderList folders = RoutingFolders(batch.settings);
         // A batch of this process never overlaps another (one instance, one batch at a time), so
         // staging names found now were left by a run that was killed: partial copies and the
@@ -107,6 +111,10 @@ void RouteJob::RunBatch(Batch& batch) {
         const int total = static_cast<int>(batch.items.size());
         result.items.reserve(batch.items.size());
         for (int index = 1; index <= total; ++index) {
+            if (stopRequested) {
+                result.notHandled = total - index + 1;
+                break;
+            }
             const std::filesystem::path& item = batch.items[static_cast<size_t>(index - 1)];
             RouteItemResult r;
             try {

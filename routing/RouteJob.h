@@ -1,6 +1,7 @@
 #pragma once
 // Runs one batch of dropped items at a time on a worker thread of its own, so that large
-// batches never block the window. A batch cannot be cancelled once started.
+// batches never block the window. A batch can be asked to stop; it then ends after the item in
+// hand, and every item it handled is in its result.
 
 #include <atomic>
 #include <cstdint>
@@ -18,10 +19,11 @@
 namespace kw {
 
 struct RouteJobResult {
-    std::vector<RouteItemResult> items;  // one per input item, in input order
+    std::vector<RouteItemResult> items;  // one per item handled, in input order
     int32_t moved = 0;                   // moved or recycled
     int32_t skipped = 0;
     int32_t failed = 0;
+    int32_t notHandled = 0;  // items left untouched because the batch was asked to stop
 };
 
 class RouteJob {
@@ -31,6 +33,10 @@ public:
     using ProgressCallback = std::function<void(int, int, std::string)>;
     using ItemStep = std::function<RouteItemResult(const std::filesystem::path&, const AppSettings&,
                                                    const RoutingFolderList&)>;
+    // The batch's first phase, on the worker: turns what was dropped into the items to route
+    // (folders into the files inside them). It should end early once `stop` is set.
+    using PrepareStep = std::function<std::vector<std::filesystem::path>(std::vector<std::filesystem::path> dropped,
+                                                                          const std::atomic<bool>& stop)>;
 
     RouteJob();
     // For tests: a replacement for the item step.
@@ -42,11 +48,14 @@ public:
 
     // Starts a batch on a copy of `settings`. An empty list, or a batch already running, is
     // answered at once on the calling thread through onComplete. onComplete is called exactly
-    // once per accepted batch, on the worker, with IsRunning() already false. Throws
-    // std::system_error only when no thread can be started (then no callback is called).
+    // once per accepted batch, on the worker, with IsRunning() already false; a batch whose
+    // preparation leaves nothing completes with no items. Throws std::system_error only when no
+    // thread can be started (then no callback is called).
     void Start(const AppSettings& settings, std::vector<std::filesystem::path> items, CompleteCallback onComplete,
-               ProgressCallback onProgress);
+               ProgressCallback onProgress, PrepareStep prepare = {});
     bool IsRunning() const { return jobRunning.load(); }
+    // The running batch (if any) stops before its next item (or ends its preparation early).
+    void RequestStop() { stopRequested = true; }
     // Blocks until the current batch (if any) has finished and delivered its result.
     void Wait();
 
@@ -57,6 +66,7 @@ private:
 
     ItemStep step;
     std::atomic<bool> jobRunning{false};
+    std::atomic<bool> stopRequested{false};
     std::mutex threadMutex;  // guards worker and retired
     std::thread worker;
     // A worker that started the next batch from inside its own completion callback cannot join

@@ -10,7 +10,8 @@ bool FileDropReceiver::Attach(HWND targetWindow, Callback callback) {
     Detach();
     window = targetWindow;
     onDrop = std::move(callback);
-    target.Attach(new FileDropTarget(onDrop));
+    target.Attach(new FileDropTarget(
+        [this](std::vector<std::filesystem::path> paths, POINT point) { OnOleDrop(std::move(paths), point); }));
     // RegisterDragDrop needs OleInitialize on this thread: after CoInitializeEx alone Windows
     // answers E_OUTOFMEMORY (Wine registers anyway). The thread must also pump messages.
     registered = SUCCEEDED(RegisterDragDrop(window, target.Get()));
@@ -26,6 +27,7 @@ void FileDropReceiver::Detach() {
     if (registered && window) RevokeDragDrop(window);
     registered = false;
     target.Reset();
+    pending.clear();
     onDrop = nullptr;
     window = nullptr;
 }
@@ -34,6 +36,9 @@ bool FileDropReceiver::HandleMessage(UINT message, WPARAM wParam, LPARAM) {
     switch (message) {
         case WM_DROPFILES:
             OnDropFiles(reinterpret_cast<HDROP>(wParam));
+            return true;
+        case kDeliverDropsMessage:
+            DeliverPending();
             return true;
         case WM_DESTROY:
             Detach();
@@ -50,6 +55,21 @@ void FileDropReceiver::OnDropFiles(HDROP drop) {
     std::vector<std::filesystem::path> paths = PathsFromHdrop(drop);
     DragFinish(drop);
     if (onDrop && !paths.empty()) onDrop(std::move(paths), point);
+}
+
+void FileDropReceiver::OnOleDrop(std::vector<std::filesystem::path> paths, POINT point) {
+    // Runs inside IDropTarget::Drop, while the source waits in DoDragDrop.
+    pending.emplace_back(std::move(paths), point);
+    if (!PostMessageW(window, kDeliverDropsMessage, 0, 0)) DeliverPending();  // the queue is full
+}
+
+void FileDropReceiver::DeliverPending() {
+    // The callback may open a modal loop that lets another drop in: take one at a time.
+    while (!pending.empty() && onDrop) {
+        auto [paths, point] = std::move(pending.front());
+        pending.pop_front();
+        onDrop(std::move(paths), point);
+    }
 }
 
 }  // namespace kw

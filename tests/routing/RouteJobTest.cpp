@@ -6,6 +6,7 @@
 #include <condition_variable>
 #include <future>
 #include <mutex>
+#include <thread>
 
 #include "model/TextEncoding.h"
 #include "routing/RouteJob.h"
@@ -103,6 +104,46 @@ TEST(RouteJob, HandlesItemsInASingleThreadedApartment) {
     job.Start(AppSettings{}, {L"a"}, [&](RouteJobResult r) { done.set_value(std::move(r)); }, {});
     Await(result);
     EXPECT_EQ(joined, S_FALSE);
+}
+
+// Listing dropped folders can take minutes: it is the batch's first phase, on the worker.
+TEST(RouteJob, PreparesItsItemsOnTheWorkerBeforeRoutingThem) {
+    std::mutex mutex;
+    std::vector<std::string> events;
+    std::thread::id preparedOn;
+    RouteJob job([&](const fs::path& item, const AppSettings&, const RoutingFolderList&) {
+        std::lock_guard lock(mutex);
+        events.push_back("step " + item.filename().string());
+        return Outcome(item, true, false);
+    });
+    std::promise<RouteJobResult> done;
+    auto result = done.get_future();
+    job.Start(
+        AppSettings{}, {L"C:\\in\\Folder"}, [&](RouteJobResult r) { done.set_value(std::move(r)); },
+        [&](int index, int total, std::string name) {
+            std::lock_guard lock(mutex);
+            events.push_back("progress " + std::to_string(index) + "/" + std::to_string(total) + " " + name);
+        },
+        [&](std::vector<fs::path> dropped, const std::atomic<bool>&) {
+            preparedOn = std::this_thread::get_id();
+            std::lock_guard lock(mutex);
+            events.push_back("prepare " + dropped.at(0).filename().string());
+            return std::vector<fs::path>{dropped[0] / L"x.txt", dropped[0] / L"y.txt"};
+        });
+    const RouteJobResult r = Await(result);
+    EXPECT_NE(preparedOn, std::this_thread::get_id());
+    EXPECT_EQ(events, (std::vector<std::string>{"prepare Folder", "progress 1/2 x.txt", "step x.txt",
+                                                "progress 2/2 y.txt", "step y.txt"}));
+    EXPECT_EQ(r.moved, 2);
+
+    // A preparation that leaves nothing ends the batch with no items.
+    std::promise<RouteJobResult> empty;
+    auto emptyResult = empty.get_future();
+    job.Start(AppSettings{}, {L"C:\\in\\Empty"}, [&](RouteJobResult r) { empty.set_value(std::move(r)); }, {},
+              [](std::vector<fs::path>, const std::atomic<bool>&) { return std::vector<fs::path>{}; });
+    const RouteJobResult nothing = Await(emptyResult);
+    EXPECT_TRUE(nothing.items.empty());
+    EXPECT_EQ(nothing.notHandled, 0);
 }
 
 TEST(RouteJob, CountsEachKindOfOutcome) {
