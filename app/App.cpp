@@ -406,6 +406,11 @@ LRESULT App::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
                 RequestExit();
             }
             return 0;
+        case WM_QUERYENDSESSION:
+            return OnQueryEndSession() ? TRUE : FALSE;
+        case WM_ENDSESSION:
+            OnEndSession(wParam != FALSE);
+            return 0;
         case WM_DESTROY:
             running = false;
             PostQuitMessage(0);

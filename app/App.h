@@ -110,6 +110,9 @@ private:
     // progress; the line that opens a batch in the log waits until its items are counted.
     void EndBatchUnrouted(const std::string& status, const std::string& dropZoneText);
     void LogIntakeOnce(int batchSize);
+    // Log-off and shutdown (SessionEnd.cpp).
+    bool OnQueryEndSession();
+    void OnEndSession(bool ending);
 
     HINSTANCE hInstance = nullptr;
     HWND mainWindow = nullptr;

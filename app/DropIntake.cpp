@@ -148,6 +148,9 @@ void App::PumpJobEvents() {
         std::vector<std::string> messages;
         messages.reserve(result.items.size());
         for (const RouteItemResult& item : result.items) messages.push_back(ItemLogLine(item));
+        if (result.notHandled > 0)
+            messages.push_back("Stopped as the session ended: " + std::to_string(result.notHandled) +
+                               " item(s) not routed; they stay where they were.");
         for (std::string& line : activityLog.AppendAll(messages)) logLines.push_front(std::move(line));
         while (logLines.size() > kMaxLogLines) logLines.pop_back();
         redrawRequested = true;
