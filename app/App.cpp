@@ -180,7 +180,7 @@ int App::Run(HINSTANCE instance, int showCommand) {
         ++stats.wakeups;
         MSG msg{};
         bool hadInput = false;
-        if (!redrawRequested && settleFrames == 0) {
+        if (!redrawRequested && settleFrames == 0 && !(CanDraw() && settling.WantsFrame())) {
             const BOOL got = GetMessageW(&msg, nullptr, 0, 0);
             if (got == -1) break;
             if (got == 0) {
@@ -201,13 +201,18 @@ int App::Run(HINSTANCE instance, int showCommand) {
             hadInput = hadInput || isInput(msg.message);
         }
         PumpJobEvents();
-        if (mainWindow && IsWindowVisible(mainWindow) && !IsIconic(mainWindow)) RenderOneFrame();
+        // Every message may change what the window shows (a show, a resize, a status): frames
+        // follow until the layout has settled.
+        if (redrawRequested) settling.Invalidate();
+        if (CanDraw() && (settleFrames > 0 || settling.WantsFrame())) RenderOneFrame();
         redrawRequested = false;
         settleFrames = hadInput ? kFramesAfterInput : std::max(0, settleFrames - 1);
     }
     Shutdown();
     return 0;
 }
+
+bool App::CanDraw() const { return mainWindow && IsWindowVisible(mainWindow) && !IsIconic(mainWindow); }
 
 void App::RequestExit() {
     if (running && routeJob.IsRunning()) {
@@ -250,12 +255,14 @@ void App::RenderOneFrame() {
         overlay.SetAlpha(settings.overlayAlpha);
         lastAppliedAlpha = settings.overlayAlpha;
     }
-    if (settings.uiFontSize != lastAppliedFontSize) {
+    const bool fontSizeChanged = settings.uiFontSize != lastAppliedFontSize;
+    if (fontSizeChanged) {
         renderHost.RequestFonts(hInstance, FontPixelSize(settings.uiFontSize));
         lastAppliedFontSize = settings.uiFontSize;
         EnsureMinimumSize();
     }
-    renderHost.ApplyRequestedFonts();
+    settling.FrameDrawn();
+    if (renderHost.ApplyRequestedFonts() || fontSizeChanged) settling.Invalidate();
 }
 
 void App::Shutdown() {
@@ -370,7 +377,10 @@ void App::CaptureHotkeyKey(unsigned vk) {
 }
 
 LRESULT App::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
-    redrawRequested = true;
+    // Hit tests and cursor queries (while the pointer rests over the window) and the system's
+    // caret-blink timer (WM_SYSTIMER, 0x0118) come several times a second and change nothing the
+    // window shows; every other message may.
+    if (message != WM_NCHITTEST && message != WM_SETCURSOR && message != 0x0118) redrawRequested = true;
     if (mainDrops.HandleMessage(message, wParam, lParam)) return 0;
     if (tray.HandleTaskbarCreated(message)) return 0;
     if (hotkey.capturing && (message == WM_KEYDOWN || message == WM_SYSKEYDOWN)) {

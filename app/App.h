@@ -26,6 +26,7 @@
 #include "shell/Hotkey.h"
 #include "shell/OverlayWindow.h"
 #include "shell/TrayIcon.h"
+#include "ui/FrameSettling.h"
 #include "ui/SettingsWindow.h"
 
 namespace kw {
@@ -90,6 +91,7 @@ private:
     void RequestExit();
     void Shutdown();
     void RenderOneFrame();
+    bool CanDraw() const;  // the settings window is shown and not minimised
 
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
     void OnCommand(UINT id);
@@ -126,6 +128,7 @@ private:
     bool drawingSettings = false;
     bool saveAfterDraw = false;
     UiState uiState;
+    FrameSettling settling;  // frames until the layout has settled after a change
     HotkeyCaptureState hotkey;  // capture mode, its error text and prompt
     std::string statusText;
     int progressDone = 0;

@@ -174,12 +174,16 @@ void RenderHost::RequestFonts(HINSTANCE module, float pixelSize) {
     ApplyRequestedFonts();
 }
 
-void RenderHost::ApplyRequestedFonts() {
-    if (requestedPixels <= 0.0f || requestedPixels == builtPixels || !imguiReady) return;
+bool RenderHost::ApplyRequestedFonts() {
+    if (requestedPixels <= 0.0f || requestedPixels == builtPixels || !imguiReady) return false;
     // Inside a frame the atlas is locked and the rebuild is refused; the request stays.
-    if (ImGui::GetIO().Fonts->Locked) return;
-    if (RebuildFonts(requestedModule, requestedPixels)) builtPixels = requestedPixels;
-    else requestedPixels = builtPixels;  // no such font: keep what is built, do not retry each frame
+    if (ImGui::GetIO().Fonts->Locked) return false;
+    if (RebuildFonts(requestedModule, requestedPixels)) {
+        builtPixels = requestedPixels;
+        return true;
+    }
+    requestedPixels = builtPixels;  // no such font: keep what is built, do not retry each frame
+    return false;
 }
 
 void RenderHost::ApplyTheme(bool dark) {

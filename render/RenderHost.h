@@ -28,8 +28,9 @@ public:
     // The fonts wanted from now on. Rebuilt at once outside a frame; asked for inside one (a
     // restore runs in the Settings tab's frame) they wait for ApplyRequestedFonts after it.
     void RequestFonts(HINSTANCE module, float pixelSize);
-    // Rebuilds the fonts last requested, if they are not the ones built. Call after each frame.
-    void ApplyRequestedFonts();
+    // Rebuilds the fonts last requested, if they are not the ones built (true when it did).
+    // Call after each frame.
+    bool ApplyRequestedFonts();
     void ApplyTheme(bool dark);
     void BeginFrame();
     void RenderFrame();  // render, clear, draw, present
