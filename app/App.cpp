@@ -13,6 +13,7 @@
 #include "shell/RevealInExplorer.h"
 #include "shell/OwnerWindowProc.h"
 #include "shell/PathFiltering.h"
+#include "shell/ScreenPlacement.h"
 
 namespace kw {
 namespace {
@@ -104,24 +105,21 @@ bool App::Init(HINSTANCE instance, int showCommand) {
     CreateWindowExW(kMainExStyle, kMainWindowClass, kWindowTitle, kMainStyle, CW_USEDEFAULT, CW_USEDEFAULT, size.cx,
                     size.cy, nullptr, nullptr, instance, this);
     if (!mainWindow) return false;
+    // A second copy wakes this one; run elevated, this window would not hear a normal one
+    // without letting the message through UIPI.
+    ChangeWindowMessageFilterEx(mainWindow, kWakeMessage, MSGFLT_ALLOW, nullptr);
     TakeStoreResult(loaded);
 
     // Not every system has the immersive dark title bar (Wine ignores it); cosmetic only.
     const BOOL darkTitle = settings.theme == Theme::dark;
     DwmSetWindowAttribute(mainWindow, 20 /* DWMWA_USE_IMMERSIVE_DARK_MODE */, &darkTitle, sizeof darkTitle);
 
-    dropTarget.Attach(new FileDropTarget(
-        [this](std::vector<std::filesystem::path> paths, POINT point) { OnMainWindowDrop(std::move(paths), point); }));
-    if (SUCCEEDED(RegisterDragDrop(mainWindow, dropTarget.Get()))) {
-        dragRegistered = true;
-        DragAcceptFiles(mainWindow, FALSE);
-    } else {
-        dropTarget.Reset();
-        DragAcceptFiles(mainWindow, TRUE);
-    }
+    mainDrops.Attach(mainWindow, [this](std::vector<std::filesystem::path> paths, POINT point) {
+        OnMainWindowDrop(std::move(paths), point);
+    });
 
     if (!renderHost.CreateDevice(mainWindow)) return false;
-    renderHost.LoadFonts(instance, FontPixelSize(settings.uiFontSize));
+    renderHost.RequestFonts(instance, FontPixelSize(settings.uiFontSize));
     lastAppliedFontSize = settings.uiFontSize;
     lastAppliedAlpha = settings.overlayAlpha;
     renderHost.ApplyTheme(settings.theme == Theme::dark);
@@ -132,9 +130,11 @@ bool App::Init(HINSTANCE instance, int showCommand) {
     overlay.SetTheme(static_cast<int>(settings.theme));
     overlay.SetAlpha(settings.overlayAlpha);
     overlay.SetPosition(settings.overlayX, settings.overlayY, settings.overlayW, settings.overlayH);
+    KeepWindowOnScreen(overlay.Handle());
     overlay.Show(settings.overlayVisible);
 
     EnsureMinimumSize();
+    KeepWindowOnScreen(mainWindow);
     tray.Add(instance, mainWindow);
 
     std::string error;
@@ -177,30 +177,37 @@ int App::Run(HINSTANCE instance, int showCommand) {
         return (message >= WM_MOUSEFIRST && message <= WM_MOUSELAST) || (message >= WM_KEYFIRST && message <= WM_KEYLAST);
     };
     int settleFrames = 0;
-    while (running) {
+    // After an exit request a batch still running is seen to its end with the window alive:
+    // messages are handled and "Finishing..." is drawn until its result is logged.
+    while (running || (routeJob.IsRunning() && IsWindow(mainWindow))) {
         ++stats.wakeups;
         MSG msg{};
         bool hadInput = false;
-        if (!redrawRequested && settleFrames == 0) {
+        if (!redrawRequested && settleFrames == 0 && !(CanDraw() && settling.WantsFrame())) {
             const BOOL got = GetMessageW(&msg, nullptr, 0, 0);
-            if (got == 0 || got == -1) break;
+            if (got == -1) break;
+            if (got == 0) {
+                RequestExit();
+                continue;
+            }
             TranslateMessage(&msg);
             DispatchMessageW(&msg);
-            if (!running) break;
             hadInput = isInput(msg.message);
         }
         while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
             if (msg.message == WM_QUIT) {
-                running = false;
+                RequestExit();
                 break;
             }
             TranslateMessage(&msg);
             DispatchMessageW(&msg);
             hadInput = hadInput || isInput(msg.message);
         }
-        if (!running) break;
         PumpJobEvents();
-        if (mainWindow && IsWindowVisible(mainWindow) && !IsIconic(mainWindow)) RenderOneFrame();
+        // Every message may change what the window shows (a show, a resize, a status): frames
+        // follow until the layout has settled.
+        if (redrawRequested) settling.Invalidate();
+        if (CanDraw() && (settleFrames > 0 || settling.WantsFrame())) RenderOneFrame();
         redrawRequested = false;
         settleFrames = hadInput ? kFramesAfterInput : std::max(0, settleFrames - 1);
     }
@@ -208,11 +215,25 @@ int App::Run(HINSTANCE instance, int showCommand) {
     return 0;
 }
 
+bool App::CanDraw() const { return mainWindow && IsWindowVisible(mainWindow) && !IsIconic(mainWindow); }
+
+void App::RequestExit() {
+    if (running && routeJob.IsRunning()) {
+        statusText = "Finishing the current batch before exit...";
+        overlay.SetStatus("Finishing the current batch...", true);
+    }
+    running = false;
+    redrawRequested = true;
+}
+
 void App::RenderOneFrame() {
     const int64_t now = NowTicks();
     if (stats.frames == 0) stats.firstFrameMs = TicksToMilliseconds(now - runStartTicks);
-    if (routeJob.IsRunning() && lastFrameTicks != 0)
-        stats.maxFrameGapMs = std::max(stats.maxFrameGapMs, TicksToMilliseconds(now - lastFrameTicks));
+    if (routeJob.IsRunning() && lastFrameTicks != 0) {
+        const double gap = TicksToMilliseconds(now - lastFrameTicks);
+        stats.maxFrameGapMs = std::max(stats.maxFrameGapMs, gap);
+        if (droppedAwaitingLine) stats.maxListingFrameGapMs = std::max(stats.maxListingFrameGapMs, gap);
+    }
     lastFrameTicks = now;
     ++stats.frames;
     renderHost.BeginFrame();
@@ -241,31 +262,30 @@ void App::RenderOneFrame() {
         overlay.SetAlpha(settings.overlayAlpha);
         lastAppliedAlpha = settings.overlayAlpha;
     }
-    if (settings.uiFontSize != lastAppliedFontSize) {
-        renderHost.RebuildFonts(hInstance, FontPixelSize(settings.uiFontSize));
+    const bool fontSizeChanged = settings.uiFontSize != lastAppliedFontSize;
+    if (fontSizeChanged) {
+        renderHost.RequestFonts(hInstance, FontPixelSize(settings.uiFontSize));
         lastAppliedFontSize = settings.uiFontSize;
         EnsureMinimumSize();
     }
+    settling.FrameDrawn();
+    if (renderHost.ApplyRequestedFonts() || fontSizeChanged) settling.Invalidate();
 }
 
 void App::Shutdown() {
-    // A batch still running finishes first and its outcome is logged: nothing the program did
-    // goes unrecorded, and no callback can reach a torn-down window.
-    if (routeJob.IsRunning()) {
-        statusText = "Finishing the current batch before exit...";
-        overlay.SetStatus("Finishing the current batch...", true);
-    }
+    // Normally the loop has seen the batch to its end. When the window went first, the batch
+    // still finishes and its outcome is logged: nothing the program did goes unrecorded, and no
+    // callback can reach a torn-down window.
     routeJob.Wait();
     PumpJobEvents();
 
+    folderWarningBox.Close();
     SaveSettings();
     if (mainWindow) UnregisterHotKey(mainWindow, kHotkeyId);
     tray.Remove();
     overlay.Destroy();
     renderHost.Shutdown();
-    if (dragRegistered && mainWindow) RevokeDragDrop(mainWindow);
-    dragRegistered = false;
-    dropTarget.Reset();
+    mainDrops.Detach();
     if (mainWindow) {
         HWND window = mainWindow;
         DestroyWindow(window);
@@ -334,19 +354,21 @@ void App::ApplyAllSettings() {
     overlay.SetTheme(static_cast<int>(settings.theme));
     overlay.SetAlpha(settings.overlayAlpha);
     overlay.SetPosition(settings.overlayX, settings.overlayY, settings.overlayW, settings.overlayH);
+    KeepWindowOnScreen(overlay.Handle());
     overlay.Show(settings.overlayVisible);
     lastAppliedAlpha = settings.overlayAlpha;
-    // Called during a frame (a restore, or a save that adopted config.json) the atlas is locked
-    // and the rebuild fails: the size stays unapplied and RenderOneFrame rebuilds after the frame.
-    if (renderHost.HasImGui() && renderHost.RebuildFonts(hInstance, FontPixelSize(settings.uiFontSize)))
-        lastAppliedFontSize = settings.uiFontSize;
+    // Called during a frame (a restore, or a save that adopted config.json) the fonts are
+    // rebuilt after it.
+    renderHost.RequestFonts(hInstance, FontPixelSize(settings.uiFontSize));
+    lastAppliedFontSize = settings.uiFontSize;
     redrawRequested = true;
 }
 
 void App::CheckRoutingFolders(bool showBox) {
     folderWarning = FolderWarningText(MissingRoutingFolders(settings));
+    // The box runs on a thread of its own, so drops go on being routed and logged while it is open.
     if (showBox && mainWindow && !folderWarning.empty())
-        MessageBoxW(mainWindow, ToWide(folderWarning).c_str(), L"Routing folders missing", MB_ICONWARNING);
+        folderWarningBox.Show(ToWide(folderWarning), L"Routing folders missing", MB_ICONWARNING);
 }
 
 bool App::ApplyHotkey(unsigned modifiers, unsigned vk, std::string& error) {
@@ -362,17 +384,12 @@ void App::CaptureHotkeyKey(unsigned vk) {
 }
 
 LRESULT App::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
-    redrawRequested = true;
-    if (message == WM_DROPFILES) {
-        auto drop = reinterpret_cast<HDROP>(wParam);
-        POINT point{};
-        DragQueryPoint(drop, &point);
-        ClientToScreen(mainWindow, &point);
-        std::vector<std::filesystem::path> paths = PathsFromHdrop(drop);
-        DragFinish(drop);
-        OnMainWindowDrop(std::move(paths), point);
-        return 0;
-    }
+    // Hit tests and cursor queries (while the pointer rests over the window) and the system's
+    // caret-blink timer (WM_SYSTIMER, 0x0118) come several times a second and change nothing the
+    // window shows; every other message may.
+    if (message != WM_NCHITTEST && message != WM_SETCURSOR && message != 0x0118) redrawRequested = true;
+    if (mainDrops.HandleMessage(message, wParam, lParam)) return 0;
+    if (tray.HandleTaskbarCreated(message)) return 0;
     if (hotkey.capturing && (message == WM_KEYDOWN || message == WM_SYSKEYDOWN)) {
         CaptureHotkeyKey(static_cast<unsigned>(wParam));
         return 0;
@@ -399,17 +416,24 @@ LRESULT App::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         }
         case kJobProgressMessage:
         case kJobFinishedMessage:
+            // Also dispatched inside modal loops (a menu, a dialog), where the loop's own pump does
+            // not run. Inside a frame widgets hold references into what it changes: there the
+            // pump after the frame takes it.
+            if (!drawingSettings) PumpJobEvents();
+            return 0;
         case kOverlayDoubleClickMessage:
             return 0;
         case WM_CLOSE:
             if (settings.minimizeToTray) {
                 ShowWindow(mainWindow, SW_HIDE);
             } else {
-                // The drop zone goes with its owner: keep its rectangle for the save at exit.
-                overlay.GetRect(settings.overlayX, settings.overlayY, settings.overlayW, settings.overlayH);
-                running = false;
-                DestroyWindow(mainWindow);
+                RequestExit();
             }
+            return 0;
+        case WM_QUERYENDSESSION:
+            return OnQueryEndSession() ? TRUE : FALSE;
+        case WM_ENDSESSION:
+            OnEndSession(wParam != FALSE);
             return 0;
         case WM_DESTROY:
             running = false;
@@ -426,6 +450,10 @@ LRESULT App::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
                 return 0;
             }
             return DefWindowProcW(mainWindow, message, wParam, lParam);
+        case WM_DISPLAYCHANGE:
+            KeepWindowOnScreen(overlay.Handle());
+            KeepWindowOnScreen(mainWindow);
+            return 0;
         case WM_EXITSIZEMOVE:
             overlay.GetRect(settings.overlayX, settings.overlayY, settings.overlayW, settings.overlayH);
             return 0;
@@ -465,10 +493,7 @@ void App::OnCommand(UINT id) {
         case kSettings:
         case kCommandOpenMainWindow: ShowMainWindow(true); break;
         case kToggleDropZone: SetOverlayVisible(!overlay.IsVisible()); break;
-        case kExit:
-            running = false;
-            PostQuitMessage(0);
-            break;
+        case kExit: RequestExit(); break;
         case kCommandCloseDropZone: SetOverlayVisible(false); break;
         case kUndoLastBatchCommand: StartUndo(0); break;
         case kCancelBatchCommand: CancelBatch(); break;

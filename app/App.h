@@ -12,6 +12,7 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "app/JobEvents.h"
@@ -22,10 +23,12 @@
 #include "render/RenderHost.h"
 #include "routing/ActivityLog.h"
 #include "routing/RouteJob.h"
-#include "shell/FileDropTarget.h"
+#include "shell/BackgroundMessageBox.h"
+#include "shell/FileDropReceiver.h"
 #include "shell/Hotkey.h"
 #include "shell/OverlayWindow.h"
 #include "shell/TrayIcon.h"
+#include "ui/FrameSettling.h"
 #include "ui/SettingsWindow.h"
 
 namespace kw {
@@ -47,6 +50,7 @@ struct LoopStats {
     uint64_t frames = 0;            // frames rendered
     double firstFrameMs = 0;        // from Run to the first presented frame
     double maxFrameGapMs = 0;       // longest gap between two frames while a batch ran
+    double maxListingFrameGapMs = 0;  // the same while dropped folders were being listed
     double lastIntakeMs = 0;        // time the last drop spent on the UI thread before routing
 };
 
@@ -81,13 +85,20 @@ public:
     int MaxQueuedProgressPosts() const { return jobEvents.MaxQueuedProgressPosts(); }
     HWND MainWindow() const { return mainWindow; }
     HWND OverlayHandle() const { return overlay.Handle(); }
+    // What the status line, the progress pair and the drop zone show (UI thread).
+    const std::string& StatusText() const { return statusText; }
+    std::pair<int, int> Progress() const { return {progressDone, progressTotal}; }
+    const OverlayWindow& DropZone() const { return overlay; }
 
 private:
     App() = default;
 
     bool Init(HINSTANCE instance, int showCommand);
+    // Ends the loop once no batch is running (the window stays live until then).
+    void RequestExit();
     void Shutdown();
     void RenderOneFrame();
+    bool CanDraw() const;  // the settings window is shown and not minimised
 
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
     void OnCommand(UINT id);
@@ -104,6 +115,13 @@ private:
     bool ApplyHotkey(unsigned modifiers, unsigned vk, std::string& error);
     void CaptureHotkeyKey(unsigned vk);
     void ApplyColours();
+    // Drop intake (DropIntake.cpp): a batch that ends without routing anything clears its
+    // progress; the line that opens a batch in the log waits until its items are counted.
+    void EndBatchUnrouted(const std::string& status, const std::string& dropZoneText);
+    void LogIntakeOnce(int batchSize);
+    // Log-off and shutdown (SessionEnd.cpp).
+    bool OnQueryEndSession();
+    void OnEndSession(bool ending);
 
     HINSTANCE hInstance = nullptr;
     HWND mainWindow = nullptr;
@@ -117,12 +135,15 @@ private:
     bool drawingSettings = false;
     bool saveAfterDraw = false;
     UiState uiState;
+    FrameSettling settling;  // frames until the layout has settled after a change
     HotkeyCaptureState hotkey;  // capture mode, its error text and prompt
     std::string statusText;
     int progressDone = 0;
     int progressTotal = 0;
+    std::optional<int> droppedAwaitingLine;  // items dropped for a batch still listing its folders
     std::deque<std::string> logLines;
     std::string folderWarning;
+    BackgroundMessageBox folderWarningBox;  // the start-up warning about missing folders
     ActivityLog activityLog;
     RenderHost renderHost;
     OverlayWindow overlay;
@@ -131,8 +152,7 @@ private:
     UiFontSize lastAppliedFontSize = UiFontSize::medium;
     int minTrackWidth = 960;
     int minTrackHeight = 640;
-    Microsoft::WRL::ComPtr<FileDropTarget> dropTarget;
-    bool dragRegistered = false;
+    FileDropReceiver mainDrops;  // folders dropped on the settings window
 
     LoopStats stats;
     int64_t runStartTicks = 0;
@@ -141,10 +161,14 @@ private:
     // Recent batches from the history, newest first, for the Activity tab and undo; the one
     // running is being recorded by the worker and joins them when its result arrives.
     std::vector<HistoryBatch> recentBatches;
-    std::shared_ptr<BatchRecording> recording;
+    std::deque<std::shared_ptr<BatchRecording>> recordings;  // of started batches whose result is not yet taken
+    uint64_t lastBatchId = 0;
+    bool userCancelled = false;  // the running batch was stopped by the user, not by a log-off
     void LoadRecentBatches();
-    // The route job's start with the batch recorded in the history; false when it could not start.
-    bool StartRecordedBatch(std::vector<std::filesystem::path> items, uint64_t undoOf, BatchHooks hooks);
+    // The route job's start with the batch recorded in the history (with `listFolders`, dropped
+    // folders are listed on the worker first); false when it could not start.
+    bool StartRecordedBatch(std::vector<std::filesystem::path> items, uint64_t undoOf, BatchHooks hooks,
+                            bool listFolders = false);
 
     // Hand-over slots between the worker's callbacks and PumpJobEvents.
     JobEvents jobEvents;

@@ -2,6 +2,16 @@
 
 namespace kw {
 
+std::string ListingStatusText(int found) {
+    return "Listing folders \xE2\x80\x94 " + std::to_string(found) + " file(s) found";
+}
+
+std::string IntakeLogLine(bool expanded, int dropped, int batch) {
+    const std::string count = std::to_string(batch);
+    if (expanded && batch != dropped) return "Expanded folder drop to " + count + " file(s) for routing.";
+    return "Received " + count + " dropped item(s).";
+}
+
 std::string ProgressStatusText(int done, int total, const std::string& currentName) {
     return "Routing " + std::to_string(done) + "/" + std::to_string(total) + " \xE2\x80\x94 " + currentName;
 }
@@ -9,7 +19,7 @@ std::string ProgressStatusText(int done, int total, const std::string& currentNa
 std::string BatchTallyText(const RouteJobResult& r) {
     std::string text = "Done \xE2\x80\x94 moved " + std::to_string(r.moved) + ", skipped " + std::to_string(r.skipped) +
                        ", failed " + std::to_string(r.failed);
-    if (r.cancelled > 0) text += ", not routed (cancelled) " + std::to_string(r.cancelled);
+    if (r.notHandled > 0) text += ", not routed " + std::to_string(r.notHandled);
     return text;
 }
 

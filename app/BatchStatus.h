@@ -8,6 +8,11 @@
 
 namespace kw {
 
+// "Listing folders — 12000 file(s) found", while dropped folders are being listed.
+std::string ListingStatusText(int found);
+// The line that opens a batch in the log, once its items are known: "Expanded folder drop to N
+// file(s) for routing." when listing folders changed the count, else "Received N dropped item(s).".
+std::string IntakeLogLine(bool expanded, int dropped, int batch);
 // "Routing 3/10 — name"
 std::string ProgressStatusText(int done, int total, const std::string& currentName);
 // "Done — moved 2, skipped 1, failed 0"

@@ -34,6 +34,7 @@ void App::AddLog(const std::string& message) {
 }
 
 void App::HandleDroppedFiles(std::vector<std::filesystem::path> items) {
+    if (!running) return;  // exiting: no new batch
     const int64_t intakeStart = NowTicks();
     std::vector<std::filesystem::path> kept;
     int unsupported = 0;
@@ -55,73 +56,117 @@ void App::HandleDroppedFiles(std::vector<std::filesystem::path> items) {
         redrawRequested = true;
         return;
     }
-    std::vector<std::filesystem::path> batch;
-    ExpandFolders(items, settings.expandFoldersOnDrop, batch);
-    if (batch.empty()) {
-        statusText = "No files to route.";
-        overlay.SetStatus("No files to route", false);
-        redrawRequested = true;
-        return;
-    }
-    const std::string count = std::to_string(batch.size());
-    if (settings.expandFoldersOnDrop && batch.size() != items.size())
-        AddLog("Expanded folder drop to " + count + " file(s) for routing.");
-    else
-        AddLog("Received " + count + " dropped item(s).");
+    // Folders are listed on the worker, as the batch's first phase: a drop of a folder holding
+    // a hundred thousand files must not stop the window (or the program it came from).
+    const bool listing = settings.expandFoldersOnDrop;
+    const int dropped = static_cast<int>(items.size());
     progressDone = 0;
-    progressTotal = static_cast<int>(batch.size());
-    statusText = "Routing " + count + " item(s)...";
+    progressTotal = listing ? 0 : dropped;
+    if (listing) {
+        droppedAwaitingLine = dropped;
+        statusText = "Listing the dropped folders...";
+    } else {
+        droppedAwaitingLine.reset();
+        AddLog(IntakeLogLine(false, dropped, dropped));
+        statusText = "Routing " + std::to_string(dropped) + " item(s)...";
+    }
     overlay.SetStatus(statusText, true);
 
     stats.lastIntakeMs = TicksToMilliseconds(NowTicks() - intakeStart);
     lastFrameTicks = 0;  // frame gaps count from here: the worker has the batch
-    StartRecordedBatch(std::move(batch), 0, {});
-    redrawRequested = true;
+    StartRecordedBatch(std::move(items), 0, {}, listing);
 }
 
-bool App::StartRecordedBatch(std::vector<std::filesystem::path> items, uint64_t undoOf, BatchHooks hooks) {
+bool App::StartRecordedBatch(std::vector<std::filesystem::path> items, uint64_t undoOf, BatchHooks hooks,
+                             bool listFolders) {
     const HWND window = mainWindow;
     JobEvents& events = jobEvents;
+    const auto report = [&events, window](int done, int total, std::string current, bool listingPhase) {
+        if (events.StoreProgress(done, total, std::move(current), listingPhase) &&
+            !PostMessageW(window, kJobProgressMessage, 0, 0))
+            events.ProgressPostFailed();
+    };
     auto onComplete = [&events, window](RouteJobResult result) {
         events.StoreResult(std::move(result));
         PostUntilDelivered(window, kJobFinishedMessage);
     };
-    auto onProgress = [&events, window](int done, int total, std::string current) {
-        if (events.StoreProgress(done, total, std::move(current)) && !PostMessageW(window, kJobProgressMessage, 0, 0))
-            events.ProgressPostFailed();
-    };
+    auto onProgress = [report](int done, int total, std::string current) { report(done, total, std::move(current), false); };
+    if (listFolders) {
+        hooks.prepare = [report](std::vector<std::filesystem::path> droppedItems, const std::atomic<bool>& stop) {
+            std::vector<std::filesystem::path> files;
+            ListingControl control;
+            control.stop = &stop;
+            control.reportEvery = 200;  // a report costs a lock; frames follow them, at most one a turn
+            control.found = [&report](size_t found) { report(static_cast<int>(found), 0, std::string(), true); };
+            ExpandFolders(droppedItems, true, files, control);
+            return files;
+        };
+    }
     // Ids are the start time in file-time ticks, kept increasing should the clock step back.
     HistoryBatch batch;
     batch.time = SystemClock().UtcTicks();
-    batch.id = std::max<uint64_t>(batch.time, recentBatches.empty() ? 0 : recentBatches.front().id + 1);
+    batch.id = std::max<uint64_t>(batch.time, lastBatchId + 1);
+    lastBatchId = batch.id;
     batch.undoOf = undoOf;
-    recording = std::make_shared<BatchRecording>(HistoryFilePath(), std::move(batch));
-    hooks.itemDone = [r = recording](const std::filesystem::path&, const RouteItemResult& result) { r->Add(result); };
+    auto recording = std::make_shared<BatchRecording>(HistoryFilePath(), std::move(batch));
+    hooks.itemDone = [recording](const std::filesystem::path&, const RouteItemResult& result) { recording->Add(result); };
+    userCancelled = false;
     try {
         routeJob.Start(settings, std::move(items), std::move(onComplete), std::move(onProgress), std::move(hooks));
+        // Results come back in the order batches start: each finds its recording at the front.
+        recordings.push_back(std::move(recording));
+        redrawRequested = true;
         return true;
     } catch (const std::exception& e) {
-        recording.reset();
-        statusText = std::string("Could not start routing: ") + e.what();
-        overlay.SetStatus("Drop files to route them", false);
-        progressDone = progressTotal = 0;
+        EndBatchUnrouted(std::string("Could not start routing: ") + e.what(), "Drop files to route them");
         return false;
     }
+}
+
+void App::EndBatchUnrouted(const std::string& status, const std::string& dropZoneText) {
+    statusText = status;
+    overlay.SetStatus(dropZoneText, false);
+    progressDone = progressTotal = 0;
+    droppedAwaitingLine.reset();
+    redrawRequested = true;
+}
+
+void App::LogIntakeOnce(int batchSize) {
+    if (!droppedAwaitingLine) return;
+    AddLog(IntakeLogLine(true, *droppedAwaitingLine, batchSize));
+    droppedAwaitingLine.reset();
 }
 
 void App::PumpJobEvents() {
     JobEvents::Taken taken = jobEvents.Take();
     if (const auto& progress = taken.progress) {
-        progressDone = progress->done;
-        progressTotal = progress->total;
-        statusText = ProgressStatusText(progress->done, progress->total, progress->current);
+        if (progress->listing) {
+            statusText = ListingStatusText(progress->done);
+        } else {
+            LogIntakeOnce(progress->total);
+            progressDone = progress->done;
+            progressTotal = progress->total;
+            statusText = ProgressStatusText(progress->done, progress->total, progress->current);
+        }
         overlay.SetStatus(statusText, true);
         redrawRequested = true;
     }
-    if (auto& result = taken.result) {
-        progressDone = result->moved + result->skipped + result->failed;
-        progressTotal = static_cast<int>(result->items.size());
-        statusText = BatchTallyText(*result);
+    for (const RouteJobResult& result : taken.results) {
+        std::shared_ptr<BatchRecording> recording;
+        if (!recordings.empty()) {
+            recording = std::move(recordings.front());
+            recordings.pop_front();
+        }
+        const int batchSize = static_cast<int>(result.items.size()) + result.notHandled;
+        if (batchSize == 0) {
+            // The dropped folders held no files: the batch ends before it began.
+            EndBatchUnrouted("No files to route.", "No files to route");
+            continue;
+        }
+        LogIntakeOnce(batchSize);
+        progressDone = result.moved + result.skipped + result.failed;
+        progressTotal = static_cast<int>(result.items.size());
+        statusText = BatchTallyText(result);
         overlay.SetStatus("Drop files to route them", false);
         bool undo = false;
         if (recording) {
@@ -129,19 +174,21 @@ void App::PumpJobEvents() {
             if (!recording->Batch().items.empty()) {
                 recentBatches.insert(recentBatches.begin(), recording->Batch());
                 if (recentBatches.size() > kRecentBatches) recentBatches.pop_back();
-                if (result->moved > 0) statusText += kUndoHint;
+                if (result.moved > 0) statusText += kUndoHint;
             }
-            recording.reset();
         }
         // One open of the log for the whole batch: a large batch must not freeze the window
         // with thousands of open-append-close cycles.
         std::vector<std::string> messages;
-        messages.reserve(result->items.size());
-        for (const RouteItemResult& item : result->items) messages.push_back((undo ? "[undo] " : "") + ItemLogLine(item));
+        messages.reserve(result.items.size() + 1);
+        for (const RouteItemResult& item : result.items) messages.push_back((undo ? "[undo] " : "") + ItemLogLine(item));
+        if (result.notHandled > 0)
+            messages.push_back((userCancelled ? "Cancelled: " : "Stopped as the session ended: ") +
+                               std::to_string(result.notHandled) + " item(s) not routed; they stay where they were.");
         for (std::string& line : activityLog.AppendAll(messages)) logLines.push_front(std::move(line));
         while (logLines.size() > kMaxLogLines) logLines.pop_back();
         redrawRequested = true;
-        if (BatchNeedsBalloon(*result)) tray.ShowBalloon(L"Kestrane Fileweir", ToWide(statusText));
+        if (BatchNeedsBalloon(result)) tray.ShowBalloon(L"Kestrane Fileweir", ToWide(statusText));
     }
 }
 

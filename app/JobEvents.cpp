@@ -1,10 +1,12 @@
 #include "app/JobEvents.h"
 
+#include <iterator>
+
 namespace kw {
 
-bool JobEvents::StoreProgress(int done, int total, std::string current) {
+bool JobEvents::StoreProgress(int done, int total, std::string current, bool listing) {
     std::lock_guard lock(eventMutex);
-    pendingProgress = ProgressReport{done, total, std::move(current)};
+    pendingProgress = ProgressReport{done, total, std::move(current), listing};
     if (progressPosted) return false;
     progressPosted = true;
     maxQueued = 1;
@@ -18,14 +20,15 @@ void JobEvents::ProgressPostFailed() {
 
 void JobEvents::StoreResult(RouteJobResult result) {
     std::lock_guard lock(eventMutex);
-    pendingResult = std::move(result);
+    pendingResults.push_back(std::move(result));
 }
 
 JobEvents::Taken JobEvents::Take() {
     std::lock_guard lock(eventMutex);
-    Taken taken{std::move(pendingProgress), std::move(pendingResult)};
+    Taken taken{std::move(pendingProgress),
+                {std::make_move_iterator(pendingResults.begin()), std::make_move_iterator(pendingResults.end())}};
     pendingProgress.reset();
-    pendingResult.reset();
+    pendingResults.clear();
     progressPosted = false;
     return taken;
 }

@@ -1,36 +1,42 @@
 #pragma once
 // The hand-over between the route job's worker and the UI thread: the latest progress report
-// and the final result, each in a mutex-guarded slot, announced by posted window messages.
-// At most one progress message is ever waiting in the queue, so a batch of any size cannot
-// fill the thread's message queue (10,000 posts) and crowd out the completion message.
+// in a mutex-guarded slot, and every finished batch's result in a queue, announced by posted
+// window messages. At most one progress message is ever waiting in the queue, so a batch of any
+// size cannot fill the thread's message queue (10,000 posts) and crowd out the completion
+// message. Results are queued, not replaced: a batch can finish and the next one start and
+// finish before the UI thread takes them (a modal loop runs), and each must be logged.
 
+#include <deque>
 #include <mutex>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "routing/RouteJob.h"
 
 namespace kw {
 
 struct ProgressReport {
-    int done = 0;
+    int done = 0;  // while listing: the files found so far
     int total = 0;
     std::string current;
+    bool listing = false;  // the batch is still listing dropped folders
 };
 
 class JobEvents {
 public:
     // Worker side. Stores the report (replacing one not yet taken); returns true when the
     // caller should post the progress message, false when one is already on its way.
-    bool StoreProgress(int done, int total, std::string current);
+    bool StoreProgress(int done, int total, std::string current, bool listing = false);
     // The progress message could not be posted: let the next report try again.
     void ProgressPostFailed();
     void StoreResult(RouteJobResult result);
 
-    // UI side: takes whatever is pending; both slots are empty afterwards.
+    // UI side: takes whatever is pending, results in the order their batches finished; nothing
+    // is pending afterwards.
     struct Taken {
         std::optional<ProgressReport> progress;
-        std::optional<RouteJobResult> result;
+        std::vector<RouteJobResult> results;
     };
     Taken Take();
 
@@ -41,7 +47,7 @@ private:
     std::optional<ProgressReport> pendingProgress;
     bool progressPosted = false;
     int maxQueued = 0;
-    std::optional<RouteJobResult> pendingResult;
+    std::deque<RouteJobResult> pendingResults;
 };
 
 }  // namespace kw

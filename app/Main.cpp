@@ -1,6 +1,6 @@
-// Process entry: per-monitor DPI awareness, the single-instance guard, COM, then the App.
+// Process entry: per-monitor DPI awareness, the single-instance guard, OLE, then the App.
 
-#include <objbase.h>
+#include <ole2.h>
 #include <windows.h>
 
 #include "app/App.h"
@@ -13,6 +13,11 @@ constexpr wchar_t kInstanceMutexName[] = L"Local\\KestraneFileweir.SingleInstanc
 void WakeFirstInstance() {
     HWND first = FindWindowW(kw::kMainWindowClass, nullptr);
     if (!first) return;
+    // The first copy brings its window to the front when woken; only a process that may set the
+    // foreground window (this one, just started by the user) can pass that right on.
+    DWORD firstProcess = 0;
+    GetWindowThreadProcessId(first, &firstProcess);
+    if (firstProcess) AllowSetForegroundWindow(firstProcess);
     if (IsIconic(first)) ShowWindow(first, SW_RESTORE);
     SetForegroundWindow(first);
     PostMessageW(first, kw::kWakeMessage, 0, 0);
@@ -25,15 +30,20 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
     SetProcessDpiAwarenessContext(DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2);
 
     HANDLE mutex = CreateMutexW(nullptr, TRUE, kInstanceMutexName);
-    if (mutex && GetLastError() == ERROR_ALREADY_EXISTS) {
+    const DWORD mutexError = GetLastError();
+    // A mutex that exists but cannot be opened belongs to a first copy with other rights (run
+    // elevated): it runs all the same.
+    if ((mutex && mutexError == ERROR_ALREADY_EXISTS) || (!mutex && mutexError == ERROR_ACCESS_DENIED)) {
         WakeFirstInstance();
-        CloseHandle(mutex);
+        if (mutex) CloseHandle(mutex);
         return 0;
     }
 
-    const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    // OleInitialize, not CoInitializeEx: OLE drag and drop (RegisterDragDrop) works only on a
+    // thread that initialised OLE; the apartment is single-threaded either way.
+    const HRESULT ole = OleInitialize(nullptr);
     const int exitCode = kw::App::Instance().Run(instance, showCommand);
-    if (SUCCEEDED(com)) CoUninitialize();
+    if (SUCCEEDED(ole)) OleUninitialize();
     if (mutex) {
         ReleaseMutex(mutex);
         CloseHandle(mutex);

@@ -15,6 +15,7 @@ void App::LoadRecentBatches() {
     std::vector<HistoryBatch> all = LoadHistory(file);
     recentBatches.assign(all.rbegin(), all.rend());
     if (recentBatches.size() > 20) recentBatches.resize(20);
+    if (!recentBatches.empty()) lastBatchId = recentBatches.front().id;
 }
 
 void App::StartUndo(uint64_t id) {
@@ -50,7 +51,8 @@ void App::StartUndo(uint64_t id) {
 
 void App::CancelBatch() {
     if (!routeJob.IsRunning()) return;
-    routeJob.Cancel();
+    routeJob.RequestStop();
+    userCancelled = true;
     statusText = "Cancelling \xE2\x80\x94 the item in progress finishes first...";
     redrawRequested = true;
 }

@@ -6,6 +6,10 @@
 //   idle-shown         the same with the main window shown and left alone
 //   batch <files>      a batch of that many files dropped on the drop zone while the main window
 //                      shows: largest gap between frames, queued progress messages
+//   drop-folder <files> a real OLE drag of the folder "in" (holding that many files) onto the
+//                      drop zone with folder expansion on: time until the target's Drop returns
+//                      to the dragging program, largest gap between frames while the folder is
+//                      listed and while its files are routed
 // Every mode also prints the working set after start-up.
 
 #include <windows.h>
@@ -16,6 +20,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
+#include <functional>
 #include <string>
 #include <thread>
 
@@ -34,6 +40,77 @@ void PrintMemory(const char* when) {
 }
 
 void Exit(kw::App& app) { PostMessageW(app.MainWindow(), WM_COMMAND, 204, 0); }
+
+// Runs a function on the UI thread (between two turns of the program's loop), so that the
+// driver reads the program's state without racing it.
+constexpr UINT kRunOnUi = WM_APP + 40;
+HWND uiHook = nullptr;
+LRESULT CALLBACK UiHookProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message != kRunOnUi) return DefWindowProcW(window, message, wParam, lParam);
+    (*reinterpret_cast<const std::function<void()>*>(lParam))();
+    return 0;
+}
+void OnUi(const std::function<void()>& f) { SendMessageW(uiHook, kRunOnUi, 0, reinterpret_cast<LPARAM>(&f)); }
+
+// Drops after a few polls over the target, as a user letting go of the button, and notes when.
+class DropSource final : public IDropSource {
+public:
+    explicit DropSource(POINT point) : point(point) {}
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override {
+        if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IDropSource)) {
+            *object = static_cast<IDropSource*>(this);
+            return S_OK;
+        }
+        *object = nullptr;
+        return E_NOINTERFACE;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
+    ULONG STDMETHODCALLTYPE Release() override { return 1; }
+    HRESULT STDMETHODCALLTYPE QueryContinueDrag(BOOL, DWORD) override {
+        SetCursorPos(point.x, point.y);
+        if (++polls < 6) return S_OK;
+        dropped = std::chrono::steady_clock::now();
+        return DRAGDROP_S_DROP;
+    }
+    HRESULT STDMETHODCALLTYPE GiveFeedback(DWORD) override { return DRAGDROP_S_USEDEFAULTCURSORS; }
+    std::chrono::steady_clock::time_point dropped;
+
+private:
+    POINT point;
+    int polls = 0;
+};
+
+// Drags `folder` with the shell's own data object (as Explorer would) onto the middle of
+// `target`; returns the milliseconds from letting go until DoDragDrop returned, or -1.
+double DragFolderOnto(HWND target, const std::wstring& folder) {
+    if (FAILED(OleInitialize(nullptr))) return -1;
+    double elapsed = -1;
+    PIDLIST_ABSOLUTE parent = ILCreateFromPathW(std::filesystem::path(folder).parent_path().c_str());
+    PIDLIST_ABSOLUTE item = ILCreateFromPathW(folder.c_str());
+    IShellFolder* desktop = nullptr;
+    IShellFolder* parentFolder = nullptr;
+    IDataObject* data = nullptr;
+    if (parent && item && SUCCEEDED(SHGetDesktopFolder(&desktop)) &&
+        SUCCEEDED(desktop->BindToObject(parent, nullptr, IID_IShellFolder, reinterpret_cast<void**>(&parentFolder)))) {
+        PCUITEMID_CHILD child = ILFindLastID(item);
+        if (SUCCEEDED(parentFolder->GetUIObjectOf(nullptr, 1, &child, IID_IDataObject, nullptr,
+                                                  reinterpret_cast<void**>(&data)))) {
+            RECT r{};
+            GetWindowRect(target, &r);
+            DropSource source({(r.left + r.right) / 2, (r.top + r.bottom) / 2});
+            DWORD effect = DROPEFFECT_NONE;
+            if (DoDragDrop(data, &source, DROPEFFECT_COPY | DROPEFFECT_MOVE, &effect) == DRAGDROP_S_DROP)
+                elapsed = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - source.dropped).count();
+            data->Release();
+        }
+        parentFolder->Release();
+    }
+    if (desktop) desktop->Release();
+    ILFree(item);
+    ILFree(parent);
+    OleUninitialize();
+    return elapsed;
+}
 
 // Hands a file list to the drop zone exactly as a shell drop without OLE would.
 void DropOnOverlay(HWND overlay, const std::wstring& folder, int count) {
@@ -55,7 +132,7 @@ int main(int argc, char** argv) {
     const std::string mode = argc > 1 ? argv[1] : "startup";
     const int files = argc > 2 ? std::atoi(argv[2]) : 20000;
     kw::App& app = kw::App::Instance();
-    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    OleInitialize(nullptr);  // as the program does, so that its windows take OLE drops
 
     std::thread driver([&] {
         while (!app.MainWindow() || !app.Stats().frames) std::this_thread::sleep_for(std::chrono::milliseconds(20));
@@ -88,8 +165,37 @@ int main(int argc, char** argv) {
                         files, seconds, s.lastIntakeMs, s.maxFrameGapMs, static_cast<unsigned long long>(s.frames),
                         app.MaxQueuedProgressPosts());
             Exit(app);
+        } else if (mode == "drop-folder") {
+            const std::wstring folder = (kw::AppFolder() / L"in").wstring();
+            const auto start = std::chrono::steady_clock::now();
+            const double dropMs = DragFolderOnto(app.OverlayHandle(), folder);
+            bool done = false;
+            while (!done) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(200));
+                OnUi([&] { done = app.StatusText().rfind("Done", 0) == 0 || app.StatusText() == "No files to route."; });
+            }
+            const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+            kw::LoopStats s;
+            std::string status;
+            OnUi([&] {
+                s = app.Stats();
+                status = app.StatusText();
+            });
+            std::printf("RESULT drop of a folder holding %d files: Drop returned to the dragging program after %.1f ms; "
+                        "largest gap between frames while listing %.1f ms, over the whole batch %.1f ms; %.1f s in "
+                        "all (%s)\n",
+                        files, dropMs, s.maxListingFrameGapMs, s.maxFrameGapMs, seconds, status.c_str());
+            Exit(app);
         }
     });
+    WNDCLASSEXW hookClass{};
+    hookClass.cbSize = sizeof hookClass;
+    hookClass.lpfnWndProc = UiHookProcedure;
+    hookClass.hInstance = GetModuleHandleW(nullptr);
+    hookClass.lpszClassName = L"KwShellBenchHook";
+    RegisterClassExW(&hookClass);
+    uiHook = CreateWindowExW(0, hookClass.lpszClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                             hookClass.hInstance, nullptr);
     const int code = app.Run(GetModuleHandleW(nullptr), SW_SHOWDEFAULT);
     driver.join();
     std::printf("RESULT start-up to first frame: %.1f ms\n", app.Stats().firstFrameMs);

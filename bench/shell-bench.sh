@@ -1,12 +1,12 @@
 #!/usr/bin/env bash
 # Shell benchmarks under Wine + Xvfb, each in a fresh folder beside a copy of ShellBench.exe:
-# start-up with an empty and a 100 MB activity.log, idle with the window hidden and shown, a 20,000-file
-# batch. Prints the figures.
+# start-up with an empty and a 100 MB activity.log, idle with the window hidden and shown, a drag
+# of a folder of 100,000 files with folder expansion on, a 20,000-file batch. Prints the figures.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${KW_BUILD_DIR:-$root/build}
 files=${1:-20000}
-only=${2:-all}   # all, startup, idle or batch
+only=${2:-all}   # all, startup, idle, batch or drop (a folder of 100,000 files, or $KW_DROP_FILES)
 bash "$root/scripts/build.sh" --target ShellBench >/dev/null
 # A prefix of its own: test runs that end their Wine session cannot kill a measurement.
 export KW_WINEPREFIX="$build/wineprefix-bench"
@@ -31,6 +31,13 @@ fi
 if [ "$only" = all ] || [ "$only" = idle ]; then
   fresh idle; echo "idle, main window hidden:"; run idle idle-hidden
   fresh idle; echo "idle, main window shown:"; run idle idle-shown
+fi
+if [ "$only" = all ] || [ "$only" = drop ]; then
+  drop_files=${KW_DROP_FILES:-100000}
+  fresh drop; mkdir -p "$work/drop/in"
+  (cd "$work/drop/in" && for i in $(seq 0 $((drop_files - 1))); do : > "f$i.dat"; done)
+  printf '{"expandFoldersOnDrop": true, "noMatchPolicy": "leave_in_place", "rules": []}' > "$work/drop/config.json"
+  echo "drop of a folder holding $drop_files files, main window shown:"; run drop drop-folder "$drop_files"
 fi
 [ "$only" = all ] || [ "$only" = batch ] || exit 0
 fresh batch; mkdir -p "$work/batch/in"

@@ -46,7 +46,31 @@ RenderHost::~RenderHost() { Shutdown(); }
 bool RenderHost::CreateDevice(HWND targetWindow) {
     Shutdown();  // a second call starts from scratch rather than leaking the first device
     window = targetWindow;
+    if (!CreateDeviceObjects()) {
+        Shutdown();
+        return false;
+    }
 
+    IMGUI_CHECKVERSION();
+    ImGui::CreateContext();
+    ImGuiIO& io = ImGui::GetIO();
+    io.ConfigFlags |= ImGuiConfigFlags_NavEnableKeyboard;
+    io.IniFilename = nullptr;  // the settings document is the only thing the program stores
+
+    // A backend that did not start would crash the first frame, so it fails the call instead.
+    const bool win32Ready = ImGui_ImplWin32_Init(targetWindow);
+    rendererReady = win32Ready && ImGui_ImplDX11_Init(device.Get(), context.Get());
+    if (!rendererReady) {
+        if (win32Ready) ImGui_ImplWin32_Shutdown();
+        ImGui::DestroyContext();
+        Shutdown();
+        return false;
+    }
+    imguiReady = true;
+    return true;
+}
+
+bool RenderHost::CreateDeviceObjects() {
     DXGI_SWAP_CHAIN_DESC desc{};
     desc.BufferCount = 2;
     desc.BufferDesc.Width = 0;
@@ -56,7 +80,7 @@ bool RenderHost::CreateDevice(HWND targetWindow) {
     desc.BufferDesc.ScanlineOrdering = DXGI_MODE_SCANLINE_ORDER_UNSPECIFIED;
     desc.BufferDesc.Scaling = DXGI_MODE_SCALING_UNSPECIFIED;
     desc.BufferUsage = DXGI_USAGE_RENDER_TARGET_OUTPUT;
-    desc.OutputWindow = targetWindow;
+    desc.OutputWindow = window;
     desc.SampleDesc = {1, 0};
     desc.Windowed = TRUE;
     desc.SwapEffect = DXGI_SWAP_EFFECT_DISCARD;
@@ -69,29 +93,33 @@ bool RenderHost::CreateDevice(HWND targetWindow) {
                                              D3D11_SDK_VERSION, &desc, &swapChain, &device, &obtained,
                                              &context);
     };
-    if (FAILED(create(D3D_DRIVER_TYPE_HARDWARE)) && FAILED(create(D3D_DRIVER_TYPE_WARP))) {
-        Shutdown();
-        return false;
-    }
+    if (FAILED(create(D3D_DRIVER_TYPE_HARDWARE)) && FAILED(create(D3D_DRIVER_TYPE_WARP))) return false;
+    // The settings window is never full screen: Alt+Enter is a key for the window, not DXGI's
+    // mode switch. The association is made on the factory that created the swap chain.
+    Microsoft::WRL::ComPtr<IDXGIFactory> factory;
+    if (SUCCEEDED(swapChain->GetParent(IID_PPV_ARGS(&factory))))
+        factory->MakeWindowAssociation(window, DXGI_MWA_NO_ALT_ENTER);
     CreateRenderTarget();
-
-    IMGUI_CHECKVERSION();
-    ImGui::CreateContext();
-    ImGuiIO& io = ImGui::GetIO();
-    io.ConfigFlags |= ImGuiConfigFlags_NavEnableKeyboard;
-    io.IniFilename = nullptr;  // the settings document is the only thing the program stores
-
-    // A backend that did not start would crash the first frame, so it fails the call instead.
-    const bool win32Ready = ImGui_ImplWin32_Init(targetWindow);
-    const bool dx11Ready = win32Ready && ImGui_ImplDX11_Init(device.Get(), context.Get());
-    if (!dx11Ready) {
-        if (win32Ready) ImGui_ImplWin32_Shutdown();
-        ImGui::DestroyContext();
-        Shutdown();
-        return false;
-    }
-    imguiReady = true;
     return true;
+}
+
+bool RenderHost::RecreateDevice() {
+    if (!imguiReady) return false;
+    // Everything made on the old device is lost with it; ImGui's context, its Win32 side and
+    // the font atlas (kept in memory) stay, and the texture is uploaded again from the atlas.
+    if (rendererReady) ImGui_ImplDX11_Shutdown();
+    rendererReady = false;
+    WaitForIdleDevice();
+    renderTarget.Reset();
+    swapChain.Reset();
+    context.Reset();
+    device.Reset();
+    rendererReady = CreateDeviceObjects() && ImGui_ImplDX11_Init(device.Get(), context.Get());
+    return rendererReady;
+}
+
+bool RenderHost::IsDeviceLost(HRESULT result) {
+    return result == DXGI_ERROR_DEVICE_REMOVED || result == DXGI_ERROR_DEVICE_RESET;
 }
 
 namespace {
@@ -127,6 +155,7 @@ bool RenderHost::LoadFonts(HINSTANCE module, float pixelSize) {
     config.FontDataOwnedByAtlas = false;  // the bytes are fontData's; the atlas must never free them
     atlas->AddFontFromMemoryTTF(fontData.data(), static_cast<int>(fontData.size()), pixelSize, &config,
                                 kGlyphRanges);
+    builtPixels = pixelSize;
     return true;
 }
 
@@ -134,8 +163,27 @@ bool RenderHost::RebuildFonts(HINSTANCE module, float pixelSize) {
     if (!LoadFonts(module, pixelSize)) return false;
     // The old texture holds the old glyphs; the backend uploads the new atlas now rather than
     // drawing the next frame with a texture that no longer matches it.
+    if (!rendererReady) return true;  // the texture comes with the next device
     ImGui_ImplDX11_InvalidateDeviceObjects();
     return ImGui_ImplDX11_CreateDeviceObjects();
+}
+
+void RenderHost::RequestFonts(HINSTANCE module, float pixelSize) {
+    requestedModule = module;
+    requestedPixels = pixelSize;
+    ApplyRequestedFonts();
+}
+
+bool RenderHost::ApplyRequestedFonts() {
+    if (requestedPixels <= 0.0f || requestedPixels == builtPixels || !imguiReady) return false;
+    // Inside a frame the atlas is locked and the rebuild is refused; the request stays.
+    if (ImGui::GetIO().Fonts->Locked) return false;
+    if (RebuildFonts(requestedModule, requestedPixels)) {
+        builtPixels = requestedPixels;
+        return true;
+    }
+    requestedPixels = builtPixels;  // no such font: keep what is built, do not retry each frame
+    return false;
 }
 
 void RenderHost::ApplyTheme(bool dark) {
@@ -160,7 +208,10 @@ void RenderHost::ApplyTheme(bool dark) {
 
 void RenderHost::BeginFrame() {
     if (!imguiReady) return;
-    ImGui_ImplDX11_NewFrame();
+    // A device lost in an earlier frame is made again; until that works the frames are laid
+    // out (the window keeps working) but not drawn.
+    if (!rendererReady) RecreateDevice();
+    if (rendererReady) ImGui_ImplDX11_NewFrame();
     ImGui_ImplWin32_NewFrame();
     ImGui::NewFrame();
 }
@@ -169,13 +220,15 @@ void RenderHost::RenderFrame() {
     if (!imguiReady) return;
     ImGui::Render();
     // Without a render target (a resize failed) the frame is finished but not drawn.
-    if (!renderTarget) return;
+    if (!rendererReady || !renderTarget) return;
     ID3D11RenderTargetView* targets[] = {renderTarget.Get()};
     context->OMSetRenderTargets(1, targets, nullptr);
     const float clear[4] = {0.05f, 0.07f, 0.10f, 1.00f};
     context->ClearRenderTargetView(renderTarget.Get(), clear);
     ImGui_ImplDX11_RenderDrawData(ImGui::GetDrawData());
-    swapChain->Present(1, 0);
+    // A driver update, a reset after a hang or an adapter that went away: the device and all
+    // made on it must be created again (Present is where DXGI reports it).
+    if (IsDeviceLost(swapChain->Present(1, 0))) RecreateDevice();
 }
 
 void RenderHost::ResizeBuffers(UINT width, UINT height) {
@@ -183,18 +236,25 @@ void RenderHost::ResizeBuffers(UINT width, UINT height) {
     // The swap chain refuses to resize while a view of its back buffer is still bound.
     if (context) context->OMSetRenderTargets(0, nullptr, nullptr);
     renderTarget.Reset();
-    if (FAILED(swapChain->ResizeBuffers(0, width, height, DXGI_FORMAT_UNKNOWN, 0))) return;
+    const HRESULT resized = swapChain->ResizeBuffers(0, width, height, DXGI_FORMAT_UNKNOWN, 0);
+    if (IsDeviceLost(resized)) {
+        RecreateDevice();  // the new swap chain takes the window's current size
+        return;
+    }
+    if (FAILED(resized)) return;
     CreateRenderTarget();
 }
 
 void RenderHost::Shutdown() {
     if (imguiReady) {
-        ImGui_ImplDX11_Shutdown();
+        if (rendererReady) ImGui_ImplDX11_Shutdown();
         ImGui_ImplWin32_Shutdown();
         ImGui::DestroyContext();
         imguiReady = false;
     }
+    rendererReady = false;
     // Only now, with the atlas gone, may the borrowed font bytes go.
+    builtPixels = requestedPixels = 0.0f;
     fontData.clear();
     fontData.shrink_to_fit();
     WaitForIdleDevice();

@@ -25,10 +25,19 @@ public:
     bool LoadFonts(HINSTANCE module, float pixelSize);
     // LoadFonts, then the font texture is recreated for the next frame.
     bool RebuildFonts(HINSTANCE module, float pixelSize);
+    // The fonts wanted from now on. Rebuilt at once outside a frame; asked for inside one (a
+    // restore runs in the Settings tab's frame) they wait for ApplyRequestedFonts after it.
+    void RequestFonts(HINSTANCE module, float pixelSize);
+    // Rebuilds the fonts last requested, if they are not the ones built (true when it did).
+    // Call after each frame.
+    bool ApplyRequestedFonts();
     void ApplyTheme(bool dark);
     void BeginFrame();
     void RenderFrame();  // render, clear, draw, present
     void ResizeBuffers(UINT width, UINT height);
+    // Makes the device, the swap chain and the renderer's objects anew, keeping ImGui's state;
+    // done by the frame calls when DXGI reports the device removed or reset.
+    bool RecreateDevice();
     void Shutdown();
 
     bool HasImGui() const { return imguiReady; }
@@ -39,6 +48,8 @@ public:
     static LRESULT ForwardMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
 private:
+    bool CreateDeviceObjects();
+    static bool IsDeviceLost(HRESULT result);
     void CreateRenderTarget();
     void WaitForIdleDevice();
 
@@ -48,7 +59,11 @@ private:
     Microsoft::WRL::ComPtr<IDXGISwapChain> swapChain;
     Microsoft::WRL::ComPtr<ID3D11RenderTargetView> renderTarget;
     std::vector<unsigned char> fontData;  // the atlas borrows these bytes
+    HINSTANCE requestedModule = nullptr;
+    float requestedPixels = 0.0f;  // 0: nothing requested
+    float builtPixels = 0.0f;
     bool imguiReady = false;
+    bool rendererReady = false;  // the DirectX 11 backend runs on the current device
 };
 
 }  // namespace kw

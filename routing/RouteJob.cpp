@@ -1,5 +1,7 @@
 #include "routing/RouteJob.h"
 
+#include <objbase.h>
+
 #include <algorithm>
 #include <memory>
 
@@ -14,6 +16,26 @@ struct RouteJob::Batch {
     ProgressCallback onProgress;
     BatchHooks hooks;
 };
+
+namespace {
+
+// The worker's COM apartment for the length of a batch. Items sent to the Recycle Bin go
+// through SHFileOperationW, and the shell's objects it uses are apartment-threaded: the shell
+// is to be called from a single-threaded apartment.
+class BatchApartment {
+public:
+    BatchApartment() : result(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE)) {}
+    ~BatchApartment() {
+        if (SUCCEEDED(result)) CoUninitialize();
+    }
+    BatchApartment(const BatchApartment&) = delete;
+    BatchApartment& operator=(const BatchApartment&) = delete;
+
+private:
+    HRESULT result;
+};
+
+}  // namespace
 
 RouteJob::RouteJob() : RouteJob(ItemStep(RouteItem)) {}
 
@@ -55,11 +77,14 @@ void RouteJob::Start(const AppSettings& settings, std::vector<std::filesystem::p
     }
     std::lock_guard lock(threadMutex);
     JoinFinished();
-    cancelRequested = false;
+    stopRequested = false;
     auto batch = std::make_unique<Batch>(
         Batch{settings, std::move(items), std::move(onComplete), std::move(onProgress), std::move(hooks)});
     try {
-        worker = std::thread([this, batch = std::move(batch)]() mutable { RunBatch(*batch); });
+        worker = std::thread([this, batch = std::move(batch)]() mutable {
+            const BatchApartment apartment;
+            RunBatch(*batch);
+        });
     } catch (...) {
         jobRunning = false;
         throw;
@@ -69,6 +94,7 @@ void RouteJob::Start(const AppSettings& settings, std::vector<std::filesystem::p
 void RouteJob::RunBatch(Batch& batch) {
     RouteJobResult result;
     try {
+        if (batch.hooks.prepare) batch.items = batch.hooks.prepare(std::move(batch.items), stopRequested);
         const RoutingFolderList folders = RoutingFolders(batch.settings);
         // A batch of this process never overlaps another (one instance, one batch at a time), so
         // staging names found now were left by a run that was killed: partial copies and the
@@ -86,14 +112,12 @@ void RouteJob::RunBatch(Batch& batch) {
         const int total = static_cast<int>(batch.items.size());
         result.items.reserve(batch.items.size());
         for (int index = 1; index <= total; ++index) {
+            if (stopRequested) {
+                result.notHandled = total - index + 1;
+                break;
+            }
             const std::filesystem::path& item = batch.items[static_cast<size_t>(index - 1)];
             RouteItemResult r;
-            if (cancelRequested) {
-                r = RouteItemResult{PathToUtf8(item), "", "", "Not routed (cancelled).", false, true};
-                ++result.cancelled;
-                result.items.push_back(std::move(r));
-                continue;
-            }
             try {
                 if (batch.onProgress) batch.onProgress(index, total, ToUtf8(item.filename().native()));
                 r = batch.hooks.step ? batch.hooks.step(static_cast<size_t>(index - 1), item) : step(item, batch.settings, folders);

@@ -1,7 +1,7 @@
 #pragma once
 // Runs one batch of dropped items at a time on a worker thread of its own, so that large
-// batches never block the window. A batch can be cancelled: it stops at the next item boundary
-// (the item in flight finishes whole) and the rest are reported as not routed.
+// batches never block the window. A batch can be asked to stop (a user's cancel, a log-off): it
+// then ends after the item in hand, and every item it handled is in its result.
 
 #include <atomic>
 #include <cstdint>
@@ -19,18 +19,24 @@
 namespace kw {
 
 struct RouteJobResult {
-    std::vector<RouteItemResult> items;  // one per input item, in input order
+    std::vector<RouteItemResult> items;  // one per item handled, in input order
     int32_t moved = 0;                   // moved or recycled
     int32_t skipped = 0;
     int32_t failed = 0;
-    int32_t cancelled = 0;               // not routed because the batch was cancelled (also in items)
+    int32_t notHandled = 0;  // items left untouched because the batch was asked to stop
 };
 
-// What a batch may do besides routing: a step of its own instead of routing (an undo), and a
-// report of each item as it completes, on the worker (the history records it there, so that a
-// kill loses at most the item in flight).
+// What a batch may do besides routing, each part optional.
 struct BatchHooks {
-    std::function<RouteItemResult(size_t index, const std::filesystem::path&)> step;  // index from 0
+    // The batch's first phase, on the worker: turns what was dropped into the items to route
+    // (folders into the files inside them). It should end early once `stop` is set.
+    std::function<std::vector<std::filesystem::path>(std::vector<std::filesystem::path> dropped,
+                                                     const std::atomic<bool>& stop)>
+        prepare;
+    // A step of its own instead of routing (an undo); index from 0.
+    std::function<RouteItemResult(size_t index, const std::filesystem::path&)> step;
+    // Each item as it completes, on the worker (the history records it there, so that a kill
+    // loses at most the item in flight).
     std::function<void(const std::filesystem::path&, const RouteItemResult&)> itemDone;
     // Folders the batch moves items into besides routing folders (an undo's original folders):
     // moves into them that a kill cut short are settled before the batch starts.
@@ -55,13 +61,14 @@ public:
 
     // Starts a batch on a copy of `settings`. An empty list, or a batch already running, is
     // answered at once on the calling thread through onComplete. onComplete is called exactly
-    // once per accepted batch, on the worker, with IsRunning() already false. Throws
-    // std::system_error only when no thread can be started (then no callback is called).
+    // once per accepted batch, on the worker, with IsRunning() already false; a batch whose
+    // preparation leaves nothing completes with no items. Throws std::system_error only when no
+    // thread can be started (then no callback is called).
     void Start(const AppSettings& settings, std::vector<std::filesystem::path> items, CompleteCallback onComplete,
                ProgressCallback onProgress, BatchHooks hooks = {});
     bool IsRunning() const { return jobRunning.load(); }
-    // Asks the running batch to stop at the next item boundary; nothing when none runs.
-    void Cancel() { cancelRequested = true; }
+    // The running batch (if any) stops before its next item (or ends its preparation early).
+    void RequestStop() { stopRequested = true; }
     // Blocks until the current batch (if any) has finished and delivered its result.
     void Wait();
 
@@ -72,7 +79,7 @@ private:
 
     ItemStep step;
     std::atomic<bool> jobRunning{false};
-    std::atomic<bool> cancelRequested{false};
+    std::atomic<bool> stopRequested{false};
     std::mutex threadMutex;  // guards worker and retired
     std::thread worker;
     // A worker that started the next batch from inside its own completion callback cannot join

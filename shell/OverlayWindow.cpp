@@ -8,7 +8,6 @@
 
 #include "model/TextEncoding.h"
 #include "shell/OwnerWindowProc.h"
-#include "shell/PathFiltering.h"
 
 namespace kw {
 namespace {
@@ -79,25 +78,17 @@ bool OverlayWindow::Create(HINSTANCE instance, HWND ownerWindow, DropCallback ca
                     80, 80, 320, 200, owner, nullptr, instance, this);
     if (!hwnd) return false;
 
-    dropTarget.Attach(new FileDropTarget([this](std::vector<std::filesystem::path> paths, POINT) {
+    // Both roads deliver the list unfiltered: the receiver of the drop counts and reports what it
+    // cannot route ("No compatible files"), whichever way the drop came.
+    drops.Attach(hwnd, [this](std::vector<std::filesystem::path> paths, POINT) {
         if (onDrop) onDrop(std::move(paths));
-    }));
-    if (SUCCEEDED(RegisterDragDrop(hwnd, dropTarget.Get()))) {
-        dragRegistered = true;
-        DragAcceptFiles(hwnd, FALSE);
-    } else {
-        // Without OLE the same drops still arrive, as WM_DROPFILES.
-        dropTarget.Reset();
-        DragAcceptFiles(hwnd, TRUE);
-    }
+    });
     SetAlpha(alpha);
     return true;
 }
 
 void OverlayWindow::Destroy() {
-    if (dragRegistered && hwnd) RevokeDragDrop(hwnd);
-    dragRegistered = false;
-    dropTarget.Reset();
+    drops.Detach();
     if (hwnd) DestroyWindow(hwnd);
     hwnd = nullptr;
 }
@@ -144,11 +135,14 @@ void OverlayWindow::Show(bool show) {
 }
 
 LRESULT OverlayWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (drops.HandleMessage(message, wParam, lParam)) return 0;
     switch (message) {
         case WM_NCHITTEST: {
             // With the right button held the whole window is client area, so a right-click
-            // anywhere reaches the context menu.
-            if (GetAsyncKeyState(VK_RBUTTON) < 0) return HTCLIENT;
+            // anywhere reaches the context menu. GetAsyncKeyState reads the physical buttons:
+            // with swapped buttons the user's right button is the physical left one.
+            const int rightButton = GetSystemMetrics(SM_SWAPBUTTON) ? VK_LBUTTON : VK_RBUTTON;
+            if (GetAsyncKeyState(rightButton) < 0) return HTCLIENT;
             RECT r{};
             GetWindowRect(hwnd, &r);
             return OverlayHitTest(POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)}, r);
@@ -182,6 +176,16 @@ LRESULT OverlayWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
             ShowContextMenu(p);
             return 0;
         }
+        case WM_SHOWWINDOW:
+            // An owned window is hidden and shown with its owner by DefWindowProc; the drop zone
+            // stays where the user put it while the settings window is minimised.
+            if (lParam == SW_PARENTCLOSING || lParam == SW_PARENTOPENING) return 0;
+            return DefWindowProcW(hwnd, message, wParam, lParam);
+        case WM_NCLBUTTONDBLCLK:
+            // The whole inside answers HTCAPTION (to move the window), so a double click arrives
+            // as a non-client one; on the resizing border it keeps its default meaning.
+            if (wParam != HTCAPTION) return DefWindowProcW(hwnd, message, wParam, lParam);
+            [[fallthrough]];
         case WM_LBUTTONDBLCLK:
             if (owner) {
                 ShowWindow(owner, SW_RESTORE);
@@ -191,9 +195,6 @@ LRESULT OverlayWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
             return 0;
         case WM_EXITSIZEMOVE:
             if (owner) PostMessageW(owner, WM_EXITSIZEMOVE, 0, 0);
-            return 0;
-        case WM_DROPFILES:
-            OnDropFiles(reinterpret_cast<HDROP>(wParam));
             return 0;
         case WM_DESTROY:
             hwnd = nullptr;
@@ -240,14 +241,6 @@ void OverlayWindow::ShowContextMenu(POINT screen) {
     if (chosen == kCommandOpenMainWindow || chosen == kCommandCloseDropZone || chosen == kUndoLastBatchCommand ||
         chosen == kCancelBatchCommand)
         PostMessageW(owner, WM_COMMAND, chosen, 0);
-}
-
-void OverlayWindow::OnDropFiles(HDROP drop) {
-    std::vector<std::filesystem::path> paths = PathsFromHdrop(drop);
-    DragFinish(drop);
-    std::vector<std::filesystem::path> kept;
-    FilterDroppedPaths(paths, kept);
-    if (onDrop && !kept.empty()) onDrop(std::move(kept));
 }
 
 }  // namespace kw

@@ -5,14 +5,12 @@
 // everything dropped on it to one callback.
 
 #include <windows.h>
-#include <wrl/client.h>
-
 #include <filesystem>
 #include <functional>
 #include <string>
 #include <vector>
 
-#include "shell/FileDropTarget.h"
+#include "shell/FileDropReceiver.h"
 
 namespace kw {
 
@@ -56,7 +54,6 @@ private:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
     void Paint();
     void ShowContextMenu(POINT screen);
-    void OnDropFiles(HDROP drop);
 
     HINSTANCE hInstance = nullptr;
     HWND hwnd = nullptr;
@@ -67,8 +64,7 @@ private:
     std::wstring status = L"Drop files to route them";
     bool busy = false;
     int alpha = 230;
-    Microsoft::WRL::ComPtr<FileDropTarget> dropTarget;
-    bool dragRegistered = false;
+    FileDropReceiver drops;
 };
 
 }  // namespace kw

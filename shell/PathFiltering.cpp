@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <memory>
 #include <string>
 #include <system_error>
@@ -28,7 +29,22 @@ wchar_t LowerAscii(wchar_t c) { return (c >= L'A' && c <= L'Z') ? static_cast<wc
 // the file system gives them; each sub-folder is walked as soon as it is met. Links to folders
 // are not followed (a link cycle would never end), links to files count when their target is a
 // regular file. A folder that cannot be listed contributes nothing and the walk goes on.
-void AppendFilesBelow(const fs::path& folder, std::vector<fs::path>& out) {
+struct Listing {
+    std::vector<fs::path>& out;
+    const ListingControl& control;
+    size_t nextReport;
+
+    bool Stopped() const { return control.stop && control.stop->load(); }
+    void Add(fs::path file) {
+        out.push_back(std::move(file));
+        if (control.found && out.size() >= nextReport) {
+            control.found(out.size());
+            nextReport = out.size() + std::max<size_t>(1, control.reportEvery);
+        }
+    }
+};
+
+void AppendFilesBelow(const fs::path& folder, Listing& listing) {
     std::wstring pattern = ExtendedPath(folder);
     if (!pattern.empty() && pattern.back() != L'\\') pattern += L'\\';
     pattern += L'*';
@@ -44,17 +60,17 @@ void AppendFilesBelow(const fs::path& folder, std::vector<fs::path>& out) {
         const DWORD attributes = data.dwFileAttributes;
         if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) {
             std::error_code ec;
-            if (fs::is_regular_file(fs::status(child, ec))) out.push_back(std::move(child));
+            if (fs::is_regular_file(fs::status(child, ec))) listing.Add(std::move(child));
         } else if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
             // Hidden system folders ("$RECYCLE.BIN", "System Volume Information" at a drive's
             // root) hold the system's files, not the user's: a dropped drive is expanded
             // without them.
             constexpr DWORD kSystemFolder = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
-            if ((attributes & kSystemFolder) != kSystemFolder) AppendFilesBelow(child, out);
+            if ((attributes & kSystemFolder) != kSystemFolder) AppendFilesBelow(child, listing);
         } else {
-            out.push_back(std::move(child));
+            listing.Add(std::move(child));
         }
-    } while (FindNextFileW(find.get(), &data));
+    } while (!listing.Stopped() && FindNextFileW(find.get(), &data));
 }
 
 }  // namespace
@@ -86,14 +102,17 @@ void FilterDroppedPaths(const std::vector<fs::path>& dropped, std::vector<fs::pa
     if (unsupported) *unsupported = notTaken;
 }
 
-void ExpandFolders(const std::vector<fs::path>& items, bool expand, std::vector<fs::path>& out) {
+void ExpandFolders(const std::vector<fs::path>& items, bool expand, std::vector<fs::path>& out,
+                   const ListingControl& control) {
     out.clear();
+    Listing listing{out, control, std::max<size_t>(1, control.reportEvery)};
     for (const fs::path& item : items) {
+        if (listing.Stopped()) break;
         std::error_code ec;
         if (expand && fs::is_directory(fs::status(item, ec)))
-            AppendFilesBelow(item, out);
+            AppendFilesBelow(item, listing);
         else
-            out.push_back(item);
+            listing.Add(item);
     }
 }
 

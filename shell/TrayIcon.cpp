@@ -40,13 +40,23 @@ std::wstring_view FitToField(std::wstring_view text, size_t capacity) {
     return (!cut.empty() && IsHighSurrogate(cut.back())) ? cut.substr(0, cut.size() - 1) : cut;
 }
 
+UINT TaskbarCreatedMessage() {
+    static const UINT message = RegisterWindowMessageW(L"TaskbarCreated");
+    return message;
+}
+
 TrayIcon::TrayIcon() : data{} { data.cbSize = sizeof data; }
 
 TrayIcon::~TrayIcon() { Remove(); }
 
-bool TrayIcon::Add(HINSTANCE module, HWND ownerWindow) {
+bool TrayIcon::Add(HINSTANCE iconModule, HWND ownerWindow) {
     if (added) return true;
+    module = iconModule;
     owner = ownerWindow;
+    wanted = true;
+    // Run elevated, the program would not hear a new taskbar: UIPI blocks registered messages
+    // from the lower-integrity Explorer unless the window lets this one through.
+    ChangeWindowMessageFilterEx(owner, TaskbarCreatedMessage(), MSGFLT_ALLOW, nullptr);
     data = NOTIFYICONDATAW{};
     data.cbSize = sizeof data;
     data.hWnd = owner;
@@ -65,7 +75,18 @@ bool TrayIcon::Add(HINSTANCE module, HWND ownerWindow) {
     return added;
 }
 
+bool TrayIcon::HandleTaskbarCreated(UINT message) {
+    if (message != TaskbarCreatedMessage()) return false;
+    // The new taskbar knows nothing of the icon: add it as new, even if it counted as added.
+    if (wanted) {
+        added = false;
+        Add(module, owner);
+    }
+    return true;
+}
+
 void TrayIcon::Remove() {
+    wanted = false;
     if (!added) return;
     Shell_NotifyIconW(NIM_DELETE, &data);
     added = false;

@@ -17,6 +17,10 @@ constexpr UINT kTrayDropZoneCommand = 202;
 constexpr UINT kTraySettingsCommand = 203;
 constexpr UINT kTrayExitCommand = 204;
 
+// Registered by the shell: broadcast to every top-level window when the taskbar is created
+// again (Explorer restarted), by then without any notification icon.
+UINT TaskbarCreatedMessage();
+
 // The longest start of `text` that fits a fixed field of `capacity` units with its NUL,
 // never ending in half of a surrogate pair.
 std::wstring_view FitToField(std::wstring_view text, size_t capacity);
@@ -33,6 +37,9 @@ public:
     bool Add(HINSTANCE module, HWND owner);
     void Remove();
     bool IsAdded() const { return added; }
+    // For the owner's window procedure: a new taskbar gets the icon again. True when `message`
+    // was the taskbar's announcement.
+    bool HandleTaskbarCreated(UINT message);
     // Title and text are cut to fit (64 and 256 characters); nothing happens without an icon.
     void ShowBalloon(const std::wstring& title, const std::wstring& text);
     // The popup menu at the cursor; the choice arrives at the owner as WM_COMMAND.
@@ -40,7 +47,9 @@ public:
 
 private:
     NOTIFYICONDATAW data;
+    HINSTANCE module = nullptr;
     HWND owner = nullptr;
+    bool wanted = false;  // Add was called and Remove was not
     bool added = false;
 };
 

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <thread>
+#include <vector>
 
 #include "app/JobEvents.h"
 
@@ -20,7 +21,7 @@ TEST(JobEvents, AtMostOneProgressMessageWaitsWhateverTheBatchSize) {
     ASSERT_TRUE(taken.progress.has_value());
     EXPECT_EQ(taken.progress->done, 20000);  // only the latest report survives
     EXPECT_EQ(taken.progress->current, "f20000");
-    EXPECT_FALSE(taken.result.has_value());
+    EXPECT_TRUE(taken.results.empty());
 
     // Drained: the next report is announced again.
     EXPECT_TRUE(events.StoreProgress(1, 1, "next"));
@@ -30,24 +31,35 @@ TEST(JobEvents, AtMostOneProgressMessageWaitsWhateverTheBatchSize) {
     EXPECT_EQ(events.MaxQueuedProgressPosts(), 1);
 }
 
-TEST(JobEvents, TheResultIsNeverLostAndComesAfterTheProgress) {
+// Two batches can finish before the UI thread takes anything (while a modal loop runs, say):
+// both results come out, in order, and each only once.
+TEST(JobEvents, EveryResultIsTakenOnceInTheOrderTheBatchesFinished) {
     JobEvents events;
-    std::thread worker([&] {
-        for (int i = 1; i <= 5000; ++i) events.StoreProgress(i, 5000, "x");
+    for (int batch = 1; batch <= 2; ++batch) {
         RouteJobResult result;
-        result.moved = 5000;
+        result.failed = batch;
         events.StoreResult(std::move(result));
-    });
-    int results = 0;
-    while (results == 0) {
-        JobEvents::Taken taken = events.Take();
-        if (taken.result) {
-            ++results;
-            EXPECT_EQ(taken.result->moved, 5000);
-        }
     }
+    const JobEvents::Taken both = events.Take();
+    ASSERT_EQ(both.results.size(), 2u);
+    EXPECT_EQ(both.results[0].failed, 1);
+    EXPECT_EQ(both.results[1].failed, 2);
+
+    // And with the worker storing while the UI thread takes.
+    std::thread worker([&] {
+        for (int batch = 1; batch <= 2; ++batch) {
+            for (int i = 1; i <= 5000; ++i) events.StoreProgress(i, 5000, "x");
+            RouteJobResult result;
+            result.moved = batch;
+            events.StoreResult(std::move(result));
+        }
+    });
+    std::vector<int> taken;
+    while (taken.size() < 2)
+        for (const RouteJobResult& result : events.Take().results) taken.push_back(result.moved);
     worker.join();
-    EXPECT_FALSE(events.Take().result.has_value());
+    EXPECT_EQ(taken, (std::vector<int>{1, 2}));
+    EXPECT_TRUE(events.Take().results.empty());
 }
 
 }  // namespace

@@ -9,6 +9,9 @@
 //   KwDriver window <class>                      prints "hwnd visible x y w h"
 //   KwDriver post <class> <message> <wparam> <lparam>
 //   KwDriver wait-gone <class> <seconds>
+//   KwDriver responsive <class> <seconds>        the window's thread answers a sent message in time
+//   KwDriver end-session <class>                 log-off as Windows does it: WM_QUERYENDSESSION, then
+//                                                WM_ENDSESSION, then the process is ended at once
 //   KwDriver hold <file> <stop-file>             opens the file without sharing, prints "held",
 //                                                and closes it once the stop file exists
 //
@@ -297,9 +300,36 @@ int Hold(const std::wstring& file, const std::wstring& stopFile) {
     return kExitOk;
 }
 
+// What Windows does at log-off to a program that lets the session end: once WM_ENDSESSION has
+// been answered, the process may be ended at any moment; here it is ended at once.
+int EndSession(const std::wstring& windowClass) {
+    HWND window = FindWindowW(windowClass.c_str(), nullptr);
+    DWORD process = 0;
+    if (!window || !GetWindowThreadProcessId(window, &process)) {
+        std::cerr << "no window of that class" << std::endl;
+        return kExitFailed;
+    }
+    HANDLE handle = OpenProcess(PROCESS_TERMINATE, FALSE, process);
+    if (!handle) {
+        std::cerr << "OpenProcess failed: " << GetLastError() << std::endl;
+        return kExitFailed;
+    }
+    DWORD_PTR allowed = 0, ended = 0;
+    const bool asked =
+        SendMessageTimeoutW(window, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF, SMTO_NORMAL, 30000, &allowed) != 0;
+    const bool told =
+        asked && allowed && SendMessageTimeoutW(window, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF, SMTO_NORMAL, 120000, &ended);
+    TerminateProcess(handle, 1);
+    CloseHandle(handle);
+    std::cout << "query " << (asked ? (allowed ? "allowed" : "refused") : "unanswered") << ", end "
+              << (told ? "answered" : "not answered") << std::endl;
+    return asked && allowed && told ? kExitOk : kExitFailed;
+}
+
 int Usage() {
     std::cerr << "usage: KwDriver drag <class> <file>... | drag-text <class> | wait-window <class> <seconds>\n"
                  "       | window <class> | post <class> <message> <wparam> <lparam> | wait-gone <class> <seconds>\n"
+                 "       | responsive <class> <seconds> | end-session <class>\n"
                  "       | hold <file> <stop-file>"
               << std::endl;
     return kExitUsage;
@@ -335,6 +365,18 @@ int Run(const std::vector<std::wstring>& args) {
         if (appear) PrintWindow(FindWindowW(windowClass.c_str(), nullptr));
         return kExitOk;
     }
+    if (command == L"responsive" && args.size() == 3) {
+        const std::optional<DWORD> timeoutMs = ParseSeconds(args[2]);
+        if (!timeoutMs) return Usage();
+        HWND window = FindWindowW(windowClass.c_str(), nullptr);
+        DWORD_PTR answer = 0;
+        if (!window || !SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_NORMAL, *timeoutMs, &answer)) {
+            std::cerr << "no answer" << std::endl;
+            return kExitFailed;
+        }
+        return kExitOk;
+    }
+    if (command == L"end-session" && args.size() == 2) return EndSession(windowClass);
     if (command == L"hold" && args.size() == 3) return Hold(FullPath(args[1]), FullPath(args[2]));
     if (command == L"post" && args.size() == 5) {
         const auto message = ParseNumber(args[2]);

@@ -163,7 +163,15 @@ case "$scenario" in
       || fail "drag not accepted"
     wait_for 20 log_has "Received 2 dropped item(s)." || fail "batch not started"
     log_has "[ok] " && fail "the batch finished too fast to test exiting during it"
-    exit_app || fail "exit code $?"
+    drive post KestraneFileweirMain 0x111 204 0 >/dev/null || fail "no main window to send Exit to"
+    # While the batch finishes, the window goes on answering (and drawing "Finishing...").
+    sleep 1
+    drive responsive KestraneFileweirMain 3 >/dev/null || fail "the window stopped responding while the batch finished"
+    import -window root "$artefacts/exit-during-batch.png" 2>/dev/null || true
+    log_has "[ok] " && fail "the batch finished too fast to test exiting during it"
+    code=0; timeout 60 tail --pid="$app_pid" -f /dev/null || fail "the program did not exit"
+    wait "$app_pid" || code=$?; app_pid=""
+    [ "$code" = 0 ] || fail "exit code $code"
     log_has "(Left in place (No matching rule))" || fail "the slow item's outcome was not logged"
     log_has "(Moved via Slow)" || fail "the second item's outcome was not logged"
     [ -f "$work/slow/fast.txt" ] || fail "the second item was not routed"
@@ -267,6 +275,68 @@ case "$scenario" in
     exit_app || fail "exit code $?"
     grep -q '"name": "Invoices"' "$work/app/config.json" || fail "the rule was lost: $(cat "$work/app/config.json")"
     grep -q '"overlayVisible": false' "$work/app/config.json" || fail "the document's settings were not kept"
+    ;;
+
+  drop-zone-gestures)
+    # Saved while a monitor now gone was attached: the drop zone comes back onto the screen.
+    write_config '"startMinimized": true, "overlayX": -3000, "overlayY": 5000, "overlayW": 320, "overlayH": 200,'
+    start_app
+    read -r _ _ x y w h < <(drive window KestraneFileweirOverlay | tr -d '\r') || fail "no drop zone"
+    read -r sw sh < <(xdpyinfo | awk '/dimensions:/ { split($2, d, "x"); print d[1], d[2] }')
+    [ "$x" -ge 0 ] && [ "$y" -ge 0 ] && [ $((x + w)) -le "$sw" ] && [ $((y + h)) -le "$sh" ] \
+      || fail "the drop zone is off the ${sw}x$sh screen at $x,$y (${w}x$h)"
+    is_visible KestraneFileweirMain 0 || fail "startMinimized: the main window should start hidden"
+    # Its inside answers as a caption (it moves the window), so a real double click arrives as a
+    # non-client one; it opens the settings window all the same.
+    xdotool mousemove --sync $((x + w / 2)) $((y + h / 2)) click --repeat 2 --delay 80 1
+    wait_for 10 is_visible KestraneFileweirMain 1 || fail "a double click on the drop zone did not open the settings window"
+    exit_app || fail "exit code $?"
+    grep -q "\"overlayX\": $x," "$work/app/config.json" || fail "the rectangle on screen was not saved"
+    ;;
+
+  drops-while-box-open)
+    # The start-up warning about a missing routing folder stays unanswered while two drops are
+    # routed: each batch reaches the log, exactly once, while the box is open.
+    write_config '"noMatchPolicy": "leave_in_place",' "Invoices|pdf|$work/Invoices|"
+    rmdir "$work/Invoices"
+    mkdir -p "$work/in"; echo 1 > "$work/in/first.pdf"; echo 2 > "$work/in/second.pdf"
+    box_open() { xdotool search --name '^Routing folders missing$' >/dev/null 2>&1; }
+    start_app
+    wait_for 20 box_open || fail "no warning about the missing folder"
+    drive drag KestraneFileweirOverlay "$(win "$work/in/first.pdf")" || fail "first drag"
+    wait_for 20 log_has "first.pdf (Moved via Invoices)" || fail "the first batch was not logged while the box was open"
+    drive drag KestraneFileweirOverlay "$(win "$work/in/second.pdf")" || fail "second drag"
+    wait_for 20 log_has "second.pdf (Moved via Invoices)" || fail "the second batch was not logged while the box was open"
+    box_open || fail "the box should still be open"
+    import -window root "$artefacts/drops-while-box-open.png" 2>/dev/null || true
+    exit_app || fail "exit code $?"
+    [ "$(log_count 'first.pdf (Moved via Invoices)')" = 1 ] && [ "$(log_count 'second.pdf (Moved via Invoices)')" = 1 ] \
+      || fail "each batch must be logged exactly once"
+    [ -f "$work/Invoices/first.pdf" ] && [ -f "$work/Invoices/second.pdf" ] || fail "the files were not moved"
+    ;;
+
+  log-off-during-batch)
+    # The session ends while a slow item is being handled: the batch stops after it, and by the
+    # time WM_ENDSESSION is answered (the process is ended right then) every handled item has
+    # its log line; the item not reached stays where it was.
+    slow='{"type": "regex", "regex": "^(a+)+$"}, '
+    write_config '"noMatchPolicy": "leave_in_place",' "Slow|txt|$work/out|$slow"
+    sed -i 's/"clauses": \[{"type": "regex"/"combineLogic": "or", "clauses": [{"type": "regex"/' "$work/app/config.json"
+    mkdir -p "$work/in"
+    echo a > "$work/in/a.txt"; echo b > "$work/in/b.txt"; echo c > "$work/in/c.txt"
+    printf x > "$work/in/aaaaaaaaaaaaaaaaaaaaaaaaaaa!"
+    start_app
+    drive drag KestraneFileweirOverlay "$(win "$work/in/a.txt")" "$(win "$work/in/b.txt")" \
+      "$(win "$work/in/aaaaaaaaaaaaaaaaaaaaaaaaaaa!")" "$(win "$work/in/c.txt")" || fail "drag not accepted"
+    wait_for 20 test -f "$work/out/b.txt" || fail "the first items were not moved"
+    log_has "[ok] " && fail "the batch finished too fast to log off during it"
+    drive end-session KestraneFileweirMain || fail "the session end was not answered"
+    app_pid=""
+    log_has "a.txt (Moved via Slow)" && log_has "b.txt (Moved via Slow)" || fail "moved items have no log line"
+    log_has "aaaaaaaaaaaaaaaaaaaaaaaaaaa! ->  (Left in place (No matching rule))" || fail "the item in hand has no log line"
+    log_has "Stopped as the session ended: 1 item(s) not routed" || fail "the stop was not logged"
+    [ -f "$work/in/c.txt" ] && [ ! -e "$work/out/c.txt" ] || fail "the item not reached was moved"
+    grep -q '"overlayX"' "$work/app/config.json" || fail "the settings were not saved"
     ;;
 
   *) echo "unknown scenario $scenario"; exit 2 ;;

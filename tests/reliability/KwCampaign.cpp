@@ -202,7 +202,7 @@ kw::RouteJobResult RecordedBatch(const fs::path& root, const kw::AppSettings& se
     int done = 0;
     hooks.itemDone = [&](const fs::path&, const kw::RouteItemResult& r) {
         recording->Add(r);
-        if (++done == cancelAfter) job.Cancel();
+        if (++done == cancelAfter) job.RequestStop();
     };
     std::promise<kw::RouteJobResult> finished;
     auto result = finished.get_future();
@@ -216,7 +216,7 @@ int Route(const fs::path& root, const fs::path& destination, int cancelAfter) {
     for (const Item& item : ReadManifest(root)) items.push_back(root / L"src" / item.name);
     const kw::RouteJobResult result = RecordedBatch(root, CatchAllTo(destination), std::move(items), 0, {}, cancelAfter);
     std::printf("RESULT routed: moved %d, skipped %d, failed %d, cancelled %d\n", result.moved, result.skipped,
-                result.failed, result.cancelled);
+                result.failed, result.notHandled);
     return 0;
 }
 

@@ -188,6 +188,40 @@ TEST_F(RenderHostTest, FontsAreNotRebuiltInTheMiddleOfAFrame) {
     EXPECT_EQ(DrawFrame(host), 16.0f);
 }
 
+// Restoring a backup with another font size applies its settings from inside the Settings
+// tab's frame, where the atlas cannot be rebuilt: the new size is remembered and built once the
+// frame is over, whatever the caller does next.
+TEST_F(RenderHostTest, AFontSizeAskedForDuringAFrameIsBuiltAfterIt) {
+    ASSERT_TRUE(host.CreateDevice(window));
+    host.RequestFonts(ModuleWithFont(), 16.0f);
+    EXPECT_EQ(DrawFrame(host), 16.0f);
+
+    host.BeginFrame();
+    ImGui::Text("the frame in which settings are restored");
+    host.RequestFonts(ModuleWithFont(), 26.0f);
+    host.RenderFrame();
+    EXPECT_EQ(ImGui::GetIO().Fonts->Fonts[0]->FontSize, 16.0f);
+    host.ApplyRequestedFonts();
+    EXPECT_EQ(DrawFrame(host), 26.0f);
+    host.ApplyRequestedFonts();  // nothing new asked for: the atlas is kept
+    EXPECT_EQ(DrawFrame(host), 26.0f);
+}
+
+// What the frame calls do when Present reports the device removed or reset (which Wine never
+// does on its own): a new device, and frames drawn on it with the fonts of the old one.
+TEST_F(RenderHostTest, FramesGoOnOnANewDeviceWithTheSameFonts) {
+    ASSERT_TRUE(host.CreateDevice(window));
+    host.RequestFonts(ModuleWithFont(), 20.0f);
+    DrawFrame(host);
+
+    ASSERT_TRUE(host.RecreateDevice());
+    EXPECT_TRUE(host.HasSwapChain());
+    EXPECT_EQ(DrawFrame(host), 20.0f);
+    EXPECT_NE(ImGui::GetIO().Fonts->TexID, nullptr) << "no font texture on the new device";
+    host.ResizeBuffers(320, 200);
+    EXPECT_EQ(DrawFrame(host), 20.0f);
+}
+
 TEST_F(RenderHostTest, FramesSurviveResizingToATinyAreaAndBack) {
     ASSERT_TRUE(host.CreateDevice(window));
     ASSERT_TRUE(host.LoadFonts(ModuleWithFont(), 16.0f));

@@ -1,9 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <objbase.h>
+
 #include <chrono>
 #include <condition_variable>
 #include <future>
 #include <mutex>
+#include <thread>
 
 #include "model/TextEncoding.h"
 #include "routing/RouteJob.h"
@@ -86,6 +89,68 @@ TEST(RouteJob, ReportsProgressBeforeEachItemAndKeepsInputOrder) {
     EXPECT_EQ(r.items[1].source, "C:\\in\\a.txt");
     EXPECT_EQ(r.moved, 3);
     EXPECT_EQ(completions, 1);
+}
+
+// Items may go to the Recycle Bin through the shell, which wants a single-threaded apartment.
+TEST(RouteJob, HandlesItemsInASingleThreadedApartment) {
+    HRESULT joined = E_FAIL;
+    RouteJob job([&](const fs::path& item, const AppSettings&, const RoutingFolderList&) {
+        joined = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);  // S_FALSE: already in one
+        if (SUCCEEDED(joined)) CoUninitialize();
+        return Outcome(item, true, false);
+    });
+    std::promise<RouteJobResult> done;
+    auto result = done.get_future();
+    job.Start(AppSettings{}, {L"a"}, [&](RouteJobResult r) { done.set_value(std::move(r)); }, {});
+    Await(result);
+    EXPECT_EQ(joined, S_FALSE);
+}
+
+// Listing dropped folders can take minutes: it is the batch's first phase, on the worker.
+template <typename Prepare>
+BatchHooks Preparing(Prepare prepare) {
+    BatchHooks hooks;
+    hooks.prepare = std::move(prepare);
+    return hooks;
+}
+
+TEST(RouteJob, PreparesItsItemsOnTheWorkerBeforeRoutingThem) {
+    std::mutex mutex;
+    std::vector<std::string> events;
+    std::thread::id preparedOn;
+    RouteJob job([&](const fs::path& item, const AppSettings&, const RoutingFolderList&) {
+        std::lock_guard lock(mutex);
+        events.push_back("step " + item.filename().string());
+        return Outcome(item, true, false);
+    });
+    std::promise<RouteJobResult> done;
+    auto result = done.get_future();
+    job.Start(
+        AppSettings{}, {L"C:\\in\\Folder"}, [&](RouteJobResult r) { done.set_value(std::move(r)); },
+        [&](int index, int total, std::string name) {
+            std::lock_guard lock(mutex);
+            events.push_back("progress " + std::to_string(index) + "/" + std::to_string(total) + " " + name);
+        },
+        Preparing([&](std::vector<fs::path> dropped, const std::atomic<bool>&) {
+            preparedOn = std::this_thread::get_id();
+            std::lock_guard lock(mutex);
+            events.push_back("prepare " + dropped.at(0).filename().string());
+            return std::vector<fs::path>{dropped[0] / L"x.txt", dropped[0] / L"y.txt"};
+        }));
+    const RouteJobResult r = Await(result);
+    EXPECT_NE(preparedOn, std::this_thread::get_id());
+    EXPECT_EQ(events, (std::vector<std::string>{"prepare Folder", "progress 1/2 x.txt", "step x.txt",
+                                                "progress 2/2 y.txt", "step y.txt"}));
+    EXPECT_EQ(r.moved, 2);
+
+    // A preparation that leaves nothing ends the batch with no items.
+    std::promise<RouteJobResult> empty;
+    auto emptyResult = empty.get_future();
+    job.Start(AppSettings{}, {L"C:\\in\\Empty"}, [&](RouteJobResult r) { empty.set_value(std::move(r)); }, {},
+              Preparing([](std::vector<fs::path>, const std::atomic<bool>&) { return std::vector<fs::path>{}; }));
+    const RouteJobResult nothing = Await(emptyResult);
+    EXPECT_TRUE(nothing.items.empty());
+    EXPECT_EQ(nothing.notHandled, 0);
 }
 
 TEST(RouteJob, CountsEachKindOfOutcome) {
@@ -258,9 +323,9 @@ TEST(RouteJob, DeeplyNestedPatternsOnLongNamesCannotKillTheWorker) {
     EXPECT_FALSE(job.IsRunning());
 }
 
-// Cancel stops at the next item boundary: the item in flight finishes whole, each finished item
-// is reported as it completes, and the rest come back as not routed.
-TEST(RouteJob, CancelStopsAtTheNextItemAndReportsTheRest) {
+// A stop (the user's cancel) takes effect at the next item boundary: the item in flight finishes
+// whole, each finished item is reported as it completes, and the rest are counted as not routed.
+TEST(RouteJob, StopEndsAtTheNextItemAndReportsEachFinishedOne) {
     Gate inFlight, release;
     std::vector<std::string> done;
     RouteJob job([&](const fs::path& item, const AppSettings&, const RoutingFolderList&) {
@@ -277,13 +342,12 @@ TEST(RouteJob, CancelStopsAtTheNextItemAndReportsTheRest) {
     job.Start(AppSettings{}, {L"C:\\in\\a", L"C:\\in\\b", L"C:\\in\\c", L"C:\\in\\d"},
               [&](RouteJobResult r) { promise.set_value(std::move(r)); }, {}, hooks);
     inFlight.Wait();
-    job.Cancel();
+    job.RequestStop();
     release.Open();
     const RouteJobResult r = Await(future);
-    ASSERT_EQ(r.items.size(), 4u);
+    ASSERT_EQ(r.items.size(), 2u);
     EXPECT_EQ(r.moved, 2);
-    EXPECT_EQ(r.cancelled, 2);
-    EXPECT_EQ(r.items[2].message, "Not routed (cancelled).");
+    EXPECT_EQ(r.notHandled, 2);
     EXPECT_EQ(done, (std::vector<std::string>{"C:\\in\\a", "C:\\in\\b"}));
 
     // The next batch starts uncancelled.

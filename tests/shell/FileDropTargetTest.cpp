@@ -18,121 +18,13 @@ namespace kw {
 namespace {
 namespace fs = std::filesystem;
 using Paths = std::vector<fs::path>;
-
-// A DROPFILES block as drag sources build it: header, NUL-terminated names, a final NUL.
-std::string DropFilesBytes(const std::vector<std::wstring>& names) {
-    DROPFILES header{};
-    header.pFiles = sizeof header;
-    header.fWide = TRUE;
-    std::string bytes(reinterpret_cast<const char*>(&header), sizeof header);
-    for (const std::wstring& name : names)
-        bytes.append(reinterpret_cast<const char*>(name.c_str()), (name.size() + 1) * sizeof(wchar_t));
-    bytes.append(sizeof(wchar_t), '\0');
-    return bytes;
-}
-
-std::string AnsiDropFilesBytes(const std::vector<std::string>& names) {
-    DROPFILES header{};
-    header.pFiles = sizeof header;
-    std::string bytes(reinterpret_cast<const char*>(&header), sizeof header);
-    for (const std::string& name : names) bytes.append(name.c_str(), name.size() + 1);
-    bytes.push_back('\0');
-    return bytes;
-}
-
-HGLOBAL GlobalFromBytes(const std::string& bytes) {
-    HGLOBAL global = GlobalAlloc(GMEM_MOVEABLE, bytes.size());
-    if (!global) throw std::bad_alloc();
-    std::memcpy(GlobalLock(global), bytes.data(), bytes.size());
-    GlobalUnlock(global);
-    return global;
-}
-
-struct GlobalFreer {
-    void operator()(void* global) const { GlobalFree(global); }
-};
-using UniqueGlobal = std::unique_ptr<void, GlobalFreer>;
-
-// Owns the memory handed out by one GetData and counts when the receiver releases it.
-class MediumHolder final : public IUnknown {
-public:
-    MediumHolder(HGLOBAL global, int& released) : global(global), released(released) {}
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID, void** object) override {
-        *object = nullptr;
-        return E_NOINTERFACE;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return ++refs; }
-    ULONG STDMETHODCALLTYPE Release() override {
-        const ULONG left = --refs;
-        if (left == 0) {
-            GlobalFree(global);
-            ++released;
-            delete this;
-        }
-        return left;
-    }
-
-private:
-    ULONG refs = 1;
-    HGLOBAL global;
-    int& released;
-};
-
-// A drag source's data object offering one format in an HGLOBAL. Lives on the test's stack.
-class TestDataObject final : public IDataObject {
-public:
-    TestDataObject(CLIPFORMAT format, std::string bytes) : format(format), bytes(std::move(bytes)) {}
-    static TestDataObject Files(const std::vector<std::wstring>& names) { return {CF_HDROP, DropFilesBytes(names)}; }
-    static TestDataObject Text(const char* text) { return {CF_TEXT, std::string(text) + '\0'}; }
-
-    int getDataCalls = 0;
-    int released = 0;
-
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override {
-        if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IDataObject)) {
-            *object = static_cast<IDataObject*>(this);
-            return S_OK;
-        }
-        *object = nullptr;
-        return E_NOINTERFACE;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
-    ULONG STDMETHODCALLTYPE Release() override { return 1; }
-    HRESULT STDMETHODCALLTYPE GetData(FORMATETC* wanted, STGMEDIUM* medium) override {
-        if (HRESULT hr = QueryGetData(wanted); hr != S_OK) return hr;
-        ++getDataCalls;
-        HGLOBAL global = GlobalFromBytes(bytes);
-        medium->tymed = TYMED_HGLOBAL;
-        medium->hGlobal = global;
-        medium->pUnkForRelease = new MediumHolder(global, released);
-        return S_OK;
-    }
-    HRESULT STDMETHODCALLTYPE GetDataHere(FORMATETC*, STGMEDIUM*) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE QueryGetData(FORMATETC* wanted) override {
-        if (wanted->cfFormat != format) return DV_E_FORMATETC;
-        if (!(wanted->tymed & TYMED_HGLOBAL)) return DV_E_TYMED;
-        return wanted->dwAspect == DVASPECT_CONTENT ? S_OK : DV_E_DVASPECT;
-    }
-    HRESULT STDMETHODCALLTYPE GetCanonicalFormatEtc(FORMATETC*, FORMATETC* out) override {
-        out->ptd = nullptr;
-        return E_NOTIMPL;
-    }
-    HRESULT STDMETHODCALLTYPE SetData(FORMATETC*, STGMEDIUM*, BOOL) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE EnumFormatEtc(DWORD direction, IEnumFORMATETC** out) override {
-        if (direction != DATADIR_GET) return E_NOTIMPL;
-        FORMATETC offered{format, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
-        return SHCreateStdEnumFmtEtc(1, &offered, out);
-    }
-    HRESULT STDMETHODCALLTYPE DAdvise(FORMATETC*, DWORD, IAdviseSink*, DWORD*) override {
-        return OLE_E_ADVISENOTSUPPORTED;
-    }
-    HRESULT STDMETHODCALLTYPE DUnadvise(DWORD) override { return OLE_E_ADVISENOTSUPPORTED; }
-    HRESULT STDMETHODCALLTYPE EnumDAdvise(IEnumSTATDATA**) override { return OLE_E_ADVISENOTSUPPORTED; }
-
-private:
-    CLIPFORMAT format;
-    std::string bytes;
-};
+using test::AnsiDropFilesBytes;
+using test::DropFilesBytes;
+using test::GlobalFromBytes;
+using test::OleSession;
+using test::TestDataObject;
+using test::TestDropSource;
+using test::UniqueGlobal;
 
 // What the target's callback received.
 struct Received {
@@ -305,16 +197,6 @@ TEST(PathsFromHdrop, RejectsMalformedLists) {
     EXPECT_TRUE(PathsFromHdrop(nullptr).empty());
 }
 
-// COM for the tests that use the shell's own data objects and OLE's drag loop.
-class OleSession {
-public:
-    OleSession() : ok(SUCCEEDED(OleInitialize(nullptr))) {}
-    ~OleSession() {
-        if (ok) OleUninitialize();
-    }
-    const bool ok;
-};
-
 struct PidlFreer {
     void operator()(ITEMIDLIST* pidl) const { CoTaskMemFree(pidl); }
 };
@@ -355,32 +237,6 @@ TEST(GetDroppedPaths, ReadsTheShellsOwnDataObject) {
     EXPECT_EQ(target->DragEnter(data.Get(), 0, {0, 0}, &effect), S_OK);
     EXPECT_EQ(effect, static_cast<DWORD>(DROPEFFECT_COPY));
 }
-
-// Lets the drag run for a few polls over `point`, then drops, as a user releasing the button.
-// The pointer is put back on every poll: other tests on the display may move it.
-class TestDropSource final : public IDropSource {
-public:
-    explicit TestDropSource(POINT point) : point(point) {}
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override {
-        if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IDropSource)) {
-            *object = static_cast<IDropSource*>(this);
-            return S_OK;
-        }
-        *object = nullptr;
-        return E_NOINTERFACE;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
-    ULONG STDMETHODCALLTYPE Release() override { return 1; }
-    HRESULT STDMETHODCALLTYPE QueryContinueDrag(BOOL, DWORD) override {
-        SetCursorPos(point.x, point.y);
-        return ++polls < 4 ? S_OK : DRAGDROP_S_DROP;
-    }
-    HRESULT STDMETHODCALLTYPE GiveFeedback(DWORD) override { return DRAGDROP_S_USEDEFAULTCURSORS; }
-
-private:
-    POINT point;
-    int polls = 0;
-};
 
 TEST(FileDropTarget, TakesARealOleDropAsCopy) {
     OleSession ole;

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include "ShellTestSupport.h"
 #include "shell/OverlayWindow.h"
+#include "support/TempDir.h"
 
 namespace kw {
 namespace {
@@ -35,6 +37,53 @@ TEST(OverlayWindow, KeepsStatusAndVisibilityWithoutAWindow) {
     int x = 1, y = 2, w = 3, h = 4;
     overlay.GetRect(x, y, w, h);
     EXPECT_EQ(x + y + w + h, 10);  // untouched without a window
+}
+
+TEST(OverlayWindow, StaysOnScreenWhileItsOwnerIsMinimised) {
+    test::TestWindow owner(test::TestWindow::Kind::popup, {500, 400, 900, 700});
+    if (!owner.Handle()) GTEST_SKIP() << "no display: top-level windows cannot be created";
+    OverlayWindow overlay;
+    ASSERT_TRUE(overlay.Create(GetModuleHandleW(nullptr), owner.Handle(), nullptr));
+    overlay.SetPosition(60, 60, 320, 200);
+    overlay.Show(true);
+    test::PumpMessages();
+    ASSERT_TRUE(IsWindowVisible(overlay.Handle()));
+
+    // Minimised from its title bar: the owner's owned windows are told it is closing.
+    SetForegroundWindow(owner.Handle());
+    SendMessageW(owner.Handle(), WM_SYSCOMMAND, SC_MINIMIZE, 0);
+    test::PumpMessages();
+    ASSERT_TRUE(IsIconic(owner.Handle()));
+    EXPECT_TRUE(IsWindowVisible(overlay.Handle()));
+    ShowWindow(owner.Handle(), SW_RESTORE);
+    test::PumpMessages();
+    EXPECT_TRUE(IsWindowVisible(overlay.Handle()));
+
+    // Hidden by the user, it stays hidden when the owner comes back.
+    overlay.Show(false);
+    ShowWindow(owner.Handle(), SW_MINIMIZE);
+    ShowWindow(owner.Handle(), SW_RESTORE);
+    test::PumpMessages();
+    EXPECT_FALSE(IsWindowVisible(overlay.Handle()));
+}
+
+// Drops that come as the shell's WM_DROPFILES (where OLE could not be registered) reach the
+// callback as they came: a Recycle Bin item in the list must be counted and reported ("No
+// compatible files to route"), not silently left out.
+TEST(OverlayWindow, PassesEveryItemOfAWmDropfilesDropOn) {
+    test::TempDir dir;
+    test::WriteFile(dir / L"a.txt", "a");
+    const std::wstring recycled = L"C:\\$Recycle.Bin\\::{645FF040-5081-101B-9F00-00AA005B4382}\\old.txt";
+    std::vector<std::vector<std::filesystem::path>> received;
+    OverlayWindow overlay;
+    if (!overlay.Create(GetModuleHandleW(nullptr), nullptr,
+                        [&received](std::vector<std::filesystem::path> paths) { received.push_back(paths); }))
+        GTEST_SKIP() << "no display: top-level windows cannot be created";
+    HGLOBAL drop = test::GlobalFromBytes(test::DropFilesBytes({(dir / L"a.txt").native(), recycled}));
+    PostMessageW(overlay.Handle(), WM_DROPFILES, reinterpret_cast<WPARAM>(drop), 0);
+    test::PumpMessages();
+    ASSERT_EQ(received.size(), 1u);
+    EXPECT_EQ(received[0], (std::vector<std::filesystem::path>{dir / L"a.txt", recycled}));
 }
 
 }  // namespace

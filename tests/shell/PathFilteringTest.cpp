@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <set>
 #include <string>
 
@@ -114,6 +115,24 @@ TEST(ExpandFolders, ReplacesFoldersByTheirFilesDepthFirst) {
     // Depth first: the files of one sub-folder are never interleaved with others.
     EXPECT_TRUE(Contiguous(out, a / "sub1"));
     EXPECT_TRUE(Contiguous(out, a / "sub2" / "deeper"));
+}
+
+TEST(ExpandFolders, ReportsTheFilesFoundAndEndsEarlyWhenAskedTo) {
+    test::TempDir dir;
+    for (int i = 0; i < 25; ++i) test::WriteFile(dir / L"Big" / (L"f" + std::to_wstring(i)), "x");
+    std::atomic<bool> stop{false};
+    std::vector<size_t> reports;
+    ListingControl control;
+    control.stop = &stop;
+    control.reportEvery = 10;
+    control.found = [&](size_t found) {
+        reports.push_back(found);
+        if (found >= 20) stop = true;  // as a log-off would, half-way
+    };
+    std::vector<std::filesystem::path> out;
+    ExpandFolders({dir / L"Big", dir / L"Big"}, true, out, control);
+    EXPECT_EQ(reports, (std::vector<size_t>{10, 20}));
+    EXPECT_EQ(out.size(), 20u);
 }
 
 TEST(ExpandFolders, WalksAFolderPastTwoHundredSixtyCharacters) {

@@ -91,6 +91,30 @@ TEST(TrayIcon, AddsBalloonsAndRemovesTheIcon) {
     EXPECT_FALSE(IconExists(owner.Handle()));  // the owner removed it when it went
 }
 
+// Explorer restarted: the new taskbar holds no icons and announces itself to every top-level
+// window, whose icon must come back.
+TEST(TrayIcon, ComesBackWhenTheTaskbarIsCreatedAgain) {
+    TestWindow owner(TestWindow::Kind::hidden);
+    if (!owner.Handle()) GTEST_SKIP() << "no display: the tray needs one";
+    TrayAnchor anchor;
+    TrayIcon tray;
+    owner.SetHook([&tray](UINT message, WPARAM, LPARAM) -> std::optional<LRESULT> {
+        if (tray.HandleTaskbarCreated(message)) return 0;
+        return std::nullopt;
+    });
+    ASSERT_TRUE(tray.Add(GetModuleHandleW(nullptr), owner.Handle()));
+    NOTIFYICONDATAW forgotten{};
+    forgotten.cbSize = sizeof forgotten;
+    forgotten.hWnd = owner.Handle();
+    forgotten.uID = 1;
+    ASSERT_TRUE(Shell_NotifyIconW(NIM_DELETE, &forgotten));
+    ASSERT_FALSE(IconExists(owner.Handle()));
+
+    SendMessageW(owner.Handle(), TaskbarCreatedMessage(), 0, 0);
+    EXPECT_TRUE(IconExists(owner.Handle()));
+    EXPECT_TRUE(tray.IsAdded());
+}
+
 TEST(TrayIcon, RetriesAFailedAdd) {
     TestWindow owner(TestWindow::Kind::hidden);
     if (!owner.Handle()) GTEST_SKIP() << "no display: the tray needs one";

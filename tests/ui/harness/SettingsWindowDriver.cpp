@@ -2,7 +2,7 @@
 
 namespace kw::test {
 
-SettingsWindowDriver::SettingsWindowDriver()
+SettingsWindowDriver::SettingsWindowDriver(int moreFrames)
     : activityLog(dir / L"activity.log"),
       imgui([this] {
           bool frameChanged = false;
@@ -29,7 +29,7 @@ SettingsWindowDriver::SettingsWindowDriver()
     ui.platform.quit = [this] { ++quits; };
     actions.saveSettings = [this] { ++saves; };
     actions.applyAllSettings = [this] { ++applies; };
-    imgui.Frame(2);
+    imgui.Frame(moreFrames);
 }
 
 void SettingsWindowDriver::OpenTab(const std::string& name) {

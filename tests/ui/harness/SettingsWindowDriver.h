@@ -22,7 +22,8 @@ struct MessageRecord {
 
 class SettingsWindowDriver {
 public:
-    SettingsWindowDriver();
+    // The harness draws the window's first frame; `moreFrames` follow (enough to settle it).
+    explicit SettingsWindowDriver(int moreFrames = 2);
 
     // Brings a tab to the front by clicking its header.
     void OpenTab(const std::string& name);

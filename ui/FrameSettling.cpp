@@ -1,0 +1,48 @@
+#include "ui/FrameSettling.h"
+
+#include <imgui.h>
+
+namespace kw {
+namespace {
+
+// FNV-1a over the bytes of the draw lists.
+struct Fnv {
+    uint64_t value = 1469598103934665603ull;
+    void Add(const void* data, size_t size) {
+        const auto* p = static_cast<const unsigned char*>(data);
+        for (size_t i = 0; i < size; ++i) value = (value ^ p[i]) * 1099511628211ull;
+    }
+};
+
+}  // namespace
+
+void FrameSettling::Invalidate() {
+    settled = false;
+    frames = 0;
+}
+
+void FrameSettling::FrameDrawn() {
+    const uint64_t hash = CurrentDrawHash();
+    ++frames;
+    if ((frames >= 2 && hash == lastHash) || frames >= kMaxFrames) settled = true;
+    lastHash = hash;
+}
+
+uint64_t CurrentDrawHash() {
+    Fnv fnv;
+    const ImDrawData* data = ImGui::GetCurrentContext() ? ImGui::GetDrawData() : nullptr;
+    if (!data) return fnv.value;
+    fnv.Add(&data->DisplaySize, sizeof data->DisplaySize);
+    for (const ImDrawList* list : data->CmdLists) {
+        fnv.Add(list->VtxBuffer.Data, static_cast<size_t>(list->VtxBuffer.Size) * sizeof(ImDrawVert));
+        fnv.Add(list->IdxBuffer.Data, static_cast<size_t>(list->IdxBuffer.Size) * sizeof(ImDrawIdx));
+        for (const ImDrawCmd& command : list->CmdBuffer) {
+            fnv.Add(&command.ClipRect, sizeof command.ClipRect);
+            fnv.Add(&command.TextureId, sizeof command.TextureId);
+            fnv.Add(&command.ElemCount, sizeof command.ElemCount);
+        }
+    }
+    return fnv.value;
+}
+
+}  // namespace kw

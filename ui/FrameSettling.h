@@ -1,0 +1,34 @@
+#pragma once
+// When to draw the settings window. Dear ImGui can need more than one frame to lay a window out:
+// a tab bar takes two, so a window just shown and drawn once shows no tabs, and a change of
+// size, fonts or content can leave a first picture that is not the final one. After each change
+// frames are drawn until two in a row produce the same draw lists (at most a few), then none
+// until the next change: the picture left on screen is the settled one, and an idle window
+// costs nothing.
+
+#include <cstdint>
+
+namespace kw {
+
+class FrameSettling {
+public:
+    // Something visible changed (shown, resized, new fonts or DPI, new status or log lines).
+    void Invalidate();
+    bool WantsFrame() const { return !settled; }
+    // After each rendered frame: compares its draw lists with the previous frame's.
+    void FrameDrawn();
+
+    // Frames drawn since the last change before the picture is taken as final anyway (a text
+    // cursor blinks for as long as a field has the focus).
+    static constexpr int kMaxFrames = 8;
+
+private:
+    bool settled = false;
+    int frames = 0;
+    uint64_t lastHash = 0;
+};
+
+// A hash of what the current ImGui context's last rendered frame draws.
+uint64_t CurrentDrawHash();
+
+}  // namespace kw
