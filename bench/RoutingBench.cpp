@@ -9,6 +9,7 @@
 //                       (default 100,000 names); then size and date conditions on real files
 //   catastrophic [n]    the pattern (a+)+$ on n 'a's and '!' (default 32): time per item
 //   tail                ActivityLog::LoadTail on a 1 MB and a 100 MB log
+//   calls [N]           what single Win32 file calls cost here, the bricks of every floor
 
 #include <windows.h>
 
@@ -181,6 +182,47 @@ double TailSeconds(const fs::path& path, int repeats) {
     return Seconds(start) / repeats;
 }
 
+// Each call is timed over N files, so that the costs of the other modes can be read as a count
+// of calls.
+void CallCosts(const fs::path& root, int count) {
+    const std::vector<fs::path> files = MakeFiles(root / L"calls", count);
+    fs::create_directories(root / L"calls-out");
+    const auto each = [&](const char* what, auto call) {
+        const auto start = SteadyClock::now();
+        for (const fs::path& f : files) call(f);
+        std::printf("RESULT call %-44s %7.1f us\n", what, Seconds(start) / count * 1e6);
+    };
+    each("GetFileAttributesW (exists)", [](const fs::path& f) { GetFileAttributesW(f.c_str()); });
+    each("GetFileAttributesW (missing)", [](const fs::path& f) { GetFileAttributesW((f.native() + L"x").c_str()); });
+    each("CreateFileW + CloseHandle", [](const fs::path& f) {
+        HANDLE h = CreateFileW(f.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                               nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+        CloseHandle(h);
+    });
+    each("CreateFileW + GetFileInformationByHandle", [](const fs::path& f) {
+        HANDLE h = CreateFileW(f.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                               nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+        BY_HANDLE_FILE_INFORMATION info{};
+        GetFileInformationByHandle(h, &info);
+        CloseHandle(h);
+    });
+    each("CreateFileW + identity + CloseHandle", [](const fs::path& f) {
+        HANDLE h = CreateFileW(f.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                               nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+        FILE_ID_INFO id{};
+        GetFileInformationByHandleEx(h, FileIdInfo, &id, sizeof id);
+        CloseHandle(h);
+    });
+    each("MoveFileExW (same volume)", [&](const fs::path& f) {
+        MoveFileExW(f.c_str(), (root / L"calls-out" / f.filename()).c_str(), 0);
+    });
+    each("MoveFileExW (back, same volume)", [&](const fs::path& f) {
+        MoveFileExW((root / L"calls-out" / f.filename()).c_str(), f.c_str(), 0);
+    });
+    kw::DeleteTree(root / L"calls");
+    kw::DeleteTree(root / L"calls-out");
+}
+
 fs::path ScratchFolder(const fs::path& under) {
     return under / (L"kw-bench-" + std::to_wstring(GetCurrentProcessId()));
 }
@@ -210,6 +252,8 @@ int main(int argc, char** argv) {
         SelectionRate(argc > 2 ? std::atoi(argv[2]) : 100000);
     } else if (mode == "catastrophic") {
         Catastrophic(argc > 2 ? std::atoi(argv[2]) : 32);
+    } else if (mode == "calls") {
+        CallCosts(root, argc > 2 ? std::atoi(argv[2]) : 2000);
     } else if (mode == "tail") {
         WriteLog(root / L"small.log", 1u << 20);
         WriteLog(root / L"large.log", 100u << 20);

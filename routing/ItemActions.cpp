@@ -303,26 +303,6 @@ bool SameVolume(const fs::path& a, const fs::path& b) {
     return true;
 }
 
-RoutingFolderList RoutingFolders(const AppSettings& settings) {
-    RoutingFolderList folders;
-    const auto add = [&](const std::string& utf8) {
-        const fs::path folder = PathFromUtf8(utf8);
-        for (const fs::path& existing : folders)
-            if (SameObject(existing, folder)) return;
-        folders.push_back(folder);
-    };
-    for (const Rule& rule : settings.rules)
-        if (rule.enabled && rule.action == RuleAction::move && !rule.destination.empty()) add(rule.destination);
-    if (settings.noMatchPolicy == NoMatchPolicy::unsorted && !settings.catchAllPath.empty()) add(settings.catchAllPath);
-    return folders;
-}
-
-bool IsRoutingFolder(const fs::path& item, const RoutingFolderList& folders) {
-    for (const fs::path& folder : folders)
-        if (SameObject(item, folder)) return true;
-    return false;
-}
-
 namespace {
 
 // The folder the shell asks about a volume's Recycle Bin: "C:\" or "\\server\share\".
@@ -406,8 +386,16 @@ RouteItemResult RecycleItem(const fs::path& source, const std::string& rule) {
     return r;
 }
 
-RouteItemResult MoveItem(const fs::path& source, const fs::path& destination, ConflictPolicy conflict,
-                         const AutoRenameOptions& autoRename, const std::string& rule, const Clock& clock) {
+namespace {
+
+// The move of one item whose look-up just found `kind`. For a plain file going into a folder the
+// batch has seen, the checks use the batch's facts: a file is never the same object as a folder
+// and no folder lies inside it, and whether it already lies in the destination is decided by the
+// identities of the folders above it. Whether the target name is the item itself (a hard link)
+// is asked only when that name turns out to be taken. Everything else is read afresh.
+RouteItemResult MoveWithFacts(const fs::path& source, ItemKind kind, const fs::path& destination,
+                              ConflictPolicy conflict, const AutoRenameOptions& autoRename, const std::string& rule,
+                              BatchCache& batch, const Clock& clock, bool mayLookAgain) {
     RouteItemResult r = Result(source, rule);
     try {
         if (destination.empty()) {
@@ -417,20 +405,30 @@ RouteItemResult MoveItem(const fs::path& source, const fs::path& destination, Co
         // An item without a name of its own (a whole drive, a share) would target the
         // destination folder itself.
         if (IsVolumeRoot(source)) return Skip(r, kMessageWholeVolume, false);
-        if (SameObject(source, destination)) return Skip(r, "Skipped (cannot move destination folder into itself).");
+        const FolderFacts dest = batch.Folder(destination);  // a copy: Forget() drops the batch's
+        const bool plainFile = kind == ItemKind::file && dest.isFolder;
+        if (!plainFile && SameObject(source, destination))
+            return Skip(r, "Skipped (cannot move destination folder into itself).");
         fs::path target = destination / PlainPath(source).filename();
-        std::error_code ec;
-        if (IsFolderItem(source) && IsInsideOrSame(destination, source))
+        if (kind != ItemKind::file && IsFolderItem(source) && IsInsideOrSame(destination, source))
             return Skip(r, "Skipped (would move a folder into itself).");
         // By identity: the destination may be spelled in another case, through another drive
         // letter or a short name; the target may be the item itself under another name (a hard
         // link). Overwriting such a "target" would delete the item.
-        if (IsInsideOrSame(source, destination) || SameObject(target, source) ||
-            SameObject(target, source, FinalLink::keep)) {
+        const auto targetIsItem = [&] {
+            return SameObject(target, source) || SameObject(target, source, FinalLink::keep);
+        };
+        const auto alreadyThere = [&]() -> RouteItemResult& {
             r.target = PathToUtf8(target);
             return Skip(r, "Skipped (already in destination folder).");
+        };
+        const bool inDestination = plainFile ? batch.LiesBelow(source, *dest.identity) : IsInsideOrSame(source, destination);
+        if (inDestination || (!plainFile && targetIsItem())) return alreadyThere();
+        if (!dest.isFolder) {
+            std::error_code ec;
+            fs::create_directories(destination, ec);
+            batch.Forget();
         }
-        fs::create_directories(destination, ec);
 
         const fs::path wanted = target;
         const bool overwrite = conflict == ConflictPolicy::overwrite;
@@ -440,17 +438,24 @@ RouteItemResult MoveItem(const fs::path& source, const fs::path& destination, Co
         if (overwrite || !SameVolume(source, target)) {
             std::error_code statusError;
             if (TargetExists(target, statusError)) {
+                if (plainFile && targetIsItem()) return alreadyThere();
                 if (conflict == ConflictPolicy::skip) {
                     r.target = PathToUtf8(target);
                     return Skip(r, kMessageNameExists, false);
                 }
-                if (overwrite) DeleteTree(target);
-                else target = UniqueTargetPath(target, autoRename, clock);
+                if (overwrite) {
+                    DeleteTree(target);
+                    batch.Forget();  // it may have been a folder, even a routing folder
+                } else {
+                    target = UniqueTargetPath(target, autoRename, clock);
+                }
             }
         }
         r.target = PathToUtf8(target);
 
         std::error_code transferError = MoveToTarget(source, target, overwrite);
+        if (!overwrite && IsNameTaken(transferError) && plainFile && target == wanted && targetIsItem())
+            return alreadyThere();
         // The name is taken (it was, or something took it since): never replace it.
         for (int attempt = 0; !overwrite && IsNameTaken(transferError); ++attempt) {
             if (conflict != ConflictPolicy::rename || attempt >= kRenameRetries) return Skip(r, kMessageNameExists, false);
@@ -461,9 +466,16 @@ RouteItemResult MoveItem(const fs::path& source, const fs::path& destination, Co
             transferError = MoveToTarget(source, target, overwrite);
         }
         if (transferError) {
+            // The destination the batch saw may have been removed since: nothing was moved, so
+            // the item is handled again with everything read afresh (the folder made anew).
+            if (mayLookAgain && dest.isFolder && !IsFolderItem(destination)) {
+                batch.Forget();
+                return MoveWithFacts(source, kind, destination, conflict, autoRename, rule, batch, clock, false);
+            }
             r.message = std::system_category().message(transferError.value());
             return r;
         }
+        if (kind != ItemKind::file) batch.Forget();  // a folder (or a link) left its place
         r.ok = true;
         r.message = "Moved via " + rule;
     } catch (const std::exception& e) {
@@ -474,7 +486,18 @@ RouteItemResult MoveItem(const fs::path& source, const fs::path& destination, Co
     return r;
 }
 
-RouteItemResult RouteItem(const fs::path& item, const AppSettings& settings, const RoutingFolderList& folders) {
+}  // namespace
+
+RouteItemResult MoveItem(const fs::path& source, const fs::path& destination, ConflictPolicy conflict,
+                         const AutoRenameOptions& autoRename, const std::string& rule, const Clock& clock) {
+    BatchCache batch{AppSettings{}};
+    std::error_code lookupError;
+    // What cannot be looked up is handled with every check read afresh, as a link would be.
+    const ItemKind kind = LookUp(source, lookupError).value_or(ItemKind::link);
+    return MoveWithFacts(source, kind, destination, conflict, autoRename, rule, batch, clock, true);
+}
+
+RouteItemResult RouteItem(const fs::path& item, BatchCache& batch) {
     RouteItemResult r;
     try {
         r.source = PathToUtf8(item);
@@ -482,17 +505,23 @@ RouteItemResult RouteItem(const fs::path& item, const AppSettings& settings, con
         // Looked up literally: a name such as "CON" or "report." exists as itself. An item that
         // cannot even be looked up (its folder is closed to this user) is not said to be gone.
         std::error_code lookupError;
-        if (!TargetExists(item, lookupError)) {
+        const std::optional<ItemKind> kind = LookUp(item, lookupError);
+        if (!kind) {
             r.message = lookupError ? std::system_category().message(lookupError.value()) : kMessageNoSource;
             return r;
         }
+        const AppSettings& settings = batch.Settings();
         const RuleDecision decision = SelectRule(settings, item);
         r.rule = decision.ruleName;
         if (decision.action == RuleAction::leave_in_place) return Skip(r, ("Left in place (" + decision.ruleName + ")").c_str());
-        if (IsRoutingFolder(item, folders)) return Skip(r, kMessageRoutingFolder);
-        if (decision.action == RuleAction::recycle) return RecycleItem(item, decision.ruleName);
-        return MoveItem(item, PathFromUtf8(decision.destination), decision.conflict, settings.autoRename,
-                        decision.ruleName);
+        if (batch.IsRoutingFolder(item, *kind)) return Skip(r, kMessageRoutingFolder);
+        if (decision.action == RuleAction::recycle) {
+            RouteItemResult recycled = RecycleItem(item, decision.ruleName);
+            if (*kind != ItemKind::file) batch.Forget();
+            return recycled;
+        }
+        return MoveWithFacts(item, *kind, PathFromUtf8(decision.destination), decision.conflict, settings.autoRename,
+                             decision.ruleName, batch, SystemClock(), true);
     } catch (const std::exception& e) {
         r.ok = false;
         r.skipped = false;

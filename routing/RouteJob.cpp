@@ -66,7 +66,7 @@ void RouteJob::Start(const AppSettings& settings, std::vector<std::filesystem::p
 void RouteJob::RunBatch(Batch& batch) {
     RouteJobResult result;
     try {
-        const RoutingFolderList folders = RoutingFolders(batch.settings);
+        BatchCache cache(batch.settings);
         // A batch of this process never overlaps another (one instance, one batch at a time), so
         // staging names found now were left by a run that was killed: partial copies and the
         // journals of moves cut short in the destinations, and a moved folder's remains renamed
@@ -77,7 +77,7 @@ void RouteJob::RunBatch(Batch& batch) {
             swept.push_back(folder);
             RemoveStagingLeftovers(folder);
         };
-        for (const std::filesystem::path& folder : folders) sweep(folder);
+        for (const std::filesystem::path& folder : cache.RoutingFolders()) sweep(folder);
         for (const std::filesystem::path& item : batch.items) sweep(item.parent_path());
         const int total = static_cast<int>(batch.items.size());
         result.items.reserve(batch.items.size());
@@ -86,7 +86,7 @@ void RouteJob::RunBatch(Batch& batch) {
             RouteItemResult r;
             try {
                 if (batch.onProgress) batch.onProgress(index, total, ToUtf8(item.filename().native()));
-                r = step(item, batch.settings, folders);
+                r = step(item, cache);
             } catch (const std::exception& e) {
                 r = RouteItemResult{PathToUtf8(item), "", "", e.what(), false, false};
             } catch (...) {

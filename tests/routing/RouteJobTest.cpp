@@ -7,6 +7,7 @@
 
 #include "model/TextEncoding.h"
 #include "routing/RouteJob.h"
+#include "support/Fixtures.h"
 #include "support/TempDir.h"
 
 namespace kw {
@@ -61,7 +62,7 @@ TEST(RouteJob, EmptyListCompletesAtOnceWithoutRunning) {
 TEST(RouteJob, ReportsProgressBeforeEachItemAndKeepsInputOrder) {
     std::mutex mutex;
     std::vector<std::string> events;
-    RouteJob job([&](const fs::path& item, const AppSettings&, const RoutingFolderList&) {
+    RouteJob job([&](const fs::path& item, BatchCache&) {
         std::lock_guard lock(mutex);
         events.push_back("step " + item.filename().string());
         return Outcome(item, true, false);
@@ -90,7 +91,7 @@ TEST(RouteJob, ReportsProgressBeforeEachItemAndKeepsInputOrder) {
 
 TEST(RouteJob, CountsEachKindOfOutcome) {
     int call = 0;
-    RouteJob job([&](const fs::path& item, const AppSettings&, const RoutingFolderList&) {
+    RouteJob job([&](const fs::path& item, BatchCache&) {
         switch (call++) {
             case 0: return Outcome(item, true, false);   // moved
             case 1: return Outcome(item, true, true);    // left alone
@@ -129,7 +130,7 @@ TEST(RouteJob, ClearsStagingNamesLeftInItsDestinationsAndSourceFoldersByAKilledR
 
 TEST(RouteJob, RefusesASecondBatchWhileOneRuns) {
     Gate gate;
-    RouteJob job([&](const fs::path& item, const AppSettings&, const RoutingFolderList&) {
+    RouteJob job([&](const fs::path& item, BatchCache&) {
         gate.Wait();
         return Outcome(item, true, false);
     });
@@ -159,7 +160,7 @@ TEST(RouteJob, RefusesASecondBatchWhileOneRuns) {
 }
 
 TEST(RouteJob, NextBatchCanStartFromInsideTheCompletionCallback) {
-    RouteJob job([](const fs::path& item, const AppSettings&, const RoutingFolderList&) {
+    RouteJob job([](const fs::path& item, BatchCache&) {
         return Outcome(item, true, false);
     });
     std::promise<RouteJobResult> second;
@@ -183,7 +184,7 @@ TEST(RouteJob, DestructionWaitsForTheRunningBatch) {
     std::atomic<int> handled{0};
     std::atomic<bool> completed{false};
     {
-        RouteJob job([&](const fs::path& item, const AppSettings&, const RoutingFolderList&) {
+        RouteJob job([&](const fs::path& item, BatchCache&) {
             std::this_thread::sleep_for(20ms);
             ++handled;
             return Outcome(item, true, false);
@@ -195,7 +196,7 @@ TEST(RouteJob, DestructionWaitsForTheRunningBatch) {
 }
 
 TEST(RouteJob, AnExceptionFailsOnlyItsItem) {
-    RouteJob job([](const fs::path& item, const AppSettings&, const RoutingFolderList&) -> RouteItemResult {
+    RouteJob job([](const fs::path& item, BatchCache&) -> RouteItemResult {
         if (item == L"bad") throw std::runtime_error("selection exploded");
         if (item == L"worse") throw 42;
         return Outcome(item, true, false);
@@ -219,6 +220,45 @@ TEST(RouteJob, AnExceptionFailsOnlyItsItem) {
     EXPECT_EQ(r.failed, 3);
     EXPECT_FALSE(job.IsRunning());
     EXPECT_EQ(completions, 1);
+}
+
+// A batch reads what it knows of its destination once; someone else removing the folder, or
+// putting a file in its place, between two items still gives each item the right outcome. The
+// destination is spelled through another drive letter where there is one, so that "already
+// there" is decided by identity from what the batch knows.
+TEST(RouteJob, ADestinationChangedMidBatchGivesEachItemTheRightOutcome) {
+    test::TempDir dir;
+    const fs::path out = dir / L"Out";
+    for (const wchar_t* name : {L"a.txt", L"b.txt", L"d.txt"}) test::WriteFile(dir / L"in" / name, "x");
+    fs::create_directories(out);
+    AppSettings s;
+    Rule rule;
+    rule.name = "Text";
+    rule.clauses[0].extensions = ".txt";
+    rule.destination = PathToUtf8(test::ThroughAliasDrive(out).value_or(out));
+    s.rules = {rule};
+    RouteJob job([&](const fs::path& item, BatchCache& batch) {
+        const std::wstring name = item.filename().native();
+        if (name == L"b.txt") test::RemoveTree(out);
+        if (name == L"c.txt") test::WriteFile(item, "already there");
+        if (name == L"d.txt") {
+            test::RemoveTree(out);
+            test::WriteFile(out, "a file where the folder was");
+        }
+        return RouteItem(item, batch);
+    });
+    std::promise<RouteJobResult> done;
+    auto result = done.get_future();
+    job.Start(s, {dir / L"in" / L"a.txt", dir / L"in" / L"b.txt", out / L"c.txt", dir / L"in" / L"d.txt"},
+              [&](RouteJobResult r) { done.set_value(std::move(r)); }, {});
+    const RouteJobResult r = Await(result);
+    ASSERT_EQ(r.items.size(), 4u);
+    EXPECT_EQ(r.items[0].message, "Moved via Text");
+    EXPECT_EQ(r.items[1].message, "Moved via Text");  // into the folder made anew
+    EXPECT_EQ(r.items[2].message, "Skipped (already in destination folder).");
+    EXPECT_FALSE(r.items[3].ok || r.items[3].skipped) << r.items[3].message;
+    EXPECT_EQ(test::ReadFile(dir / L"in" / L"d.txt"), "x");
+    EXPECT_EQ(test::ReadFile(out), "a file where the folder was");
 }
 
 std::string Nested(int depth, const char* inner) {
