@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "matching/RuleSelection.h"
 #include "model/AppSettings.h"
 #include "routing/FileIdentity.h"
 
@@ -33,12 +34,13 @@ struct FolderFacts {
 
 class BatchCache {
 public:
-    // Reads nothing yet but the routing folders' identities.
+    // Compiles the rules' patterns and reads the routing folders' identities.
     explicit BatchCache(const AppSettings& settings);
     BatchCache(const BatchCache&) = delete;
     BatchCache& operator=(const BatchCache&) = delete;
 
     const AppSettings& Settings() const { return settings; }
+    const RuleSelector& Rules() const { return rules; }
     const RoutingFolderList& RoutingFolders() const { return routingFolders; }
 
     // The facts of the folder at this path, as spelled.
@@ -58,6 +60,7 @@ public:
 
 private:
     AppSettings settings;
+    RuleSelector rules{settings};
     RoutingFolderList routingFolders;
     std::map<std::wstring, FolderFacts> folders;
 };

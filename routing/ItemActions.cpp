@@ -511,17 +511,25 @@ RouteItemResult RouteItem(const fs::path& item, BatchCache& batch) {
             return r;
         }
         const AppSettings& settings = batch.Settings();
-        const RuleDecision decision = SelectRule(settings, item);
+        const RuleDecision decision = batch.Rules().Select(item);
         r.rule = decision.ruleName;
-        if (decision.action == RuleAction::leave_in_place) return Skip(r, ("Left in place (" + decision.ruleName + ")").c_str());
-        if (batch.IsRoutingFolder(item, *kind)) return Skip(r, kMessageRoutingFolder);
-        if (decision.action == RuleAction::recycle) {
-            RouteItemResult recycled = RecycleItem(item, decision.ruleName);
-            if (*kind != ItemKind::file) batch.Forget();
-            return recycled;
-        }
-        return MoveWithFacts(item, *kind, PathFromUtf8(decision.destination), decision.conflict, settings.autoRename,
-                             decision.ruleName, batch, SystemClock(), true);
+        const auto act = [&]() -> RouteItemResult {
+            if (decision.action == RuleAction::leave_in_place)
+                return Skip(r, ("Left in place (" + decision.ruleName + ")").c_str());
+            if (batch.IsRoutingFolder(item, *kind)) return Skip(r, kMessageRoutingFolder);
+            if (decision.action == RuleAction::recycle) {
+                RouteItemResult recycled = RecycleItem(item, decision.ruleName);
+                if (*kind != ItemKind::file) batch.Forget();
+                return recycled;
+            }
+            return MoveWithFacts(item, *kind, PathFromUtf8(decision.destination), decision.conflict,
+                                 settings.autoRename, decision.ruleName, batch, SystemClock(), true);
+        };
+        RouteItemResult result = act();
+        // A condition that could not be decided (a pattern that gave up) counted as false: the
+        // log line says which, so that the outcome is not a mystery.
+        if (!decision.note.empty()) result.message += " \xE2\x80\x94 " + decision.note;
+        return result;
     } catch (const std::exception& e) {
         r.ok = false;
         r.skipped = false;
