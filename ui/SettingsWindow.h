@@ -14,6 +14,7 @@
 #include "model/AppSettings.h"
 #include "routing/ActivityLog.h"
 #include "shell/Hotkey.h"
+#include "ui/PatternCheck.h"
 #include "ui/UiPlatform.h"
 
 namespace kw {
@@ -45,6 +46,7 @@ struct UiState {
     int renamingRule = -1;       // row whose name is being edited in place
     char renameBuffer[128] = {};
     UiPlatform platform = SystemUiPlatform();
+    PatternCheck patterns;
 };
 
 // What the window shows besides the settings, owned by the application.
