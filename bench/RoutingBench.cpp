@@ -9,7 +9,7 @@
 //                       (default 100,000 names); then size and date conditions on real files
 //   catastrophic [n]    the pattern (a+)+$ on n 'a's and '!' (default 32): time per item
 //   tail                ActivityLog::LoadTail on a 1 MB and a 100 MB log
-//   calls [N]           what single Win32 file calls cost here, the bricks of every floor
+//   calls [N] [drive]   what single Win32 file calls cost here (N files; some on another drive)
 
 #include <windows.h>
 
@@ -218,7 +218,7 @@ double TailSeconds(const fs::path& path, int repeats) {
 
 // Each call is timed over N files, so that the costs of the other modes can be read as a count
 // of calls.
-void CallCosts(const fs::path& root, int count) {
+void CallCosts(const fs::path& root, const fs::path& other, int count) {
     const std::vector<fs::path> files = MakeFiles(root / L"calls", count);
     fs::create_directories(root / L"calls-out");
     const auto each = [&](const char* what, auto call) {
@@ -253,8 +253,32 @@ void CallCosts(const fs::path& root, int count) {
     each("MoveFileExW (back, same volume)", [&](const fs::path& f) {
         MoveFileExW((root / L"calls-out" / f.filename()).c_str(), f.c_str(), 0);
     });
-    kw::DeleteTree(root / L"calls");
     kw::DeleteTree(root / L"calls-out");
+    if (!other.empty()) {
+        fs::create_directories(other);
+        each("CopyFileExW (other volume)", [&](const fs::path& f) {
+            CopyFileExW(f.c_str(), (other / f.filename()).c_str(), nullptr, nullptr, nullptr, COPY_FILE_FAIL_IF_EXISTS);
+        });
+        each("CreateFileW new + WriteFile + CloseHandle (other)", [&](const fs::path& f) {
+            HANDLE h = CreateFileW((other / (f.filename().native() + L".j")).c_str(), GENERIC_WRITE, 0, nullptr,
+                                   CREATE_NEW, 0, nullptr);
+            DWORD written = 0;
+            WriteFile(h, "journal", 7, &written, nullptr);
+            CloseHandle(h);
+        });
+        each("GetFileAttributesExW (other, exists)", [&](const fs::path& f) {
+            WIN32_FILE_ATTRIBUTE_DATA data{};
+            GetFileAttributesExW((other / f.filename()).c_str(), GetFileExInfoStandard, &data);
+        });
+        each("MoveFileExW (within other)", [&](const fs::path& f) {
+            MoveFileExW((other / f.filename()).c_str(), (other / (f.filename().native() + L".m")).c_str(), 0);
+        });
+        each("DeleteFileW (other)", [&](const fs::path& f) { DeleteFileW((other / (f.filename().native() + L".m")).c_str()); });
+        each("DeleteFileW (other, journal)", [&](const fs::path& f) { DeleteFileW((other / (f.filename().native() + L".j")).c_str()); });
+        kw::DeleteTree(other);
+    }
+    each("DeleteFileW (same volume)", [&](const fs::path& f) { DeleteFileW(f.c_str()); });
+    kw::DeleteTree(root / L"calls");
 }
 
 fs::path ScratchFolder(const fs::path& under) {
@@ -278,7 +302,7 @@ int main(int argc, char** argv) {
             CompareMoves("same-volume moves", root / L"in", root / L"out", n, n >= 10000 ? 1 : n >= 1000 ? 3 : 10, false,
                          1.10);
     } else if (mode == "cross" && argc > 2) {
-        const fs::path other = ScratchFolder(fs::path(kw::PathFromUtf8(argv[2])) / L"");
+        const fs::path other = ScratchFolder(kw::PathFromUtf8(std::string(argv[2]) + "\\"));
         const int n = argc > 3 ? std::atoi(argv[3]) : 1000;
         CompareMoves("cross-volume moves", root / L"in", other, n, 3, true, 1.20);
         kw::DeleteTree(other);
@@ -287,7 +311,8 @@ int main(int argc, char** argv) {
     } else if (mode == "catastrophic") {
         Catastrophic(argc > 2 ? std::atoi(argv[2]) : 32);
     } else if (mode == "calls") {
-        CallCosts(root, argc > 2 ? std::atoi(argv[2]) : 2000);
+        CallCosts(root, argc > 3 ? ScratchFolder(kw::PathFromUtf8(std::string(argv[3]) + "\\")) : fs::path(),
+                  argc > 2 ? std::atoi(argv[2]) : 2000);
     } else if (mode == "tail") {
         WriteLog(root / L"small.log", 1u << 20);
         WriteLog(root / L"large.log", 100u << 20);

@@ -73,6 +73,29 @@ std::error_code DeleteSource(const fs::path& source, const fs::path& aside) {
     return ec;
 }
 
+// A file (or a link) goes in one step, which a kill cannot cut in half, so it needs no aside
+// name. It counts as deleted only when a look-up then finds it gone: Wine reports success for a
+// file in a folder the user may not change, and leaves it there.
+std::error_code DeleteSourceFile(const fs::path& source) {
+    const std::wstring path = ExtendedPath(source);
+    if (!DeleteFileW(path.c_str())) {
+        const std::error_code ec = LastError();
+        // Moving a read-only file means it goes all the same.
+        const DWORD attributes = GetFileAttributesW(path.c_str());
+        if (ec.value() != ERROR_ACCESS_DENIED || attributes == INVALID_FILE_ATTRIBUTES ||
+            !(attributes & FILE_ATTRIBUTE_READONLY) ||
+            !SetFileAttributesW(path.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY))
+            return ec;
+        if (!DeleteFileW(path.c_str())) {
+            const std::error_code again = LastError();
+            SetFileAttributesW(path.c_str(), attributes);
+            return again;
+        }
+    }
+    if (Lookup(source) != Presence::missing) return {ERROR_ACCESS_DENIED, std::system_category()};
+    return {};
+}
+
 bool WriteNewFile(const fs::path& path, std::wstring_view text) {
     HANDLE h = CreateFileW(ExtendedPath(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
     if (h == INVALID_HANDLE_VALUE) return false;
@@ -123,10 +146,8 @@ void RemoveJournal(const fs::path& journal) {
 // Copy under a staging name, rename into place, and only then delete the source: a target
 // name never holds a partial copy, and a failed copy leaves the source whole.
 std::error_code CopyThenDelete(const fs::path& source, const fs::path& target, bool overwrite) {
-    const DWORD targetAttributes = GetFileAttributesW(ExtendedPath(target).c_str());
-    const bool mergeIntoFolder = overwrite && targetAttributes != INVALID_FILE_ATTRIBUTES &&
-                                 (targetAttributes & FILE_ATTRIBUTE_DIRECTORY) && IsFolderItem(source);
-    if (mergeIntoFolder) {
+    const bool sourceIsFolder = IsFolderItem(source);
+    if (overwrite && sourceIsFolder && IsFolderItem(target)) {
         // A folder that survived the overwrite policy's deletion: merge, replacing same names.
         if (std::error_code ec = CopyTree(source, target, true)) return ec;
         return DeleteTree(source);
@@ -147,7 +168,7 @@ std::error_code CopyThenDelete(const fs::path& source, const fs::path& target, b
         RemoveJournal(journal);
         return ec;
     }
-    const std::error_code deleted = DeleteSource(source, aside);
+    const std::error_code deleted = sourceIsFolder ? DeleteSource(source, aside) : DeleteSourceFile(source);
     if (deleted && fingerprinted) {
         // The source cannot go (no right to delete it, or held open). When none of it went, the
         // copy just put in place is provably a copy of a whole source: it is taken back (renamed
@@ -433,9 +454,11 @@ RouteItemResult MoveWithFacts(const fs::path& source, ItemKind kind, const fs::p
         const fs::path wanted = target;
         const bool overwrite = conflict == ConflictPolicy::overwrite;
         // On one volume the rename itself refuses a taken name, so the conflict is found by
-        // trying (a separate look-up first would cost as much as the rename). A copy to
-        // another volume is costly, and overwriting must clear the way first: check ahead.
-        if (overwrite || !SameVolume(source, target)) {
+        // trying (a separate look-up of a name that is not there costs a scan of the folder
+        // under Wine). A file's copy to another volume ends in such a rename too (from its
+        // staging name). A folder's copy is costly, and overwriting must clear the way first:
+        // for those, check ahead.
+        if (overwrite || (!SameVolume(source, target) && kind != ItemKind::file)) {
             std::error_code statusError;
             if (TargetExists(target, statusError)) {
                 if (plainFile && targetIsItem()) return alreadyThere();
