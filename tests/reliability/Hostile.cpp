@@ -259,8 +259,9 @@ int Hostile(const fs::path& root, const fs::path& otherVolume, const fs::path& f
         store.Load(live);
         live.overlayVisible = !live.overlayVisible;  // the user's first change
         store.Save(live);
-        const uint64_t whileHeld = HashItem(config);
+        // Read once released: while held, nothing (this check included) can open it.
         CloseHandle(held);
+        const uint64_t whileHeld = HashItem(config);
         store.Save(live);
         const bool adopted = live.rules.size() == 1 && live.rules[0].name == "Kept rule";
         const int lost = (whileHeld != before || !adopted) ? 1 : 0;
