@@ -1,11 +1,19 @@
-// Routing benchmarks, printed as figures (not pass/fail):
-//  1. moving N small files within one volume by an extension rule through the route job,
-//     against a bare MoveFileExW loop over the same number of files, in the same run;
-//  2. ActivityLog::LoadTail on a 1 MB and a 100 MB log.
-// Usage: RoutingBench.exe [files=10000] [rounds=3]
+// Routing benchmarks. Each prints the program's figure, the floor's figure (what Windows itself
+// must do for the same work, measured in the same run) and their ratio, or a rate, on a line
+// starting with RESULT. Usage: RoutingBench.exe <mode> [arguments]
+//   moves [N...]        same-volume moves by an extension rule through the route job, against a
+//                       bare MoveFileExW loop (default sizes 100 1000 10000)
+//   cross <drive> [N]   moves onto another volume (a folder on <drive>, e.g. T:) through the
+//                       route job, against a bare CopyFileExW + DeleteFileW loop (default 1000)
+//   select [names]      rule selection with 50 rules of 6 name-only conditions that never match
+//                       (default 100,000 names); then size and date conditions on real files
+//   catastrophic [n]    the pattern (a+)+$ on n 'a's and '!' (default 32): time per item
+//   tail                ActivityLog::LoadTail on a 1 MB and a 100 MB log
+//   calls [N] [drive]   what single Win32 file calls cost here (N files; some on another drive)
 
 #include <windows.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -13,16 +21,20 @@
 #include <string>
 #include <vector>
 
+#include "matching/RuleSelection.h"
 #include "model/TextEncoding.h"
 #include "routing/ActivityLog.h"
+#include "routing/FileTree.h"
 #include "routing/RouteJob.h"
 
 namespace fs = std::filesystem;
-using Clock = std::chrono::steady_clock;
+using SteadyClock = std::chrono::steady_clock;
 
 namespace {
 
-double Seconds(Clock::time_point since) { return std::chrono::duration<double>(Clock::now() - since).count(); }
+double Seconds(SteadyClock::time_point since) {
+    return std::chrono::duration<double>(SteadyClock::now() - since).count();
+}
 
 std::vector<fs::path> MakeFiles(const fs::path& folder, int count) {
     fs::create_directories(folder);
@@ -39,38 +51,149 @@ std::vector<fs::path> MakeFiles(const fs::path& folder, int count) {
     return files;
 }
 
-double BareMoves(const fs::path& root, int count) {
-    const std::vector<fs::path> files = MakeFiles(root / L"bare-in", count);
-    fs::create_directories(root / L"bare-out");
-    const auto start = Clock::now();
-    for (const fs::path& f : files)
-        MoveFileExW(f.c_str(), (root / L"bare-out" / f.filename()).c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED);
+// The floor of a move: one MoveFileExW per file (same volume), or CopyFileExW then DeleteFileW.
+double BareMoves(const fs::path& from, const fs::path& to, int count, bool copy) {
+    const std::vector<fs::path> files = MakeFiles(from, count);
+    fs::create_directories(to);
+    const auto start = SteadyClock::now();
+    for (const fs::path& f : files) {
+        const fs::path target = to / f.filename();
+        if (copy) {
+            CopyFileExW(f.c_str(), target.c_str(), nullptr, nullptr, nullptr, COPY_FILE_FAIL_IF_EXISTS);
+            DeleteFileW(f.c_str());
+        } else {
+            MoveFileExW(f.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED);
+        }
+    }
     const double seconds = Seconds(start);
-    fs::remove_all(root / L"bare-in");
-    fs::remove_all(root / L"bare-out");
+    kw::DeleteTree(from);
+    kw::DeleteTree(to);
     return seconds;
 }
 
-double RoutedMoves(const fs::path& root, int count, int& moved) {
-    std::vector<fs::path> files = MakeFiles(root / L"job-in", count);
+double RoutedMoves(const fs::path& from, const fs::path& to, int count, int& moved) {
+    std::vector<fs::path> files = MakeFiles(from, count);
     kw::AppSettings settings;
     kw::Rule rule;
     rule.name = "Data";
     rule.clauses[0].extensions = ".dat";
-    rule.destination = kw::PathToUtf8(root / L"job-out");
+    rule.destination = kw::PathToUtf8(to);
     settings.rules = {rule};
-    fs::create_directories(root / L"job-out");
+    fs::create_directories(to);
     kw::RouteJob job;
     std::promise<kw::RouteJobResult> done;
     auto result = done.get_future();
-    const auto start = Clock::now();
+    const auto start = SteadyClock::now();
     job.Start(settings, std::move(files), [&](kw::RouteJobResult r) { done.set_value(std::move(r)); },
               [](int, int, std::string) {});
     moved = result.get().moved;
     const double seconds = Seconds(start);
-    fs::remove_all(root / L"job-in");
-    fs::remove_all(root / L"job-out");
+    kw::DeleteTree(from);
+    kw::DeleteTree(to);
     return seconds;
+}
+
+// Rounds alternate floor and program, so that both see the same machine; the best of each counts.
+void CompareMoves(const char* what, const fs::path& in, const fs::path& out, int count, int rounds, bool copy,
+                  double target) {
+    double floor = 1e9, program = 1e9;
+    int moved = 0;
+    for (int r = 0; r < rounds; ++r) {
+        floor = std::min(floor, BareMoves(in / L"bare", out / L"bare", count, copy));
+        program = std::min(program, RoutedMoves(in / L"job", out / L"job", count, moved));
+    }
+    std::printf("RESULT %s, %d files (moved %d, best of %d): program %.3f s, floor %.3f s, ratio %.2f (target <= %.2f)\n",
+                what, count, moved, rounds, program, floor, program / floor, target);
+    std::fflush(stdout);
+}
+
+kw::RuleClause NameClause(int kind, int rule) {
+    kw::RuleClause c;
+    const std::string n = std::to_string(rule);
+    switch (kind) {
+        case 0: c.type = kw::ConditionType::extension; c.extensions = ".x" + n + "a, .x" + n + "b; .x" + n + "c"; break;
+        case 1: c.type = kw::ConditionType::keyword; c.keyword = "nomatch" + n + ", other" + n; break;
+        case 2: c.type = kw::ConditionType::regex; c.regex = "^zz" + n + "_[0-9]+\\.txt$"; break;
+        case 3: c.type = kw::ConditionType::keyword; c.keyword = "Report-" + n; c.keywordCaseSensitive = true; break;
+        case 4: c.type = kw::ConditionType::regex; c.regex = "(draft|final)_" + n + "$"; break;
+        default: c.type = kw::ConditionType::alphabetical; c.alphaFrom = '0'; c.alphaTo = '9'; break;
+    }
+    return c;
+}
+
+// The worst case of selection: every rule is evaluated in full (ANY over six clauses that all
+// fail) for every name. The rules are made ready once, as a batch does.
+void SelectionRate(const fs::path& root, int names) {
+    kw::AppSettings settings;
+    for (int r = 0; r < 50; ++r) {
+        kw::Rule rule;
+        rule.name = "Rule " + std::to_string(r);
+        rule.destination = "C:\\out\\" + std::to_string(r);
+        rule.combineLogic = kw::CombineLogic::any;
+        rule.clauses.clear();
+        for (int k = 0; k < 6; ++k) rule.clauses.push_back(NameClause(k, r));
+        settings.rules.push_back(rule);
+    }
+    const auto start = SteadyClock::now();
+    const kw::RuleSelector selector(settings);
+    int unmatched = 0;
+    for (int i = 0; i < names; ++i) {
+        const std::wstring name = L"C:\\in\\photo_" + std::to_wstring(i) + L".jpg";
+        unmatched += selector.Select(name).ruleName == "No matching rule";
+    }
+    const double seconds = Seconds(start);
+    std::printf("RESULT selection, 50 rules x 6 name-only conditions, no match, %d names (%d unmatched): "
+                "%.0f selections/s (target >= 20000), %d pattern compilations for 100 patterns (target 100)\n",
+                names, unmatched, names / seconds, selector.PatternsCompiled());
+
+    // Size and date conditions on real files: 10 rules of 3 size and 3 date conditions each,
+    // none of which holds, all evaluated for every file.
+    kw::AppSettings dated;
+    for (int r = 0; r < 10; ++r) {
+        kw::Rule rule;
+        rule.name = "Dated " + std::to_string(r);
+        rule.destination = "C:\\out";
+        rule.combineLogic = kw::CombineLogic::any;
+        rule.clauses.clear();
+        for (int k = 0; k < 3; ++k) {
+            kw::RuleClause size;
+            size.type = kw::ConditionType::file_size;
+            size.sizeOp = kw::SizeOp::greater;
+            size.sizeBytes = 1000000u + static_cast<uint64_t>(r);
+            kw::RuleClause date;
+            date.type = kw::ConditionType::date;
+            date.dateOp = kw::DateOp::older;
+            date.dateDays = 1000 + k;
+            rule.clauses.push_back(size);
+            rule.clauses.push_back(date);
+        }
+        dated.rules.push_back(rule);
+    }
+    const std::vector<fs::path> files = MakeFiles(root / L"dated", 1000);
+    const kw::RuleSelector datedSelector(dated);
+    for (const fs::path& f : files) datedSelector.Select(f);
+    std::printf("RESULT size and date conditions, 10 rules x 6 conditions on %zu files: %.2f attribute queries "
+                "per item (target <= 1)\n",
+                files.size(), static_cast<double>(datedSelector.AttributeQueries()) / static_cast<double>(files.size()));
+    kw::DeleteTree(root / L"dated");
+    std::fflush(stdout);
+}
+
+void Catastrophic(int length) {
+    kw::AppSettings settings;
+    kw::Rule rule;
+    rule.name = "Slow";
+    rule.clauses[0].type = kw::ConditionType::regex;
+    rule.clauses[0].regex = "(a+)+$";
+    rule.destination = "C:\\never";
+    settings.rules = {rule};
+    const kw::RuleSelector selector(settings);
+    const fs::path item = L"C:\\in\\" + std::wstring(static_cast<size_t>(length), L'a') + L"!";
+    const auto start = SteadyClock::now();
+    const kw::RuleDecision d = selector.Select(item);
+    std::printf("RESULT catastrophic (a+)+$ on %d 'a's and '!': %.3f s per item (target <= 1 s): %s%s%s\n", length,
+                Seconds(start), d.ruleName.c_str(), d.note.empty() ? "" : ", ", d.note.c_str());
+    std::fflush(stdout);
 }
 
 void WriteLog(const fs::path& path, size_t bytes) {
@@ -88,41 +211,120 @@ void WriteLog(const fs::path& path, size_t bytes) {
 double TailSeconds(const fs::path& path, int repeats) {
     const kw::ActivityLog log(path);
     std::vector<std::string> lines;
-    const auto start = Clock::now();
+    const auto start = SteadyClock::now();
     for (int i = 0; i < repeats; ++i) log.LoadTail(lines, 500);
     return Seconds(start) / repeats;
+}
+
+// Each call is timed over N files, so that the costs of the other modes can be read as a count
+// of calls.
+void CallCosts(const fs::path& root, const fs::path& other, int count) {
+    const std::vector<fs::path> files = MakeFiles(root / L"calls", count);
+    fs::create_directories(root / L"calls-out");
+    const auto each = [&](const char* what, auto call) {
+        const auto start = SteadyClock::now();
+        for (const fs::path& f : files) call(f);
+        std::printf("RESULT call %-44s %7.1f us\n", what, Seconds(start) / count * 1e6);
+    };
+    each("GetFileAttributesW (exists)", [](const fs::path& f) { GetFileAttributesW(f.c_str()); });
+    each("GetFileAttributesW (missing)", [](const fs::path& f) { GetFileAttributesW((f.native() + L"x").c_str()); });
+    each("CreateFileW + CloseHandle", [](const fs::path& f) {
+        HANDLE h = CreateFileW(f.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                               nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+        CloseHandle(h);
+    });
+    each("CreateFileW + GetFileInformationByHandle", [](const fs::path& f) {
+        HANDLE h = CreateFileW(f.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                               nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+        BY_HANDLE_FILE_INFORMATION info{};
+        GetFileInformationByHandle(h, &info);
+        CloseHandle(h);
+    });
+    each("CreateFileW + identity + CloseHandle", [](const fs::path& f) {
+        HANDLE h = CreateFileW(f.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                               nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+        FILE_ID_INFO id{};
+        GetFileInformationByHandleEx(h, FileIdInfo, &id, sizeof id);
+        CloseHandle(h);
+    });
+    each("MoveFileExW (same volume)", [&](const fs::path& f) {
+        MoveFileExW(f.c_str(), (root / L"calls-out" / f.filename()).c_str(), 0);
+    });
+    each("MoveFileExW (back, same volume)", [&](const fs::path& f) {
+        MoveFileExW((root / L"calls-out" / f.filename()).c_str(), f.c_str(), 0);
+    });
+    kw::DeleteTree(root / L"calls-out");
+    if (!other.empty()) {
+        fs::create_directories(other);
+        each("CopyFileExW (other volume)", [&](const fs::path& f) {
+            CopyFileExW(f.c_str(), (other / f.filename()).c_str(), nullptr, nullptr, nullptr, COPY_FILE_FAIL_IF_EXISTS);
+        });
+        each("CreateFileW new + WriteFile + CloseHandle (other)", [&](const fs::path& f) {
+            HANDLE h = CreateFileW((other / (f.filename().native() + L".j")).c_str(), GENERIC_WRITE, 0, nullptr,
+                                   CREATE_NEW, 0, nullptr);
+            DWORD written = 0;
+            WriteFile(h, "journal", 7, &written, nullptr);
+            CloseHandle(h);
+        });
+        each("GetFileAttributesExW (other, exists)", [&](const fs::path& f) {
+            WIN32_FILE_ATTRIBUTE_DATA data{};
+            GetFileAttributesExW((other / f.filename()).c_str(), GetFileExInfoStandard, &data);
+        });
+        each("MoveFileExW (within other)", [&](const fs::path& f) {
+            MoveFileExW((other / f.filename()).c_str(), (other / (f.filename().native() + L".m")).c_str(), 0);
+        });
+        each("DeleteFileW (other)", [&](const fs::path& f) { DeleteFileW((other / (f.filename().native() + L".m")).c_str()); });
+        each("DeleteFileW (other, journal)", [&](const fs::path& f) { DeleteFileW((other / (f.filename().native() + L".j")).c_str()); });
+        kw::DeleteTree(other);
+    }
+    each("DeleteFileW (same volume)", [&](const fs::path& f) { DeleteFileW(f.c_str()); });
+    kw::DeleteTree(root / L"calls");
+}
+
+fs::path ScratchFolder(const fs::path& under) {
+    return under / (L"kw-bench-" + std::to_wstring(GetCurrentProcessId()));
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    const int count = argc > 1 ? std::atoi(argv[1]) : 10000;
-    const int rounds = argc > 2 ? std::atoi(argv[2]) : 3;
+    const std::string mode = argc > 1 ? argv[1] : "moves";
     wchar_t temp[MAX_PATH + 1]{};
     GetTempPathW(MAX_PATH, temp);
-    const fs::path root = fs::path(temp) / (L"kw-bench-" + std::to_wstring(GetCurrentProcessId()));
+    const fs::path root = ScratchFolder(temp);
     fs::create_directories(root);
 
-    std::printf("Moving %d small files within one volume (best of %d rounds)\n", count, rounds);
-    double bestBare = 1e9, bestJob = 1e9;
-    for (int r = 0; r < rounds; ++r) {
-        int moved = 0;
-        const double bare = BareMoves(root, count);
-        const double routed = RoutedMoves(root, count, moved);
-        std::printf("  round %d: bare MoveFileExW %.3f s, route job %.3f s (moved %d), ratio %.2f\n", r + 1, bare,
-                    routed, moved, routed / bare);
-        bestBare = std::min(bestBare, bare);
-        bestJob = std::min(bestJob, routed);
+    if (mode == "moves") {
+        std::vector<int> sizes;
+        for (int i = 2; i < argc; ++i) sizes.push_back(std::atoi(argv[i]));
+        if (sizes.empty()) sizes = {100, 1000, 10000};
+        for (const int n : sizes)
+            CompareMoves("same-volume moves", root / L"in", root / L"out", n, n >= 10000 ? 1 : n >= 1000 ? 3 : 10, false,
+                         1.10);
+    } else if (mode == "cross" && argc > 2) {
+        const fs::path other = ScratchFolder(kw::PathFromUtf8(std::string(argv[2]) + "\\"));
+        const int n = argc > 3 ? std::atoi(argv[3]) : 1000;
+        CompareMoves("cross-volume moves", root / L"in", other, n, 3, true, 1.20);
+        kw::DeleteTree(other);
+    } else if (mode == "select") {
+        SelectionRate(root, argc > 2 ? std::atoi(argv[2]) : 100000);
+    } else if (mode == "catastrophic") {
+        Catastrophic(argc > 2 ? std::atoi(argv[2]) : 32);
+    } else if (mode == "calls") {
+        CallCosts(root, argc > 3 ? ScratchFolder(kw::PathFromUtf8(std::string(argv[3]) + "\\")) : fs::path(),
+                  argc > 2 ? std::atoi(argv[2]) : 2000);
+    } else if (mode == "tail") {
+        WriteLog(root / L"small.log", 1u << 20);
+        WriteLog(root / L"large.log", 100u << 20);
+        const double small = TailSeconds(root / L"small.log", 20);
+        const double large = TailSeconds(root / L"large.log", 20);
+        std::printf("RESULT LoadTail(500): 1 MB log %.2f ms, 100 MB log %.2f ms, ratio %.2f\n", small * 1e3,
+                    large * 1e3, large / small);
+    } else {
+        std::printf("usage: RoutingBench.exe moves [N...] | cross <drive> [N] | select [names] | catastrophic [n] | tail\n");
+        kw::DeleteTree(root);
+        return 2;
     }
-    std::printf("RESULT move: bare %.3f s, route job %.3f s, ratio %.2f (target <= 1.20)\n", bestBare, bestJob,
-                bestJob / bestBare);
-
-    WriteLog(root / L"small.log", 1u << 20);
-    WriteLog(root / L"large.log", 100u << 20);
-    const double small = TailSeconds(root / L"small.log", 20);
-    const double large = TailSeconds(root / L"large.log", 20);
-    std::printf("RESULT LoadTail(500): 1 MB log %.2f ms, 100 MB log %.2f ms, ratio %.2f\n", small * 1e3, large * 1e3,
-                large / small);
-    fs::remove_all(root);
+    kw::DeleteTree(root);
     return 0;
 }

@@ -1,10 +1,7 @@
 #include "matching/ConditionEvaluation.h"
 
-#include <windows.h>
-
 #include <algorithm>
 #include <cwctype>
-#include <regex>
 
 #include "matching/ListParsing.h"
 #include "model/AsciiCase.h"
@@ -17,40 +14,10 @@ namespace fs = std::filesystem;
 
 namespace {
 
-bool ExtensionMatches(const RuleClause& clause, std::wstring_view fileName) {
-    const std::string ext = ExtensionKey(fileName);
-    if (ext.empty()) return false;
-    for (const std::string& entry : ParseExtensionList(clause.extensions))
-        if (entry == ext) return true;
-    return false;
-}
-
-// Size and times of the item itself, looked up literally: through a plain Win32 path a name
-// such as "CON" or "report." would reach a device or a trimmed name instead. A link is
-// followed, so that it is judged by what it points to.
-bool ReadItemData(const fs::path& path, WIN32_FILE_ATTRIBUTE_DATA& data) {
-    const std::wstring literal = ExtendedPath(path);
-    if (!GetFileAttributesExW(literal.c_str(), GetFileExInfoStandard, &data)) return false;
-    if (!(data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)) return true;
-    HANDLE h = CreateFileW(literal.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                           nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-    if (h == INVALID_HANDLE_VALUE) return false;  // a dangling link
-    BY_HANDLE_FILE_INFORMATION info{};
-    const BOOL read = GetFileInformationByHandle(h, &info);
-    CloseHandle(h);
-    if (!read) return false;
-    data = {info.dwFileAttributes, info.ftCreationTime, info.ftLastAccessTime, info.ftLastWriteTime,
-            info.nFileSizeHigh, info.nFileSizeLow};
-    return true;
-}
-
-bool SizeMatches(const RuleClause& clause, const fs::path& path) {
-    WIN32_FILE_ATTRIBUTE_DATA data{};
-    if (!ReadItemData(path, data)) return false;
-    // A folder counts as empty.
-    const uint64_t size = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-                              ? 0
-                              : (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+bool SizeMatches(const RuleClause& clause, ItemFacts& item) {
+    const std::optional<ItemData>& data = item.Data();
+    if (!data) return false;
+    const uint64_t size = data->size;  // a folder counts as empty
     const uint64_t threshold = clause.sizeBytes;
     switch (clause.sizeOp) {
         case SizeOp::greater: return size > threshold;
@@ -71,67 +38,20 @@ bool AlphabeticalMatches(const RuleClause& clause, std::wstring_view fileName) {
     return lo <= key && key <= hi;
 }
 
-bool KeywordMatches(const RuleClause& clause, std::string_view fileNameUtf8) {
-    const bool exact = clause.keywordCaseSensitive;
-    const std::string text = exact ? std::string(fileNameUtf8) : AsciiLower(fileNameUtf8);
-    for (const std::string& keyword : ParseKeywordList(clause.keyword))
-        if (text.find(exact ? keyword : AsciiLower(keyword)) != std::string::npos) return true;
-    return false;
-}
-
-uint64_t ItemTimestamp(const fs::path& path, DateField field) {
-    WIN32_FILE_ATTRIBUTE_DATA data{};
-    if (!ReadItemData(path, data)) return 0;
-    const FILETIME& t = field == DateField::created ? data.ftCreationTime : data.ftLastWriteTime;
-    return (static_cast<uint64_t>(t.dwHighDateTime) << 32) | t.dwLowDateTime;
-}
-
-bool DateMatches(const RuleClause& clause, const fs::path& path, const Clock& clock) {
-    const uint64_t stamp = ItemTimestamp(path, clause.dateField);
+bool DateMatches(const RuleClause& clause, ItemFacts& item, const Clock& clock) {
+    // Unreadable attributes make the item extremely old (timestamp 0, the year 1601).
+    const std::optional<ItemData>& data = item.Data();
+    const uint64_t stamp = !data ? 0 : clause.dateField == DateField::created ? data->createdTicks : data->writtenTicks;
     const uint64_t now = clock.UtcTicks();
     const auto age = static_cast<int32_t>(now > stamp ? (now - stamp) / kTicksPerDay : 0);
     return clause.dateOp == DateOp::newer ? age <= clause.dateDays : age >= clause.dateDays;
 }
 
-bool RegexMatches(const RuleClause& clause, std::string_view fileNameUtf8) {
-    if (clause.regex.empty()) return false;
-    if (RegexStackEstimate(clause.regex, fileNameUtf8.size()) > kRegexStackBudgetBytes) return false;
-    try {
-        const std::regex pattern(clause.regex, std::regex::ECMAScript);
-        return std::regex_search(fileNameUtf8.begin(), fileNameUtf8.end(), pattern);
-    } catch (...) {
-        // A pattern that does not compile, or a search that gives up, simply never matches.
-        return false;
-    }
+bool Contains(const std::vector<std::string>& list, const std::string& value) {
+    return std::find(list.begin(), list.end(), value) != list.end();
 }
 
 }  // namespace
-
-size_t RegexGroupDepth(std::string_view pattern) {
-    size_t depth = 0, deepest = 0;
-    bool inClass = false;
-    for (size_t i = 0; i < pattern.size(); ++i) {
-        const char c = pattern[i];
-        if (c == '\\') {
-            ++i;  // the escaped character is a literal
-        } else if (inClass) {
-            inClass = c != ']';
-        } else if (c == '[') {
-            inClass = true;
-        } else if (c == '(') {
-            deepest = std::max(deepest, ++depth);
-        } else if (c == ')' && depth > 0) {
-            --depth;
-        }
-    }
-    return deepest;
-}
-
-size_t RegexStackEstimate(std::string_view pattern, size_t subjectBytes) {
-    // Measured with libstdc++ 12: about 250-700 bytes of stack per subject character and per
-    // level of group nesting; 1 KiB keeps a safe margin.
-    return (subjectBytes + 1) * (RegexGroupDepth(pattern) + 1) * 1024;
-}
 
 std::wstring ItemFileName(const fs::path& path) { return path.filename().native(); }
 
@@ -147,16 +67,44 @@ signed char AlphabeticalKey(std::wstring_view fileName) {
     return 'A';
 }
 
-bool ClauseMatches(const RuleClause& clause, const fs::path& fullPath, std::wstring_view fileName,
-                   std::string_view fileNameUtf8, const Clock& clock) {
+PreparedClause::PreparedClause(const RuleClause& c) : clause(c) {
+    switch (clause.type) {
+        case ConditionType::extension: list = ParseExtensionList(clause.extensions); break;
+        case ConditionType::keyword:
+            list = ParseKeywordList(clause.keyword);
+            if (!clause.keywordCaseSensitive)
+                for (std::string& keyword : list) keyword = AsciiLower(keyword);
+            break;
+        case ConditionType::regex:
+            if (!clause.regex.empty()) pattern.emplace(clause.regex);
+            break;
+        default: break;
+    }
+}
+
+bool PreparedClause::Holds(ItemFacts& item, const Clock& clock, std::string& note) const {
     try {
         switch (clause.type) {
-            case ConditionType::extension: return ExtensionMatches(clause, fileName);
-            case ConditionType::file_size: return SizeMatches(clause, fullPath);
-            case ConditionType::alphabetical: return AlphabeticalMatches(clause, fileName);
-            case ConditionType::keyword: return KeywordMatches(clause, fileNameUtf8);
-            case ConditionType::date: return DateMatches(clause, fullPath, clock);
-            case ConditionType::regex: return RegexMatches(clause, fileNameUtf8);
+            case ConditionType::extension: {
+                const std::string ext = ExtensionKey(item.Name());
+                return !ext.empty() && Contains(list, ext);
+            }
+            case ConditionType::file_size: return SizeMatches(clause, item);
+            case ConditionType::alphabetical: return AlphabeticalMatches(clause, item.Name());
+            case ConditionType::keyword: {
+                const std::string text = clause.keywordCaseSensitive ? item.NameUtf8() : AsciiLower(item.NameUtf8());
+                for (const std::string& keyword : list)
+                    if (text.find(keyword) != std::string::npos) return true;
+                return false;
+            }
+            case ConditionType::date: return DateMatches(clause, item, clock);
+            case ConditionType::regex: {
+                // An empty pattern, or one that does not compile, never matches.
+                if (!pattern) return false;
+                PatternSearch search = pattern->Search(item.NameUtf8());
+                if (!search.gaveUp.empty()) note = "pattern " + clause.regex + " " + search.gaveUp;
+                return search.matched;
+            }
             case ConditionType::any_file: return true;
         }
     } catch (...) {
@@ -165,20 +113,42 @@ bool ClauseMatches(const RuleClause& clause, const fs::path& fullPath, std::wstr
     return false;
 }
 
-bool RuleMatches(const Rule& rule, const fs::path& path, const Clock& clock) {
-    if (rule.clauses.empty()) return false;
-    const std::wstring name = ItemFileName(path);
-    const std::string nameUtf8 = ToUtf8(name);
-    const auto holds = [&](const RuleClause& c) { return ClauseMatches(c, path, name, nameUtf8, clock); };
-    if (rule.clauses.size() == 1) return holds(rule.clauses.front());
-    if (rule.combineLogic == CombineLogic::any) {
-        for (const RuleClause& c : rule.clauses)
+PreparedRule::PreparedRule(const Rule& rule) : logic(rule.combineLogic) {
+    clauses.reserve(rule.clauses.size());
+    for (const RuleClause& c : rule.clauses) clauses.emplace_back(c);
+}
+
+int PreparedRule::Patterns() const {
+    int count = 0;
+    for (const PreparedClause& c : clauses) count += c.HasPattern();
+    return count;
+}
+
+bool PreparedRule::Matches(ItemFacts& item, const Clock& clock, std::string& note) const {
+    if (clauses.empty()) return false;
+    const auto holds = [&](const PreparedClause& c) { return c.Holds(item, clock, note); };
+    if (clauses.size() == 1) return holds(clauses.front());
+    if (logic == CombineLogic::any) {
+        for (const PreparedClause& c : clauses)
             if (holds(c)) return true;
         return false;
     }
-    for (const RuleClause& c : rule.clauses)
+    for (const PreparedClause& c : clauses)
         if (!holds(c)) return false;
     return true;
+}
+
+bool ClauseMatches(const RuleClause& clause, const fs::path& fullPath, std::wstring_view fileName,
+                   std::string_view fileNameUtf8, const Clock& clock) {
+    ItemFacts item(fullPath, std::wstring(fileName), std::string(fileNameUtf8));
+    std::string note;
+    return PreparedClause(clause).Holds(item, clock, note);
+}
+
+bool RuleMatches(const Rule& rule, const fs::path& path, const Clock& clock) {
+    ItemFacts item(path);
+    std::string note;
+    return PreparedRule(rule).Matches(item, clock, note);
 }
 
 }  // namespace kw

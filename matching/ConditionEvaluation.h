@@ -4,9 +4,13 @@
 // any failure inside a test makes that condition false.
 
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
+#include "matching/ItemFacts.h"
+#include "matching/NamePattern.h"
 #include "model/Clock.h"
 #include "model/Rule.h"
 
@@ -22,19 +26,37 @@ std::string ExtensionKey(std::wstring_view fileName);
 // name, upper-cased; 'A' when the name has none.
 signed char AlphabeticalKey(std::wstring_view fileName);
 
-// libstdc++'s regular-expression matcher recurses once per character and per level of group
-// nesting, and a stack overflow ends a thread without a trace. A search whose estimated stack
-// need exceeds this budget (half the reserve every thread gets, see the build) is not run: the
-// condition is false, as for any other failing search.
-constexpr size_t kRegexStackBudgetBytes = KW_THREAD_STACK_BYTES / 2;
-size_t RegexGroupDepth(std::string_view pattern);
-size_t RegexStackEstimate(std::string_view pattern, size_t subjectBytes);
+// A condition made ready for many items: its lists parsed and its pattern compiled once.
+class PreparedClause {
+public:
+    explicit PreparedClause(const RuleClause& clause);
+    // `note` is set when the answer could not be had (a pattern gave up): the condition is
+    // then false.
+    bool Holds(ItemFacts& item, const Clock& clock, std::string& note) const;
+    bool HasPattern() const { return pattern.has_value(); }
 
+private:
+    RuleClause clause;
+    std::vector<std::string> list;  // extensions, or keywords (lower-cased unless case counts)
+    std::optional<NamePattern> pattern;
+};
+
+// A rule's conditions made ready. Evaluates them in order and stops as soon as the result is
+// known, so later conditions cost no file-system reads or pattern searches.
+class PreparedRule {
+public:
+    explicit PreparedRule(const Rule& rule);
+    bool Matches(ItemFacts& item, const Clock& clock, std::string& note) const;
+    int Patterns() const;
+
+private:
+    std::vector<PreparedClause> clauses;
+    CombineLogic logic;
+};
+
+// One-off forms of the above, preparing the condition or rule for this one item.
 bool ClauseMatches(const RuleClause& clause, const std::filesystem::path& fullPath, std::wstring_view fileName,
                    std::string_view fileNameUtf8, const Clock& clock = SystemClock());
-
-// Evaluates the clauses in order and stops as soon as the result is known, so later clauses
-// cost no file-system reads or regular expressions.
 bool RuleMatches(const Rule& rule, const std::filesystem::path& path, const Clock& clock = SystemClock());
 
 }  // namespace kw

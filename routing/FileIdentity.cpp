@@ -19,6 +19,28 @@ using UniqueHandle = std::unique_ptr<void, HandleCloser>;
 
 }  // namespace
 
+std::optional<ItemKind> LookUp(const fs::path& path, std::error_code& error) {
+    error.clear();
+    const DWORD attributes = GetFileAttributesW(ExtendedPath(path).c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES) {
+        if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) return ItemKind::link;
+        return (attributes & FILE_ATTRIBUTE_DIRECTORY) ? ItemKind::folder : ItemKind::file;
+    }
+    const DWORD code = GetLastError();
+    switch (code) {
+        case ERROR_FILE_NOT_FOUND:
+        case ERROR_PATH_NOT_FOUND:
+        case ERROR_BAD_NETPATH:
+        case ERROR_NETNAME_DELETED:
+        case ERROR_INVALID_NAME:
+        case ERROR_DIRECTORY:
+            return std::nullopt;
+        default:
+            error = std::error_code(static_cast<int>(code), std::system_category());
+            return std::nullopt;
+    }
+}
+
 std::optional<FileIdentity> IdentityOf(const fs::path& path, FinalLink link) {
     if (path.empty()) return std::nullopt;
     // FILE_READ_ATTRIBUTES is all GetFileInformationByHandle(Ex) needs; full sharing so that an

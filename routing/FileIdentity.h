@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <optional>
+#include <system_error>
 
 namespace kw {
 
@@ -20,6 +21,14 @@ struct FileIdentity {
 };
 
 enum class FinalLink { follow, keep };
+
+// What stands at a path, by its own attributes (a link is not followed): a plain file, a
+// folder, or a link of any kind (symbolic link, junction, other reparse point).
+enum class ItemKind { file, folder, link };
+
+// One attribute look-up, literal ("CON", "name."). Nothing when nothing is there: the Windows
+// "not found" family (2, 3, 53, 64, 123, 267); any other error is returned in `error`.
+std::optional<ItemKind> LookUp(const std::filesystem::path& path, std::error_code& error);
 
 // Nothing when the object cannot be opened for its attributes (missing, or not reachable).
 // With FinalLink::keep a link at the path is identified itself, not what it points to.

@@ -74,6 +74,29 @@ std::error_code DeleteSource(const fs::path& source, const fs::path& aside) {
     return ec;
 }
 
+// A file (or a link) goes in one step, which a kill cannot cut in half, so it needs no aside
+// name. It counts as deleted only when a look-up then finds it gone: Wine reports success for a
+// file in a folder the user may not change, and leaves it there.
+std::error_code DeleteSourceFile(const fs::path& source) {
+    const std::wstring path = ExtendedPath(source);
+    if (!DeleteFileW(path.c_str())) {
+        const std::error_code ec = LastError();
+        // Moving a read-only file means it goes all the same.
+        const DWORD attributes = GetFileAttributesW(path.c_str());
+        if (ec.value() != ERROR_ACCESS_DENIED || attributes == INVALID_FILE_ATTRIBUTES ||
+            !(attributes & FILE_ATTRIBUTE_READONLY) ||
+            !SetFileAttributesW(path.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY))
+            return ec;
+        if (!DeleteFileW(path.c_str())) {
+            const std::error_code again = LastError();
+            SetFileAttributesW(path.c_str(), attributes);
+            return again;
+        }
+    }
+    if (Lookup(source) != Presence::missing) return {ERROR_ACCESS_DENIED, std::system_category()};
+    return {};
+}
+
 bool WriteNewFile(const fs::path& path, std::wstring_view text) {
     HANDLE h = CreateFileW(ExtendedPath(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
     if (h == INVALID_HANDLE_VALUE) return false;
@@ -124,10 +147,8 @@ void RemoveJournal(const fs::path& journal) {
 // Copy under a staging name, rename into place, and only then delete the source: a target
 // name never holds a partial copy, and a failed copy leaves the source whole.
 std::error_code CopyThenDelete(const fs::path& source, const fs::path& target, bool overwrite) {
-    const DWORD targetAttributes = GetFileAttributesW(ExtendedPath(target).c_str());
-    const bool mergeIntoFolder = overwrite && targetAttributes != INVALID_FILE_ATTRIBUTES &&
-                                 (targetAttributes & FILE_ATTRIBUTE_DIRECTORY) && IsFolderItem(source);
-    if (mergeIntoFolder) {
+    const bool sourceIsFolder = IsFolderItem(source);
+    if (overwrite && sourceIsFolder && IsFolderItem(target)) {
         // A folder that survived the overwrite policy's deletion: merge, replacing same names.
         if (std::error_code ec = CopyTree(source, target, true)) return ec;
         return DeleteTree(source);
@@ -148,7 +169,7 @@ std::error_code CopyThenDelete(const fs::path& source, const fs::path& target, b
         RemoveJournal(journal);
         return ec;
     }
-    const std::error_code deleted = DeleteSource(source, aside);
+    const std::error_code deleted = sourceIsFolder ? DeleteSource(source, aside) : DeleteSourceFile(source);
     if (deleted && fingerprinted) {
         // The source cannot go (no right to delete it, or held open). When none of it went, the
         // copy just put in place is provably a copy of a whole source: it is taken back (renamed
@@ -304,26 +325,6 @@ bool SameVolume(const fs::path& a, const fs::path& b) {
     return true;
 }
 
-RoutingFolderList RoutingFolders(const AppSettings& settings) {
-    RoutingFolderList folders;
-    const auto add = [&](const std::string& utf8) {
-        const fs::path folder = PathFromUtf8(utf8);
-        for (const fs::path& existing : folders)
-            if (SameObject(existing, folder)) return;
-        folders.push_back(folder);
-    };
-    for (const Rule& rule : settings.rules)
-        if (rule.enabled && rule.action == RuleAction::move && !rule.destination.empty()) add(rule.destination);
-    if (settings.noMatchPolicy == NoMatchPolicy::unsorted && !settings.catchAllPath.empty()) add(settings.catchAllPath);
-    return folders;
-}
-
-bool IsRoutingFolder(const fs::path& item, const RoutingFolderList& folders) {
-    for (const fs::path& folder : folders)
-        if (SameObject(item, folder)) return true;
-    return false;
-}
-
 namespace {
 
 // The folder the shell asks about a volume's Recycle Bin: "C:\" or "\\server\share\".
@@ -422,8 +423,16 @@ RouteItemResult RecycleItem(const fs::path& source, const std::string& rule) {
     return r;
 }
 
-RouteItemResult MoveItem(const fs::path& source, const fs::path& destination, ConflictPolicy conflict,
-                         const AutoRenameOptions& autoRename, const std::string& rule, const Clock& clock) {
+namespace {
+
+// The move of one item whose look-up just found `kind`. For a plain file going into a folder the
+// batch has seen, the checks use the batch's facts: a file is never the same object as a folder
+// and no folder lies inside it, and whether it already lies in the destination is decided by the
+// identities of the folders above it. Whether the target name is the item itself (a hard link)
+// is asked only when that name turns out to be taken. Everything else is read afresh.
+RouteItemResult MoveWithFacts(const fs::path& source, ItemKind kind, const fs::path& destination,
+                              ConflictPolicy conflict, const AutoRenameOptions& autoRename, const std::string& rule,
+                              BatchCache& batch, const Clock& clock, bool mayLookAgain) {
     RouteItemResult r = Result(source, rule);
     try {
         if (destination.empty()) {
@@ -433,40 +442,59 @@ RouteItemResult MoveItem(const fs::path& source, const fs::path& destination, Co
         // An item without a name of its own (a whole drive, a share) would target the
         // destination folder itself.
         if (IsVolumeRoot(source)) return Skip(r, kMessageWholeVolume, false);
-        if (SameObject(source, destination)) return Skip(r, "Skipped (cannot move destination folder into itself).");
+        const FolderFacts dest = batch.Folder(destination);  // a copy: Forget() drops the batch's
+        const bool plainFile = kind == ItemKind::file && dest.isFolder;
+        if (!plainFile && SameObject(source, destination))
+            return Skip(r, "Skipped (cannot move destination folder into itself).");
         fs::path target = destination / PlainPath(source).filename();
-        std::error_code ec;
-        if (IsFolderItem(source) && IsInsideOrSame(destination, source))
+        if (kind != ItemKind::file && IsFolderItem(source) && IsInsideOrSame(destination, source))
             return Skip(r, "Skipped (would move a folder into itself).");
         // By identity: the destination may be spelled in another case, through another drive
         // letter or a short name; the target may be the item itself under another name (a hard
         // link). Overwriting such a "target" would delete the item.
-        if (IsInsideOrSame(source, destination) || SameObject(target, source) ||
-            SameObject(target, source, FinalLink::keep)) {
+        const auto targetIsItem = [&] {
+            return SameObject(target, source) || SameObject(target, source, FinalLink::keep);
+        };
+        const auto alreadyThere = [&]() -> RouteItemResult& {
             r.target = PathToUtf8(target);
             return Skip(r, "Skipped (already in destination folder).");
+        };
+        const bool inDestination = plainFile ? batch.LiesBelow(source, *dest.identity) : IsInsideOrSame(source, destination);
+        if (inDestination || (!plainFile && targetIsItem())) return alreadyThere();
+        if (!dest.isFolder) {
+            std::error_code ec;
+            fs::create_directories(destination, ec);
+            batch.Forget();
         }
-        fs::create_directories(destination, ec);
 
         const fs::path wanted = target;
         const bool overwrite = conflict == ConflictPolicy::overwrite;
         // On one volume the rename itself refuses a taken name, so the conflict is found by
-        // trying (a separate look-up first would cost as much as the rename). A copy to
-        // another volume is costly, and overwriting must clear the way first: check ahead.
-        if (overwrite || !SameVolume(source, target)) {
+        // trying (a separate look-up of a name that is not there costs a scan of the folder
+        // under Wine). A file's copy to another volume ends in such a rename too (from its
+        // staging name). A folder's copy is costly, and overwriting must clear the way first:
+        // for those, check ahead.
+        if (overwrite || (!SameVolume(source, target) && kind != ItemKind::file)) {
             std::error_code statusError;
             if (TargetExists(target, statusError)) {
+                if (plainFile && targetIsItem()) return alreadyThere();
                 if (conflict == ConflictPolicy::skip) {
                     r.target = PathToUtf8(target);
                     return Skip(r, kMessageNameExists, false);
                 }
-                if (overwrite) DeleteTree(target);
-                else target = UniqueTargetPath(target, autoRename, clock);
+                if (overwrite) {
+                    DeleteTree(target);
+                    batch.Forget();  // it may have been a folder, even a routing folder
+                } else {
+                    target = UniqueTargetPath(target, autoRename, clock);
+                }
             }
         }
         r.target = PathToUtf8(target);
 
         std::error_code transferError = MoveToTarget(source, target, overwrite);
+        if (!overwrite && IsNameTaken(transferError) && plainFile && target == wanted && targetIsItem())
+            return alreadyThere();
         // The name is taken (it was, or something took it since): never replace it.
         for (int attempt = 0; !overwrite && IsNameTaken(transferError); ++attempt) {
             if (conflict != ConflictPolicy::rename || attempt >= kRenameRetries) return Skip(r, kMessageNameExists, false);
@@ -477,9 +505,16 @@ RouteItemResult MoveItem(const fs::path& source, const fs::path& destination, Co
             transferError = MoveToTarget(source, target, overwrite);
         }
         if (transferError) {
+            // The destination the batch saw may have been removed since: nothing was moved, so
+            // the item is handled again with everything read afresh (the folder made anew).
+            if (mayLookAgain && dest.isFolder && !IsFolderItem(destination)) {
+                batch.Forget();
+                return MoveWithFacts(source, kind, destination, conflict, autoRename, rule, batch, clock, false);
+            }
             r.message = std::system_category().message(transferError.value());
             return r;
         }
+        if (kind != ItemKind::file) batch.Forget();  // a folder (or a link) left its place
         r.ok = true;
         r.message = "Moved via " + rule;
     } catch (const std::exception& e) {
@@ -490,7 +525,18 @@ RouteItemResult MoveItem(const fs::path& source, const fs::path& destination, Co
     return r;
 }
 
-RouteItemResult RouteItem(const fs::path& item, const AppSettings& settings, const RoutingFolderList& folders) {
+}  // namespace
+
+RouteItemResult MoveItem(const fs::path& source, const fs::path& destination, ConflictPolicy conflict,
+                         const AutoRenameOptions& autoRename, const std::string& rule, const Clock& clock) {
+    BatchCache batch{AppSettings{}};
+    std::error_code lookupError;
+    // What cannot be looked up is handled with every check read afresh, as a link would be.
+    const ItemKind kind = LookUp(source, lookupError).value_or(ItemKind::link);
+    return MoveWithFacts(source, kind, destination, conflict, autoRename, rule, batch, clock, true);
+}
+
+RouteItemResult RouteItem(const fs::path& item, BatchCache& batch) {
     RouteItemResult r;
     try {
         r.source = PathToUtf8(item);
@@ -498,17 +544,31 @@ RouteItemResult RouteItem(const fs::path& item, const AppSettings& settings, con
         // Looked up literally: a name such as "CON" or "report." exists as itself. An item that
         // cannot even be looked up (its folder is closed to this user) is not said to be gone.
         std::error_code lookupError;
-        if (!TargetExists(item, lookupError)) {
+        const std::optional<ItemKind> kind = LookUp(item, lookupError);
+        if (!kind) {
             r.message = lookupError ? std::system_category().message(lookupError.value()) : kMessageNoSource;
             return r;
         }
-        const RuleDecision decision = SelectRule(settings, item);
+        const AppSettings& settings = batch.Settings();
+        const RuleDecision decision = batch.Rules().Select(item);
         r.rule = decision.ruleName;
-        if (decision.action == RuleAction::leave_in_place) return Skip(r, ("Left in place (" + decision.ruleName + ")").c_str());
-        if (IsRoutingFolder(item, folders)) return Skip(r, kMessageRoutingFolder);
-        if (decision.action == RuleAction::recycle) return RecycleItem(item, decision.ruleName);
-        return MoveItem(item, PathFromUtf8(decision.destination), decision.conflict, settings.autoRename,
-                        decision.ruleName);
+        const auto act = [&]() -> RouteItemResult {
+            if (decision.action == RuleAction::leave_in_place)
+                return Skip(r, ("Left in place (" + decision.ruleName + ")").c_str());
+            if (batch.IsRoutingFolder(item, *kind)) return Skip(r, kMessageRoutingFolder);
+            if (decision.action == RuleAction::recycle) {
+                RouteItemResult recycled = RecycleItem(item, decision.ruleName);
+                if (*kind != ItemKind::file) batch.Forget();
+                return recycled;
+            }
+            return MoveWithFacts(item, *kind, PathFromUtf8(decision.destination), decision.conflict,
+                                 settings.autoRename, decision.ruleName, batch, SystemClock(), true);
+        };
+        RouteItemResult result = act();
+        // A condition that could not be decided (a pattern that gave up) counted as false: the
+        // log line says which, so that the outcome is not a mystery.
+        if (!decision.note.empty()) result.message += " \xE2\x80\x94 " + decision.note;
+        return result;
     } catch (const std::exception& e) {
         r.ok = false;
         r.skipped = false;

@@ -10,21 +10,16 @@
 
 #include "model/AppSettings.h"
 #include "model/Clock.h"
+#include "routing/BatchCache.h"
 #include "routing/FileIdentity.h"
 #include "routing/RouteItemResult.h"
 
 namespace kw {
 
-// Destination folders of the job's enabled move rules (and the catch-all folder when unmatched
-// items go there), one entry per file-system object. They are never routed themselves.
-using RoutingFolderList = std::vector<std::filesystem::path>;
-RoutingFolderList RoutingFolders(const AppSettings& settings);
-bool IsRoutingFolder(const std::filesystem::path& item, const RoutingFolderList& folders);
+// The item step of a route job, with what the batch knows so far.
+RouteItemResult RouteItem(const std::filesystem::path& item, BatchCache& batch);
 
-// The item step of a route job.
-RouteItemResult RouteItem(const std::filesystem::path& item, const AppSettings& settings,
-                          const RoutingFolderList& folders);
-
+// A move on its own, every fact read afresh.
 RouteItemResult MoveItem(const std::filesystem::path& source, const std::filesystem::path& destination,
                          ConflictPolicy conflict, const AutoRenameOptions& autoRename, const std::string& rule,
                          const Clock& clock = SystemClock());

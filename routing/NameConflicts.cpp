@@ -6,31 +6,13 @@
 
 #include "model/FileName.h"
 #include "model/TextEncoding.h"
+#include "routing/FileIdentity.h"
 #include "routing/FileTree.h"
 
 namespace kw {
 namespace fs = std::filesystem;
 
-bool TargetExists(const fs::path& path, std::error_code& error) {
-    error.clear();
-    // The \\?\ form, so that a name such as "CON" or one ending in a dot is looked up as
-    // itself rather than as a device or a trimmed name.
-    if (GetFileAttributesW(ExtendedPath(path).c_str()) != INVALID_FILE_ATTRIBUTES) return true;
-    const std::error_code ec(static_cast<int>(GetLastError()), std::system_category());
-    switch (ec.value()) {
-        case ERROR_FILE_NOT_FOUND:
-        case ERROR_PATH_NOT_FOUND:
-        case ERROR_BAD_NETPATH:
-        case ERROR_NETNAME_DELETED:
-        case ERROR_INVALID_NAME:
-        case ERROR_DIRECTORY:
-            return false;
-        default:
-            break;
-    }
-    error = ec;
-    return false;
-}
+bool TargetExists(const fs::path& path, std::error_code& error) { return LookUp(path, error).has_value(); }
 
 std::wstring LetterSequence(int n) {
     if (n <= 0) return L"A";

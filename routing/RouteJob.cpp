@@ -95,7 +95,7 @@ void RouteJob::RunBatch(Batch& batch) {
     RouteJobResult result;
     try {
         if (batch.hooks.prepare) batch.items = batch.hooks.prepare(std::move(batch.items), stopRequested);
-        const RoutingFolderList folders = RoutingFolders(batch.settings);
+        BatchCache cache(batch.settings);
         // A batch of this process never overlaps another (one instance, one batch at a time), so
         // staging names found now were left by a run that was killed: partial copies and the
         // journals of moves cut short in the destinations, and a moved folder's remains renamed
@@ -106,7 +106,7 @@ void RouteJob::RunBatch(Batch& batch) {
             swept.push_back(folder);
             RemoveStagingLeftovers(folder);
         };
-        for (const std::filesystem::path& folder : folders) sweep(folder);
+        for (const std::filesystem::path& folder : cache.RoutingFolders()) sweep(folder);
         for (const std::filesystem::path& item : batch.items) sweep(item.parent_path());
         for (const std::filesystem::path& folder : batch.hooks.alsoSettle) sweep(folder);
         const int total = static_cast<int>(batch.items.size());
@@ -120,7 +120,7 @@ void RouteJob::RunBatch(Batch& batch) {
             RouteItemResult r;
             try {
                 if (batch.onProgress) batch.onProgress(index, total, ToUtf8(item.filename().native()));
-                r = batch.hooks.step ? batch.hooks.step(static_cast<size_t>(index - 1), item) : step(item, batch.settings, folders);
+                r = batch.hooks.step ? batch.hooks.step(static_cast<size_t>(index - 1), item) : step(item, cache);
             } catch (const std::exception& e) {
                 r = RouteItemResult{PathToUtf8(item), "", "", e.what(), false, false};
             } catch (...) {

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "model/AppSettings.h"
+#include "routing/BatchCache.h"
 #include "routing/ItemActions.h"
 #include "routing/RouteItemResult.h"
 
@@ -48,8 +49,8 @@ public:
     using CompleteCallback = std::function<void(RouteJobResult)>;
     // index (1-based) of the item about to be handled, total, its file name in UTF-8.
     using ProgressCallback = std::function<void(int, int, std::string)>;
-    using ItemStep = std::function<RouteItemResult(const std::filesystem::path&, const AppSettings&,
-                                                   const RoutingFolderList&)>;
+    // The item step gets what the batch knows so far (its settings among it).
+    using ItemStep = std::function<RouteItemResult(const std::filesystem::path&, BatchCache&)>;
 
     RouteJob();
     // For tests: a replacement for the item step.

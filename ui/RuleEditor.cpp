@@ -67,7 +67,7 @@ bool DrawConflictCombo(const char* id, ConflictPolicy& policy) {
     return changed;
 }
 
-void DrawConditionEditor(Rule& rule, RuleClause& clause, int index, bool& settingsChanged) {
+void DrawConditionEditor(Rule& rule, RuleClause& clause, int index, PatternCheck& patterns, bool& settingsChanged) {
     ImGui::Text("Condition %d", index + 1);
     if (EnumCombo("Type", clause.type, kConditionTypeLabels)) {
         if (clause.type == ConditionType::any_file) rule.anyFileExclusive = true;
@@ -127,6 +127,9 @@ void DrawConditionEditor(Rule& rule, RuleClause& clause, int index, bool& settin
         }
         case ConditionType::regex:
             EditText<512>("Pattern", clause.regex, settingsChanged);
+            if (const std::string& error = patterns.ErrorOf(clause.regex); !error.empty() && !clause.regex.empty())
+                ImGui::TextColored(Readable(ImVec4(1.00f, 0.50f, 0.35f, 1.00f)), "This pattern matches nothing: %s.",
+                                   error.c_str());
             ImGui::TextDisabled("One regex on the filename (not the full path). Use (foo|bar) for OR inside the pattern.");
             ImGui::TextDisabled("For multiple separate tests, add another condition and set Combine to ANY (OR).");
             break;
@@ -149,7 +152,7 @@ void DrawRuleEditor(Rule& rule, UiState& ui, HWND owner, bool& settingsChanged) 
     for (size_t j = 0; j < rule.clauses.size(); ++j) {
         ImGui::PushID(static_cast<int>(j));
         ImGui::Separator();
-        DrawConditionEditor(rule, rule.clauses[j], static_cast<int>(j), settingsChanged);
+        DrawConditionEditor(rule, rule.clauses[j], static_cast<int>(j), ui.patterns, settingsChanged);
         if (rule.clauses.size() > 1 && ImGui::Button("Remove this condition")) {
             rule.clauses.erase(rule.clauses.begin() + static_cast<std::ptrdiff_t>(j));
             settingsChanged = true;

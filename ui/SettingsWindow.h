@@ -15,6 +15,7 @@
 #include "model/AppSettings.h"
 #include "routing/ActivityLog.h"
 #include "shell/Hotkey.h"
+#include "ui/PatternCheck.h"
 #include "ui/UiPlatform.h"
 
 namespace kw {
@@ -48,6 +49,7 @@ struct UiState {
     char activityFilter[128] = {};  // narrows the shown log lines by text
     int activityOutcome = 0;        // 0 all, then [ok], [skip], [fail], [undo] lines only
     UiPlatform platform = SystemUiPlatform();
+    PatternCheck patterns;
 };
 
 // What the window shows besides the settings, owned by the application.

@@ -263,7 +263,7 @@ TEST(SizeAndDateConditions, ReadNamesThatWin32WouldReinterpret) {
     }
 }
 
-TEST(RegexCondition, SearchesTheUtf8NameCaseSensitively) {
+TEST(RegexCondition, SearchesTheNameCaseSensitivelyInEcmaScriptSyntax) {
     RuleClause clause = Clause(ConditionType::regex);
     const std::tuple<const char*, const wchar_t*, bool> cases[] = {
         {"^IMG_\\d+", L"IMG_0042.jpg", true},
@@ -271,7 +271,11 @@ TEST(RegexCondition, SearchesTheUtf8NameCaseSensitively) {
         {"img", L"IMG.jpg", false},
         {"([", L"anything", false},
         {"", L"anything", false},
-        {"^.{3}$", L"\u00E4b", true},  // two bytes for the umlaut, one for b
+        {"^.{2}$", L"\u00E4b", true},  // a character is one character, whatever its UTF-8 length
+        {"^[\\u00e4]b$", L"\u00E4b", true},  // \u escapes as ECMAScript writes them
+        {"(?i)img", L"IMG.jpg", true},  // inline options are honoured
+        {"a++b", L"aab", true},         // and so is what PCRE2 adds to ECMAScript
+        {"(x)?\\1y", L"y", true},      // a back reference to a group that took no part is empty
         {"pdf$", L"C.pdf", true},
         {"folder", L"a.txt", false},     // never the folder part
     };

@@ -155,7 +155,8 @@ int Fuzz(double seconds, const fs::path& root) {
             fs::create_directories(scratch);
             const fs::path item = scratch / RandomName(random, 40);
             WriteBytes(item, RandomBytes(random, random() % 100));
-            const kw::RouteItemResult r = kw::RouteItem(item, settings, kw::RoutingFolders(settings));
+            kw::BatchCache batch(settings);
+            const kw::RouteItemResult r = kw::RouteItem(item, batch);
             const int files = CountFiles(kw::ExtendedPath(scratch));
             if (files != 1) {
                 ++lostFiles;

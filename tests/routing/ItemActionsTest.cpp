@@ -30,7 +30,8 @@ Rule MoveRule(const char* name, const fs::path& destination, const char* extensi
 }
 
 RouteItemResult Route(const fs::path& item, const AppSettings& settings) {
-    return RouteItem(item, settings, RoutingFolders(settings));
+    BatchCache batch(settings);
+    return RouteItem(item, batch);
 }
 
 void ExpectResult(const RouteItemResult& r, const char* message, bool ok, bool skipped) {
@@ -178,7 +179,7 @@ TEST(MoveItem, AnItemInItsDestinationUnderAnotherSpellingStaysWhole) {
         AppSettings s;
         s.rules = {MoveRule("PDFs", spelling, "")};
         s.rules[0].clauses[0].type = ConditionType::any_file;
-        EXPECT_TRUE(IsRoutingFolder(folder, RoutingFolders(s))) << PathToUtf8(spelling);
+        EXPECT_TRUE(BatchCache(s).IsRoutingFolder(folder, ItemKind::folder)) << PathToUtf8(spelling);
     }
     EXPECT_EQ(ReadFile(folder / L"a.pdf"), "only copy");
     EXPECT_EQ(ReadFile(folder / L"Deep" / L"b.pdf"), "deep");

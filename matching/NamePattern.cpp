@@ -1,0 +1,110 @@
+#include "matching/NamePattern.h"
+
+#include <pcre2.h>
+
+namespace kw {
+
+namespace {
+
+// ECMAScript's reading where PCRE2 differs by default: \u escapes (and \U, \x as ECMAScript
+// reads them), $ only at the very end, unset back references match empty, [] and [^]. UTF
+// mode so that a character is one character; \C, which could split one, is refused.
+constexpr uint32_t kCompileOptions = PCRE2_UTF | PCRE2_MATCH_INVALID_UTF | PCRE2_NEVER_BACKSLASH_C | PCRE2_ALT_BSUX |
+                                     PCRE2_DOLLAR_ENDONLY | PCRE2_MATCH_UNSET_BACKREF | PCRE2_ALLOW_EMPTY_CLASS;
+
+std::string ErrorText(int code) {
+    PCRE2_UCHAR text[256];
+    const int length = pcre2_get_error_message(code, text, sizeof text);
+    return length > 0 ? std::string(reinterpret_cast<const char*>(text), static_cast<size_t>(length)) : "error";
+}
+
+// The bounds and the result buffer of searches on one thread. Only whether there is a match is
+// asked, so one pair of offsets is enough for any pattern.
+class SearchState {
+public:
+    SearchState() {
+        if (context) {
+            pcre2_set_match_limit(context, kPatternStepLimit);
+            pcre2_set_heap_limit(context, kPatternMemoryLimitKiB);
+        }
+    }
+    ~SearchState() {
+        pcre2_match_data_free(data);
+        pcre2_match_context_free(context);
+    }
+    SearchState(const SearchState&) = delete;
+    SearchState& operator=(const SearchState&) = delete;
+
+    pcre2_match_data* data = pcre2_match_data_create(1, nullptr);
+    pcre2_match_context* context = pcre2_match_context_create(nullptr);
+};
+
+}  // namespace
+
+struct NamePattern::Code {
+    explicit Code(pcre2_code* compiled) : compiled(compiled) {}
+    ~Code() { pcre2_code_free(compiled); }
+    Code(const Code&) = delete;
+    Code& operator=(const Code&) = delete;
+    pcre2_code* compiled;
+};
+
+NamePattern::NamePattern(std::string_view pattern) {
+    const auto compile = [&](uint32_t options, int& errorCode, PCRE2_SIZE& offset) {
+        return pcre2_compile(reinterpret_cast<PCRE2_SPTR>(pattern.data()), pattern.size(), options, &errorCode,
+                             &offset, nullptr);
+    };
+    int errorCode = 0;
+    PCRE2_SIZE offset = 0;
+    // Only whether a name matches is asked, so groups need not capture; a capturing group costs
+    // every backtracking step room for its offsets, which for a deeply nested pattern on a long
+    // name is the difference between megabytes and gigabytes. Groups capture only where the
+    // pattern refers to them: with no named group, any reference to a number fails to compile
+    // without capturing (and named groups always capture, which would renumber the rest).
+    pcre2_code* compiled = compile(kCompileOptions | PCRE2_NO_AUTO_CAPTURE, errorCode, offset);
+    uint32_t names = 0;
+    if (compiled && (pcre2_pattern_info(compiled, PCRE2_INFO_NAMECOUNT, &names) != 0 || names > 0)) {
+        pcre2_code_free(compiled);
+        compiled = nullptr;
+    }
+    if (!compiled) compiled = compile(kCompileOptions, errorCode, offset);
+    if (!compiled) {
+        error = ErrorText(errorCode) + " at " + std::to_string(offset);
+        return;
+    }
+    code = std::make_unique<Code>(compiled);
+    // Where machine code cannot be made (no executable memory), the interpreter does the work.
+    pcre2_jit_compile(compiled, PCRE2_JIT_COMPLETE);
+}
+
+NamePattern::~NamePattern() = default;
+NamePattern::NamePattern(NamePattern&&) noexcept = default;
+NamePattern& NamePattern::operator=(NamePattern&&) noexcept = default;
+
+PatternSearch NamePattern::Search(std::string_view name) const {
+    PatternSearch result;
+    if (!code) return result;
+    thread_local SearchState state;
+    if (!state.data || !state.context) {
+        result.gaveUp = "could not be searched (out of memory)";
+        return result;
+    }
+    const auto subject = reinterpret_cast<PCRE2_SPTR>(name.data());
+    int rc = pcre2_match(code->compiled, subject, name.size(), 0, 0, state.data, state.context);
+    // JIT code backtracks on a small machine stack of its own; the interpreter keeps its
+    // backtracking on the heap, within the memory bound, and so finds the answer.
+    if (rc == PCRE2_ERROR_JIT_STACKLIMIT)
+        rc = pcre2_match(code->compiled, subject, name.size(), 0, PCRE2_NO_JIT, state.data, state.context);
+    if (rc >= 0) {
+        result.matched = true;
+    } else if (rc == PCRE2_ERROR_MATCHLIMIT) {
+        result.gaveUp = "gave up after " + std::to_string(kPatternStepLimit) + " steps";
+    } else if (rc == PCRE2_ERROR_HEAPLIMIT || rc == PCRE2_ERROR_DEPTHLIMIT || rc == PCRE2_ERROR_NOMEMORY) {
+        result.gaveUp = "gave up: it needs more than " + std::to_string(kPatternMemoryLimitKiB / 1024) + " MiB";
+    } else if (rc != PCRE2_ERROR_NOMATCH) {
+        result.gaveUp = "could not be searched (" + ErrorText(rc) + ")";
+    }
+    return result;
+}
+
+}  // namespace kw

@@ -1,0 +1,68 @@
+#pragma once
+// What one batch knows about the folders it works with: its destinations and routing folders,
+// and the folders its items lie in. Under Wine, identifying a folder costs about a millisecond
+// (the volume's serial number is asked of another process), several times what a move costs, so
+// each folder is identified once per batch, not once per item.
+//
+// Only the program's own changes, and failures, say that a folder changed within a batch: the
+// item step calls Forget() after it creates a folder, moves, recycles or deletes anything that
+// may be a folder, and when an operation fails in a way that could mean a folder went; the next
+// question then reads the disk again. Every step that replaces or deletes something still asks
+// the disk itself (see ItemActions.cpp): cached facts only ever take the fast path of a
+// non-destructive rename.
+
+#include <filesystem>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "matching/RuleSelection.h"
+#include "model/AppSettings.h"
+#include "routing/FileIdentity.h"
+
+namespace kw {
+
+// Destination folders of the enabled move rules (and the catch-all folder when unmatched
+// items go there), one entry per file-system object. They are never routed themselves.
+using RoutingFolderList = std::vector<std::filesystem::path>;
+
+struct FolderFacts {
+    std::optional<FileIdentity> identity;  // nothing when missing or unreachable
+    bool isFolder = false;                 // a folder itself, not a link to one
+};
+
+class BatchCache {
+public:
+    // Compiles the rules' patterns and reads the routing folders' identities.
+    explicit BatchCache(const AppSettings& settings);
+    BatchCache(const BatchCache&) = delete;
+    BatchCache& operator=(const BatchCache&) = delete;
+
+    const AppSettings& Settings() const { return settings; }
+    const RuleSelector& Rules() const { return rules; }
+    const RoutingFolderList& RoutingFolders() const { return routingFolders; }
+
+    // The facts of the folder at this path, as spelled.
+    const FolderFacts& Folder(const std::filesystem::path& path);
+
+    // Whether the item (of this kind, from a look-up just made) is one of the routing folders.
+    // A plain file cannot be the same object as a folder, so it is identified only when some
+    // routing "folder" is in fact a file.
+    bool IsRoutingFolder(const std::filesystem::path& item, ItemKind kind);
+
+    // Whether one of the folders on the item's path (its lexical ancestors, as Win32 resolves
+    // them) is the folder with this identity: IsInsideOrSame for an item that is not the folder.
+    bool LiesBelow(const std::filesystem::path& item, const FileIdentity& folder);
+
+    // Everything is read again from the disk when next asked.
+    void Forget() { folders.clear(); }
+
+private:
+    AppSettings settings;
+    RuleSelector rules{settings};
+    RoutingFolderList routingFolders;
+    std::map<std::wstring, FolderFacts> folders;
+};
+
+}  // namespace kw
