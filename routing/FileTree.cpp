@@ -25,7 +25,7 @@ using UniqueFind = std::unique_ptr<void, FindCloser>;
 template <typename Visit>
 std::error_code ForEachEntry(const std::wstring& folder, Visit visit) {
     WIN32_FIND_DATAW data{};
-    HANDLE raw = FindFirstFileExW((folder + L"\\*").c_str(), FindExInfoBasic, &data, FindExSearchNameMatch, nullptr,
+    HANDLE raw = FindFirstFileExW(ChildPath(folder, L"*").c_str(), FindExInfoBasic, &data, FindExSearchNameMatch, nullptr,
                                   FIND_FIRST_EX_LARGE_FETCH);
     if (raw == INVALID_HANDLE_VALUE) return LastError();
     UniqueFind find(raw);
@@ -69,7 +69,7 @@ std::error_code CopyEntry(const std::wstring& source, const std::wstring& target
         if (!mergeable) return ec;
     }
     return ForEachEntry(source, [&](const std::wstring& name, const WIN32_FIND_DATAW&) {
-        return CopyEntry(source + L"\\" + name, target + L"\\" + name, mergeOverwrite);
+        return CopyEntry(ChildPath(source, name), ChildPath(target, name), mergeOverwrite);
     });
 }
 
@@ -83,7 +83,7 @@ std::error_code DeleteEntry(const std::wstring& path, DWORD attributes) {
     std::error_code first;
     const std::error_code listed = ForEachEntry(path, [&](const std::wstring& name, const WIN32_FIND_DATAW& data) {
         // Keep going after a failure so that as much as possible is removed; report the first.
-        if (std::error_code ec = DeleteEntry(path + L"\\" + name, data.dwFileAttributes); ec && !first) first = ec;
+        if (std::error_code ec = DeleteEntry(ChildPath(path, name), data.dwFileAttributes); ec && !first) first = ec;
         return std::error_code{};
     });
     if (first) return first;
@@ -120,7 +120,7 @@ std::error_code FingerprintFolder(const std::wstring& folder, const std::wstring
         digest.Add(isFolder ? 1 : 0);
         ++fingerprint.entries;
         if (isFolder) {
-            if (std::error_code ec = FingerprintFolder(folder + L"\\" + name, path, fingerprint, digest)) return ec;
+            if (std::error_code ec = FingerprintFolder(ChildPath(folder, name), path, fingerprint, digest)) return ec;
             continue;
         }
         const uint64_t size = (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
@@ -166,7 +166,7 @@ bool HoldsCopy(const std::wstring& copy, const std::wstring& original) {
     if (!(o & FILE_ATTRIBUTE_DIRECTORY)) return SameBytes(copy, original);
     bool holds = true;
     const std::error_code listed = ForEachEntry(original, [&](const std::wstring& name, const WIN32_FIND_DATAW&) {
-        holds = HoldsCopy(copy + L"\\" + name, original + L"\\" + name);
+        holds = HoldsCopy(ChildPath(copy, name), ChildPath(original, name));
         return holds ? std::error_code{} : std::error_code(ERROR_NOT_SAME_DEVICE, std::system_category());
     });
     return holds && !listed;

@@ -5,9 +5,9 @@
 #include <algorithm>
 #include <memory>
 #include <string>
-#include <system_error>
 
-#include "routing/FileTree.h"
+#include "model/ExtendedPath.h"
+#include "model/PathKind.h"
 
 namespace kw {
 namespace fs = std::filesystem;
@@ -45,9 +45,7 @@ struct Listing {
 };
 
 void AppendFilesBelow(const fs::path& folder, Listing& listing) {
-    std::wstring pattern = ExtendedPath(folder);
-    if (!pattern.empty() && pattern.back() != L'\\') pattern += L'\\';
-    pattern += L'*';
+    const std::wstring pattern = ChildPath(ExtendedPath(folder), L"*");
     WIN32_FIND_DATAW data{};
     HANDLE raw = FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &data, FindExSearchNameMatch, nullptr,
                                   FIND_FIRST_EX_LARGE_FETCH);
@@ -59,8 +57,7 @@ void AppendFilesBelow(const fs::path& folder, Listing& listing) {
         fs::path child = folder / name;
         const DWORD attributes = data.dwFileAttributes;
         if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) {
-            std::error_code ec;
-            if (fs::is_regular_file(fs::status(child, ec))) listing.Add(std::move(child));
+            if (KindOf(child) == PathKind::file) listing.Add(std::move(child));
         } else if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
             AppendFilesBelow(child, listing);
         } else {
@@ -84,13 +81,7 @@ void FilterDroppedPaths(const std::vector<fs::path>& dropped, std::vector<fs::pa
     kept.clear();
     int notTaken = 0;
     for (const fs::path& item : dropped) {
-        bool exists = false;
-        if (!IsShellPath(item.native())) {
-            std::error_code ec;
-            const fs::file_status status = fs::status(item, ec);
-            exists = !ec && status.type() != fs::file_type::not_found && status.type() != fs::file_type::none;
-        }
-        if (exists)
+        if (!IsShellPath(item.native()) && KindOf(item) != PathKind::missing)
             kept.push_back(item);
         else
             ++notTaken;
@@ -104,8 +95,7 @@ void ExpandFolders(const std::vector<fs::path>& items, bool expand, std::vector<
     Listing listing{out, control, std::max<size_t>(1, control.reportEvery)};
     for (const fs::path& item : items) {
         if (listing.Stopped()) break;
-        std::error_code ec;
-        if (expand && fs::is_directory(fs::status(item, ec)))
+        if (expand && KindOf(item) == PathKind::folder)
             AppendFilesBelow(item, listing);
         else
             listing.Add(item);

@@ -3,6 +3,7 @@
 
 #include <imgui.h>
 
+#include "model/PathKind.h"
 #include "model/TextEncoding.h"
 #include "ui/RoutingSummary.h"
 #include "ui/RulesTab.h"
@@ -76,12 +77,8 @@ void DrawAboutTab() {
 }  // namespace
 
 std::optional<std::filesystem::path> FirstFolder(const std::vector<std::filesystem::path>& paths) {
-    for (const std::filesystem::path& p : paths) {
-        std::error_code ec;
-        if (std::filesystem::is_directory(p, ec)) return p;
-        const DWORD attributes = GetFileAttributesW(p.c_str());
-        if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) return p;
-    }
+    for (const std::filesystem::path& p : paths)
+        if (KindOf(p) == PathKind::folder) return p;
     return std::nullopt;
 }
 
