@@ -8,6 +8,7 @@
 
 #include "model/ExtendedPath.h"
 #include "model/PathKind.h"
+#include "model/ReparseTag.h"
 
 namespace kw {
 namespace fs = std::filesystem;
@@ -28,7 +29,7 @@ wchar_t LowerAscii(wchar_t c) { return (c >= L'A' && c <= L'Z') ? static_cast<wc
 // characters, so the walk uses the Win32 calls on the \\?\ form. Entries arrive in the order
 // the file system gives them; each sub-folder is walked as soon as it is met. Links to folders
 // are not followed (a link cycle would never end), links to files count when their target is a
-// regular file. A folder that cannot be listed contributes nothing and the walk goes on.
+// regular file; other reparse points (cloud-file placeholders) are ordinary files and folders. A folder that cannot be listed contributes nothing and the walk goes on.
 struct Listing {
     std::vector<fs::path>& out;
     const ListingControl& control;
@@ -56,7 +57,7 @@ void AppendFilesBelow(const fs::path& folder, Listing& listing) {
         if (name == L"." || name == L"..") continue;
         fs::path child = folder / name;
         const DWORD attributes = data.dwFileAttributes;
-        if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) {
+        if (IsLink(attributes, data.dwReserved0)) {
             if (KindOf(child) == PathKind::file) listing.Add(std::move(child));
         } else if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
             AppendFilesBelow(child, listing);
