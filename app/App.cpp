@@ -18,8 +18,6 @@ namespace {
 
 constexpr wchar_t kWindowTitle[] = L"Kestrane Fileweir";
 constexpr int kAppIconId = 101;
-constexpr DWORD kMainStyle = WS_OVERLAPPEDWINDOW;
-constexpr DWORD kMainExStyle = WS_EX_APPWINDOW | WS_EX_ACCEPTFILES;
 constexpr UINT_PTR kSettingsRetryTimer = 1;
 constexpr UINT kSettingsRetryMs = 2000;
 
@@ -53,27 +51,8 @@ App& App::Instance() {
     return app;
 }
 
-SIZE App::ComputeWindowSize(UiFontSize size) const {
-    const SIZE client = ClientSizeFor(size);
-    RECT r{0, 0, client.cx, client.cy};
-    AdjustWindowRectEx(&r, kMainStyle, FALSE, kMainExStyle);
-    return {r.right - r.left, r.bottom - r.top};
-}
-
-void App::EnsureMinimumSize() {
-    const SIZE minimum = ComputeWindowSize(settings.uiFontSize);
-    minTrackWidth = minimum.cx;
-    minTrackHeight = minimum.cy;
-    if (!mainWindow) return;
-    RECT r{};
-    GetWindowRect(mainWindow, &r);
-    const int width = std::max<int>(r.right - r.left, minimum.cx);
-    const int height = std::max<int>(r.bottom - r.top, minimum.cy);
-    SetWindowPos(mainWindow, nullptr, r.left, r.top, width, height, SWP_NOACTIVATE | SWP_NOZORDER);
-}
-
 void App::ApplyColours() {
-    if (renderHost.HasImGui()) renderHost.ApplyTheme(settings.theme == Theme::dark);
+    if (renderHost.HasImGui()) renderHost.ApplyTheme(settings.theme == Theme::dark, UiScale());
     overlay.SetTheme(static_cast<int>(settings.theme));
 }
 
@@ -99,7 +78,7 @@ bool App::Init(HINSTANCE instance, int showCommand) {
     RegisterClassExW(&wc);
 
     const SIZE size = ComputeWindowSize(settings.uiFontSize);
-    CreateWindowExW(kMainExStyle, kMainWindowClass, kWindowTitle, kMainStyle, CW_USEDEFAULT, CW_USEDEFAULT, size.cx,
+    CreateWindowExW(kMainWindowExStyle, kMainWindowClass, kWindowTitle, kMainWindowStyle, CW_USEDEFAULT, CW_USEDEFAULT, size.cx,
                     size.cy, nullptr, nullptr, instance, this);
     if (!mainWindow) return false;
     // A second copy wakes this one; run elevated, this window would not hear a normal one
@@ -116,10 +95,10 @@ bool App::Init(HINSTANCE instance, int showCommand) {
     });
 
     if (!renderHost.CreateDevice(mainWindow)) return false;
-    renderHost.RequestFonts(instance, FontPixelSize(settings.uiFontSize));
+    RequestScaledFonts();
     lastAppliedFontSize = settings.uiFontSize;
     lastAppliedAlpha = settings.overlayAlpha;
-    renderHost.ApplyTheme(settings.theme == Theme::dark);
+    renderHost.ApplyTheme(settings.theme == Theme::dark, UiScale());
 
     if (!overlay.Create(instance, mainWindow,
                         [this](std::vector<std::filesystem::path> paths) { HandleDroppedFiles(std::move(paths)); }))
@@ -257,7 +236,7 @@ void App::RenderOneFrame() {
     }
     const bool fontSizeChanged = settings.uiFontSize != lastAppliedFontSize;
     if (fontSizeChanged) {
-        renderHost.RequestFonts(hInstance, FontPixelSize(settings.uiFontSize));
+        RequestScaledFonts();
         lastAppliedFontSize = settings.uiFontSize;
         EnsureMinimumSize();
     }
@@ -352,7 +331,7 @@ void App::ApplyAllSettings() {
     lastAppliedAlpha = settings.overlayAlpha;
     // Called during a frame (a restore, or a save that adopted config.json) the fonts are
     // rebuilt after it.
-    renderHost.RequestFonts(hInstance, FontPixelSize(settings.uiFontSize));
+    RequestScaledFonts();
     lastAppliedFontSize = settings.uiFontSize;
     redrawRequested = true;
 }
@@ -436,6 +415,9 @@ LRESULT App::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
                 return 0;
             }
             return DefWindowProcW(mainWindow, message, wParam, lParam);
+        case WM_DPICHANGED:
+            OnDpiChanged(*reinterpret_cast<const RECT*>(lParam));
+            return 0;
         case WM_DISPLAYCHANGE:
             KeepWindowOnScreen(overlay.Handle());
             KeepWindowOnScreen(mainWindow);

@@ -4,6 +4,7 @@
 #include <imgui.h>
 
 #include "model/PathKind.h"
+#include "shell/Dpi.h"
 #include "model/TextEncoding.h"
 #include "ui/RoutingSummary.h"
 #include "ui/RulesTab.h"
@@ -32,11 +33,7 @@ bool PointInRectDpiTolerant(POINT point, const UiRect& r, float margin, float sc
     return false;
 }
 
-float WindowScale(HWND window) {
-    if (!window) return 1.0f;
-    const UINT dpi = GetDpiForWindow(window);
-    return dpi == 0 ? 1.0f : static_cast<float>(dpi) / 96.0f;
-}
+float WindowScale(HWND window) { return window ? ScaleOf(DpiOf(window)) : 1.0f; }
 
 void DrawActivityTab(const SettingsWindowView& view) {
     ImGui::TextWrapped("Log file: %s", PathToUtf8(view.activityLog.LogFilePath()).c_str());
