@@ -20,8 +20,6 @@ namespace {
 
 constexpr wchar_t kWindowTitle[] = L"Kestrane Fileweir";
 constexpr int kAppIconId = 101;
-constexpr DWORD kMainStyle = WS_OVERLAPPEDWINDOW;
-constexpr DWORD kMainExStyle = WS_EX_APPWINDOW | WS_EX_ACCEPTFILES;
 constexpr UINT_PTR kSettingsRetryTimer = 1;
 constexpr UINT kSettingsRetryMs = 2000;
 
@@ -55,27 +53,8 @@ App& App::Instance() {
     return app;
 }
 
-SIZE App::ComputeWindowSize(UiFontSize size) const {
-    const SIZE client = ClientSizeFor(size);
-    RECT r{0, 0, client.cx, client.cy};
-    AdjustWindowRectEx(&r, kMainStyle, FALSE, kMainExStyle);
-    return {r.right - r.left, r.bottom - r.top};
-}
-
-void App::EnsureMinimumSize() {
-    const SIZE minimum = ComputeWindowSize(settings.uiFontSize);
-    minTrackWidth = minimum.cx;
-    minTrackHeight = minimum.cy;
-    if (!mainWindow) return;
-    RECT r{};
-    GetWindowRect(mainWindow, &r);
-    const int width = std::max<int>(r.right - r.left, minimum.cx);
-    const int height = std::max<int>(r.bottom - r.top, minimum.cy);
-    SetWindowPos(mainWindow, nullptr, r.left, r.top, width, height, SWP_NOACTIVATE | SWP_NOZORDER);
-}
-
 void App::ApplyColours() {
-    if (renderHost.HasImGui()) renderHost.ApplyTheme(settings.theme == Theme::dark);
+    if (renderHost.HasImGui()) renderHost.ApplyTheme(settings.theme == Theme::dark, UiScale());
     overlay.SetTheme(static_cast<int>(settings.theme));
 }
 
@@ -102,7 +81,7 @@ bool App::Init(HINSTANCE instance, int showCommand) {
     RegisterClassExW(&wc);
 
     const SIZE size = ComputeWindowSize(settings.uiFontSize);
-    CreateWindowExW(kMainExStyle, kMainWindowClass, kWindowTitle, kMainStyle, CW_USEDEFAULT, CW_USEDEFAULT, size.cx,
+    CreateWindowExW(kMainWindowExStyle, kMainWindowClass, kWindowTitle, kMainWindowStyle, CW_USEDEFAULT, CW_USEDEFAULT, size.cx,
                     size.cy, nullptr, nullptr, instance, this);
     if (!mainWindow) return false;
     // A second copy wakes this one; run elevated, this window would not hear a normal one
@@ -119,10 +98,10 @@ bool App::Init(HINSTANCE instance, int showCommand) {
     });
 
     if (!renderHost.CreateDevice(mainWindow)) return false;
-    renderHost.RequestFonts(instance, FontPixelSize(settings.uiFontSize));
+    RequestScaledFonts();
     lastAppliedFontSize = settings.uiFontSize;
     lastAppliedAlpha = settings.overlayAlpha;
-    renderHost.ApplyTheme(settings.theme == Theme::dark);
+    renderHost.ApplyTheme(settings.theme == Theme::dark, UiScale());
 
     if (!overlay.Create(instance, mainWindow,
                         [this](std::vector<std::filesystem::path> paths) { HandleDroppedFiles(std::move(paths)); }))
@@ -152,124 +131,6 @@ bool App::Init(HINSTANCE instance, int showCommand) {
     CheckRoutingFolders(true);
     redrawRequested = true;
     return true;
-}
-
-int64_t NowTicks() {
-    LARGE_INTEGER t{};
-    QueryPerformanceCounter(&t);
-    return t.QuadPart;
-}
-
-double TicksToMilliseconds(int64_t ticks) {
-    LARGE_INTEGER f{};
-    QueryPerformanceFrequency(&f);
-    return static_cast<double>(ticks) * 1000.0 / static_cast<double>(f.QuadPart);
-}
-
-int App::Run(HINSTANCE instance, int showCommand) {
-    runStartTicks = NowTicks();
-    if (!Init(instance, showCommand)) return 1;
-    // Dear ImGui applies at most one mouse-button change per frame, and some widgets (tabs, for
-    // one) show a click a frame later; a press and release that arrive together would otherwise
-    // wait for the next message. So input is followed by a few more frames.
-    constexpr int kFramesAfterInput = 3;
-    const auto isInput = [](UINT message) {
-        return (message >= WM_MOUSEFIRST && message <= WM_MOUSELAST) || (message >= WM_KEYFIRST && message <= WM_KEYLAST);
-    };
-    int settleFrames = 0;
-    // After an exit request a batch still running is seen to its end with the window alive:
-    // messages are handled and "Finishing..." is drawn until its result is logged.
-    while (running || (routeJob.IsRunning() && IsWindow(mainWindow))) {
-        ++stats.wakeups;
-        MSG msg{};
-        bool hadInput = false;
-        if (!redrawRequested && settleFrames == 0 && !(CanDraw() && settling.WantsFrame())) {
-            const BOOL got = GetMessageW(&msg, nullptr, 0, 0);
-            if (got == -1) break;
-            if (got == 0) {
-                RequestExit();
-                continue;
-            }
-            TranslateMessage(&msg);
-            DispatchMessageW(&msg);
-            hadInput = isInput(msg.message);
-        }
-        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            if (msg.message == WM_QUIT) {
-                RequestExit();
-                break;
-            }
-            TranslateMessage(&msg);
-            DispatchMessageW(&msg);
-            hadInput = hadInput || isInput(msg.message);
-        }
-        PumpJobEvents();
-        // Every message may change what the window shows (a show, a resize, a status): frames
-        // follow until the layout has settled.
-        if (redrawRequested) settling.Invalidate();
-        if (CanDraw() && (settleFrames > 0 || settling.WantsFrame())) RenderOneFrame();
-        redrawRequested = false;
-        settleFrames = hadInput ? kFramesAfterInput : std::max(0, settleFrames - 1);
-    }
-    Shutdown();
-    return 0;
-}
-
-bool App::CanDraw() const { return mainWindow && IsWindowVisible(mainWindow) && !IsIconic(mainWindow); }
-
-void App::RequestExit() {
-    if (running && routeJob.IsRunning()) {
-        statusText = "Finishing the current batch before exit...";
-        overlay.SetStatus("Finishing the current batch...", true);
-    }
-    running = false;
-    redrawRequested = true;
-}
-
-void App::RenderOneFrame() {
-    const int64_t now = NowTicks();
-    if (stats.frames == 0) stats.firstFrameMs = TicksToMilliseconds(now - runStartTicks);
-    if (routeJob.IsRunning() && lastFrameTicks != 0) {
-        const double gap = TicksToMilliseconds(now - lastFrameTicks);
-        stats.maxFrameGapMs = std::max(stats.maxFrameGapMs, gap);
-        if (droppedAwaitingLine) stats.maxListingFrameGapMs = std::max(stats.maxListingFrameGapMs, gap);
-    }
-    lastFrameTicks = now;
-    ++stats.frames;
-    renderHost.BeginFrame();
-    bool settingsChanged = false;
-    const SettingsWindowView view{statusText, progressDone,  progressTotal,  logLines,           activityLog,
-                                  hotkey,     folderWarning, &recentBatches, routeJob.IsRunning()};
-    const SettingsWindowActions actions{
-        [this](unsigned modifiers, unsigned vk, std::string& error) { return ApplyHotkey(modifiers, vk, error); },
-        [this] { SaveSettings(); },
-        [this](bool visible) { SetOverlayVisible(visible); },
-        [this] { ApplyAllSettings(); },
-        [this](uint64_t id) { StartUndo(id); },
-        [this] { CancelBatch(); },
-        [](const std::string& path) { RevealInExplorer(PathFromUtf8(path)); },
-    };
-    drawingSettings = true;
-    DrawSettingsWindow(settings, uiState, settingsChanged, mainWindow, view, actions);
-    drawingSettings = false;
-    if (settingsChanged) {
-        ApplyColours();
-        tray.Add(hInstance, mainWindow);
-    }
-    if (settingsChanged || saveAfterDraw) SaveSettings();
-    renderHost.RenderFrame();
-    if (settings.overlayAlpha != lastAppliedAlpha) {
-        overlay.SetAlpha(settings.overlayAlpha);
-        lastAppliedAlpha = settings.overlayAlpha;
-    }
-    const bool fontSizeChanged = settings.uiFontSize != lastAppliedFontSize;
-    if (fontSizeChanged) {
-        renderHost.RequestFonts(hInstance, FontPixelSize(settings.uiFontSize));
-        lastAppliedFontSize = settings.uiFontSize;
-        EnsureMinimumSize();
-    }
-    settling.FrameDrawn();
-    if (renderHost.ApplyRequestedFonts() || fontSizeChanged) settling.Invalidate();
 }
 
 void App::Shutdown() {
@@ -359,7 +220,7 @@ void App::ApplyAllSettings() {
     lastAppliedAlpha = settings.overlayAlpha;
     // Called during a frame (a restore, or a save that adopted config.json) the fonts are
     // rebuilt after it.
-    renderHost.RequestFonts(hInstance, FontPixelSize(settings.uiFontSize));
+    RequestScaledFonts();
     lastAppliedFontSize = settings.uiFontSize;
     redrawRequested = true;
 }
@@ -450,6 +311,9 @@ LRESULT App::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
                 return 0;
             }
             return DefWindowProcW(mainWindow, message, wParam, lParam);
+        case WM_DPICHANGED:
+            OnDpiChanged(*reinterpret_cast<const RECT*>(lParam));
+            return 0;
         case WM_DISPLAYCHANGE:
             KeepWindowOnScreen(overlay.Handle());
             KeepWindowOnScreen(mainWindow);

@@ -37,11 +37,13 @@ constexpr UINT kJobProgressMessage = WM_APP + 2;
 constexpr UINT kJobFinishedMessage = WM_APP + 3;
 constexpr UINT kWakeMessage = WM_APP + 5;
 constexpr wchar_t kMainWindowClass[] = L"KestraneFileweirMain";
+constexpr DWORD kMainWindowStyle = WS_OVERLAPPEDWINDOW;
+constexpr DWORD kMainWindowExStyle = WS_EX_APPWINDOW | WS_EX_ACCEPTFILES;
 constexpr size_t kMaxLogLines = 500;
 
-// Client size of the main window for a font size: 980 x 760, 1080 x 840, 1180 x 980.
+// Client size of the main window for a font size at 96 DPI: 980 x 760, 1080 x 840, 1180 x 980.
 SIZE ClientSizeFor(UiFontSize size);
-// 16, 20 or 26 pixels.
+// 16, 20 or 26 pixels at 96 DPI.
 float FontPixelSize(UiFontSize size);
 
 // What the message loop did, for benchmarks and diagnostics (cheap counters, always on).
@@ -89,6 +91,8 @@ public:
     const std::string& StatusText() const { return statusText; }
     std::pair<int, int> Progress() const { return {progressDone, progressTotal}; }
     const OverlayWindow& DropZone() const { return overlay; }
+    // The pixel size of the settings window's font as built (UI thread).
+    float FontPixels() const { return renderHost.FontPixels(); }
 
 private:
     App() = default;
@@ -110,8 +114,12 @@ private:
     void TakeStoreResult(const StoreResult& result);
     void ApplyAllSettings();
     void CheckRoutingFolders(bool showBox);
+    // Sizes at the DPI of the window's monitor (DisplayScale.cpp).
     SIZE ComputeWindowSize(UiFontSize size) const;
     void EnsureMinimumSize();
+    float UiScale() const;
+    void RequestScaledFonts();
+    void OnDpiChanged(const RECT& suggested);
     bool ApplyHotkey(unsigned modifiers, unsigned vk, std::string& error);
     void CaptureHotkeyKey(unsigned vk);
     void ApplyColours();

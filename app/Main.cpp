@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include "app/App.h"
+#include "shell/Dpi.h"
 
 namespace {
 
@@ -26,8 +27,9 @@ void WakeFirstInstance() {
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
-    // Fails on systems (and Wine) without per-monitor v2 awareness; the program runs regardless.
-    SetProcessDpiAwarenessContext(DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2);
+    // The manifest asks for per-monitor (v2) awareness; this call is for systems that did not
+    // take it from there. It fails once the manifest has set it, and under Wine: harmless.
+    kw::BecomePerMonitorDpiAware();
 
     HANDLE mutex = CreateMutexW(nullptr, TRUE, kInstanceMutexName);
     const DWORD mutexError = GetLastError();

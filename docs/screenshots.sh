@@ -1,9 +1,12 @@
 #!/usr/bin/env bash
 # Takes screenshots of the real settings window under Wine on a private Xvfb display: the Rules
 # tab with a rule selected, Summary, Settings and Activity, in both themes and at the three font
-# sizes. Tabs and rows are clicked with xdotool at positions measured for each font size.
+# sizes, at 96 DPI (100 %) and at 144 DPI (150 %, files ending in -144dpi), and one of the whole
+# screen with the drop zone at each DPI. Tabs and rows are clicked with xdotool at positions
+# measured for each font size at 96 DPI and scaled.
 # Usage: docs/screenshots.sh [output folder]   (default build/screenshots)
-# Needs a build (scripts/build.sh); uses its own Wine prefix, build/wineprefix-shots.
+# KW_SHOT_DPIS, KW_SHOT_THEMES and KW_SHOT_SIZES narrow the set.
+# Needs a build (scripts/build.sh); uses its own Wine prefixes, build/wineprefix-shots(-144).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${KW_BUILD_DIR:-$root/build}
@@ -14,6 +17,9 @@ driver=$build/tests/e2e/KwDriver.exe
 mkdir -p "$out"
 
 export KW_WINEPREFIX=${KW_WINEPREFIX:-$build/wineprefix-shots}
+base_prefix=$KW_WINEPREFIX
+# Room for the window at 150 % (1470 x 1140 for the medium font) beside the drop zone.
+export KW_XVFB_SCREEN=${KW_XVFB_SCREEN:-2048x1600x24}
 source "$root/scripts/wine-session.sh"
 work=$(mktemp -d /tmp/kw-shots-XXXXXX)
 app_pid=""
@@ -28,18 +34,16 @@ finish() {
 }
 trap finish EXIT
 kw_start_display
-kw_start_wine
 
 # The rules point at folders on a drive D: of the prefix, as a user's would.
 app="$work/d/Tools/Kestrane Fileweir"
 mkdir -p "$app" "$work/d/Pictures" "$work/d/Documents/Invoices" "$work/d/Videos"
-rm -f "$WINEPREFIX/dosdevices/d:"
-ln -s "$work/d" "$WINEPREFIX/dosdevices/d:"
 cp "$exe" "$app/KestraneFileweir.exe"
 
 config() {  # theme, font size
   cat >"$app/config.json" <<EOF
-{"theme": "$1", "uiFontSize": "$2", "minimizeToTray": false, "overlayVisible": false,
+{"theme": "$1", "uiFontSize": "$2", "minimizeToTray": false, "overlayVisible": true,
+ "overlayX": 1500, "overlayY": 60, "overlayW": 320, "overlayH": 200,
  "catchAllPath": "D:\\\\Unsorted",
  "rules": [
   {"name": "Photos", "destination": "D:\\\\Pictures",
@@ -79,13 +83,15 @@ EOF
 }
 
 # Positions (x of each tab header, y of the tab bar, y of the second rule row) per font size,
-# measured on screenshots of the window at its default place.
+# measured on screenshots of the window at its default place at 96 DPI; scaled to the DPI.
 positions() {
   case $1 in
     medium) tabs=(28 88 156 217) bar=49 row2=176 ;;
     large)  tabs=(33 104 186 260) bar=55 row2=222 ;;
     larger) tabs=(39 128 230 321) bar=64 row2=267 ;;
   esac
+  for i in "${!tabs[@]}"; do tabs[$i]=$((tabs[i] * dpi / 96)); done
+  bar=$((bar * dpi / 96)) row2=$((row2 * dpi / 96))
 }
 
 main_window() {
@@ -101,25 +107,41 @@ click() {  # window-relative x y
   sleep ${KW_SHOT_PAUSE:-0.8}
 }
 
-shot() { import -window "$main" "$out/$1.png"; echo "$out/$1.png"; }
+shot() { import -window "$main" "$out/$1$suffix.png"; echo "$out/$1$suffix.png"; }
 
-for theme in ${KW_SHOT_THEMES:-dark light}; do
-  for size in ${KW_SHOT_SIZES:-medium large larger}; do
-    config "$theme" "$size"
-    positions "$size"
-    (cd "$app" && exec wine KestraneFileweir.exe) >/dev/null 2>&1 &
-    app_pid=$!
-    timeout 60 wine "$driver" wait-window KestraneFileweirMain 60 >/dev/null
-    sleep 2
-    main=$(main_window)
-    xdotool windowactivate --sync "$main" 2>/dev/null || true
-    click 150 "$row2"
-    shot "rules-$theme-$size"
-    click "${tabs[1]}" "$bar"; shot "summary-$theme-$size"
-    click "${tabs[2]}" "$bar"; shot "settings-$theme-$size"
-    click "${tabs[3]}" "$bar"; shot "activity-$theme-$size"
-    timeout 30 wine "$driver" post KestraneFileweirMain 0x111 204 0 >/dev/null
-    timeout 30 tail --pid="$app_pid" -f /dev/null || kill "$app_pid"
-    app_pid=""
+for dpi in ${KW_SHOT_DPIS:-96 144}; do
+  # A prefix per DPI: Wine takes the desktop's DPI from LogPixels, as Windows from its scale.
+  export WINEPREFIX=$base_prefix
+  [ "$dpi" = 96 ] || WINEPREFIX="$base_prefix-$dpi"
+  kw_start_wine
+  timeout 60 wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f >/dev/null 2>&1
+  rm -f "$WINEPREFIX/dosdevices/d:"
+  ln -s "$work/d" "$WINEPREFIX/dosdevices/d:"
+  suffix=""
+  [ "$dpi" = 96 ] || suffix="-${dpi}dpi"
+  for theme in ${KW_SHOT_THEMES:-dark light}; do
+    for size in ${KW_SHOT_SIZES:-medium large larger}; do
+      config "$theme" "$size"
+      positions "$size"
+      (cd "$app" && exec wine KestraneFileweir.exe) >/dev/null 2>&1 &
+      app_pid=$!
+      timeout 60 wine "$driver" wait-window KestraneFileweirMain 60 >/dev/null
+      sleep 2
+      main=$(main_window)
+      xdotool windowactivate --sync "$main" 2>/dev/null || true
+      click 150 "$row2"
+      shot "rules-$theme-$size"
+      if [ "$theme-$size" = "dark-medium" ]; then
+        import -window root "$out/screen$suffix.png"; echo "$out/screen$suffix.png"
+      fi
+      click "${tabs[1]}" "$bar"; shot "summary-$theme-$size"
+      click "${tabs[2]}" "$bar"; shot "settings-$theme-$size"
+      click "${tabs[3]}" "$bar"; shot "activity-$theme-$size"
+      timeout 30 wine "$driver" post KestraneFileweirMain 0x111 204 0 >/dev/null
+      timeout 30 tail --pid="$app_pid" -f /dev/null || kill "$app_pid"
+      app_pid=""
+    done
   done
+  rm -f "$WINEPREFIX/dosdevices/d:"
+  timeout 30 wineserver -k >/dev/null 2>&1 || true
 done

@@ -37,9 +37,9 @@ struct AppSettings {
     bool startWithWindows = false;
     bool overlayVisible = true;
     bool expandFoldersOnDrop = false;
-    int32_t overlayX = 80;
+    int32_t overlayX = 80;   // screen position, in pixels
     int32_t overlayY = 80;
-    int32_t overlayW = 320;
+    int32_t overlayW = 320;  // size at 96 DPI: 480 x 300 pixels on a monitor at 150 %
     int32_t overlayH = 200;
     int32_t overlayAlpha = 230;     // window opacity 0-255
     uint32_t hotkeyModifiers = 3;   // MOD_ALT | MOD_CONTROL

@@ -28,6 +28,13 @@ std::wstring ExtendedPath(const fs::path& path) {
     return L"\\\\?\\" + Normalised(path);
 }
 
+std::wstring ChildPath(const std::wstring& folder, std::wstring_view name) {
+    std::wstring child = folder;
+    if (!child.empty() && !IsSeparator(child.back())) child += L'\\';
+    child += name;
+    return child;
+}
+
 }  // namespace kw
 
 namespace kw {

@@ -6,6 +6,7 @@
 
 #include <filesystem>
 #include <string>
+#include <string_view>
 
 namespace kw {
 
@@ -13,6 +14,11 @@ namespace kw {
 // form skips Win32's own handling of "." and ".." and of '/'). Relative paths and paths
 // already in a literal or device form come back unchanged.
 std::wstring ExtendedPath(const std::filesystem::path& path);
+
+// `name` under `folder` (any form) with one separator between them, also when the folder is a
+// drive root whose \\?\ form ends in one ("\\?\E:\" + "a" is "\\?\E:\a", not "\\?\E:\\a", which
+// Windows does not take as the same name).
+std::wstring ChildPath(const std::wstring& folder, std::wstring_view name);
 
 // The plain form of a path: the \\?\ (or \\?\UNC\) prefix removed, '/' as '\', "." and ".."
 // resolved lexically and trailing separators dropped (a root keeps its own). What Win32 would

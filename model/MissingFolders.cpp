@@ -1,9 +1,8 @@
 #include "model/MissingFolders.h"
 
 #include <algorithm>
-#include <filesystem>
-#include <system_error>
 
+#include "model/PathKind.h"
 #include "model/TextEncoding.h"
 
 namespace kw {
@@ -12,8 +11,7 @@ std::vector<std::string> MissingRoutingFolders(const AppSettings& settings) {
     std::vector<std::string> missing;
     const auto consider = [&](const std::string& path) {
         if (path.empty()) return;
-        std::error_code ec;
-        const bool isFolder = std::filesystem::is_directory(PathFromUtf8(path), ec) && !ec;
+        const bool isFolder = KindOf(PathFromUtf8(path)) == PathKind::folder;
         if (!isFolder && std::find(missing.begin(), missing.end(), path) == missing.end()) missing.push_back(path);
     };
     for (const Rule& rule : settings.rules)

@@ -30,8 +30,7 @@ ResourceBytes FindFontResource(HINSTANCE module) {
     return {static_cast<const unsigned char*>(bytes), size};
 }
 
-// Rounding is part of both themes; nothing else of the style is touched, so sizes stay
-// unscaled whatever the monitor's DPI (the font pixel size alone sets the UI scale).
+// Rounding is part of both themes; nothing else of the style is touched but by the DPI scale.
 void ApplyRounding(ImGuiStyle& style) {
     style.WindowRounding = 8.0f;
     style.FrameRounding = 6.0f;
@@ -186,9 +185,10 @@ bool RenderHost::ApplyRequestedFonts() {
     return false;
 }
 
-void RenderHost::ApplyTheme(bool dark) {
+void RenderHost::ApplyTheme(bool dark, float scale) {
     if (!imguiReady) return;
     ImGuiStyle& style = ImGui::GetStyle();
+    style = ImGuiStyle();  // sizes from their defaults, so that scaling never compounds
     ImVec4* colors = style.Colors;
     if (dark) {
         ImGui::StyleColorsDark(&style);
@@ -204,6 +204,7 @@ void RenderHost::ApplyTheme(bool dark) {
         colors[ImGuiCol_TabActive] = ImVec4(0.20f, 0.70f, 0.88f, 1.00f);
     }
     ApplyRounding(style);
+    if (scale != 1.0f) style.ScaleAllSizes(scale);
 }
 
 void RenderHost::BeginFrame() {

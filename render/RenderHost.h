@@ -31,7 +31,8 @@ public:
     // Rebuilds the fonts last requested, if they are not the ones built (true when it did).
     // Call after each frame.
     bool ApplyRequestedFonts();
-    void ApplyTheme(bool dark);
+    // Colours, rounding and ImGui's spacing, the spacing scaled (1.5 at 144 DPI).
+    void ApplyTheme(bool dark, float scale = 1.0f);
     void BeginFrame();
     void RenderFrame();  // render, clear, draw, present
     void ResizeBuffers(UINT width, UINT height);
@@ -43,6 +44,7 @@ public:
     bool HasImGui() const { return imguiReady; }
     // A text field of the last frame has the keyboard (keys then edit text, not the program).
     bool TextFieldActive() const;
+    float FontPixels() const { return builtPixels; }
     bool HasSwapChain() const { return swapChain != nullptr; }
     // Passes a main-window message to the ImGui Win32 backend (only while ImGui exists).
     static LRESULT ForwardMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

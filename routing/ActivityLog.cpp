@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "model/AppFolder.h"
+#include "model/ExtendedPath.h"
 
 namespace kw {
 namespace {
@@ -19,7 +20,7 @@ using UniqueFile = std::unique_ptr<void, HandleCloser>;
 constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
 
 UniqueFile Open(const std::filesystem::path& path, DWORD access, DWORD disposition) {
-    HANDLE h = CreateFileW(path.c_str(), access, kShareAll, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE h = CreateFileW(ExtendedPath(path).c_str(), access, kShareAll, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
     return UniqueFile(h == INVALID_HANDLE_VALUE ? nullptr : h);
 }
 

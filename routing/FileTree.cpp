@@ -9,6 +9,8 @@
 #include <utility>
 #include <vector>
 
+#include "model/ReparseTag.h"
+
 namespace kw {
 namespace fs = std::filesystem;
 
@@ -25,7 +27,7 @@ using UniqueFind = std::unique_ptr<void, FindCloser>;
 template <typename Visit>
 std::error_code ForEachEntry(const std::wstring& folder, Visit visit) {
     WIN32_FIND_DATAW data{};
-    HANDLE raw = FindFirstFileExW((folder + L"\\*").c_str(), FindExInfoBasic, &data, FindExSearchNameMatch, nullptr,
+    HANDLE raw = FindFirstFileExW(ChildPath(folder, L"*").c_str(), FindExInfoBasic, &data, FindExSearchNameMatch, nullptr,
                                   FIND_FIRST_EX_LARGE_FETCH);
     if (raw == INVALID_HANDLE_VALUE) return LastError();
     UniqueFind find(raw);
@@ -38,8 +40,20 @@ std::error_code ForEachEntry(const std::wstring& folder, Visit visit) {
     return end == ERROR_NO_MORE_FILES ? std::error_code{} : std::error_code(static_cast<int>(end), std::system_category());
 }
 
-bool IsFolder(DWORD attributes) {
-    return (attributes & FILE_ATTRIBUTE_DIRECTORY) && !(attributes & FILE_ATTRIBUTE_REPARSE_POINT);
+// A folder whose contents are its own: not a link (a junction or a symbolic link to a folder).
+bool IsFolder(DWORD attributes, DWORD reparseTag) {
+    return (attributes & FILE_ATTRIBUTE_DIRECTORY) && !IsLink(attributes, reparseTag);
+}
+
+// Attributes and reparse tag of one item, as a folder listing gives them.
+bool ReadEntry(const std::wstring& path, DWORD& attributes, DWORD& reparseTag) {
+    WIN32_FIND_DATAW data{};
+    const HANDLE find = FindFirstFileExW(path.c_str(), FindExInfoBasic, &data, FindExSearchNameMatch, nullptr, 0);
+    if (find == INVALID_HANDLE_VALUE) return false;
+    FindClose(find);
+    attributes = data.dwFileAttributes;
+    reparseTag = data.dwReserved0;
+    return true;
 }
 
 std::error_code CopyEntry(const std::wstring& source, const std::wstring& target, bool mergeOverwrite) {
@@ -69,13 +83,13 @@ std::error_code CopyEntry(const std::wstring& source, const std::wstring& target
         if (!mergeable) return ec;
     }
     return ForEachEntry(source, [&](const std::wstring& name, const WIN32_FIND_DATAW&) {
-        return CopyEntry(source + L"\\" + name, target + L"\\" + name, mergeOverwrite);
+        return CopyEntry(ChildPath(source, name), ChildPath(target, name), mergeOverwrite);
     });
 }
 
-std::error_code DeleteEntry(const std::wstring& path, DWORD attributes) {
+std::error_code DeleteEntry(const std::wstring& path, DWORD attributes, DWORD reparseTag) {
     if (attributes & FILE_ATTRIBUTE_READONLY) SetFileAttributesW(path.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY);
-    if (!IsFolder(attributes)) {
+    if (!IsFolder(attributes, reparseTag)) {
         const BOOL removed = (attributes & FILE_ATTRIBUTE_DIRECTORY) ? RemoveDirectoryW(path.c_str())  // junction
                                                                      : DeleteFileW(path.c_str());
         return removed ? std::error_code{} : LastError();
@@ -83,7 +97,8 @@ std::error_code DeleteEntry(const std::wstring& path, DWORD attributes) {
     std::error_code first;
     const std::error_code listed = ForEachEntry(path, [&](const std::wstring& name, const WIN32_FIND_DATAW& data) {
         // Keep going after a failure so that as much as possible is removed; report the first.
-        if (std::error_code ec = DeleteEntry(path + L"\\" + name, data.dwFileAttributes); ec && !first) first = ec;
+        if (std::error_code ec = DeleteEntry(ChildPath(path, name), data.dwFileAttributes, data.dwReserved0); ec && !first)
+            first = ec;
         return std::error_code{};
     });
     if (first) return first;
@@ -113,14 +128,14 @@ std::error_code FingerprintFolder(const std::wstring& folder, const std::wstring
         return ec;
     std::sort(entries.begin(), entries.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
     for (const auto& [name, data] : entries) {
-        if (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) return {ERROR_NOT_SUPPORTED, std::system_category()};
+        if (IsLink(data.dwFileAttributes, data.dwReserved0)) return {ERROR_NOT_SUPPORTED, std::system_category()};
         const std::wstring path = relative.empty() ? name : relative + L"\\" + name;
         const bool isFolder = data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY;
         digest.Add(path.data(), path.size() * sizeof(wchar_t));
         digest.Add(isFolder ? 1 : 0);
         ++fingerprint.entries;
         if (isFolder) {
-            if (std::error_code ec = FingerprintFolder(folder + L"\\" + name, path, fingerprint, digest)) return ec;
+            if (std::error_code ec = FingerprintFolder(ChildPath(folder, name), path, fingerprint, digest)) return ec;
             continue;
         }
         const uint64_t size = (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
@@ -159,14 +174,14 @@ bool SameBytes(const std::wstring& a, const std::wstring& b) {
 }
 
 bool HoldsCopy(const std::wstring& copy, const std::wstring& original) {
-    const DWORD o = GetFileAttributesW(original.c_str()), c = GetFileAttributesW(copy.c_str());
-    if (o == INVALID_FILE_ATTRIBUTES || c == INVALID_FILE_ATTRIBUTES) return false;
-    if ((o | c) & FILE_ATTRIBUTE_REPARSE_POINT) return false;
+    DWORD o = 0, c = 0, originalTag = 0, copyTag = 0;
+    if (!ReadEntry(original, o, originalTag) || !ReadEntry(copy, c, copyTag)) return false;
+    if (IsLink(o, originalTag) || IsLink(c, copyTag)) return false;
     if ((o & FILE_ATTRIBUTE_DIRECTORY) != (c & FILE_ATTRIBUTE_DIRECTORY)) return false;
     if (!(o & FILE_ATTRIBUTE_DIRECTORY)) return SameBytes(copy, original);
     bool holds = true;
     const std::error_code listed = ForEachEntry(original, [&](const std::wstring& name, const WIN32_FIND_DATAW&) {
-        holds = HoldsCopy(copy + L"\\" + name, original + L"\\" + name);
+        holds = HoldsCopy(ChildPath(copy, name), ChildPath(original, name));
         return holds ? std::error_code{} : std::error_code(ERROR_NOT_SAME_DEVICE, std::system_category());
     });
     return holds && !listed;
@@ -182,7 +197,10 @@ std::error_code FingerprintTree(const fs::path& path, TreeFingerprint& fingerpri
     const std::wstring p = ExtendedPath(path);
     WIN32_FILE_ATTRIBUTE_DATA data{};
     if (!GetFileAttributesExW(p.c_str(), GetFileExInfoStandard, &data)) return LastError();
-    if (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) return {ERROR_NOT_SUPPORTED, std::system_category()};
+    DWORD attributes = 0, reparseTag = 0;
+    if ((data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) && ReadEntry(p, attributes, reparseTag) &&
+        IsLink(attributes, reparseTag))
+        return {ERROR_NOT_SUPPORTED, std::system_category()};
     TreeFingerprint result;
     result.folder = data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY;
     if (!result.folder) {
@@ -206,7 +224,9 @@ std::error_code DeleteTree(const fs::path& path) {
     const std::wstring p = ExtendedPath(path);
     const DWORD attributes = GetFileAttributesW(p.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) return LastError();
-    return DeleteEntry(p, attributes);
+    DWORD sameAttributes = 0, reparseTag = 0;
+    if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) ReadEntry(p, sameAttributes, reparseTag);
+    return DeleteEntry(p, attributes, reparseTag);
 }
 
 }  // namespace kw

@@ -11,7 +11,7 @@ kw_wm_pid=""
 kw_start_display() {
   local n=90
   while [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ]; do n=$((n + 1)); done
-  Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+  Xvfb ":$n" -screen 0 "${KW_XVFB_SCREEN:-1280x1024x24}" -nolisten tcp >/dev/null 2>&1 &
   kw_xvfb_pid=$!
   export DISPLAY=":$n"
   for _ in $(seq 1 100); do

@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "model/TextEncoding.h"
+#include "shell/Dpi.h"
 #include "shell/OwnerWindowProc.h"
 
 namespace kw {
@@ -41,11 +42,11 @@ void DrawCenteredText(HDC dc, const std::wstring& text, RECT area, int size, int
 
 }  // namespace
 
-LRESULT OverlayHitTest(POINT p, const RECT& r) {
-    const bool top = p.y < r.top + kOverlayBorderBand;
-    const bool bottom = p.y >= r.bottom - kOverlayBorderBand;
-    const bool left = p.x < r.left + kOverlayBorderBand;
-    const bool right = p.x >= r.right - kOverlayBorderBand;
+LRESULT OverlayHitTest(POINT p, const RECT& r, int band) {
+    const bool top = p.y < r.top + band;
+    const bool bottom = p.y >= r.bottom - band;
+    const bool left = p.x < r.left + band;
+    const bool right = p.x >= r.right - band;
     if (top && left) return HTTOPLEFT;
     if (top && right) return HTTOPRIGHT;
     if (left) return bottom ? HTBOTTOMLEFT : HTLEFT;
@@ -112,16 +113,19 @@ void OverlayWindow::SetAlpha(int value) {
 }
 
 void OverlayWindow::SetPosition(int x, int y, int width, int height) {
-    if (hwnd) SetWindowPos(hwnd, HWND_TOPMOST, x, y, width, height, SWP_NOACTIVATE);
+    if (!hwnd) return;
+    const UINT dpi = DpiOf(hwnd);
+    SetWindowPos(hwnd, HWND_TOPMOST, x, y, ScaleToDpi(width, dpi), ScaleToDpi(height, dpi), SWP_NOACTIVATE);
 }
 
 void OverlayWindow::GetRect(int& x, int& y, int& width, int& height) const {
     RECT r{};
     if (!hwnd || !GetWindowRect(hwnd, &r)) return;
+    const int dpi = static_cast<int>(DpiOf(hwnd));
     x = r.left;
     y = r.top;
-    width = r.right - r.left;
-    height = r.bottom - r.top;
+    width = MulDiv(r.right - r.left, static_cast<int>(kDesignDpi), dpi);
+    height = MulDiv(r.bottom - r.top, static_cast<int>(kDesignDpi), dpi);
 }
 
 void OverlayWindow::Show(bool show) {
@@ -145,7 +149,8 @@ LRESULT OverlayWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
             if (GetAsyncKeyState(rightButton) < 0) return HTCLIENT;
             RECT r{};
             GetWindowRect(hwnd, &r);
-            return OverlayHitTest(POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)}, r);
+            return OverlayHitTest(POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)}, r,
+                                  ScaleToDpi(kOverlayBorderBand, DpiOf(hwnd)));
         }
         case WM_ERASEBKGND:
             return 1;
@@ -154,7 +159,17 @@ LRESULT OverlayWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
             return 0;
         case WM_GETMINMAXINFO: {
             auto* info = reinterpret_cast<MINMAXINFO*>(lParam);
-            info->ptMinTrackSize = POINT{kOverlayMinWidth, kOverlayMinHeight};
+            const UINT dpi = DpiOf(hwnd);
+            info->ptMinTrackSize = POINT{ScaleToDpi(kOverlayMinWidth, dpi), ScaleToDpi(kOverlayMinHeight, dpi)};
+            return 0;
+        }
+        case WM_DPICHANGED: {
+            // Moved to a monitor of another scale: the size the system suggests keeps the drop
+            // zone as large as it looked, and everything painted is scaled to the new DPI.
+            const RECT& suggested = *reinterpret_cast<const RECT*>(lParam);
+            SetWindowPos(hwnd, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+                         suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+            InvalidateRect(hwnd, nullptr, TRUE);
             return 0;
         }
         case WM_CONTEXTMENU: {
@@ -210,17 +225,19 @@ void OverlayWindow::Paint() {
     RECT r{};
     GetClientRect(hwnd, &r);
     const bool dark = theme == 0;
+    const UINT dpi = DpiOf(hwnd);
+    const auto px = [dpi](int length96) { return ScaleToDpi(length96, dpi); };  // lengths designed at 96 DPI
     UniqueGdiObject brush(CreateSolidBrush(dark ? RGB(18, 24, 38) : RGB(245, 248, 255)));
-    UniqueGdiObject pen(CreatePen(PS_SOLID, 3, busy ? RGB(255, 184, 48) : RGB(0, 210, 255)));
+    UniqueGdiObject pen(CreatePen(PS_SOLID, px(3), busy ? RGB(255, 184, 48) : RGB(0, 210, 255)));
     HGDIOBJ oldBrush = SelectObject(dc, brush.get());
     HGDIOBJ oldPen = SelectObject(dc, pen.get());
-    RoundRect(dc, r.left + 1, r.top + 1, r.right - 1, r.bottom - 1, 28, 28);
+    RoundRect(dc, r.left + px(1), r.top + px(1), r.right - px(1), r.bottom - px(1), px(28), px(28));
     SelectObject(dc, oldPen);
     SelectObject(dc, oldBrush);
-    DrawCenteredText(dc, kTitle, RECT{r.left, r.top + 18, r.right, r.top + 54}, 20, 600,
+    DrawCenteredText(dc, kTitle, RECT{r.left, r.top + px(18), r.right, r.top + px(54)}, px(20), 600,
                      dark ? RGB(255, 255, 255) : RGB(16, 24, 40));
-    DrawCenteredText(dc, status, RECT{r.left + 16, r.top + 58, r.right - 16, r.bottom - 16}, 15, 400,
-                     dark ? RGB(160, 190, 210) : RGB(70, 90, 110));
+    DrawCenteredText(dc, status, RECT{r.left + px(16), r.top + px(58), r.right - px(16), r.bottom - px(16)}, px(15),
+                     400, dark ? RGB(160, 190, 210) : RGB(70, 90, 110));
     EndPaint(hwnd, &ps);
 }
 

@@ -19,9 +19,9 @@ constexpr int kOverlayBorderBand = 12;
 constexpr int kOverlayMinWidth = 180, kOverlayMinHeight = 120;
 constexpr UINT kCommandOpenMainWindow = 206, kCommandCloseDropZone = 205;
 
-// Where a point of the window counts: corners and edges of the 12-pixel band resize, the rest
-// moves the window (HTCAPTION).
-LRESULT OverlayHitTest(POINT cursor, const RECT& window);
+// Where a point of the window counts: corners and edges of the border band (12 pixels at 96
+// DPI) resize, the rest moves the window (HTCAPTION).
+LRESULT OverlayHitTest(POINT cursor, const RECT& window, int band = kOverlayBorderBand);
 
 // 80..255, so that the drop zone never becomes invisible.
 int ClampOverlayAlpha(int alpha);
@@ -41,6 +41,7 @@ public:
     void SetStatus(const std::string& utf8Text, bool busy);
     void SetTheme(int theme);  // 0 dark, 1 light
     void SetAlpha(int alpha);
+    // Position in screen pixels, size at 96 DPI (scaled to the DPI of the drop zone's monitor).
     void SetPosition(int x, int y, int width, int height);
     void GetRect(int& x, int& y, int& width, int& height) const;
     void Show(bool show);

@@ -5,9 +5,10 @@
 #include <algorithm>
 #include <memory>
 #include <string>
-#include <system_error>
 
-#include "routing/FileTree.h"
+#include "model/ExtendedPath.h"
+#include "model/PathKind.h"
+#include "model/ReparseTag.h"
 
 namespace kw {
 namespace fs = std::filesystem;
@@ -28,7 +29,7 @@ wchar_t LowerAscii(wchar_t c) { return (c >= L'A' && c <= L'Z') ? static_cast<wc
 // characters, so the walk uses the Win32 calls on the \\?\ form. Entries arrive in the order
 // the file system gives them; each sub-folder is walked as soon as it is met. Links to folders
 // are not followed (a link cycle would never end), links to files count when their target is a
-// regular file. A folder that cannot be listed contributes nothing and the walk goes on.
+// regular file; other reparse points (cloud-file placeholders) are ordinary files and folders. A folder that cannot be listed contributes nothing and the walk goes on.
 struct Listing {
     std::vector<fs::path>& out;
     const ListingControl& control;
@@ -45,9 +46,7 @@ struct Listing {
 };
 
 void AppendFilesBelow(const fs::path& folder, Listing& listing) {
-    std::wstring pattern = ExtendedPath(folder);
-    if (!pattern.empty() && pattern.back() != L'\\') pattern += L'\\';
-    pattern += L'*';
+    const std::wstring pattern = ChildPath(ExtendedPath(folder), L"*");
     WIN32_FIND_DATAW data{};
     HANDLE raw = FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &data, FindExSearchNameMatch, nullptr,
                                   FIND_FIRST_EX_LARGE_FETCH);
@@ -58,9 +57,8 @@ void AppendFilesBelow(const fs::path& folder, Listing& listing) {
         if (name == L"." || name == L"..") continue;
         fs::path child = folder / name;
         const DWORD attributes = data.dwFileAttributes;
-        if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) {
-            std::error_code ec;
-            if (fs::is_regular_file(fs::status(child, ec))) listing.Add(std::move(child));
+        if (IsLink(attributes, data.dwReserved0)) {
+            if (KindOf(child) == PathKind::file) listing.Add(std::move(child));
         } else if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
             // Hidden system folders ("$RECYCLE.BIN", "System Volume Information" at a drive's
             // root) hold the system's files, not the user's: a dropped drive is expanded
@@ -88,13 +86,7 @@ void FilterDroppedPaths(const std::vector<fs::path>& dropped, std::vector<fs::pa
     kept.clear();
     int notTaken = 0;
     for (const fs::path& item : dropped) {
-        bool exists = false;
-        if (!IsShellPath(item.native())) {
-            std::error_code ec;
-            const fs::file_status status = fs::status(item, ec);
-            exists = !ec && status.type() != fs::file_type::not_found && status.type() != fs::file_type::none;
-        }
-        if (exists)
+        if (!IsShellPath(item.native()) && KindOf(item) != PathKind::missing)
             kept.push_back(item);
         else
             ++notTaken;
@@ -108,8 +100,7 @@ void ExpandFolders(const std::vector<fs::path>& items, bool expand, std::vector<
     Listing listing{out, control, std::max<size_t>(1, control.reportEvery)};
     for (const fs::path& item : items) {
         if (listing.Stopped()) break;
-        std::error_code ec;
-        if (expand && fs::is_directory(fs::status(item, ec)))
+        if (expand && KindOf(item) == PathKind::folder)
             AppendFilesBelow(item, listing);
         else
             listing.Add(item);

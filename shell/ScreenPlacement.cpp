@@ -28,6 +28,15 @@ RECT KeepOnWorkArea(const RECT& window, const RECT& workArea) {
     return RECT{left, top, left + width, top + height};
 }
 
+RECT WorkAreaNear(HWND window) {
+    const HMONITOR monitor = window ? MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST)
+                                    : MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY);
+    MONITORINFO info{};
+    info.cbSize = sizeof info;
+    if (!GetMonitorInfoW(monitor, &info)) return RECT{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+    return info.rcWork;
+}
+
 bool KeepWindowOnScreen(HWND window) {
     if (!window || IsIconic(window) || IsZoomed(window)) return false;
     RECT current{};

@@ -11,6 +11,9 @@ namespace kw {
 // way inside it, and cut to the area's size when larger.
 RECT KeepOnWorkArea(const RECT& window, const RECT& workArea);
 
+// The work area of the monitor nearest to the window (the primary monitor's without one).
+RECT WorkAreaNear(HWND window);
+
 // Applies KeepOnWorkArea to a window with the work area of the monitor nearest to it. Minimised
 // and maximised windows are left to the system. True when the window was moved.
 bool KeepWindowOnScreen(HWND window);

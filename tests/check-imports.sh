@@ -10,5 +10,10 @@ bad=0
 while read -r dll; do
   if ! grep -qiE "$system" <<<"$dll"; then echo "unexpected import: $dll"; bad=1; fi
 done < <(sed -n 's/^\s*DLL Name: //p' <<<"$dump")
+# Calls newer than the oldest Windows 10 build the program starts on are looked up at run time;
+# imported by name, they would stop it from loading there.
+for late in SetProcessDpiAwarenessContext GetDpiForWindow AdjustWindowRectExForDpi GetDpiForSystem; do
+  if grep -qE "^\s+[0-9a-f]+\s+[0-9]+\s+$late\s*$" <<<"$dump"; then echo "imports $late by name"; bad=1; fi
+done
 [ $bad -eq 0 ] && echo "imports: $(sed -n 's/^\s*DLL Name: //p' <<<"$dump" | tr '\n' ' ')"
 exit $bad

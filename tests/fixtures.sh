@@ -6,6 +6,8 @@
 #                  drive U:, a second letter for C:'s own folder (as subst makes one)
 #   trash          an empty XDG data folder for Wine's Recycle Bin, and one where Wine cannot
 #                  make its trash (Trash is a plain file): a drive without a Recycle Bin
+#   dpi-144        a second Wine prefix (<prefix>-dpi144, made once) whose desktop is at 144
+#                  DPI (150 %), as Windows is with that scale setting
 set -euo pipefail
 action=$1 fixtures=$2 prefix=$3
 tmpfs_dir="/dev/shm/kwtest-$(printf '%s' "$fixtures" | md5sum | cut -c1-12)"
@@ -23,5 +25,13 @@ case "$action" in
   trash)
     rm -rf "$fixtures/xdg-data" "$fixtures/xdg-no-trash" && mkdir -p "$fixtures/xdg-data" "$fixtures/xdg-no-trash"
     echo "not a folder" > "$fixtures/xdg-no-trash/Trash" ;;
+  dpi-144)
+    dpi_prefix="$prefix-dpi144"
+    export WINEPREFIX="$dpi_prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe,winedbg.exe=d"
+    if [ ! -f "$dpi_prefix/system.reg" ]; then
+      timeout 300 wine wineboot -i </dev/null >/dev/null 2>&1 || true
+    fi
+    timeout 120 wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 144 /f </dev/null >/dev/null 2>&1
+    timeout 60 wineserver -w ;;
   *) echo "unknown fixture $action" >&2; exit 2 ;;
 esac

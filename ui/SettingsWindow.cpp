@@ -5,6 +5,8 @@
 
 #include <imgui.h>
 
+#include "model/PathKind.h"
+#include "shell/Dpi.h"
 #include "model/TextEncoding.h"
 #include "ui/RoutingSummary.h"
 #include "ui/RulesTab.h"
@@ -33,11 +35,7 @@ bool PointInRectDpiTolerant(POINT point, const UiRect& r, float margin, float sc
     return false;
 }
 
-float WindowScale(HWND window) {
-    if (!window) return 1.0f;
-    const UINT dpi = GetDpiForWindow(window);
-    return dpi == 0 ? 1.0f : static_cast<float>(dpi) / 96.0f;
-}
+float WindowScale(HWND window) { return window ? ScaleOf(DpiOf(window)) : 1.0f; }
 
 void DrawAboutTab() {
     ImGui::Dummy(ImVec2(0.0f, 12.0f));
@@ -60,12 +58,8 @@ void DrawAboutTab() {
 }  // namespace
 
 std::optional<std::filesystem::path> FirstFolder(const std::vector<std::filesystem::path>& paths) {
-    for (const std::filesystem::path& p : paths) {
-        std::error_code ec;
-        if (std::filesystem::is_directory(p, ec)) return p;
-        const DWORD attributes = GetFileAttributesW(p.c_str());
-        if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) return p;
-    }
+    for (const std::filesystem::path& p : paths)
+        if (KindOf(p) == PathKind::folder) return p;
     return std::nullopt;
 }
 

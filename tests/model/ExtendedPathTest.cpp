@@ -43,5 +43,21 @@ TEST(ExtendedPath, TellsWholeVolumesFromItemsAndGivesThePlainForm) {
     for (const auto& [path, expected] : plain) EXPECT_EQ(PlainPath(path).native(), expected) << ToUtf8(path);
 }
 
+// The staging sweep of a drive root joins names onto "\\?\E:\"; a doubled separator there is
+// another name to Windows.
+TEST(ChildPath, PutsOneSeparatorBetweenFolderAndName) {
+    const struct {
+        std::wstring folder;
+        const wchar_t* name;
+        const wchar_t* expected;
+    } cases[] = {
+        {ExtendedPath(L"E:\\"), L"~kfpart-*", L"\\\\?\\E:\\~kfpart-*"},
+        {ExtendedPath(L"E:\\Docs\\"), L"a.txt", L"\\\\?\\E:\\Docs\\a.txt"},
+        {ExtendedPath(L"\\\\server\\share\\"), L"*", L"\\\\?\\UNC\\server\\share\\*"},
+        {L"relative", L"b", L"relative\\b"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(ChildPath(c.folder, c.name), c.expected) << ToUtf8(c.folder);
+}
+
 }  // namespace
 }  // namespace kw

@@ -1,6 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
 #include "app/live/LiveApp.h"
+#include "shell/Dpi.h"
+#include "shell/ScreenPlacement.h"
 #include "support/TempDir.h"
 
 namespace kw {
@@ -21,6 +25,38 @@ TEST(LiveApp, AFolderDropWithNothingInItEndsWithoutProgress) {
             EXPECT_EQ(app.Progress(), (std::pair<int, int>{0, 0}));
             EXPECT_EQ(app.DropZone().Status(), L"No files to route");
             EXPECT_FALSE(app.DropZone().IsBusy());
+        });
+    });
+}
+
+// Run as it is at 96 DPI, and by ctest a second time in a Wine prefix set to 144 DPI (150 %)
+// with KW_EXPECT_DPI=144: the settings window, its font and the drop zone are sized for the DPI
+// of their monitor, the window never beyond the monitor's work area.
+TEST(LiveApp, WindowFontAndDropZoneFollowTheDpi) {
+    const char* expected = std::getenv("KW_EXPECT_DPI");
+    const UINT dpi = expected ? static_cast<UINT>(std::atoi(expected)) : kDesignDpi;
+    const float scale = ScaleOf(dpi);
+    test::LiveApp live(R"({"uiFontSize": "medium", "overlayX": 100, "overlayY": 100, "overlayW": 320,
+                           "overlayH": 200, "minimizeToTray": false})");
+    App& app = live.app;
+    live.Run([&] {
+        ASSERT_TRUE(live.WaitUntil([&] { return app.Stats().frames > 0; }));
+        live.OnUi([&] {
+            ASSERT_EQ(DpiOf(app.MainWindow()), dpi) << "the prefix is not at the DPI this run expects";
+            EXPECT_EQ(app.FontPixels(), 16.0f * scale);
+            RECT zone{};
+            GetWindowRect(app.OverlayHandle(), &zone);
+            EXPECT_EQ(zone.right - zone.left, ScaleToDpi(320, dpi));
+            EXPECT_EQ(zone.bottom - zone.top, ScaleToDpi(200, dpi));
+            RECT client{}, window{};
+            GetClientRect(app.MainWindow(), &client);
+            GetWindowRect(app.MainWindow(), &window);
+            const RECT area = WorkAreaNear(app.MainWindow());
+            EXPECT_TRUE(client.right >= ScaleToDpi(980, dpi) || window.right - window.left == area.right - area.left)
+                << "client width " << client.right << " at " << dpi << " DPI";
+            EXPECT_TRUE(client.bottom >= ScaleToDpi(760, dpi) || window.bottom - window.top == area.bottom - area.top)
+                << "client height " << client.bottom << " at " << dpi << " DPI";
+            EXPECT_LE(window.bottom - window.top, area.bottom - area.top);
         });
     });
 }
