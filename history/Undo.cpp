@@ -38,16 +38,6 @@ RouteItemResult Skipped(RouteItemResult r, const std::string& message) {
     return r;
 }
 
-// Creates the folders of `folder` that are missing, in the literal form (long paths, any name).
-std::error_code CreateFolders(const fs::path& folder) {
-    const fs::path plain = PlainPath(folder);
-    if (GetFileAttributesW(ExtendedPath(plain).c_str()) != INVALID_FILE_ATTRIBUTES) return {};
-    if (plain.has_relative_path() && plain.parent_path() != plain)
-        if (std::error_code ec = CreateFolders(plain.parent_path())) return ec;
-    if (CreateDirectoryW(ExtendedPath(plain).c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS) return {};
-    return {static_cast<int>(GetLastError()), std::system_category()};
-}
-
 }  // namespace
 
 RouteItemResult UndoItem(const UndoStep& step, const RecycleRestore& restore) {
@@ -75,7 +65,7 @@ RouteItemResult UndoItem(const UndoStep& step, const RecycleRestore& restore) {
         return Skipped(r, "Skipped (changed since it was moved \xE2\x80\x94 left where it is).");
     if (TargetExists(step.to, lookup) || lookup)
         return Skipped(r, "Skipped (the original name is taken \xE2\x80\x94 left where it is).");
-    if (std::error_code ec = CreateFolders(step.to.parent_path())) {
+    if (std::error_code ec = CreateFolderTree(step.to.parent_path())) {
         r.message = std::system_category().message(ec.value());
         return r;
     }

@@ -216,6 +216,17 @@ std::error_code FingerprintTree(const fs::path& path, TreeFingerprint& fingerpri
     return {};
 }
 
+std::error_code CreateFolderTree(const fs::path& folder) {
+    const fs::path plain = PlainPath(folder);
+    const DWORD attributes = GetFileAttributesW(ExtendedPath(plain).c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES)
+        return (attributes & FILE_ATTRIBUTE_DIRECTORY) ? std::error_code{} : std::error_code(ERROR_ALREADY_EXISTS, std::system_category());
+    if (plain.has_relative_path() && plain.parent_path() != plain)
+        if (std::error_code ec = CreateFolderTree(plain.parent_path())) return ec;
+    if (CreateDirectoryW(ExtendedPath(plain).c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS) return {};
+    return LastError();
+}
+
 std::error_code CopyTree(const fs::path& source, const fs::path& target, bool mergeOverwrite) {
     return CopyEntry(ExtendedPath(source), ExtendedPath(target), mergeOverwrite);
 }

@@ -17,6 +17,10 @@ namespace kw {
 std::error_code CopyTree(const std::filesystem::path& source, const std::filesystem::path& target,
                          bool mergeOverwrite);
 
+// Creates a folder and the folders above it that are missing, in the literal form (any length,
+// any name). An existing folder is success.
+std::error_code CreateFolderTree(const std::filesystem::path& folder);
+
 // Deletes a file or a whole folder tree, clearing read-only attributes on the way (moving an
 // item means its source goes, read-only or not). A link is removed, never followed.
 std::error_code DeleteTree(const std::filesystem::path& path);

@@ -243,7 +243,7 @@ bool SettleJournal(const fs::path& folder, const std::wstring& journalName) {
 int RemoveStagingLeftovers(const fs::path& folder) {
     const std::wstring root = ExtendedPath(folder);
     WIN32_FIND_DATAW data{};
-    HANDLE find = FindFirstFileExW((root + L"\\~kfpart-*").c_str(), FindExInfoBasic, &data, FindExSearchNameMatch,
+    HANDLE find = FindFirstFileExW(ChildPath(root, L"~kfpart-*").c_str(), FindExInfoBasic, &data, FindExSearchNameMatch,
                                    nullptr, 0);
     if (find == INVALID_HANDLE_VALUE) return 0;
     std::vector<std::wstring> copies, journals;
@@ -256,11 +256,11 @@ int RemoveStagingLeftovers(const fs::path& folder) {
     for (const std::wstring& name : journals)
         if (SettleJournal(fs::path(root), name)) kept.push_back(StagingNameOfJournal(name));
     for (const std::wstring& name : copies)
-        if (std::find(kept.begin(), kept.end(), name) == kept.end()) DeleteTree(fs::path(root + L"\\" + name));
+        if (std::find(kept.begin(), kept.end(), name) == kept.end()) DeleteTree(fs::path(ChildPath(root, name)));
     int removed = 0;
     for (const auto* names : {&journals, &copies})
         for (const std::wstring& name : *names)
-            removed += GetFileAttributesW((root + L"\\" + name).c_str()) == INVALID_FILE_ATTRIBUTES;
+            removed += GetFileAttributesW(ChildPath(root, name).c_str()) == INVALID_FILE_ATTRIBUTES;
     return removed;
 }
 
@@ -462,8 +462,7 @@ RouteItemResult MoveWithFacts(const fs::path& source, ItemKind kind, const fs::p
         const bool inDestination = plainFile ? batch.LiesBelow(source, *dest.identity) : IsInsideOrSame(source, destination);
         if (inDestination || (!plainFile && targetIsItem())) return alreadyThere();
         if (!dest.isFolder) {
-            std::error_code ec;
-            fs::create_directories(destination, ec);
+            CreateFolderTree(destination);  // a failure shows as the move's own error
             batch.Forget();
         }
 

@@ -119,6 +119,17 @@ TEST(RemoveStagingLeftovers, RemovesOnlyStagingNames) {
     EXPECT_FALSE(fs::exists(dir / L"~kfpart-89ABCDEF-0001"));
     EXPECT_EQ(std::distance(fs::directory_iterator(dir.Path()), fs::directory_iterator()), 4);
     EXPECT_EQ(RemoveStagingLeftovers(dir / L"missing"), 0);
+
+    // At a drive's root (a destination may be one), in its \\?\ form too.
+    if (const auto volume = test::SecondVolume()) {
+        const std::wstring name = L"~kfpart-" + std::wstring(8 - std::to_wstring(GetCurrentProcessId() % 10000000).size(), L'0') +
+                                  std::to_wstring(GetCurrentProcessId() % 10000000) + L"-0abc";
+        for (const fs::path& root : {*volume, fs::path(ExtendedPath(*volume))}) {
+            WriteFile(*volume / name, "partial");
+            RemoveStagingLeftovers(root);
+            EXPECT_FALSE(fs::exists(*volume / name)) << PathToUtf8(root);
+        }
+    }
 }
 
 TEST(SameVolume, ComparesRootNamesIgnoringCase) {
