@@ -21,6 +21,9 @@
 #include <string>
 #include <vector>
 
+#include <pcre2.h>
+
+#include "matching/NamePattern.h"
 #include "matching/RuleSelection.h"
 #include "model/TextEncoding.h"
 #include "routing/ActivityLog.h"
@@ -191,8 +194,27 @@ void Catastrophic(int length) {
     const fs::path item = L"C:\\in\\" + std::wstring(static_cast<size_t>(length), L'a') + L"!";
     const auto start = SteadyClock::now();
     const kw::RuleDecision d = selector.Select(item);
-    std::printf("RESULT catastrophic (a+)+$ on %d 'a's and '!': %.3f s per item (target <= 1 s): %s%s%s\n", length,
-                Seconds(start), d.ruleName.c_str(), d.note.empty() ? "" : ", ", d.note.c_str());
+    std::printf("RESULT catastrophic (a+)+$ on %d 'a's and '!': %.3f s per item (target <= 1 s, JIT %s): %s%s%s\n",
+                length, Seconds(start), kw::NamePattern("(a+)+$").Jit() ? "on" : "off", d.ruleName.c_str(),
+                d.note.empty() ? "" : ", ", d.note.c_str());
+    // The same search interpreted, as it would run where no machine code can be made.
+    int error = 0;
+    PCRE2_SIZE offset = 0;
+    pcre2_code* code = pcre2_compile(reinterpret_cast<PCRE2_SPTR>("(a+)+$"), PCRE2_ZERO_TERMINATED, PCRE2_UTF, &error,
+                                     &offset, nullptr);
+    pcre2_match_data* data = pcre2_match_data_create(1, nullptr);
+    pcre2_match_context* context = pcre2_match_context_create(nullptr);
+    pcre2_set_match_limit(context, kw::kPatternStepLimit);
+    pcre2_set_heap_limit(context, kw::kPatternMemoryLimitKiB);
+    const std::string name = std::string(static_cast<size_t>(length), 'a') + "!";
+    const auto interpreted = SteadyClock::now();
+    const int rc = pcre2_match(code, reinterpret_cast<PCRE2_SPTR>(name.data()), name.size(), 0, PCRE2_NO_JIT, data,
+                               context);
+    std::printf("RESULT catastrophic, interpreted: %.3f s per item (target <= 1 s), %s\n", Seconds(interpreted),
+                rc == PCRE2_ERROR_MATCHLIMIT ? "gave up at the step limit" : ("ended with " + std::to_string(rc)).c_str());
+    pcre2_match_context_free(context);
+    pcre2_match_data_free(data);
+    pcre2_code_free(code);
     std::fflush(stdout);
 }
 

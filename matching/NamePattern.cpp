@@ -42,11 +42,12 @@ public:
 }  // namespace
 
 struct NamePattern::Code {
-    explicit Code(pcre2_code* compiled) : compiled(compiled) {}
+    explicit Code(pcre2_code* code) : compiled(code) {}
     ~Code() { pcre2_code_free(compiled); }
     Code(const Code&) = delete;
     Code& operator=(const Code&) = delete;
     pcre2_code* compiled;
+    bool jit = false;
 };
 
 NamePattern::NamePattern(std::string_view pattern) {
@@ -74,8 +75,10 @@ NamePattern::NamePattern(std::string_view pattern) {
     }
     code = std::make_unique<Code>(compiled);
     // Where machine code cannot be made (no executable memory), the interpreter does the work.
-    pcre2_jit_compile(compiled, PCRE2_JIT_COMPLETE);
+    code->jit = pcre2_jit_compile(compiled, PCRE2_JIT_COMPLETE) == 0;
 }
+
+bool NamePattern::Jit() const { return code && code->jit; }
 
 NamePattern::~NamePattern() = default;
 NamePattern::NamePattern(NamePattern&&) noexcept = default;

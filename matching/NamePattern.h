@@ -37,6 +37,8 @@ public:
     bool Valid() const { return code != nullptr; }
     // Why the pattern does not compile, with the position ("missing closing parenthesis at 3").
     const std::string& Error() const { return error; }
+    // Whether searches run as machine code (PCRE2's JIT) rather than interpreted.
+    bool Jit() const;
     // May be called from several threads at once.
     PatternSearch Search(std::string_view name) const;
 

@@ -19,7 +19,7 @@ using UniqueHandle = std::unique_ptr<void, HandleCloser>;
 
 }  // namespace
 
-std::optional<ItemKind> LookUp(const fs::path& path, std::error_code& error) {
+std::optional<ItemKind> ItemKindAt(const fs::path& path, std::error_code& error) {
     error.clear();
     const DWORD attributes = GetFileAttributesW(ExtendedPath(path).c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES) {

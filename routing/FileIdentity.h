@@ -28,7 +28,7 @@ enum class ItemKind { file, folder, link };
 
 // One attribute look-up, literal ("CON", "name."). Nothing when nothing is there: the Windows
 // "not found" family (2, 3, 53, 64, 123, 267); any other error is returned in `error`.
-std::optional<ItemKind> LookUp(const std::filesystem::path& path, std::error_code& error);
+std::optional<ItemKind> ItemKindAt(const std::filesystem::path& path, std::error_code& error);
 
 // Nothing when the object cannot be opened for its attributes (missing, or not reachable).
 // With FinalLink::keep a link at the path is identified itself, not what it points to.

@@ -531,7 +531,7 @@ RouteItemResult MoveItem(const fs::path& source, const fs::path& destination, Co
     BatchCache batch{AppSettings{}};
     std::error_code lookupError;
     // What cannot be looked up is handled with every check read afresh, as a link would be.
-    const ItemKind kind = LookUp(source, lookupError).value_or(ItemKind::link);
+    const ItemKind kind = ItemKindAt(source, lookupError).value_or(ItemKind::link);
     return MoveWithFacts(source, kind, destination, conflict, autoRename, rule, batch, clock, true);
 }
 
@@ -543,7 +543,7 @@ RouteItemResult RouteItem(const fs::path& item, BatchCache& batch) {
         // Looked up literally: a name such as "CON" or "report." exists as itself. An item that
         // cannot even be looked up (its folder is closed to this user) is not said to be gone.
         std::error_code lookupError;
-        const std::optional<ItemKind> kind = LookUp(item, lookupError);
+        const std::optional<ItemKind> kind = ItemKindAt(item, lookupError);
         if (!kind) {
             r.message = lookupError ? std::system_category().message(lookupError.value()) : kMessageNoSource;
             return r;

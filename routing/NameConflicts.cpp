@@ -12,7 +12,7 @@
 namespace kw {
 namespace fs = std::filesystem;
 
-bool TargetExists(const fs::path& path, std::error_code& error) { return LookUp(path, error).has_value(); }
+bool TargetExists(const fs::path& path, std::error_code& error) { return ItemKindAt(path, error).has_value(); }
 
 std::wstring LetterSequence(int n) {
     if (n <= 0) return L"A";

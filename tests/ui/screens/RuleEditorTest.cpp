@@ -49,6 +49,16 @@ TEST_F(RuleEditor, ConditionsCanBeAddedUpToSixAndRemovedDownToOne) {
     EXPECT_FALSE(w.imgui.Has("Remove this condition"));
 }
 
+TEST_F(RuleEditor, APatternThatDoesNotCompileSaysWhyItMatchesNothing) {
+    rule().clauses[0].regex = "(?i)^img_";
+    w.imgui.ChooseNth("Type", 0, "Regex");
+    w.imgui.Frame(1);
+    EXPECT_FALSE(w.imgui.Shows("This pattern matches nothing")) << w.imgui.ShownText();
+    w.imgui.TypeInto("Pattern", "([");
+    w.imgui.Frame(1);
+    EXPECT_TRUE(w.imgui.Shows("This pattern matches nothing: missing terminating ]")) << w.imgui.ShownText();
+}
+
 TEST_F(RuleEditor, TypeSwitchKeepsTheOtherFieldsAndAnyFileMakesTheRuleExclusive) {
     rule().clauses[0].extensions = "jpg, png";
     rule().anyFileExclusive = false;
