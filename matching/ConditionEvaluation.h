@@ -26,14 +26,36 @@ std::string ExtensionKey(std::wstring_view fileName);
 // name, upper-cased; 'A' when the name has none.
 signed char AlphabeticalKey(std::wstring_view fileName);
 
+// A condition's answer. `unknown` only for an item known by name alone (ItemFacts::NameOnly)
+// and a condition that needs the file itself: routing never sees it.
+enum class Truth : uint8_t { no, yes, unknown };
+
+// What decided a condition for one item, for people asking why (the rule tester): the item's
+// value the condition compared.
+struct ClauseFinding {
+    Truth truth = Truth::no;
+    // Extension: the item's extension, lower-case with its dot, empty for none. Alphabetical: the letter
+    // compared. Keyword: the keyword found. Regex: the text the pattern matched. Otherwise empty.
+    std::string seen;
+    uint64_t number = 0;      // size: the item's size in bytes; date: its age in days
+    bool folder = false;      // size: the item is a folder (which counts as empty)
+    bool unreadable = false;  // size, date: the attributes could not be read
+    std::string note;         // why it could not be decided (a pattern that gave up or does not compile)
+};
+
 // A condition made ready for many items: its lists parsed and its pattern compiled once.
 class PreparedClause {
 public:
     explicit PreparedClause(const RuleClause& clause);
-    // `note` is set when the answer could not be had (a pattern gave up): the condition is
-    // then false.
-    bool Holds(ItemFacts& item, const Clock& clock, std::string& note) const;
+    // The one evaluation of a condition, for routing and for explaining alike. `note` is set
+    // when the answer could not be had (a pattern gave up): the condition is then false. With
+    // `finding`, what decided it is recorded there.
+    Truth Judge(ItemFacts& item, const Clock& clock, std::string& note, ClauseFinding* finding = nullptr) const;
+    bool Holds(ItemFacts& item, const Clock& clock, std::string& note) const {
+        return Judge(item, clock, note) == Truth::yes;
+    }
     bool HasPattern() const { return pattern.has_value(); }
+    const RuleClause& Clause() const { return clause; }
 
 private:
     RuleClause clause;
@@ -46,7 +68,14 @@ private:
 class PreparedRule {
 public:
     explicit PreparedRule(const Rule& rule);
-    bool Matches(ItemFacts& item, const Clock& clock, std::string& note) const;
+    // ALL and ANY over three answers: a `no` (ALL) or a `yes` (ANY) decides whatever is
+    // unknown. With `findings`, every condition is judged (not only those the answer needs) and
+    // recorded there in order; the answer is the same either way.
+    Truth Judge(ItemFacts& item, const Clock& clock, std::string& note,
+                std::vector<ClauseFinding>* findings = nullptr) const;
+    bool Matches(ItemFacts& item, const Clock& clock, std::string& note) const {
+        return Judge(item, clock, note) == Truth::yes;
+    }
     int Patterns() const;
 
 private:

@@ -40,8 +40,14 @@ ItemFacts::ItemFacts(const fs::path& itemPath) : path(itemPath), name(itemPath.f
 ItemFacts::ItemFacts(const fs::path& itemPath, std::wstring itemName, std::string itemNameUtf8)
     : path(itemPath), name(std::move(itemName)), nameUtf8(std::move(itemNameUtf8)) {}
 
+ItemFacts ItemFacts::NameOnly(const fs::path& itemPath) {
+    ItemFacts facts(itemPath);
+    facts.nameOnly = true;
+    return facts;
+}
+
 const std::optional<ItemData>& ItemFacts::Data() {
-    if (queries > 0) return data;
+    if (queries > 0 || nameOnly) return data;
     ++queries;
     WIN32_FILE_ATTRIBUTE_DATA raw{};
     if (!ReadItemData(path, raw)) return data;

@@ -22,6 +22,11 @@ public:
     explicit ItemFacts(const std::filesystem::path& path);
     // With the name given (it must be the path's last component).
     ItemFacts(const std::filesystem::path& path, std::wstring name, std::string nameUtf8);
+    // An item known by its name alone, as someone trying rules types it: there is nothing to
+    // read, and what would be read (size, times) is unknown rather than unreadable.
+    static ItemFacts NameOnly(const std::filesystem::path& path);
+
+    bool IsNameOnly() const { return nameOnly; }
 
     const std::filesystem::path& Path() const { return path; }
     const std::wstring& Name() const { return name; }
@@ -37,6 +42,7 @@ private:
     std::string nameUtf8;
     std::optional<ItemData> data;
     int queries = 0;
+    bool nameOnly = false;
 };
 
 }  // namespace kw

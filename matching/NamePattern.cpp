@@ -2,6 +2,10 @@
 
 #include <pcre2.h>
 
+#include <mutex>
+#include <new>
+#include <vector>
+
 namespace kw {
 
 namespace {
@@ -18,8 +22,8 @@ std::string ErrorText(int code) {
     return length > 0 ? std::string(reinterpret_cast<const char*>(text), static_cast<size_t>(length)) : "error";
 }
 
-// The bounds and the result buffer of searches on one thread. Only whether there is a match is
-// asked, so one pair of offsets is enough for any pattern.
+// The bounds and the result buffer of one search at a time. Only whether (and where) there is a
+// match is asked, so one pair of offsets is enough for any pattern.
 class SearchState {
 public:
     SearchState() {
@@ -37,6 +41,52 @@ public:
 
     pcre2_match_data* data = pcre2_match_data_create(1, nullptr);
     pcre2_match_context* context = pcre2_match_context_create(nullptr);
+};
+
+// States are lent to searches from a pool that lives as long as the process. Not thread_local:
+// mingw-w64 runs thread_local destructors after the thread's emulated TLS is gone, which
+// faulted now and then as batch and preview threads ended.
+class StatePool {
+public:
+    SearchState* Take() {
+        {
+            std::lock_guard lock(mutex);
+            if (!idle.empty()) {
+                SearchState* state = idle.back();
+                idle.pop_back();
+                return state;
+            }
+        }
+        return new (std::nothrow) SearchState();
+    }
+    void Give(SearchState* state) {
+        std::lock_guard lock(mutex);
+        idle.push_back(state);
+    }
+
+private:
+    std::mutex mutex;
+    std::vector<SearchState*> idle;
+};
+
+StatePool& Pool() {
+    static StatePool* pool = new StatePool();  // never destroyed: searches may outlive static teardown
+    return *pool;
+}
+
+class LentState {
+public:
+    LentState() : state(Pool().Take()) {}
+    ~LentState() {
+        if (state) Pool().Give(state);
+    }
+    LentState(const LentState&) = delete;
+    LentState& operator=(const LentState&) = delete;
+    SearchState* operator->() const { return state; }
+    explicit operator bool() const { return state && state->data && state->context; }
+
+private:
+    SearchState* state;
 };
 
 }  // namespace
@@ -87,19 +137,22 @@ NamePattern& NamePattern::operator=(NamePattern&&) noexcept = default;
 PatternSearch NamePattern::Search(std::string_view name) const {
     PatternSearch result;
     if (!code) return result;
-    thread_local SearchState state;
-    if (!state.data || !state.context) {
+    const LentState state;
+    if (!state) {
         result.gaveUp = "could not be searched (out of memory)";
         return result;
     }
     const auto subject = reinterpret_cast<PCRE2_SPTR>(name.data());
-    int rc = pcre2_match(code->compiled, subject, name.size(), 0, 0, state.data, state.context);
+    int rc = pcre2_match(code->compiled, subject, name.size(), 0, 0, state->data, state->context);
     // JIT code backtracks on a small machine stack of its own; the interpreter keeps its
     // backtracking on the heap, within the memory bound, and so finds the answer.
     if (rc == PCRE2_ERROR_JIT_STACKLIMIT)
-        rc = pcre2_match(code->compiled, subject, name.size(), 0, PCRE2_NO_JIT, state.data, state.context);
+        rc = pcre2_match(code->compiled, subject, name.size(), 0, PCRE2_NO_JIT, state->data, state->context);
     if (rc >= 0) {
         result.matched = true;
+        const PCRE2_SIZE* span = pcre2_get_ovector_pointer(state->data);
+        result.matchBegin = span[0];
+        result.matchEnd = span[1] < span[0] ? span[0] : span[1];  // \K can end a match before it starts
     } else if (rc == PCRE2_ERROR_MATCHLIMIT) {
         result.gaveUp = "gave up after " + std::to_string(kPatternStepLimit) + " steps";
     } else if (rc == PCRE2_ERROR_HEAPLIMIT || rc == PCRE2_ERROR_DEPTHLIMIT || rc == PCRE2_ERROR_NOMEMORY) {

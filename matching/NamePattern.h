@@ -24,6 +24,7 @@ inline constexpr uint32_t kPatternMemoryLimitKiB = 64 * 1024;
 
 struct PatternSearch {
     bool matched = false;
+    size_t matchBegin = 0, matchEnd = 0;  // byte offsets of the match in the name
     std::string gaveUp;  // why the search stopped short ("gave up after N steps"); empty otherwise
 };
 

@@ -1,5 +1,7 @@
 #include "matching/RuleSelection.h"
 
+#include <optional>
+
 namespace kw {
 
 bool IsUsableRule(const Rule& rule) {
@@ -18,32 +20,57 @@ RuleSelector::RuleSelector(const AppSettings& batchSettings) : settings(batchSet
     }
 }
 
+RuleDecision RuleSelector::DecisionOf(const Rule& rule) {
+    return RuleDecision{rule.name, rule.destination, rule.action, rule.conflict, {}};
+}
+
+RuleDecision RuleSelector::NoMatchDecision() const {
+    if (settings.noMatchPolicy == NoMatchPolicy::leave_in_place)
+        return {"No matching rule", "", RuleAction::leave_in_place, ConflictPolicy::skip, {}};
+    return {"Catch-All", settings.catchAllPath, RuleAction::move, settings.catchAllConflict, {}};
+}
+
 RuleDecision RuleSelector::Select(const std::filesystem::path& item, const Clock& clock) const {
-    const auto decide = [](const Rule& r) { return RuleDecision{r.name, r.destination, r.action, r.conflict, {}}; };
-    for (const Rule& rule : settings.rules)
-        if (IsUsableRule(rule) && IsExclusive(rule)) return decide(rule);
     ItemFacts facts(item);
+    return Select(facts, clock, nullptr);
+}
+
+RuleDecision RuleSelector::Select(ItemFacts& facts, const Clock& clock, SelectionTrace* trace) const {
+    const std::vector<Rule>& rules = settings.rules;
+    if (trace) {
+        trace->rules.assign(rules.size(), RuleFinding{});
+        trace->exclusiveWinner = -1;
+        for (size_t i = 0; i < rules.size(); ++i)
+            if (!rules[i].enabled) trace->rules[i].standing = RuleStanding::off;
+            else if (!IsUsableRule(rules[i])) trace->rules[i].standing = RuleStanding::no_destination;
+    }
+    for (size_t i = 0; i < rules.size(); ++i) {
+        if (!IsUsableRule(rules[i]) || !IsExclusive(rules[i])) continue;
+        if (trace) {
+            trace->exclusiveWinner = static_cast<int>(i);
+            for (size_t j = 0; j < rules.size(); ++j)
+                if (IsUsableRule(rules[j])) trace->rules[j].standing = j == i ? RuleStanding::won : RuleStanding::passed_over;
+        }
+        return DecisionOf(rules[i]);
+    }
     std::string notes;
-    RuleDecision decision;
-    bool decided = false;
-    for (size_t i = 0; i < prepared.size() && !decided; ++i) {
+    std::optional<RuleDecision> decision;
+    for (size_t i = 0; i < prepared.size() && !decision; ++i) {
         if (!prepared[i]) continue;
         std::string note;
-        if (prepared[i]->Matches(facts, clock, note)) {
-            decision = decide(settings.rules[i]);
-            decided = true;
-        }
-        if (!note.empty()) notes += (notes.empty() ? "" : "; ") + note + " (rule " + settings.rules[i].name + ")";
+        RuleFinding* finding = trace ? &trace->rules[i] : nullptr;
+        const Truth truth = prepared[i]->Judge(facts, clock, note, finding ? &finding->clauses : nullptr);
+        if (truth == Truth::yes) decision = DecisionOf(rules[i]);
+        if (finding)
+            finding->standing = truth == Truth::yes       ? RuleStanding::won
+                                : truth == Truth::unknown ? RuleStanding::depends
+                                                          : RuleStanding::not_matched;
+        if (!note.empty()) notes += (notes.empty() ? "" : "; ") + note + " (rule " + rules[i].name + ")";
     }
     attributeQueries += facts.Queries();
-    if (!decided) {
-        if (settings.noMatchPolicy == NoMatchPolicy::leave_in_place)
-            decision = {"No matching rule", "", RuleAction::leave_in_place, ConflictPolicy::skip, {}};
-        else
-            decision = {"Catch-All", settings.catchAllPath, RuleAction::move, settings.catchAllConflict, {}};
-    }
-    decision.note = std::move(notes);
-    return decision;
+    RuleDecision result = decision ? std::move(*decision) : NoMatchDecision();
+    result.note = std::move(notes);
+    return result;
 }
 
 RuleDecision SelectRule(const AppSettings& settings, const std::filesystem::path& item, const Clock& clock) {

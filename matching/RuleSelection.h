@@ -25,6 +25,30 @@ struct RuleDecision {
 // A rule takes part when it is enabled and is not a move rule without a destination.
 bool IsUsableRule(const Rule& rule);
 
+// How one rule fared in a selection, for people asking why (the rule tester).
+enum class RuleStanding {
+    off,                // disabled
+    no_destination,     // a move rule without a folder: never used
+    passed_over,        // an exclusive "any file" rule further down takes every item
+    not_matched,        // judged: its conditions do not hold
+    depends,            // judged: the answer needs the file itself (a name alone was given)
+    won,                // the decision
+    not_reached,        // below the winner
+};
+
+struct RuleFinding {
+    RuleStanding standing = RuleStanding::not_reached;
+    std::vector<ClauseFinding> clauses;  // for judged rules, one per condition
+};
+
+// One entry per rule, in order.
+struct SelectionTrace {
+    std::vector<RuleFinding> rules;
+    int exclusiveWinner = -1;  // the exclusive rule that took the item, if one did
+    // The decision treats a rule that `depends` as not matching: for a name alone it is the
+    // outcome when the file turns out to fail every such rule.
+};
+
 // The rules of a batch made ready for many items: each list parsed and each pattern compiled
 // once, when the selector is made. First the usable exclusive rule nearest the top wins
 // outright (its clauses are not even evaluated); otherwise the first usable rule that matches;
@@ -33,6 +57,12 @@ class RuleSelector {
 public:
     explicit RuleSelector(const AppSettings& settings);
     RuleDecision Select(const std::filesystem::path& item, const Clock& clock = SystemClock()) const;
+    // The one selection, routing's and the tester's: with `trace`, how each rule fared.
+    RuleDecision Select(ItemFacts& item, const Clock& clock, SelectionTrace* trace) const;
+    // The decision a rule would give, were it the one that matched.
+    static RuleDecision DecisionOf(const Rule& rule);
+    RuleDecision NoMatchDecision() const;
+    const AppSettings& Settings() const { return settings; }
     // For the benchmarks: patterns compiled, and attribute queries made for size and date
     // conditions over all items so far.
     int PatternsCompiled() const { return patternsCompiled; }

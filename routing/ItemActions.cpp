@@ -17,16 +17,13 @@
 #include "routing/JournalSeal.h"
 #include "routing/MoveJournal.h"
 #include "routing/NameConflicts.h"
+#include "routing/RouteMessages.h"
 
 namespace kw {
 namespace fs = std::filesystem;
 
 namespace {
 
-constexpr char kMessageNoSource[] = "Source no longer exists.";
-constexpr char kMessageRoutingFolder[] = "Skipped (routing destination folder \xE2\x80\x94 left in place).";
-constexpr char kMessageNameExists[] = "Skipped (name already exists).";
-constexpr char kMessageWholeVolume[] = "Skipped (a whole drive or share cannot be routed).";
 // Fresh auto-rename names tried when the one chosen turns out to be taken.
 constexpr int kRenameRetries = 16;
 
@@ -384,14 +381,19 @@ bool ShellNamesExactly(const fs::path& plain) {
 
 }  // namespace
 
-RecycleOutcome SendToRecycleBin(const fs::path& path) {
+RecycleOutcome RecycleCheck(const fs::path& path) {
     if (path.empty() || IsVolumeRoot(path)) return RecycleOutcome::failed;
     const fs::path plain = PlainPath(path);
     if (!ShellNamesExactly(plain)) return RecycleOutcome::name_not_exact;
     // The shell asks about a missing item in a dialog when FOF_WANTNUKEWARNING is set.
     if (Lookup(path) != Presence::present) return RecycleOutcome::failed;
     if (!VolumeHasRecycleBin(VolumeRootOf(plain))) return RecycleOutcome::no_bin;
-    std::wstring from = plain.native();
+    return RecycleOutcome::recycled;
+}
+
+RecycleOutcome SendToRecycleBin(const fs::path& path) {
+    if (const RecycleOutcome check = RecycleCheck(path); check != RecycleOutcome::recycled) return check;
+    std::wstring from = PlainPath(path).native();
     from.push_back(L'\0');  // the list ends with a second NUL
     SHFILEOPSTRUCTW operation{};
     operation.wFunc = FO_DELETE;
@@ -413,13 +415,12 @@ RouteItemResult RecycleItem(const fs::path& source, const std::string& rule) {
             r.ok = true;
             r.message = "Sent to Recycle Bin via " + rule;
             return r;
-        case RecycleOutcome::no_bin: return Skip(r, "Skipped (no Recycle Bin for this item \xE2\x80\x94 not deleted).", false);
-        case RecycleOutcome::name_not_exact:
-            return Skip(r, "Skipped (the Recycle Bin cannot take this name or path as it is \xE2\x80\x94 not deleted).", false);
-        case RecycleOutcome::declined: return Skip(r, "Skipped (not deleted \xE2\x80\x94 it could not go to the Recycle Bin).", false);
+        case RecycleOutcome::no_bin: return Skip(r, kMessageNoRecycleBin, false);
+        case RecycleOutcome::name_not_exact: return Skip(r, kMessageRecycleName, false);
+        case RecycleOutcome::declined: return Skip(r, kMessageRecycleDeclined, false);
         case RecycleOutcome::failed: break;
     }
-    r.message = "Could not send to Recycle Bin.";
+    r.message = kMessageRecycleFailed;
     return r;
 }
 
@@ -436,7 +437,7 @@ RouteItemResult MoveWithFacts(const fs::path& source, ItemKind kind, const fs::p
     RouteItemResult r = Result(source, rule);
     try {
         if (destination.empty()) {
-            r.message = "No destination folder is set.";
+            r.message = kMessageNoDestination;
             return r;
         }
         // An item without a name of its own (a whole drive, a share) would target the
@@ -445,10 +446,10 @@ RouteItemResult MoveWithFacts(const fs::path& source, ItemKind kind, const fs::p
         const FolderFacts dest = batch.Folder(destination);  // a copy: Forget() drops the batch's
         const bool plainFile = kind == ItemKind::file && dest.isFolder;
         if (!plainFile && SameObject(source, destination))
-            return Skip(r, "Skipped (cannot move destination folder into itself).");
+            return Skip(r, kMessageIntoItself);
         fs::path target = destination / PlainPath(source).filename();
         if (kind != ItemKind::file && IsFolderItem(source) && IsInsideOrSame(destination, source))
-            return Skip(r, "Skipped (would move a folder into itself).");
+            return Skip(r, kMessageFolderIntoItself);
         // By identity: the destination may be spelled in another case, through another drive
         // letter or a short name; the target may be the item itself under another name (a hard
         // link). Overwriting such a "target" would delete the item.
@@ -457,7 +458,7 @@ RouteItemResult MoveWithFacts(const fs::path& source, ItemKind kind, const fs::p
         };
         const auto alreadyThere = [&]() -> RouteItemResult& {
             r.target = PathToUtf8(target);
-            return Skip(r, "Skipped (already in destination folder).");
+            return Skip(r, kMessageAlreadyThere);
         };
         const bool inDestination = plainFile ? batch.LiesBelow(source, *dest.identity) : IsInsideOrSame(source, destination);
         if (inDestination || (!plainFile && targetIsItem())) return alreadyThere();

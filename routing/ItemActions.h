@@ -46,6 +46,8 @@ RouteItemResult RecycleItem(const std::filesystem::path& source, const std::stri
 // outcome says which of these stopped it. Nothing but `recycled` deleted anything.
 enum class RecycleOutcome { recycled, no_bin, name_not_exact, declined, failed };
 RecycleOutcome SendToRecycleBin(const std::filesystem::path& path);
+// Everything SendToRecycleBin checks before it asks the shell: `recycled` when it would go ahead.
+RecycleOutcome RecycleCheck(const std::filesystem::path& path);
 
 // Both have the same, non-empty root name (drive letter or UNC server), ignoring case.
 bool SameVolume(const std::filesystem::path& a, const std::filesystem::path& b);

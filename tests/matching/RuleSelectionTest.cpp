@@ -102,5 +102,42 @@ TEST(SelectRule, DisabledAndFolderlessMoveRulesAreIgnored) {
     EXPECT_FALSE(IsUsableRule(disabled));
 }
 
+// The trace is the selection itself, told: the decision is the same with or without it.
+TEST(SelectRule, TraceTellsWhyEachRuleWonOrNot) {
+    Rule off = PdfRule("off", "D0");
+    off.enabled = false;
+    Rule photos = PdfRule("photos", "D1");
+    photos.clauses[0].extensions = ".jpg .png";
+    RuleClause pattern;
+    pattern.type = ConditionType::regex;
+    pattern.regex = "^IMG_\\d+";
+    Rule camera = PdfRule("camera", "D2");
+    camera.clauses = {photos.clauses[0], pattern};  // ALL
+    Rule either = camera;
+    either.name = "either";
+    either.combineLogic = CombineLogic::any;
+    const AppSettings s = WithRules({off, PdfRule("blank", ""), photos, camera, either, PdfRule("after", "D3")});
+    test::FakeClock clock(test::kMarch9th2026Noon);
+    const RuleSelector selector(s);
+
+    ItemFacts facts(L"C:\\in\\IMG_0042.pdf");
+    SelectionTrace trace;
+    const RuleDecision d = selector.Select(facts, clock, &trace);
+    EXPECT_EQ(d.ruleName, "either");
+    EXPECT_EQ(d.ruleName, selector.Select(L"C:\\in\\IMG_0042.pdf", clock).ruleName);
+    ASSERT_EQ(trace.rules.size(), 6u);
+    const RuleStanding expected[] = {RuleStanding::off,         RuleStanding::no_destination, RuleStanding::not_matched,
+                                     RuleStanding::not_matched, RuleStanding::won,            RuleStanding::not_reached};
+    for (size_t i = 0; i < 6; ++i) EXPECT_EQ(trace.rules[i].standing, expected[i]) << i;
+    // Every condition of a judged rule is told, with the value that decided it.
+    const std::vector<ClauseFinding>& all = trace.rules[3].clauses;
+    ASSERT_EQ(all.size(), 2u);
+    EXPECT_EQ(all[0].truth, Truth::no);
+    EXPECT_EQ(all[0].seen, ".pdf");
+    EXPECT_EQ(all[1].truth, Truth::yes);
+    EXPECT_EQ(all[1].seen, "IMG_0042");
+    EXPECT_EQ(trace.exclusiveWinner, -1);
+}
+
 }  // namespace
 }  // namespace kw

@@ -9,6 +9,7 @@
 #include "model/TextEncoding.h"
 #include "routing/FileTree.h"
 #include "routing/ItemActions.h"
+#include "routing/ItemPlan.h"
 #include "routing/NameConflicts.h"
 #include "routing/RouteJob.h"
 #include "support/Fixtures.h"
@@ -591,6 +592,79 @@ TEST(RecycleWithoutBin, ItemsStayAndTheLogSaysSo) {
         ExpectResult(r, "Skipped (no Recycle Bin for this item \xE2\x80\x94 not deleted).", false, true);
     EXPECT_EQ(ReadFile(dir / L"in" / L"precious.txt"), "only copy");
     EXPECT_EQ(ReadFile(dir / L"in" / L"Folder" / L"inside.txt"), "inside");
+}
+
+}  // namespace
+}  // namespace kw
+
+namespace kw {
+namespace {
+
+// A plan predicts routing: each item is planned (nothing moves), then routed, and the two agree
+// on the rule, the target and the kind of outcome.
+TEST(PlanItem, SaysWhatRoutingThenDoes) {
+    TempDir dir;
+    const fs::path in = dir / L"in", docs = dir / L"docs", fresh = dir / L"not yet";
+    WriteFile(in / L"report.pdf", "new");
+    WriteFile(docs / L"report.pdf", "old");
+    WriteFile(in / L"notes.pdf", "n");
+    WriteFile(docs / L"inside.pdf", "i");
+    WriteFile(in / L"keep.txt", "k");
+    WriteFile(in / L"song.mp3", "s");
+    Rule keep = MoveRule("Keep", "", ".txt");
+    keep.action = RuleAction::leave_in_place;
+    AppSettings s;
+    s.rules = {keep, MoveRule("Music", fresh, ".mp3"), MoveRule("Docs", docs)};
+
+    struct Row {
+        fs::path item;
+        PlannedFate fate;
+        const char* rule;
+        fs::path target;
+        const char* words;
+    };
+    const Row rows[] = {
+        {in / L"report.pdf", PlannedFate::move, "Docs", docs / L"report (1).pdf", "the name is taken, auto-rename"},
+        {docs / L"inside.pdf", PlannedFate::skip, "Docs", docs / L"inside.pdf", "Skipped (already in destination folder)."},
+        {in / L"keep.txt", PlannedFate::leave, "Keep", {}, "Left in place (Keep)"},
+        {in / L"song.mp3", PlannedFate::move, "Music", fresh / L"song.mp3", "the folder will be created"},
+    };
+    std::vector<ItemPlan> plans;
+    for (const Row& row : rows) {
+        BatchCache batch(s);
+        plans.push_back(PlanItem(row.item, batch));
+    }
+    EXPECT_EQ(ReadFile(in / L"report.pdf"), "new");
+    EXPECT_FALSE(fs::exists(fresh));
+    for (size_t i = 0; i < std::size(rows); ++i) {
+        const Row& row = rows[i];
+        const ItemPlan& plan = plans[i];
+        SCOPED_TRACE(PathToUtf8(row.item));
+        EXPECT_FALSE(plan.nameOnly);
+        EXPECT_EQ(plan.outcome.fate, row.fate);
+        EXPECT_EQ(plan.decision.ruleName, row.rule);
+        EXPECT_NE(plan.outcome.message.find(row.words), std::string::npos) << plan.outcome.message;
+        EXPECT_EQ(plan.outcome.target, row.target.empty() ? "" : PathToUtf8(row.target));
+        const RouteItemResult routed = Route(row.item, s);
+        EXPECT_EQ(routed.rule, row.rule);
+        if (!row.target.empty()) EXPECT_EQ(routed.target, PathToUtf8(row.target));
+        EXPECT_EQ(routed.ok && !routed.skipped, row.fate == PlannedFate::move) << routed.message;
+    }
+
+    // A name alone: the size condition cannot be known, so the plan branches on it.
+    Rule big = MoveRule("Big", docs);
+    big.clauses[0].type = ConditionType::file_size;
+    big.clauses[0].sizeOp = SizeOp::greater;
+    s.rules.insert(s.rules.begin(), big);
+    BatchCache batch(s);
+    const ItemPlan named = PlanItem(in / L"missing.pdf", batch);
+    EXPECT_TRUE(named.nameOnly);
+    EXPECT_EQ(named.decision.ruleName, "Docs");
+    EXPECT_EQ(named.trace.rules[0].standing, RuleStanding::depends);
+    EXPECT_EQ(named.trace.rules[0].clauses[0].truth, Truth::unknown);
+    ASSERT_EQ(named.branches.size(), 1u);
+    EXPECT_EQ(named.branches[0].rule, 0u);
+    EXPECT_EQ(named.branches[0].outcome.fate, PlannedFate::move);
 }
 
 }  // namespace
