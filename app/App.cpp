@@ -93,7 +93,7 @@ bool App::Init(HINSTANCE instance, int showCommand) {
     const BOOL darkTitle = settings.theme == Theme::dark;
     DwmSetWindowAttribute(mainWindow, 20 /* DWMWA_USE_IMMERSIVE_DARK_MODE */, &darkTitle, sizeof darkTitle);
 
-    mainDrops.Attach(mainWindow, [this](std::vector<std::filesystem::path> paths, POINT point) {
+    mainDrops.Attach(mainWindow, [this](std::vector<std::filesystem::path> paths, POINT point, DWORD) {
         OnMainWindowDrop(std::move(paths), point);
     });
 
@@ -104,7 +104,9 @@ bool App::Init(HINSTANCE instance, int showCommand) {
     renderHost.ApplyTheme(settings.theme == Theme::dark, UiScale());
 
     if (!overlay.Create(instance, mainWindow,
-                        [this](std::vector<std::filesystem::path> paths) { HandleDroppedFiles(std::move(paths)); }))
+                        [this](std::vector<std::filesystem::path> paths, DWORD keys) {
+                            HandleDroppedFiles(std::move(paths), (keys & MK_SHIFT) != 0);
+                        }))
         return false;
     overlay.SetTheme(static_cast<int>(settings.theme));
     overlay.SetAlpha(settings.overlayAlpha);
@@ -139,6 +141,7 @@ void App::Shutdown() {
     // callback can reach a torn-down window.
     routeJob.Wait();
     PumpJobEvents();
+    previewJob.Cancel();
 
     folderWarningBox.Close();
     SaveSettings();
@@ -275,6 +278,10 @@ LRESULT App::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             EndPaint(mainWindow, &ps);
             return 0;
         }
+        case kPreviewChangedMessage:
+            if (!drawingSettings) PumpPreview();
+            redrawRequested = true;
+            return 0;
         case kJobProgressMessage:
         case kJobFinishedMessage:
             // Also dispatched inside modal loops (a menu, a dialog), where the loop's own pump does
@@ -361,6 +368,8 @@ void App::OnCommand(UINT id) {
         case kCommandCloseDropZone: SetOverlayVisible(false); break;
         case kUndoLastBatchCommand: StartUndo(0); break;
         case kCancelBatchCommand: CancelBatch(); break;
+        case kRoutePreviewCommand: RoutePreview(); break;
+        case kCancelPreviewCommand: CancelPreview(); break;
         default: break;
     }
 }

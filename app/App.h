@@ -22,6 +22,7 @@
 #include "model/SettingsStore.h"
 #include "render/RenderHost.h"
 #include "routing/ActivityLog.h"
+#include "routing/PlanJob.h"
 #include "routing/RouteJob.h"
 #include "shell/BackgroundMessageBox.h"
 #include "shell/FileDropReceiver.h"
@@ -36,6 +37,7 @@ namespace kw {
 constexpr UINT kJobProgressMessage = WM_APP + 2;
 constexpr UINT kJobFinishedMessage = WM_APP + 3;
 constexpr UINT kWakeMessage = WM_APP + 5;
+constexpr UINT kPreviewChangedMessage = WM_APP + 6;  // the plan of a drop moved on
 constexpr wchar_t kMainWindowClass[] = L"KestraneFileweirMain";
 constexpr DWORD kMainWindowStyle = WS_OVERLAPPEDWINDOW;
 constexpr DWORD kMainWindowExStyle = WS_EX_APPWINDOW | WS_EX_ACCEPTFILES;
@@ -69,8 +71,9 @@ public:
     // Exit code: 1 when start-up failed, else 0.
     int Run(HINSTANCE instance, int showCommand);
 
-    // Drop intake: the one way dropped items become a routing batch.
-    void HandleDroppedFiles(std::vector<std::filesystem::path> items);
+    // Drop intake: the one way dropped items become a routing batch. With `preview` (Shift held
+    // as they were dropped), or the setting, they are planned and shown first instead.
+    void HandleDroppedFiles(std::vector<std::filesystem::path> items, bool preview = false);
     // Appends to the activity log and to the recent lines (newest first, at most 500).
     void AddLog(const std::string& message);
     // Moves the latest progress and the final result out of the hand-over slots into the
@@ -81,6 +84,14 @@ public:
     void StartUndo(uint64_t id = 0);
     // Stops the running batch at the next item boundary.
     void CancelBatch();
+    // The preview of a drop (PreviewCommands.cpp): planned on a worker, shown on the Preview
+    // tab, routed exactly as shown or dropped. Planned again when the rules change meanwhile.
+    void StartPreview(std::vector<std::filesystem::path> items);
+    bool PlanPreview(std::vector<std::filesystem::path> items);  // false when it could not start
+    void PumpPreview();
+    void RoutePreview();
+    void CancelPreview();
+    PreviewView PreviewShown() const;
 
     const LoopStats& Stats() const { return stats; }
     // Progress messages that were ever waiting in the queue at once (1 at most).
@@ -127,6 +138,8 @@ private:
     // progress; the line that opens a batch in the log waits until its items are counted.
     void EndBatchUnrouted(const std::string& status, const std::string& dropZoneText);
     void LogIntakeOnce(int batchSize);
+    // Routes items that passed intake; with `listing`, dropped folders are listed first.
+    void RouteNow(std::vector<std::filesystem::path> items, bool listing);
     // Log-off and shutdown (SessionEnd.cpp).
     bool OnQueryEndSession();
     void OnEndSession(bool ending);
@@ -180,6 +193,13 @@ private:
 
     // Hand-over slots between the worker's callbacks and PumpJobEvents.
     JobEvents jobEvents;
+
+    // The drop being previewed: what was dropped, the settings it is planned with, the plans.
+    std::vector<std::filesystem::path> previewDropped;
+    AppSettings previewSettings;
+    std::optional<std::vector<ItemPlan>> previewPlans;
+    bool previewActive = false;
+    PlanJob previewJob;
 
     // Last: destroyed first at process exit, so a batch still running is waited for while
     // everything its callbacks touch still exists.

@@ -33,7 +33,7 @@ void App::AddLog(const std::string& message) {
     while (logLines.size() > kMaxLogLines) logLines.pop_back();
 }
 
-void App::HandleDroppedFiles(std::vector<std::filesystem::path> items) {
+void App::HandleDroppedFiles(std::vector<std::filesystem::path> items, bool preview) {
     if (!running) return;  // exiting: no new batch
     const int64_t intakeStart = NowTicks();
     std::vector<std::filesystem::path> kept;
@@ -50,6 +50,15 @@ void App::HandleDroppedFiles(std::vector<std::filesystem::path> items) {
         }
         return;
     }
+    if (preview || settings.previewBeforeRouting) {
+        StartPreview(std::move(items));
+        return;
+    }
+    RouteNow(std::move(items), settings.expandFoldersOnDrop);
+    stats.lastIntakeMs = TicksToMilliseconds(NowTicks() - intakeStart);
+}
+
+void App::RouteNow(std::vector<std::filesystem::path> items, bool listing) {
     if (routeJob.IsRunning()) {
         statusText = "Already routing a batch...";
         overlay.SetStatus("Busy \xE2\x80\x94 wait for the current batch", true);
@@ -58,7 +67,6 @@ void App::HandleDroppedFiles(std::vector<std::filesystem::path> items) {
     }
     // Folders are listed on the worker, as the batch's first phase: a drop of a folder holding
     // a hundred thousand files must not stop the window (or the program it came from).
-    const bool listing = settings.expandFoldersOnDrop;
     const int dropped = static_cast<int>(items.size());
     progressDone = 0;
     progressTotal = listing ? 0 : dropped;
@@ -71,8 +79,6 @@ void App::HandleDroppedFiles(std::vector<std::filesystem::path> items) {
         statusText = "Routing " + std::to_string(dropped) + " item(s)...";
     }
     overlay.SetStatus(statusText, true);
-
-    stats.lastIntakeMs = TicksToMilliseconds(NowTicks() - intakeStart);
     lastFrameTicks = 0;  // frame gaps count from here: the worker has the batch
     StartRecordedBatch(std::move(items), 0, {}, listing);
 }

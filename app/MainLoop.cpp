@@ -95,8 +95,10 @@ void App::RenderOneFrame() {
     ++stats.frames;
     renderHost.BeginFrame();
     bool settingsChanged = false;
-    const SettingsWindowView view{statusText, progressDone,  progressTotal,  logLines,           activityLog,
-                                  hotkey,     folderWarning, &recentBatches, routeJob.IsRunning()};
+    PumpPreview();
+    const SettingsWindowView view{statusText,    progressDone,         progressTotal, logLines,
+                                  activityLog,   hotkey,               folderWarning, &recentBatches,
+                                  routeJob.IsRunning(), PreviewShown()};
     const SettingsWindowActions actions{
         [this](unsigned modifiers, unsigned vk, std::string& error) { return ApplyHotkey(modifiers, vk, error); },
         [this] { SaveSettings(); },
@@ -105,6 +107,8 @@ void App::RenderOneFrame() {
         [this](uint64_t id) { StartUndo(id); },
         [this] { CancelBatch(); },
         [](const std::string& path) { RevealInExplorer(PathFromUtf8(path)); },
+        [this] { RoutePreview(); },
+        [this] { CancelPreview(); },
     };
     drawingSettings = true;
     DrawSettingsWindow(settings, uiState, settingsChanged, mainWindow, view, actions);

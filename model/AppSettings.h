@@ -37,6 +37,7 @@ struct AppSettings {
     bool startWithWindows = false;
     bool overlayVisible = true;
     bool expandFoldersOnDrop = false;
+    bool previewBeforeRouting = false;  // a drop shows its plan first; routing waits for "Route"
     int32_t overlayX = 80;   // screen position, in pixels
     int32_t overlayY = 80;
     int32_t overlayW = 320;  // size at 96 DPI: 480 x 300 pixels on a monitor at 150 %

@@ -194,6 +194,7 @@ Json SettingsToJson(const AppSettings& s) {
     j["startWithWindows"] = s.startWithWindows;
     j["overlayVisible"] = s.overlayVisible;
     j["expandFoldersOnDrop"] = s.expandFoldersOnDrop;
+    j["previewBeforeRouting"] = s.previewBeforeRouting;
     j["overlayX"] = s.overlayX;
     j["overlayY"] = s.overlayY;
     j["overlayW"] = s.overlayW;
@@ -260,6 +261,7 @@ bool SettingsFromJson(const Json& j, AppSettings& s) {
         s.startWithWindows = Bool(j, "startWithWindows", false);
         s.overlayVisible = Bool(j, "overlayVisible", Bool(j, "overlayShowAtLaunch", true));
         s.expandFoldersOnDrop = Bool(j, "expandFoldersOnDrop", false);
+        s.previewBeforeRouting = Bool(j, "previewBeforeRouting", false);
         s.overlayX = Number<int32_t>(j, "overlayX", 80);
         s.overlayY = Number<int32_t>(j, "overlayY", 80);
         s.overlayW = Number<int32_t>(j, "overlayW", 320);

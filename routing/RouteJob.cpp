@@ -1,5 +1,7 @@
 #include "routing/RouteJob.h"
 
+#include "routing/ComApartment.h"
+
 #include <objbase.h>
 
 #include <algorithm>
@@ -17,25 +19,6 @@ struct RouteJob::Batch {
     BatchHooks hooks;
 };
 
-namespace {
-
-// The worker's COM apartment for the length of a batch. Items sent to the Recycle Bin go
-// through SHFileOperationW, and the shell's objects it uses are apartment-threaded: the shell
-// is to be called from a single-threaded apartment.
-class BatchApartment {
-public:
-    BatchApartment() : result(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE)) {}
-    ~BatchApartment() {
-        if (SUCCEEDED(result)) CoUninitialize();
-    }
-    BatchApartment(const BatchApartment&) = delete;
-    BatchApartment& operator=(const BatchApartment&) = delete;
-
-private:
-    HRESULT result;
-};
-
-}  // namespace
 
 RouteJob::RouteJob() : RouteJob(ItemStep(RouteItem)) {}
 
@@ -82,7 +65,7 @@ void RouteJob::Start(const AppSettings& settings, std::vector<std::filesystem::p
         Batch{settings, std::move(items), std::move(onComplete), std::move(onProgress), std::move(hooks)});
     try {
         worker = std::thread([this, batch = std::move(batch)]() mutable {
-            const BatchApartment apartment;
+            const ComApartment apartment;
             RunBatch(*batch);
         });
     } catch (...) {

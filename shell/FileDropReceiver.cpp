@@ -11,7 +11,9 @@ bool FileDropReceiver::Attach(HWND targetWindow, Callback callback) {
     window = targetWindow;
     onDrop = std::move(callback);
     target.Attach(new FileDropTarget(
-        [this](std::vector<std::filesystem::path> paths, POINT point) { OnOleDrop(std::move(paths), point); }));
+        [this](std::vector<std::filesystem::path> paths, POINT point, DWORD keys) {
+            OnOleDrop(std::move(paths), point, keys);
+        }));
     // RegisterDragDrop needs OleInitialize on this thread: after CoInitializeEx alone Windows
     // answers E_OUTOFMEMORY (Wine registers anyway). The thread must also pump messages.
     registered = SUCCEEDED(RegisterDragDrop(window, target.Get()));
@@ -54,21 +56,26 @@ void FileDropReceiver::OnDropFiles(HDROP drop) {
     if (window) ClientToScreen(window, &point);
     std::vector<std::filesystem::path> paths = PathsFromHdrop(drop);
     DragFinish(drop);
-    if (onDrop && !paths.empty()) onDrop(std::move(paths), point);
+    // The shell's drop message carries no key state; the thread's input state as this message
+    // is handled is the nearest to the moment of the drop.
+    DWORD keys = 0;
+    if (GetKeyState(VK_SHIFT) < 0) keys |= MK_SHIFT;
+    if (GetKeyState(VK_CONTROL) < 0) keys |= MK_CONTROL;
+    if (onDrop && !paths.empty()) onDrop(std::move(paths), point, keys);
 }
 
-void FileDropReceiver::OnOleDrop(std::vector<std::filesystem::path> paths, POINT point) {
+void FileDropReceiver::OnOleDrop(std::vector<std::filesystem::path> paths, POINT point, DWORD keys) {
     // Runs inside IDropTarget::Drop, while the source waits in DoDragDrop.
-    pending.emplace_back(std::move(paths), point);
+    pending.push_back({std::move(paths), point, keys});
     if (!PostMessageW(window, kDeliverDropsMessage, 0, 0)) DeliverPending();  // the queue is full
 }
 
 void FileDropReceiver::DeliverPending() {
     // The callback may open a modal loop that lets another drop in: take one at a time.
     while (!pending.empty() && onDrop) {
-        auto [paths, point] = std::move(pending.front());
+        Pending drop = std::move(pending.front());
         pending.pop_front();
-        onDrop(std::move(paths), point);
+        onDrop(std::move(drop.paths), drop.point, drop.keys);
     }
 }
 

@@ -1,8 +1,8 @@
 #pragma once
 // The file lists dropped on one window. OLE drag and drop is used when the window can be
 // registered for it; otherwise the same drops arrive as the shell's WM_DROPFILES. Either way the
-// callback receives the paths as delivered (nothing filtered) and the drop point in screen
-// coordinates, from the window's own message loop: an OLE drop is only noted and posted, so
+// callback receives the paths as delivered (nothing filtered), the drop point in screen
+// coordinates and the modifier keys, from the window's own message loop: an OLE drop is only noted and posted, so
 // that the program dragging from (Explorer) is released at once, whatever the drop then costs.
 // The window procedure hands every message to HandleMessage first.
 
@@ -42,12 +42,17 @@ public:
 
 private:
     void OnDropFiles(HDROP drop);
-    void OnOleDrop(std::vector<std::filesystem::path> paths, POINT point);
+    void OnOleDrop(std::vector<std::filesystem::path> paths, POINT point, DWORD keys);
     void DeliverPending();
 
     HWND window = nullptr;
     Callback onDrop;
-    std::deque<std::pair<std::vector<std::filesystem::path>, POINT>> pending;  // OLE drops not yet delivered
+    struct Pending {
+        std::vector<std::filesystem::path> paths;
+        POINT point{};
+        DWORD keys = 0;
+    };
+    std::deque<Pending> pending;  // OLE drops not yet delivered
     Microsoft::WRL::ComPtr<FileDropTarget> target;
     bool registered = false;
 };

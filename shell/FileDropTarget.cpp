@@ -105,14 +105,14 @@ HRESULT STDMETHODCALLTYPE FileDropTarget::DragOver(DWORD, POINTL, DWORD* effect)
 
 HRESULT STDMETHODCALLTYPE FileDropTarget::DragLeave() { return S_OK; }
 
-HRESULT STDMETHODCALLTYPE FileDropTarget::Drop(IDataObject* data, DWORD, POINTL point, DWORD* effect) {
+HRESULT STDMETHODCALLTYPE FileDropTarget::Drop(IDataObject* data, DWORD keyState, POINTL point, DWORD* effect) {
     if (!effect) return E_POINTER;
     *effect = DROPEFFECT_NONE;
     // No exception may travel back into OLE's drag loop (the source is often another program).
     try {
         std::vector<fs::path> paths = GetDroppedPaths(data);
         if (!paths.empty() && onDropAt) {
-            onDropAt(paths, POINT{point.x, point.y});
+            onDropAt(paths, POINT{point.x, point.y}, keyState & (MK_SHIFT | MK_CONTROL | MK_ALT));
             *effect = DROPEFFECT_COPY;
         }
     } catch (const std::bad_alloc&) {

@@ -1,6 +1,7 @@
 #pragma once
 // The OLE drop target both windows register: accepts anything offering a CF_HDROP file list
-// and hands the paths, with the drop point in screen coordinates, to its callback. It never
+// and hands the paths, with the drop point in screen coordinates and the modifier keys, to its
+// callback. It never
 // reports a move effect, so the drag source never deletes its own copies.
 
 #include <windows.h>
@@ -15,7 +16,9 @@ namespace kw {
 
 class FileDropTarget final : public IDropTarget {
 public:
-    using DropCallback = std::function<void(std::vector<std::filesystem::path>, POINT)>;
+    // The paths, the drop point, and the modifier keys held as the items were let go (MK_SHIFT,
+    // MK_CONTROL, MK_ALT).
+    using DropCallback = std::function<void(std::vector<std::filesystem::path>, POINT, DWORD keys)>;
 
     // Reference count 1 after construction; the final Release deletes the object.
     explicit FileDropTarget(DropCallback onDropAt);

@@ -81,8 +81,8 @@ bool OverlayWindow::Create(HINSTANCE instance, HWND ownerWindow, DropCallback ca
 
     // Both roads deliver the list unfiltered: the receiver of the drop counts and reports what it
     // cannot route ("No compatible files"), whichever way the drop came.
-    drops.Attach(hwnd, [this](std::vector<std::filesystem::path> paths, POINT) {
-        if (onDrop) onDrop(std::move(paths));
+    drops.Attach(hwnd, [this](std::vector<std::filesystem::path> paths, POINT, DWORD keys) {
+        if (onDrop) onDrop(std::move(paths), keys);
     });
     SetAlpha(alpha);
     return true;
@@ -250,13 +250,18 @@ void OverlayWindow::ShowContextMenu(POINT screen) {
     AppendMenuW(menu.get(), MF_SEPARATOR, 0, nullptr);
     AppendMenuW(menu.get(), MF_STRING | (busy ? MF_GRAYED : 0), kUndoLastBatchCommand, L"Undo last batch");
     AppendMenuW(menu.get(), MF_STRING | (busy ? 0 : MF_GRAYED), kCancelBatchCommand, L"Cancel batch");
+    if (previewPending) {
+        AppendMenuW(menu.get(), MF_SEPARATOR, 0, nullptr);
+        AppendMenuW(menu.get(), MF_STRING | (busy ? MF_GRAYED : 0), kRoutePreviewCommand, L"Route previewed items");
+        AppendMenuW(menu.get(), MF_STRING, kCancelPreviewCommand, L"Cancel preview");
+    }
     SetForegroundWindow(hwnd);
     const UINT chosen = static_cast<UINT>(
         TrackPopupMenu(menu.get(), TPM_RETURNCMD | TPM_RIGHTBUTTON, screen.x, screen.y, 0, hwnd, nullptr));
     menu.reset();
     PostMessageW(hwnd, WM_NULL, 0, 0);
     if (chosen == kCommandOpenMainWindow || chosen == kCommandCloseDropZone || chosen == kUndoLastBatchCommand ||
-        chosen == kCancelBatchCommand)
+        chosen == kCancelBatchCommand || chosen == kRoutePreviewCommand || chosen == kCancelPreviewCommand)
         PostMessageW(owner, WM_COMMAND, chosen, 0);
 }
 

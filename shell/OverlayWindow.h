@@ -28,7 +28,8 @@ int ClampOverlayAlpha(int alpha);
 
 class OverlayWindow {
 public:
-    using DropCallback = std::function<void(std::vector<std::filesystem::path>)>;
+    // The dropped paths and the modifier keys held (MK_SHIFT: preview the drop).
+    using DropCallback = std::function<void(std::vector<std::filesystem::path>, DWORD keys)>;
 
     OverlayWindow() = default;
     ~OverlayWindow();  // Destroy
@@ -50,6 +51,8 @@ public:
     HWND Handle() const { return hwnd; }
     const std::wstring& Status() const { return status; }
     bool IsBusy() const { return busy; }
+    // A previewed drop awaits "Route": the menu offers to route or drop it.
+    void SetPreviewPending(bool pending) { previewPending = pending; }
 
 private:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
@@ -64,6 +67,7 @@ private:
     int theme = 0;
     std::wstring status = L"Drop files to route them";
     bool busy = false;
+    bool previewPending = false;
     int alpha = 230;
     FileDropReceiver drops;
 };

@@ -124,6 +124,8 @@ void DrawRulesTab(AppSettings& settings, UiState& ui, HWND owner, bool& settings
     if (ImGui::Button("View routing summary")) ui.openSummaryTab = true;
     ImGui::SameLine();
     ImGui::TextDisabled("See what will happen to dropped files");
+    ImGui::SameLine();
+    if (ImGui::Button("Test rules")) ui.openTesterTab = true;
     ImGui::Separator();
 
     if (ImGui::Button("Add rule")) {

@@ -125,6 +125,13 @@ void DrawSettingsTab(AppSettings& settings, UiState& ui, HWND owner, bool& setti
     ImGui::TextWrapped("On: nested folders are ignored; every file inside is routed separately by your rules.");
 
     ImGui::Separator();
+    ImGui::Text("Before routing");
+    if (ImGui::Checkbox("Preview before routing", &settings.previewBeforeRouting)) settingsChanged = true;
+    ImGui::TextWrapped(
+        "On: a drop first shows what would happen to each item, and nothing moves until you choose Route. Holding "
+        "Shift while dropping previews that one drop either way.");
+
+    ImGui::Separator();
     ImGui::Text("Interface font size");
     static constexpr const char* kFontLabels[] = {"Medium (default)", "Large", "Larger"};
     int font = static_cast<int>(settings.uiFontSize);

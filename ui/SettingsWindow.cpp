@@ -114,6 +114,11 @@ void DrawSettingsWindow(AppSettings& settings, UiState& ui, bool& settingsChange
     ui.hoveredPathTarget = nullptr;
     ui.editorRectValid = false;
 
+    if (ui.pendingDrop && !ui.pendingDropHandled && ui.testerTabShown) {
+        AddTesterItems(ui.tester, ui.pendingDropPaths, settings.expandFoldersOnDrop);
+        ui.pendingDropHandled = true;
+        view.statusText = "Added to the tester: nothing was moved.";
+    }
     if (ui.pendingDrop && !ui.pendingDropHandled) {
         if (const auto folder = FirstFolder(ui.pendingDropPaths);
             folder && ApplyFolderDrop(ui, settings.rules, mainWindow, ui.pendingDropPoint, *folder, settingsChanged)) {
@@ -143,6 +148,21 @@ void DrawSettingsWindow(AppSettings& settings, UiState& ui, bool& settingsChange
     if (ImGui::BeginTabBar("main_tabs")) {
         if (ImGui::BeginTabItem("Rules")) {
             DrawRulesTab(settings, ui, mainWindow, settingsChanged);
+            ImGui::EndTabItem();
+        }
+        // The plan of a drop comes to the front when it appears.
+        const bool previewAppeared = view.preview.active && !ui.previewWasActive;
+        ui.previewWasActive = view.preview.active;
+        if (view.preview.active &&
+            ImGui::BeginTabItem("Preview", nullptr, previewAppeared ? ImGuiTabItemFlags_SetSelected : 0)) {
+            DrawPreviewTab(view.preview, actions.routePreview, actions.cancelPreview);
+            ImGui::EndTabItem();
+        }
+        ui.testerTabShown = false;
+        if (ImGui::BeginTabItem("Test", nullptr, ui.openTesterTab ? ImGuiTabItemFlags_SetSelected : 0)) {
+            ui.openTesterTab = false;
+            ui.testerTabShown = true;
+            DrawTesterTab(settings, ui.tester);
             ImGui::EndTabItem();
         }
         if (ImGui::BeginTabItem("Summary", nullptr, ui.openSummaryTab ? ImGuiTabItemFlags_SetSelected : 0)) {

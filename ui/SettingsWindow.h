@@ -15,7 +15,9 @@
 #include "model/AppSettings.h"
 #include "routing/ActivityLog.h"
 #include "shell/Hotkey.h"
+#include "ui/DropPreview.h"
 #include "ui/PatternCheck.h"
+#include "ui/RuleTester.h"
 #include "ui/UiPlatform.h"
 
 namespace kw {
@@ -50,6 +52,10 @@ struct UiState {
     int activityOutcome = 0;        // 0 all, then [ok], [skip], [fail], [undo] lines only
     UiPlatform platform = SystemUiPlatform();
     PatternCheck patterns;
+    TesterState tester;
+    bool testerTabShown = false;  // drops on the window go to the tester while it is shown
+    bool openTesterTab = false;
+    bool previewWasActive = false;  // a preview tab appearing is brought to the front once
 };
 
 // What the window shows besides the settings, owned by the application.
@@ -63,6 +69,7 @@ struct SettingsWindowView {
     std::string& folderWarning;  // missing routing folders, shown on the Settings tab
     const std::vector<HistoryBatch>* batches = nullptr;  // recent batches, newest first
     bool batchRunning = false;
+    PreviewView preview;  // the plan of a drop awaiting "Route"
 };
 
 // What the window may ask of the application.
@@ -74,6 +81,8 @@ struct SettingsWindowActions {
     std::function<void(uint64_t)> undoBatch;  // 0: the newest batch
     std::function<void()> cancelBatch;
     std::function<void(const std::string&)> reveal;  // opens the item's folder with the item selected
+    std::function<void()> routePreview;   // routes exactly the previewed items
+    std::function<void()> cancelPreview;  // drops the preview; nothing is routed
 };
 
 void DrawSettingsWindow(AppSettings& settings, UiState& ui, bool& settingsChanged, HWND mainWindow,

@@ -647,7 +647,9 @@ TEST(PlanItem, SaysWhatRoutingThenDoes) {
         EXPECT_EQ(plan.outcome.target, row.target.empty() ? "" : PathToUtf8(row.target));
         const RouteItemResult routed = Route(row.item, s);
         EXPECT_EQ(routed.rule, row.rule);
-        if (!row.target.empty()) EXPECT_EQ(routed.target, PathToUtf8(row.target));
+        if (!row.target.empty()) {
+            EXPECT_EQ(routed.target, PathToUtf8(row.target));
+        }
         EXPECT_EQ(routed.ok && !routed.skipped, row.fate == PlannedFate::move) << routed.message;
     }
 

@@ -17,7 +17,7 @@ struct Received {
 };
 
 FileDropReceiver::Callback Recorder(Received& received) {
-    return [&received](Paths paths, POINT point) {
+    return [&received](Paths paths, POINT point, DWORD) {
         received.drops.push_back(std::move(paths));
         received.point = point;
     };

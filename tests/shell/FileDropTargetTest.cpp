@@ -31,6 +31,7 @@ struct Received {
     int calls = 0;
     Paths paths;
     POINT point{};
+    DWORD keys = 0;
 };
 
 // The target is reference-counted and deletes itself; the test holds its one reference.
@@ -40,8 +41,9 @@ struct TargetReleaser {
 using TargetRef = std::unique_ptr<FileDropTarget, TargetReleaser>;
 
 TargetRef MakeTarget(Received& received) {
-    return TargetRef(new FileDropTarget([&received](Paths paths, POINT point) {
+    return TargetRef(new FileDropTarget([&received](Paths paths, POINT point, DWORD keys) {
         ++received.calls;
+        received.keys = keys;
         received.paths = std::move(paths);
         received.point = point;
     }));
@@ -89,12 +91,13 @@ TEST(FileDropTarget, DropDeliversEveryNameInOrderWithTheScreenPoint) {
     TargetRef target = MakeTarget(received);
     TestDataObject files = TestDataObject::Files(names);
     DWORD effect = DROPEFFECT_MOVE;
-    EXPECT_EQ(target->Drop(&files, MK_LBUTTON, {-1200, 345}, &effect), S_OK);
+    EXPECT_EQ(target->Drop(&files, MK_LBUTTON | MK_SHIFT, {-1200, 345}, &effect), S_OK);
     EXPECT_EQ(effect, static_cast<DWORD>(DROPEFFECT_COPY));  // never move: the source keeps its files
     ASSERT_EQ(received.calls, 1);
     EXPECT_EQ(received.paths, Paths(names.begin(), names.end()));
     EXPECT_EQ(received.point.x, -1200);
     EXPECT_EQ(received.point.y, 345);
+    EXPECT_EQ(received.keys, static_cast<DWORD>(MK_SHIFT));  // Shift asks for a preview
     EXPECT_EQ(files.released, files.getDataCalls);  // the medium went back to its owner
 }
 
@@ -121,7 +124,7 @@ TEST(FileDropTarget, DropWithoutFilesDoesNothing) {
 }
 
 TEST(FileDropTarget, ACallbackThatThrowsDoesNotEscapeIntoOle) {
-    TargetRef target(new FileDropTarget([](Paths, POINT) { throw std::runtime_error("receiver failed"); }));
+    TargetRef target(new FileDropTarget([](Paths, POINT, DWORD) { throw std::runtime_error("receiver failed"); }));
     TestDataObject files = TestDataObject::Files({L"C:\\a.txt"});
     DWORD effect = DROPEFFECT_COPY;
     EXPECT_TRUE(FAILED(target->Drop(&files, 0, {0, 0}, &effect)));
@@ -132,7 +135,7 @@ TEST(FileDropTarget, ACallbackThatThrowsDoesNotEscapeIntoOle) {
 TEST(FileDropTarget, CountsReferencesAndDestroysTheCallbackWithTheLastOne) {
     auto token = std::make_shared<int>(0);
     std::weak_ptr<int> watch = token;
-    auto* target = new FileDropTarget([token](Paths, POINT) {});
+    auto* target = new FileDropTarget([token](Paths, POINT, DWORD) {});
     token.reset();
 
     void* unknown = nullptr;

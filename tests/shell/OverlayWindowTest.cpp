@@ -77,7 +77,7 @@ TEST(OverlayWindow, PassesEveryItemOfAWmDropfilesDropOn) {
     std::vector<std::vector<std::filesystem::path>> received;
     OverlayWindow overlay;
     if (!overlay.Create(GetModuleHandleW(nullptr), nullptr,
-                        [&received](std::vector<std::filesystem::path> paths) { received.push_back(paths); }))
+                        [&received](std::vector<std::filesystem::path> paths, DWORD) { received.push_back(paths); }))
         GTEST_SKIP() << "no display: top-level windows cannot be created";
     HGLOBAL drop = test::GlobalFromBytes(test::DropFilesBytes({(dir / L"a.txt").native(), recycled}));
     PostMessageW(overlay.Handle(), WM_DROPFILES, reinterpret_cast<WPARAM>(drop), 0);

@@ -7,7 +7,7 @@ SettingsWindowDriver::SettingsWindowDriver(int moreFrames)
       imgui([this] {
           bool frameChanged = false;
           const SettingsWindowView view{statusText, progressDone,  progressTotal, logLines,    activityLog,
-                                        hotkey,     folderWarning, &batches,      batchRunning};
+                                        hotkey,     folderWarning, &batches,      batchRunning, preview};
           DrawSettingsWindow(settings, ui, frameChanged, nullptr, view, actions);
           changed = frameChanged;
           if (frameChanged) ++changedFrames;

@@ -39,6 +39,7 @@ public:
     int progressTotal = 0;  // above 0 while a batch runs
     std::vector<HistoryBatch> batches;
     bool batchRunning = false;
+    PreviewView preview;
     std::deque<std::string> logLines;
     HotkeyCaptureState hotkey;
     std::string folderWarning;

@@ -1,0 +1,90 @@
+// The preview of a drop: planned off the window's thread, shown on the Preview tab, and routed
+// exactly as shown, or dropped without anything moving.
+
+#include "app/App.h"
+#include "shell/PathFiltering.h"
+
+namespace kw {
+
+void App::StartPreview(std::vector<std::filesystem::path> items) {
+    if (!PlanPreview(std::move(items))) return;
+    statusText = "Preview: nothing moves until you choose Route on the Preview tab.";
+    overlay.SetStatus("Preview in the settings window", false);
+    ShowMainWindow(true);
+}
+
+bool App::PlanPreview(std::vector<std::filesystem::path> items) {
+    previewDropped = std::move(items);
+    previewSettings = settings;
+    previewPlans.reset();
+    previewActive = true;
+    PlanJob::Prepare prepare;
+    if (settings.expandFoldersOnDrop)
+        prepare = [](std::vector<std::filesystem::path> dropped, const std::atomic<bool>& stop) {
+            std::vector<std::filesystem::path> files;
+            ListingControl control;
+            control.stop = &stop;
+            ExpandFolders(dropped, true, files, control);
+            return files;
+        };
+    const HWND window = mainWindow;
+    try {
+        previewJob.Start(settings, previewDropped, std::move(prepare),
+                         [window] { PostMessageW(window, kPreviewChangedMessage, 0, 0); });
+    } catch (const std::exception& e) {
+        previewActive = false;
+        statusText = std::string("Could not plan the drop: ") + e.what();
+        redrawRequested = true;
+        return false;
+    }
+    overlay.SetPreviewPending(true);
+    redrawRequested = true;
+    return true;
+}
+
+void App::PumpPreview() {
+    if (!previewActive) return;
+    if (std::optional<std::vector<ItemPlan>> plans = previewJob.Take()) previewPlans = std::move(*plans);
+    // Rules edited while the preview is open: what is shown must be what Route would do.
+    if (!SameRouting(settings, previewSettings)) PlanPreview(std::move(previewDropped));
+}
+
+void App::RoutePreview() {
+    if (!previewActive || !previewPlans) return;
+    if (routeJob.IsRunning()) {
+        statusText = "Already routing a batch...";
+        return;
+    }
+    std::vector<std::filesystem::path> items;
+    items.reserve(previewPlans->size());
+    for (const ItemPlan& plan : *previewPlans) items.push_back(plan.item);
+    CancelPreview();
+    // Exactly the items shown: dropped folders were already listed for the plan.
+    RouteNow(std::move(items), false);
+}
+
+void App::CancelPreview() {
+    const bool shown = previewActive;
+    previewJob.Cancel();
+    previewActive = false;
+    previewPlans.reset();
+    previewDropped.clear();
+    overlay.SetPreviewPending(false);
+    if (shown) {
+        statusText = "Preview closed \xE2\x80\x94 nothing was moved.";
+        overlay.SetStatus("Drop files to route them", false);
+    }
+    redrawRequested = true;
+}
+
+PreviewView App::PreviewShown() const {
+    PreviewView view;
+    view.active = previewActive;
+    view.progress = previewJob.Now();
+    view.plans = previewPlans ? &*previewPlans : nullptr;
+    view.plannedWith = &previewSettings;
+    view.batchRunning = routeJob.IsRunning();
+    return view;
+}
+
+}  // namespace kw

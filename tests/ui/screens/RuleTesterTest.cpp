@@ -1,0 +1,77 @@
+#include <gtest/gtest.h>
+
+#include "model/TextEncoding.h"
+#include "routing/BatchCache.h"
+#include "support/TempDir.h"
+#include "ui/harness/SettingsWindowDriver.h"
+
+namespace kw::test {
+namespace {
+
+Rule ExtensionRule(const std::string& name, const std::string& extensions, const std::filesystem::path& folder) {
+    Rule rule;
+    rule.id = NewRuleId();
+    rule.name = name;
+    rule.clauses[0].extensions = extensions;
+    rule.destination = PathToUtf8(folder);
+    return rule;
+}
+
+// A typed name is tried against the rules: the rule above says why it missed, the winner's
+// condition shows the value that decided it, and an edit of the rules is reflected at once.
+TEST(RuleTester, ExplainsAMissAndAHitAndFollowsTheRules) {
+    SettingsWindowDriver w;
+    w.settings.rules = {ExtensionRule("Photos", ".jpg .png", w.dir / L"Photos"),
+                        ExtensionRule("Docs", ".pdf", w.dir / L"Docs")};
+    w.OpenTab("Test");
+    w.imgui.TypeInto("##tester_input", "report.pdf");
+    w.imgui.Click("Try it");
+    w.imgui.Frame();
+    const std::string dash = " \xE2\x80\x94 ";
+    EXPECT_TRUE(w.imgui.Shows("1. \"Photos\"" + dash + "no: Extension is one of: .jpg, .png" + dash + ".pdf: no"))
+        << w.imgui.ShownText();
+    EXPECT_TRUE(w.imgui.Shows("2. \"Docs\"" + dash + "wins"));
+    EXPECT_TRUE(w.imgui.Shows("Extension is one of: .pdf" + dash + ".pdf: yes"));
+    EXPECT_TRUE(w.imgui.Shows("Would move via Docs to " + PathToUtf8(w.dir / L"Docs" / L"report.pdf")));
+    EXPECT_TRUE(std::filesystem::is_empty(w.dir.Path()) || !std::filesystem::exists(w.dir / L"Docs"));
+
+    w.settings.rules[0].clauses[0].extensions = ".jpg .pdf";
+    w.imgui.Frame(20);  // planned again a moment after the edit
+    EXPECT_TRUE(w.imgui.Shows("1. \"Photos\"" + dash + "wins")) << w.imgui.ShownText();
+    EXPECT_FALSE(w.imgui.Shows("2. \"Docs\""));
+    EXPECT_EQ(w.changedFrames, 0);  // trying rules never changes them
+}
+
+// The plan of a drop is shown with its two ways out; each is the application's to carry out.
+TEST(DropPreviewTab, ShowsThePlanAndOffersRouteAndCancel) {
+    SettingsWindowDriver w;
+    w.settings.rules = {ExtensionRule("Docs", ".pdf", w.dir / L"Docs")};
+    WriteFile(w.dir / L"in" / L"a.pdf", "a");
+    WriteFile(w.dir / L"in" / L"b.txt", "b");
+    BatchCache batch(w.settings);
+    std::vector<ItemPlan> plans = {PlanItem(w.dir / L"in" / L"a.pdf", batch), PlanItem(w.dir / L"in" / L"b.txt", batch)};
+    int routed = 0, cancelled = 0;
+    w.actions.routePreview = [&] { ++routed; };
+    w.actions.cancelPreview = [&] { ++cancelled; };
+
+    w.preview.active = true;
+    w.preview.progress = {true, false, 1, 2};
+    w.imgui.Frame(2);
+    EXPECT_TRUE(w.imgui.Shows("Planning 1 of 2 item(s)...")) << w.imgui.ShownText();
+    EXPECT_FALSE(w.imgui.Has("Route these 2 items"));
+
+    w.preview.plans = &plans;
+    w.preview.plannedWith = &w.settings;
+    w.imgui.Frame(2);
+    EXPECT_TRUE(w.imgui.Shows("Nothing has moved yet."));
+    EXPECT_TRUE(w.imgui.Shows("2 item(s): 1 to move, 0 to the Recycle Bin, 1 left in place"));
+    EXPECT_TRUE(w.imgui.Shows("Would move via Docs to " + PathToUtf8(w.dir / L"Docs" / L"a.pdf")));
+    w.imgui.Click("Cancel");
+    EXPECT_EQ(cancelled, 1);
+    w.imgui.Click("Route these 2 items");
+    EXPECT_EQ(routed, 1);
+    EXPECT_TRUE(std::filesystem::exists(w.dir / L"in" / L"a.pdf"));
+}
+
+}  // namespace
+}  // namespace kw::test

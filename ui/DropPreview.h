@@ -1,0 +1,31 @@
+#pragma once
+// The Preview tab: the plan of a drop (each item, the rule that takes it and the outcome) before
+// anything moves, with "Route these N items" and "Cancel". Shown while the application holds a
+// preview; the plan is made off the window's thread (PlanJob) and shown with its progress.
+
+#include <functional>
+#include <vector>
+
+#include "model/AppSettings.h"
+#include "routing/ItemPlan.h"
+#include "routing/PlanJob.h"
+
+namespace kw {
+
+struct PreviewView {
+    bool active = false;  // a preview is held: the tab is shown
+    PlanJob::Progress progress;
+    const std::vector<ItemPlan>* plans = nullptr;  // once planned
+    const AppSettings* plannedWith = nullptr;
+    bool batchRunning = false;
+};
+
+struct PreviewCounts {
+    int move = 0, recycle = 0, leave = 0, skip = 0, fail = 0;
+};
+PreviewCounts CountFates(const std::vector<ItemPlan>& plans);
+
+// `route` and `cancel` are the buttons' actions.
+void DrawPreviewTab(const PreviewView& view, const std::function<void()>& route, const std::function<void()>& cancel);
+
+}  // namespace kw

@@ -1,0 +1,128 @@
+#include "ui/RuleTester.h"
+
+#include <imgui.h>
+
+#include <algorithm>
+
+#include "model/TextEncoding.h"
+#include "routing/BatchCache.h"
+#include "shell/PathFiltering.h"
+#include "ui/PlanText.h"
+#include "ui/ReadableColour.h"
+
+namespace kw {
+namespace {
+
+constexpr double kReplanSeconds = 0.2;
+
+ImVec4 TruthColour(Truth truth, bool dim) {
+    if (dim) return ImGui::GetStyleColorVec4(ImGuiCol_TextDisabled);
+    switch (truth) {
+        case Truth::yes: return Readable(ImVec4(0.35f, 0.85f, 0.45f, 1.0f));
+        case Truth::unknown: return Readable(ImVec4(0.95f, 0.75f, 0.25f, 1.0f));
+        default: return ImGui::GetStyleColorVec4(ImGuiCol_Text);
+    }
+}
+
+void AddTyped(TesterState& tester, bool expandFolders) {
+    std::string text = tester.input;
+    // Pasted paths often come quoted (Explorer's "Copy as path").
+    const auto blank = [](char c) { return c == ' ' || c == '\t' || c == '"'; };
+    while (!text.empty() && blank(text.back())) text.pop_back();
+    size_t first = 0;
+    while (first < text.size() && blank(text[first])) ++first;
+    text.erase(0, first);
+    if (text.empty()) return;
+    AddTesterItems(tester, {PathFromUtf8(text)}, expandFolders);
+    tester.input[0] = 0;
+}
+
+}  // namespace
+
+bool SameRouting(const AppSettings& a, const AppSettings& b) {
+    return a.rules == b.rules && a.noMatchPolicy == b.noMatchPolicy && a.catchAllPath == b.catchAllPath &&
+           a.catchAllConflict == b.catchAllConflict && a.autoRename == b.autoRename;
+}
+
+void AddTesterItems(TesterState& tester, const std::vector<std::filesystem::path>& items, bool expandFolders) {
+    std::vector<std::filesystem::path> listed;
+    ListingControl control;
+    ExpandFolders(items, expandFolders, listed, control);
+    if (listed.empty()) listed = items;  // an empty folder, or a name alone: tried as itself
+    size_t added = 0;
+    for (std::filesystem::path& item : listed) {
+        if (tester.items.size() >= kMaxTesterItems) break;
+        tester.items.push_back(std::move(item));
+        ++added;
+    }
+    tester.notice = added < listed.size() ? "The tester holds " + std::to_string(kMaxTesterItems) +
+                                                " items; " + std::to_string(listed.size() - added) + " were left out."
+                                          : std::string();
+    tester.planned = false;
+}
+
+void RefreshTester(TesterState& tester, const AppSettings& settings, double now) {
+    const bool stale = !tester.planned || tester.plans.size() != tester.items.size() ||
+                       !SameRouting(settings, tester.plannedWith);
+    if (!stale) return;
+    // Typing in a rule changes the settings at every key: plan again a little later.
+    if (tester.planned && tester.plans.size() == tester.items.size() && now - tester.plannedAt < kReplanSeconds) return;
+    BatchCache batch(settings);
+    tester.plans.clear();
+    for (const std::filesystem::path& item : tester.items) tester.plans.push_back(PlanItem(item, batch));
+    tester.plannedWith = settings;
+    tester.planned = true;
+    tester.plannedAt = now;
+}
+
+void DrawPlanDetails(const AppSettings& settings, const ItemPlan& plan) {
+    for (const PlanLine& line : ExplainPlan(settings, plan)) {
+        if (line.depth > 0) ImGui::Indent();
+        ImGui::PushStyleColor(ImGuiCol_Text, TruthColour(line.truth, line.dim));
+        ImGui::TextWrapped("%s", line.text.c_str());
+        ImGui::PopStyleColor();
+        if (line.depth > 0) ImGui::Unindent();
+    }
+}
+
+void DrawTesterTab(const AppSettings& settings, TesterState& tester) {
+    ImGui::TextWrapped(
+        "Drop files or folders on this window, or type a name or a full path, to see which rule would take each "
+        "and why. Nothing is moved. A name with no such file is judged by its name alone.");
+    ImGui::SetNextItemWidth(-ImGui::CalcTextSize("Try it").x - ImGui::CalcTextSize("Clear").x -
+                            ImGui::GetStyle().ItemSpacing.x * 2 - ImGui::GetStyle().FramePadding.x * 4);
+    const bool entered = ImGui::InputTextWithHint("##tester_input", "report.pdf or C:\\Downloads\\report.pdf",
+                                                  tester.input, sizeof tester.input, ImGuiInputTextFlags_EnterReturnsTrue);
+    ImGui::SameLine();
+    if (ImGui::Button("Try it") || entered) AddTyped(tester, settings.expandFoldersOnDrop);
+    ImGui::SameLine();
+    if (ImGui::Button("Clear")) {
+        tester.items.clear();
+        tester.plans.clear();
+        tester.notice.clear();
+    }
+    if (!tester.notice.empty()) ImGui::TextDisabled("%s", tester.notice.c_str());
+    ImGui::Separator();
+    RefreshTester(tester, settings, ImGui::GetTime());
+    if (tester.items.empty()) {
+        ImGui::TextDisabled("Nothing to test yet.");
+        return;
+    }
+    ImGui::BeginChild("tester_items", ImVec2(0, 0));
+    for (size_t i = 0; i < tester.plans.size(); ++i) {
+        const ItemPlan& plan = tester.plans[i];
+        ImGui::PushID(static_cast<int>(i));
+        const std::string name = PathToUtf8(plan.item.filename().empty() ? plan.item : plan.item.filename());
+        const std::string header = name + (plan.nameOnly ? " (name only)" : "") + "  \xE2\x86\x92  " + OutcomeLine(plan);
+        if (ImGui::TreeNodeEx("##item", ImGuiTreeNodeFlags_DefaultOpen | ImGuiTreeNodeFlags_SpanAvailWidth, "%s",
+                              header.c_str())) {
+            ImGui::TextDisabled("%s", PathToUtf8(plan.item).c_str());
+            DrawPlanDetails(settings, plan);
+            ImGui::TreePop();
+        }
+        ImGui::PopID();
+    }
+    ImGui::EndChild();
+}
+
+}  // namespace kw
