@@ -375,13 +375,19 @@ void App::OnCommand(UINT id) {
 }
 
 void App::OnMainWindowDrop(std::vector<std::filesystem::path> paths, POINT screen) {
-    // Drops on the settings window only set folder paths; routing happens on the drop zone.
+    // Drops on the settings window set folder paths, or are tried on the Test tab; routing
+    // happens on the drop zone.
     std::vector<std::filesystem::path> kept;
     for (std::filesystem::path& p : paths)
         if (!IsShellPath(p.native())) kept.push_back(std::move(p));
     redrawRequested = true;
     if (kept.empty()) {
         statusText = "That drop could not be used as a folder path.";
+        return;
+    }
+    if (uiState.testerTabShown) {
+        AddTesterItems(uiState.tester, kept, settings.expandFoldersOnDrop);
+        statusText = "Added to the tester: nothing was moved.";
         return;
     }
     const auto folder = FirstFolder(kept);

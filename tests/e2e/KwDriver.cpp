@@ -4,6 +4,7 @@
 // another process.
 //
 //   KwDriver drag <window-class> <file>...       CF_HDROP drag onto the window's centre
+//   KwDriver drag-shift <window-class> <file>... the same with Shift held
 //   KwDriver drag-text <window-class>            the same with only CF_UNICODETEXT
 //   KwDriver wait-window <class> <seconds>       prints "hwnd visible x y w h"
 //   KwDriver window <class>                      prints "hwnd visible x y w h"
@@ -250,7 +251,26 @@ private:
     HRESULT result;
 };
 
-int Drag(const std::wstring& windowClass, CLIPFORMAT format, std::vector<BYTE> bytes) {
+// Shift held in this thread's keyboard state, which OLE's drag loop reads for the key state it
+// hands the drop target (the driver has no window to receive real key presses).
+class HeldShift {
+public:
+    HeldShift() {
+        GetKeyboardState(saved);
+        BYTE held[256];
+        std::memcpy(held, saved, sizeof held);
+        held[VK_SHIFT] = held[VK_LSHIFT] = 0x80;
+        SetKeyboardState(held);
+    }
+    ~HeldShift() { SetKeyboardState(saved); }
+    HeldShift(const HeldShift&) = delete;
+    HeldShift& operator=(const HeldShift&) = delete;
+
+private:
+    BYTE saved[256]{};
+};
+
+int Drag(const std::wstring& windowClass, CLIPFORMAT format, std::vector<BYTE> bytes, bool shift = false) {
     HWND target = FindWindowW(windowClass.c_str(), nullptr);
     if (!target) {
         std::cerr << "no window of that class" << std::endl;
@@ -273,6 +293,8 @@ int Drag(const std::wstring& windowClass, CLIPFORMAT format, std::vector<BYTE> b
     HRESULT result;
     {
         const Watchdog watchdog(kDragTimeoutMs);
+        std::optional<HeldShift> held;
+        if (shift) held.emplace();
         result = DoDragDrop(data.Get(), source.Get(), DROPEFFECT_COPY | DROPEFFECT_MOVE | DROPEFFECT_LINK, &effect);
     }
     std::cout << "effect " << EffectName(effect) << std::endl;
@@ -327,7 +349,7 @@ int EndSession(const std::wstring& windowClass) {
 }
 
 int Usage() {
-    std::cerr << "usage: KwDriver drag <class> <file>... | drag-text <class> | wait-window <class> <seconds>\n"
+    std::cerr << "usage: KwDriver drag|drag-shift <class> <file>... | drag-text <class> | wait-window <class> <seconds>\n"
                  "       | window <class> | post <class> <message> <wparam> <lparam> | wait-gone <class> <seconds>\n"
                  "       | responsive <class> <seconds> | end-session <class>\n"
                  "       | hold <file> <stop-file>"
@@ -340,10 +362,10 @@ int Run(const std::vector<std::wstring>& args) {
     const std::wstring& command = args[0];
     const std::wstring& windowClass = args[1];
 
-    if (command == L"drag" && args.size() >= 3) {
+    if ((command == L"drag" || command == L"drag-shift") && args.size() >= 3) {
         std::vector<std::wstring> files;
         for (size_t i = 2; i < args.size(); ++i) files.push_back(FullPath(args[i]));
-        return Drag(windowClass, CF_HDROP, MakeHdrop(files));
+        return Drag(windowClass, CF_HDROP, MakeHdrop(files), command == L"drag-shift");
     }
     if (command == L"drag-text" && args.size() == 2) {
         return Drag(windowClass, CF_UNICODETEXT, MakeText(L"dragged text, not files"));

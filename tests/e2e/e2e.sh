@@ -239,6 +239,35 @@ case "$scenario" in
     exit_app || fail "exit code $?"
     ;;
 
+  shift-drop-preview)
+    # Shift held while dropping: the plan shows in the settings window and nothing moves until
+    # Route (sent as the drop zone's menu sends it); a cancelled preview moves nothing at all.
+    write_config '"startMinimized": true, "noMatchPolicy": "leave_in_place",' "Invoices|pdf|$work/PDFs|"
+    mkdir -p "$work/in"
+    for n in "bill.pdf" "notes.txt" "later.pdf"; do echo "content of $n" > "$work/in/$n"; done
+    start_app
+    is_visible KestraneFileweirMain 0 || fail "startMinimized: the main window should start hidden"
+    drive drag-shift KestraneFileweirOverlay "$(win "$work/in/bill.pdf")" "$(win "$work/in/notes.txt")" \
+      || fail "the drag was not accepted"
+    wait_for 20 is_visible KestraneFileweirMain 1 || fail "the preview did not open the settings window"
+    sleep 2
+    import -window root "$artefacts/shift-drop-preview.png" 2>/dev/null || true
+    [ -f "$work/in/bill.pdf" ] && [ ! -e "$work/PDFs/bill.pdf" ] || fail "a previewed item moved before Route"
+    log_has "[ok] " && fail "something was routed before Route"
+    routed() { drive post KestraneFileweirMain 0x111 209 0 >/dev/null; log_has "(Moved via Invoices)"; }
+    wait_for 30 routed || fail "Route did not route the previewed items"
+    wait_for 30 log_has "(Left in place (No matching rule))" || fail "the batch never finished"
+    [ -f "$work/PDFs/bill.pdf" ] && [ -f "$work/in/notes.txt" ] || fail "not routed as planned"
+    [ "$(log_count '[ok] ')" = 2 ] || fail "expected exactly the two previewed items"
+    drive drag-shift KestraneFileweirOverlay "$(win "$work/in/later.pdf")" || fail "second drag"
+    sleep 3
+    drive post KestraneFileweirMain 0x111 210 0 >/dev/null || fail "Cancel preview not sent"
+    sleep 2
+    [ -f "$work/in/later.pdf" ] && [ ! -e "$work/PDFs/later.pdf" ] || fail "a cancelled preview moved its item"
+    [ "$(log_count '[ok] ')" = 2 ] || fail "a cancelled preview routed something"
+    exit_app || fail "exit code $?"
+    ;;
+
   hotkey)
     # Wine grabs no global keys: WM_HOTKEY arrives only while one of its windows has the focus.
     write_config ''

@@ -7,6 +7,10 @@
 #include "shell/ScreenPlacement.h"
 #include "support/TempDir.h"
 
+#include <nlohmann/json.hpp>
+
+#include "model/TextEncoding.h"
+
 namespace kw {
 namespace {
 
@@ -26,6 +30,38 @@ TEST(LiveApp, AFolderDropWithNothingInItEndsWithoutProgress) {
             EXPECT_EQ(app.DropZone().Status(), L"No files to route");
             EXPECT_FALSE(app.DropZone().IsBusy());
         });
+    });
+}
+
+// A previewed drop moves nothing until Route, and Route routes the items that were shown, not
+// what the dropped folder holds by then; a cancelled preview moves nothing at all.
+TEST(LiveApp, APreviewRoutesExactlyTheItemsItShowed) {
+    test::TempDir dir;
+    const std::filesystem::path in = dir / L"in", out = dir / L"out";
+    test::WriteFile(in / L"a.pdf", "a");
+    test::WriteFile(in / L"b.pdf", "b");
+    test::LiveApp live(R"({"expandFoldersOnDrop": true, "minimizeToTray": false, "noMatchPolicy": "unsorted",
+                           "catchAllPath": )" + nlohmann::json(PathToUtf8(out)).dump() + "}");
+    App& app = live.app;
+    const auto planned = [&] { return app.PreviewShown().plans != nullptr; };
+    live.Run([&] {
+        live.OnUi([&] { app.HandleDroppedFiles({in}, true); });
+        ASSERT_TRUE(live.WaitUntil(planned));
+        EXPECT_EQ(live.OnUi([&] { return app.PreviewShown().plans->size(); }), 2u);
+        test::WriteFile(in / L"late.pdf", "c");  // arrives after the plan was made
+        live.OnUi([&] { app.RoutePreview(); });
+        ASSERT_TRUE(live.WaitUntil([&] { return !app.PreviewShown().active && app.Progress().second == 2 &&
+                                                app.StatusText().find("moved 2,") != std::string::npos; }))
+            << live.OnUi([&] { return app.StatusText(); });
+        EXPECT_TRUE(std::filesystem::exists(out / L"a.pdf"));
+        EXPECT_TRUE(std::filesystem::exists(out / L"b.pdf"));
+        EXPECT_TRUE(std::filesystem::exists(in / L"late.pdf"));
+
+        live.OnUi([&] { app.HandleDroppedFiles({in / L"late.pdf"}, true); });
+        ASSERT_TRUE(live.WaitUntil(planned));
+        live.OnUi([&] { app.CancelPreview(); });
+        EXPECT_TRUE(live.OnUi([&] { return !app.PreviewShown().active; }));
+        EXPECT_TRUE(std::filesystem::exists(in / L"late.pdf"));
     });
 }
 
