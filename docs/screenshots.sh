@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Takes screenshots of the real settings window under Wine on a private Xvfb display: the Rules
 # tab with a rule selected, Summary, Settings and Activity, in both themes and at the three font
-# sizes, at 96 DPI (100 %) and at 144 DPI (150 %, files ending in -144dpi), and one of the whole
+# sizes; the Test tab with a mixed drop and the Preview of a Shift-drop (medium font, 96 DPI); at 96 DPI (100 %) and at 144 DPI (150 %, files ending in -144dpi), and one of the whole
 # screen with the drop zone at each DPI. Tabs and rows are clicked with xdotool at positions
 # measured for each font size at 96 DPI and scaled.
 # Usage: docs/screenshots.sh [output folder]   (default build/screenshots)
@@ -37,7 +37,13 @@ kw_start_display
 
 # The rules point at folders on a drive D: of the prefix, as a user's would.
 app="$work/d/Tools/Kestrane Fileweir"
-mkdir -p "$app" "$work/d/Pictures" "$work/d/Documents/Invoices" "$work/d/Videos"
+mkdir -p "$app" "$work/d/Pictures" "$work/d/Documents/Invoices" "$work/d/Videos" "$work/d/Downloads"
+# A mixed drop for the Test and Preview tabs: a name taken at its destination, a recent invoice,
+# a video too small for its rule, a file no rule takes, and (not on disk) a name alone.
+for f in holiday.jpg invoice-0412.pdf trip.mp4 notes.txt; do echo "$f" > "$work/d/Downloads/$f"; done
+echo old > "$work/d/Pictures/holiday.jpg"
+mixed_drop=("D:\\Downloads\\holiday.jpg" "D:\\Downloads\\invoice-0412.pdf" "D:\\Downloads\\trip.mp4"
+            "D:\\Downloads\\notes.txt" "D:\\Downloads\\setup-2019.exe")
 cp "$exe" "$app/KestraneFileweir.exe"
 
 config() {  # theme, font size
@@ -48,6 +54,8 @@ config() {  # theme, font size
  "rules": [
   {"name": "Photos", "destination": "D:\\\\Pictures",
    "clauses": [{"type": "extension", "extensions": "jpg, jpeg, png, heic"}]},
+  {"name": "Phone photos", "destination": "D:\\\\Pictures\\\\Phone",
+   "clauses": [{"type": "extension", "extensions": "jpg"}]},
   {"name": "Invoices 2026", "destination": "D:\\\\Documents\\\\Invoices", "combineLogic": "and",
    "clauses": [{"type": "keyword", "keyword": "invoice"}, {"type": "extension", "extensions": "pdf"},
                {"type": "date", "dateField": "modified", "dateOp": "newer", "dateDays": 90}]},
@@ -86,9 +94,9 @@ EOF
 # measured on screenshots of the window at its default place at 96 DPI; scaled to the DPI.
 positions() {
   case $1 in
-    medium) tabs=(28 88 156 217) bar=49 row2=176 ;;
-    large)  tabs=(33 104 186 260) bar=55 row2=222 ;;
-    larger) tabs=(39 128 230 321) bar=64 row2=267 ;;
+    medium) tabs=(28 72 129 197 258) bar=49 row2=176 ;;
+    large)  tabs=(32 85 152 234 308) bar=55 row2=222 ;;
+    larger) tabs=(39 103 186 287 380) bar=64 row2=267 ;;
   esac
   for i in "${!tabs[@]}"; do tabs[$i]=$((tabs[i] * dpi / 96)); done
   bar=$((bar * dpi / 96)) row2=$((row2 * dpi / 96))
@@ -134,9 +142,17 @@ for dpi in ${KW_SHOT_DPIS:-96 144}; do
       if [ "$theme-$size" = "dark-medium" ]; then
         import -window root "$out/screen$suffix.png"; echo "$out/screen$suffix.png"
       fi
-      click "${tabs[1]}" "$bar"; shot "summary-$theme-$size"
-      click "${tabs[2]}" "$bar"; shot "settings-$theme-$size"
-      click "${tabs[3]}" "$bar"; shot "activity-$theme-$size"
+      click "${tabs[2]}" "$bar"; shot "summary-$theme-$size"
+      click "${tabs[3]}" "$bar"; shot "settings-$theme-$size"
+      click "${tabs[4]}" "$bar"; shot "activity-$theme-$size"
+      if [ "$size-$dpi" = medium-96 ]; then
+        click "${tabs[1]}" "$bar"
+        timeout 60 wine "$driver" drag KestraneFileweirMain "${mixed_drop[@]}" >/dev/null
+        sleep 2; shot "tester-$theme"
+        timeout 60 wine "$driver" drag-shift KestraneFileweirOverlay "${mixed_drop[@]:0:4}" >/dev/null
+        sleep 3; shot "preview-$theme"
+        timeout 30 wine "$driver" post KestraneFileweirMain 0x111 210 0 >/dev/null
+      fi
       timeout 30 wine "$driver" post KestraneFileweirMain 0x111 204 0 >/dev/null
       timeout 30 tail --pid="$app_pid" -f /dev/null || kill "$app_pid"
       app_pid=""

@@ -54,6 +54,7 @@ void DrawPreviewTab(const PreviewView& view, const std::function<void()>& route,
         ImGui::SameLine();
         ImGui::TextDisabled("A batch is running; route these once it ends.");
     }
+    ImGui::TextDisabled("Point at an item to see why its rule takes it.");
     ImGui::Separator();
     const ImGuiTableFlags flags = ImGuiTableFlags_RowBg | ImGuiTableFlags_BordersInnerV | ImGuiTableFlags_ScrollY |
                                   ImGuiTableFlags_Resizable | ImGuiTableFlags_SizingStretchProp;

@@ -68,7 +68,11 @@ std::vector<PlanLine> ExplainPlan(const AppSettings& settings, const ItemPlan& p
     std::vector<PlanLine> lines;
     const std::vector<Rule>& rules = settings.rules;
     const SelectionTrace& trace = plan.trace;
-    for (size_t i = 0; i < trace.rules.size() && i < rules.size(); ++i) {
+    // Rules below the one that won take no part, whatever their state.
+    size_t shown = trace.rules.size();
+    for (size_t i = 0; i < trace.rules.size(); ++i)
+        if (trace.rules[i].standing == RuleStanding::won) shown = i + 1;
+    for (size_t i = 0; i < shown && i < rules.size(); ++i) {
         const RuleFinding& f = trace.rules[i];
         if (f.standing == RuleStanding::not_reached) continue;
         PlanLine line;
@@ -104,9 +108,8 @@ std::vector<PlanLine> ExplainPlan(const AppSettings& settings, const ItemPlan& p
             for (size_t c = 0; c < f.clauses.size() && c < rules[i].clauses.size(); ++c)
                 lines.push_back({1, ClauseWords(rules[i].clauses[c], f.clauses[c]), f.clauses[c].truth, false});
     }
-    bool won = false;
-    for (const RuleFinding& f : trace.rules) won = won || f.standing == RuleStanding::won;
-    if (!won && !plan.decision.ruleName.empty())
+    if (shown == trace.rules.size() && (shown == 0 || trace.rules[shown - 1].standing != RuleStanding::won) &&
+        !plan.decision.ruleName.empty())
         lines.push_back({0,
                          settings.noMatchPolicy == NoMatchPolicy::unsorted ? "No rule matches: unmatched items go to the Unsorted folder"
                                                                : "No rule matches: unmatched items stay where they are",

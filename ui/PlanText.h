@@ -25,7 +25,7 @@ struct PlanLine {
 // or did not win; the winner's conditions; then the outcome and, for a name alone, its branches.
 std::vector<PlanLine> ExplainPlan(const AppSettings& settings, const ItemPlan& plan);
 
-// The outcome's one-line summary: "→ Photos: Would move via Photos to C:\Pictures\a.jpg".
+// The outcome's one-line summary: "Photos: Would move via Photos to C:\Pictures\a.jpg".
 std::string OutcomeLine(const ItemPlan& plan);
 
 }  // namespace kw

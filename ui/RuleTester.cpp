@@ -113,7 +113,7 @@ void DrawTesterTab(const AppSettings& settings, TesterState& tester) {
         const ItemPlan& plan = tester.plans[i];
         ImGui::PushID(static_cast<int>(i));
         const std::string name = PathToUtf8(plan.item.filename().empty() ? plan.item : plan.item.filename());
-        const std::string header = name + (plan.nameOnly ? " (name only)" : "") + "  \xE2\x86\x92  " + OutcomeLine(plan);
+        const std::string header = name + (plan.nameOnly ? " (name only)" : "") + " -> " + OutcomeLine(plan);
         if (ImGui::TreeNodeEx("##item", ImGuiTreeNodeFlags_DefaultOpen | ImGuiTreeNodeFlags_SpanAvailWidth, "%s",
                               header.c_str())) {
             ImGui::TextDisabled("%s", PathToUtf8(plan.item).c_str());
