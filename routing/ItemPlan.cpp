@@ -43,15 +43,23 @@ PlannedOutcome PlanMove(const fs::path& item, std::optional<ItemKind> kind, cons
         if (!there) created = " (the folder will be created)";
     }
     const fs::path target = destination / PlainPath(item).filename();
+    // As the move decides it, with the batch's facts for a plain file going into a folder the
+    // batch has seen (a file is never the same object as a folder): a large drop is planned at
+    // about the cost of routing it.
+    const bool plainFile = kind && *kind == ItemKind::file && dest.isFolder;
+    const auto targetIsItem = [&] { return SameObject(target, item) || SameObject(target, item, FinalLink::keep); };
+    const PlannedOutcome alreadyThere = Outcome(PlannedFate::skip, kMessageAlreadyThere, PathToUtf8(target));
     if (kind) {
-        if (SameObject(item, destination)) return Outcome(PlannedFate::skip, kMessageIntoItself);
+        if (!plainFile && SameObject(item, destination)) return Outcome(PlannedFate::skip, kMessageIntoItself);
         if (*kind != ItemKind::file && IsInsideOrSame(destination, item))
             return Outcome(PlannedFate::skip, kMessageFolderIntoItself);
-        if (IsInsideOrSame(item, destination) || SameObject(target, item) || SameObject(target, item, FinalLink::keep))
-            return Outcome(PlannedFate::skip, kMessageAlreadyThere, PathToUtf8(target));
+        const bool inDestination = plainFile ? batch.LiesBelow(item, *dest.identity) : IsInsideOrSame(item, destination);
+        if (inDestination || (!plainFile && targetIsItem())) return alreadyThere;
     }
     std::error_code error;
-    if (!TargetExists(target, error)) {
+    const bool taken = TargetExists(target, error);
+    if (taken && plainFile && targetIsItem()) return alreadyThere;
+    if (!taken) {
         if (error) return Outcome(PlannedFate::fail, "The destination cannot be reached: " + error.message());
         return Outcome(PlannedFate::move, "Would move via " + decision.ruleName + " to " + PathToUtf8(target) + created,
                        PathToUtf8(target));
