@@ -12,6 +12,7 @@
 //   calls [N] [drive]   what single Win32 file calls cost here (N files; some on another drive)
 
 #include <windows.h>
+#include <winternl.h>
 
 #include <algorithm>
 #include <chrono>
@@ -267,6 +268,14 @@ void CallCosts(const fs::path& root, const fs::path& other, int count) {
                                nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
         FILE_ID_INFO id{};
         GetFileInformationByHandleEx(h, FileIdInfo, &id, sizeof id);
+        CloseHandle(h);
+    });
+    each("CreateFileW + file index + CloseHandle", [](const fs::path& f) {
+        HANDLE h = CreateFileW(f.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                               nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+        IO_STATUS_BLOCK status{};
+        LARGE_INTEGER index{};
+        NtQueryInformationFile(h, &status, &index, sizeof index, FileInternalInformation);
         CloseHandle(h);
     });
     each("MoveFileExW (same volume)", [&](const fs::path& f) {

@@ -50,14 +50,25 @@ bool BatchCache::IsRoutingFolder(const fs::path& item, ItemKind kind) {
     return false;
 }
 
-bool BatchCache::LiesBelow(const fs::path& item, const FileIdentity& folder) {
+const std::optional<uint64_t>& BatchCache::Index(const fs::path& path) {
+    const auto [entry, added] = indexes.try_emplace(path.native());
+    if (added) entry->second = FileIndexOf(path);
+    return entry->second;
+}
+
+bool BatchCache::LiesBelow(const fs::path& item, const fs::path& folderPath) {
+    const std::optional<FileIdentity> folder = Folder(folderPath).identity;  // a copy: Folder() may add entries
+    if (!folder) return false;
+    const std::optional<uint64_t> folderIndex = Index(folderPath);
     // As IsInsideOrSame: Win32 resolves ".." lexically before any link is followed.
     fs::path at = PlainPath(item);
     for (;;) {
         const fs::path up = at.parent_path();
         if (up.empty() || up == at) return false;
         at = up;
-        if (const auto& id = Folder(at).identity; id && *id == folder) return true;
+        // Different indexes are different objects; the same index is asked in full.
+        if (const std::optional<uint64_t>& index = Index(at); folderIndex && index && *index != *folderIndex) continue;
+        if (const auto& id = Folder(at).identity; id && *id == *folder) return true;
     }
 }
 

@@ -52,17 +52,23 @@ public:
     bool IsRoutingFolder(const std::filesystem::path& item, ItemKind kind);
 
     // Whether one of the folders on the item's path (its lexical ancestors, as Win32 resolves
-    // them) is the folder with this identity: IsInsideOrSame for an item that is not the folder.
-    bool LiesBelow(const std::filesystem::path& item, const FileIdentity& folder);
+    // them) is this folder: IsInsideOrSame for an item that is not the folder. An ancestor is
+    // identified in full only when its file index matches the folder's.
+    bool LiesBelow(const std::filesystem::path& item, const std::filesystem::path& folder);
 
     // Everything is read again from the disk when next asked.
-    void Forget() { folders.clear(); }
+    void Forget() {
+        folders.clear();
+        indexes.clear();
+    }
 
 private:
     AppSettings settings;
     RuleSelector rules{settings};
     RoutingFolderList routingFolders;
     std::map<std::wstring, FolderFacts> folders;
+    std::map<std::wstring, std::optional<uint64_t>> indexes;
+    const std::optional<uint64_t>& Index(const std::filesystem::path& path);
 };
 
 }  // namespace kw

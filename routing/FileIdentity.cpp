@@ -72,6 +72,36 @@ std::optional<FileIdentity> IdentityOf(const fs::path& path, FinalLink link) {
     return identity;
 }
 
+std::optional<uint64_t> FileIndexOf(const fs::path& path) {
+    // FileInternalInformation through NtQueryInformationFile: Microsoft documents it with the
+    // warning that it may change in later versions of Windows, so it is looked up at run time
+    // and its absence only costs the full identity.
+    struct IoStatus {
+        union {
+            LONG status;
+            void* pointer;
+        };
+        ULONG_PTR information;
+    };
+    using Query = LONG(WINAPI*)(HANDLE, IoStatus*, void*, ULONG, int);
+    constexpr int kFileInternalInformation = 6;
+    static const Query query = [] {
+        const HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
+        return ntdll ? reinterpret_cast<Query>(reinterpret_cast<void*>(GetProcAddress(ntdll, "NtQueryInformationFile")))
+                     : nullptr;
+    }();
+    if (!query || path.empty()) return std::nullopt;
+    const HANDLE raw = CreateFileW(ExtendedPath(path).c_str(), FILE_READ_ATTRIBUTES,
+                                   FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                   FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (raw == INVALID_HANDLE_VALUE) return std::nullopt;
+    const UniqueHandle handle(raw);
+    IoStatus status{};
+    LARGE_INTEGER index{};
+    if (query(raw, &status, &index, sizeof index, kFileInternalInformation) < 0) return std::nullopt;
+    return static_cast<uint64_t>(index.QuadPart);
+}
+
 bool SameObject(const fs::path& a, const fs::path& b, FinalLink link) {
     const auto ia = IdentityOf(a, link);
     if (!ia) return false;

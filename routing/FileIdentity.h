@@ -34,6 +34,13 @@ std::optional<ItemKind> ItemKindAt(const std::filesystem::path& path, std::error
 // With FinalLink::keep a link at the path is identified itself, not what it points to.
 std::optional<FileIdentity> IdentityOf(const std::filesystem::path& path, FinalLink link = FinalLink::follow);
 
+// The file system's 64-bit number for the object, without its volume: one object always has
+// the same number, so different numbers prove different objects, while equal numbers prove
+// nothing (another volume, or a file system whose ids are wider). Cheap where IdentityOf is
+// not: Wine answers it without asking another process for the volume's serial number. Nothing
+// when it cannot be had.
+std::optional<uint64_t> FileIndexOf(const std::filesystem::path& path);
+
 // Both name one object; anything that cannot be identified is not the same.
 bool SameObject(const std::filesystem::path& a, const std::filesystem::path& b, FinalLink link = FinalLink::follow);
 

@@ -460,7 +460,7 @@ RouteItemResult MoveWithFacts(const fs::path& source, ItemKind kind, const fs::p
             r.target = PathToUtf8(target);
             return Skip(r, kMessageAlreadyThere);
         };
-        const bool inDestination = plainFile ? batch.LiesBelow(source, *dest.identity) : IsInsideOrSame(source, destination);
+        const bool inDestination = plainFile ? batch.LiesBelow(source, destination) : IsInsideOrSame(source, destination);
         if (inDestination || (!plainFile && targetIsItem())) return alreadyThere();
         if (!dest.isFolder) {
             CreateFolderTree(destination);  // a failure shows as the move's own error

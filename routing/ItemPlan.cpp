@@ -53,7 +53,7 @@ PlannedOutcome PlanMove(const fs::path& item, std::optional<ItemKind> kind, cons
         if (!plainFile && SameObject(item, destination)) return Outcome(PlannedFate::skip, kMessageIntoItself);
         if (*kind != ItemKind::file && IsInsideOrSame(destination, item))
             return Outcome(PlannedFate::skip, kMessageFolderIntoItself);
-        const bool inDestination = plainFile ? batch.LiesBelow(item, *dest.identity) : IsInsideOrSame(item, destination);
+        const bool inDestination = plainFile ? batch.LiesBelow(item, destination) : IsInsideOrSame(item, destination);
         if (inDestination || (!plainFile && targetIsItem())) return alreadyThere;
     }
     std::error_code error;
