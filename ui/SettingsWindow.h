@@ -15,7 +15,8 @@
 #include "model/AppSettings.h"
 #include "routing/ActivityLog.h"
 #include "shell/Hotkey.h"
-#include "ui/PatternCheck.h"
+#include "routing/SystemFolderProbe.h"
+#include "ui/RuleWarnings.h"
 #include "ui/UiPlatform.h"
 
 namespace kw {
@@ -49,7 +50,8 @@ struct UiState {
     char activityFilter[128] = {};  // narrows the shown log lines by text
     int activityOutcome = 0;        // 0 all, then [ok], [skip], [fail], [undo] lines only
     UiPlatform platform = SystemUiPlatform();
-    PatternCheck patterns;
+    FolderProbe folderProbe = SystemFolderProbe();  // what the rule check knows of the disk
+    RuleWarningCache ruleWarnings;
 };
 
 // What the window shows besides the settings, owned by the application.
