@@ -355,6 +355,19 @@ void Checker::CheckConditions(int ruleIndex) {
         return;
     }
     for (int j = 0; j < static_cast<int>(rule.clauses.size()); ++j) CheckClause(ruleIndex, j);
+    // Alone, a condition that can never hold says so itself; among others the rule's fate is
+    // less plain.
+    if (rule.clauses.size() > 1 && RuleReach(rule) == Reach::none) {
+        if (rule.combineLogic == CombineLogic::any) {
+            Add(ruleIndex, -1, RuleField::rule, "Never takes a file: none of its conditions can hold.");
+        } else {
+            const auto never = std::find_if(rule.clauses.begin(), rule.clauses.end(),
+                                            [&](const RuleClause& c) { return ClauseReach(c) == Reach::none; });
+            Add(ruleIndex, -1, RuleField::rule,
+                "Never takes a file: condition " + std::to_string(never - rule.clauses.begin() + 1) +
+                    " can never hold, and ALL conditions must.");
+        }
+    }
 
     const auto anyFile = std::find_if(rule.clauses.begin(), rule.clauses.end(),
                                       [](const RuleClause& c) { return c.type == ConditionType::any_file; });

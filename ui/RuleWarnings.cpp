@@ -43,9 +43,19 @@ const std::vector<RuleWarning>& RuleWarningCache::For(const AppSettings& setting
     return warnings;
 }
 
-void DrawRuleMark(const std::vector<RuleWarning>& warnings, int rule) {
+bool AnyRuleMarked(const std::vector<RuleWarning>& warnings) {
+    return std::any_of(warnings.begin(), warnings.end(),
+                       [](const RuleWarning& w) { return w.rule >= 0 && w.severity == Severity::warning; });
+}
+
+void DrawRuleMark(const std::vector<RuleWarning>& warnings, int rule, bool keepColumn) {
     const auto ofRule = [&](const RuleWarning& w) { return w.rule == rule && w.severity == Severity::warning; };
-    if (std::none_of(warnings.begin(), warnings.end(), ofRule)) return;
+    if (std::none_of(warnings.begin(), warnings.end(), ofRule)) {
+        if (!keepColumn) return;
+        ImGui::Dummy(ImGui::CalcTextSize(kMark));
+        ImGui::SameLine();
+        return;
+    }
     ImGui::TextColored(WarningColour(), "%s", kMark);
     if (ImGui::BeginItemTooltip()) {
         ImGui::PushTextWrapPos(ImGui::GetFontSize() * 32.0f);

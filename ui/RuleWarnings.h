@@ -31,8 +31,11 @@ private:
     int runs = 0;
 };
 
-// "(!)" for a rule with warnings, its warnings in the tooltip; nothing for a rule without.
-void DrawRuleMark(const std::vector<RuleWarning>& warnings, int rule);
+// "(!)" for a rule with warnings, its warnings in the tooltip; for a rule without, a space as
+// wide when `keepColumn` (so the names of a list stay in line), else nothing.
+void DrawRuleMark(const std::vector<RuleWarning>& warnings, int rule, bool keepColumn);
+// Whether some rule has a warning (not only notes).
+bool AnyRuleMarked(const std::vector<RuleWarning>& warnings);
 
 // The findings about one field of the editor (`clause` -1: the rule as a whole), a line each.
 void DrawFieldWarnings(const std::vector<RuleWarning>& warnings, int rule, int clause, RuleField field);

@@ -56,12 +56,13 @@ void MoveRule(std::vector<Rule>& rules, int from, int to) {
 void DrawRuleList(AppSettings& settings, UiState& ui, bool& settingsChanged) {
     std::vector<Rule>& rules = settings.rules;
     const std::vector<RuleWarning>& warnings = ui.ruleWarnings.For(settings, ui.folderProbe, ImGui::GetTime());
+    const bool markColumn = AnyRuleMarked(warnings);
     for (int i = 0; i < static_cast<int>(rules.size()); ++i) {
         ImGui::PushID(i);
         Rule& rule = rules[static_cast<size_t>(i)];
         DrawToggle(rule, settingsChanged);
         ImGui::SameLine();
-        DrawRuleMark(warnings, i);
+        DrawRuleMark(warnings, i, markColumn);
         if (ui.renamingRule == i) {
             if (ImGui::InputText("##rename", ui.renameBuffer, sizeof ui.renameBuffer,
                                  ImGuiInputTextFlags_EnterReturnsTrue))
