@@ -4,6 +4,7 @@
 #include <imgui.h>
 
 #include "matching/ListParsing.h"
+#include "ui/RuleWarnings.h"
 #include "ui/SizeText.h"
 
 namespace kw {
@@ -166,13 +167,15 @@ std::vector<SummaryRow> BuildRoutingSummary(const AppSettings& settings) {
     return rows;
 }
 
-void DrawSummaryTab(const AppSettings& settings) {
+void DrawSummaryTab(const AppSettings& settings, const std::vector<RuleWarning>& warnings) {
     ImGui::TextWrapped(
         "This is what happens when you drop files, in priority order (top rule first). The first enabled rule "
         "whose conditions match wins.");
     ImGui::Spacing();
     const std::vector<SummaryRow> rows = BuildRoutingSummary(settings);
     ImGui::BeginChild("routing_summary", ImVec2(0, 0), ImGuiChildFlags_Border);
+    DrawWarningList(settings, warnings);
+    ImGui::Separator();
     for (const SummaryRow& row : rows) {
         ImGui::PushID(row.index);
         const ImVec4 colour = row.enabled ? ImVec4(0.45f, 0.90f, 1.00f, 1.00f) : ImVec4(0.55f, 0.55f, 0.55f, 1.00f);

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "matching/RuleCheck.h"
 #include "model/AppSettings.h"
 
 namespace kw {
@@ -23,7 +24,7 @@ std::string DescribeConditions(const Rule& rule);
 std::string DescribeAction(const Rule& rule);
 std::vector<SummaryRow> BuildRoutingSummary(const AppSettings& settings);
 
-// The body of the Summary tab.
-void DrawSummaryTab(const AppSettings& settings);
+// The body of the Summary tab: what the rule check found, then the rules as sentences.
+void DrawSummaryTab(const AppSettings& settings, const std::vector<RuleWarning>& warnings);
 
 }  // namespace kw

@@ -9,6 +9,7 @@
 
 #include "model/TextEncoding.h"
 #include "ui/PathRow.h"
+#include "ui/RuleWarnings.h"
 #include "ui/SizeText.h"
 
 namespace kw {
@@ -67,7 +68,7 @@ bool DrawConflictCombo(const char* id, ConflictPolicy& policy) {
     return changed;
 }
 
-void DrawConditionEditor(Rule& rule, RuleClause& clause, int index, PatternCheck& patterns, bool& settingsChanged) {
+void DrawConditionEditor(Rule& rule, RuleClause& clause, int index, bool& settingsChanged) {
     ImGui::Text("Condition %d", index + 1);
     if (EnumCombo("Type", clause.type, kConditionTypeLabels)) {
         if (clause.type == ConditionType::any_file) rule.anyFileExclusive = true;
@@ -127,9 +128,6 @@ void DrawConditionEditor(Rule& rule, RuleClause& clause, int index, PatternCheck
         }
         case ConditionType::regex:
             EditText<512>("Pattern", clause.regex, settingsChanged);
-            if (const std::string& error = patterns.ErrorOf(clause.regex); !error.empty() && !clause.regex.empty())
-                ImGui::TextColored(Readable(ImVec4(1.00f, 0.50f, 0.35f, 1.00f)), "This pattern matches nothing: %s.",
-                                   error.c_str());
             ImGui::TextDisabled("One regex on the filename (not the full path). Use (foo|bar) for OR inside the pattern.");
             ImGui::TextDisabled("For multiple separate tests, add another condition and set Combine to ANY (OR).");
             break;
@@ -137,7 +135,11 @@ void DrawConditionEditor(Rule& rule, RuleClause& clause, int index, PatternCheck
 }
 
 void DrawRuleEditor(Rule& rule, UiState& ui, HWND owner, bool& settingsChanged) {
+    const std::vector<RuleWarning>& warnings = ui.ruleWarnings.Current();
+    const int at = ui.selectedRule;
     EditText<128>("Rule name", rule.name, settingsChanged);
+    DrawFieldWarnings(warnings, at, -1, RuleField::rule);
+    DrawFieldWarnings(warnings, at, -1, RuleField::condition);
 
     if (rule.clauses.size() >= 2) {
         int logic = rule.combineLogic == CombineLogic::any ? 1 : 0;
@@ -147,12 +149,14 @@ void DrawRuleEditor(Rule& rule, UiState& ui, HWND owner, bool& settingsChanged) 
             settingsChanged = true;
         }
         ImGui::TextDisabled("Example AND: .jpg + larger than 1MB + regex. Example OR: .jpg OR .png.");
+        DrawFieldWarnings(warnings, at, -1, RuleField::combine);
     }
 
     for (size_t j = 0; j < rule.clauses.size(); ++j) {
         ImGui::PushID(static_cast<int>(j));
         ImGui::Separator();
-        DrawConditionEditor(rule, rule.clauses[j], static_cast<int>(j), ui.patterns, settingsChanged);
+        DrawConditionEditor(rule, rule.clauses[j], static_cast<int>(j), settingsChanged);
+        DrawFieldWarnings(warnings, at, static_cast<int>(j), RuleField::condition);
         if (rule.clauses.size() > 1 && ImGui::Button("Remove this condition")) {
             rule.clauses.erase(rule.clauses.begin() + static_cast<std::ptrdiff_t>(j));
             settingsChanged = true;
@@ -187,6 +191,7 @@ void DrawRuleEditor(Rule& rule, UiState& ui, HWND owner, bool& settingsChanged) 
         rule.action = static_cast<RuleAction>(action);
         settingsChanged = true;
     }
+    DrawFieldWarnings(warnings, at, -1, RuleField::action);
     if (rule.action == RuleAction::leave_in_place) {
         ImGui::TextWrapped(
             "Matching files are not moved. Use this as an exclude rule: drag it to the top of the list so it runs "
@@ -198,6 +203,7 @@ void DrawRuleEditor(Rule& rule, UiState& ui, HWND owner, bool& settingsChanged) 
         char browse[160];
         std::snprintf(browse, sizeof browse, "Browse##%s", rule.id.c_str());
         DrawPathRow("Destination", rule.destination, ui, owner, settingsChanged, browse);
+        DrawFieldWarnings(warnings, at, -1, RuleField::destination);
         if (DrawConflictCombo(rule.id.c_str(), rule.conflict)) settingsChanged = true;
     }
 }

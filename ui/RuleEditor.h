@@ -9,6 +9,8 @@
 
 namespace kw {
 
+// `rule` is settings.rules[ui.selectedRule]; the rule check's findings about it come from
+// ui.ruleWarnings.
 void DrawRuleEditor(Rule& rule, UiState& ui, HWND owner, bool& settingsChanged);
 // Clause `index` of `rule`; the rule is needed because choosing "Any file" makes it exclusive.
 void DrawConditionEditor(Rule& rule, RuleClause& clause, int index, bool& settingsChanged);

@@ -8,6 +8,7 @@
 
 #include "model/TextEncoding.h"
 #include "ui/RuleEditor.h"
+#include "ui/RuleWarnings.h"
 
 namespace kw {
 namespace {
@@ -54,11 +55,14 @@ void MoveRule(std::vector<Rule>& rules, int from, int to) {
 // Draws the rows; after a delete from a row's menu the rest of the list waits for the next frame.
 void DrawRuleList(AppSettings& settings, UiState& ui, bool& settingsChanged) {
     std::vector<Rule>& rules = settings.rules;
+    const std::vector<RuleWarning>& warnings = ui.ruleWarnings.For(settings, ui.folderProbe, ImGui::GetTime());
+    const bool markColumn = AnyRuleMarked(warnings);
     for (int i = 0; i < static_cast<int>(rules.size()); ++i) {
         ImGui::PushID(i);
         Rule& rule = rules[static_cast<size_t>(i)];
         DrawToggle(rule, settingsChanged);
         ImGui::SameLine();
+        DrawRuleMark(warnings, i, markColumn);
         if (ui.renamingRule == i) {
             if (ImGui::InputText("##rename", ui.renameBuffer, sizeof ui.renameBuffer,
                                  ImGuiInputTextFlags_EnterReturnsTrue))
@@ -165,6 +169,8 @@ void DrawRulesTab(AppSettings& settings, UiState& ui, HWND owner, bool& settings
     ImGui::SameLine();
 
     ImGui::BeginChild("rule_edit", ImVec2(0.0f, 0.0f), ImGuiChildFlags_Border);
+    // Checked again for what the list changed this frame, so the editor's findings are its rule's.
+    ui.ruleWarnings.For(settings, ui.folderProbe, ImGui::GetTime());
     if (IsValidIndex(ui.selectedRule, rules))
         DrawRuleEditor(rules[static_cast<size_t>(ui.selectedRule)], ui, owner, settingsChanged);
     else

@@ -167,7 +167,7 @@ void DrawSettingsWindow(AppSettings& settings, UiState& ui, bool& settingsChange
         }
         if (ImGui::BeginTabItem("Summary", nullptr, ui.openSummaryTab ? ImGuiTabItemFlags_SetSelected : 0)) {
             ui.openSummaryTab = false;
-            DrawSummaryTab(settings);
+            DrawSummaryTab(settings, ui.ruleWarnings.For(settings, ui.folderProbe, ImGui::GetTime()));
             ImGui::EndTabItem();
         }
         if (ImGui::BeginTabItem("Settings")) {

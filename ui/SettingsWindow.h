@@ -15,9 +15,10 @@
 #include "model/AppSettings.h"
 #include "routing/ActivityLog.h"
 #include "shell/Hotkey.h"
+#include "routing/SystemFolderProbe.h"
 #include "ui/DropPreview.h"
-#include "ui/PatternCheck.h"
 #include "ui/RuleTester.h"
+#include "ui/RuleWarnings.h"
 #include "ui/UiPlatform.h"
 
 namespace kw {
@@ -51,7 +52,8 @@ struct UiState {
     char activityFilter[128] = {};  // narrows the shown log lines by text
     int activityOutcome = 0;        // 0 all, then [ok], [skip], [fail], [undo] lines only
     UiPlatform platform = SystemUiPlatform();
-    PatternCheck patterns;
+    FolderProbe folderProbe = SystemFolderProbe();  // what the rule check knows of the disk
+    RuleWarningCache ruleWarnings;
     TesterState tester;
     bool testerTabShown = false;  // drops on the window go to the tester while it is shown
     bool openTesterTab = false;
