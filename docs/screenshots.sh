@@ -42,8 +42,8 @@ mkdir -p "$app" "$work/d/Pictures" "$work/d/Documents/Invoices" "$work/d/Videos"
 # a video too small for its rule, a file no rule takes, and (not on disk) a name alone.
 for f in holiday.jpg invoice-0412.pdf trip.mp4 notes.txt; do echo "$f" > "$work/d/Downloads/$f"; done
 echo old > "$work/d/Pictures/holiday.jpg"
-mixed_drop=("D:\\Downloads\\holiday.jpg" "D:\\Downloads\\invoice-0412.pdf" "D:\\Downloads\\trip.mp4"
-            "D:\\Downloads\\notes.txt" "D:\\Downloads\\setup-2019.exe")
+mixed_drop=("D:\\Downloads\\setup-2019.exe" "D:\\Downloads\\trip.mp4" "D:\\Downloads\\holiday.jpg"
+            "D:\\Downloads\\invoice-0412.pdf" "D:\\Downloads\\notes.txt")
 cp "$exe" "$app/KestraneFileweir.exe"
 
 config() {  # theme, font size
@@ -149,7 +149,7 @@ for dpi in ${KW_SHOT_DPIS:-96 144}; do
         click "${tabs[1]}" "$bar"
         timeout 60 wine "$driver" drag KestraneFileweirMain "${mixed_drop[@]}" >/dev/null
         sleep 2; shot "tester-$theme"
-        timeout 60 wine "$driver" drag-shift KestraneFileweirOverlay "${mixed_drop[@]:0:4}" >/dev/null
+        timeout 60 wine "$driver" drag-shift KestraneFileweirOverlay "${mixed_drop[@]:1}" >/dev/null
         sleep 3; shot "preview-$theme"
         timeout 30 wine "$driver" post KestraneFileweirMain 0x111 210 0 >/dev/null
       fi
