@@ -34,6 +34,7 @@ AppSettings EveryFieldChanged() {
     s.startWithWindows = true;
     s.overlayVisible = false;
     s.expandFoldersOnDrop = true;
+    s.previewBeforeRouting = true;
     s.overlayX = -1200;
     s.overlayY = 7;
     s.overlayW = 400;
@@ -111,6 +112,7 @@ TEST(SettingsJson, WritesTheExactStoredFormat) {
   "overlayW": 320,
   "overlayX": 80,
   "overlayY": 80,
+  "previewBeforeRouting": false,
   "rules": [
     {
       "action": "move",
