@@ -93,6 +93,8 @@ bool App::Init(HINSTANCE instance, int showCommand) {
     const BOOL darkTitle = settings.theme == Theme::dark;
     DwmSetWindowAttribute(mainWindow, 20 /* DWMWA_USE_IMMERSIVE_DARK_MODE */, &darkTitle, sizeof darkTitle);
 
+    // The Test tab plans on a thread of its own and wakes the window when its plans are ready.
+    uiState.tester.wake = [window = mainWindow] { PostMessageW(window, kPreviewChangedMessage, 0, 0); };
     mainDrops.Attach(mainWindow, [this](std::vector<std::filesystem::path> paths, POINT point, DWORD) {
         OnMainWindowDrop(std::move(paths), point);
     });
@@ -142,6 +144,7 @@ void App::Shutdown() {
     routeJob.Wait();
     PumpJobEvents();
     previewJob.Cancel();
+    uiState.tester.job->Cancel();
 
     folderWarningBox.Close();
     SaveSettings();

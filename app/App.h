@@ -37,7 +37,7 @@ namespace kw {
 constexpr UINT kJobProgressMessage = WM_APP + 2;
 constexpr UINT kJobFinishedMessage = WM_APP + 3;
 constexpr UINT kWakeMessage = WM_APP + 5;
-constexpr UINT kPreviewChangedMessage = WM_APP + 6;  // the plan of a drop moved on
+constexpr UINT kPreviewChangedMessage = WM_APP + 6;  // the plan of a drop, or the tester's, moved on
 constexpr wchar_t kMainWindowClass[] = L"KestraneFileweirMain";
 constexpr DWORD kMainWindowStyle = WS_OVERLAPPEDWINDOW;
 constexpr DWORD kMainWindowExStyle = WS_EX_APPWINDOW | WS_EX_ACCEPTFILES;

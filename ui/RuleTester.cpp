@@ -5,15 +5,12 @@
 #include <algorithm>
 
 #include "model/TextEncoding.h"
-#include "routing/BatchCache.h"
 #include "shell/PathFiltering.h"
 #include "ui/PlanText.h"
 #include "ui/ReadableColour.h"
 
 namespace kw {
 namespace {
-
-constexpr double kReplanSeconds = 0.2;
 
 ImVec4 TruthColour(Truth truth, bool dim) {
     if (dim) return ImGui::GetStyleColorVec4(ImGuiCol_TextDisabled);
@@ -58,21 +55,35 @@ void AddTesterItems(TesterState& tester, const std::vector<std::filesystem::path
     tester.notice = added < listed.size() ? "The tester holds " + std::to_string(kMaxTesterItems) +
                                                 " items; " + std::to_string(listed.size() - added) + " were left out."
                                           : std::string();
-    tester.planned = false;
+    ++tester.itemsVersion;
 }
 
-void RefreshTester(TesterState& tester, const AppSettings& settings, double now) {
-    const bool stale = !tester.planned || tester.plans.size() != tester.items.size() ||
-                       !SameRouting(settings, tester.plannedWith);
-    if (!stale) return;
-    // Typing in a rule changes the settings at every key: plan again a little later.
-    if (tester.planned && tester.plans.size() == tester.items.size() && now - tester.plannedAt < kReplanSeconds) return;
-    BatchCache batch(settings);
-    tester.plans.clear();
-    for (const std::filesystem::path& item : tester.items) tester.plans.push_back(PlanItem(item, batch));
+void RefreshTester(TesterState& tester, const AppSettings& settings) {
+    if (tester.planning) {
+        if (std::optional<std::vector<ItemPlan>> plans = tester.job->Take()) {
+            tester.plans = std::move(*plans);
+            tester.plansMadeWith = tester.plannedWith;
+            tester.planning = false;
+        }
+    }
+    if (tester.plannedVersion == tester.itemsVersion && SameRouting(settings, tester.plannedWith)) return;
+    // A plan in progress for older rules or items is dropped for the new one.
+    tester.plannedVersion = tester.itemsVersion;
     tester.plannedWith = settings;
-    tester.planned = true;
-    tester.plannedAt = now;
+    if (tester.items.empty()) {
+        tester.job->Cancel();
+        tester.plans.clear();
+        tester.plansMadeWith = settings;
+        tester.planning = false;
+        return;
+    }
+    try {
+        tester.job->Start(settings, tester.items, nullptr, tester.wake);
+        tester.planning = true;
+    } catch (const std::exception&) {
+        tester.notice = "The items could not be tried (no thread could be started).";
+        tester.planning = false;
+    }
 }
 
 void DrawPlanDetails(const AppSettings& settings, const ItemPlan& plan) {
@@ -98,17 +109,22 @@ void DrawTesterTab(const AppSettings& settings, TesterState& tester) {
     ImGui::SameLine();
     if (ImGui::Button("Clear")) {
         tester.items.clear();
-        tester.plans.clear();
+        ++tester.itemsVersion;
         tester.notice.clear();
     }
     if (!tester.notice.empty()) ImGui::TextDisabled("%s", tester.notice.c_str());
     ImGui::Separator();
-    RefreshTester(tester, settings, ImGui::GetTime());
+    RefreshTester(tester, settings);
     if (tester.items.empty()) {
         ImGui::TextDisabled("Nothing to test yet.");
         return;
     }
+    if (tester.planning) {
+        const PlanJob::Progress p = tester.job->Now();
+        ImGui::TextDisabled("Trying %d of %d item(s)...", p.done, p.total);
+    }
     ImGui::BeginChild("tester_items", ImVec2(0, 0));
+    // The plans shown are those last made; their rules are the ones they were made with.
     for (size_t i = 0; i < tester.plans.size(); ++i) {
         const ItemPlan& plan = tester.plans[i];
         ImGui::PushID(static_cast<int>(i));
@@ -117,7 +133,7 @@ void DrawTesterTab(const AppSettings& settings, TesterState& tester) {
         if (ImGui::TreeNodeEx("##item", ImGuiTreeNodeFlags_DefaultOpen | ImGuiTreeNodeFlags_SpanAvailWidth, "%s",
                               header.c_str())) {
             ImGui::TextDisabled("%s", PathToUtf8(plan.item).c_str());
-            DrawPlanDetails(settings, plan);
+            DrawPlanDetails(tester.plansMadeWith, plan);
             ImGui::TreePop();
         }
         ImGui::PopID();
