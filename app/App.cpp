@@ -266,7 +266,11 @@ LRESULT App::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     // between two frames, where the window's per-frame key state would miss it.
     if (message == WM_KEYDOWN && !(lParam & (1 << 30)) && !renderHost.TextFieldActive()) {
         if (wParam == 'Z' && GetKeyState(VK_CONTROL) < 0) StartUndo(0);
-        if (wParam == VK_ESCAPE) CancelBatch();
+        // Esc stops a running batch; with none running, it drops a preview.
+        if (wParam == VK_ESCAPE) {
+            if (routeJob.IsRunning()) CancelBatch();
+            else if (previewActive) CancelPreview();
+        }
     }
     if (renderHost.HasImGui()) RenderHost::ForwardMessage(mainWindow, message, wParam, lParam);
 
