@@ -17,6 +17,9 @@
 
 namespace kw {
 
+// Plans after this many keep only their outcome, not how each rule fared.
+inline constexpr size_t kPlansWithReasons = 2000;
+
 class PlanJob {
 public:
     // As BatchHooks::prepare: what was dropped into the items to route; may end early at `stop`.

@@ -78,7 +78,14 @@ void DrawPreviewTab(const PreviewView& view, const std::function<void()>& route,
             if (ImGui::BeginItemTooltip()) {
                 ImGui::PushTextWrapPos(ImGui::GetFontSize() * 40.0f);
                 ImGui::TextDisabled("%s", PathToUtf8(plan.item).c_str());
-                if (view.plannedWith) DrawPlanDetails(*view.plannedWith, plan);
+                if (!view.plannedWith) {
+                    ImGui::TextWrapped("%s", plan.outcome.message.c_str());
+                } else if (plan.trace.rules.size() != view.plannedWith->rules.size()) {
+                    // Kept without its reasons (a very large drop).
+                    ImGui::TextWrapped("%s (drop it on the Test tab to see why)", plan.outcome.message.c_str());
+                } else {
+                    DrawPlanDetails(*view.plannedWith, plan);
+                }
                 ImGui::PopTextWrapPos();
                 ImGui::EndTooltip();
             }
