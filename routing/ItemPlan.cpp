@@ -101,8 +101,10 @@ ItemPlan PlanItem(const fs::path& item, BatchCache& batch, const Clock& clock) {
         plan.outcome = Outcome(PlannedFate::skip, kMessageWholeVolume);
         return plan;
     }
+    // A name typed alone is a name, not a file of the current folder that happens to have it.
     std::error_code lookupError;
-    const std::optional<ItemKind> kind = ItemKindAt(item, lookupError);
+    const std::optional<ItemKind> kind =
+        item.is_absolute() ? ItemKindAt(item, lookupError) : std::optional<ItemKind>();
     if (lookupError) {
         plan.outcome = Outcome(PlannedFate::fail, std::system_category().message(lookupError.value()));
         return plan;

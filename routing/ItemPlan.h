@@ -3,7 +3,7 @@
 // rule selection (with how every rule fared) and the outcome in the router's own words. The
 // router still makes every check again when it runs; a plan is what would happen now.
 //
-// An item that does not exist is judged by its name alone: conditions that need the file
+// An item that does not exist, or a name without a folder, is judged by its name alone: conditions that need the file
 // (size, dates) are unknown, and each rule that depends on them is a branch of its own.
 
 #include <filesystem>

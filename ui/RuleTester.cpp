@@ -43,9 +43,13 @@ bool SameRouting(const AppSettings& a, const AppSettings& b) {
 
 void AddTesterItems(TesterState& tester, const std::vector<std::filesystem::path>& items, bool expandFolders) {
     std::vector<std::filesystem::path> listed;
-    ListingControl control;
-    ExpandFolders(items, expandFolders, listed, control);
-    if (listed.empty()) listed = items;  // an empty folder, or a name alone: tried as itself
+    for (const std::filesystem::path& item : items) {
+        std::vector<std::filesystem::path> files;
+        // Names typed alone stay names: they are not looked for in the current folder.
+        if (item.is_absolute()) ExpandFolders({item}, expandFolders, files);
+        if (files.empty()) files.push_back(item);  // a name, a missing path or an empty folder: tried as itself
+        listed.insert(listed.end(), files.begin(), files.end());
+    }
     size_t added = 0;
     for (std::filesystem::path& item : listed) {
         if (tester.items.size() >= kMaxTesterItems) break;
