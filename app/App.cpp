@@ -93,6 +93,10 @@ bool App::Init(HINSTANCE instance, int showCommand) {
     const BOOL darkTitle = settings.theme == Theme::dark;
     DwmSetWindowAttribute(mainWindow, 20 /* DWMWA_USE_IMMERSIVE_DARK_MODE */, &darkTitle, sizeof darkTitle);
 
+    // The history being read since start-up wakes the window when it is in; if it already is,
+    // this message takes it.
+    historyWindow = mainWindow;
+    PostMessageW(mainWindow, kWakeForHistoryMessage, 0, 0);
     // The Test tab plans on a thread of its own and wakes the window when its plans are ready.
     uiState.tester.wake = [window = mainWindow] { PostMessageW(window, kPreviewChangedMessage, 0, 0); };
     mainDrops.Attach(mainWindow, [this](std::vector<std::filesystem::path> paths, POINT point, DWORD) {
@@ -145,6 +149,7 @@ void App::Shutdown() {
     PumpJobEvents();
     previewJob.Cancel();
     uiState.tester.job->Cancel();
+    HistoryLoaded(true);
 
     folderWarningBox.Close();
     SaveSettings();
@@ -285,6 +290,9 @@ LRESULT App::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             EndPaint(mainWindow, &ps);
             return 0;
         }
+        case kWakeForHistoryMessage:
+            if (!drawingSettings) HistoryLoaded(false);
+            return 0;
         case kPreviewChangedMessage:
             if (!drawingSettings) PumpPreview();
             redrawRequested = true;

@@ -9,7 +9,9 @@
 #include <cstdint>
 #include <deque>
 #include <memory>
+#include <atomic>
 #include <filesystem>
+#include <future>
 #include <optional>
 #include <string>
 #include <utility>
@@ -37,6 +39,7 @@ namespace kw {
 constexpr UINT kJobProgressMessage = WM_APP + 2;
 constexpr UINT kJobFinishedMessage = WM_APP + 3;
 constexpr UINT kWakeMessage = WM_APP + 5;
+constexpr UINT kWakeForHistoryMessage = WM_APP + 7;  // the history was read
 constexpr UINT kPreviewChangedMessage = WM_APP + 6;  // the plan of a drop, or the tester's, moved on
 constexpr wchar_t kMainWindowClass[] = L"KestraneFileweirMain";
 constexpr DWORD kMainWindowStyle = WS_OVERLAPPEDWINDOW;
@@ -185,7 +188,12 @@ private:
     std::deque<std::shared_ptr<BatchRecording>> recordings;  // of started batches whose result is not yet taken
     uint64_t lastBatchId = 0;
     bool userCancelled = false;  // the running batch was stopped by the user, not by a log-off
+    // The history is read on a thread of its own from start-up (UndoCommands.cpp);
+    // HistoryLoaded takes it in once read (with `wait`, waiting for it) and says whether it is.
     void LoadRecentBatches();
+    bool HistoryLoaded(bool wait);
+    std::future<std::vector<HistoryBatch>> historyLoad;
+    std::atomic<HWND> historyWindow{nullptr};  // woken when the history is in
     // The route job's start with the batch recorded in the history (with `listFolders`, dropped
     // folders are listed on the worker first); false when it could not start.
     bool StartRecordedBatch(std::vector<std::filesystem::path> items, uint64_t undoOf, BatchHooks hooks,

@@ -85,6 +85,7 @@ void App::RouteNow(std::vector<std::filesystem::path> items, bool listing) {
 
 bool App::StartRecordedBatch(std::vector<std::filesystem::path> items, uint64_t undoOf, BatchHooks hooks,
                              bool listFolders) {
+    HistoryLoaded(true);  // its pruning may rewrite the file this batch appends to
     const HWND window = mainWindow;
     JobEvents& events = jobEvents;
     const auto report = [&events, window](int done, int total, std::string current, bool listingPhase) {

@@ -96,6 +96,7 @@ void App::RenderOneFrame() {
     renderHost.BeginFrame();
     bool settingsChanged = false;
     PumpPreview();
+    HistoryLoaded(false);
     const SettingsWindowView view{statusText,    progressDone,         progressTotal, logLines,
                                   activityLog,   hotkey,               folderWarning, &recentBatches,
                                   routeJob.IsRunning(), PreviewShown()};

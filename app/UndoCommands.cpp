@@ -1,6 +1,8 @@
 // Undo and cancel, as the application offers them: from the Activity tab, Ctrl+Z and Esc in the
 // settings window, the tray menu and the drop zone's menu.
 
+#include <algorithm>
+#include <chrono>
 #include <unordered_map>
 
 #include "app/App.h"
@@ -10,16 +12,39 @@
 namespace kw {
 
 void App::LoadRecentBatches() {
+    // A history of many megabytes takes a noticeable time to read, so it is read beside the
+    // start-up, not in its way; the window is woken when it is in.
     const std::filesystem::path file = HistoryFilePath();
-    PruneHistory(file);
-    std::vector<HistoryBatch> all = LoadHistory(file);
-    recentBatches.assign(all.rbegin(), all.rend());
-    if (recentBatches.size() > 20) recentBatches.resize(20);
-    if (!recentBatches.empty()) lastBatchId = recentBatches.front().id;
+    historyLoad = std::async(std::launch::async, [file, this] {
+        PruneHistory(file);
+        std::vector<HistoryBatch> all = LoadHistory(file);
+        std::vector<HistoryBatch> newest(all.rbegin(), all.rend());
+        if (newest.size() > 20) newest.resize(20);
+        if (const HWND window = historyWindow.load()) PostMessageW(window, kWakeForHistoryMessage, 0, 0);
+        return newest;
+    });
+}
+
+bool App::HistoryLoaded(bool wait) {
+    if (!historyLoad.valid()) return true;
+    if (!wait && historyLoad.wait_for(std::chrono::seconds(0)) != std::future_status::ready) return false;
+    std::vector<HistoryBatch> loaded;
+    try {
+        loaded = historyLoad.get();
+    } catch (const std::exception&) {
+        // Unreadable: no earlier batches to show or undo.
+    }
+    // Batches never start before the history is in (its pruning rewrites the file), so the
+    // loaded batches are all there is.
+    recentBatches = std::move(loaded);
+    if (!recentBatches.empty()) lastBatchId = std::max(lastBatchId, recentBatches.front().id);
+    redrawRequested = true;
+    return true;
 }
 
 void App::StartUndo(uint64_t id) {
     redrawRequested = true;
+    HistoryLoaded(true);
     if (routeJob.IsRunning()) {
         statusText = "Already routing a batch...";
         return;
