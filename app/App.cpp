@@ -359,7 +359,7 @@ LRESULT App::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         case kTrayCallbackMessage:
             switch (LOWORD(lParam)) {
                 case WM_CONTEXTMENU:
-                case WM_RBUTTONUP: tray.ShowMenu(overlay.IsVisible(), routeJob.IsRunning()); break;
+                case WM_RBUTTONUP: tray.ShowMenu(overlay.IsVisible(), routeJob.IsRunning(), previewActive); break;
                 case WM_LBUTTONUP:
                 case NIN_SELECT: ShowMainWindow(true); break;
                 default: break;

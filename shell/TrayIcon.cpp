@@ -103,7 +103,7 @@ void TrayIcon::ShowBalloon(const std::wstring& title, const std::wstring& text) 
     data.uFlags = kBaseFlags;
 }
 
-void TrayIcon::ShowMenu(bool overlayVisible, bool batchRunning) {
+void TrayIcon::ShowMenu(bool overlayVisible, bool batchRunning, bool previewPending) {
     POINT cursor{};
     GetCursorPos(&cursor);
     UniqueMenu menu(CreatePopupMenu());
@@ -115,6 +115,10 @@ void TrayIcon::ShowMenu(bool overlayVisible, bool batchRunning) {
     AppendMenuW(menu.get(), MF_SEPARATOR, 0, nullptr);
     AppendMenuW(menu.get(), MF_STRING | (batchRunning ? MF_GRAYED : 0), kUndoLastBatchCommand, L"Undo last batch");
     AppendMenuW(menu.get(), MF_STRING | (batchRunning ? 0 : MF_GRAYED), kCancelBatchCommand, L"Cancel batch");
+    if (previewPending) {
+        AppendMenuW(menu.get(), MF_STRING | (batchRunning ? MF_GRAYED : 0), kRoutePreviewCommand, L"Route previewed items");
+        AppendMenuW(menu.get(), MF_STRING, kCancelPreviewCommand, L"Cancel preview");
+    }
     AppendMenuW(menu.get(), MF_SEPARATOR, 0, nullptr);
     AppendMenuW(menu.get(), MF_STRING, kTrayExitCommand, L"Exit");
     // Without the foreground the menu would not close when the user clicks elsewhere.

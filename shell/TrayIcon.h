@@ -43,7 +43,8 @@ public:
     // Title and text are cut to fit (64 and 256 characters); nothing happens without an icon.
     void ShowBalloon(const std::wstring& title, const std::wstring& text);
     // The popup menu at the cursor; the choice arrives at the owner as WM_COMMAND.
-    void ShowMenu(bool overlayVisible, bool batchRunning = false);
+    // With `previewPending`, a previewed drop awaits "Route": the menu offers to route or drop it.
+    void ShowMenu(bool overlayVisible, bool batchRunning = false, bool previewPending = false);
 
 private:
     NOTIFYICONDATAW data;
