@@ -3,6 +3,7 @@
 #include <imgui.h>
 
 #include <algorithm>
+#include <atomic>
 
 #include "model/TextEncoding.h"
 #include "shell/PathFiltering.h"
@@ -42,23 +43,27 @@ bool SameRouting(const AppSettings& a, const AppSettings& b) {
 }
 
 void AddTesterItems(TesterState& tester, const std::vector<std::filesystem::path>& items, bool expandFolders) {
+    // A folder of a hundred thousand files is listed only as far as the tester has room.
+    const size_t room = kMaxTesterItems - std::min(kMaxTesterItems, tester.items.size());
     std::vector<std::filesystem::path> listed;
+    std::atomic<bool> full{false};
     for (const std::filesystem::path& item : items) {
+        if (listed.size() > room) break;
         std::vector<std::filesystem::path> files;
+        ListingControl control;
+        control.stop = &full;
+        control.reportEvery = 1;
+        control.found = [&](size_t found) { full = listed.size() + found > room; };
         // Names typed alone stay names: they are not looked for in the current folder.
-        if (item.is_absolute()) ExpandFolders({item}, expandFolders, files);
+        if (item.is_absolute()) ExpandFolders({item}, expandFolders, files, control);
         if (files.empty()) files.push_back(item);  // a name, a missing path or an empty folder: tried as itself
         listed.insert(listed.end(), files.begin(), files.end());
     }
-    size_t added = 0;
-    for (std::filesystem::path& item : listed) {
-        if (tester.items.size() >= kMaxTesterItems) break;
-        tester.items.push_back(std::move(item));
-        ++added;
-    }
-    tester.notice = added < listed.size() ? "The tester holds " + std::to_string(kMaxTesterItems) +
-                                                " items; " + std::to_string(listed.size() - added) + " were left out."
-                                          : std::string();
+    const bool leftOut = listed.size() > room;
+    if (leftOut) listed.resize(room);
+    tester.items.insert(tester.items.end(), listed.begin(), listed.end());
+    tester.notice = leftOut ? "The tester holds " + std::to_string(kMaxTesterItems) + " items; the rest were left out."
+                            : std::string();
     ++tester.itemsVersion;
 }
 
