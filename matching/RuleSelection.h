@@ -61,14 +61,14 @@ public:
     RuleDecision Select(ItemFacts& item, const Clock& clock, SelectionTrace* trace) const;
     // The decision a rule would give, were it the one that matched.
     static RuleDecision DecisionOf(const Rule& rule);
-    RuleDecision NoMatchDecision() const;
-    const AppSettings& Settings() const { return settings; }
     // For the benchmarks: patterns compiled, and attribute queries made for size and date
     // conditions over all items so far.
     int PatternsCompiled() const { return patternsCompiled; }
     long long AttributeQueries() const { return attributeQueries; }
 
 private:
+    RuleDecision NoMatchDecision() const;
+
     const AppSettings& settings;
     std::vector<std::optional<PreparedRule>> prepared;  // one per rule; nothing for unusable ones
     int patternsCompiled = 0;

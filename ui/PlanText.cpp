@@ -56,8 +56,6 @@ std::string MissWords(const Rule& rule, const RuleFinding& finding) {
     return rule.clauses.empty() ? "it has no conditions" : "its conditions do not hold";
 }
 
-std::string OutcomeWords(const PlannedOutcome& outcome) { return outcome.message; }
-
 }  // namespace
 
 std::string ClauseWords(const RuleClause& clause, const ClauseFinding& finding) {
@@ -116,8 +114,8 @@ std::vector<PlanLine> ExplainPlan(const AppSettings& settings, const ItemPlan& p
                          Truth::no, false});
     for (const ItemPlan::Branch& b : plan.branches)
         if (b.rule < rules.size())
-            lines.push_back({0, "If " + RuleTitle(rules, b.rule) + " holds: " + OutcomeWords(b.outcome), Truth::unknown, false});
-    lines.push_back({0, (plan.branches.empty() ? "Outcome: " : "Otherwise: ") + OutcomeWords(plan.outcome), Truth::yes, false});
+            lines.push_back({0, "If " + RuleTitle(rules, b.rule) + " holds: " + b.outcome.message, Truth::unknown, false});
+    lines.push_back({0, (plan.branches.empty() ? "Outcome: " : "Otherwise: ") + plan.outcome.message, Truth::yes, false});
     return lines;
 }
 

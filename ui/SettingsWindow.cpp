@@ -114,11 +114,6 @@ void DrawSettingsWindow(AppSettings& settings, UiState& ui, bool& settingsChange
     ui.hoveredPathTarget = nullptr;
     ui.editorRectValid = false;
 
-    if (ui.pendingDrop && !ui.pendingDropHandled && ui.testerTabShown) {
-        AddTesterItems(ui.tester, ui.pendingDropPaths, settings.expandFoldersOnDrop);
-        ui.pendingDropHandled = true;
-        view.statusText = "Added to the tester: nothing was moved.";
-    }
     if (ui.pendingDrop && !ui.pendingDropHandled) {
         if (const auto folder = FirstFolder(ui.pendingDropPaths);
             folder && ApplyFolderDrop(ui, settings.rules, mainWindow, ui.pendingDropPoint, *folder, settingsChanged)) {
