@@ -10,6 +10,7 @@
 //   catastrophic [n]    the pattern (a+)+$ on n 'a's and '!' (default 32): time per item
 //   tail                ActivityLog::LoadTail on a 1 MB and a 100 MB log
 //   calls [N] [drive]   what single Win32 file calls cost here (N files; some on another drive)
+//   shapes <drive> [N]  the bare call sequences of kill-safe moves onto <drive>, against the floor
 
 #include <windows.h>
 #include <winternl.h>
@@ -312,6 +313,70 @@ void CallCosts(const fs::path& root, const fs::path& other, int count) {
     kw::DeleteTree(root / L"calls");
 }
 
+// The shapes a move across volumes can take, as bare Win32 calls over N files, against the floor
+// (copy, delete): what each step costs before any code of ours is involved.
+//   beside: the copy under a staging name beside its target, a journal file of its own written
+//           and removed per file, the rename into place, the look-up after the deletion (the
+//           program's moves until 2026-12);
+//   folder: the copy in a staging folder of the batch (a small folder, so creating a name in it
+//           scans little), one journal appended to through one handle, the rename into place,
+//           the look-up after the deletion (the program's moves now);
+//   direct: the journal appended to, the copy straight to the target's name, the deletion and
+//           its look-up: no rename, but a kill mid-copy leaves a partial copy under the item's
+//           own name until the next batch.
+void MoveShapes(const fs::path& root, const fs::path& other, int count) {
+    const auto run = [&](const char* what, auto move) {
+        double best = 1e9;
+        for (int r = 0; r < 3; ++r) {
+            const std::vector<fs::path> files = MakeFiles(root / L"shapes", count);
+            fs::create_directories(other / L"out" / L"~stage");
+            HANDLE journal = CreateFileW((other / L"out" / L"~stage.journal").c_str(), GENERIC_WRITE, 0, nullptr,
+                                         CREATE_ALWAYS, 0, nullptr);
+            const auto start = SteadyClock::now();
+            for (const fs::path& f : files) move(f, other / L"out", journal);
+            best = std::min(best, Seconds(start));
+            CloseHandle(journal);
+            kw::DeleteTree(root / L"shapes");
+            kw::DeleteTree(other / L"out");
+        }
+        std::printf("RESULT shape %-8s %d files: %.3f s, %.0f us per file\n", what, count, best, best / count * 1e6);
+        std::fflush(stdout);
+    };
+    run("floor", [](const fs::path& f, const fs::path& out, HANDLE) {
+        CopyFileExW(f.c_str(), (out / f.filename()).c_str(), nullptr, nullptr, nullptr, COPY_FILE_FAIL_IF_EXISTS);
+        DeleteFileW(f.c_str());
+    });
+    run("beside", [](const fs::path& f, const fs::path& out, HANDLE) {
+        const fs::path staging = out / (L"~kfpart-" + f.filename().native());
+        CopyFileExW(f.c_str(), staging.c_str(), nullptr, nullptr, nullptr, COPY_FILE_FAIL_IF_EXISTS);
+        const fs::path journal = staging.native() + L".journal";
+        HANDLE h = CreateFileW(journal.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
+        DWORD written = 0;
+        WriteFile(h, "journal", 7, &written, nullptr);
+        CloseHandle(h);
+        MoveFileExW(staging.c_str(), (out / f.filename()).c_str(), 0);
+        DeleteFileW(f.c_str());
+        GetFileAttributesW(f.c_str());
+        DeleteFileW(journal.c_str());
+    });
+    run("folder", [](const fs::path& f, const fs::path& out, HANDLE journal) {
+        const fs::path staging = out / L"~stage" / f.filename();
+        CopyFileExW(f.c_str(), staging.c_str(), nullptr, nullptr, nullptr, COPY_FILE_FAIL_IF_EXISTS);
+        DWORD written = 0;
+        WriteFile(journal, "journal record of a few hundred bytes", 38, &written, nullptr);
+        MoveFileExW(staging.c_str(), (out / f.filename()).c_str(), 0);
+        DeleteFileW(f.c_str());
+        GetFileAttributesW(f.c_str());
+    });
+    run("direct", [](const fs::path& f, const fs::path& out, HANDLE journal) {
+        DWORD written = 0;
+        WriteFile(journal, "journal record of a few hundred bytes", 38, &written, nullptr);
+        CopyFileExW(f.c_str(), (out / f.filename()).c_str(), nullptr, nullptr, nullptr, COPY_FILE_FAIL_IF_EXISTS);
+        DeleteFileW(f.c_str());
+        GetFileAttributesW(f.c_str());
+    });
+}
+
 fs::path ScratchFolder(const fs::path& under) {
     return under / (L"kw-bench-" + std::to_wstring(GetCurrentProcessId()));
 }
@@ -344,6 +409,10 @@ int main(int argc, char** argv) {
     } else if (mode == "calls") {
         CallCosts(root, argc > 3 ? ScratchFolder(kw::PathFromUtf8(std::string(argv[3]) + "\\")) : fs::path(),
                   argc > 2 ? std::atoi(argv[2]) : 2000);
+    } else if (mode == "shapes" && argc > 2) {
+        const fs::path other = ScratchFolder(kw::PathFromUtf8(std::string(argv[2]) + "\\"));
+        MoveShapes(root, other, argc > 3 ? std::atoi(argv[3]) : 1000);
+        kw::DeleteTree(other);
     } else if (mode == "tail") {
         WriteLog(root / L"small.log", 1u << 20);
         WriteLog(root / L"large.log", 100u << 20);

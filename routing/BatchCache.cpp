@@ -1,5 +1,7 @@
 #include "routing/BatchCache.h"
 
+#include "model/AppFolder.h"
+
 #include <windows.h>
 
 #include "model/ExtendedPath.h"
@@ -8,7 +10,7 @@
 namespace kw {
 namespace fs = std::filesystem;
 
-BatchCache::BatchCache(const AppSettings& batchSettings) : settings(batchSettings) {
+BatchCache::BatchCache(const AppSettings& batchSettings) : settings(batchSettings), staging(AppFolder()) {
     // Folders that do not exist are never the same object as anything: each is kept.
     const auto add = [&](const std::string& utf8) {
         const fs::path folder = PathFromUtf8(utf8);

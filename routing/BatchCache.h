@@ -20,6 +20,7 @@
 #include "matching/RuleSelection.h"
 #include "model/AppSettings.h"
 #include "routing/FileIdentity.h"
+#include "routing/MoveStaging.h"
 
 namespace kw {
 
@@ -56,6 +57,9 @@ public:
     // identified in full only when its file index matches the folder's.
     bool LiesBelow(const std::filesystem::path& item, const std::filesystem::path& folder);
 
+    // Where the batch's copies across volumes are made and journaled.
+    MoveStaging& Staging() { return staging; }
+
     // Everything is read again from the disk when next asked.
     void Forget() {
         folders.clear();
@@ -68,6 +72,7 @@ private:
     RoutingFolderList routingFolders;
     std::map<std::wstring, FolderFacts> folders;
     std::map<std::wstring, std::optional<uint64_t>> indexes;
+    MoveStaging staging;  // its journal beside the program
     const std::optional<uint64_t>& Index(const std::filesystem::path& path);
 };
 

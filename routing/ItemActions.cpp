@@ -10,12 +10,14 @@
 #include <system_error>
 
 #include "matching/RuleSelection.h"
+#include "model/AppFolder.h"
 #include "model/AsciiCase.h"
 #include "model/FileName.h"
 #include "model/TextEncoding.h"
 #include "routing/FileTree.h"
 #include "routing/JournalSeal.h"
 #include "routing/MoveJournal.h"
+#include "routing/MoveStaging.h"
 #include "routing/NameConflicts.h"
 #include "routing/RouteMessages.h"
 
@@ -36,15 +38,6 @@ std::error_code LastError() { return {static_cast<int>(GetLastError()), std::sys
 bool IsFolderItem(const fs::path& path) {
     const DWORD attributes = GetFileAttributesW(ExtendedPath(path).c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
-
-// A sibling name for a copy in progress: short, and plainly not a finished item.
-fs::path StagingPath(const fs::path& folder) {
-    static std::atomic<unsigned> counter{0};
-    wchar_t name[40];
-    swprintf(name, 40, L"~kfpart-%08x-%04x", static_cast<unsigned>(GetTickCount64()) ^ GetCurrentProcessId(),
-             counter++ & 0xFFFF);
-    return folder / name;
 }
 
 // Whether something stands at the path: yes, no, or unknown (an error other than "not found",
@@ -105,36 +98,25 @@ bool WriteNewFile(const fs::path& path, std::wstring_view text) {
     return ok;
 }
 
-std::optional<std::wstring> ReadSmallFile(const fs::path& path) {
+// A batch's journal holds a record per move (a few hundred bytes each); anything past this
+// is not a journal of ours.
+constexpr LONGLONG kJournalLimit = 256LL << 20;
+
+std::optional<std::wstring> ReadJournalText(const fs::path& path) {
     HANDLE h = CreateFileW(ExtendedPath(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
     if (h == INVALID_HANDLE_VALUE) return std::nullopt;
-    std::wstring text(32 * 1024, L'\0');
-    DWORD got = 0;
-    const BOOL read = ReadFile(h, text.data(), static_cast<DWORD>(text.size() * sizeof(wchar_t)), &got, nullptr);
+    LARGE_INTEGER size{};
+    std::optional<std::wstring> text;
+    if (GetFileSizeEx(h, &size) && size.QuadPart <= kJournalLimit) {
+        std::wstring read(static_cast<size_t>(size.QuadPart) / sizeof(wchar_t), L'\0');
+        DWORD got = 0;
+        if (ReadFile(h, read.data(), static_cast<DWORD>(read.size() * sizeof(wchar_t)), &got, nullptr)) {
+            read.resize(got / sizeof(wchar_t));
+            text = std::move(read);
+        }
+    }
     CloseHandle(h);
-    if (!read) return std::nullopt;
-    text.resize(got / sizeof(wchar_t));
     return text;
-}
-
-// Records, beside the whole staging copy, what the next batch needs to finish the move should
-// this process die before the source is gone. Without a journal (the copy has a link inside,
-// or not even a small file fits on the volume) the move still goes ahead: a kill then leaves
-// the item at both ends, as moves did before journals.
-fs::path WriteJournal(const fs::path& source, const fs::path& staging, const fs::path& target, const fs::path& aside,
-                      const TreeFingerprint& copied) {
-    MoveJournal journal;
-    journal.copied = copied;
-    // The literal form, so that the next batch finds exactly this item ("CON", "name.").
-    journal.source = ExtendedPath(source);
-    if (journal.source.rfind(L"\\\\?\\", 0) != 0) return {};  // a relative path means nothing to a later run
-    journal.target = target.filename().native();
-    journal.aside = aside.filename().native();
-    const std::optional<std::wstring> seal = SealJournal(MoveJournalBody(journal));
-    if (!seal) return {};  // an unsealed journal would never be honoured
-    journal.seal = *seal;
-    const fs::path path = staging.parent_path() / JournalName(staging.filename().native());
-    return WriteNewFile(path, FormatMoveJournal(journal)) ? path : fs::path();
 }
 
 void RemoveJournal(const fs::path& journal) {
@@ -143,27 +125,37 @@ void RemoveJournal(const fs::path& journal) {
 
 // Copy under a staging name, rename into place, and only then delete the source: a target
 // name never holds a partial copy, and a failed copy leaves the source whole.
-std::error_code CopyThenDelete(const fs::path& source, const fs::path& target, bool overwrite) {
+std::error_code CopyThenDelete(const fs::path& source, const fs::path& target, bool overwrite, MoveStaging& staging) {
     const bool sourceIsFolder = IsFolderItem(source);
     if (overwrite && sourceIsFolder && IsFolderItem(target)) {
         // A folder that survived the overwrite policy's deletion: merge, replacing same names.
         if (std::error_code ec = CopyTree(source, target, true)) return ec;
         return DeleteTree(source);
     }
-    const fs::path staging = StagingPath(target.parent_path());
-    if (std::error_code ec = CopyTree(source, staging, false)) {
-        DeleteTree(staging);
-        return ec;
+    fs::path copy = staging.CopyPath(target.parent_path());
+    std::error_code copied = CopyTree(source, copy, false);
+    if (copied.value() == ERROR_PATH_NOT_FOUND && staging.Drop(target.parent_path())) {
+        // The staging folder went since the batch made it (with its folder, made again since).
+        copy = staging.CopyPath(target.parent_path());
+        copied = CopyTree(source, copy, false);
     }
+    if (copied) {
+        DeleteTree(copy);
+        return copied;
+    }
+    MoveJournal move;
     const fs::path aside = StagingPath(source.parent_path());
-    TreeFingerprint copied;
-    const bool fingerprinted = !FingerprintTree(staging, copied);
-    const fs::path journal = fingerprinted ? WriteJournal(source, staging, target, aside, copied) : fs::path();
+    const bool fingerprinted = !FingerprintTree(copy, move.copied);
+    // The literal form, so that a later batch finds exactly this item ("CON", "name.").
+    move.source = ExtendedPath(source);
+    move.target = target.filename().native();
+    move.aside = aside.filename().native();
+    const bool recorded = fingerprinted && staging.Record(copy, move);
     const DWORD flags = overwrite ? MOVEFILE_REPLACE_EXISTING : 0;
-    if (!MoveFileExW(ExtendedPath(staging).c_str(), ExtendedPath(target).c_str(), flags)) {
+    if (!MoveFileExW(ExtendedPath(copy).c_str(), ExtendedPath(target).c_str(), flags)) {
         const std::error_code ec = LastError();
-        DeleteTree(staging);
-        RemoveJournal(journal);
+        DeleteTree(copy);
+        if (recorded) staging.Settled(copy);
         return ec;
     }
     const std::error_code deleted = sourceIsFolder ? DeleteSource(source, aside) : DeleteSourceFile(source);
@@ -173,95 +165,164 @@ std::error_code CopyThenDelete(const fs::path& source, const fs::path& target, b
         // to its staging name first, so a kill midway leaves only a staging copy), and the failed
         // move leaves the item once, where it was. A folder left in part keeps its whole copy.
         TreeFingerprint now;
-        if (!FingerprintTree(source, now) && now == copied &&
-            MoveFileExW(ExtendedPath(target).c_str(), ExtendedPath(staging).c_str(), 0))
-            DeleteTree(staging);
+        if (!FingerprintTree(source, now) && now == move.copied &&
+            MoveFileExW(ExtendedPath(target).c_str(), ExtendedPath(copy).c_str(), 0))
+            DeleteTree(copy);
     }
-    // A source that cannot be deleted now is reported as failed, and stays where it is: the
-    // journal goes either way, so no later batch deletes what the user was told is still there.
-    RemoveJournal(journal);
+    // A source that cannot be deleted now is reported as failed, and stays where it is: its
+    // record is settled, so no later batch deletes what the user was told is still there.
+    if (recorded && deleted) staging.Settled(copy);
     return deleted;
 }
 
-// Finishes or undoes the move a journal describes, deleting only what is provably a copy.
-// Returns true when the journal's staging copy must stay (it may be the item's only copy).
-bool SettleJournal(const fs::path& folder, const std::wstring& journalName) {
-    const fs::path journalPath = folder / journalName;
-    const fs::path staging = folder / StagingNameOfJournal(journalName);
-    const std::optional<std::wstring> text = ReadSmallFile(journalPath);
-    const std::optional<MoveJournal> journal = text ? ParseMoveJournal(*text) : std::nullopt;
-    if (!journal) {
-        if (text) RemoveJournal(journalPath);  // cut short while written: the rename never happened
-        return false;
-    }
+// Finishes or undoes the move a journal record describes, deleting only what is provably a copy.
+// `copy` is where the record's staging copy lies. Returns true when the record must stay (its
+// copy may be the item's only copy, or the question must be asked again later).
+bool SettleMove(const fs::path& folder, const fs::path& copy, const MoveJournal& journal) {
     // Not written by this installation (planted, or from a copy of the program with another
-    // key): nothing it names is touched, and the copy beside it stays too.
-    if (!SealHolds(MoveJournalBody(*journal), journal->seal)) return true;
-    const fs::path source = journal->source;
-    const fs::path target = folder / journal->target;
+    // key): nothing it names is touched, and the copy stays too.
+    if (!SealHolds(MoveJournalBody(journal), journal.seal)) return true;
+    const fs::path source = journal.source;
+    const fs::path target = folder / journal.target;
     const Presence sourceState = Lookup(source);
     if (sourceState == Presence::unknown) return true;  // ask again at a later batch
-    if (Lookup(staging) == Presence::present) {
+    if (Lookup(copy) == Presence::present) {
         // The rename into place never happened.
         if (sourceState == Presence::missing) {
             // The source went since (moved or deleted by hand): the copy is all there is, so it
-            // takes its name if that is free, and otherwise stays with its journal.
-            if (!MoveFileExW(ExtendedPath(staging).c_str(), ExtendedPath(target).c_str(), 0)) return true;
+            // takes its name if that is free, and otherwise stays with its record.
+            if (!MoveFileExW(ExtendedPath(copy).c_str(), ExtendedPath(target).c_str(), 0)) return true;
         } else {
-            DeleteTree(staging);
+            DeleteTree(copy);
         }
-        RemoveJournal(journalPath);
         return false;
     }
     const fs::path aside =
-        journal->aside.empty() ? StagingPath(source.parent_path()) : source.parent_path() / journal->aside;
-    if (!journal->aside.empty() && Lookup(aside) == Presence::present) {
+        journal.aside.empty() ? StagingPath(source.parent_path()) : source.parent_path() / journal.aside;
+    if (!journal.aside.empty() && Lookup(aside) == Presence::present) {
         // The source's deletion had begun (renamed aside after the rename into place): finish it
         // when what is left of it is all at the target; otherwise it goes back under its name.
         if (HoldsCopyOf(target, aside)) DeleteTree(aside);
         else if (!MoveFileExW(ExtendedPath(aside).c_str(), ExtendedPath(source).c_str(), 0)) return true;
     } else if (sourceState == Presence::present) {
-        // Deleted only when it provably exists elsewhere: the copy matches the journal and the
+        // Deleted only when it provably exists elsewhere: the copy matches the record and the
         // source byte for byte (a same-size, same-time decoy at the target is not a copy).
         TreeFingerprint atTarget, atSource;
         const bool provenCopy = !FingerprintTree(target, atTarget) && !FingerprintTree(source, atSource) &&
-                                atTarget == journal->copied && atSource == journal->copied &&
+                                atTarget == journal.copied && atSource == journal.copied &&
                                 HoldsCopyOf(target, source) && HoldsCopyOf(source, target);
         // A source that differs from what was copied (changed since, or replaced) is kept; one
-        // that cannot be deleted now keeps its journal for a later batch.
+        // that cannot be deleted now keeps its record for a later batch.
         if (provenCopy && DeleteSource(source, aside)) return true;
     }
-    RemoveJournal(journalPath);
     return false;
+}
+
+// Spelled alike, ignoring case as the file system does (a later batch may spell a folder otherwise).
+bool SamePath(const fs::path& a, const fs::path& b) {
+    return CompareStringOrdinal(a.c_str(), -1, b.c_str(), -1, TRUE) == CSTR_EQUAL;
+}
+
+// Settles every move of a journal in `folder`: a batch's journal (its records name their copies
+// in full, and the staging folders the batch made) or the journal of a single move (its copy is
+// the journal's staging name, beside it). A batch's staging folders are cleared unless a record
+// that stays has its copy there; those are added to `spare`. Returns true when the journal's own
+// staging name must stay; the journal then keeps only what stays with it.
+bool SettleJournal(const fs::path& folder, const std::wstring& journalName, std::vector<fs::path>& spare) {
+    const fs::path journalPath = folder / journalName;
+    const fs::path staging = folder / StagingNameOfJournal(journalName);
+    // Opened without sharing writes: a journal still being written (a batch under way) is not read.
+    const std::optional<std::wstring> text = ReadJournalText(journalPath);
+    if (!text) return false;
+    const JournalFile file = ParseJournalFile(*text);
+    std::wstring kept;
+    std::vector<fs::path> keptFolders;
+    for (const MoveJournal& move : file.moves) {
+        const fs::path copy = move.copy.empty() ? staging : fs::path(move.copy);
+        const fs::path destination = move.copy.empty() ? folder : copy.parent_path().parent_path();
+        if (SettleMove(destination, copy, move)) {
+            kept += FormatMoveJournal(move);
+            keptFolders.push_back(copy.parent_path());
+        }
+    }
+    std::wstring keptAreas;
+    for (const JournalArea& area : file.areas) {
+        if (!SealHolds(AreaBody(area.folder), area.seal)) continue;  // not ours: left alone
+        const fs::path areaFolder = area.folder;
+        if (std::any_of(keptFolders.begin(), keptFolders.end(), [&](const fs::path& f) { return SamePath(f, areaFolder); })) {
+            spare.push_back(areaFolder);
+            keptAreas += AreaLine(area);
+        } else {
+            DeleteTree(areaFolder);  // what a kill left there: partial copies, copies taken back
+        }
+    }
+    if (kept.empty()) {
+        // A record cut short while written never reached its rename.
+        RemoveJournal(journalPath);
+        return false;
+    }
+    kept = keptAreas + kept;
+    if (kept != *text) {
+        const fs::path fresh = StagingPath(folder);
+        if (WriteNewFile(fresh, kept) &&
+            !MoveFileExW(ExtendedPath(fresh).c_str(), ExtendedPath(journalPath).c_str(), MOVEFILE_REPLACE_EXISTING))
+            DeleteFileW(ExtendedPath(fresh).c_str());
+    }
+    return true;
+}
+
+// Settles the journals in `folder`; lists its other staging names in `copies` (journals last)
+// and the staging names journals keep in `kept`. Returns the staging folders elsewhere that
+// journals keep.
+std::vector<fs::path> SettleJournalsIn(const fs::path& folder, std::vector<std::wstring>* copies,
+                                       std::vector<std::wstring>* kept) {
+    const std::wstring root = ExtendedPath(folder);
+    WIN32_FIND_DATAW data{};
+    std::vector<fs::path> spare;
+    HANDLE find = FindFirstFileExW(ChildPath(root, L"~kfpart-*").c_str(), FindExInfoBasic, &data, FindExSearchNameMatch,
+                                   nullptr, 0);
+    if (find == INVALID_HANDLE_VALUE) return spare;
+    std::vector<std::wstring> journals;
+    do {
+        if (IsStagingName(data.cFileName)) {
+            if (copies) copies->push_back(data.cFileName);
+        } else if (IsJournalName(data.cFileName)) {
+            journals.push_back(data.cFileName);
+        }
+    } while (FindNextFileW(find, &data));
+    FindClose(find);
+    for (const std::wstring& name : journals)
+        if (SettleJournal(fs::path(root), name, spare) && kept) kept->push_back(StagingNameOfJournal(name));
+    if (copies) copies->insert(copies->end(), journals.begin(), journals.end());
+    return spare;
 }
 
 }  // namespace
 
-int RemoveStagingLeftovers(const fs::path& folder) {
+std::vector<fs::path> SettleMoveJournals(const fs::path& journalFolder) {
+    // The start of a batch and an undo may settle at the same moment from two threads.
+    static std::mutex settling;
+    std::lock_guard lock(settling);
+    return SettleJournalsIn(journalFolder, nullptr, nullptr);
+}
+
+int RemoveStagingLeftovers(const fs::path& folder, const std::vector<fs::path>& spare) {
     const std::wstring root = ExtendedPath(folder);
-    WIN32_FIND_DATAW data{};
-    HANDLE find = FindFirstFileExW(ChildPath(root, L"~kfpart-*").c_str(), FindExInfoBasic, &data, FindExSearchNameMatch,
-                                   nullptr, 0);
-    if (find == INVALID_HANDLE_VALUE) return 0;
-    std::vector<std::wstring> copies, journals;
-    do {
-        if (IsStagingName(data.cFileName)) copies.push_back(data.cFileName);
-        else if (IsJournalName(data.cFileName)) journals.push_back(data.cFileName);
-    } while (FindNextFileW(find, &data));
-    FindClose(find);
-    std::vector<std::wstring> kept;
-    for (const std::wstring& name : journals)
-        if (SettleJournal(fs::path(root), name)) kept.push_back(StagingNameOfJournal(name));
-    for (const std::wstring& name : copies)
-        if (std::find(kept.begin(), kept.end(), name) == kept.end()) DeleteTree(fs::path(ChildPath(root, name)));
+    std::vector<std::wstring> names, kept;
+    SettleJournalsIn(folder, &names, &kept);
+    for (const std::wstring& name : names) {
+        if (IsJournalName(name)) continue;
+        const fs::path path = ChildPath(root, name);
+        const bool spared = std::find(kept.begin(), kept.end(), name) != kept.end() ||
+                            std::any_of(spare.begin(), spare.end(), [&](const fs::path& s) { return SamePath(s, path); });
+        if (!spared) DeleteTree(path);
+    }
     int removed = 0;
-    for (const auto* names : {&journals, &copies})
-        for (const std::wstring& name : *names)
-            removed += GetFileAttributesW(ChildPath(root, name).c_str()) == INVALID_FILE_ATTRIBUTES;
+    for (const std::wstring& name : names) removed += GetFileAttributesW(ChildPath(root, name).c_str()) == INVALID_FILE_ATTRIBUTES;
     return removed;
 }
 
-std::error_code MoveToTarget(const fs::path& source, const fs::path& target, bool overwrite) {
+std::error_code MoveToTarget(const fs::path& source, const fs::path& target, bool overwrite, MoveStaging* staging) {
     if (SameVolume(source, target)) {
         const DWORD flags = (overwrite ? MOVEFILE_REPLACE_EXISTING : 0) | MOVEFILE_COPY_ALLOWED;
         if (MoveFileExW(ExtendedPath(source).c_str(), ExtendedPath(target).c_str(), flags)) return {};
@@ -269,7 +330,9 @@ std::error_code MoveToTarget(const fs::path& source, const fs::path& target, boo
         // Without the overwrite policy a name that got taken is a conflict, never a reason to copy over it.
         if (!overwrite && IsNameTaken(ec)) return ec;
     }
-    return CopyThenDelete(source, target, overwrite);
+    if (staging) return CopyThenDelete(source, target, overwrite, *staging);
+    MoveStaging own(AppFolder());
+    return CopyThenDelete(source, target, overwrite, own);
 }
 
 namespace {
@@ -492,7 +555,7 @@ RouteItemResult MoveWithFacts(const fs::path& source, ItemKind kind, const fs::p
         }
         r.target = PathToUtf8(target);
 
-        std::error_code transferError = MoveToTarget(source, target, overwrite);
+        std::error_code transferError = MoveToTarget(source, target, overwrite, &batch.Staging());
         if (!overwrite && IsNameTaken(transferError) && plainFile && target == wanted && targetIsItem())
             return alreadyThere();
         // The name is taken (it was, or something took it since): never replace it.
@@ -502,7 +565,7 @@ RouteItemResult MoveWithFacts(const fs::path& source, ItemKind kind, const fs::p
             if (next == target) return Skip(r, kMessageNameExists, false);  // the untested " (copy)" name is taken too
             target = next;
             r.target = PathToUtf8(target);
-            transferError = MoveToTarget(source, target, overwrite);
+            transferError = MoveToTarget(source, target, overwrite, &batch.Staging());
         }
         if (transferError) {
             // The destination the batch saw may have been removed since: nothing was moved, so

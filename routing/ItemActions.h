@@ -12,6 +12,7 @@
 #include "model/Clock.h"
 #include "routing/BatchCache.h"
 #include "routing/FileIdentity.h"
+#include "routing/MoveStaging.h"
 #include "routing/RouteItemResult.h"
 
 namespace kw {
@@ -26,19 +27,30 @@ RouteItemResult MoveItem(const std::filesystem::path& source, const std::filesys
 // The transfer of a move: a rename on one volume, else copy (under a staging name, renamed
 // into place) then delete. Without `overwrite` nothing at the target is ever replaced: a taken
 // name gives ERROR_ALREADY_EXISTS or ERROR_FILE_EXISTS. The source is deleted only after the
-// whole copy succeeded.
-std::error_code MoveToTarget(const std::filesystem::path& source, const std::filesystem::path& target, bool overwrite);
+// whole copy succeeded. A batch passes its staging (see MoveStaging.h); without one the move
+// makes and clears its own.
+std::error_code MoveToTarget(const std::filesystem::path& source, const std::filesystem::path& target, bool overwrite,
+                             MoveStaging* staging = nullptr);
 
-// Copies in progress live in the destination folder under "~kfpart-XXXXXXXX-XXXX" names, and
-// their sources are deleted only after the rename into place; once a copy is whole, a journal
-// beside it ("~kfpart-XXXXXXXX-XXXX.journal", see MoveJournal.h) records its source and final
-// name. This clears what a process that died left directly in `folder`: a journal whose copy
-// was renamed into place has its move finished (the source is deleted only when it and the
-// target both still match what was copied; otherwise both stay); a journal whose copy never
-// got there has the copy removed and the source kept; staging copies without a journal are
-// removed. Nothing else in `folder` is touched, whatever its name. Returns how many staging names were
-// cleared. Call only while no move is in progress.
-int RemoveStagingLeftovers(const std::filesystem::path& folder);
+// Copies in progress live in a batch's staging folder in the destination folder
+// ("~kfpart-XXXXXXXX-XXXX", see MoveStaging.h), and their sources are deleted only after the
+// rename into place; once a copy is whole, the batch's journal in the program's folder records
+// its source and final name. Settling a journal finishes what a process that died left: a
+// recorded copy that was renamed into place has its move finished (the source is deleted only
+// when it and the target both still match what was copied; otherwise both stay); one that never
+// got there is removed and its source kept; the batch's staging folders are cleared.
+// SettleMoveJournals settles the journals in `journalFolder` and returns the staging folders
+// that must stay (a copy there may be an item's only copy). A journal still being written is
+// left alone.
+std::vector<std::filesystem::path> SettleMoveJournals(const std::filesystem::path& journalFolder);
+
+// Earlier versions made each copy under a staging name of its own in the destination, with the
+// journal of that one move beside it ("~kfpart-XXXXXXXX-XXXX.journal"). This settles such
+// journals directly in `folder`, and removes the other staging names there (partial copies, a
+// killed batch's staging folders, a moved folder's remains renamed aside) except those in
+// `spare`. Nothing else in `folder` is touched, whatever its name. Returns how many staging names
+// were cleared. Call only while no move is in progress.
+int RemoveStagingLeftovers(const std::filesystem::path& folder, const std::vector<std::filesystem::path>& spare = {});
 
 RouteItemResult RecycleItem(const std::filesystem::path& source, const std::string& rule);
 // The shell deletes for good, and says it succeeded, what cannot go to a Recycle Bin; items are

@@ -65,19 +65,28 @@ const std::optional<Key>& InstallationKey() {
     return key;
 }
 
-struct AlgorithmCloser {
-    void operator()(BCRYPT_ALG_HANDLE h) const { BCryptCloseAlgorithmProvider(h, 0); }
-};
 struct HashCloser {
     void operator()(BCRYPT_HASH_HANDLE h) const { BCryptDestroyHash(h); }
 };
 
+// Opened once and kept for the process: Microsoft's remarks on BCryptOpenAlgorithmProvider call
+// it relatively time intensive and advise caching provider handles that are used more than once
+// (a record is sealed for every move across volumes). An algorithm handle may be shared by
+// threads; each seal makes its own hash object.
+BCRYPT_ALG_HANDLE HmacAlgorithm() {
+    static const BCRYPT_ALG_HANDLE algorithm = [] {
+        BCRYPT_ALG_HANDLE opened = nullptr;
+        if (!BCRYPT_SUCCESS(
+                BCryptOpenAlgorithmProvider(&opened, BCRYPT_SHA256_ALGORITHM, nullptr, BCRYPT_ALG_HANDLE_HMAC_FLAG)))
+            return BCRYPT_ALG_HANDLE{};
+        return opened;
+    }();
+    return algorithm;
+}
+
 std::optional<std::wstring> Hmac(const Key& key, std::wstring_view body) {
-    BCRYPT_ALG_HANDLE rawAlgorithm = nullptr;
-    if (!BCRYPT_SUCCESS(
-            BCryptOpenAlgorithmProvider(&rawAlgorithm, BCRYPT_SHA256_ALGORITHM, nullptr, BCRYPT_ALG_HANDLE_HMAC_FLAG)))
-        return std::nullopt;
-    const std::unique_ptr<void, AlgorithmCloser> algorithm(rawAlgorithm);
+    BCRYPT_ALG_HANDLE rawAlgorithm = HmacAlgorithm();
+    if (!rawAlgorithm) return std::nullopt;
     BCRYPT_HASH_HANDLE rawHash = nullptr;
     // No hash object buffer: the provider allocates it (documented from Windows 7 on).
     Key secret = key;

@@ -1,15 +1,17 @@
 #pragma once
-// The journal of a move across volumes. The copy is made under a staging name in the
-// destination folder; once it is whole, a journal beside it records where it came from and the
-// name it is to take. A process killed after the rename into place but before the source is
-// gone leaves the item at both ends: the journal lets the next batch finish the move (or undo
-// one that never reached the rename) instead of leaving a duplicate.
+// The journal of moves across volumes. A copy is made under a staging name, inside the batch's
+// staging folder in the destination (see MoveStaging.h); once it is whole, a record in the
+// batch's journal says where it came from and the name it is to take. A process killed after
+// the rename into place but before the source is gone leaves the item at both ends: the record
+// lets the next batch finish the move (or undo one that never reached the rename) instead of
+// leaving a duplicate.
 // Plain data and text only; reading the file system is the caller's part.
 
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace kw {
 
@@ -25,6 +27,9 @@ struct TreeFingerprint {
 };
 
 struct MoveJournal {
+    std::wstring copy;    // full literal path of the copy, a staging name in a staging folder in
+                          // the target's folder; empty in the journal of one move (earlier
+                          // versions), whose copy is the journal's own staging name beside it
     std::wstring source;  // full path of the item being moved
     std::wstring target;  // the name it takes in the journal's folder
     std::wstring aside;   // the staging name, beside the source, the source takes while it is deleted
@@ -40,6 +45,23 @@ struct MoveJournal {
 std::wstring MoveJournalBody(const MoveJournal& journal);
 std::wstring FormatMoveJournal(const MoveJournal& journal);
 std::optional<MoveJournal> ParseMoveJournal(std::wstring_view text);
+
+// A batch's journal: an "area" line for each staging folder the batch made (sealed, so that
+// only this installation's staging folders are ever cleared), its moves' records, and a
+// "settled" line for each move given up. A record cut short by a kill is left out: it was being
+// written before its rename into place, so that rename never happened.
+struct JournalArea {
+    std::wstring folder;  // full literal path of a staging folder
+    std::wstring seal;
+};
+struct JournalFile {
+    std::vector<JournalArea> areas;
+    std::vector<MoveJournal> moves;  // without those settled
+};
+JournalFile ParseJournalFile(std::wstring_view text);
+std::wstring AreaBody(std::wstring_view folder);  // what an area line's seal covers
+std::wstring AreaLine(const JournalArea& area);
+std::wstring SettledLine(std::wstring_view copy);
 
 // "~kfpart-XXXXXXXX-XXXX": a copy in progress. The journal of one has the same name with
 // ".journal" appended; both look like nothing a user would drop.

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <memory>
 
+#include "model/AppFolder.h"
 #include "model/TextEncoding.h"
 
 namespace kw {
@@ -80,14 +81,15 @@ void RouteJob::RunBatch(Batch& batch) {
         if (batch.hooks.prepare) batch.items = batch.hooks.prepare(std::move(batch.items), stopRequested);
         BatchCache cache(batch.settings);
         // A batch of this process never overlaps another (one instance, one batch at a time), so
-        // staging names found now were left by a run that was killed: partial copies and the
-        // journals of moves cut short in the destinations, and a moved folder's remains renamed
-        // aside in the folder it came from.
+        // journals and staging names found now were left by a run that was killed: the journals
+        // of moves cut short, partial copies in the destinations, and a moved folder's remains
+        // renamed aside in the folder it came from.
+        const std::vector<std::filesystem::path> spare = SettleMoveJournals(AppFolder());
         std::vector<std::filesystem::path> swept;
         const auto sweep = [&](const std::filesystem::path& folder) {
             if (folder.empty() || std::find(swept.begin(), swept.end(), folder) != swept.end()) return;
             swept.push_back(folder);
-            RemoveStagingLeftovers(folder);
+            RemoveStagingLeftovers(folder, spare);
         };
         for (const std::filesystem::path& folder : cache.RoutingFolders()) sweep(folder);
         for (const std::filesystem::path& item : batch.items) sweep(item.parent_path());

@@ -32,6 +32,7 @@
 
 #include "history/BatchHistory.h"
 #include "history/Undo.h"
+#include "model/AppFolder.h"
 #include "matching/RuleSelection.h"
 #include "model/SettingsFile.h"
 #include "model/SettingsJson.h"
@@ -244,18 +245,18 @@ int Undo(const fs::path& root) {
     return failed == 0 ? 0 : 1;
 }
 
-// Target names of the moves whose journals lie in `destination`: cut short by a kill, they are
-// finished by the next batch.
-std::vector<std::wstring> JournaledTargets(const fs::path& destination) {
+// Target names of the moves whose journals lie in `journals` (the program's folder): cut short by
+// a kill, they are finished by the next batch.
+std::vector<std::wstring> JournaledTargets(const fs::path& journals) {
     std::vector<std::wstring> targets;
-    const std::wstring folder = kw::ExtendedPath(destination);
+    const std::wstring folder = kw::ExtendedPath(journals);
     for (const std::wstring& name : ListFolder(folder)) {
         if (!kw::IsJournalName(name)) continue;
         std::ifstream in(fs::path(folder + L"\\" + name), std::ios::binary);
         const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
         std::wstring text(bytes.size() / sizeof(wchar_t), L'\0');
         std::memcpy(text.data(), bytes.data(), text.size() * sizeof(wchar_t));
-        if (const auto journal = kw::ParseMoveJournal(text)) targets.push_back(journal->target);
+        for (const kw::MoveJournal& move : kw::ParseJournalFile(text).moves) targets.push_back(move.target);
     }
     return targets;
 }
@@ -266,9 +267,8 @@ std::vector<std::wstring> JournaledTargets(const fs::path& destination) {
 // with a staging name may be left.
 int Verify(const fs::path& root, const fs::path& destination, bool final, bool back) {
     int whole = 0, lost = 0, duplicated = 0, pending = 0, remnants = 0, atTarget = 0;
-    // Journals of routing moves lie in the destination, those of an undo's in the source folder.
-    std::vector<std::wstring> journaled = JournaledTargets(destination);
-    for (std::wstring& name : JournaledTargets(root / L"src")) journaled.push_back(std::move(name));
+    // Journals of routing moves and of an undo's lie beside the program.
+    const std::vector<std::wstring> journaled = JournaledTargets(kw::AppFolder());
     for (const Item& item : ReadManifest(root)) {
         const uint64_t atSource = HashItem(root / L"src" / item.name);
         const uint64_t atDestination = HashItem(destination / item.name);

@@ -4,6 +4,7 @@
 
 #include <future>
 
+#include "model/AppFolder.h"
 #include "model/TextEncoding.h"
 #include "routing/FileTree.h"
 #include "routing/ItemActions.h"
@@ -55,6 +56,28 @@ TEST(MoveJournal, RoundTripsAndRejectsEveryJournalCutShort) {
     }
 }
 
+// A batch's journal: records one after another, some settled, the last one cut short by a kill.
+TEST(MoveJournal, BatchJournalGivesTheWholeRecordsNotYetSettled) {
+    MoveJournal first = SampleJournal(), second = SampleJournal(), third = SampleJournal();
+    const std::wstring area = L"\\\\?\\T:\\out\\~kfpart-00000001-0001";
+    first.copy = area + L"\\~kfpart-00000001-0003";
+    second.copy = area + L"\\~kfpart-00000001-0004";
+    third.copy = area + L"\\~kfpart-00000001-0005";
+    MoveJournal outside = second;
+    outside.copy = L"\\\\?\\T:\\out\\~kfpart-00000001-0004";  // not inside a staging folder
+    const std::wstring thirdText = FormatMoveJournal(third);
+    const std::wstring text = AreaLine({area, L"00ff"}) + AreaLine({L"\\\\?\\T:\\out\\Documents", L"00ff"}) +
+                              FormatMoveJournal(first) + FormatMoveJournal(second) + FormatMoveJournal(outside) +
+                              SettledLine(first.copy) + thirdText.substr(0, thirdText.size() - 2);
+    const JournalFile file = ParseJournalFile(text);
+    ASSERT_EQ(file.areas.size(), 1u);  // only staging folders are ever named for clearing
+    EXPECT_EQ(file.areas[0].folder, area);
+    ASSERT_EQ(file.moves.size(), 1u);
+    EXPECT_EQ(file.moves[0].copy, second.copy);
+    EXPECT_EQ(MoveJournalBody(file.moves[0]), MoveJournalBody(second));
+    EXPECT_EQ(FormatMoveJournal(file.moves[0]), FormatMoveJournal(second));
+}
+
 TEST(MoveJournal, NamesItsJournalsAfterTheirStagingCopies) {
     EXPECT_TRUE(IsStagingName(L"~kfpart-0123abcd-00ff"));
     EXPECT_EQ(JournalName(L"~kfpart-0123abcd-00ff"), L"~kfpart-0123abcd-00ff.journal");
@@ -65,39 +88,58 @@ TEST(MoveJournal, NamesItsJournalsAfterTheirStagingCopies) {
         EXPECT_FALSE(IsJournalName(name)) << ToUtf8(name);
 }
 
-// The state a move across volumes leaves when the process is killed after its journal was
-// written, made the way the move makes it: a whole staging copy in the destination and its
-// journal; with `renamed`, the copy has already taken its name.
+// The state a move across volumes leaves when the process is killed after its record was
+// written, made the way the move makes it: the batch's staging folder in the destination with a
+// whole copy inside, and the batch's journal (in the program's folder) naming the folder and
+// holding the record, after a record of an earlier move of the batch that was given up. With
+// `renamed`, the copy has already taken its name. `singleMove` leaves the layout of earlier
+// versions: the copy under a staging name of its own, with a journal of that one move beside it.
 class KilledMove : public ::testing::Test {
 protected:
-    void Leave(const fs::path& source, bool renamed, bool sealed = true) {
+    void Leave(const fs::path& source, bool renamed, bool sealed = true, bool singleMove = false) {
         fs::create_directories(out);
-        const std::wstring stagingName = L"~kfpart-0badf00d-0001";
-        staging = out / stagingName;
+        fs::create_directories(journals);
+        const std::wstring batchName = L"~kfpart-0badf00d-0000", copyName = L"~kfpart-0badf00d-0001";
+        staging = singleMove ? out / copyName : out / batchName / copyName;
+        journal = singleMove ? out / JournalName(copyName) : journals / JournalName(batchName);
         target = out / source.filename();
+        fs::create_directories(staging.parent_path());
         ASSERT_FALSE(CopyTree(source, staging, false));
         MoveJournal j;
         ASSERT_FALSE(FingerprintTree(staging, j.copied));
+        j.copy = singleMove ? L"" : ExtendedPath(staging);
         j.source = ExtendedPath(source);
         j.target = source.filename().native();
         j.aside = L"~kfpart-0badf00d-0002";
         aside = source.parent_path() / j.aside;
         if (sealed) j.seal = SealJournal(MoveJournalBody(j)).value_or(L"");
-        const std::wstring text = FormatMoveJournal(j);
-        WriteFile(out / JournalName(stagingName),
-                  std::string_view(reinterpret_cast<const char*>(text.data()), text.size() * sizeof(wchar_t)));
+        std::wstring text;
+        if (!singleMove) {
+            const std::wstring area = ExtendedPath(out / batchName);
+            text += AreaLine({area, sealed ? SealJournal(AreaBody(area)).value_or(L"") : L""});
+            // An earlier move of the batch, given up: its record must not be acted on.
+            MoveJournal earlier = j;
+            earlier.copy = area + L"\\~kfpart-0badf00d-0003";
+            earlier.target = L"earlier.txt";
+            text += FormatMoveJournal(earlier) + SettledLine(earlier.copy);
+        }
+        text += FormatMoveJournal(j);
+        WriteFile(journal, std::string_view(reinterpret_cast<const char*>(text.data()), text.size() * sizeof(wchar_t)));
         if (renamed) {
             ASSERT_TRUE(MoveFileExW(staging.c_str(), target.c_str(), 0));
         }
     }
-    // Nothing with a staging name may be left in the destination.
+    // What the next batch does first.
+    void Settle() { RemoveStagingLeftovers(out, SettleMoveJournals(journals)); }
+    // Nothing with a staging name may be left in the destination, and no journal.
     void ExpectNoStagingNames() {
         for (const auto& entry : fs::directory_iterator(out))
             EXPECT_NE(entry.path().filename().native().rfind(L"~kfpart-", 0), 0u) << PathToUtf8(entry.path());
+        EXPECT_FALSE(fs::exists(journal));
     }
 
     TempDir dir;
-    fs::path out = dir / L"out", staging, target, aside;
+    fs::path out = dir / L"out", journals = dir / L"program", staging, journal, target, aside;
 };
 
 TEST_F(KilledMove, CopyInPlaceFinishesByDeletingTheSource) {
@@ -107,7 +149,7 @@ TEST_F(KilledMove, CopyInPlaceFinishesByDeletingTheSource) {
     fs::create_directories(dir / L"in" / L"Tree" / L"empty");
     for (const wchar_t* name : {L"report.pdf", L"Tree"}) {
         Leave(dir / L"in" / name, true);
-        EXPECT_EQ(RemoveStagingLeftovers(out), 1);
+        Settle();
         EXPECT_FALSE(fs::exists(dir / L"in" / name)) << PathToUtf8(name);
         ExpectNoStagingNames();
     }
@@ -120,6 +162,7 @@ TEST_F(KilledMove, CopyInPlaceFinishesByDeletingTheSource) {
 TEST_F(KilledMove, NextBatchFinishesItBeforeRoutingTheSameItems) {
     WriteFile(dir / L"in" / L"a.txt", "a");
     WriteFile(dir / L"in" / L"b.txt", "b");
+    journals = AppFolder();  // where a batch looks
     Leave(dir / L"in" / L"a.txt", true);
     AppSettings s;
     s.noMatchPolicy = NoMatchPolicy::unsorted;
@@ -142,7 +185,7 @@ TEST_F(KilledMove, NextBatchFinishesItBeforeRoutingTheSameItems) {
 TEST_F(KilledMove, CopyNotYetInPlaceIsRemovedAndTheSourceKept) {
     WriteFile(dir / L"in" / L"Tree" / L"a.txt", "a");
     Leave(dir / L"in" / L"Tree", false);
-    EXPECT_EQ(RemoveStagingLeftovers(out), 2);
+    Settle();
     EXPECT_EQ(ReadFile(dir / L"in" / L"Tree" / L"a.txt"), "a");
     EXPECT_FALSE(fs::exists(target));
     ExpectNoStagingNames();
@@ -153,7 +196,7 @@ TEST_F(KilledMove, SourceThatNoLongerMatchesTheCopyIsKept) {
     WriteFile(file, "first");
     Leave(file, true);
     test::SetLastWriteTicks(file, 133000000000000000ull);  // same size, touched since
-    RemoveStagingLeftovers(out);
+    Settle();
     EXPECT_EQ(ReadFile(file), "first");
     EXPECT_EQ(ReadFile(target), "first");
     ExpectNoStagingNames();
@@ -167,7 +210,7 @@ TEST_F(KilledMove, SourceThatNoLongerMatchesTheCopyIsKept) {
         Leave(tree, true);
         if (changeSource) WriteFile(tree / L"sub" / L"b.txt", "bb");
         else fs::remove(target / L"sub" / L"b.txt");
-        RemoveStagingLeftovers(out);
+        Settle();
         EXPECT_EQ(ReadFile(tree / L"a.txt"), "a") << changeSource;
         EXPECT_TRUE(fs::exists(tree / L"sub" / L"b.txt")) << changeSource;
         ExpectNoStagingNames();
@@ -190,7 +233,7 @@ TEST_F(KilledMove, PlantedJournalOrDecoyCopyDeletesNothing) {
         test::SetLastWriteTicks(target, original.stamp);
         ASSERT_FALSE(FingerprintTree(target, decoy));
         ASSERT_EQ(decoy, original) << "the decoy must pass the metadata check";
-        RemoveStagingLeftovers(out);
+        Settle();
         EXPECT_EQ(ReadFile(victim), "four years of work") << sealed;
         EXPECT_FALSE(fs::exists(aside));
     }
@@ -209,7 +252,7 @@ TEST_F(KilledMove, SourceRenamedAsideIsDeleted) {
         const fs::path source = dir / L"in" / name;
         Leave(source, true);
         ASSERT_TRUE(MoveFileExW(source.c_str(), aside.c_str(), 0));  // the deletion had begun
-        RemoveStagingLeftovers(out);
+        Settle();
         EXPECT_FALSE(fs::exists(aside)) << PathToUtf8(name);
         EXPECT_FALSE(fs::exists(source)) << PathToUtf8(name);
         ExpectNoStagingNames();
@@ -223,7 +266,7 @@ TEST_F(KilledMove, CopyWhoseSourceVanishedTakesItsName) {
     WriteFile(file, "only copy");
     Leave(file, false);
     fs::remove(file);
-    RemoveStagingLeftovers(out);
+    Settle();
     EXPECT_EQ(ReadFile(target), "only copy");
     ExpectNoStagingNames();
 }
@@ -231,13 +274,25 @@ TEST_F(KilledMove, CopyWhoseSourceVanishedTakesItsName) {
 TEST_F(KilledMove, JournalCutShortMeansTheRenameNeverHappened) {
     const fs::path file = dir / L"in" / L"a.txt";
     WriteFile(file, "a");
-    Leave(file, false);
-    const fs::path journal = out / JournalName(staging.filename().native());
-    const std::string text = ReadFile(journal);
-    WriteFile(journal, std::string_view(text).substr(0, text.size() - 6));
-    EXPECT_EQ(RemoveStagingLeftovers(out), 2);
-    EXPECT_EQ(ReadFile(file), "a");
-    EXPECT_FALSE(fs::exists(target));
+    for (const bool singleMove : {false, true}) {
+        Leave(file, false, true, singleMove);
+        const std::string text = ReadFile(journal);
+        WriteFile(journal, std::string_view(text).substr(0, text.size() - 6));
+        Settle();
+        EXPECT_EQ(ReadFile(file), "a");
+        EXPECT_FALSE(fs::exists(target));
+        ExpectNoStagingNames();
+    }
+}
+
+// Journals of one move, as earlier versions left them, are settled as before.
+TEST_F(KilledMove, JournalOfOneMoveFromAnEarlierVersionIsFinished) {
+    const fs::path file = dir / L"in" / L"a.txt";
+    WriteFile(file, "a");
+    Leave(file, true, true, true);
+    EXPECT_EQ(RemoveStagingLeftovers(out), 1);  // the journal
+    EXPECT_FALSE(fs::exists(file));
+    EXPECT_EQ(ReadFile(target), "a");
     ExpectNoStagingNames();
 }
 

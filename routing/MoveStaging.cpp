@@ -1,0 +1,95 @@
+#include "routing/MoveStaging.h"
+
+#include <windows.h>
+
+#include <atomic>
+#include <cwchar>
+
+#include "model/ExtendedPath.h"
+#include "routing/JournalSeal.h"
+
+namespace kw {
+namespace fs = std::filesystem;
+
+fs::path StagingPath(const fs::path& folder) {
+    static std::atomic<unsigned> counter{0};
+    wchar_t name[40];
+    swprintf(name, 40, L"~kfpart-%08x-%04x", static_cast<unsigned>(GetTickCount64()) ^ GetCurrentProcessId(),
+             counter++ & 0xFFFF);
+    return folder / name;
+}
+
+MoveStaging::MoveStaging(fs::path folder) : journalFolder(std::move(folder)) {}
+
+bool MoveStaging::Append(std::wstring_view text) {
+    if (!journal) {
+        if (journalFailed) return false;
+        journalPath = journalFolder / JournalName(StagingPath(journalFolder).filename().native());
+        // Kept open for writing: a settle that starts meanwhile (it opens without sharing writes)
+        // leaves a journal under way alone.
+        HANDLE h = CreateFileW(ExtendedPath(journalPath).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW,
+                               FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (h == INVALID_HANDLE_VALUE) {
+            journalFailed = true;
+            return false;
+        }
+        journal = h;
+    }
+    const DWORD size = static_cast<DWORD>(text.size() * sizeof(wchar_t));
+    DWORD written = 0;
+    return WriteFile(static_cast<HANDLE>(journal), text.data(), size, &written, nullptr) && written == size;
+}
+
+fs::path MoveStaging::CopyPath(const fs::path& folder) {
+    const std::wstring key = ExtendedPath(folder);
+    const auto found = areas.find(key);
+    if (found != areas.end()) return StagingPath(found->second.empty() ? folder : found->second);
+    fs::path staging = StagingPath(folder);
+    if (CreateDirectoryW(ExtendedPath(staging).c_str(), nullptr)) {
+        made.push_back(staging);
+        // Named in the journal before anything is copied into it, so that the next batch clears
+        // what a kill leaves there, whichever destination that batch routes to.
+        const std::wstring literal = ExtendedPath(staging);
+        if (const auto seal = SealJournal(AreaBody(literal))) Append(AreaLine({literal, *seal}));
+    } else {
+        staging.clear();
+    }
+    areas[key] = staging;
+    return StagingPath(staging.empty() ? folder : staging);
+}
+
+bool MoveStaging::Record(const fs::path& copy, MoveJournal move) {
+    const auto found = areas.find(ExtendedPath(copy.parent_path().parent_path()));
+    if (found == areas.end() || found->second.empty() || found->second != copy.parent_path()) return false;
+    move.copy = ExtendedPath(copy);
+    const std::optional<std::wstring> seal = SealJournal(MoveJournalBody(move));
+    if (!seal) return false;  // an unsealed record would never be honoured
+    move.seal = *seal;
+    return Append(FormatMoveJournal(move));
+}
+
+void MoveStaging::Settled(const fs::path& copy) { Append(SettledLine(ExtendedPath(copy))); }
+
+bool MoveStaging::Drop(const fs::path& folder) {
+    const auto found = areas.find(ExtendedPath(folder));
+    if (found == areas.end()) return false;
+    const bool hadFolder = !found->second.empty();
+    areas.erase(found);
+    return hadFolder;
+}
+
+MoveStaging::~MoveStaging() {
+    // A staging folder still holding something (a copy that could not be removed) keeps the
+    // journal for the next batch to settle. The folders go first, so a kill in between leaves a
+    // journal that names nothing left to act on.
+    bool cleared = true;
+    for (const fs::path& folder : made)
+        if (!RemoveDirectoryW(ExtendedPath(folder).c_str()) && GetLastError() != ERROR_FILE_NOT_FOUND &&
+            GetLastError() != ERROR_PATH_NOT_FOUND)
+            cleared = false;
+    if (!journal) return;
+    CloseHandle(static_cast<HANDLE>(journal));
+    if (cleared) DeleteFileW(ExtendedPath(journalPath).c_str());
+}
+
+}  // namespace kw

@@ -1,0 +1,67 @@
+#pragma once
+// Where one batch makes its copies across volumes, and the journal that lets a later batch
+// finish or undo a move a kill cut short (see MoveJournal.h).
+//
+// At its first copy into a folder the batch makes a staging folder there ("~kfpart-XXXXXXXX-XXXX");
+// a copy is made inside it, recorded in the batch's journal once whole, and renamed into place;
+// its source is deleted then. A move given up after its record was written has the record
+// marked settled. One that ended with its source gone needs no mark: its record names nothing
+// left to act on. When the batch ends, its staging folders go (they are empty by then) and so
+// does its journal.
+//
+// The journal is one file per batch in the program's own folder, kept open for the batch and
+// appended to: under Wine every new name costs a scan of its folder (a look-up of a name that is
+// not there reads the whole folder for another letter case), and a journal file written and
+// deleted beside each copy cost two of them per move. A copy made in the small staging folder
+// leaves the rename into place as the only new name per item in the destination, as the floor's
+// own copy makes one. Nothing of the batch is held open in the user's folders, so a destination
+// can still be deleted while the batch runs.
+
+#include <filesystem>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "routing/MoveJournal.h"
+
+namespace kw {
+
+// A fresh staging name ("~kfpart-XXXXXXXX-XXXX") in `folder`.
+std::filesystem::path StagingPath(const std::filesystem::path& folder);
+
+class MoveStaging {
+public:
+    // Journals are kept in `journalFolder` (the program's folder; a test's own folder).
+    explicit MoveStaging(std::filesystem::path journalFolder);
+    ~MoveStaging();
+    MoveStaging(const MoveStaging&) = delete;
+    MoveStaging& operator=(const MoveStaging&) = delete;
+
+    // A fresh path for a copy that is to become an item of `folder`: inside the batch's staging
+    // folder there, or directly in `folder` where no staging folder can be made.
+    std::filesystem::path CopyPath(const std::filesystem::path& folder);
+
+    // Records the whole copy at `copy` (from CopyPath); `move` says what it is a copy of and the
+    // name it is to take. False when nothing could be recorded (no journal, no key to seal it,
+    // a copy outside a staging folder): the move still goes ahead, and a kill after its rename
+    // may leave the item at both ends.
+    bool Record(const std::filesystem::path& copy, MoveJournal move);
+
+    // The move of `copy` was given up: nothing later may act on its record.
+    void Settled(const std::filesystem::path& copy);
+
+    // The staging folder made in `folder` went (with the folder, or on its own): the next copy
+    // makes it anew. False when there was no staging folder to lose.
+    bool Drop(const std::filesystem::path& folder);
+
+private:
+    std::filesystem::path journalFolder;
+    std::filesystem::path journalPath;
+    void* journal = nullptr;  // HANDLE; opened with the first staging folder
+    bool journalFailed = false;
+    std::map<std::wstring, std::filesystem::path> areas;  // folder -> its staging folder (empty: none)
+    std::vector<std::filesystem::path> made;               // every staging folder made, to clear at the end
+    bool Append(std::wstring_view text);
+};
+
+}  // namespace kw
