@@ -1,6 +1,7 @@
 #pragma once
-// What one batch knows about the folders it works with: its destinations and routing folders,
-// and the folders its items lie in. Under Wine, identifying a folder costs about a millisecond
+// What one batch knows about the folders it works with (its destinations and routing folders,
+// and the folders its items lie in), and what it holds while it runs: the staging of its copies
+// across volumes and, once needed, a COM apartment. Under Wine, identifying a folder costs about a millisecond
 // (the volume's serial number is asked of another process), several times what a move costs, so
 // each folder is identified once per batch, not once per item.
 //
@@ -19,6 +20,7 @@
 
 #include "matching/RuleSelection.h"
 #include "model/AppSettings.h"
+#include "routing/ComApartment.h"
 #include "routing/FileIdentity.h"
 #include "routing/MoveStaging.h"
 
@@ -60,6 +62,14 @@ public:
     // Where the batch's copies across volumes are made and journaled.
     MoveStaging& Staging() { return staging; }
 
+    // The shell (the Recycle Bin) is to be called from a single-threaded apartment. The batch's
+    // thread enters one at its first item that needs it, and leaves it with the batch: most
+    // batches never recycle, and entering one costs up to a millisecond or two under Wine.
+    // Call only on the batch's thread, which must not already be in a multithreaded apartment.
+    void EnterComApartment() {
+        if (!apartment) apartment.emplace();
+    }
+
     // Everything is read again from the disk when next asked.
     void Forget() {
         folders.clear();
@@ -73,6 +83,7 @@ private:
     std::map<std::wstring, FolderFacts> folders;
     std::map<std::wstring, std::optional<uint64_t>> indexes;
     MoveStaging staging;  // its journal beside the program
+    std::optional<ComApartment> apartment;
     const std::optional<uint64_t>& Index(const std::filesystem::path& path);
 };
 

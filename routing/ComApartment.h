@@ -1,5 +1,6 @@
 #pragma once
-// A worker thread's COM apartment for as long as the object lives. Items sent to the Recycle
+// A thread's COM apartment for as long as the object lives (CoInitializeEx, balanced by
+// CoUninitialize on the same thread). Items sent to the Recycle
 // Bin go through SHFileOperationW (and asked about through SHQueryRecycleBinW), and the shell's
 // objects these use are apartment-threaded: the shell is to be called from a single-threaded
 // apartment.

@@ -620,6 +620,7 @@ RouteItemResult RouteItem(const fs::path& item, BatchCache& batch) {
                 return Skip(r, ("Left in place (" + decision.ruleName + ")").c_str());
             if (batch.IsRoutingFolder(item, *kind)) return Skip(r, kMessageRoutingFolder);
             if (decision.action == RuleAction::recycle) {
+                batch.EnterComApartment();
                 RouteItemResult recycled = RecycleItem(item, decision.ruleName);
                 if (*kind != ItemKind::file) batch.Forget();
                 return recycled;

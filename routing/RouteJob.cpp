@@ -1,9 +1,5 @@
 #include "routing/RouteJob.h"
 
-#include "routing/ComApartment.h"
-
-#include <objbase.h>
-
 #include <algorithm>
 #include <memory>
 
@@ -25,23 +21,37 @@ RouteJob::RouteJob() : RouteJob(ItemStep(RouteItem)) {}
 
 RouteJob::RouteJob(ItemStep itemStep) : step(std::move(itemStep)) {}
 
-RouteJob::~RouteJob() { Wait(); }
-
-void RouteJob::Wait() {
-    std::lock_guard lock(threadMutex);
-    for (std::thread* t : {&retired, &worker})
-        if (t->joinable() && t->get_id() != std::this_thread::get_id()) t->join();
+RouteJob::~RouteJob() {
+    Wait();
+    {
+        std::lock_guard lock(mutex);
+        ending = true;
+    }
+    wake.notify_all();
+    if (worker.joinable()) worker.join();
 }
 
-void RouteJob::JoinFinished() {
-    const auto self = std::this_thread::get_id();
-    if (retired.joinable() && retired.get_id() != self) retired.join();
-    if (worker.joinable()) {
-        if (worker.get_id() == self) {
-            retired = std::move(worker);
-        } else {
-            worker.join();
-        }
+void RouteJob::Wait() {
+    std::unique_lock lock(mutex);
+    // From inside a completion callback (on the worker) there is nothing left to wait for: the
+    // batch has ended, and a batch started there runs only once the callback returns.
+    if (worker.joinable() && worker.get_id() == std::this_thread::get_id()) return;
+    idle.wait(lock, [&] { return !handedOver && !delivering; });
+}
+
+void RouteJob::WorkerLoop() {
+    std::unique_lock lock(mutex);
+    for (;;) {
+        wake.wait(lock, [&] { return handedOver || ending; });
+        if (!handedOver) return;
+        std::unique_ptr<Batch> batch = std::move(handedOver);
+        delivering = true;
+        lock.unlock();
+        RunBatch(*batch);
+        batch.reset();  // its callbacks and what they hold go before the batch counts as delivered
+        lock.lock();
+        delivering = false;
+        idle.notify_all();
     }
 }
 
@@ -51,28 +61,28 @@ void RouteJob::Start(const AppSettings& settings, std::vector<std::filesystem::p
         if (onComplete) onComplete(RouteJobResult{});
         return;
     }
-    bool idle = false;
-    if (!jobRunning.compare_exchange_strong(idle, true)) {
+    bool idleNow = false;
+    if (!jobRunning.compare_exchange_strong(idleNow, true)) {
         RouteJobResult busy;
         busy.items.push_back(RouteItemResult{"", "", "", "A routing job is already running.", false, false});
         busy.failed = 1;
         if (onComplete) onComplete(std::move(busy));
         return;
     }
-    std::lock_guard lock(threadMutex);
-    JoinFinished();
+    std::lock_guard lock(mutex);
     stopRequested = false;
-    auto batch = std::make_unique<Batch>(
+    handedOver = std::make_unique<Batch>(
         Batch{settings, std::move(items), std::move(onComplete), std::move(onProgress), std::move(hooks)});
-    try {
-        worker = std::thread([this, batch = std::move(batch)]() mutable {
-            const ComApartment apartment;
-            RunBatch(*batch);
-        });
-    } catch (...) {
-        jobRunning = false;
-        throw;
+    if (!worker.joinable()) {
+        try {
+            worker = std::thread([this] { WorkerLoop(); });
+        } catch (...) {
+            handedOver.reset();
+            jobRunning = false;
+            throw;
+        }
     }
+    wake.notify_one();
 }
 
 void RouteJob::RunBatch(Batch& batch) {

@@ -1,12 +1,16 @@
 #pragma once
 // Runs one batch of dropped items at a time on a worker thread of its own, so that large
-// batches never block the window. A batch can be asked to stop (a user's cancel, a log-off): it
+// batches never block the window. The thread is started with the first batch and kept for the
+// next ones: starting a thread costs most of a millisecond under Wine, a tenth of what moving
+// a hundred files costs. A batch can be asked to stop (a user's cancel, a log-off): it
 // then ends after the item in hand, and every item it handled is in its result.
 
 #include <atomic>
+#include <condition_variable>
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -55,7 +59,7 @@ public:
     RouteJob();
     // For tests: a replacement for the item step.
     explicit RouteJob(ItemStep step);
-    // Waits for a running batch to finish.
+    // Waits for a running batch to finish. Not to be destroyed from inside its own callbacks.
     ~RouteJob();
     RouteJob(const RouteJob&) = delete;
     RouteJob& operator=(const RouteJob&) = delete;
@@ -76,16 +80,18 @@ public:
 private:
     struct Batch;
     void RunBatch(Batch& batch);
-    void JoinFinished();
+    void WorkerLoop();
 
     ItemStep step;
     std::atomic<bool> jobRunning{false};
     std::atomic<bool> stopRequested{false};
-    std::mutex threadMutex;  // guards worker and retired
+    std::mutex mutex;              // guards everything below
+    std::condition_variable wake;  // a batch is handed over, or the job ends
+    std::condition_variable idle;  // a batch has delivered its result
+    std::unique_ptr<Batch> handedOver;
+    bool delivering = false;       // a batch taken by the worker has not delivered its result yet
+    bool ending = false;
     std::thread worker;
-    // A worker that started the next batch from inside its own completion callback cannot join
-    // itself; it is parked here and joined by the next Start or the destructor.
-    std::thread retired;
 };
 
 }  // namespace kw

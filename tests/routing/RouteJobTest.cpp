@@ -93,18 +93,29 @@ TEST(RouteJob, ReportsProgressBeforeEachItemAndKeepsInputOrder) {
 }
 
 // Items may go to the Recycle Bin through the shell, which wants a single-threaded apartment.
-TEST(RouteJob, HandlesItemsInASingleThreadedApartment) {
-    HRESULT joined = E_FAIL;
-    RouteJob job([&](const fs::path& item, const BatchCache&) {
-        joined = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);  // S_FALSE: already in one
-        if (SUCCEEDED(joined)) CoUninitialize();
+// The shell is called from a single-threaded apartment, entered only by a batch that needs one,
+// and left with it; batches run one after another on the same thread.
+TEST(RouteJob, EntersAnApartmentOnlyWhenAskedAndLeavesItWithTheBatch) {
+    std::vector<HRESULT> joined;
+    std::vector<std::thread::id> threads;
+    RouteJob job([&](const fs::path& item, BatchCache& batch) {
+        if (item == L"shell") batch.EnterComApartment();
+        const HRESULT hr = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);  // S_FALSE: already in one
+        if (SUCCEEDED(hr)) CoUninitialize();
+        joined.push_back(hr);
+        threads.push_back(std::this_thread::get_id());
         return Outcome(item, true, false);
     });
-    std::promise<RouteJobResult> done;
-    auto result = done.get_future();
-    job.Start(AppSettings{}, {L"a"}, [&](RouteJobResult r) { done.set_value(std::move(r)); }, {});
-    Await(result);
-    EXPECT_EQ(joined, S_FALSE);
+    for (const wchar_t* items : {L"plain", L"shell", L"plain"}) {
+        std::promise<RouteJobResult> done;
+        auto result = done.get_future();
+        job.Start(AppSettings{}, {items}, [&](RouteJobResult r) { done.set_value(std::move(r)); }, {});
+        Await(result);
+        job.Wait();
+    }
+    EXPECT_EQ(joined, (std::vector<HRESULT>{S_OK, S_FALSE, S_OK}));
+    ASSERT_EQ(threads.size(), 3u);
+    EXPECT_TRUE(threads[0] == threads[1] && threads[1] == threads[2]);
 }
 
 // Listing dropped folders can take minutes: it is the batch's first phase, on the worker.
