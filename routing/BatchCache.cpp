@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include <algorithm>
+
 #include "model/ExtendedPath.h"
 #include "model/TextEncoding.h"
 
@@ -11,13 +13,11 @@ namespace kw {
 namespace fs = std::filesystem;
 
 BatchCache::BatchCache(const AppSettings& batchSettings) : settings(batchSettings), staging(AppFolder()) {
-    // Folders that do not exist are never the same object as anything: each is kept.
+    // Two spellings of one folder are both kept: each is compared by identity when it matters.
     const auto add = [&](const std::string& utf8) {
         const fs::path folder = PathFromUtf8(utf8);
-        const std::optional<FileIdentity>& id = Folder(folder).identity;
-        for (const fs::path& existing : routingFolders)
-            if (id && Folder(existing).identity == id) return;
-        routingFolders.push_back(folder);
+        if (std::find(routingFolders.begin(), routingFolders.end(), folder) == routingFolders.end())
+            routingFolders.push_back(folder);
     };
     for (const Rule& rule : settings.rules)
         if (rule.enabled && rule.action == RuleAction::move && !rule.destination.empty()) add(rule.destination);
@@ -31,9 +31,13 @@ const FolderFacts& BatchCache::Folder(const fs::path& path) {
         const DWORD attributes = GetFileAttributesW(ExtendedPath(path).c_str());
         entry->second.isFolder = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) &&
                                  !(attributes & FILE_ATTRIBUTE_REPARSE_POINT);
-        entry->second.identity = IdentityOf(path);
-        if (!entry->second.identity) entry->second.isFolder = false;
     }
+    return entry->second;
+}
+
+const std::optional<FileIdentity>& BatchCache::Identity(const fs::path& path) {
+    const auto [entry, added] = identities.try_emplace(path.native());
+    if (added) entry->second = IdentityOf(path);
     return entry->second;
 }
 
@@ -41,13 +45,15 @@ bool BatchCache::IsRoutingFolder(const fs::path& item, ItemKind kind) {
     std::optional<FileIdentity> self;
     bool identified = false;
     for (const fs::path& folder : routingFolders) {
-        const FolderFacts& facts = Folder(folder);
-        if (!facts.identity || (kind == ItemKind::file && facts.isFolder)) continue;
+        // A plain file is not the same object as a folder.
+        if (kind == ItemKind::file && Folder(folder).isFolder) continue;
+        const std::optional<FileIdentity> id = Identity(folder);  // a copy: Identity() may add entries
+        if (!id) continue;
         if (!identified) {
             self = IdentityOf(item);
             identified = true;
         }
-        if (self && *self == *facts.identity) return true;
+        if (self && *self == *id) return true;
     }
     return false;
 }
@@ -59,19 +65,26 @@ const std::optional<uint64_t>& BatchCache::Index(const fs::path& path) {
 }
 
 bool BatchCache::LiesBelow(const fs::path& item, const fs::path& folderPath) {
-    const std::optional<FileIdentity> folder = Folder(folderPath).identity;  // a copy: Folder() may add entries
-    if (!folder) return false;
-    const std::optional<uint64_t> folderIndex = Index(folderPath);
     // As IsInsideOrSame: Win32 resolves ".." lexically before any link is followed.
+    const fs::path parent = PlainPath(item).parent_path();
+    const auto [entry, added] = below.try_emplace(std::pair(parent.native(), folderPath.native()), false);
+    if (!added) return entry->second;
+    const std::optional<uint64_t> folderIndex = Index(folderPath);  // a copy: Index() may add entries
     fs::path at = PlainPath(item);
     for (;;) {
         const fs::path up = at.parent_path();
-        if (up.empty() || up == at) return false;
+        if (up.empty() || up == at) break;
         at = up;
-        // Different indexes are different objects; the same index is asked in full.
+        // Different indexes are different objects; the same index (or none) is asked in full.
         if (const std::optional<uint64_t>& index = Index(at); folderIndex && index && *index != *folderIndex) continue;
-        if (const auto& id = Folder(at).identity; id && *id == *folder) return true;
+        const std::optional<FileIdentity> folder = Identity(folderPath);
+        if (!folder) break;
+        if (const std::optional<FileIdentity>& id = Identity(at); id && *id == *folder) {
+            entry->second = true;
+            break;
+        }
     }
+    return entry->second;
 }
 
 }  // namespace kw

@@ -27,17 +27,18 @@
 namespace kw {
 
 // Destination folders of the enabled move rules (and the catch-all folder when unmatched
-// items go there), one entry per file-system object. They are never routed themselves.
+// items go there), one entry per spelling. They are never routed themselves.
 using RoutingFolderList = std::vector<std::filesystem::path>;
 
 struct FolderFacts {
-    std::optional<FileIdentity> identity;  // nothing when missing or unreachable
-    bool isFolder = false;                 // a folder itself, not a link to one
+    bool isFolder = false;  // a folder itself, not a link to one
 };
 
 class BatchCache {
 public:
-    // Compiles the rules' patterns and reads the routing folders' identities.
+    // Compiles the rules' patterns. Nothing is read from the disk until it is asked for: a full
+    // identity costs about half a millisecond under Wine (the volume's serial number is asked of
+    // another process), and a batch of plain files needs none in the common case.
     explicit BatchCache(const AppSettings& settings);
     BatchCache(const BatchCache&) = delete;
     BatchCache& operator=(const BatchCache&) = delete;
@@ -48,6 +49,8 @@ public:
 
     // The facts of the folder at this path, as spelled.
     const FolderFacts& Folder(const std::filesystem::path& path);
+    // The identity of what is at this path, as spelled: nothing when missing or unreachable.
+    const std::optional<FileIdentity>& Identity(const std::filesystem::path& path);
 
     // Whether the item (of this kind, from a look-up just made) is one of the routing folders.
     // A plain file cannot be the same object as a folder, so it is identified only when some
@@ -56,7 +59,8 @@ public:
 
     // Whether one of the folders on the item's path (its lexical ancestors, as Win32 resolves
     // them) is this folder: IsInsideOrSame for an item that is not the folder. An ancestor is
-    // identified in full only when its file index matches the folder's.
+    // identified in full only when its file index matches the folder's. Items of one folder share
+    // the answer.
     bool LiesBelow(const std::filesystem::path& item, const std::filesystem::path& folder);
 
     // Where the batch's copies across volumes are made and journaled.
@@ -73,7 +77,9 @@ public:
     // Everything is read again from the disk when next asked.
     void Forget() {
         folders.clear();
+        identities.clear();
         indexes.clear();
+        below.clear();
     }
 
 private:
@@ -81,7 +87,9 @@ private:
     RuleSelector rules{settings};
     RoutingFolderList routingFolders;
     std::map<std::wstring, FolderFacts> folders;
+    std::map<std::wstring, std::optional<FileIdentity>> identities;
     std::map<std::wstring, std::optional<uint64_t>> indexes;
+    std::map<std::pair<std::wstring, std::wstring>, bool> below;  // (an item's folder, a folder)
     MoveStaging staging;  // its journal beside the program
     std::optional<ComApartment> apartment;
     const std::optional<uint64_t>& Index(const std::filesystem::path& path);

@@ -78,18 +78,22 @@ bool MoveStaging::Drop(const fs::path& folder) {
     return hadFolder;
 }
 
-MoveStaging::~MoveStaging() {
-    // A staging folder still holding something (a copy that could not be removed) keeps the
-    // journal for the next batch to settle. The folders go first, so a kill in between leaves a
-    // journal that names nothing left to act on.
+MoveStaging::~MoveStaging() { Close(); }
+
+bool MoveStaging::Close() {
+    // The folders go first, so a kill in between leaves a journal that names nothing left to act on.
     bool cleared = true;
     for (const fs::path& folder : made)
         if (!RemoveDirectoryW(ExtendedPath(folder).c_str()) && GetLastError() != ERROR_FILE_NOT_FOUND &&
             GetLastError() != ERROR_PATH_NOT_FOUND)
             cleared = false;
-    if (!journal) return;
+    made.clear();
+    areas.clear();
+    if (!journal) return cleared;
     CloseHandle(static_cast<HANDLE>(journal));
+    journal = nullptr;
     if (cleared) DeleteFileW(ExtendedPath(journalPath).c_str());
+    return cleared;
 }
 
 }  // namespace kw

@@ -54,6 +54,11 @@ public:
     // makes it anew. False when there was no staging folder to lose.
     bool Drop(const std::filesystem::path& folder);
 
+    // Ends the batch's staging: its staging folders go, then its journal. False when something
+    // had to stay (a copy that could not be removed), with the journal for a later batch to
+    // settle. The destructor closes what is still open.
+    bool Close();
+
 private:
     std::filesystem::path journalFolder;
     std::filesystem::path journalPath;

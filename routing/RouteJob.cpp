@@ -93,9 +93,14 @@ void RouteJob::RunBatch(Batch& batch) {
         // A batch of this process never overlaps another (one instance, one batch at a time), so
         // journals and staging names found now were left by a run that was killed: the journals
         // of moves cut short, partial copies in the destinations, and a moved folder's remains
-        // renamed aside in the folder it came from.
-        const std::vector<std::filesystem::path> spare = SettleMoveJournals(AppFolder());
-        std::vector<std::filesystem::path> swept;
+        // renamed aside in the folder it came from. A batch of this job clears its own on the
+        // way, so each folder is looked at once in the job's life (a folder search costs a few
+        // tenths of a millisecond under Wine, and drops come one after another), and the
+        // journals again only after a batch that could not clear its own.
+        if (!journalsSettled) {
+            spare = SettleMoveJournals(AppFolder());
+            journalsSettled = true;
+        }
         const auto sweep = [&](const std::filesystem::path& folder) {
             if (folder.empty() || std::find(swept.begin(), swept.end(), folder) != swept.end()) return;
             swept.push_back(folder);
@@ -133,6 +138,7 @@ void RouteJob::RunBatch(Batch& batch) {
             else ++result.failed;
             result.items.push_back(std::move(r));
         }
+        if (!cache.Staging().Close()) journalsSettled = false;
     } catch (...) {
         // Out of memory for the result itself: report what was handled; the batch still ends.
     }

@@ -92,6 +92,10 @@ private:
     bool delivering = false;       // a batch taken by the worker has not delivered its result yet
     bool ending = false;
     std::thread worker;
+    // The worker's own: what earlier batches of this job already settled.
+    bool journalsSettled = false;
+    std::vector<std::filesystem::path> spare;  // staging folders the journals keep
+    std::vector<std::filesystem::path> swept;  // folders cleared of staging names
 };
 
 }  // namespace kw
