@@ -57,6 +57,8 @@ struct LoopStats {
     uint64_t frames = 0;            // frames rendered
     double firstFrameMs = 0;        // from Run to the first presented frame
     double maxFrameGapMs = 0;       // longest gap between two frames while a batch ran
+    uint64_t framesWhileRouting = 0;
+    uint64_t gapsOver50Ms = 0;      // of those frames, how many came more than 50 ms after the last
     double maxListingFrameGapMs = 0;  // the same while dropped folders were being listed
     double lastIntakeMs = 0;        // time the last drop spent on the UI thread before routing
 };

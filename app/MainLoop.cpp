@@ -89,6 +89,8 @@ void App::RenderOneFrame() {
     if (routeJob.IsRunning() && lastFrameTicks != 0) {
         const double gap = TicksToMilliseconds(now - lastFrameTicks);
         stats.maxFrameGapMs = std::max(stats.maxFrameGapMs, gap);
+        ++stats.framesWhileRouting;
+        if (gap > 50) ++stats.gapsOver50Ms;
         if (droppedAwaitingLine) stats.maxListingFrameGapMs = std::max(stats.maxListingFrameGapMs, gap);
     }
     lastFrameTicks = now;

@@ -68,8 +68,8 @@ void App::StartUndo(uint64_t id) {
     progressTotal = static_cast<int>(items.size());
     statusText = "Putting back " + std::to_string(items.size()) + " item(s)...";
     overlay.SetStatus(statusText, true);
-    hooks.step = [steps = std::move(steps)](size_t index, const std::filesystem::path&) {
-        return UndoItem(steps[index], RestoreFromRecycleBin);
+    hooks.step = [steps = std::move(steps)](size_t index, const std::filesystem::path&, BatchCache& batch) {
+        return UndoItem(steps[index], RestoreFromRecycleBin, &batch.Staging());
     };
     StartRecordedBatch(std::move(items), undoOf, std::move(hooks));
 }

@@ -19,6 +19,9 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <mutex>
+#include <functional>
+#include <condition_variable>
 #include <future>
 #include <string>
 #include <thread>
@@ -110,6 +113,48 @@ double RoutedMoves(const fs::path& from, const fs::path& to, int count, int& mov
     return seconds;
 }
 
+// One thread that runs the floors of every round, started once: a thread's first few hundred
+// calls into the Wine server are slower than later ones, and the program's worker is kept too.
+class KeptThread {
+public:
+    KeptThread() : thread([this] { Loop(); }) {}
+    ~KeptThread() {
+        Run({});
+        thread.join();
+    }
+    // Runs `work` on the kept thread and waits for it; empty work ends the thread.
+    void Run(std::function<void()> work) {
+        std::unique_lock lock(mutex);
+        next = std::move(work);
+        pending = true;
+        changed.notify_all();
+        changed.wait(lock, [&] { return !pending; });
+    }
+
+private:
+    void Loop() {
+        std::unique_lock lock(mutex);
+        for (;;) {
+            changed.wait(lock, [&] { return pending; });
+            const bool end = !next;
+            if (next) next();
+            pending = false;
+            changed.notify_all();
+            if (end) return;
+        }
+    }
+    std::mutex mutex;
+    std::condition_variable changed;
+    std::function<void()> next;
+    bool pending = false;
+    std::thread thread;
+};
+
+KeptThread& FloorThread() {
+    static KeptThread kept;
+    return kept;
+}
+
 // Rounds alternate floor and program, so that both see the same machine; the best of each counts.
 // The ratio is taken against the faster of the two floors (plain and literal paths).
 void CompareMoves(const char* what, const fs::path& in, const fs::path& out, int count, int rounds, bool copy,
@@ -117,11 +162,11 @@ void CompareMoves(const char* what, const fs::path& in, const fs::path& out, int
     double plain = 1e9, literal = 1e9, program = 1e9;
     int moved = 0;
     for (int r = 0; r < rounds; ++r) {
-        // On a thread of its own, as the program's batch runs on its worker.
-        std::thread([&] {
+        // On a thread kept for every round, as the program's batches run on its worker.
+        FloorThread().Run([&] {
             plain = std::min(plain, BareMoves(in / L"bare", out / L"bare", count, copy));
             literal = std::min(literal, BareMoves(in / L"bare", out / L"bare", count, copy, true));
-        }).join();
+        });
         program = std::min(program, RoutedMoves(in / L"job", out / L"job", count, moved));
     }
     const double floor = std::min(plain, literal);

@@ -161,8 +161,10 @@ int main(int argc, char** argv) {
             const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
             const kw::LoopStats s = app.Stats();
             std::printf("RESULT batch of %d files in %.1f s: drop intake on the UI thread %.1f ms, largest gap "
-                        "between frames while routing %.1f ms, %llu frames, at most %d progress message(s) queued\n",
-                        files, seconds, s.lastIntakeMs, s.maxFrameGapMs, static_cast<unsigned long long>(s.frames),
+                        "between frames while routing %.1f ms, gaps over 50 ms %llu of %llu, %llu frames, at most %d "
+                        "progress message(s) queued\n",
+                        files, seconds, s.lastIntakeMs, s.maxFrameGapMs, static_cast<unsigned long long>(s.gapsOver50Ms),
+                        static_cast<unsigned long long>(s.framesWhileRouting), static_cast<unsigned long long>(s.frames),
                         app.MaxQueuedProgressPosts());
             Exit(app);
         } else if (mode == "drop-folder") {

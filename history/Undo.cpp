@@ -40,7 +40,7 @@ RouteItemResult Skipped(RouteItemResult r, const std::string& message) {
 
 }  // namespace
 
-RouteItemResult UndoItem(const UndoStep& step, const RecycleRestore& restore) {
+RouteItemResult UndoItem(const UndoStep& step, const RecycleRestore& restore, MoveStaging* staging) {
     RouteItemResult r;
     r.source = PathToUtf8(step.from);
     r.target = PathToUtf8(step.to);
@@ -69,7 +69,7 @@ RouteItemResult UndoItem(const UndoStep& step, const RecycleRestore& restore) {
         r.message = std::system_category().message(ec.value());
         return r;
     }
-    const std::error_code moved = MoveToTarget(step.from, step.to, false);
+    const std::error_code moved = MoveToTarget(step.from, step.to, false, staging);
     if (moved.value() == ERROR_ALREADY_EXISTS || moved.value() == ERROR_FILE_EXISTS)
         return Skipped(r, "Skipped (the original name is taken \xE2\x80\x94 left where it is).");
     if (moved) {

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "history/BatchHistory.h"
+#include "routing/MoveStaging.h"
 #include "routing/RouteItemResult.h"
 
 namespace kw {
@@ -33,7 +34,8 @@ using RecycleRestore = std::function<bool(const std::filesystem::path& original,
 std::vector<UndoStep> PlanUndo(const HistoryBatch& batch);
 
 // One step; the result's source is where the item was, its target where it went back to.
-// Without `restore`, a recycled item's line says where to find it.
-RouteItemResult UndoItem(const UndoStep& step, const RecycleRestore& restore = {});
+// Without `restore`, a recycled item's line says where to find it. A batch of steps passes its
+// staging for moves across volumes (see MoveStaging.h).
+RouteItemResult UndoItem(const UndoStep& step, const RecycleRestore& restore = {}, MoveStaging* staging = nullptr);
 
 }  // namespace kw

@@ -120,7 +120,7 @@ void RouteJob::RunBatch(Batch& batch) {
             RouteItemResult r;
             try {
                 if (batch.onProgress) batch.onProgress(index, total, ToUtf8(item.filename().native()));
-                r = batch.hooks.step ? batch.hooks.step(static_cast<size_t>(index - 1), item) : step(item, cache);
+                r = batch.hooks.step ? batch.hooks.step(static_cast<size_t>(index - 1), item, cache) : step(item, cache);
             } catch (const std::exception& e) {
                 r = RouteItemResult{PathToUtf8(item), "", "", e.what(), false, false};
             } catch (...) {

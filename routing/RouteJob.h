@@ -38,8 +38,9 @@ struct BatchHooks {
     std::function<std::vector<std::filesystem::path>(std::vector<std::filesystem::path> dropped,
                                                      const std::atomic<bool>& stop)>
         prepare;
-    // A step of its own instead of routing (an undo); index from 0.
-    std::function<RouteItemResult(size_t index, const std::filesystem::path&)> step;
+    // A step of its own instead of routing (an undo); index from 0. It gets what the batch holds
+    // (the staging of its moves across volumes among it).
+    std::function<RouteItemResult(size_t index, const std::filesystem::path&, BatchCache&)> step;
     // Each item as it completes, on the worker (the history records it there, so that a kill
     // loses at most the item in flight).
     std::function<void(const std::filesystem::path&, const RouteItemResult&)> itemDone;

@@ -235,7 +235,9 @@ int Undo(const fs::path& root) {
             items.push_back(step.from);
             hooks.alsoSettle.push_back(step.to.parent_path());
         }
-        hooks.step = [&steps](size_t index, const fs::path&) { return kw::UndoItem(steps[index]); };
+        hooks.step = [&steps](size_t index, const fs::path&, kw::BatchCache& batch) {
+            return kw::UndoItem(steps[index], {}, &batch.Staging());
+        };
         const kw::RouteJobResult result = RecordedBatch(root, {}, std::move(items), batch->id, std::move(hooks));
         back += result.moved;
         skipped += result.skipped;
