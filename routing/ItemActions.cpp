@@ -313,8 +313,15 @@ int RemoveStagingLeftovers(const fs::path& folder, const std::vector<fs::path>& 
     for (const std::wstring& name : names) {
         if (IsJournalName(name)) continue;
         const fs::path path = ChildPath(root, name);
+        // The same folder may be spelled otherwise by the batch that kept it (another drive
+        // letter for it): compared by identity as well, which is asked only after a kill.
+        const auto same = [&](const fs::path& kept) {
+            if (SamePath(kept, path)) return true;
+            const std::optional<FileIdentity> a = IdentityOf(kept), b = a ? IdentityOf(path) : std::nullopt;
+            return a && b && *a == *b;
+        };
         const bool spared = std::find(kept.begin(), kept.end(), name) != kept.end() ||
-                            std::any_of(spare.begin(), spare.end(), [&](const fs::path& s) { return SamePath(s, path); });
+                            std::any_of(spare.begin(), spare.end(), same);
         if (!spared) DeleteTree(path);
     }
     int removed = 0;
