@@ -102,9 +102,7 @@ void RouteJob::RunBatch(Batch& batch) {
             journalsSettled = true;
         }
         const auto sweep = [&](const std::filesystem::path& folder) {
-            if (folder.empty() || std::find(swept.begin(), swept.end(), folder) != swept.end()) return;
-            swept.push_back(folder);
-            RemoveStagingLeftovers(folder, spare);
+            if (!folder.empty() && swept.insert(folder.native()).second) RemoveStagingLeftovers(folder, spare);
         };
         for (const std::filesystem::path& folder : cache.RoutingFolders()) sweep(folder);
         for (const std::filesystem::path& item : batch.items) sweep(item.parent_path());

@@ -12,6 +12,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <set>
 #include <string>
 #include <thread>
 #include <vector>
@@ -96,7 +97,7 @@ private:
     // The worker's own: what earlier batches of this job already settled.
     bool journalsSettled = false;
     std::vector<std::filesystem::path> spare;  // staging folders the journals keep
-    std::vector<std::filesystem::path> swept;  // folders cleared of staging names
+    std::set<std::wstring> swept;              // folders cleared of staging names, as spelled
 };
 
 }  // namespace kw
