@@ -11,6 +11,7 @@
 #include "routing/JournalSeal.h"
 #include "routing/MoveJournal.h"
 #include "routing/RouteJob.h"
+#include "support/Fixtures.h"
 #include "support/TempDir.h"
 
 namespace kw {
@@ -269,6 +270,19 @@ TEST_F(KilledMove, CopyWhoseSourceVanishedTakesItsName) {
     Settle();
     EXPECT_EQ(ReadFile(target), "only copy");
     ExpectNoStagingNames();
+
+    // When its name is taken meanwhile, the copy stays with its record, also from a batch that
+    // spells the destination through another drive letter (when the machine has one mapped).
+    WriteFile(file, "only copy");
+    Leave(file, false);
+    fs::remove(file);
+    WriteFile(target, "someone else's");
+    const std::vector<fs::path> spare = SettleMoveJournals(journals);
+    RemoveStagingLeftovers(test::ThroughAliasDrive(out).value_or(out), spare);
+    RemoveStagingLeftovers(out, spare);
+    EXPECT_EQ(ReadFile(staging), "only copy");
+    EXPECT_EQ(ReadFile(target), "someone else's");
+    EXPECT_TRUE(fs::exists(journal));
 }
 
 TEST_F(KilledMove, JournalCutShortMeansTheRenameNeverHappened) {
