@@ -231,7 +231,9 @@ bool SamePath(const fs::path& a, const fs::path& b) {
 bool SettleJournal(const fs::path& folder, const std::wstring& journalName, std::vector<fs::path>& spare) {
     const fs::path journalPath = folder / journalName;
     const fs::path staging = folder / StagingNameOfJournal(journalName);
-    // Opened without sharing writes: a journal still being written (a batch under way) is not read.
+    // Opened without sharing writes: Windows then refuses a journal another process still holds
+    // open for writing (its batch under way; "Creating and Opening Files" on share modes). Wine 8
+    // may not refuse it; within one process a settle never runs beside a batch of its own.
     const std::optional<std::wstring> text = ReadJournalText(journalPath);
     if (!text) return false;
     const JournalFile file = ParseJournalFile(*text);
