@@ -66,11 +66,10 @@ const std::optional<uint64_t>& BatchCache::Index(const fs::path& path) {
 
 bool BatchCache::LiesBelow(const fs::path& item, const fs::path& folderPath) {
     // As IsInsideOrSame: Win32 resolves ".." lexically before any link is followed.
-    const fs::path parent = PlainPath(item).parent_path();
-    const auto [entry, added] = below.try_emplace(std::pair(parent.native(), folderPath.native()), false);
+    fs::path at = PlainPath(item);
+    const auto [entry, added] = below.try_emplace(std::pair(at.parent_path().native(), folderPath.native()), false);
     if (!added) return entry->second;
     const std::optional<uint64_t> folderIndex = Index(folderPath);  // a copy: Index() may add entries
-    fs::path at = PlainPath(item);
     for (;;) {
         const fs::path up = at.parent_path();
         if (up.empty() || up == at) break;

@@ -302,7 +302,8 @@ std::vector<fs::path> SettleJournalsIn(const fs::path& folder, std::vector<std::
 }  // namespace
 
 std::vector<fs::path> SettleMoveJournals(const fs::path& journalFolder) {
-    // The start of a batch and an undo may settle at the same moment from two threads.
+    // The application has one route job, but nothing stops a process from holding two (the
+    // tests do): two settles of one journal at once would both act on its records.
     static std::mutex settling;
     std::lock_guard lock(settling);
     return SettleJournalsIn(journalFolder, nullptr, nullptr);

@@ -133,13 +133,6 @@ std::vector<std::wstring_view> SplitLines(std::wstring_view text, bool& cutShort
 
 }  // namespace
 
-std::optional<MoveJournal> ParseMoveJournal(std::wstring_view text) {
-    bool cutShort = false;
-    const std::vector<std::wstring_view> lines = SplitLines(text, cutShort);
-    if (cutShort) return std::nullopt;
-    return ParseLines(lines);
-}
-
 JournalFile ParseJournalFile(std::wstring_view text) {
     bool cutShort = false;
     const std::vector<std::wstring_view> lines = SplitLines(text, cutShort);

@@ -37,14 +37,13 @@ struct MoveJournal {
     std::wstring seal;    // proves this installation wrote it (see JournalSeal.h); hex digits
 };
 
-// Journals are UTF-16 text (names of any kind survive the round trip) ending in an end line,
-// so one cut short by a kill is never taken for whole. Parsing also refuses a journal that could
-// lead outside its folders: a source that is not a full literal path, a target that is not a
-// plain name, an aside that is not a staging name. The seal covers the body: every line
-// before the seal line.
+// Journals are UTF-16 text (names of any kind survive the round trip); each record ends in an
+// end line, so one cut short by a kill is never taken for whole. Parsing also refuses a record
+// that could lead outside its folders: a source that is not a full literal path, a target that
+// is not a plain name, an aside that is not a staging name, a copy that is not in a staging
+// folder. The seal covers the body: every line of the record before the seal line.
 std::wstring MoveJournalBody(const MoveJournal& journal);
 std::wstring FormatMoveJournal(const MoveJournal& journal);
-std::optional<MoveJournal> ParseMoveJournal(std::wstring_view text);
 
 // A batch's journal: an "area" line for each staging folder the batch made (sealed, so that
 // only this installation's staging folders are ever cleared), its moves' records, and a

@@ -1,6 +1,5 @@
 #include "routing/RouteJob.h"
 
-#include <algorithm>
 #include <memory>
 
 #include "model/AppFolder.h"

@@ -21,6 +21,13 @@ using test::ReadFile;
 using test::TempDir;
 using test::WriteFile;
 
+// The one record a journal of one move holds, if it is whole.
+std::optional<MoveJournal> ParseMoveJournal(std::wstring_view text) {
+    const JournalFile file = ParseJournalFile(text);
+    if (file.moves.size() != 1) return std::nullopt;
+    return file.moves[0];
+}
+
 MoveJournal SampleJournal() {
     MoveJournal j;
     j.source = L"\\\\?\\C:\\in\\\u041e\u0442\u0447\u0451\u0442 \U0001F4C1 CON.";
