@@ -6,6 +6,9 @@
 #include <shellapi.h>
 
 #include "app/BatchStatus.h"
+#include "app/DataFolderNotice.h"
+#include "model/DataFolder.h"
+#include "routing/JournalSeal.h"
 #include "model/MissingFolders.h"
 #include "model/TextEncoding.h"
 #include "shell/Autostart.h"
@@ -61,6 +64,13 @@ void App::ApplyColours() {
 bool App::Init(HINSTANCE instance, int showCommand) {
     hInstance = instance;
     const StoreResult loaded = settingsStore.Load(settings);
+    // Where the history, the journals and their key are kept is settled before anything reads
+    // them; the log stays beside the program wherever it can still be written there.
+    const DataFolderChoice& data = DataFolder();
+    const bool logMoved = !data.besideProgram && !activityLog.CanAppend();
+    if (logMoved) activityLog = ActivityLog(data.folder / L"activity.log");
+    const std::vector<std::string> notices =
+        DataFolderNotices(data, logMoved, InstallationKey(), CountMoveJournals(data.folder));
 
     std::vector<std::string> tail;
     activityLog.LoadTail(tail, kMaxLogLines);
@@ -88,6 +98,10 @@ bool App::Init(HINSTANCE instance, int showCommand) {
     // without letting the message through UIPI.
     ChangeWindowMessageFilterEx(mainWindow, kWakeMessage, MSGFLT_ALLOW, nullptr);
     TakeStoreResult(loaded);
+    for (const std::string& notice : notices) {
+        AddLog(notice);
+        statusText += (statusText.empty() ? "" : " ") + notice;
+    }
 
     // Not every system has the immersive dark title bar (Wine ignores it); cosmetic only.
     const BOOL darkTitle = settings.theme == Theme::dark;

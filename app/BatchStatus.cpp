@@ -28,6 +28,23 @@ std::string ItemLogLine(const RouteItemResult& item) {
     return tag + item.source + " -> " + item.target + " (" + item.message + ")";
 }
 
+std::string RecordingProblemStatus(bool historyFailed, bool journalFailed) {
+    if (historyFailed && journalFailed) return " \xE2\x80\x94 not recorded in the history or the move journal, see the activity log";
+    if (historyFailed) return " \xE2\x80\x94 not recorded in the history, see the activity log";
+    if (journalFailed) return " \xE2\x80\x94 moves to another drive were not journalled, see the activity log";
+    return {};
+}
+
+std::string HistoryFailedLogLine(const std::string& historyFile) {
+    return "Could not write the history file " + historyFile +
+           ": this batch is not recorded there and cannot be undone once the program closes.";
+}
+
+std::string JournalFailedLogLine(const std::string& dataFolder) {
+    return "Could not write the move journal in " + dataFolder +
+           ": had the program been stopped during a move to another drive, the item could have been left in both places.";
+}
+
 bool BatchNeedsBalloon(const RouteJobResult& r) { return r.failed > 0 || r.moved > 0; }
 
 }  // namespace kw

@@ -19,6 +19,11 @@ std::string ProgressStatusText(int done, int total, const std::string& currentNa
 std::string BatchTallyText(const RouteJobResult& result);
 // "[ok] source -> target (message)", "[skip] ...", "[fail] ..."
 std::string ItemLogLine(const RouteItemResult& item);
+// What the status line adds when a batch could not be recorded in full: "" when it was.
+std::string RecordingProblemStatus(bool historyFailed, bool journalFailed);
+// The activity-log lines that say which record failed and what that means for the user.
+std::string HistoryFailedLogLine(const std::string& historyFile);
+std::string JournalFailedLogLine(const std::string& dataFolder);
 // A balloon is worth showing only when something moved or failed.
 bool BatchNeedsBalloon(const RouteJobResult& result);
 

@@ -7,6 +7,7 @@
 
 #include "app/App.h"
 #include "app/BatchStatus.h"
+#include "model/DataFolder.h"
 #include "model/TextEncoding.h"
 #include "shell/PathFiltering.h"
 
@@ -176,22 +177,29 @@ void App::PumpJobEvents() {
         statusText = BatchTallyText(result);
         overlay.SetStatus("Drop files to route them", false);
         bool undo = false;
+        bool unrecorded = false;
         if (recording) {
             undo = recording->Batch().undoOf != 0;
             if (!recording->Batch().items.empty()) {
+                unrecorded = !recording->Recorded();
+                // Kept for this session either way: Ctrl+Z must never reach past it to an older batch.
                 recentBatches.insert(recentBatches.begin(), recording->Batch());
                 if (recentBatches.size() > kRecentBatches) recentBatches.pop_back();
-                if (result.moved > 0) statusText += kUndoHint;
+                // Offered only for a batch the history holds: one it lacks is gone after a restart.
+                if (result.moved > 0 && !unrecorded) statusText += kUndoHint;
             }
         }
+        statusText += RecordingProblemStatus(unrecorded, result.journalFailed);
         // One open of the log for the whole batch: a large batch must not freeze the window
         // with thousands of open-append-close cycles.
         std::vector<std::string> messages;
-        messages.reserve(result.items.size() + 1);
+        messages.reserve(result.items.size() + 3);
         for (const RouteItemResult& item : result.items) messages.push_back((undo ? "[undo] " : "") + ItemLogLine(item));
         if (result.notHandled > 0)
             messages.push_back((userCancelled ? "Cancelled: " : "Stopped as the session ended: ") +
                                std::to_string(result.notHandled) + " item(s) not routed; they stay where they were.");
+        if (unrecorded) messages.push_back(HistoryFailedLogLine(PathToUtf8(recording->File())));
+        if (result.journalFailed) messages.push_back(JournalFailedLogLine(PathToUtf8(DataFolder().folder)));
         for (std::string& line : activityLog.AppendAll(messages)) logLines.push_front(std::move(line));
         while (logLines.size() > kMaxLogLines) logLines.pop_back();
         redrawRequested = true;

@@ -68,8 +68,11 @@ void App::StartUndo(uint64_t id) {
     progressTotal = static_cast<int>(items.size());
     statusText = "Putting back " + std::to_string(items.size()) + " item(s)...";
     overlay.SetStatus(statusText, true);
-    hooks.step = [steps = std::move(steps)](size_t index, const std::filesystem::path&, BatchCache& batch) {
-        return UndoItem(steps[index], RestoreFromRecycleBin, &batch.Staging());
+    // One listing of the Recycle Bin for the whole undo, made on the worker at the first item
+    // that needs it, and gone with the batch's step on that same thread.
+    hooks.step = [steps = std::move(steps), bin = std::make_shared<RecycleBinIndex>()](
+                     size_t index, const std::filesystem::path&, BatchCache& batch) {
+        return UndoItem(steps[index], [&](const UndoStep& step) { return bin->Restore(step); }, &batch.Staging());
     };
     StartRecordedBatch(std::move(items), undoOf, std::move(hooks));
 }

@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "model/AppFolder.h"
+#include "model/DataFolder.h"
 #include "model/ExtendedPath.h"
 #include "model/SettingsJson.h"
 #include "model/TextEncoding.h"
@@ -72,6 +72,10 @@ std::string FormatItemLine(const HistoryItem& item) {
                       {"entries", item.moved.entries},
                       {"stamp", item.moved.stamp},
                       {"id", item.identity}};
+    if (item.fate == ItemFate::recycled && item.recycledAt) {
+        j["recycled"] = {{"at", item.recycledAt}};
+        if (item.recycledBytes) j["recycled"]["bytes"] = *item.recycledBytes;
+    }
     return j.dump(-1, ' ', false, Json::error_handler_t::replace);
 }
 
@@ -109,6 +113,11 @@ std::vector<HistoryBatch> ParseHistory(std::string_view text) {
                 item.moved.stamp = m.at("stamp").get<uint64_t>();
                 item.identity = m.value("id", std::string());
             }
+            if (item.fate == ItemFate::recycled && j.contains("recycled")) {
+                const Json& rb = j.at("recycled");
+                item.recycledAt = rb.value("at", uint64_t{0});
+                if (rb.contains("bytes")) item.recycledBytes = rb.at("bytes").get<uint64_t>();
+            }
             // Items belong to the newest batch line with their id (ids are never reused).
             for (auto b = batches.rbegin(); b != batches.rend(); ++b)
                 if (b->id == item.batch) {
@@ -122,7 +131,7 @@ std::vector<HistoryBatch> ParseHistory(std::string_view text) {
     return batches;
 }
 
-fs::path HistoryFilePath() { return AppFolder() / L"history.jsonl"; }
+fs::path HistoryFilePath() { return DataFolder().folder / L"history.jsonl"; }
 
 HistoryWriter::HistoryWriter(const fs::path& file, const HistoryBatch& batch) {
     const HANDLE h = CreateFileW(ExtendedPath(file).c_str(), GENERIC_READ | FILE_APPEND_DATA,
@@ -149,12 +158,16 @@ HistoryWriter::~HistoryWriter() {
 void HistoryWriter::Add(const HistoryItem& item) { Write(FormatItemLine(item)); }
 
 void HistoryWriter::Write(const std::string& line) {
-    if (!handle_) return;
+    if (!handle_) {
+        failed_ = true;
+        return;
+    }
     // One write per line: appends of a whole line land together, so a kill cuts at most the
     // line being written, which reading then skips.
     std::string text = line + "\n";
     DWORD written = 0;
-    WriteFile(handle_, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+    if (!WriteFile(handle_, text.data(), static_cast<DWORD>(text.size()), &written, nullptr) || written != text.size())
+        failed_ = true;
 }
 
 std::string IdentityText(const fs::path& item) {
@@ -175,6 +188,10 @@ HistoryItem RecordOf(uint64_t batch, const RouteItemResult& r) {
     item.message = r.message;
     if (r.ok && !r.skipped) {
         item.fate = r.target == "Recycle Bin" ? ItemFate::recycled : ItemFate::moved;
+        if (item.fate == ItemFate::recycled) {
+            item.recycledAt = r.recycledAt;
+            item.recycledBytes = r.recycledBytes;
+        }
         if (item.fate == ItemFate::moved) {
             const std::filesystem::path target = PathFromUtf8(r.target);
             if (FingerprintTree(target, item.moved)) item.moved = {};  // cannot be proven the same later: undo leaves it
@@ -188,7 +205,8 @@ HistoryItem RecordOf(uint64_t batch, const RouteItemResult& r) {
     return item;
 }
 
-BatchRecording::BatchRecording(const fs::path& file, HistoryBatch batch) : batch_(std::move(batch)), writer_(file, batch_) {}
+BatchRecording::BatchRecording(const fs::path& file, HistoryBatch batch)
+    : file_(file), batch_(std::move(batch)), writer_(file, batch_) {}
 
 void BatchRecording::Add(const RouteItemResult& result) {
     batch_.items.push_back(RecordOf(batch_.id, result));

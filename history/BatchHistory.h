@@ -1,5 +1,5 @@
 #pragma once
-// What every batch did, item by item, in "history.jsonl" beside the executable: one JSON object
+// What every batch did, item by item, in "history.jsonl" in the program's data folder: one JSON object
 // per line, appended by the worker as each item completes, so a kill loses at most the item in
 // flight (whose move journal covers it). A batch line opens each batch; item lines follow.
 // The file is bounded (oldest batches dropped first), and a damaged or half-written line is
@@ -31,6 +31,10 @@ struct HistoryItem {
     // same object (volume and file id, as hex) with the same sizes and times.
     TreeFingerprint moved;
     std::string identity;
+    // Recycled: when it was sent (UTC file-time ticks; 0 in histories of earlier versions) and,
+    // for a file, its size, which pick it out among the bin's items.
+    uint64_t recycledAt = 0;
+    std::optional<uint64_t> recycledBytes;
 };
 
 struct HistoryBatch {
@@ -48,11 +52,12 @@ std::string FormatItemLine(const HistoryItem& item);
 // line is missing, are skipped.
 std::vector<HistoryBatch> ParseHistory(std::string_view text);
 
-std::filesystem::path HistoryFilePath();  // AppFolder() / "history.jsonl"
+std::filesystem::path HistoryFilePath();  // DataFolder().folder / "history.jsonl"
 
 // Appends one batch's lines to the history file through one handle kept open for the batch
-// (a line per item costs one write, not an open and a close). Writes that fail are dropped:
-// the history is a convenience, the move itself already happened.
+// (a line per item costs one write, not an open and a close). A write that fails does not stop
+// the batch (the move itself already happened), but the batch is then no longer whole in the
+// history, and undo cannot be offered for it: Failed() says so.
 class HistoryWriter {
 public:
     HistoryWriter(const std::filesystem::path& file, const HistoryBatch& batch);
@@ -61,10 +66,12 @@ public:
     HistoryWriter& operator=(const HistoryWriter&) = delete;
 
     void Add(const HistoryItem& item);
+    bool Failed() const { return failed_; }
 
 private:
     void Write(const std::string& line);
     void* handle_;
+    bool failed_ = false;
 };
 
 // A batch being recorded: the worker adds each item as it completes, to the file and to the
@@ -74,8 +81,12 @@ public:
     BatchRecording(const std::filesystem::path& file, HistoryBatch batch);
     void Add(const RouteItemResult& result);
     const HistoryBatch& Batch() const { return batch_; }
+    const std::filesystem::path& File() const { return file_; }
+    // Every line reached the file: the batch can be undone later, also after a restart.
+    bool Recorded() const { return !writer_.Failed(); }
 
 private:
+    std::filesystem::path file_;
     HistoryBatch batch_;
     HistoryWriter writer_;
 };

@@ -22,8 +22,12 @@ std::vector<UndoStep> PlanUndo(const HistoryBatch& batch) {
         step.expected = item->moved;
         step.identity = item->identity;
         step.recycled = item->fate == ItemFate::recycled;
-        // The bin's deletion times are in whole seconds: a little before the batch began.
-        step.deletedAfter = batch.time > 2 * kTicksPerSecond ? batch.time - 2 * kTicksPerSecond : 0;
+        // The bin's deletion time, as the shell gives it, may be rounded (the Recycle Bin's column
+        // is a local date; OLE dates hold about a millisecond): a little before the recorded time,
+        // which histories of earlier versions lack (the batch's start stands in for it).
+        const uint64_t recorded = item->recycledAt ? item->recycledAt : batch.time;
+        step.deletedAfter = recorded > 2 * kTicksPerSecond ? recorded - 2 * kTicksPerSecond : 0;
+        step.bytes = item->recycledBytes;
         step.rule = item->rule;
         steps.push_back(std::move(step));
     }
@@ -50,7 +54,7 @@ RouteItemResult UndoItem(const UndoStep& step, const RecycleRestore& restore, Mo
         r.source = "Recycle Bin";
         if (TargetExists(step.to, lookup) || lookup)
             return Skipped(r, "Skipped (the original name is taken \xE2\x80\x94 left in the Recycle Bin).");
-        if (restore && restore(step.to, step.deletedAfter)) {
+        if (restore && restore(step)) {
             r.ok = true;
             r.message = "Restored from the Recycle Bin";
             return r;

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -23,12 +24,13 @@ struct UndoStep {
     std::string identity;        // and which object it was ("" when unknown)
     bool recycled = false;
     uint64_t deletedAfter = 0;   // recycled: the bin's item was deleted no earlier (UTC ticks)
+    std::optional<uint64_t> bytes;  // recycled: the file's size, when it was known
     std::string rule;
 };
 
-// Takes the item deleted from `original` (no earlier than the time given) out of the Recycle
-// Bin; true when it is back. The shell adapter lives outside the core.
-using RecycleRestore = std::function<bool(const std::filesystem::path& original, uint64_t deletedAfter)>;
+// Takes the item the step recycled out of the Recycle Bin (see RecycleBinMatch.h for which one
+// that is); true when it is back at `step.to`. The shell adapter lives outside the core.
+using RecycleRestore = std::function<bool(const UndoStep& step)>;
 
 // The steps that undo `batch`, last item first (a later item may depend on an earlier one).
 std::vector<UndoStep> PlanUndo(const HistoryBatch& batch);

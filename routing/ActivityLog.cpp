@@ -49,6 +49,8 @@ ActivityLog::ActivityLog() : ActivityLog(AppFolder() / L"activity.log") {}
 
 ActivityLog::ActivityLog(std::filesystem::path file, const Clock& c) : path(std::move(file)), clock(&c) {}
 
+bool ActivityLog::CanAppend() const { return Open(path, FILE_APPEND_DATA, OPEN_EXISTING) != nullptr; }
+
 std::string ActivityLog::Timestamp() const {
     const LocalTime t = clock->Local();
     char text[32];

@@ -29,6 +29,10 @@ public:
     // lines as built, in order.
     std::vector<std::string> AppendAll(const std::vector<std::string>& messages) const;
 
+    // Whether the log can be appended to where it is (it exists and may be written), without
+    // making it: a folder that cannot be written makes no new log.
+    bool CanAppend() const;
+
     // Empties the file (it stays, with length 0).
     void Clear() const;
 

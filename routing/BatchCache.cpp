@@ -1,6 +1,6 @@
 #include "routing/BatchCache.h"
 
-#include "model/AppFolder.h"
+#include "model/DataFolder.h"
 
 #include <windows.h>
 
@@ -12,7 +12,7 @@
 namespace kw {
 namespace fs = std::filesystem;
 
-BatchCache::BatchCache(const AppSettings& batchSettings) : settings(batchSettings), staging(AppFolder()) {
+BatchCache::BatchCache(const AppSettings& batchSettings) : settings(batchSettings), staging(DataFolder().folder) {
     // Two spellings of one folder are both kept: each is compared by identity when it matters.
     const auto add = [&](const std::string& utf8) {
         const fs::path folder = PathFromUtf8(utf8);

@@ -90,7 +90,7 @@ private:
     std::map<std::wstring, std::optional<FileIdentity>> identities;
     std::map<std::wstring, std::optional<uint64_t>> indexes;
     std::map<std::pair<std::wstring, std::wstring>, bool> below;  // (an item's folder, a folder)
-    MoveStaging staging;  // its journal beside the program
+    MoveStaging staging;  // its journal in the program's data folder
     std::optional<ComApartment> apartment;
     const std::optional<uint64_t>& Index(const std::filesystem::path& path);
 };

@@ -10,7 +10,7 @@
 #include <system_error>
 
 #include "matching/RuleSelection.h"
-#include "model/AppFolder.h"
+#include "model/DataFolder.h"
 #include "model/AsciiCase.h"
 #include "model/FileName.h"
 #include "model/TextEncoding.h"
@@ -247,12 +247,15 @@ bool SettleJournal(const fs::path& folder, const std::wstring& journalName, std:
             keptFolders.push_back(copy.parent_path());
         }
     }
+    // The staging folders of records that stay are spared, whether or not an area line of this
+    // installation names them: a record another key sealed (a key replaced since) is never acted
+    // on, and neither is what its copy lies in.
+    spare.insert(spare.end(), keptFolders.begin(), keptFolders.end());
     std::wstring keptAreas;
     for (const JournalArea& area : file.areas) {
         if (!SealHolds(AreaBody(area.folder), area.seal)) continue;  // not ours: left alone
         const fs::path areaFolder = area.folder;
         if (std::any_of(keptFolders.begin(), keptFolders.end(), [&](const fs::path& f) { return SamePath(f, areaFolder); })) {
-            spare.push_back(areaFolder);
             keptAreas += AreaLine(area);
         } else {
             DeleteTree(areaFolder);  // what a kill left there: partial copies, copies taken back
@@ -309,6 +312,18 @@ std::vector<fs::path> SettleMoveJournals(const fs::path& journalFolder) {
     return SettleJournalsIn(journalFolder, nullptr, nullptr);
 }
 
+size_t CountMoveJournals(const fs::path& journalFolder) {
+    WIN32_FIND_DATAW data{};
+    const HANDLE find = FindFirstFileExW(ChildPath(ExtendedPath(journalFolder), L"~kfpart-*").c_str(), FindExInfoBasic,
+                                         &data, FindExSearchNameMatch, nullptr, 0);
+    if (find == INVALID_HANDLE_VALUE) return 0;
+    size_t count = 0;
+    do count += IsJournalName(data.cFileName);
+    while (FindNextFileW(find, &data));
+    FindClose(find);
+    return count;
+}
+
 int RemoveStagingLeftovers(const fs::path& folder, const std::vector<fs::path>& spare) {
     const std::wstring root = ExtendedPath(folder);
     std::vector<std::wstring> names, kept;
@@ -341,7 +356,7 @@ std::error_code MoveToTarget(const fs::path& source, const fs::path& target, boo
         if (!overwrite && IsNameTaken(ec)) return ec;
     }
     if (staging) return CopyThenDelete(source, target, overwrite, *staging);
-    MoveStaging own(AppFolder());
+    MoveStaging own(DataFolder().folder);
     return CopyThenDelete(source, target, overwrite, own);
 }
 
@@ -483,6 +498,11 @@ RecycleOutcome SendToRecycleBin(const fs::path& path) {
 RouteItemResult RecycleItem(const fs::path& source, const std::string& rule) {
     RouteItemResult r = Result(source, rule);
     r.target = "Recycle Bin";
+    WIN32_FILE_ATTRIBUTE_DATA facts{};
+    if (GetFileAttributesExW(ExtendedPath(source).c_str(), GetFileExInfoStandard, &facts) &&
+        !(facts.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+        r.recycledBytes = (static_cast<uint64_t>(facts.nFileSizeHigh) << 32) | facts.nFileSizeLow;
+    r.recycledAt = SystemClock().UtcTicks();
     switch (SendToRecycleBin(source)) {
         case RecycleOutcome::recycled:
             r.ok = true;

@@ -43,6 +43,9 @@ std::error_code MoveToTarget(const std::filesystem::path& source, const std::fil
 // that must stay (a copy there may be an item's only copy). A journal still being written is
 // left alone.
 std::vector<std::filesystem::path> SettleMoveJournals(const std::filesystem::path& journalFolder);
+// How many journals lie in `journalFolder` (those a batch left for a later one, and any this
+// installation cannot honour).
+size_t CountMoveJournals(const std::filesystem::path& journalFolder);
 
 // Earlier versions made each copy under a staging name of its own in the destination, with the
 // journal of that one move beside it ("~kfpart-XXXXXXXX-XXXX.journal"). This settles such

@@ -6,64 +6,14 @@
 #include <array>
 #include <memory>
 
-#include "model/AppFolder.h"
+#include "model/DataFolder.h"
 #include "model/ExtendedPath.h"
 
 namespace kw {
 
 namespace {
 
-using Key = std::array<unsigned char, 32>;
-
-struct HandleCloser {
-    void operator()(HANDLE h) const { CloseHandle(h); }
-};
-using UniqueFile = std::unique_ptr<void, HandleCloser>;
-
-std::optional<Key> ReadKey(const std::wstring& path) {
-    UniqueFile file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
-    if (file.get() == INVALID_HANDLE_VALUE) {
-        file.release();
-        return std::nullopt;
-    }
-    Key key{};
-    DWORD got = 0;
-    unsigned char extra = 0;
-    DWORD more = 0;
-    if (!ReadFile(file.get(), key.data(), key.size(), &got, nullptr) || got != key.size()) return std::nullopt;
-    if (ReadFile(file.get(), &extra, 1, &more, nullptr) && more != 0) return std::nullopt;  // not a key of ours
-    return key;
-}
-
-// Created with CREATE_NEW, so two processes starting together agree on one key: the loser of
-// the race reads the winner's.
-std::optional<Key> CreateKey(const std::wstring& path) {
-    Key key{};
-    if (!BCRYPT_SUCCESS(BCryptGenRandom(nullptr, key.data(), key.size(), BCRYPT_USE_SYSTEM_PREFERRED_RNG)))
-        return std::nullopt;
-    UniqueFile file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (file.get() == INVALID_HANDLE_VALUE) {
-        file.release();
-        return std::nullopt;
-    }
-    DWORD written = 0;
-    if (!WriteFile(file.get(), key.data(), key.size(), &written, nullptr) || written != key.size()) {
-        file.reset();
-        DeleteFileW(path.c_str());
-        return std::nullopt;
-    }
-    return key;
-}
-
-const std::optional<Key>& InstallationKey() {
-    static const std::optional<Key> key = [] {
-        const std::wstring path = ExtendedPath(AppFolder() / L"journal.key");
-        if (auto existing = ReadKey(path)) return existing;
-        if (auto created = CreateKey(path)) return created;
-        return ReadKey(path);
-    }();
-    return key;
-}
+using Key = JournalKeyBytes;
 
 struct HashCloser {
     void operator()(BCRYPT_HASH_HANDLE h) const { BCryptDestroyHash(h); }
@@ -109,11 +59,18 @@ std::optional<std::wstring> Hmac(const Key& key, std::wstring_view body) {
 
 }  // namespace
 
+const JournalKeyFile& InstallationKey() {
+    static const JournalKeyFile key = LoadJournalKey(DataFolder().folder);
+    return key;
+}
+
 std::optional<std::wstring> SealJournal(std::wstring_view body) {
-    const auto& key = InstallationKey();
+    const auto& key = InstallationKey().key;
     if (!key) return std::nullopt;
     return Hmac(*key, body);
 }
+
+std::optional<std::wstring> SealJournalWith(const JournalKeyBytes& key, std::wstring_view body) { return Hmac(key, body); }
 
 bool SealHolds(std::wstring_view body, std::wstring_view seal) {
     const auto expected = SealJournal(body);

@@ -50,7 +50,8 @@ fs::path MoveStaging::CopyPath(const fs::path& folder) {
         // Named in the journal before anything is copied into it, so that the next batch clears
         // what a kill leaves there, whichever destination that batch routes to.
         const std::wstring literal = ExtendedPath(staging);
-        if (const auto seal = SealJournal(AreaBody(literal))) Append(AreaLine({literal, *seal}));
+        const auto seal = SealJournal(AreaBody(literal));
+        if (!seal || !Append(AreaLine({literal, *seal}))) lost = true;
     } else {
         staging.clear();
     }
@@ -63,9 +64,13 @@ bool MoveStaging::Record(const fs::path& copy, MoveJournal move) {
     if (found == areas.end() || found->second.empty() || found->second != copy.parent_path()) return false;
     move.copy = ExtendedPath(copy);
     const std::optional<std::wstring> seal = SealJournal(MoveJournalBody(move));
-    if (!seal) return false;  // an unsealed record would never be honoured
-    move.seal = *seal;
-    return Append(FormatMoveJournal(move));
+    if (seal) {
+        move.seal = *seal;
+        if (Append(FormatMoveJournal(move))) return true;
+    }
+    // An unsealed record would never be honoured: none is written.
+    lost = true;
+    return false;
 }
 
 void MoveStaging::Settled(const fs::path& copy) { Append(SettledLine(ExtendedPath(copy))); }

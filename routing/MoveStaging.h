@@ -9,7 +9,7 @@
 // left to act on. When the batch ends, its staging folders go (they are empty by then) and so
 // does its journal.
 //
-// The journal is one file per batch in the program's own folder, kept open for the batch and
+// The journal is one file per batch in the program's data folder (see DataFolder.h), kept open for the batch and
 // appended to: under Wine every new name costs a scan of its folder (a look-up of a name that is
 // not there reads the whole folder for another letter case), and a journal file written and
 // deleted beside each copy cost two of them per move. A copy made in the small staging folder
@@ -31,7 +31,7 @@ std::filesystem::path StagingPath(const std::filesystem::path& folder);
 
 class MoveStaging {
 public:
-    // Journals are kept in `journalFolder` (the program's folder; a test's own folder).
+    // Journals are kept in `journalFolder` (the program's data folder; a test's own folder).
     explicit MoveStaging(std::filesystem::path journalFolder);
     ~MoveStaging();
     MoveStaging(const MoveStaging&) = delete;
@@ -46,6 +46,10 @@ public:
     // a copy outside a staging folder): the move still goes ahead, and a kill after its rename
     // may leave the item at both ends.
     bool Record(const std::filesystem::path& copy, MoveJournal move);
+
+    // A record or a staging folder's line could not be journalled (no key, the journal could not
+    // be written): a kill in this batch may leave an item at both ends.
+    bool RecordsLost() const { return lost; }
 
     // The move of `copy` was given up: nothing later may act on its record.
     void Settled(const std::filesystem::path& copy);
@@ -64,6 +68,7 @@ private:
     std::filesystem::path journalPath;
     void* journal = nullptr;  // HANDLE; opened with the first staging folder
     bool journalFailed = false;
+    bool lost = false;
     std::map<std::wstring, std::filesystem::path> areas;  // folder -> its staging folder (empty: none)
     std::vector<std::filesystem::path> made;               // every staging folder made, to clear at the end
     bool Append(std::wstring_view text);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstdint>
+#include <optional>
 #include <string>
 
 namespace kw {
@@ -14,6 +16,10 @@ struct RouteItemResult {
     std::string message;  // what the user reads
     bool ok = false;
     bool skipped = false;
+    // Sent to the Recycle Bin: the time just before the shell was asked (UTC file-time ticks)
+    // and, for a file, its size; undo picks this very deletion out of the bin by them.
+    uint64_t recycledAt = 0;
+    std::optional<uint64_t> recycledBytes{};
 };
 
 }  // namespace kw

@@ -2,7 +2,7 @@
 
 #include <memory>
 
-#include "model/AppFolder.h"
+#include "model/DataFolder.h"
 #include "model/TextEncoding.h"
 
 namespace kw {
@@ -97,7 +97,7 @@ void RouteJob::RunBatch(Batch& batch) {
         // tenths of a millisecond under Wine, and drops come one after another), and the
         // journals again only after a batch that could not clear its own.
         if (!journalsSettled) {
-            spare = SettleMoveJournals(AppFolder());
+            spare = SettleMoveJournals(DataFolder().folder);
             journalsSettled = true;
         }
         const auto sweep = [&](const std::filesystem::path& folder) {
@@ -135,6 +135,7 @@ void RouteJob::RunBatch(Batch& batch) {
             else ++result.failed;
             result.items.push_back(std::move(r));
         }
+        result.journalFailed = cache.Staging().RecordsLost();
         if (!cache.Staging().Close()) journalsSettled = false;
     } catch (...) {
         // Out of memory for the result itself: report what was handled; the batch still ends.

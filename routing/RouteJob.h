@@ -30,6 +30,7 @@ struct RouteJobResult {
     int32_t skipped = 0;
     int32_t failed = 0;
     int32_t notHandled = 0;  // items left untouched because the batch was asked to stop
+    bool journalFailed = false;  // a move across volumes went ahead without its journal record
 };
 
 // What a batch may do besides routing, each part optional.

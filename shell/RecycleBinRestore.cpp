@@ -7,6 +7,10 @@
 #include <wrl/client.h>
 
 #include <optional>
+#include <vector>
+
+#include "history/RecycleBinMatch.h"
+#include "model/ExtendedPath.h"
 
 namespace kw {
 
@@ -14,12 +18,23 @@ using Microsoft::WRL::ComPtr;
 
 namespace {
 
-// The Recycle Bin's "deleted from" (original folder) and "date deleted" columns.
+// The Recycle Bin folder's own columns, read with IShellFolder2::GetDetailsEx by FMTID and PID:
+// SCID_ORIGINAL_LOCATION (FMTID_Displaced, PID_DISPLACED_FROM: the folder the item was deleted
+// from, as text) and SCID_DATE_DELETED (PID_DISPLACED_DATE: a VT_DATE in local time, as the
+// column shows it). ReactOS and Wine list the same pair for their bins.
 constexpr GUID kFmtidDisplaced = {0x9B174B33, 0x40FF, 0x11D2, {0xA2, 0x7E, 0x00, 0xC0, 0x4F, 0xC3, 0x08, 0x71}};
 constexpr DWORD kPidDisplacedFrom = 2, kPidDisplacedDate = 3;
-constexpr DWORD kPidStorageName = 10;  // FMTID_Storage: the item's own (original) name
+// PKEY_FileName (System.FileName): "the file name, including its extension" (Microsoft's
+// property documentation). The Name column (PKEY_ItemNameDisplay, what SHGDN_NORMAL gives) is
+// what Explorer shows, and drops the extension under the default "hide extensions for known
+// file types": it cannot tell "report.txt" from "report.pdf" deleted from the same folder.
+constexpr GUID kFmtidFileName = {0x41CF5AE0, 0xF75A, 0x4806, {0xBD, 0x87, 0x59, 0xC7, 0xD9, 0x24, 0x8E, 0xB9}};
+constexpr DWORD kPidFileName = 100;
+// PKEY_Size (System.Size, FMTID_Storage / PID_STG_SIZE): a VT_UI8 byte count, the bin's Size
+// column; not given for folders.
+constexpr DWORD kPidSize = 12;
 
-// COM for this thread, for the length of one call: the shell's folders need an apartment.
+// COM for this thread, for the life of the listing: the shell's folders need an apartment.
 class ComScope {
 public:
     ComScope() : hr(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE)) {}
@@ -36,80 +51,104 @@ private:
 struct ChildFree {
     void operator()(ITEMID_CHILD* child) const { CoTaskMemFree(child); }
 };
+using UniqueChild = std::unique_ptr<ITEMID_CHILD, ChildFree>;
 struct AbsoluteFree {
     void operator()(ITEMIDLIST_ABSOLUTE* list) const { CoTaskMemFree(list); }
 };
 
-std::optional<std::wstring> Text(IShellFolder2* folder, PCUITEMID_CHILD child, const GUID& fmtid, DWORD pid) {
-    SHCOLUMNID column{fmtid, pid};
-    VARIANT v;
-    VariantInit(&v);
-    if (FAILED(folder->GetDetailsEx(child, &column, &v))) return std::nullopt;
-    std::optional<std::wstring> text;
-    if (v.vt == VT_BSTR && v.bstrVal) text = std::wstring(v.bstrVal, SysStringLen(v.bstrVal));
-    VariantClear(&v);
-    return text;
-}
+// A detail as a VARIANT, cleared when it goes.
+class Detail {
+public:
+    Detail(IShellFolder2* folder, PCUITEMID_CHILD child, const GUID& fmtid, DWORD pid) {
+        VariantInit(&v);
+        const SHCOLUMNID column{fmtid, pid};
+        ok = SUCCEEDED(folder->GetDetailsEx(child, &column, &v));
+    }
+    ~Detail() { VariantClear(&v); }
+    Detail(const Detail&) = delete;
+    Detail& operator=(const Detail&) = delete;
 
-std::optional<uint64_t> DeletedAt(IShellFolder2* folder, PCUITEMID_CHILD child) {
-    SHCOLUMNID column{kFmtidDisplaced, kPidDisplacedDate};
-    VARIANT v;
-    VariantInit(&v);
-    if (FAILED(folder->GetDetailsEx(child, &column, &v))) return std::nullopt;
-    std::optional<uint64_t> ticks;
-    SYSTEMTIME local{}, utc{};
-    FILETIME time{};
-    // VT_DATE in local time, as the column shows it.
-    if (v.vt == VT_DATE && VariantTimeToSystemTime(v.date, &local) && TzSpecificLocalTimeToSystemTime(nullptr, &local, &utc) &&
-        SystemTimeToFileTime(&utc, &time))
-        ticks = (static_cast<uint64_t>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
-    VariantClear(&v);
-    return ticks;
-}
+    std::optional<std::wstring> Text() const {
+        if (!ok || v.vt != VT_BSTR || !v.bstrVal) return std::nullopt;
+        return std::wstring(v.bstrVal, SysStringLen(v.bstrVal));
+    }
+    std::optional<uint64_t> Number() const {
+        VARIANT n;
+        VariantInit(&n);
+        if (!ok || FAILED(VariantChangeType(&n, &v, 0, VT_UI8))) return std::nullopt;
+        return n.ullVal;
+    }
+    // A local VT_DATE as UTC file-time ticks.
+    std::optional<uint64_t> Time() const {
+        SYSTEMTIME local{}, utc{};
+        FILETIME time{};
+        if (!ok || v.vt != VT_DATE || !VariantTimeToSystemTime(v.date, &local) ||
+            !TzSpecificLocalTimeToSystemTime(nullptr, &local, &utc) || !SystemTimeToFileTime(&utc, &time))
+            return std::nullopt;
+        return (static_cast<uint64_t>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
+    }
 
-bool SameText(const std::wstring& a, const std::wstring& b) {
-    return CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(), static_cast<int>(b.size()), TRUE) ==
-           CSTR_EQUAL;
-}
+private:
+    mutable VARIANT v;  // VariantChangeType reads it through a non-const pointer
+    bool ok = false;
+};
 
 }  // namespace
 
-bool RestoreFromRecycleBin(const std::filesystem::path& original, uint64_t deletedAfter) {
-    const ComScope com;
-    ITEMIDLIST_ABSOLUTE* rawBin = nullptr;
-    if (FAILED(SHGetKnownFolderIDList(FOLDERID_RecycleBinFolder, 0, nullptr, &rawBin)) || !rawBin) return false;
-    const std::unique_ptr<ITEMIDLIST_ABSOLUTE, AbsoluteFree> bin(rawBin);
+struct RecycleBinIndex::Listing {
+    ComScope com;  // first in, last out: every COM object below goes before the apartment
     ComPtr<IShellFolder2> folder;
-    if (FAILED(SHBindToObject(nullptr, bin.get(), nullptr, IID_PPV_ARGS(&folder)))) return false;
-    ComPtr<IEnumIDList> items;
-    if (folder->EnumObjects(nullptr, SHCONTF_FOLDERS | SHCONTF_NONFOLDERS | SHCONTF_INCLUDEHIDDEN, &items) != S_OK)
-        return false;
-    const std::wstring wantFolder = original.parent_path().native(), wantName = original.filename().native();
-    // The newest item deleted from that very path since the batch began.
-    std::unique_ptr<ITEMID_CHILD, ChildFree> best;
-    uint64_t bestTime = 0;
-    ITEMID_CHILD* raw = nullptr;
-    while (items->Next(1, &raw, nullptr) == S_OK) {
-        std::unique_ptr<ITEMID_CHILD, ChildFree> child(raw);
-        const auto from = Text(folder.Get(), child.get(), kFmtidDisplaced, kPidDisplacedFrom);
-        const auto name = Text(folder.Get(), child.get(), FMTID_Storage, kPidStorageName);
-        const auto when = DeletedAt(folder.Get(), child.get());
-        if (!from || !name || !when || *when < deletedAfter || *when < bestTime) continue;
-        if (!SameText(*from, wantFolder) || !SameText(*name, wantName)) continue;
-        bestTime = *when;
-        best = std::move(child);
+    std::vector<UniqueChild> children;
+    std::vector<BinRecord> records;
+    std::vector<bool> taken;
+};
+
+RecycleBinIndex::RecycleBinIndex() = default;
+RecycleBinIndex::~RecycleBinIndex() = default;
+
+bool RecycleBinIndex::Restore(const UndoStep& step) {
+    if (!listed) {
+        listed = true;
+        auto list = std::make_unique<Listing>();
+        ITEMIDLIST_ABSOLUTE* rawBin = nullptr;
+        if (FAILED(SHGetKnownFolderIDList(FOLDERID_RecycleBinFolder, 0, nullptr, &rawBin)) || !rawBin) return false;
+        const std::unique_ptr<ITEMIDLIST_ABSOLUTE, AbsoluteFree> bin(rawBin);
+        if (FAILED(SHBindToObject(nullptr, bin.get(), nullptr, IID_PPV_ARGS(&list->folder)))) return false;
+        ComPtr<IEnumIDList> items;
+        if (list->folder->EnumObjects(nullptr, SHCONTF_FOLDERS | SHCONTF_NONFOLDERS | SHCONTF_INCLUDEHIDDEN, &items) != S_OK)
+            return false;
+        ITEMID_CHILD* raw = nullptr;
+        while (items->Next(1, &raw, nullptr) == S_OK) {
+            UniqueChild child(raw);
+            IShellFolder2* f = list->folder.Get();
+            const auto from = Detail(f, child.get(), kFmtidDisplaced, kPidDisplacedFrom).Text();
+            const auto name = Detail(f, child.get(), kFmtidFileName, kPidFileName).Text();
+            const auto when = Detail(f, child.get(), kFmtidDisplaced, kPidDisplacedDate).Time();
+            if (!from || !name || !when) continue;  // cannot be told apart from another: never restored
+            list->records.push_back({*name, *from, Detail(f, child.get(), FMTID_Storage, kPidSize).Number(), *when});
+            list->children.push_back(std::move(child));
+        }
+        list->taken.assign(list->records.size(), false);
+        listing = std::move(list);
     }
-    if (!best) return false;
+    if (!listing) return false;
+    // The bin records the path as the shell was given it: the plain form.
+    const std::filesystem::path original = PlainPath(step.to);
+    const std::optional<size_t> found = PickBinRecord(
+        listing->records, {original.filename().native(), original.parent_path().native(), step.bytes, step.deletedAfter},
+        listing->taken);
+    if (!found) return false;
+    listing->taken[*found] = true;  // restored or not, never offered to another item of this undo
     ComPtr<IContextMenu> menu;
-    PCUITEMID_CHILD one = best.get();
-    if (FAILED(folder->GetUIObjectOf(nullptr, 1, &one, IID_IContextMenu, nullptr, &menu))) return false;
+    PCUITEMID_CHILD one = listing->children[*found].get();
+    if (FAILED(listing->folder->GetUIObjectOf(nullptr, 1, &one, IID_IContextMenu, nullptr, &menu))) return false;
     CMINVOKECOMMANDINFO invoke{};
     invoke.cbSize = sizeof invoke;
     invoke.fMask = CMIC_MASK_FLAG_NO_UI;
     invoke.lpVerb = "undelete";  // the Recycle Bin's Restore
     invoke.nShow = SW_SHOWNORMAL;
     if (FAILED(menu->InvokeCommand(&invoke))) return false;
-    return GetFileAttributesW(original.c_str()) != INVALID_FILE_ATTRIBUTES;
+    return GetFileAttributesW(ExtendedPath(step.to).c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
 }  // namespace kw

@@ -27,11 +27,11 @@ TEST(RecycleBinRestore, UndoRestoresOrSaysWhereTheItemIs) {
     HistoryBatch batch{1, SystemClock().UtcTicks(), 0, {}};
     const RouteItemResult recycled = RecycleItem(original, "Old files");
     ASSERT_TRUE(recycled.ok) << recycled.message;
-    batch.items.push_back(RecordOf(1, RouteItemResult{PathToUtf8(original), recycled.target, "Old files",
-                                                      recycled.message, true, false}));
+    batch.items.push_back(RecordOf(1, recycled));
     const std::vector<UndoStep> steps = PlanUndo(batch);
     ASSERT_EQ(steps.size(), 1u);
-    const RouteItemResult r = UndoItem(steps[0], RestoreFromRecycleBin);
+    RecycleBinIndex bin;
+    const RouteItemResult r = UndoItem(steps[0], [&](const UndoStep& step) { return bin.Restore(step); });
     if (r.ok) {
         EXPECT_EQ(r.message, "Restored from the Recycle Bin");
         EXPECT_EQ(test::ReadFile(original), "from the bin");
