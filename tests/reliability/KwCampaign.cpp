@@ -32,7 +32,7 @@
 
 #include "history/BatchHistory.h"
 #include "history/Undo.h"
-#include "model/AppFolder.h"
+#include "model/DataFolder.h"
 #include "matching/RuleSelection.h"
 #include "model/SettingsFile.h"
 #include "model/SettingsJson.h"
@@ -269,8 +269,8 @@ std::vector<std::wstring> JournaledTargets(const fs::path& journals) {
 // with a staging name may be left.
 int Verify(const fs::path& root, const fs::path& destination, bool final, bool back) {
     int whole = 0, lost = 0, duplicated = 0, pending = 0, remnants = 0, atTarget = 0;
-    // Journals of routing moves and of an undo's lie beside the program.
-    const std::vector<std::wstring> journaled = JournaledTargets(kw::AppFolder());
+    // Journals of routing moves and of an undo's lie in the program's data folder.
+    const std::vector<std::wstring> journaled = JournaledTargets(kw::DataFolder().folder);
     for (const Item& item : ReadManifest(root)) {
         const uint64_t atSource = HashItem(root / L"src" / item.name);
         const uint64_t atDestination = HashItem(destination / item.name);

@@ -8,6 +8,7 @@
 #include "model/TextEncoding.h"
 #include "routing/FileTree.h"
 #include "routing/ItemActions.h"
+#include "routing/JournalKey.h"
 #include "routing/JournalSeal.h"
 #include "routing/MoveJournal.h"
 #include "routing/RouteJob.h"
@@ -120,11 +121,14 @@ protected:
         j.target = source.filename().native();
         j.aside = L"~kfpart-0badf00d-0002";
         aside = source.parent_path() / j.aside;
-        if (sealed) j.seal = SealJournal(MoveJournalBody(j)).value_or(L"");
+        const auto seal = [&](std::wstring_view body) {
+            return (sealKey ? SealJournalWith(*sealKey, body) : SealJournal(body)).value_or(L"");
+        };
+        if (sealed) j.seal = seal(MoveJournalBody(j));
         std::wstring text;
         if (!singleMove) {
             const std::wstring area = ExtendedPath(out / batchName);
-            text += AreaLine({area, sealed ? SealJournal(AreaBody(area)).value_or(L"") : L""});
+            text += AreaLine({area, sealed ? seal(AreaBody(area)) : L""});
             // An earlier move of the batch, given up: its record must not be acted on.
             MoveJournal earlier = j;
             earlier.copy = area + L"\\~kfpart-0badf00d-0003";
@@ -148,6 +152,7 @@ protected:
 
     TempDir dir;
     fs::path out = dir / L"out", journals = dir / L"program", staging, journal, target, aside;
+    std::optional<JournalKeyBytes> sealKey;  // sealed under this key instead of the installation's
 };
 
 TEST_F(KilledMove, CopyInPlaceFinishesByDeletingTheSource) {
@@ -289,6 +294,40 @@ TEST_F(KilledMove, CopyWhoseSourceVanishedTakesItsName) {
     RemoveStagingLeftovers(out, spare);
     EXPECT_EQ(ReadFile(staging), "only copy");
     EXPECT_EQ(ReadFile(target), "someone else's");
+    EXPECT_TRUE(fs::exists(journal));
+}
+
+// A key file damaged since journals were sealed with it (cut short here) is set aside, never
+// deleted, and a new key made; the old key's journal is then acted on in no way: its copy, the
+// only one left once the source is gone, stays in its staging folder, and the journal stays.
+TEST_F(KilledMove, DamagedKeyIsReplacedAndItsJournalsLeftAlone) {
+    const fs::path keyFile = journals / L"journal.key";
+    fs::create_directories(journals);
+    const JournalKeyFile first = LoadJournalKey(journals);
+    ASSERT_EQ(first.state, KeyFileState::created);
+    ASSERT_TRUE(first.key);
+    sealKey = first.key;
+    const fs::path file = dir / L"in" / L"only.txt";
+    WriteFile(file, "only copy");
+    Leave(file, false);
+    fs::remove(file);
+    const std::string damaged = ReadFile(keyFile).substr(0, 31);
+    WriteFile(keyFile, damaged);
+
+    const JournalKeyFile replaced = LoadJournalKey(journals);
+    EXPECT_EQ(replaced.state, KeyFileState::replaced);
+    ASSERT_TRUE(replaced.key);
+    EXPECT_NE(*replaced.key, *first.key);
+    EXPECT_EQ(replaced.setAside.parent_path(), journals);
+    EXPECT_EQ(PathToUtf8(replaced.setAside.filename()).rfind("journal.key.damaged-", 0), 0u);
+    EXPECT_EQ(ReadFile(replaced.setAside), damaged);
+    EXPECT_EQ(fs::file_size(keyFile), 32u);
+    EXPECT_EQ(LoadJournalKey(journals).state, KeyFileState::sound);
+
+    // This process seals with its own key, which is not the old one either.
+    Settle();
+    EXPECT_EQ(ReadFile(staging), "only copy");
+    EXPECT_FALSE(fs::exists(target));
     EXPECT_TRUE(fs::exists(journal));
 }
 

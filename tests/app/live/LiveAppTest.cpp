@@ -9,7 +9,11 @@
 
 #include <nlohmann/json.hpp>
 
+#include "model/AppFolder.h"
+#include "model/DataFolder.h"
 #include "model/TextEncoding.h"
+#include "routing/ItemActions.h"
+#include "support/Fixtures.h"
 
 namespace kw {
 namespace {
@@ -95,6 +99,56 @@ TEST(LiveApp, WindowFontAndDropZoneFollowTheDpi) {
             EXPECT_LE(window.bottom - window.top, area.bottom - area.top);
         });
     });
+}
+
+// Run by ctest from a copy of this program in a folder nothing can be written to
+// (live_app_from_a_read_only_folder sets KW_EXPECT_READ_ONLY_FOLDER): the history, the journal
+// key and the activity log go to the local application data folder, the status line says so
+// once, and a batch routed across volumes there is journalled, recorded and offered for undo.
+TEST(LiveApp, AReadOnlyFolderKeepsItsDataInLocalAppData) {
+    if (!std::getenv("KW_EXPECT_READ_ONLY_FOLDER")) GTEST_SKIP() << "run by ctest from a read-only folder";
+    namespace fs = std::filesystem;
+    ASSERT_FALSE(FolderTakesNewFiles(AppFolder())) << "the program's folder was meant to be read-only";
+    const fs::path local = LocalDataFolder();
+    ASSERT_FALSE(local.empty());
+    const auto clear = [&] {
+        for (const wchar_t* name : {L"history.jsonl", L"journal.key", L"activity.log"}) test::RemoveTree(local / name);
+    };
+    clear();
+    test::TempDir dir;
+    const fs::path item = dir / L"in" / L"report.txt";
+    test::WriteFile(item, "report");
+    // Across volumes where drive T: is mapped, so the move is journalled.
+    const fs::path out = test::SecondVolume().value_or(dir.Path()) / (L"ro-out-" + std::to_wstring(GetCurrentProcessId()));
+    test::LiveApp live(R"({"minimizeToTray": false, "noMatchPolicy": "unsorted", "catchAllPath": )" +
+                       nlohmann::json(PathToUtf8(out)).dump() + "}");
+    App& app = live.app;
+    const std::string notice = "The program's folder cannot be written to \xE2\x80\x94 the history, undo records and "
+                               "activity log are kept in " + PathToUtf8(local) + ".";
+    live.Run([&] {
+        EXPECT_TRUE(live.WaitUntil([&] { return app.StatusText().find(notice) != std::string::npos; }))
+            << live.OnUi([&] { return app.StatusText(); });
+        live.OnUi([&] { app.HandleDroppedFiles({item}); });
+        EXPECT_TRUE(live.WaitUntil([&] {
+            return app.StatusText() == "Done \xE2\x80\x94 moved 1, skipped 0, failed 0 \xE2\x80\x94 Ctrl+Z or Undo on the "
+                                       "Activity tab puts it back";
+        })) << live.OnUi([&] { return app.StatusText(); });
+        EXPECT_EQ(test::ReadFile(out / L"report.txt"), "report");
+        live.OnUi([&] { app.StartUndo(0); });
+        EXPECT_TRUE(live.WaitUntil([&] { return fs::exists(item); })) << live.OnUi([&] { return app.StatusText(); });
+    });
+    const std::string history = test::ReadFile(local / L"history.jsonl");
+    EXPECT_NE(history.find("report.txt"), std::string::npos) << history;
+    EXPECT_NE(history.find("\"undoOf\""), std::string::npos) << history;
+    EXPECT_EQ(fs::file_size(local / L"journal.key"), 32u);
+    EXPECT_EQ(CountMoveJournals(local), 0u);  // written and cleared by the batch
+    const std::string log = test::ReadFile(local / L"activity.log");
+    EXPECT_NE(log.find(notice), std::string::npos) << log;
+    EXPECT_NE(log.find("[ok] "), std::string::npos) << log;
+    for (const wchar_t* name : {L"history.jsonl", L"journal.key", L"activity.log"})
+        EXPECT_FALSE(fs::exists(AppFolder() / name)) << PathToUtf8(name);
+    test::RemoveTree(out);
+    clear();
 }
 
 }  // namespace
