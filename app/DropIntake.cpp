@@ -198,6 +198,7 @@ void App::PumpJobEvents() {
         if (result.notHandled > 0)
             messages.push_back((userCancelled ? "Cancelled: " : "Stopped as the session ended: ") +
                                std::to_string(result.notHandled) + " item(s) not routed; they stay where they were.");
+        messages.insert(messages.end(), result.notes.begin(), result.notes.end());
         if (unrecorded) messages.push_back(HistoryFailedLogLine(PathToUtf8(recording->File())));
         if (result.journalFailed) messages.push_back(JournalFailedLogLine(PathToUtf8(DataFolder().folder)));
         for (std::string& line : activityLog.AppendAll(messages)) logLines.push_front(std::move(line));

@@ -9,8 +9,8 @@
 // left to act on. When the batch ends, its staging folders go (they are empty by then) and so
 // does its journal.
 //
-// The journal is one file per batch in the program's data folder (see DataFolder.h), kept open for the batch and
-// appended to: under Wine every new name costs a scan of its folder (a look-up of a name that is
+// The journal is one file per batch in the program's data folder (see DataFolder.h), kept open
+// for the batch and appended to: under Wine every new name costs a scan of its folder (a look-up of a name that is
 // not there reads the whole folder for another letter case), and a journal file written and
 // deleted beside each copy cost two of them per move. A copy made in the small staging folder
 // leaves the rename into place as the only new name per item in the destination, as the floor's
@@ -18,6 +18,7 @@
 // can still be deleted while the batch runs.
 
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -36,6 +37,10 @@ public:
     ~MoveStaging();
     MoveStaging(const MoveStaging&) = delete;
     MoveStaging& operator=(const MoveStaging&) = delete;
+
+    // Called with a folder before the batch's first copy into it (to look there for what an
+    // earlier run left).
+    void BeforeFirstCopyInto(std::function<void(const std::filesystem::path&)> hook) { firstCopy = std::move(hook); }
 
     // A fresh path for a copy that is to become an item of `folder`: inside the batch's staging
     // folder there, or directly in `folder` where no staging folder can be made.
@@ -69,6 +74,7 @@ private:
     void* journal = nullptr;  // HANDLE; opened with the first staging folder
     bool journalFailed = false;
     bool lost = false;
+    std::function<void(const std::filesystem::path&)> firstCopy;
     std::map<std::wstring, std::filesystem::path> areas;  // folder -> its staging folder (empty: none)
     std::vector<std::filesystem::path> made;               // every staging folder made, to clear at the end
     bool Append(std::wstring_view text);

@@ -231,10 +231,7 @@ int Undo(const fs::path& root) {
         std::vector<kw::UndoStep> steps = kw::PlanUndo(*batch);
         std::vector<fs::path> items;
         kw::BatchHooks hooks;
-        for (const kw::UndoStep& step : steps) {
-            items.push_back(step.from);
-            hooks.alsoSettle.push_back(step.to.parent_path());
-        }
+        for (const kw::UndoStep& step : steps) items.push_back(step.from);
         hooks.step = [&steps](size_t index, const fs::path&, kw::BatchCache& batch) {
             return kw::UndoItem(steps[index], {}, &batch.Staging());
         };
