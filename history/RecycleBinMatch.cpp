@@ -19,7 +19,27 @@ std::wstring WithoutTrailingSlash(std::wstring folder) {
     return folder;
 }
 
+bool IsStoredName(std::wstring_view name) {
+    return name.size() > 2 && name[0] == L'$' && (name[1] == L'R' || name[1] == L'r');
+}
+
+bool EndsWith(std::wstring_view text, std::wstring_view end) {
+    return text.size() >= end.size() &&
+           CompareStringOrdinal(text.data() + text.size() - end.size(), static_cast<int>(end.size()), end.data(),
+                                static_cast<int>(end.size()), TRUE) == CSTR_EQUAL;
+}
+
 }  // namespace
+
+std::wstring OriginalBinName(std::wstring_view fileName, std::wstring_view shown, std::wstring_view stored) {
+    // The bin's items are backed by their stored files: a "$R..." System.FileName is that file's.
+    if (!fileName.empty() && (!IsStoredName(fileName) || IsStoredName(shown))) return std::wstring(fileName);
+    const size_t dot = stored.rfind(L'.');
+    const std::wstring_view extension = dot == std::wstring_view::npos || dot == 0 ? std::wstring_view() : stored.substr(dot);
+    std::wstring name(shown);
+    if (!EndsWith(name, extension)) name += extension;
+    return name;
+}
 
 std::optional<size_t> PickBinRecord(const std::vector<BinRecord>& bin, const BinWanted& wanted,
                                     const std::vector<bool>& taken) {

@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace kw {
@@ -27,6 +28,13 @@ struct BinWanted {
     std::optional<uint64_t> bytes;  // unknown for a folder, or in a history of an earlier version
     uint64_t deletedAfter = 0;      // the recorded deletion, less the bin's rounding (UTC ticks)
 };
+
+// The original name of a bin item from what the shell gives for it: `fileName` (System.FileName)
+// when that is the original name; otherwise the name Explorer shows (`shown`, without the
+// extension under "hide extensions for known file types") with the extension of the item's
+// stored file (`stored`, the bin's own "$R..." name, which keeps the original extension) put
+// back. A name that stays ambiguous matches nothing later, and the item is left in the bin.
+std::wstring OriginalBinName(std::wstring_view fileName, std::wstring_view shown, std::wstring_view stored);
 
 // The index in `bin` of the item to restore, or nothing when none matches. Records marked taken
 // (restored already by this undo) are passed over.

@@ -4,6 +4,7 @@
 #include <oleauto.h>
 #include <shellapi.h>
 #include <shlobj.h>
+#include <shlwapi.h>
 #include <wrl/client.h>
 
 #include <optional>
@@ -28,6 +29,9 @@ constexpr DWORD kPidDisplacedFrom = 2, kPidDisplacedDate = 3;
 // property documentation). The Name column (PKEY_ItemNameDisplay, what SHGDN_NORMAL gives) is
 // what Explorer shows, and drops the extension under the default "hide extensions for known
 // file types": it cannot tell "report.txt" from "report.pdf" deleted from the same folder.
+// Whether the bin answers System.FileName with the original name or with its stored file's
+// ("$R..."), only Windows shows; OriginalBinName takes either, and the shown name with the
+// stored file's extension when there is no other.
 constexpr GUID kFmtidFileName = {0x41CF5AE0, 0xF75A, 0x4806, {0xBD, 0x87, 0x59, 0xC7, 0xD9, 0x24, 0x8E, 0xB9}};
 constexpr DWORD kPidFileName = 100;
 // PKEY_Size (System.Size, FMTID_Storage / PID_STG_SIZE): a VT_UI8 byte count, the bin's Size
@@ -93,6 +97,18 @@ private:
     bool ok = false;
 };
 
+// GetDisplayNameOf as text: StrRetToStrW takes over the STRRET and hands back a string allocated
+// with CoTaskMemAlloc, freed here with CoTaskMemFree (both per Microsoft's documentation).
+std::wstring NameOf(IShellFolder2* folder, PCUITEMID_CHILD child, SHGDNF flags) {
+    STRRET name{};
+    if (FAILED(folder->GetDisplayNameOf(child, flags, &name))) return {};
+    PWSTR text = nullptr;
+    if (FAILED(StrRetToStrW(&name, child, &text)) || !text) return {};
+    std::wstring result(text);
+    CoTaskMemFree(text);
+    return result;
+}
+
 }  // namespace
 
 struct RecycleBinIndex::Listing {
@@ -122,10 +138,13 @@ bool RecycleBinIndex::Restore(const UndoStep& step) {
             UniqueChild child(raw);
             IShellFolder2* f = list->folder.Get();
             const auto from = Detail(f, child.get(), kFmtidDisplaced, kPidDisplacedFrom).Text();
-            const auto name = Detail(f, child.get(), kFmtidFileName, kPidFileName).Text();
             const auto when = Detail(f, child.get(), kFmtidDisplaced, kPidDisplacedDate).Time();
-            if (!from || !name || !when) continue;  // cannot be told apart from another: never restored
-            list->records.push_back({*name, *from, Detail(f, child.get(), FMTID_Storage, kPidSize).Number(), *when});
+            const std::wstring name =
+                OriginalBinName(Detail(f, child.get(), kFmtidFileName, kPidFileName).Text().value_or(L""),
+                                NameOf(f, child.get(), SHGDN_INFOLDER),
+                                NameOf(f, child.get(), SHGDN_INFOLDER | SHGDN_FORPARSING));
+            if (!from || name.empty() || !when) continue;  // cannot be told apart from another: never restored
+            list->records.push_back({name, *from, Detail(f, child.get(), FMTID_Storage, kPidSize).Number(), *when});
             list->children.push_back(std::move(child));
         }
         list->taken.assign(list->records.size(), false);

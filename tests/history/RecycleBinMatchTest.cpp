@@ -37,6 +37,22 @@ const PickCase kCases[] = {
      {{L"report.txt", L"C:\\Work", std::nullopt, kSent}}, 0},
 };
 
+// The original name of a bin item, from what the shell gives: System.FileName, the name shown
+// and the stored file's name ("$R" and six characters, with the original extension).
+TEST(RecycleBinMatch, OriginalNameKeepsItsExtensionWhenExplorerHidesIt) {
+    struct {
+        const wchar_t *fileName, *shown, *stored, *expected;
+    } const cases[] = {
+        {L"report.txt", L"report", L"$RAB12CD.txt", L"report.txt"},  // System.FileName is the original
+        {L"$RAB12CD.txt", L"report", L"$RAB12CD.txt", L"report.txt"},  // ... or the stored file's: extension hidden
+        {L"", L"report.txt", L"$RAB12CD.txt", L"report.txt"},          // extensions shown
+        {L"", L"archive.tar", L"$RAB12CD.gz", L"archive.tar.gz"},      // only the last one hidden
+        {L"", L"README", L"$RAB12CD", L"README"},                      // none to hide
+        {L"$Recycle notes.txt", L"$Recycle notes", L"$RAB12CD.txt", L"$Recycle notes.txt"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(OriginalBinName(c.fileName, c.shown, c.stored), c.expected) << c.shown;
+}
+
 TEST(RecycleBinMatch, PicksTheBatchsOwnDeletion) {
     const BinWanted wanted{L"report.txt", L"C:\\Work", 1200, kSent - 2 * kSecond};
     for (const PickCase& c : kCases) EXPECT_EQ(PickBinRecord(c.bin, wanted), c.expected) << c.what;
