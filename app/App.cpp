@@ -8,9 +8,9 @@
 #include "app/BatchStatus.h"
 #include "app/DataFolderNotice.h"
 #include "model/DataFolder.h"
-#include "routing/JournalSeal.h"
 #include "model/MissingFolders.h"
 #include "model/TextEncoding.h"
+#include "routing/JournalSeal.h"
 #include "shell/Autostart.h"
 #include "shell/BatchCommands.h"
 #include "shell/RevealInExplorer.h"
@@ -67,10 +67,13 @@ bool App::Init(HINSTANCE instance, int showCommand) {
     // Where the history, the journals and their key are kept is settled before anything reads
     // them; the log stays beside the program wherever it can still be written there.
     const DataFolderChoice& data = DataFolder();
-    const bool logMoved = !data.besideProgram && !activityLog.CanAppend();
-    if (logMoved) activityLog = ActivityLog(data.folder / L"activity.log");
+    std::filesystem::path logFolder;
+    if (!activityLog.CanAppend(data.besideProgram && data.writable)) {
+        logFolder = data.besideProgram ? LocalDataFolder() : data.folder;
+        if (!logFolder.empty()) activityLog = ActivityLog(logFolder / L"activity.log");
+    }
     const std::vector<std::string> notices =
-        DataFolderNotices(data, logMoved, InstallationKey(), CountMoveJournals(data.folder));
+        DataFolderNotices(data, logFolder, InstallationKey(), CountMoveJournals(data.folder));
 
     std::vector<std::string> tail;
     activityLog.LoadTail(tail, kMaxLogLines);

@@ -4,6 +4,7 @@
 // status line and the activity log. Nothing when all is as usual.
 
 #include <cstddef>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -12,7 +13,9 @@
 
 namespace kw {
 
-std::vector<std::string> DataFolderNotices(const DataFolderChoice& data, bool logMoved, const JournalKeyFile& key,
-                                           size_t journalsLeft);
+// `logFolder`: where the activity log went because it could not be written beside the program
+// (empty: it stays there).
+std::vector<std::string> DataFolderNotices(const DataFolderChoice& data, const std::filesystem::path& logFolder,
+                                           const JournalKeyFile& key, size_t journalsLeft);
 
 }  // namespace kw

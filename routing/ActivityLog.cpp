@@ -49,7 +49,11 @@ ActivityLog::ActivityLog() : ActivityLog(AppFolder() / L"activity.log") {}
 
 ActivityLog::ActivityLog(std::filesystem::path file, const Clock& c) : path(std::move(file)), clock(&c) {}
 
-bool ActivityLog::CanAppend() const { return Open(path, FILE_APPEND_DATA, OPEN_EXISTING) != nullptr; }
+bool ActivityLog::CanAppend(bool folderTakesNewFiles) const {
+    if (Open(path, FILE_APPEND_DATA, OPEN_EXISTING)) return true;
+    const DWORD error = GetLastError();
+    return (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) && folderTakesNewFiles;
+}
 
 std::string ActivityLog::Timestamp() const {
     const LocalTime t = clock->Local();

@@ -29,9 +29,9 @@ public:
     // lines as built, in order.
     std::vector<std::string> AppendAll(const std::vector<std::string>& messages) const;
 
-    // Whether the log can be appended to where it is (it exists and may be written), without
-    // making it: a folder that cannot be written makes no new log.
-    bool CanAppend() const;
+    // Whether the log can be appended to where it is, without making it: an existing log that
+    // may be written, or none yet in a folder that takes new files (as the caller knows).
+    bool CanAppend(bool folderTakesNewFiles) const;
 
     // Empties the file (it stays, with length 0).
     void Clear() const;

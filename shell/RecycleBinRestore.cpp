@@ -12,6 +12,7 @@
 
 #include "history/RecycleBinMatch.h"
 #include "model/ExtendedPath.h"
+#include "routing/ComApartment.h"
 
 namespace kw {
 
@@ -37,20 +38,6 @@ constexpr DWORD kPidFileName = 100;
 // PKEY_Size (System.Size, FMTID_Storage / PID_STG_SIZE): a VT_UI8 byte count, the bin's Size
 // column; not given for folders.
 constexpr DWORD kPidSize = 12;
-
-// COM for this thread, for the life of the listing: the shell's folders need an apartment.
-class ComScope {
-public:
-    ComScope() : hr(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE)) {}
-    ~ComScope() {
-        if (SUCCEEDED(hr)) CoUninitialize();  // S_FALSE too: every successful call is balanced
-    }
-    ComScope(const ComScope&) = delete;
-    ComScope& operator=(const ComScope&) = delete;
-
-private:
-    HRESULT hr;
-};
 
 struct ChildFree {
     void operator()(ITEMID_CHILD* child) const { CoTaskMemFree(child); }
@@ -112,7 +99,7 @@ std::wstring NameOf(IShellFolder2* folder, PCUITEMID_CHILD child, SHGDNF flags) 
 }  // namespace
 
 struct RecycleBinIndex::Listing {
-    ComScope com;  // first in, last out: every COM object below goes before the apartment
+    ComApartment com;  // first in, last out: every COM object below goes before the apartment
     ComPtr<IShellFolder2> folder;
     std::vector<UniqueChild> children;
     std::vector<BinRecord> records;

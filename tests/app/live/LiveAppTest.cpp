@@ -123,8 +123,8 @@ TEST(LiveApp, AReadOnlyFolderKeepsItsDataInLocalAppData) {
     test::LiveApp live(R"({"minimizeToTray": false, "noMatchPolicy": "unsorted", "catchAllPath": )" +
                        nlohmann::json(PathToUtf8(out)).dump() + "}");
     App& app = live.app;
-    const std::string notice = "The program's folder cannot be written to \xE2\x80\x94 the history, undo records and "
-                               "activity log are kept in " + PathToUtf8(local) + ".";
+    const std::string notice = "The program's folder cannot be written to \xE2\x80\x94 the batch history, move journals "
+                               "and activity log are kept in " + PathToUtf8(local) + ".";
     live.Run([&] {
         EXPECT_TRUE(live.WaitUntil([&] { return app.StatusText().find(notice) != std::string::npos; }))
             << live.OnUi([&] { return app.StatusText(); });
