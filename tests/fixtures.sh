@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Prepares (or removes) what file-system tests need outside the Windows world, run by ctest as
 # fixtures before the tests that use them:
-#   full-disk      a folder whose config.json.tmp is a link to /dev/full (every write: disk full)
+#   full-disk      a folder whose config.json.tmp and history.jsonl are links to /dev/full (every
+#                  write: disk full)
 #   second-volume  drive T: of the test prefix on tmpfs, a different file system from C:, and
 #                  drive U:, a second letter for C:'s own folder (as subst makes one), and
 #                  C:\kw-mounted, a folder of C: on tmpfs (as a volume mounted in a folder), and
@@ -16,7 +17,8 @@ tmpfs_dir="/dev/shm/kwtest-$(printf '%s' "$fixtures" | md5sum | cut -c1-12)"
 case "$action" in
   full-disk)
     rm -rf "$fixtures/full-disk" && mkdir -p "$fixtures/full-disk"
-    ln -s /dev/full "$fixtures/full-disk/config.json.tmp" ;;
+    ln -s /dev/full "$fixtures/full-disk/config.json.tmp"
+    ln -s /dev/full "$fixtures/full-disk/history.jsonl" ;;
   second-volume)
     rm -rf "$tmpfs_dir" && mkdir -p "$tmpfs_dir"
     mkdir -p "$prefix/dosdevices"

@@ -65,6 +65,23 @@ TEST(BatchHistory, SurvivesDamagedAndCutLinesAndKeepsTheNewestBatches) {
     EXPECT_EQ(batches.back().id, 12u);
 }
 
+// A batch whose lines do not reach the history (a folder gone, a full disk: the full-disk
+// fixture's history.jsonl links to /dev/full) is known not to be recorded, so undo is not offered
+// for it beyond this session; its items are still known to the session.
+TEST(BatchHistory, ABatchThatCouldNotBeWrittenIsKnownNotToBeRecorded) {
+    const auto fixture = test::FixturePath("full-disk");
+    if (!fixture) GTEST_SKIP() << "needs the full-disk fixture (run through ctest)";
+    TempDir dir;
+    const RouteItemResult left{PathToUtf8(dir / L"a.txt"), "", "", "Left in place", true, true};
+    for (const fs::path& file : {dir / L"history.jsonl", dir / L"gone" / L"history.jsonl", *fixture / L"history.jsonl"}) {
+        BatchRecording recording(file, HistoryBatch{1, 10, 0, {}});
+        recording.Add(left);
+        EXPECT_EQ(recording.Recorded(), file == dir / L"history.jsonl") << PathToUtf8(file);
+        EXPECT_EQ(recording.Batch().items.size(), 1u);
+    }
+    EXPECT_EQ(LoadHistory(dir / L"history.jsonl").size(), 1u);
+}
+
 TEST(Undo, PutsFilesAndFoldersBackAndCanItselfBeUndone) {
     TempDir dir;
     const fs::path history = dir / L"history.jsonl";
