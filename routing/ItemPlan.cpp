@@ -41,6 +41,7 @@ PlannedOutcome PlanMove(const fs::path& item, std::optional<ItemKind> kind, cons
         case MoveVerdict::skip: return Outcome(PlannedFate::skip, d.message, target);
         case MoveVerdict::move: break;
     }
+    if (d.lookupError) return Outcome(PlannedFate::fail, "The destination cannot be reached: " + d.lookupError.message());
     if (claim) batch.Claim(d.target);
     const std::string created = d.createsFolder ? " (the folder will be created)" : "";
     switch (d.clash) {

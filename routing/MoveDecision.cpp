@@ -88,7 +88,7 @@ MoveDecision DecideMove(const fs::path& item, std::optional<ItemKind> kind, cons
     if (!lookUpTarget || d.createsFolder) return d;
     std::error_code error;
     if (!TargetExists(d.wanted, error)) {
-        if (error) return Verdict(d, MoveVerdict::fail, "The destination cannot be reached: " + error.message());
+        d.lookupError = error;
         return d;
     }
     // Whether the name is the item itself is asked of a plain file only when the name is taken.

@@ -13,6 +13,7 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <system_error>
 
 #include "model/AppSettings.h"
 #include "model/Clock.h"
@@ -44,6 +45,9 @@ struct MoveDecision {
     bool replace = false;        // the overwrite policy: what stands at the target is deleted first
     bool createsFolder = false;  // the destination folder does not exist yet
     bool plainFile = false;      // a plain file going into a folder (the batch's facts decide for it)
+    // Whether the target name is taken could not be asked (the destination does not answer, or
+    // refuses): a plan says so; the move tries, and the system's own answer is its message.
+    std::error_code lookupError;
 };
 
 // `kind` is what a look-up just found at `item`; nothing for a name judged alone (a plan of a
