@@ -10,8 +10,8 @@
 #include <system_error>
 
 #include "matching/RuleSelection.h"
-#include "model/DataFolder.h"
 #include "model/AsciiCase.h"
+#include "model/DataFolder.h"
 #include "model/FileName.h"
 #include "model/TextEncoding.h"
 #include "routing/FileTree.h"
@@ -541,6 +541,8 @@ RecycleOutcome SendToRecycleBin(const fs::path& path) {
 RouteItemResult RecycleItem(const fs::path& source, const std::string& rule) {
     RouteItemResult r = Result(source, rule);
     r.target = "Recycle Bin";
+    // What picks this very deletion out of the bin for undo: a file's size, and the time taken
+    // before the shell is asked, which the bin's own deletion time is never earlier than.
     WIN32_FILE_ATTRIBUTE_DATA facts{};
     if (GetFileAttributesExW(ExtendedPath(source).c_str(), GetFileExInfoStandard, &facts) &&
         !(facts.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
