@@ -15,7 +15,7 @@ std::vector<std::string> DataFolderNotices(const DataFolderChoice& data, const s
     const bool logWithData = !logFolder.empty() && logFolder == data.folder;
     if (!data.writable) {
         lines.push_back(std::string("Neither the program's folder nor the local application data folder can be written to ") +
-                        kEmDash + " batches are not recorded and cannot be undone.");
+                        kEmDash + " batches are not recorded, and cannot be undone once the program closes.");
         return lines;  // the key could not be had either: saying so again adds nothing
     }
     if (!data.besideProgram)
