@@ -23,7 +23,7 @@ namespace {
 // The Recycle Bin folder's own columns, read with IShellFolder2::GetDetailsEx by FMTID and PID:
 // SCID_ORIGINAL_LOCATION (FMTID_Displaced, PID_DISPLACED_FROM: the folder the item was deleted
 // from, as text) and SCID_DATE_DELETED (PID_DISPLACED_DATE: a VT_DATE in local time, as the
-// column shows it). ReactOS and Wine list the same pair for their bins.
+// column shows it).
 constexpr GUID kFmtidDisplaced = {0x9B174B33, 0x40FF, 0x11D2, {0xA2, 0x7E, 0x00, 0xC0, 0x4F, 0xC3, 0x08, 0x71}};
 constexpr DWORD kPidDisplacedFrom = 2, kPidDisplacedDate = 3;
 // PKEY_FileName (System.FileName): "the file name, including its extension" (Microsoft's
@@ -35,8 +35,9 @@ constexpr DWORD kPidDisplacedFrom = 2, kPidDisplacedDate = 3;
 // stored file's extension when there is no other.
 constexpr GUID kFmtidFileName = {0x41CF5AE0, 0xF75A, 0x4806, {0xBD, 0x87, 0x59, 0xC7, 0xD9, 0x24, 0x8E, 0xB9}};
 constexpr DWORD kPidFileName = 100;
-// PKEY_Size (System.Size, FMTID_Storage / PID_STG_SIZE): a VT_UI8 byte count, the bin's Size
-// column; not given for folders.
+// PKEY_Size (System.Size, FMTID_Storage / PID_STG_SIZE), the bin's Size column: GetDetailsEx
+// gives a property in its legacyType (VT_UI8 here, per its documentation); read through
+// VariantChangeType all the same. Not compared for folders.
 constexpr DWORD kPidSize = 12;
 
 struct ChildFree {
