@@ -153,7 +153,9 @@ void App::PumpJobEvents() {
             LogIntakeOnce(progress->total);
             progressDone = progress->done;
             progressTotal = progress->total;
-            statusText = ProgressStatusText(progress->done, progress->total, progress->current);
+            // The batch running is the one started last.
+            const bool undo = !recordings.empty() && recordings.back()->Batch().undoOf != 0;
+            statusText = ProgressStatusText(progress->done, progress->total, progress->current, undo);
         }
         overlay.SetStatus(statusText, true);
         redrawRequested = true;
@@ -171,18 +173,21 @@ void App::PumpJobEvents() {
             continue;
         }
         LogIntakeOnce(batchSize);
-        progressDone = result.moved + result.skipped + result.failed;
-        progressTotal = static_cast<int>(result.items.size());
-        statusText = BatchTallyText(result);
-        overlay.SetStatus("Drop files to route them", false);
-        bool undo = false;
-        if (recording) {
-            undo = recording->Batch().undoOf != 0;
-            if (!recording->Batch().items.empty()) {
-                recentBatches.insert(recentBatches.begin(), recording->Batch());
-                if (recentBatches.size() > kRecentBatches) recentBatches.pop_back();
-                if (result.moved > 0) statusText += kUndoHint;
-            }
+        const BatchTally tally = TallyOf(result.items, result.notHandled);
+        const bool undo = recording && recording->Batch().undoOf != 0;
+        const BatchEnd end = result.notHandled == 0 ? BatchEnd::finished
+                             : userCancelled        ? BatchEnd::cancelled
+                                                    : BatchEnd::stopped;
+        // The share of the batch that was handled: a cancelled batch's bar is not full.
+        progressDone = tally.Handled();
+        progressTotal = tally.Total();
+        statusText = BatchTallyText(tally, end, undo);
+        // The drop zone shows the outcome for a while, for whoever watches only the drop zone.
+        ShowOutcomeOnDropZone(statusText);
+        if (recording && !recording->Batch().items.empty()) {
+            recentBatches.insert(recentBatches.begin(), recording->Batch());
+            if (recentBatches.size() > kRecentBatches) recentBatches.pop_back();
+            if (!undo && tally.moved + tally.recycled > 0) statusText += kUndoHint;
         }
         // One open of the log for the whole batch: a large batch must not freeze the window
         // with thousands of open-append-close cycles.
@@ -195,8 +200,26 @@ void App::PumpJobEvents() {
         for (std::string& line : activityLog.AppendAll(messages)) logLines.push_front(std::move(line));
         while (logLines.size() > kMaxLogLines) logLines.pop_back();
         redrawRequested = true;
-        if (BatchNeedsBalloon(result)) tray.ShowBalloon(L"Kestrane Fileweir", ToWide(statusText));
+        if (BatchNeedsBalloon(tally)) tray.ShowBalloon(L"Kestrane Fileweir", ToWide(statusText));
     }
+    // A Route chosen while the batch ran is carried out now (never while shutting down).
+    if (!taken.results.empty() && running) PumpPreview();
+}
+
+void App::ShowOutcomeOnDropZone(const std::string& text) {
+    overlay.SetStatus(text, false);
+    dropZoneOutcome = ToWide(text);
+    // SetTimer with the id of a timer this window already has replaces it: the outcome stays
+    // for the full time after the last batch.
+    if (mainWindow) SetTimer(mainWindow, kDropZoneOutcomeTimer, kDropZoneOutcomeMs, nullptr);
+}
+
+void App::EndDropZoneOutcome() {
+    if (mainWindow) KillTimer(mainWindow, kDropZoneOutcomeTimer);
+    // Something newer (a batch, a preview) has the drop zone by now: leave it.
+    if (!dropZoneOutcome.empty() && overlay.Status() == dropZoneOutcome && !routeJob.IsRunning())
+        overlay.SetStatus("Drop files to route them", false);
+    dropZoneOutcome.clear();
 }
 
 }  // namespace kw

@@ -7,6 +7,7 @@
 namespace kw {
 
 void App::StartPreview(std::vector<std::filesystem::path> items) {
+    previewRouteChosen = false;
     if (!PlanPreview(std::move(items))) return;
     statusText = "Preview: nothing moves until you choose Route on the Preview tab.";
     overlay.SetStatus("Preview in the settings window", false);
@@ -46,13 +47,22 @@ void App::PumpPreview() {
     if (!previewActive) return;
     if (std::optional<std::vector<ItemPlan>> plans = previewJob.Take()) previewPlans = std::move(*plans);
     // Rules edited while the preview is open: what is shown must be what Route would do.
-    if (!SameRouting(settings, previewSettings)) PlanPreview(std::move(previewDropped));
+    if (!SameRouting(settings, previewSettings)) {
+        PlanPreview(std::move(previewDropped));
+        return;
+    }
+    if (previewRouteChosen && previewPlans && !routeJob.IsRunning()) RoutePreview();
 }
 
 void App::RoutePreview() {
-    if (!previewActive || !previewPlans) return;
-    if (routeJob.IsRunning()) {
-        statusText = "Already routing a batch...";
+    if (!previewActive) return;
+    // Chosen from a menu while the plan is still being made (or, so, while a batch runs): the
+    // choice is kept and carried out once the plan is in and the router is free.
+    if (!previewPlans || routeJob.IsRunning()) {
+        previewRouteChosen = true;
+        statusText = previewPlans ? "The previewed items are routed once the current batch ends."
+                                  : "The previewed items are routed as soon as they are planned.";
+        redrawRequested = true;
         return;
     }
     std::vector<std::filesystem::path> items;
@@ -67,6 +77,7 @@ void App::CancelPreview() {
     const bool shown = previewActive;
     previewJob.Cancel();
     previewActive = false;
+    previewRouteChosen = false;
     previewPlans.reset();
     previewDropped.clear();
     overlay.SetPreviewPending(false);
@@ -84,6 +95,7 @@ PreviewView App::PreviewShown() const {
     view.plans = previewPlans ? &*previewPlans : nullptr;
     view.plannedWith = &previewSettings;
     view.batchRunning = routeJob.IsRunning();
+    view.routeChosen = previewRouteChosen;
     return view;
 }
 

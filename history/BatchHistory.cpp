@@ -49,6 +49,12 @@ std::string ReadAll(const fs::path& path) {
 
 }  // namespace
 
+BatchTally HistoryBatch::Tally() const {
+    BatchTally tally;
+    for (const HistoryItem& item : items) tally.Add(item.fate);
+    return tally;
+}
+
 int HistoryBatch::Count(ItemFate fate) const {
     return static_cast<int>(std::count_if(items.begin(), items.end(), [&](const HistoryItem& i) { return i.fate == fate; }));
 }
@@ -173,17 +179,11 @@ HistoryItem RecordOf(uint64_t batch, const RouteItemResult& r) {
     item.target = r.target;
     item.rule = r.rule;
     item.message = r.message;
-    if (r.ok && !r.skipped) {
-        item.fate = r.target == "Recycle Bin" ? ItemFate::recycled : ItemFate::moved;
-        if (item.fate == ItemFate::moved) {
-            const std::filesystem::path target = PathFromUtf8(r.target);
-            if (FingerprintTree(target, item.moved)) item.moved = {};  // cannot be proven the same later: undo leaves it
-            item.identity = IdentityText(target);
-        }
-    } else if (r.ok) {
-        item.fate = ItemFate::left;
-    } else {
-        item.fate = r.skipped ? ItemFate::skipped : ItemFate::failed;
+    item.fate = FateOf(r);
+    if (item.fate == ItemFate::moved) {
+        const std::filesystem::path target = PathFromUtf8(r.target);
+        if (FingerprintTree(target, item.moved)) item.moved = {};  // cannot be proven the same later: undo leaves it
+        item.identity = IdentityText(target);
     }
     return item;
 }

@@ -13,12 +13,11 @@
 #include <string_view>
 #include <vector>
 
+#include "routing/BatchTally.h"
 #include "routing/MoveJournal.h"
 #include "routing/RouteItemResult.h"
 
 namespace kw {
-
-enum class ItemFate { moved, recycled, left, skipped, failed, cancelled };
 
 struct HistoryItem {
     uint64_t batch = 0;
@@ -40,6 +39,7 @@ struct HistoryBatch {
     std::vector<HistoryItem> items;
 
     int Count(ItemFate fate) const;
+    BatchTally Tally() const;  // counted as the status line counts a batch
 };
 
 std::string FormatBatchLine(const HistoryBatch& batch);  // without the items

@@ -1,6 +1,7 @@
 #include "ui/FrameSettling.h"
 
 #include <imgui.h>
+#include <imgui_internal.h>
 
 namespace kw {
 namespace {
@@ -43,6 +44,18 @@ uint64_t CurrentDrawHash() {
         }
     }
     return fnv.value;
+}
+
+ImGuiAwaits WhatImGuiAwaits() {
+    const ImGuiContext* g = ImGui::GetCurrentContext();
+    if (!g) return ImGuiAwaits::nothing;
+    if (!g->InputEventsQueue.empty()) return ImGuiAwaits::input;
+    // An item asked for a delayed hover (a tooltip) this frame: until the pointer has rested on it
+    // long enough to unlock it and the longest delay has passed, later frames may show more.
+    const ImGuiID id = g->HoverItemDelayId;
+    if (id != 0 && (g->HoverItemUnlockedStationaryId != id || g->HoverItemDelayTimer < g->Style.HoverDelayNormal))
+        return ImGuiAwaits::hover;
+    return ImGuiAwaits::nothing;
 }
 
 }  // namespace kw
