@@ -184,6 +184,8 @@ void App::PumpJobEvents() {
         statusText = BatchTallyText(tally, end, undo);
         // The drop zone shows the outcome for a while, for whoever watches only the drop zone.
         ShowOutcomeOnDropZone(statusText);
+        // The worker is done with the recording: the items it never reached are recorded here.
+        if (recording) recording->Stopped(result.notHandled);
         if (recording && !recording->Batch().items.empty()) {
             recentBatches.insert(recentBatches.begin(), recording->Batch());
             if (recentBatches.size() > kRecentBatches) recentBatches.pop_back();

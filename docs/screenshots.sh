@@ -107,7 +107,8 @@ cancelled_batch_shot() {
   timeout 60 wine "$driver" drag KestraneFileweirOverlay 'D:\Downloads\many' >/dev/null
   sleep 3
   timeout 30 wine "$driver" post KestraneFileweirMain 0x100 0x1B 1 >/dev/null  # Esc
-  sleep 3; shot "activity-cancelled-$1"
+  # The balloon that reports the batch covers the top of the window for a while under Wine.
+  sleep 14; shot "activity-cancelled-$1"
   timeout 30 wine "$driver" post KestraneFileweirMain 0x111 204 0 >/dev/null
   timeout 30 tail --pid="$app_pid" -f /dev/null || kill "$app_pid"
   app_pid=""

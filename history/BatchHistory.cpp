@@ -52,6 +52,7 @@ std::string ReadAll(const fs::path& path) {
 BatchTally HistoryBatch::Tally() const {
     BatchTally tally;
     for (const HistoryItem& item : items) tally.Add(item.fate);
+    tally.notRouted += notRouted;
     return tally;
 }
 
@@ -81,6 +82,10 @@ std::string FormatItemLine(const HistoryItem& item) {
     return j.dump(-1, ' ', false, Json::error_handler_t::replace);
 }
 
+std::string FormatStopLine(const HistoryBatch& batch) {
+    return Json{{"stopped", batch.id}, {"notRouted", batch.notRouted}}.dump(-1, ' ', false, Json::error_handler_t::replace);
+}
+
 std::vector<HistoryBatch> ParseHistory(std::string_view text) {
     std::vector<HistoryBatch> batches;
     while (!text.empty()) {
@@ -96,6 +101,15 @@ std::vector<HistoryBatch> ParseHistory(std::string_view text) {
                 b.time = j.at("time").get<uint64_t>();
                 b.undoOf = j.value("undoOf", uint64_t{0});
                 batches.push_back(std::move(b));
+                continue;
+            }
+            if (j.contains("stopped")) {
+                const uint64_t id = j.at("stopped").get<uint64_t>();
+                for (auto b = batches.rbegin(); b != batches.rend(); ++b)
+                    if (b->id == id) {
+                        b->notRouted = j.at("notRouted").get<int>();
+                        break;
+                    }
                 continue;
             }
             HistoryItem item;
@@ -195,6 +209,12 @@ void BatchRecording::Add(const RouteItemResult& result) {
     writer_.Add(batch_.items.back());
 }
 
+void BatchRecording::Stopped(int notRouted) {
+    if (notRouted <= 0) return;
+    batch_.notRouted = notRouted;
+    writer_.AddLine(FormatStopLine(batch_));
+}
+
 std::vector<HistoryBatch> LoadHistory(const fs::path& file) { return ParseHistory(ReadAll(file)); }
 
 void PruneHistory(const fs::path& file, size_t maxBatches, uint64_t maxBytes) {
@@ -206,6 +226,7 @@ void PruneHistory(const fs::path& file, size_t maxBatches, uint64_t maxBytes) {
     for (auto b = batches.rbegin(); b != batches.rend() && blocks.size() < maxBatches; ++b) {
         std::string block = FormatBatchLine(*b) + "\n";
         for (const HistoryItem& item : b->items) block += FormatItemLine(item) + "\n";
+        if (b->notRouted > 0) block += FormatStopLine(*b) + "\n";
         if (total + block.size() > maxBytes && !blocks.empty()) break;
         total += block.size();
         blocks.push_back(std::move(block));

@@ -37,6 +37,7 @@ struct HistoryBatch {
     uint64_t time = 0;    // UTC file-time ticks
     uint64_t undoOf = 0;  // the batch this one undid, or 0
     std::vector<HistoryItem> items;
+    int notRouted = 0;  // items the batch never reached: it was cancelled or stopped
 
     int Count(ItemFate fate) const;
     BatchTally Tally() const;  // counted as the status line counts a batch
@@ -44,6 +45,8 @@ struct HistoryBatch {
 
 std::string FormatBatchLine(const HistoryBatch& batch);  // without the items
 std::string FormatItemLine(const HistoryItem& item);
+// Written after a batch's items when it stopped short: {"stopped": id, "notRouted": N}.
+std::string FormatStopLine(const HistoryBatch& batch);
 // Batches in file order (oldest first); lines that do not parse, and items of a batch whose
 // line is missing, are skipped.
 std::vector<HistoryBatch> ParseHistory(std::string_view text);
@@ -61,6 +64,7 @@ public:
     HistoryWriter& operator=(const HistoryWriter&) = delete;
 
     void Add(const HistoryItem& item);
+    void AddLine(const std::string& line) { Write(line); }
 
 private:
     void Write(const std::string& line);
@@ -73,6 +77,8 @@ class BatchRecording {
 public:
     BatchRecording(const std::filesystem::path& file, HistoryBatch batch);
     void Add(const RouteItemResult& result);
+    // The batch stopped with `notRouted` items not reached (after the worker is done with it).
+    void Stopped(int notRouted);
     const HistoryBatch& Batch() const { return batch_; }
 
 private:

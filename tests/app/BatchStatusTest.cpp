@@ -3,6 +3,7 @@
 #include "app/App.h"
 #include "app/BatchStatus.h"
 #include "history/BatchHistory.h"
+#include "support/TempDir.h"
 
 namespace kw {
 namespace {
@@ -46,16 +47,27 @@ TEST(BatchStatus, TextsOfABatch) {
 }
 
 // The status line and the list of recent batches count one batch alike: items a rule left in
-// place are "left in place" in both, never "skipped" in one and missing from the other.
+// place are "left in place" in both, never "skipped" in one and missing from the other, and the
+// items a cancelled batch never reached are "not routed" in both, also once the history is read
+// back from its file.
 TEST(BatchStatus, StatusAndHistoryCountABatchAlike) {
     std::vector<RouteItemResult> items;
     for (int i = 0; i < 6; ++i) items.push_back(Item("C:\\in\\m.pdf", "C:\\gone\\m.pdf", "Moved via Invoices", true, false));
     for (int i = 0; i < 4; ++i) items.push_back(Item("C:\\in\\n.txt", "", "Left in place (No matching rule)", true, true));
-    HistoryBatch recorded;
-    for (const RouteItemResult& item : items) recorded.items.push_back(RecordOf(1, item));
-    EXPECT_EQ(recorded.Tally(), TallyOf(items));
-    EXPECT_EQ(TallyText(recorded.Tally()), "moved 6, left in place 4");
-    EXPECT_EQ(BatchTallyText(TallyOf(items), BatchEnd::finished), "Done \xE2\x80\x94 moved 6, left in place 4");
+    test::TempDir dir;
+    {
+        BatchRecording recording(dir / L"history.jsonl", HistoryBatch{7, 7, 0, {}});
+        for (const RouteItemResult& item : items) recording.Add(item);
+        EXPECT_EQ(recording.Batch().Tally(), TallyOf(items));
+        EXPECT_EQ(BatchTallyText(TallyOf(items), BatchEnd::finished), "Done \xE2\x80\x94 moved 6, left in place 4");
+        EXPECT_EQ(TallyText(recording.Batch().Tally()), "moved 6, left in place 4");
+        recording.Stopped(5);
+        EXPECT_EQ(recording.Batch().Tally(), TallyOf(items, 5));
+    }
+    const std::vector<HistoryBatch> read = LoadHistory(dir / L"history.jsonl");
+    ASSERT_EQ(read.size(), 1u);
+    EXPECT_EQ(read[0].Tally(), TallyOf(items, 5));
+    EXPECT_EQ(TallyText(read[0].Tally()), "moved 6, left in place 4, not routed 5");
 }
 
 TEST(MainWindowSize, GrowsWithTheFontSize) {
