@@ -48,6 +48,12 @@ slow_batch_config() {
   mkdir -p "$work/in/many"
   for i in $(seq 100 399); do printf x > "$work/in/many/aaaaaaaaaaaaaaaaaaaaaaaaaaaaaa$i!"; done
 }
+# The settings window (the largest window of that title).
+main_window() {
+  for id in $(xdotool search --name '^Kestrane Fileweir$'); do
+    eval "$(xdotool getwindowgeometry --shell "$id")"; echo "$((WIDTH * HEIGHT)) $id"
+  done | sort -n | tail -1 | cut -d' ' -f2
+}
 item_logged() { log_has "[ok] " || log_has "[left] "; }
 all_gave_up() { [ "$(log_count 'Left in place (No matching rule) ')" = 300 ] && log_has "gave up after"; }
 
@@ -244,8 +250,10 @@ case "$scenario" in
 
   shift-drop-preview)
     # Shift held while dropping: the plan shows in the settings window and nothing moves until
-    # Route (sent as the drop zone's menu sends it); a cancelled preview moves nothing at all.
-    write_config '"startMinimized": true, "noMatchPolicy": "leave_in_place",' "Invoices|pdf|$work/PDFs|"
+    # its Route button is clicked; a preview closed with its Cancel button moves nothing at all.
+    # The drop zone (always on top) stands clear of the settings window's buttons.
+    write_config '"startMinimized": true, "noMatchPolicy": "leave_in_place", "overlayX": 950, "overlayY": 780,' \
+      "Invoices|pdf|$work/PDFs|"
     mkdir -p "$work/in"
     for n in "bill.pdf" "notes.txt" "later.pdf"; do echo "content of $n" > "$work/in/$n"; done
     start_app
@@ -257,15 +265,24 @@ case "$scenario" in
     import -window root "$artefacts/shift-drop-preview.png" 2>/dev/null || true
     [ -f "$work/in/bill.pdf" ] && [ ! -e "$work/PDFs/bill.pdf" ] || fail "a previewed item moved before Route"
     item_logged && fail "something was routed before Route"
-    routed() { drive post KestraneFileweirMain 0x111 209 0 >/dev/null; log_has "(Moved via Invoices)"; }
-    wait_for 30 routed || fail "Route did not route the previewed items"
+    # The Preview tab's own buttons, clicked where they stand at this font size (as the
+    # screenshots measure it): each used to free the plan the table below it was still drawing.
+    main=$(main_window)
+    xdotool windowactivate --sync "$main" 2>/dev/null || xdotool windowfocus --sync "$main"
+    click_at() { xdotool mousemove --window "$main" "$1" "$2"; sleep 0.3; xdotool click 1; }
+    click_at 40 135   # Route these 2 items
+    wait_for 30 log_has "(Moved via Invoices)" || fail "Route did not route the previewed items"
     wait_for 30 log_has "Left in place (No matching rule)" || fail "the batch never finished"
     [ -f "$work/PDFs/bill.pdf" ] && [ -f "$work/in/notes.txt" ] || fail "not routed as planned"
     [ "$(log_count '[ok] ')" = 1 ] && [ "$(log_count '[left] ')" = 1 ] || fail "expected exactly the two previewed items"
     drive drag-shift KestraneFileweirOverlay "$(win "$work/in/later.pdf")" || fail "second drag"
     sleep 3
-    drive post KestraneFileweirMain 0x111 210 0 >/dev/null || fail "Cancel preview not sent"
+    click_at 170 135  # Cancel
     sleep 2
+    drive responsive KestraneFileweirMain 3 >/dev/null || fail "the program stopped answering after Cancel"
+    [ "$(visible KestraneFileweirMain)" = 1 ] || fail "the program is gone after Cancel"
+    # Route from the menu now finds no preview to route: Cancel closed it.
+    drive post KestraneFileweirMain 0x111 209 0 >/dev/null; sleep 2
     [ -f "$work/in/later.pdf" ] && [ ! -e "$work/PDFs/later.pdf" ] || fail "a cancelled preview moved its item"
     [ "$(log_count '[ok] ')" = 1 ] || fail "a cancelled preview routed something"
     exit_app || fail "exit code $?"
