@@ -149,6 +149,7 @@ private:
     void ShowOutcomeOnDropZone(const std::string& text);
     void EndDropZoneOutcome();
     std::wstring dropZoneOutcome;  // the outcome the drop zone shows, until the timer ends it
+    ULONGLONG dropZoneOutcomeSince = 0;
     // Routes items that passed intake; with `listing`, dropped folders are listed first.
     void RouteNow(std::vector<std::filesystem::path> items, bool listing);
     // Log-off and shutdown (SessionEnd.cpp).

@@ -211,12 +211,17 @@ void App::PumpJobEvents() {
 void App::ShowOutcomeOnDropZone(const std::string& text) {
     overlay.SetStatus(text, false);
     dropZoneOutcome = ToWide(text);
-    // SetTimer with the id of a timer this window already has replaces it: the outcome stays
-    // for the full time after the last batch.
+    dropZoneOutcomeSince = GetTickCount64();
+    // SetTimer needs a window of the calling thread (this is the window's thread), and given the
+    // id of a timer the window already has it resets it: the outcome stays for the full time
+    // after the last batch.
     if (mainWindow) SetTimer(mainWindow, kDropZoneOutcomeTimer, kDropZoneOutcomeMs, nullptr);
 }
 
 void App::EndDropZoneOutcome() {
+    // Resetting or killing a timer leaves a WM_TIMER already posted in the queue: one that comes
+    // early belongs to an outcome replaced since, and the newer one's timer is still running.
+    if (GetTickCount64() - dropZoneOutcomeSince + 100 < kDropZoneOutcomeMs) return;
     if (mainWindow) KillTimer(mainWindow, kDropZoneOutcomeTimer);
     // Something newer (a batch, a preview) has the drop zone by now: leave it.
     if (!dropZoneOutcome.empty() && overlay.Status() == dropZoneOutcome && !routeJob.IsRunning())
