@@ -58,10 +58,7 @@ void App::StartUndo(uint64_t id) {
     }
     std::vector<std::filesystem::path> items;
     BatchHooks hooks;
-    for (const UndoStep& step : steps) {
-        items.push_back(step.from);
-        hooks.alsoSettle.push_back(step.to.parent_path());
-    }
+    for (const UndoStep& step : steps) items.push_back(step.from);
     const uint64_t undoOf = batch->id;
     AddLog("Undoing " + std::to_string(steps.size()) + " item(s) of an earlier batch.");
     progressDone = 0;
