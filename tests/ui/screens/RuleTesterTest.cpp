@@ -52,6 +52,20 @@ TEST(RuleTester, ExplainsAMissAndAHitAndFollowsTheRules) {
     EXPECT_EQ(w.changedFrames, 0);  // trying rules never changes them
 }
 
+// A folder dropped on the Test tab is listed by the plan's worker, not on the window's thread
+// (a share that does not answer would freeze the window), and only as far as the tester has room.
+TEST(RuleTester, ListsADroppedFolderOffTheWindowThreadUpToItsRoom) {
+    SettingsWindowDriver w;
+    for (int i = 0; i < 60; ++i) WriteFile(w.dir / L"in" / (L"f" + std::to_wstring(i) + L".pdf"), "x");
+    w.OpenTab("Test");
+    AddTesterItems(w.ui.tester, {w.dir / L"in"}, true);
+    EXPECT_EQ(w.ui.tester.items, std::vector<std::filesystem::path>{w.dir / L"in"});
+    SettleTester(w);
+    EXPECT_EQ(w.ui.tester.plans.size(), kMaxTesterItems);
+    EXPECT_TRUE(w.imgui.Shows("The tester holds 50 items; the rest were left out.")) << w.imgui.ShownText();
+    EXPECT_TRUE(w.imgui.Shows("f1.pdf"));
+}
+
 // The plan of a drop is shown with its two ways out. Each frees the plan the table below the
 // buttons is drawing, as the application does: a click is acted on once the window has ended,
 // never while the frame still reads the plan.
