@@ -397,6 +397,25 @@ case "$scenario" in
     grep -q '"overlayX"' "$work/app/config.json" || fail "the settings were not saved"
     ;;
 
+  typing-burst)
+    # Typed at about 25 characters a second into a rule's name with the mouse at rest: every
+    # character is shown and saved, none waits for the mouse to move.
+    write_config '"overlayX": 950, "overlayY": 780,' "PDFs|pdf|$work/PDFs|"
+    start_app
+    wait_for 20 is_visible KestraneFileweirMain 1 || fail "no settings window"
+    sleep 1
+    main=$(main_window)
+    xdotool windowactivate --sync "$main" 2>/dev/null || xdotool windowfocus --sync "$main"
+    xdotool mousemove --window "$main" 150 156; sleep 0.3; xdotool click 1; sleep 0.5   # the rule's row
+    xdotool mousemove --window "$main" 740 159; sleep 0.3; xdotool click 1; sleep 0.5   # its name
+    xdotool key End
+    xdotool type --delay 40 " to Documents"
+    named() { grep -q '"name": "PDFs to Documents"' "$work/app/config.json"; }
+    wait_for 5 named || fail "the name was saved as $(grep -o '"name": "[^"]*"' "$work/app/config.json")"
+    import -window root "$artefacts/typing-burst.png" 2>/dev/null || true
+    exit_app || fail "exit code $?"
+    ;;
+
   *) echo "unknown scenario $scenario"; exit 2 ;;
 esac
 echo "PASS [$scenario]"
