@@ -373,7 +373,9 @@ LRESULT App::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         case kTrayCallbackMessage:
             switch (LOWORD(lParam)) {
                 case WM_CONTEXTMENU:
-                case WM_RBUTTONUP: tray.ShowMenu(overlay.IsVisible(), routeJob.IsRunning(), previewActive); break;
+                case WM_RBUTTONUP:
+                    tray.ShowMenu(overlay.IsVisible(), routeJob.IsRunning(), previewActive, routeJob.Queued().batches > 0);
+                    break;
                 case WM_LBUTTONUP:
                 case NIN_SELECT: ShowMainWindow(true); break;
                 default: break;
@@ -397,6 +399,10 @@ void App::OnCommand(UINT id) {
         case kCommandCloseDropZone: SetOverlayVisible(false); break;
         case kUndoLastBatchCommand: StartUndo(0); break;
         case kCancelBatchCommand: CancelBatch(); break;
+        case kCancelQueuedCommand:
+            CancelQueued();
+            CancelBatch();
+            break;
         case kRoutePreviewCommand: RoutePreview(); break;
         case kCancelPreviewCommand: CancelPreview(); break;
         default: break;

@@ -152,8 +152,26 @@ private:
     void EndDropZoneOutcome();
     std::wstring dropZoneOutcome;  // the outcome the drop zone shows, until the timer ends it
     ULONGLONG dropZoneOutcomeSince = 0;
-    // Routes items that passed intake; with `listing`, dropped folders are listed first.
+    // Routes items that passed intake; with `listing`, dropped folders are listed first. While a
+    // batch runs the new one waits in the route job's queue.
     void RouteNow(std::vector<std::filesystem::path> items, bool listing);
+    // A batch handed to the route job, running or waiting, until its result is taken; the one
+    // running is the oldest.
+    struct PendingBatch {
+        std::shared_ptr<BatchRecording> recording;
+        int dropped = 0;        // items as handed over (folders not yet listed count as one)
+        bool listing = false;   // its folders are listed as its first phase
+        std::string startText;  // the status line as it starts
+        std::string startLine;  // its opening log line, when known before it runs
+        bool begun = false;     // its start was shown and logged
+        // Why items were not routed, should it be stopped: a cancel, an exit, a log-off.
+        std::string stopWords = "Stopped as the session ended";
+    };
+    std::deque<PendingBatch> pendingBatches;
+    void BeginBatch(PendingBatch& batch);
+    // " — Queued: N item(s)" while batches wait behind the running one, else "".
+    std::string QueuedSuffix();
+    void CancelQueued();
     // Log-off and shutdown (SessionEnd.cpp).
     bool OnQueryEndSession();
     void OnEndSession(bool ending);
@@ -198,9 +216,7 @@ private:
     // Recent batches from the history, newest first, for the Activity tab and undo; the one
     // running is being recorded by the worker and joins them when its result arrives.
     std::vector<HistoryBatch> recentBatches;
-    std::deque<std::shared_ptr<BatchRecording>> recordings;  // of started batches whose result is not yet taken
     uint64_t lastBatchId = 0;
-    bool userCancelled = false;  // the running batch was stopped by the user, not by a log-off
     // The history is read on a thread of its own from start-up (UndoCommands.cpp);
     // HistoryLoaded takes it in once read (with `wait`, waiting for it) and says whether it is.
     void LoadRecentBatches();
@@ -210,7 +226,7 @@ private:
     // The route job's start with the batch recorded in the history (with `listFolders`, dropped
     // folders are listed on the worker first); false when it could not start.
     bool StartRecordedBatch(std::vector<std::filesystem::path> items, uint64_t undoOf, BatchHooks hooks,
-                            bool listFolders = false);
+                            PendingBatch intake);
 
     // Hand-over slots between the worker's callbacks and PumpJobEvents.
     JobEvents jobEvents;

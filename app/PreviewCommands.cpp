@@ -51,17 +51,16 @@ void App::PumpPreview() {
         PlanPreview(std::move(previewDropped));
         return;
     }
-    if (previewRouteChosen && previewPlans && !routeJob.IsRunning()) RoutePreview();
+    if (previewRouteChosen && previewPlans) RoutePreview();
 }
 
 void App::RoutePreview() {
     if (!previewActive) return;
-    // Chosen from a menu while the plan is still being made (or, so, while a batch runs): the
-    // choice is kept and carried out once the plan is in and the router is free.
-    if (!previewPlans || routeJob.IsRunning()) {
+    // Chosen from a menu while the plan is still being made: the choice is kept and carried out
+    // once the plan is in (behind a batch still running, as any drop).
+    if (!previewPlans) {
         previewRouteChosen = true;
-        statusText = previewPlans ? "The previewed items are routed once the current batch ends."
-                                  : "The previewed items are routed as soon as they are planned.";
+        statusText = "The previewed items are routed as soon as they are planned.";
         redrawRequested = true;
         return;
     }

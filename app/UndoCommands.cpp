@@ -45,10 +45,6 @@ bool App::HistoryLoaded(bool wait) {
 void App::StartUndo(uint64_t id) {
     redrawRequested = true;
     HistoryLoaded(true);
-    if (routeJob.IsRunning()) {
-        statusText = "Already routing a batch...";
-        return;
-    }
     const auto batch = std::find_if(recentBatches.begin(), recentBatches.end(),
                                     [&](const HistoryBatch& b) { return id == 0 || b.id == id; });
     std::vector<UndoStep> steps = batch == recentBatches.end() ? std::vector<UndoStep>{} : PlanUndo(*batch);
@@ -60,22 +56,21 @@ void App::StartUndo(uint64_t id) {
     BatchHooks hooks;
     for (const UndoStep& step : steps) items.push_back(step.from);
     const uint64_t undoOf = batch->id;
-    AddLog("Undoing " + std::to_string(steps.size()) + " item(s) of an earlier batch.");
-    progressDone = 0;
-    progressTotal = static_cast<int>(items.size());
-    statusText = "Putting back " + std::to_string(items.size()) + " item(s)...";
-    overlay.SetStatus(statusText, true);
+    PendingBatch intake;
+    intake.dropped = static_cast<int>(items.size());
+    intake.startLine = "Undoing " + std::to_string(steps.size()) + " item(s) of an earlier batch.";
+    intake.startText = "Putting back " + std::to_string(items.size()) + " item(s)...";
     hooks.step = [steps = std::move(steps)](size_t index, const std::filesystem::path&, BatchCache& batch) {
         return UndoItem(steps[index], RestoreFromRecycleBin, &batch.Staging());
     };
-    StartRecordedBatch(std::move(items), undoOf, std::move(hooks));
+    StartRecordedBatch(std::move(items), undoOf, std::move(hooks), std::move(intake));
 }
 
 void App::CancelBatch() {
-    if (!routeJob.IsRunning()) return;
+    if (!routeJob.IsRunning() || pendingBatches.empty()) return;
     routeJob.RequestStop();
-    userCancelled = true;
-    statusText = "Cancelling \xE2\x80\x94 the item in progress finishes first...";
+    pendingBatches.front().stopWords = "Cancelled";
+    statusText = "Cancelling \xE2\x80\x94 the item in progress finishes first..." + QueuedSuffix();
     redrawRequested = true;
 }
 

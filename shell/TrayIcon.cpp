@@ -103,7 +103,7 @@ void TrayIcon::ShowBalloon(const std::wstring& title, const std::wstring& text) 
     data.uFlags = kBaseFlags;
 }
 
-void TrayIcon::ShowMenu(bool overlayVisible, bool batchRunning, bool previewPending) {
+void TrayIcon::ShowMenu(bool overlayVisible, bool batchRunning, bool previewPending, bool queued) {
     POINT cursor{};
     GetCursorPos(&cursor);
     UniqueMenu menu(CreatePopupMenu());
@@ -113,10 +113,12 @@ void TrayIcon::ShowMenu(bool overlayVisible, bool batchRunning, bool previewPend
                 L"Show drop zone");
     AppendMenuW(menu.get(), MF_STRING, kTraySettingsCommand, L"Settings");
     AppendMenuW(menu.get(), MF_SEPARATOR, 0, nullptr);
-    AppendMenuW(menu.get(), MF_STRING | (batchRunning ? MF_GRAYED : 0), kUndoLastBatchCommand, L"Undo last batch");
-    AppendMenuW(menu.get(), MF_STRING | (batchRunning ? 0 : MF_GRAYED), kCancelBatchCommand, L"Cancel batch");
+    // While a batch runs, an undo or a previewed drop waits for it in the queue.
+    AppendMenuW(menu.get(), MF_STRING, kUndoLastBatchCommand, L"Undo last batch");
+    AppendMenuW(menu.get(), MF_STRING | (batchRunning ? 0 : MF_GRAYED), kCancelBatchCommand, L"Cancel this batch");
+    if (queued) AppendMenuW(menu.get(), MF_STRING, kCancelQueuedCommand, L"Cancel queued too");
     if (previewPending) {
-        AppendMenuW(menu.get(), MF_STRING | (batchRunning ? MF_GRAYED : 0), kRoutePreviewCommand, L"Route previewed items");
+        AppendMenuW(menu.get(), MF_STRING, kRoutePreviewCommand, L"Route previewed items");
         AppendMenuW(menu.get(), MF_STRING, kCancelPreviewCommand, L"Cancel preview");
     }
     AppendMenuW(menu.get(), MF_SEPARATOR, 0, nullptr);

@@ -44,7 +44,8 @@ public:
     void ShowBalloon(const std::wstring& title, const std::wstring& text);
     // The popup menu at the cursor; the choice arrives at the owner as WM_COMMAND.
     // With `previewPending`, a previewed drop awaits "Route": the menu offers to route or drop it.
-    void ShowMenu(bool overlayVisible, bool batchRunning = false, bool previewPending = false);
+    // `queued`: batches wait behind the running one.
+    void ShowMenu(bool overlayVisible, bool batchRunning = false, bool previewPending = false, bool queued = false);
 
 private:
     NOTIFYICONDATAW data;
