@@ -377,6 +377,7 @@ LRESULT App::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             if (wParam == kHotkeyId) SetOverlayVisible(!overlay.IsVisible());
             return 0;
         case WM_TIMER:
+            if (wParam == kDropZoneOutcomeTimer) EndDropZoneOutcome();
             if (wParam == kSettingsRetryTimer && !drawingSettings) {
                 const StoreResult result = settingsStore.Retry(settings);
                 TakeStoreResult(result);

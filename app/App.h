@@ -47,6 +47,8 @@ constexpr wchar_t kMainWindowClass[] = L"KestraneFileweirMain";
 constexpr DWORD kMainWindowStyle = WS_OVERLAPPEDWINDOW;
 constexpr DWORD kMainWindowExStyle = WS_EX_APPWINDOW | WS_EX_ACCEPTFILES;
 constexpr size_t kMaxLogLines = 500;
+constexpr UINT_PTR kDropZoneOutcomeTimer = 2;  // the drop zone goes back to its idle text
+constexpr UINT kDropZoneOutcomeMs = 6000;
 
 // Client size of the main window for a font size at 96 DPI: 980 x 760, 1080 x 840, 1180 x 980.
 SIZE ClientSizeFor(UiFontSize size);
@@ -145,6 +147,11 @@ private:
     // progress; the line that opens a batch in the log waits until its items are counted.
     void EndBatchUnrouted(const std::string& status, const std::string& dropZoneText);
     void LogIntakeOnce(int batchSize);
+    // The drop zone shows a batch's outcome for a few seconds, then its idle text.
+    void ShowOutcomeOnDropZone(const std::string& text);
+    void EndDropZoneOutcome();
+    std::wstring dropZoneOutcome;  // the outcome the drop zone shows, until the timer ends it
+    ULONGLONG dropZoneOutcomeSince = 0;
     // Routes items that passed intake; with `listing`, dropped folders are listed first. While a
     // batch runs the new one waits in the route job's queue.
     void RouteNow(std::vector<std::filesystem::path> items, bool listing);
@@ -229,6 +236,7 @@ private:
     AppSettings previewSettings;
     std::optional<std::vector<ItemPlan>> previewPlans;
     bool previewActive = false;
+    bool previewRouteChosen = false;  // Route was chosen before the plan was in
     PlanJob previewJob;
 
     // Last: destroyed first at process exit, so a batch still running is waited for while

@@ -12,20 +12,37 @@ std::string IntakeLogLine(bool expanded, int dropped, int batch) {
     return "Received " + count + " dropped item(s).";
 }
 
-std::string ProgressStatusText(int done, int total, const std::string& currentName) {
-    return "Routing " + std::to_string(done) + "/" + std::to_string(total) + " \xE2\x80\x94 " + currentName;
+std::string ProgressStatusText(int done, int total, const std::string& currentName, bool undo) {
+    return (undo ? "Putting back " : "Routing ") + std::to_string(done) + "/" + std::to_string(total) +
+           " \xE2\x80\x94 " + currentName;
 }
 
-std::string BatchTallyText(const RouteJobResult& r) {
-    std::string text = "Done \xE2\x80\x94 moved " + std::to_string(r.moved) + ", skipped " + std::to_string(r.skipped) +
-                       ", failed " + std::to_string(r.failed);
-    if (r.notHandled > 0) text += ", not routed " + std::to_string(r.notHandled);
+std::string BatchTallyText(const BatchTally& tally, BatchEnd end, bool undo) {
+    std::string text = TallyText(tally, undo);
+    switch (end) {
+        case BatchEnd::cancelled: return "Cancelled \xE2\x80\x94 " + text;
+        case BatchEnd::stopped: return "Stopped \xE2\x80\x94 " + text;
+        case BatchEnd::finished: break;
+    }
+    if (!undo) return "Done \xE2\x80\x94 " + text;
+    text[0] = 'P';  // "put back …" opens the line
     return text;
 }
 
 std::string ItemLogLine(const RouteItemResult& item) {
-    const char* tag = item.ok ? "[ok] " : item.skipped ? "[skip] " : "[fail] ";
-    return tag + item.source + " -> " + item.target + " (" + item.message + ")";
+    switch (FateOf(item)) {
+        case ItemFate::left: return "[left] " + item.source + " \xE2\x80\x94 " + item.message;
+        case ItemFate::moved:
+        case ItemFate::recycled: return "[ok] " + item.source + " -> " + item.target + " (" + item.message + ")";
+        case ItemFate::skipped: break;
+        case ItemFate::failed:
+        case ItemFate::cancelled:
+            // A failure before any target was chosen has nowhere to point.
+            if (item.target.empty()) return "[fail] " + item.source + " \xE2\x80\x94 " + item.message;
+            return "[fail] " + item.source + " -> " + item.target + " (" + item.message + ")";
+    }
+    if (item.target.empty()) return "[skip] " + item.source + " \xE2\x80\x94 " + item.message;
+    return "[skip] " + item.source + " -> " + item.target + " (" + item.message + ")";
 }
 
 std::string RecordingProblemStatus(bool historyFailed, bool journalFailed) {
@@ -45,6 +62,6 @@ std::string JournalFailedLogLine(const std::string& dataFolder) {
            ": had the program been stopped during a move to another drive, the item could have been left in both places.";
 }
 
-bool BatchNeedsBalloon(const RouteJobResult& r) { return r.failed > 0 || r.moved > 0; }
+bool BatchNeedsBalloon(const BatchTally& t) { return t.Total() > t.left; }
 
 }  // namespace kw

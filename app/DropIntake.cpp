@@ -183,7 +183,10 @@ void App::PumpJobEvents() {
             LogIntakeOnce(progress->total);
             progressDone = progress->done;
             progressTotal = progress->total;
-            statusText = ProgressStatusText(progress->done, progress->total, progress->current);
+            // The batch running is the oldest handed over.
+            const bool undo = !pendingBatches.empty() && pendingBatches.front().recording &&
+                              pendingBatches.front().recording->Batch().undoOf != 0;
+            statusText = ProgressStatusText(progress->done, progress->total, progress->current, undo);
         }
         statusText += QueuedSuffix();
         overlay.SetStatus(statusText, true);
@@ -205,22 +208,27 @@ void App::PumpJobEvents() {
             continue;
         }
         LogIntakeOnce(batchSize);
-        progressDone = result.moved + result.skipped + result.failed;
-        progressTotal = static_cast<int>(result.items.size());
-        statusText = BatchTallyText(result);
-        overlay.SetStatus("Drop files to route them", false);
-        bool undo = false;
+        const BatchTally tally = TallyOf(result.items, result.notHandled);
+        const bool undo = recording && recording->Batch().undoOf != 0;
+        const BatchEnd end = result.notHandled == 0           ? BatchEnd::finished
+                             : ended.stopWords == "Cancelled" ? BatchEnd::cancelled
+                                                              : BatchEnd::stopped;
+        // The share of the batch that was handled: a cancelled batch's bar is not full.
+        progressDone = tally.Handled();
+        progressTotal = tally.Total();
+        statusText = BatchTallyText(tally, end, undo);
+        // The drop zone shows the outcome for a while, for whoever watches only the drop zone.
+        ShowOutcomeOnDropZone(statusText);
+        // The worker is done with the recording: the items it never reached are recorded here.
+        if (recording) recording->Stopped(result.notHandled);
         bool unrecorded = false;
-        if (recording) {
-            undo = recording->Batch().undoOf != 0;
-            if (!recording->Batch().items.empty()) {
-                unrecorded = !recording->Recorded();
-                // Kept for this session either way: Ctrl+Z must never reach past it to an older batch.
-                recentBatches.insert(recentBatches.begin(), recording->Batch());
-                if (recentBatches.size() > kRecentBatches) recentBatches.pop_back();
-                // Offered only for a batch the history holds: one it lacks is gone after a restart.
-                if (result.moved > 0 && !unrecorded) statusText += kUndoHint;
-            }
+        if (recording && !recording->Batch().items.empty()) {
+            unrecorded = !recording->Recorded();
+            // Kept for this session either way: Ctrl+Z must never reach past it to an older batch.
+            recentBatches.insert(recentBatches.begin(), recording->Batch());
+            if (recentBatches.size() > kRecentBatches) recentBatches.pop_back();
+            // Offered only for a batch the history holds: one it lacks is gone after a restart.
+            if (!undo && tally.moved + tally.recycled > 0 && !unrecorded) statusText += kUndoHint;
         }
         statusText += RecordingProblemStatus(unrecorded, result.journalFailed);
         // One open of the log for the whole batch: a large batch must not freeze the window
@@ -237,10 +245,31 @@ void App::PumpJobEvents() {
         for (std::string& line : activityLog.AppendAll(messages)) logLines.push_front(std::move(line));
         while (logLines.size() > kMaxLogLines) logLines.pop_back();
         redrawRequested = true;
-        if (BatchNeedsBalloon(result)) tray.ShowBalloon(L"Kestrane Fileweir", ToWide(statusText));
+        if (BatchNeedsBalloon(tally)) tray.ShowBalloon(L"Kestrane Fileweir", ToWide(statusText));
         // The next batch in the queue has begun on the worker.
         if (!pendingBatches.empty()) BeginBatch(pendingBatches.front());
     }
+}
+
+void App::ShowOutcomeOnDropZone(const std::string& text) {
+    overlay.SetStatus(text, false);
+    dropZoneOutcome = ToWide(text);
+    dropZoneOutcomeSince = GetTickCount64();
+    // SetTimer needs a window of the calling thread (this is the window's thread), and given the
+    // id of a timer the window already has it resets it: the outcome stays for the full time
+    // after the last batch.
+    if (mainWindow) SetTimer(mainWindow, kDropZoneOutcomeTimer, kDropZoneOutcomeMs, nullptr);
+}
+
+void App::EndDropZoneOutcome() {
+    // Resetting or killing a timer leaves a WM_TIMER already posted in the queue: one that comes
+    // early belongs to an outcome replaced since, and the newer one's timer is still running.
+    if (GetTickCount64() - dropZoneOutcomeSince + 100 < kDropZoneOutcomeMs) return;
+    if (mainWindow) KillTimer(mainWindow, kDropZoneOutcomeTimer);
+    // Something newer (a batch, a preview) has the drop zone by now: leave it.
+    if (!dropZoneOutcome.empty() && overlay.Status() == dropZoneOutcome && !routeJob.IsRunning())
+        overlay.SetStatus("Drop files to route them", false);
+    dropZoneOutcome.clear();
 }
 
 }  // namespace kw

@@ -30,6 +30,7 @@ int App::Run(HINSTANCE instance, int showCommand) {
     // one) show a click a frame later; a press and release that arrive together would otherwise
     // wait for the next message. So input is followed by a few more frames.
     constexpr int kFramesAfterInput = 3;
+    constexpr DWORD kHoverFrameMs = 15;  // about a frame at 60 Hz
     const auto isInput = [](UINT message) {
         return (message >= WM_MOUSEFIRST && message <= WM_MOUSELAST) || (message >= WM_KEYFIRST && message <= WM_KEYLAST);
     };
@@ -40,7 +41,16 @@ int App::Run(HINSTANCE instance, int showCommand) {
         ++stats.wakeups;
         MSG msg{};
         bool hadInput = false;
-        if (!redrawRequested && settleFrames == 0 && !(CanDraw() && settling.WantsFrame())) {
+        // Keys typed faster than frames apply them, and a tooltip's delay, need frames though no
+        // message comes; a delay only needs time to pass, so its frames wait for a message a
+        // little first.
+        const ImGuiAwaits awaits = CanDraw() && renderHost.HasImGui() ? WhatImGuiAwaits() : ImGuiAwaits::nothing;
+        const bool wantFrame = redrawRequested || settleFrames > 0 || (CanDraw() && settling.WantsFrame());
+        if (!wantFrame && awaits == ImGuiAwaits::hover) {
+            // Returns early when a message arrives (MWMO_INPUTAVAILABLE: also one already seen
+            // but left in the queue); either way the loop goes on and draws.
+            MsgWaitForMultipleObjectsEx(0, nullptr, kHoverFrameMs, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+        } else if (!wantFrame && awaits == ImGuiAwaits::nothing) {
             const BOOL got = GetMessageW(&msg, nullptr, 0, 0);
             if (got == -1) break;
             if (got == 0) {
@@ -64,7 +74,7 @@ int App::Run(HINSTANCE instance, int showCommand) {
         // Every message may change what the window shows (a show, a resize, a status): frames
         // follow until the layout has settled.
         if (redrawRequested) settling.Invalidate();
-        if (CanDraw() && (settleFrames > 0 || settling.WantsFrame())) RenderOneFrame();
+        if (CanDraw() && (settleFrames > 0 || settling.WantsFrame() || awaits != ImGuiAwaits::nothing)) RenderOneFrame();
         redrawRequested = false;
         settleFrames = hadInput ? kFramesAfterInput : std::max(0, settleFrames - 1);
     }

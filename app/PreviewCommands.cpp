@@ -7,6 +7,7 @@
 namespace kw {
 
 void App::StartPreview(std::vector<std::filesystem::path> items) {
+    previewRouteChosen = false;
     if (!PlanPreview(std::move(items))) return;
     statusText = "Preview: nothing moves until you choose Route on the Preview tab.";
     overlay.SetStatus("Preview in the settings window", false);
@@ -46,11 +47,23 @@ void App::PumpPreview() {
     if (!previewActive) return;
     if (std::optional<std::vector<ItemPlan>> plans = previewJob.Take()) previewPlans = std::move(*plans);
     // Rules edited while the preview is open: what is shown must be what Route would do.
-    if (!SameRouting(settings, previewSettings)) PlanPreview(std::move(previewDropped));
+    if (!SameRouting(settings, previewSettings)) {
+        PlanPreview(std::move(previewDropped));
+        return;
+    }
+    if (previewRouteChosen && previewPlans) RoutePreview();
 }
 
 void App::RoutePreview() {
-    if (!previewActive || !previewPlans) return;
+    if (!previewActive) return;
+    // Chosen from a menu while the plan is still being made: the choice is kept and carried out
+    // once the plan is in (behind a batch still running, as any drop).
+    if (!previewPlans) {
+        previewRouteChosen = true;
+        statusText = "The previewed items are routed as soon as they are planned.";
+        redrawRequested = true;
+        return;
+    }
     std::vector<std::filesystem::path> items;
     items.reserve(previewPlans->size());
     for (const ItemPlan& plan : *previewPlans) items.push_back(plan.item);
@@ -63,6 +76,7 @@ void App::CancelPreview() {
     const bool shown = previewActive;
     previewJob.Cancel();
     previewActive = false;
+    previewRouteChosen = false;
     previewPlans.reset();
     previewDropped.clear();
     overlay.SetPreviewPending(false);
@@ -80,6 +94,7 @@ PreviewView App::PreviewShown() const {
     view.plans = previewPlans ? &*previewPlans : nullptr;
     view.plannedWith = &previewSettings;
     view.batchRunning = routeJob.IsRunning();
+    view.routeChosen = previewRouteChosen;
     return view;
 }
 

@@ -72,9 +72,9 @@ EOF
 2026-12-07 10:14:02 | [ok] C:\users\me\Downloads\holiday.jpg -> D:\Pictures\holiday (2).jpg (Moved via Photos)
 2026-12-07 10:14:02 | [ok] C:\users\me\Downloads\invoice-0412.pdf -> D:\Documents\Invoices\invoice-0412.pdf (Moved via Invoices 2026)
 2026-12-07 10:14:02 | [ok] C:\users\me\Downloads\Отчёт — март.jpg -> D:\Pictures\Отчёт — март.jpg (Moved via Photos)
-2026-12-07 10:14:03 | [skip] C:\users\me\Downloads\notes.txt -> C:\users\me\Downloads\notes.txt (Left in place (No matching rule))
+2026-12-07 10:14:03 | [left] C:\users\me\Downloads\notes.txt — Left in place (No matching rule)
 2026-12-07 10:14:03 | [fail] C:\users\me\Downloads\trip.mp4 -> D:\Videos\trip.mp4 (The process cannot access the file because it is being used by another process.)
-2026-12-07 10:14:03 | Done — moved 3, skipped 1, failed 1
+2026-12-07 10:14:03 | Done — moved 3, left in place 1, failed 1
 EOF
   # Three batches for the Activity tab: a routing batch, an undo of part of it, a recycled item.
   cat >"$app/history.jsonl" <<'EOF'
@@ -88,6 +88,31 @@ EOF
 {"batch":134125447060000000,"time":134125447060000000}
 {"item":134125447060000000,"fate":"recycled","source":"C:\\users\\me\\Downloads\\setup-old.exe","target":"Recycle Bin","rule":"Old installers","message":"Sent to Recycle Bin via Old installers"}
 EOF
+}
+
+# The Activity tab just after a batch was cancelled with Esc: a rule whose pattern gives up on
+# each of 300 names keeps the batch busy long enough to cancel it part way.
+cancelled_batch_shot() {
+  config "$1" medium
+  sed -i 's/"rules": \[/"expandFoldersOnDrop": true, "rules": [\n  {"name": "Slow names", "destination": "D:\\\\Slow", "combineLogic": "or", "clauses": [{"type": "regex", "regex": "^(a+)+$"}, {"type": "extension", "extensions": "log"}]},/' "$app/config.json"
+  rm -rf "$work/d/Downloads/many"; mkdir -p "$work/d/Downloads/many"
+  for i in $(seq 100 399); do printf x > "$work/d/Downloads/many/aaaaaaaaaaaaaaaaaaaaaaaaaaaaaa$i!"; done
+  (cd "$app" && exec wine KestraneFileweir.exe) >/dev/null 2>&1 &
+  app_pid=$!
+  timeout 60 wine "$driver" wait-window KestraneFileweirMain 60 >/dev/null
+  sleep 2
+  main=$(main_window)
+  xdotool windowactivate --sync "$main" 2>/dev/null || true
+  click "${tabs[4]}" "$bar"
+  timeout 60 wine "$driver" drag KestraneFileweirOverlay 'D:\Downloads\many' >/dev/null
+  sleep 3
+  timeout 30 wine "$driver" post KestraneFileweirMain 0x100 0x1B 1 >/dev/null  # Esc
+  # The balloon that reports the batch covers the top of the window for a while under Wine.
+  sleep 14; shot "activity-cancelled-$1"
+  timeout 30 wine "$driver" post KestraneFileweirMain 0x111 204 0 >/dev/null
+  timeout 30 tail --pid="$app_pid" -f /dev/null || kill "$app_pid"
+  app_pid=""
+  rm -rf "$work/d/Downloads/many"
 }
 
 # Positions (x of each tab header, y of the tab bar, y of the second rule row) per font size,
@@ -156,6 +181,7 @@ for dpi in ${KW_SHOT_DPIS:-96 144}; do
       timeout 30 wine "$driver" post KestraneFileweirMain 0x111 204 0 >/dev/null
       timeout 30 tail --pid="$app_pid" -f /dev/null || kill "$app_pid"
       app_pid=""
+      [ "$size-$dpi" = medium-96 ] && cancelled_batch_shot "$theme"
     done
   done
   rm -f "$WINEPREFIX/dosdevices/d:"

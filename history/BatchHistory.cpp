@@ -49,6 +49,13 @@ std::string ReadAll(const fs::path& path) {
 
 }  // namespace
 
+BatchTally HistoryBatch::Tally() const {
+    BatchTally tally;
+    for (const HistoryItem& item : items) tally.Add(item.fate);
+    tally.notRouted += notRouted;
+    return tally;
+}
+
 int HistoryBatch::Count(ItemFate fate) const {
     return static_cast<int>(std::count_if(items.begin(), items.end(), [&](const HistoryItem& i) { return i.fate == fate; }));
 }
@@ -79,6 +86,10 @@ std::string FormatItemLine(const HistoryItem& item) {
     return j.dump(-1, ' ', false, Json::error_handler_t::replace);
 }
 
+std::string FormatStopLine(const HistoryBatch& batch) {
+    return Json{{"stopped", batch.id}, {"notRouted", batch.notRouted}}.dump(-1, ' ', false, Json::error_handler_t::replace);
+}
+
 std::vector<HistoryBatch> ParseHistory(std::string_view text) {
     std::vector<HistoryBatch> batches;
     while (!text.empty()) {
@@ -94,6 +105,15 @@ std::vector<HistoryBatch> ParseHistory(std::string_view text) {
                 b.time = j.at("time").get<uint64_t>();
                 b.undoOf = j.value("undoOf", uint64_t{0});
                 batches.push_back(std::move(b));
+                continue;
+            }
+            if (j.contains("stopped")) {
+                const uint64_t id = j.at("stopped").get<uint64_t>();
+                for (auto b = batches.rbegin(); b != batches.rend(); ++b)
+                    if (b->id == id) {
+                        b->notRouted = j.at("notRouted").get<int>();
+                        break;
+                    }
                 continue;
             }
             HistoryItem item;
@@ -186,21 +206,15 @@ HistoryItem RecordOf(uint64_t batch, const RouteItemResult& r) {
     item.target = r.target;
     item.rule = r.rule;
     item.message = r.message;
-    if (r.ok && !r.skipped) {
-        item.fate = r.target == "Recycle Bin" ? ItemFate::recycled : ItemFate::moved;
-        if (item.fate == ItemFate::recycled) {
-            item.recycledAt = r.recycledAt;
-            item.recycledBytes = r.recycledBytes;
-        }
-        if (item.fate == ItemFate::moved) {
-            const std::filesystem::path target = PathFromUtf8(r.target);
-            if (FingerprintTree(target, item.moved)) item.moved = {};  // cannot be proven the same later: undo leaves it
-            item.identity = IdentityText(target);
-        }
-    } else if (r.ok) {
-        item.fate = ItemFate::left;
-    } else {
-        item.fate = r.skipped ? ItemFate::skipped : ItemFate::failed;
+    item.fate = FateOf(r);
+    if (item.fate == ItemFate::recycled) {
+        item.recycledAt = r.recycledAt;
+        item.recycledBytes = r.recycledBytes;
+    }
+    if (item.fate == ItemFate::moved) {
+        const std::filesystem::path target = PathFromUtf8(r.target);
+        if (FingerprintTree(target, item.moved)) item.moved = {};  // cannot be proven the same later: undo leaves it
+        item.identity = IdentityText(target);
     }
     return item;
 }
@@ -211,6 +225,12 @@ BatchRecording::BatchRecording(const fs::path& file, HistoryBatch batch)
 void BatchRecording::Add(const RouteItemResult& result) {
     batch_.items.push_back(RecordOf(batch_.id, result));
     writer_.Add(batch_.items.back());
+}
+
+void BatchRecording::Stopped(int notRouted) {
+    if (notRouted <= 0) return;
+    batch_.notRouted = notRouted;
+    writer_.AddLine(FormatStopLine(batch_));
 }
 
 std::vector<HistoryBatch> LoadHistory(const fs::path& file) { return ParseHistory(ReadAll(file)); }
@@ -224,6 +244,7 @@ void PruneHistory(const fs::path& file, size_t maxBatches, uint64_t maxBytes) {
     for (auto b = batches.rbegin(); b != batches.rend() && blocks.size() < maxBatches; ++b) {
         std::string block = FormatBatchLine(*b) + "\n";
         for (const HistoryItem& item : b->items) block += FormatItemLine(item) + "\n";
+        if (b->notRouted > 0) block += FormatStopLine(*b) + "\n";
         if (total + block.size() > maxBytes && !blocks.empty()) break;
         total += block.size();
         blocks.push_back(std::move(block));

@@ -13,12 +13,11 @@
 #include <string_view>
 #include <vector>
 
+#include "routing/BatchTally.h"
 #include "routing/MoveJournal.h"
 #include "routing/RouteItemResult.h"
 
 namespace kw {
-
-enum class ItemFate { moved, recycled, left, skipped, failed, cancelled };
 
 struct HistoryItem {
     uint64_t batch = 0;
@@ -42,12 +41,16 @@ struct HistoryBatch {
     uint64_t time = 0;    // UTC file-time ticks
     uint64_t undoOf = 0;  // the batch this one undid, or 0
     std::vector<HistoryItem> items;
+    int notRouted = 0;  // items the batch never reached: it was cancelled or stopped
 
     int Count(ItemFate fate) const;
+    BatchTally Tally() const;  // counted as the status line counts a batch
 };
 
 std::string FormatBatchLine(const HistoryBatch& batch);  // without the items
 std::string FormatItemLine(const HistoryItem& item);
+// Written after a batch's items when it stopped short: {"stopped": id, "notRouted": N}.
+std::string FormatStopLine(const HistoryBatch& batch);
 // Batches in file order (oldest first); lines that do not parse, and items of a batch whose
 // line is missing, are skipped.
 std::vector<HistoryBatch> ParseHistory(std::string_view text);
@@ -67,6 +70,7 @@ public:
 
     void Add(const HistoryItem& item);
     bool Failed() const { return failed_; }
+    void AddLine(const std::string& line) { Write(line); }
 
 private:
     void Write(const std::string& line);
@@ -80,6 +84,8 @@ class BatchRecording {
 public:
     BatchRecording(const std::filesystem::path& file, HistoryBatch batch);
     void Add(const RouteItemResult& result);
+    // The batch stopped with `notRouted` items not reached (after the worker is done with it).
+    void Stopped(int notRouted);
     const HistoryBatch& Batch() const { return batch_; }
     const std::filesystem::path& File() const { return file_; }
     // Every line reached the file: the batch can be undone later, also after a restart.

@@ -1,12 +1,16 @@
 #pragma once
-// Plans a drop on a worker thread of its own (a preview before routing): the dropped items are
-// turned into the items a batch would route (folders listed, if asked), and each is planned
-// with PlanItem. A drop of many thousands of files must not stop the window, so the window only
-// reads the progress and, at the end, takes the plans. Nothing on disk is changed.
+// Plans a drop on a worker thread of its own (a preview before routing, the Test tab): the
+// dropped items are turned into the items a batch would route (folders listed, if asked), and
+// each is planned with PlanItem. A drop of many thousands of files, or a path on a share that
+// does not answer, must not stop the window: the window only reads the progress and, at the end,
+// takes the plans, and it never waits for a worker. A plan replaced or cancelled is told to stop
+// and left to end on its own; its thread holds everything it uses, so nothing it touches is
+// freed under it. Nothing on disk is changed.
 
 #include <atomic>
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <thread>
@@ -33,7 +37,8 @@ public:
     };
 
     PlanJob() = default;
-    ~PlanJob();  // Cancel
+    // Workers still going are told to stop and let go (they own all they use).
+    ~PlanJob();
     PlanJob(const PlanJob&) = delete;
     PlanJob& operator=(const PlanJob&) = delete;
 
@@ -42,21 +47,28 @@ public:
     // at the end, to wake the window. Throws std::system_error when no thread can be started.
     void Start(const AppSettings& settings, std::vector<std::filesystem::path> dropped, Prepare prepare,
                std::function<void()> changed);
-    // Stops a plan in progress and forgets any result.
+    // Stops a plan in progress and forgets any result; returns at once.
     void Cancel();
     Progress Now() const;
     // The finished plans, once; nothing while planning or after they were taken.
     std::optional<std::vector<ItemPlan>> Take();
+    // Workers told to stop that have not ended yet (stuck on a drive that does not answer).
+    size_t StillEnding();
 
 private:
-    void Run(AppSettings settings, std::vector<std::filesystem::path> dropped, Prepare prepare,
-             std::function<void()> changed);
+    struct Run;
+    static void Work(const std::shared_ptr<Run>& run, AppSettings settings, std::vector<std::filesystem::path> dropped,
+                     Prepare prepare, std::function<void()> changed);
+    // Joins the workers of earlier plans that have ended (at once: they have).
+    void Reap();
 
+    std::shared_ptr<Run> current;
     std::thread worker;
-    std::atomic<bool> stop{false};
-    mutable std::mutex mutex;  // guards what follows
-    Progress progress;
-    std::optional<std::vector<ItemPlan>> result;
+    struct Retired {
+        std::shared_ptr<Run> run;
+        std::thread thread;
+    };
+    std::vector<Retired> retired;
 };
 
 }  // namespace kw

@@ -11,8 +11,8 @@ namespace kw {
 
 namespace {
 
-constexpr const char* kOutcomes[] = {"All lines", "Moved", "Skipped", "Failed", "Undone"};
-constexpr std::string_view kOutcomeTags[] = {"", "[ok] ", "[skip] ", "[fail] ", "[undo] "};
+constexpr const char* kOutcomes[] = {"All lines", "Moved", "Skipped", "Failed", "Undone", "Left in place"};
+constexpr std::string_view kOutcomeTags[] = {"", "[ok] ", "[skip] ", "[fail] ", "[undo] ", "[left] "};
 
 std::string LocalTimeText(uint64_t utcTicks) {
     FILETIME utc{static_cast<DWORD>(utcTicks), static_cast<DWORD>(utcTicks >> 32)};
@@ -47,15 +47,14 @@ void DrawBatches(const SettingsWindowView& view, const SettingsWindowActions& ac
     ImGui::BeginChild("batches", ImVec2(0, ImGui::GetTextLineHeightWithSpacing() * 7.5f), ImGuiChildFlags_Border);
     for (const HistoryBatch& batch : *view.batches) {
         ImGui::PushID(static_cast<int>(batch.id ^ (batch.id >> 32)));
-        char title[160];
-        std::snprintf(title, sizeof title, "%s%s \xE2\x80\x94 moved %d, recycled %d, skipped %d, failed %d",
-                      batch.undoOf ? "[undo] " : "", LocalTimeText(batch.time).c_str(), batch.Count(ItemFate::moved),
-                      batch.Count(ItemFate::recycled), batch.Count(ItemFate::skipped), batch.Count(ItemFate::failed));
+        // Counted and worded as the status line counted the batch when it ended.
+        const std::string title = std::string(batch.undoOf ? "[undo] " : "") + LocalTimeText(batch.time) +
+                                  " \xE2\x80\x94 " + TallyText(batch.Tally(), batch.undoOf != 0);
         ImGui::BeginDisabled(view.batchRunning);
         if (ImGui::SmallButton("Undo") && actions.undoBatch) actions.undoBatch(batch.id);
         ImGui::EndDisabled();
         ImGui::SameLine();
-        if (ImGui::TreeNodeEx("batch", 0, "%s", title)) {
+        if (ImGui::TreeNodeEx("batch", 0, "%s", title.c_str())) {
             int row = 0;
             for (const HistoryItem& item : batch.items) {
                 ImGui::PushID(row++);

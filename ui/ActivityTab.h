@@ -12,7 +12,7 @@ namespace kw {
 void DrawActivityTab(UiState& ui, const SettingsWindowView& view, const SettingsWindowActions& actions);
 
 // Whether a log line passes the filter: `text` anywhere in it (ASCII letters in any case), and
-// for `outcome` 1-4 only "[ok]", "[skip]", "[fail]" or "[undo]" lines.
+// for `outcome` 1-5 only "[ok]", "[skip]", "[fail]", "[undo]" or "[left]" lines.
 bool LogLineShown(std::string_view line, std::string_view text, int outcome);
 
 }  // namespace kw

@@ -38,6 +38,10 @@ void DrawPreviewTab(const PreviewView& view, const std::function<void()>& route,
                                ImVec2(-1.0f, 0.0f));
         }
         if (ImGui::Button("Cancel") && cancel) cancel();
+        if (view.routeChosen) {
+            ImGui::SameLine();
+            ImGui::TextDisabled("Route chosen: these items are routed as soon as they are planned.");
+        }
         return;
     }
     const std::vector<ItemPlan>& plans = *view.plans;

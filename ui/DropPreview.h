@@ -18,6 +18,7 @@ struct PreviewView {
     const std::vector<ItemPlan>* plans = nullptr;  // once planned
     const AppSettings* plannedWith = nullptr;
     bool batchRunning = false;
+    bool routeChosen = false;  // Route was chosen before the plan was in: it routes once it is
 };
 
 struct PreviewCounts {
@@ -25,7 +26,8 @@ struct PreviewCounts {
 };
 PreviewCounts CountFates(const std::vector<ItemPlan>& plans);
 
-// `route` and `cancel` are the buttons' actions.
+// `route` and `cancel` are the buttons' actions; the window runs them after its frame, as they
+// free the plans the table draws.
 void DrawPreviewTab(const PreviewView& view, const std::function<void()>& route, const std::function<void()>& cancel);
 
 }  // namespace kw

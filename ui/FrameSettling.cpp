@@ -1,6 +1,7 @@
 #include "ui/FrameSettling.h"
 
 #include <imgui.h>
+#include <imgui_internal.h>
 
 namespace kw {
 namespace {
@@ -43,6 +44,22 @@ uint64_t CurrentDrawHash() {
         }
     }
     return fnv.value;
+}
+
+ImGuiAwaits WhatImGuiAwaits() {
+    const ImGuiContext* g = ImGui::GetCurrentContext();
+    if (!g) return ImGuiAwaits::nothing;
+    // With io.ConfigInputTrickleEventQueue (on by default) events of one frame are spread over
+    // several ("button down + up", and a key's down and up around its character); what is left
+    // waits in this queue. The queue and the hover-delay fields below are imgui_internal.h's: read
+    // only, and checked against each new Dear ImGui by FrameSettlingTest.
+    if (!g->InputEventsQueue.empty()) return ImGuiAwaits::input;
+    // An item asked for a delayed hover (a tooltip) this frame: until the pointer has rested on it
+    // long enough to unlock it and the longest delay has passed, later frames may show more.
+    const ImGuiID id = g->HoverItemDelayId;
+    if (id != 0 && (g->HoverItemUnlockedStationaryId != id || g->HoverItemDelayTimer < g->Style.HoverDelayNormal))
+        return ImGuiAwaits::hover;
+    return ImGuiAwaits::nothing;
 }
 
 }  // namespace kw

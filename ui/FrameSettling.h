@@ -31,4 +31,12 @@ private:
 // A hash of what the current ImGui context's last rendered frame draws.
 uint64_t CurrentDrawHash();
 
+// What the current ImGui context still waits for after its last frame, though no message may
+// come to ask for another: `input` it was given but has not applied yet (it applies one change
+// of a key or button per frame, so typing at speed leaves a tail of keys queued), or a `hover`
+// delay running on the item under a resting pointer (a tooltip appears once it has run out, and
+// only frames advance it). Idle, it waits for nothing.
+enum class ImGuiAwaits { nothing, input, hover };
+ImGuiAwaits WhatImGuiAwaits();
+
 }  // namespace kw

@@ -158,10 +158,12 @@ void DrawRuleEditor(Rule& rule, UiState& ui, HWND owner, bool& settingsChanged) 
         DrawConditionEditor(rule, rule.clauses[j], static_cast<int>(j), settingsChanged);
         DrawFieldWarnings(warnings, at, static_cast<int>(j), RuleField::condition);
         if (rule.clauses.size() > 1 && ImGui::Button("Remove this condition")) {
-            rule.clauses.erase(rule.clauses.begin() + static_cast<std::ptrdiff_t>(j));
-            settingsChanged = true;
-            ImGui::PopID();
-            break;
+            // The conditions below this one are still to be drawn this frame.
+            ui.afterFrame.Add([&rule, &settingsChanged, j] {
+                if (j >= rule.clauses.size() || rule.clauses.size() < 2) return;
+                rule.clauses.erase(rule.clauses.begin() + static_cast<std::ptrdiff_t>(j));
+                settingsChanged = true;
+            });
         }
         ImGui::PopID();
     }

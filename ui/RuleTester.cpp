@@ -35,6 +35,33 @@ void AddTyped(TesterState& tester, bool expandFolders) {
     tester.input[0] = 0;
 }
 
+std::string LeftOutNotice() {
+    return "The tester holds " + std::to_string(kMaxTesterItems) + " items; the rest were left out.";
+}
+
+// On the plan's worker: each entry as itself, or with `expand` a folder as the files inside it,
+// listed only as far as the tester has room (and one more, to tell that there was more).
+PlanJob::Prepare ListForTester(bool expand) {
+    return [expand](std::vector<std::filesystem::path> entries, const std::atomic<bool>& stop) {
+        std::vector<std::filesystem::path> listed;
+        for (const std::filesystem::path& entry : entries) {
+            if (stop || listed.size() > kMaxTesterItems) break;
+            std::vector<std::filesystem::path> files;
+            std::atomic<bool> full{false};
+            ListingControl control;
+            control.stop = &full;
+            control.reportEvery = 1;
+            control.found = [&](size_t found) { full = stop || listed.size() + found > kMaxTesterItems; };
+            // Names typed alone stay names: they are not looked for in the current folder.
+            if (entry.is_absolute()) ExpandFolders({entry}, expand, files, control);
+            if (files.empty()) files.push_back(entry);  // a name, a missing path or an empty folder: tried as itself
+            listed.insert(listed.end(), files.begin(), files.end());
+        }
+        if (listed.size() > kMaxTesterItems + 1) listed.resize(kMaxTesterItems + 1);
+        return listed;
+    };
+}
+
 }  // namespace
 
 bool SameRouting(const AppSettings& a, const AppSettings& b) {
@@ -43,27 +70,11 @@ bool SameRouting(const AppSettings& a, const AppSettings& b) {
 }
 
 void AddTesterItems(TesterState& tester, const std::vector<std::filesystem::path>& items, bool expandFolders) {
-    // A folder of a hundred thousand files is listed only as far as the tester has room.
     const size_t room = kMaxTesterItems - std::min(kMaxTesterItems, tester.items.size());
-    std::vector<std::filesystem::path> listed;
-    std::atomic<bool> full{false};
-    for (const std::filesystem::path& item : items) {
-        if (listed.size() > room) break;
-        std::vector<std::filesystem::path> files;
-        ListingControl control;
-        control.stop = &full;
-        control.reportEvery = 1;
-        control.found = [&](size_t found) { full = listed.size() + found > room; };
-        // Names typed alone stay names: they are not looked for in the current folder.
-        if (item.is_absolute()) ExpandFolders({item}, expandFolders, files, control);
-        if (files.empty()) files.push_back(item);  // a name, a missing path or an empty folder: tried as itself
-        listed.insert(listed.end(), files.begin(), files.end());
-    }
-    const bool leftOut = listed.size() > room;
-    if (leftOut) listed.resize(room);
-    tester.items.insert(tester.items.end(), listed.begin(), listed.end());
-    tester.notice = leftOut ? "The tester holds " + std::to_string(kMaxTesterItems) + " items; the rest were left out."
-                            : std::string();
+    const size_t taken = std::min(room, items.size());
+    tester.items.insert(tester.items.end(), items.begin(), items.begin() + static_cast<std::ptrdiff_t>(taken));
+    tester.expandFolders = expandFolders;
+    tester.notice = taken < items.size() ? LeftOutNotice() : std::string();
     ++tester.itemsVersion;
 }
 
@@ -71,6 +82,11 @@ void RefreshTester(TesterState& tester, const AppSettings& settings) {
     if (tester.planning) {
         if (std::optional<std::vector<ItemPlan>> plans = tester.job->Take()) {
             tester.plans = std::move(*plans);
+            // The listing stops one file past the room: that file says the rest were left out.
+            if (tester.plans.size() > kMaxTesterItems) {
+                tester.plans.resize(kMaxTesterItems);
+                tester.notice = LeftOutNotice();
+            }
             tester.plansMadeWith = tester.plannedWith;
             tester.planning = false;
         }
@@ -87,7 +103,7 @@ void RefreshTester(TesterState& tester, const AppSettings& settings) {
         return;
     }
     try {
-        tester.job->Start(settings, tester.items, nullptr, tester.wake);
+        tester.job->Start(settings, tester.items, ListForTester(tester.expandFolders), tester.wake);
         tester.planning = true;
     } catch (const std::exception&) {
         tester.notice = "The items could not be tried (no thread could be started).";
@@ -130,7 +146,8 @@ void DrawTesterTab(const AppSettings& settings, TesterState& tester) {
     }
     if (tester.planning) {
         const PlanJob::Progress p = tester.job->Now();
-        ImGui::TextDisabled("Trying %d of %d item(s)...", p.done, p.total);
+        if (p.listing) ImGui::TextDisabled("Listing the folders...");
+        else ImGui::TextDisabled("Trying %d of %d item(s)...", p.done, p.total);
     }
     ImGui::BeginChild("tester_items", ImVec2(0, 0));
     // The plans shown are those last made; their rules are the ones they were made with.

@@ -20,7 +20,10 @@ inline constexpr size_t kMaxTesterItems = 50;
 
 struct TesterState {
     char input[1024] = {};
+    // As dropped or typed; folders among them are listed by the plan job, never on the window's
+    // thread (a path on a share that does not answer must not stop the window).
     std::vector<std::filesystem::path> items;
+    bool expandFolders = false;   // a folder stands for the files inside it, as in a batch
     int itemsVersion = 0;         // counts changes of `items`
     std::vector<ItemPlan> plans;  // the last plans made
     AppSettings plansMadeWith;    // ... with these settings
@@ -37,7 +40,8 @@ struct TesterState {
 bool SameRouting(const AppSettings& a, const AppSettings& b);
 
 // Adds what was dropped or typed (a folder's files instead of it when folders are expanded on
-// drop, as a batch would), up to kMaxTesterItems in all.
+// drop, as a batch would, listed when the items are planned), up to kMaxTesterItems in all.
+// Touches no disk.
 void AddTesterItems(TesterState& tester, const std::vector<std::filesystem::path>& items, bool expandFolders);
 
 // Takes finished plans, and plans again (off this thread) what is not planned with these

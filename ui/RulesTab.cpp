@@ -21,6 +21,14 @@ bool IsValidIndex(int index, const std::vector<Rule>& rules) {
 
 void EraseRule(std::vector<Rule>& rules, int index) { rules.erase(rules.begin() + index); }
 
+// The path rows of the frame just drawn point into the rules; once the list changes under them
+// a folder dropped before the next frame must find none rather than another rule's.
+void ForgetPathRows(UiState& ui) {
+    ui.pathTargets.clear();
+    ui.previousPathTargets.clear();
+    ui.hoveredPathTarget = nullptr;
+}
+
 void CommitRename(Rule& rule, UiState& ui, bool& settingsChanged) {
     // An empty name is never taken: the rename simply ends.
     if (ui.renameBuffer[0] != 0) {
@@ -52,7 +60,8 @@ void MoveRule(std::vector<Rule>& rules, int from, int to) {
     rules.insert(rules.begin() + to, std::move(moved));
 }
 
-// Draws the rows; after a delete from a row's menu the rest of the list waits for the next frame.
+// Draws the rows. A delete from a row's menu and a row dropped elsewhere change the list once the
+// frame has drawn it.
 void DrawRuleList(AppSettings& settings, UiState& ui, bool& settingsChanged) {
     std::vector<Rule>& rules = settings.rules;
     const std::vector<RuleWarning>& warnings = ui.ruleWarnings.For(settings, ui.folderProbe, ImGui::GetTime());
@@ -82,14 +91,15 @@ void DrawRuleList(AppSettings& settings, UiState& ui, bool& settingsChanged) {
                     std::memcpy(ui.renameBuffer, cut.c_str(), cut.size() + 1);
                 }
                 if (ImGui::MenuItem("Delete")) {
-                    EraseRule(rules, i);
-                    if (ui.selectedRule == i) ui.selectedRule = -1;
-                    else if (ui.selectedRule > i) --ui.selectedRule;
-                    ui.renamingRule = -1;
-                    settingsChanged = true;
-                    ImGui::EndPopup();
-                    ImGui::PopID();
-                    return;
+                    ui.afterFrame.Add([&rules, &ui, &settingsChanged, i] {
+                        if (!IsValidIndex(i, rules)) return;
+                        EraseRule(rules, i);
+                        ForgetPathRows(ui);
+                        if (ui.selectedRule == i) ui.selectedRule = -1;
+                        else if (ui.selectedRule > i) --ui.selectedRule;
+                        ui.renamingRule = -1;
+                        settingsChanged = true;
+                    });
                 }
                 ImGui::EndPopup();
             }
@@ -105,10 +115,14 @@ void DrawRuleList(AppSettings& settings, UiState& ui, bool& settingsChanged) {
                 int32_t from = -1;
                 if (payload->DataSize == sizeof from) std::memcpy(&from, payload->Data, sizeof from);
                 if (from != i && IsValidIndex(from, rules)) {
-                    MoveRule(rules, from, i);
-                    ui.selectedRule = i;
-                    ui.renamingRule = -1;
-                    settingsChanged = true;
+                    ui.afterFrame.Add([&rules, &ui, &settingsChanged, from, to = i] {
+                        if (!IsValidIndex(from, rules) || !IsValidIndex(to, rules)) return;
+                        MoveRule(rules, from, to);
+                        ForgetPathRows(ui);
+                        ui.selectedRule = to;
+                        ui.renamingRule = -1;
+                        settingsChanged = true;
+                    });
                 }
             }
             ImGui::EndDragDropTarget();

@@ -37,6 +37,24 @@ bool PointInRectDpiTolerant(POINT point, const UiRect& r, float margin, float sc
 
 float WindowScale(HWND window) { return window ? ScaleOf(DpiOf(window)) : 1.0f; }
 
+// The application's actions as the tabs see them: those that free, replace or reorder what the
+// frame draws (the plan of a drop, the recent batches) are recorded and run after the frame.
+SettingsWindowActions AfterTheFrame(const SettingsWindowActions& actions, AfterFrame& after) {
+    SettingsWindowActions later = actions;
+    const auto defer = [&after](const std::function<void()>& action) -> std::function<void()> {
+        if (!action) return nullptr;
+        return [&after, action] { after.Add(action); };
+    };
+    later.cancelBatch = defer(actions.cancelBatch);
+    later.routePreview = defer(actions.routePreview);
+    later.cancelPreview = defer(actions.cancelPreview);
+    if (actions.undoBatch)
+        later.undoBatch = [&after, undo = actions.undoBatch](uint64_t id) { after.Add([undo, id] { undo(id); }); };
+    if (actions.reveal)
+        later.reveal = [&after, reveal = actions.reveal](const std::string& path) { after.Add([reveal, path] { reveal(path); }); };
+    return later;
+}
+
 void DrawAboutTab() {
     ImGui::Dummy(ImVec2(0.0f, 12.0f));
     ImGui::Text("Kestrane Fileweir");
@@ -102,7 +120,8 @@ bool ApplyFolderDrop(UiState& ui, std::vector<Rule>& rules, HWND window, POINT p
 }
 
 void DrawSettingsWindow(AppSettings& settings, UiState& ui, bool& settingsChanged, HWND mainWindow,
-                        const SettingsWindowView& view, const SettingsWindowActions& actions) {
+                        const SettingsWindowView& view, const SettingsWindowActions& appActions) {
+    const SettingsWindowActions actions = AfterTheFrame(appActions, ui.afterFrame);
     const ImGuiViewport* viewport = ImGui::GetMainViewport();
     ImGui::SetNextWindowPos(viewport->WorkPos, ImGuiCond_Always, ImVec2(0, 0));
     ImGui::SetNextWindowSize(viewport->WorkSize, ImGuiCond_Always);
@@ -196,6 +215,7 @@ void DrawSettingsWindow(AppSettings& settings, UiState& ui, bool& settingsChange
         ui.pendingDropPaths.clear();
     }
     ImGui::End();
+    ui.afterFrame.Run();
 }
 
 }  // namespace kw

@@ -15,6 +15,7 @@
 #include "model/AppSettings.h"
 #include "routing/ActivityLog.h"
 #include "shell/Hotkey.h"
+#include "ui/AfterFrame.h"
 #include "routing/SystemFolderProbe.h"
 #include "ui/DropPreview.h"
 #include "ui/RuleTester.h"
@@ -58,6 +59,7 @@ struct UiState {
     bool testerTabShown = false;  // drops on the window go to the tester while it is shown
     bool openTesterTab = false;
     bool previewWasActive = false;  // a preview tab appearing is brought to the front once
+    AfterFrame afterFrame;  // what this frame's clicks asked for, done once it has drawn
 };
 
 // What the window shows besides the settings, owned by the application.
@@ -74,7 +76,8 @@ struct SettingsWindowView {
     PreviewView preview;  // the plan of a drop awaiting "Route"
 };
 
-// What the window may ask of the application.
+// What the window may ask of the application. The window calls those that change what it draws
+// (undo, cancel, route, reveal) only after its frame has ended.
 struct SettingsWindowActions {
     std::function<bool(unsigned, unsigned, std::string&)> applyHotkey;
     std::function<void()> saveSettings;

@@ -13,6 +13,7 @@
 #include "model/DataFolder.h"
 #include "model/TextEncoding.h"
 #include "routing/ItemActions.h"
+#include "shell/BatchCommands.h"
 #include "support/Fixtures.h"
 
 namespace kw {
@@ -55,7 +56,7 @@ TEST(LiveApp, APreviewRoutesExactlyTheItemsItShowed) {
         test::WriteFile(in / L"late.pdf", "c");  // arrives after the plan was made
         live.OnUi([&] { app.RoutePreview(); });
         ASSERT_TRUE(live.WaitUntil([&] { return !app.PreviewShown().active && app.Progress().second == 2 &&
-                                                app.StatusText().find("moved 2,") != std::string::npos; }))
+                                                app.StatusText().rfind("Done \xE2\x80\x94 moved 2 ", 0) == 0; }))
             << live.OnUi([&] { return app.StatusText(); });
         EXPECT_TRUE(std::filesystem::exists(out / L"a.pdf"));
         EXPECT_TRUE(std::filesystem::exists(out / L"b.pdf"));
@@ -66,6 +67,77 @@ TEST(LiveApp, APreviewRoutesExactlyTheItemsItShowed) {
         live.OnUi([&] { app.CancelPreview(); });
         EXPECT_TRUE(live.OnUi([&] { return !app.PreviewShown().active; }));
         EXPECT_TRUE(std::filesystem::exists(in / L"late.pdf"));
+    });
+}
+
+int CountLines(const std::string& text, const std::string& tag) {
+    int n = 0;
+    for (size_t at = text.find(tag); at != std::string::npos; at = text.find(tag, at + 1)) ++n;
+    return n;
+}
+
+// "Route previewed items" chosen from a menu while the drop is still being planned is not lost:
+// the drop is routed once its plan is in, each item logged, and the drop zone shows the outcome.
+TEST(LiveApp, RouteChosenWhilePlanningRoutesOncePlanned) {
+    test::TempDir dir;
+    const std::filesystem::path in = dir / L"in", out = dir / L"out";
+    for (const wchar_t* name : {L"a.pdf", L"b.pdf", L"c.pdf"}) test::WriteFile(in / name, "x");
+    test::LiveApp live(R"({"expandFoldersOnDrop": true, "minimizeToTray": false, "noMatchPolicy": "unsorted",
+                           "catchAllPath": )" + nlohmann::json(PathToUtf8(out)).dump() + "}");
+    App& app = live.app;
+    live.Run([&] {
+        live.OnUi([&] {
+            app.HandleDroppedFiles({in}, true);
+            // As the drop zone's and the tray's menus send it; the plan cannot be in yet: plans
+            // are taken on this thread, after this call.
+            SendMessageW(app.MainWindow(), WM_COMMAND, MAKEWPARAM(kRoutePreviewCommand, 0), 0);
+            EXPECT_EQ(app.PreviewShown().plans, nullptr);
+            EXPECT_TRUE(app.PreviewShown().routeChosen);
+        });
+        ASSERT_TRUE(live.WaitUntil([&] { return app.StatusText().rfind("Done \xE2\x80\x94 moved 3", 0) == 0; }))
+            << live.OnUi([&] { return app.StatusText(); });
+        EXPECT_TRUE(std::filesystem::exists(out / L"c.pdf"));
+        EXPECT_EQ(CountLines(test::ReadFile(AppFolder() / L"activity.log"), "[ok] "), 3);
+        live.OnUi([&] {
+            EXPECT_FALSE(app.PreviewShown().active);
+            EXPECT_EQ(app.DropZone().Status(), L"Done \x2014 moved 3");
+        });
+    });
+}
+
+// A batch cancelled with Esc is headed "Cancelled" wherever its outcome shows, its bar holds the
+// share it did, and the drop zone shows that outcome for a while before its idle text.
+TEST(LiveApp, ACancelledBatchSaysSo) {
+    test::TempDir dir;
+    // A pattern that gives up on each of these names after its step limit: a batch that takes seconds.
+    for (int i = 100; i < 400; ++i)
+        test::WriteFile(dir / L"many" / (L"aaaaaaaaaaaaaaaaaaaaaaaaaaaaaa" + std::to_wstring(i) + L"!"), "x");
+    test::LiveApp live(R"({"expandFoldersOnDrop": true, "minimizeToTray": false, "noMatchPolicy": "leave_in_place",
+        "rules": [{"name": "Slow", "combineLogic": "or", "destination": )" +
+                       nlohmann::json(PathToUtf8(dir / L"out")).dump() + R"(,
+                   "clauses": [{"type": "regex", "regex": "^(a+)+$"}, {"type": "extension", "extensions": "txt"}]}]})");
+    App& app = live.app;
+    live.Run([&] {
+        live.OnUi([&] { app.HandleDroppedFiles({dir / L"many"}); });
+        ASSERT_TRUE(live.WaitUntil([&] { return app.Progress().first >= 3; }));
+        live.OnUi([&] { SendMessageW(app.MainWindow(), WM_KEYDOWN, VK_ESCAPE, 1); });
+        ASSERT_TRUE(live.WaitUntil([&] { return !app.DropZone().IsBusy(); }));
+        live.OnUi([&] {
+            const std::string status = app.StatusText();
+            EXPECT_EQ(status.rfind("Cancelled \xE2\x80\x94 left in place ", 0), 0u) << status;
+            EXPECT_NE(status.find(", not routed "), std::string::npos) << status;
+            const auto [done, total] = app.Progress();
+            EXPECT_EQ(total, 300);
+            EXPECT_LT(done, total) << "the bar of a cancelled batch is full";
+            EXPECT_EQ(status, "Cancelled \xE2\x80\x94 left in place " + std::to_string(done) + ", not routed " +
+                                  std::to_string(total - done));
+            EXPECT_EQ(app.DropZone().Status(), ToWide(status));
+        });
+        const std::string log = test::ReadFile(AppFolder() / L"activity.log");
+        EXPECT_NE(log.find("Cancelled: "), std::string::npos) << log;
+        EXPECT_EQ(CountLines(log, "[left] "), live.OnUi([&] { return app.Progress().first; }));
+        EXPECT_EQ(log.find(" ->  ("), std::string::npos) << "a line with an empty arrow target";
+        EXPECT_TRUE(live.WaitUntil([&] { return app.DropZone().Status() == L"Drop files to route them"; }, 20));
     });
 }
 

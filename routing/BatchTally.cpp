@@ -1,0 +1,50 @@
+#include "routing/BatchTally.h"
+
+namespace kw {
+
+ItemFate FateOf(const RouteItemResult& r) {
+    if (r.ok && !r.skipped) return r.target == "Recycle Bin" ? ItemFate::recycled : ItemFate::moved;
+    if (r.ok) return ItemFate::left;
+    return r.skipped ? ItemFate::skipped : ItemFate::failed;
+}
+
+void BatchTally::Add(ItemFate fate) {
+    switch (fate) {
+        case ItemFate::moved: ++moved; break;
+        case ItemFate::recycled: ++recycled; break;
+        case ItemFate::left: ++left; break;
+        case ItemFate::skipped: ++skipped; break;
+        case ItemFate::failed: ++failed; break;
+        case ItemFate::cancelled: ++notRouted; break;
+    }
+}
+
+BatchTally TallyOf(const std::vector<RouteItemResult>& items, int notRouted) {
+    BatchTally tally;
+    for (const RouteItemResult& item : items) tally.Add(FateOf(item));
+    tally.notRouted += notRouted;
+    return tally;
+}
+
+std::string TallyText(const BatchTally& t, bool undo) {
+    std::string text;
+    const auto part = [&text](const char* words, int count) {
+        if (count == 0) return;
+        if (!text.empty()) text += ", ";
+        text += words + std::to_string(count);
+    };
+    if (undo) {
+        // An undo puts items back (or out of the Recycle Bin): both are "put back".
+        text = "put back " + std::to_string(t.moved + t.recycled) + " of " + std::to_string(t.Total());
+    } else {
+        part("moved ", t.moved);
+        part("recycled ", t.recycled);
+        part("left in place ", t.left);
+    }
+    part("skipped ", t.skipped);
+    part("failed ", t.failed);
+    part("not routed ", t.notRouted);
+    return text.empty() ? "moved 0" : text;
+}
+
+}  // namespace kw
