@@ -6,6 +6,7 @@
 #include <shellapi.h>
 
 #include "app/BatchStatus.h"
+#include "history/CrashRecovery.h"
 #include "model/MissingFolders.h"
 #include "model/TextEncoding.h"
 #include "shell/Autostart.h"
@@ -64,6 +65,7 @@ bool App::Init(HINSTANCE instance, int showCommand) {
 
     std::vector<std::string> tail;
     activityLog.LoadTail(tail, kMaxLogLines);
+    BeginRun();
     LoadRecentBatches();
     logLines.assign(tail.rbegin(), tail.rend());
 
@@ -163,6 +165,7 @@ void App::Shutdown() {
         DestroyWindow(window);
         mainWindow = nullptr;
     }
+    EndSession(SessionMarkerPath());  // everything is logged and saved
 }
 
 void App::ShowMainWindow(bool restore) {
@@ -197,6 +200,8 @@ void App::SaveSettings() {
 void App::TakeStoreResult(const StoreResult& result) {
     if (!result.message.empty()) statusText = result.message;
     if (result.replaced) {
+        // Taken up from config.json: edits made before are not turned back onto it.
+        uiState.edits.Reset(settings);
         // The path rows' pointers lead into the settings just replaced; the next frame registers
         // the rows anew.
         uiState.pathTargets.clear();
@@ -266,11 +271,9 @@ LRESULT App::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         CaptureHotkeyKey(static_cast<unsigned>(wParam));
         return 0;
     }
-    // Ctrl+Z puts the newest batch back and Esc cancels a running one, unless a text field has
-    // the keyboard. Taken here from the key messages themselves: a quick Ctrl+Z can come and go
-    // between two frames, where the window's per-frame key state would miss it.
+    // Esc cancels a running batch unless a text field has the keyboard. (Ctrl+Z is the settings
+    // window's: what it undoes depends on the tab shown.)
     if (message == WM_KEYDOWN && !(lParam & (1 << 30)) && !renderHost.TextFieldActive()) {
-        if (wParam == 'Z' && GetKeyState(VK_CONTROL) < 0) StartUndo(0);
         // Esc stops a running batch; with none running, it drops a preview.
         if (wParam == VK_ESCAPE) {
             if (routeJob.IsRunning()) CancelBatch();
@@ -359,7 +362,10 @@ LRESULT App::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         case kTrayCallbackMessage:
             switch (LOWORD(lParam)) {
                 case WM_CONTEXTMENU:
-                case WM_RBUTTONUP: tray.ShowMenu(overlay.IsVisible(), routeJob.IsRunning(), previewActive); break;
+                case WM_RBUTTONUP:
+                    HistoryLoaded(true);  // the menu names the batch it would undo
+                    tray.ShowMenu(overlay.IsVisible(), routeJob.IsRunning(), previewActive, UndoMenuLabel());
+                    break;
                 case WM_LBUTTONUP:
                 case NIN_SELECT: ShowMainWindow(true); break;
                 default: break;

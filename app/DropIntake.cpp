@@ -29,6 +29,8 @@ void PostUntilDelivered(HWND window, UINT message) {
 }  // namespace
 
 void App::AddLog(const std::string& message) {
+    // What the last run did without logging it goes first (it is read with the history).
+    if (recoveryPending) HistoryLoaded(true);
     logLines.push_front(activityLog.Append(message));
     while (logLines.size() > kMaxLogLines) logLines.pop_back();
 }
@@ -181,6 +183,8 @@ void App::PumpJobEvents() {
             if (!recording->Batch().items.empty()) {
                 recentBatches.insert(recentBatches.begin(), recording->Batch());
                 if (recentBatches.size() > kRecentBatches) recentBatches.pop_back();
+                newestOfThisRun = recording->Batch().id;
+                RefreshOffers();
                 if (result.moved > 0) statusText += kUndoHint;
             }
         }
@@ -194,6 +198,8 @@ void App::PumpJobEvents() {
                                std::to_string(result.notHandled) + " item(s) not routed; they stay where they were.");
         for (std::string& line : activityLog.AppendAll(messages)) logLines.push_front(std::move(line));
         while (logLines.size() > kMaxLogLines) logLines.pop_back();
+        // Only now is the batch in the log: a crash before this line has it logged at the next start.
+        if (recording) MarkBatchLogged(HistoryFilePath(), recording->Batch().id);
         redrawRequested = true;
         if (BatchNeedsBalloon(result)) tray.ShowBalloon(L"Kestrane Fileweir", ToWide(statusText));
     }

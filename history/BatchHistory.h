@@ -38,12 +38,16 @@ struct HistoryBatch {
     uint64_t time = 0;    // UTC file-time ticks
     uint64_t undoOf = 0;  // the batch this one undid, or 0
     std::vector<HistoryItem> items;
+    // Its items have their lines in the activity log: the application says so once it has
+    // written them ({"logged": id}); a batch without it was cut short by a crash or a kill.
+    bool logged = false;
 
     int Count(ItemFate fate) const;
 };
 
 std::string FormatBatchLine(const HistoryBatch& batch);  // without the items
 std::string FormatItemLine(const HistoryItem& item);
+std::string FormatLoggedLine(uint64_t batch);
 // Batches in file order (oldest first); lines that do not parse, and items of a batch whose
 // line is missing, are skipped.
 std::vector<HistoryBatch> ParseHistory(std::string_view text);
@@ -79,6 +83,9 @@ private:
     HistoryBatch batch_;
     HistoryWriter writer_;
 };
+
+// Appends {"logged": id} once the batch's lines are in the activity log.
+void MarkBatchLogged(const std::filesystem::path& file, uint64_t batch);
 
 // The identity of what stands at `item` (not following a link) as text, or "" when unknown.
 std::string IdentityText(const std::filesystem::path& item);

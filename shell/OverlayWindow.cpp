@@ -248,7 +248,8 @@ void OverlayWindow::ShowContextMenu(POINT screen) {
     AppendMenuW(menu.get(), MF_STRING, kCommandOpenMainWindow, L"Open main window");
     AppendMenuW(menu.get(), MF_STRING, kCommandCloseDropZone, L"Close drop zone");
     AppendMenuW(menu.get(), MF_SEPARATOR, 0, nullptr);
-    AppendMenuW(menu.get(), MF_STRING | (busy ? MF_GRAYED : 0), kUndoLastBatchCommand, L"Undo last batch");
+    AppendMenuW(menu.get(), MF_STRING | (busy || undoLabel.empty() ? MF_GRAYED : 0), kUndoLastBatchCommand,
+                undoLabel.empty() ? L"Undo last batch" : undoLabel.c_str());
     AppendMenuW(menu.get(), MF_STRING | (busy ? 0 : MF_GRAYED), kCancelBatchCommand, L"Cancel batch");
     if (previewPending) {
         AppendMenuW(menu.get(), MF_SEPARATOR, 0, nullptr);

@@ -103,7 +103,7 @@ void TrayIcon::ShowBalloon(const std::wstring& title, const std::wstring& text) 
     data.uFlags = kBaseFlags;
 }
 
-void TrayIcon::ShowMenu(bool overlayVisible, bool batchRunning, bool previewPending) {
+void TrayIcon::ShowMenu(bool overlayVisible, bool batchRunning, bool previewPending, const std::wstring& undoLabel) {
     POINT cursor{};
     GetCursorPos(&cursor);
     UniqueMenu menu(CreatePopupMenu());
@@ -113,7 +113,8 @@ void TrayIcon::ShowMenu(bool overlayVisible, bool batchRunning, bool previewPend
                 L"Show drop zone");
     AppendMenuW(menu.get(), MF_STRING, kTraySettingsCommand, L"Settings");
     AppendMenuW(menu.get(), MF_SEPARATOR, 0, nullptr);
-    AppendMenuW(menu.get(), MF_STRING | (batchRunning ? MF_GRAYED : 0), kUndoLastBatchCommand, L"Undo last batch");
+    AppendMenuW(menu.get(), MF_STRING | (batchRunning || undoLabel.empty() ? MF_GRAYED : 0), kUndoLastBatchCommand,
+                undoLabel.empty() ? L"Undo last batch" : undoLabel.c_str());
     AppendMenuW(menu.get(), MF_STRING | (batchRunning ? 0 : MF_GRAYED), kCancelBatchCommand, L"Cancel batch");
     if (previewPending) {
         AppendMenuW(menu.get(), MF_STRING | (batchRunning ? MF_GRAYED : 0), kRoutePreviewCommand, L"Route previewed items");

@@ -12,6 +12,8 @@
 #include <vector>
 
 #include "history/BatchHistory.h"
+#include "history/SettingsEdits.h"
+#include "history/UndoOffer.h"
 #include "model/AppSettings.h"
 #include "routing/ActivityLog.h"
 #include "shell/Hotkey.h"
@@ -58,6 +60,17 @@ struct UiState {
     bool testerTabShown = false;  // drops on the window go to the tester while it is shown
     bool openTesterTab = false;
     bool previewWasActive = false;  // a preview tab appearing is brought to the front once
+    // Ctrl+Z and Ctrl+Y (or Ctrl+Shift+Z) on the Rules, Settings and Test tabs turn rule and
+    // settings edits back and forth; asked for in one frame, done before the next one draws.
+    SettingsEdits edits;
+    int editTurn = 0;  // -1 undo, +1 redo
+    bool rulesTabShown = false;
+    bool settingsTabShown = false;
+    bool activityTabShown = false;
+    // Ctrl+Z on the Activity tab for a batch of an earlier run (or earlier in this one) asks first.
+    bool confirmUndo = false;
+    UndoOffer confirmOffer;
+    std::string confirmQuestion;
 };
 
 // What the window shows besides the settings, owned by the application.
@@ -72,6 +85,8 @@ struct SettingsWindowView {
     const std::vector<HistoryBatch>* batches = nullptr;  // recent batches, newest first
     bool batchRunning = false;
     PreviewView preview;  // the plan of a drop awaiting "Route"
+    const BatchOffers* offers = nullptr;  // what undo offers for `batches`, row by row
+    uint64_t newestOfThisRun = 0;  // the batch that ended last in this run, or 0
 };
 
 // What the window may ask of the application.
@@ -80,7 +95,9 @@ struct SettingsWindowActions {
     std::function<void()> saveSettings;
     std::function<void(bool)> setOverlayVisible;
     std::function<void()> applyAllSettings;
-    std::function<void(uint64_t)> undoBatch;  // 0: the newest batch
+    // Puts back (or, for an undo, sends out again) what batch `id` did; 0: "Undo last batch".
+    // Asked for during a frame, done after it.
+    std::function<void(uint64_t)> undoBatch;
     std::function<void()> cancelBatch;
     std::function<void(const std::string&)> reveal;  // opens the item's folder with the item selected
     std::function<void()> routePreview;   // routes exactly the previewed items

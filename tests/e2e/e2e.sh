@@ -228,6 +228,15 @@ case "$scenario" in
              eval "$(xdotool getwindowgeometry --shell "$id")"; echo "$((WIDTH * HEIGHT)) $id"
            done | sort -n | tail -1 | cut -d' ' -f2)
     xdotool windowactivate --sync "$main" 2>/dev/null || xdotool windowfocus --sync "$main"
+    # On the Rules tab (shown at start) Ctrl+Z is about rules: the files stay where they went.
+    xdotool key --clearmodifiers ctrl+z
+    sleep 2
+    [ -f "$work/PDFs/bill one.pdf" ] && [ -f "$work/Pictures/photo.jpg" ] || fail "Ctrl+Z on the Rules tab moved files"
+    log_has "[undo]" && fail "Ctrl+Z on the Rules tab started an undo"
+    # The Activity tab's header (medium font, 96 DPI: see docs/screenshots.sh), then Ctrl+Z: the
+    # batch just routed goes back without a question.
+    xdotool mousemove --window "$main" 258 49 click 1
+    sleep 1
     xdotool key --clearmodifiers ctrl+z
     wait_for 30 log_has "[undo] [ok] $(win "$work/Pictures/photo.jpg") -> $(win "$work/in/photo.jpg") (Put back)" \
       || fail "Ctrl+Z did not put the items back"
@@ -375,6 +384,58 @@ case "$scenario" in
     log_has "Stopped as the session ended: " || fail "the stop was not logged"
     [ -f "$work/in/c.txt" ] && [ ! -e "$work/out/c.txt" ] || fail "the item not reached was moved"
     grep -q '"overlayX"' "$work/app/config.json" || fail "the settings were not saved"
+    ;;
+
+  kill-mid-batch)
+    # The program is killed while a batch runs (after two items moved, during slow ones): the
+    # history has the moved items, the activity log does not. The next start logs them first,
+    # marked as recovered, once; a start after a clean exit recovers nothing.
+    slow='{"type": "regex", "regex": "^(a+)+$"}, '
+    write_config '"noMatchPolicy": "leave_in_place",' "Slow|txt|$work/out|$slow"
+    sed -i 's/"clauses": \[{"type": "regex"/"combineLogic": "or", "clauses": [{"type": "regex"/' "$work/app/config.json"
+    mkdir -p "$work/in"
+    echo a > "$work/in/a.txt"; echo b > "$work/in/b.txt"
+    files=("$(win "$work/in/a.txt")" "$(win "$work/in/b.txt")")
+    for n in $(seq 10 49); do
+      printf x > "$work/in/aaaaaaaaaaaaaaaaaaaaaaaaaaa!$n"; files+=("$(win "$work/in/aaaaaaaaaaaaaaaaaaaaaaaaaaa!$n")")
+    done
+    start_app
+    [ -f "$work/app/session.marker" ] || fail "no session marker while running"
+    drive drag KestraneFileweirOverlay "${files[@]}" || fail "drag not accepted"
+    wait_for 20 test -f "$work/out/b.txt" || fail "the first items were not moved"
+    sleep 0.5
+    log_has "[ok] " && fail "the batch finished too fast to kill it during it"
+    kill -9 "$app_pid"; wait "$app_pid" 2>/dev/null || true; app_pid=""
+    grep -qF '"fate":"moved"' "$work/app/history.jsonl" || fail "the history has no moved item"
+    log_has "b.txt (Moved via Slow)" && fail "the log already had the item (nothing to recover)"
+    recovered=" — recovered after an unexpected exit"
+    start_app
+    wait_for 30 log_has "$(win "$work/out/b.txt") (Moved via Slow)$recovered" || fail "the moved items were not logged at start"
+    log_has "[ok] $(win "$work/in/a.txt") -> $(win "$work/out/a.txt") (Moved via Slow)$recovered" || fail "a.txt not recovered"
+    log_has "Recovered after an unexpected exit: the batch at " || fail "no line opening the recovered batch"
+    import -window root "$artefacts/recovered-after-kill.png" 2>/dev/null || true
+    exit_app || fail "exit code $?"
+    [ ! -e "$work/app/session.marker" ] || fail "the session marker outlived a clean exit"
+    start_app
+    sleep 3
+    exit_app || fail "exit code $?"
+    [ "$(log_count "b.txt (Moved via Slow)$recovered")" = 1 ] || fail "the items were recovered more than once"
+    ;;
+
+  crash-report)
+    # A fault in the program (a thread that starts nowhere) leaves a minidump beside the log; the
+    # next start logs where it is.
+    write_config ''
+    start_app
+    drive crash KestraneFileweirMain || fail "the program could not be made to crash"
+    timeout 60 tail --pid="$app_pid" -f /dev/null || fail "the program did not end"
+    wait "$app_pid" 2>/dev/null || true; app_pid=""
+    dump=$(ls "$work/app"/crash-*.dmp 2>/dev/null | head -1)
+    [ -n "$dump" ] || fail "no crash report beside the log: $(ls "$work/app")"
+    [ "$(head -c 4 "$dump")" = MDMP ] || fail "the crash report is not a minidump"
+    start_app
+    wait_for 30 log_has "Crash report saved: $(win "$dump")" || fail "the crash report was not named at the next start"
+    exit_app || fail "exit code $?"
     ;;
 
   *) echo "unknown scenario $scenario"; exit 2 ;;
