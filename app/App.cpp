@@ -61,6 +61,7 @@ void App::ApplyColours() {
 
 bool App::Init(HINSTANCE instance, int showCommand) {
     hInstance = instance;
+    uiState.shortcutsFromMessages = true;
     const StoreResult loaded = settingsStore.Load(settings);
 
     std::vector<std::string> tail;
@@ -271,9 +272,13 @@ LRESULT App::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         CaptureHotkeyKey(static_cast<unsigned>(wParam));
         return 0;
     }
-    // Esc cancels a running batch unless a text field has the keyboard. (Ctrl+Z is the settings
-    // window's: what it undoes depends on the tab shown.)
+    // Ctrl+Z, Ctrl+Y and Ctrl+Shift+Z go to the settings window's next frame, which knows the tab
+    // shown (rules and settings there, batches on the Activity tab); Esc cancels a running batch.
+    // Not while a text field has the keyboard: it has an undo of its own. Taken here from the key
+    // messages themselves: a quick Ctrl+Z can come and go between two frames.
     if (message == WM_KEYDOWN && !(lParam & (1 << 30)) && !renderHost.TextFieldActive()) {
+        if (GetKeyState(VK_CONTROL) < 0 && (wParam == 'Z' || wParam == 'Y'))
+            uiState.shortcut = wParam == 'Y' || GetKeyState(VK_SHIFT) < 0 ? 1 : -1;
         // Esc stops a running batch; with none running, it drops a preview.
         if (wParam == VK_ESCAPE) {
             if (routeJob.IsRunning()) CancelBatch();

@@ -102,10 +102,12 @@ void EndFrameEdits(const AppSettings& settings, UiState& ui, const SettingsWindo
         const std::string edit = ui.edits.Commit(settings);
         if (edit.rfind("Deleted rule ", 0) == 0) view.statusText = edit + " \xE2\x80\x94 Ctrl+Z brings it back";
     }
+    const int shortcut = std::exchange(ui.shortcut, 0);
     if (ImGui::GetIO().WantTextInput || ImGui::IsPopupOpen("", ImGuiPopupFlags_AnyPopupId)) return;
-    const bool undo = ImGui::IsKeyChordPressed(ImGuiMod_Ctrl | ImGuiKey_Z);
-    const bool redo = ImGui::IsKeyChordPressed(ImGuiMod_Ctrl | ImGuiKey_Y) ||
-                      ImGui::IsKeyChordPressed(ImGuiMod_Ctrl | ImGuiMod_Shift | ImGuiKey_Z);
+    const bool undo = ui.shortcutsFromMessages ? shortcut < 0 : ImGui::IsKeyChordPressed(ImGuiMod_Ctrl | ImGuiKey_Z);
+    const bool redo = ui.shortcutsFromMessages ? shortcut > 0
+                                               : ImGui::IsKeyChordPressed(ImGuiMod_Ctrl | ImGuiKey_Y) ||
+                                                     ImGui::IsKeyChordPressed(ImGuiMod_Ctrl | ImGuiMod_Shift | ImGuiKey_Z);
     if (!undo && !redo) return;
     if (ui.activityTabShown) {
         // Files go back only from the Activity tab; a batch other than the one just routed is

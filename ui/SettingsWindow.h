@@ -64,6 +64,12 @@ struct UiState {
     // settings edits back and forth; asked for in one frame, done before the next one draws.
     SettingsEdits edits;
     int editTurn = 0;  // -1 undo, +1 redo
+    // Where the keys come from: the application reads Ctrl+Z and Ctrl+Y from the window's key
+    // messages and leaves them here (-1 undo, +1 redo) for the next frame, since Dear ImGui's
+    // per-frame key state has been seen under Wine to lose the Ctrl of a quick Ctrl+Z; without
+    // the application (a headless frame), the frame reads them from Dear ImGui.
+    bool shortcutsFromMessages = false;
+    int shortcut = 0;
     bool rulesTabShown = false;
     bool settingsTabShown = false;
     bool activityTabShown = false;

@@ -215,7 +215,9 @@ case "$scenario" in
 
   undo-ctrl-z)
     # A real drop, then Ctrl+Z in the settings window: every item goes back where it was.
-    write_config '"noMatchPolicy": "leave_in_place",' "Invoices|pdf|$work/PDFs|" "Pictures|jpg|$work/Pictures|"
+    # The drop zone stands clear of the settings window's tab bar, which is clicked below.
+    write_config '"noMatchPolicy": "leave_in_place", "overlayX": 1000, "overlayY": 700,' \
+      "Invoices|pdf|$work/PDFs|" "Pictures|jpg|$work/Pictures|"
     mkdir -p "$work/in/sub"
     names=("bill one.pdf" "Счёт №7.pdf" "photo.jpg" "notes.txt")
     for n in "${names[@]}"; do echo "content of $n" > "$work/in/$n"; done
@@ -233,10 +235,18 @@ case "$scenario" in
     sleep 2
     [ -f "$work/PDFs/bill one.pdf" ] && [ -f "$work/Pictures/photo.jpg" ] || fail "Ctrl+Z on the Rules tab moved files"
     log_has "[undo]" && fail "Ctrl+Z on the Rules tab started an undo"
-    # The Activity tab's header (medium font, 96 DPI: see docs/screenshots.sh), then Ctrl+Z: the
-    # batch just routed goes back without a question.
-    xdotool mousemove --window "$main" 258 49 click 1
+    # The Activity tab's header (medium font, 96 DPI, below a one-line status: see
+    # docs/screenshots.sh), then Ctrl+Z: the batch just routed goes back without a question.
+    # (Wine shows the end-of-batch balloon in the screen's top left corner, over the tab bar of a
+    # window placed there: the window moves down first.)
+    xdotool windowmove --sync "$main" 0 300 2>/dev/null || xdotool windowmove "$main" 0 300
     sleep 1
+    xdotool mousemove --window "$main" 258 66
+    sleep 0.3
+    xdotool click 1
+    sleep 1
+    # The balloon may have taken the keyboard: the window gets it back.
+    xdotool windowactivate --sync "$main" 2>/dev/null || xdotool windowfocus --sync "$main"
     xdotool key --clearmodifiers ctrl+z
     wait_for 30 log_has "[undo] [ok] $(win "$work/Pictures/photo.jpg") -> $(win "$work/in/photo.jpg") (Put back)" \
       || fail "Ctrl+Z did not put the items back"
