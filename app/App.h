@@ -108,6 +108,8 @@ public:
     const std::string& StatusText() const { return statusText; }
     std::pair<int, int> Progress() const { return {progressDone, progressTotal}; }
     const OverlayWindow& DropZone() const { return overlay; }
+    // What the undo entry of the tray and drop-zone menus says; "" when there is nothing to undo.
+    std::wstring UndoMenuLabel() const;
     // The pixel size of the settings window's font as built (UI thread).
     float FontPixels() const { return renderHost.FontPixels(); }
 
@@ -192,7 +194,6 @@ private:
     uint64_t newestOfThisRun = 0;  // the batch that ended last in this run: Ctrl+Z undoes it unasked
     std::optional<uint64_t> pendingUndo;  // asked for by the settings window during a frame
     void RefreshOffers();
-    std::wstring UndoMenuLabel() const;  // "" when there is nothing to undo
     std::deque<std::shared_ptr<BatchRecording>> recordings;  // of started batches whose result is not yet taken
     uint64_t lastBatchId = 0;
     bool userCancelled = false;  // the running batch was stopped by the user, not by a log-off
