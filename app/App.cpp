@@ -100,6 +100,7 @@ bool App::Init(HINSTANCE instance, int showCommand) {
     // this message takes it.
     historyWindow = mainWindow;
     PostMessageW(mainWindow, kWakeForHistoryMessage, 0, 0);
+    folderCheck.emplace([window = mainWindow] { PostMessageW(window, kFolderCheckMessage, 0, 0); });
     // The Test tab plans on a thread of its own and wakes the window when its plans are ready.
     uiState.tester.wake = [window = mainWindow] { PostMessageW(window, kPreviewChangedMessage, 0, 0); };
     mainDrops.Attach(mainWindow, [this](std::vector<std::filesystem::path> paths, POINT point, DWORD) {
@@ -243,9 +244,16 @@ void App::ApplyAllSettings() {
 }
 
 void App::CheckRoutingFolders(bool showBox) {
-    folderWarning = FolderWarningText(MissingRoutingFolders(settings));
+    if (folderCheck) folderCheck->Ask(settings, showBox);
+}
+
+void App::TakeFolderCheck() {
+    const std::optional<RoutingFolderCheck::Answer> answer = folderCheck ? folderCheck->Take() : std::nullopt;
+    if (!answer) return;
+    folderWarning = FolderWarningText(answer->missing);
+    redrawRequested = true;
     // The box runs on a thread of its own, so drops go on being routed and logged while it is open.
-    if (showBox && mainWindow && !folderWarning.empty())
+    if (answer->showBox && mainWindow && !folderWarning.empty())
         folderWarningBox.Show(ToWide(folderWarning), L"Routing folders missing", MB_ICONWARNING);
 }
 
@@ -300,6 +308,11 @@ LRESULT App::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         }
         case kWakeForHistoryMessage:
             if (!drawingSettings) HistoryLoaded(false);
+            return 0;
+        case kFolderCheckMessage:
+            // Inside a frame the warning text is referenced by the Settings tab: taken after it.
+            if (!drawingSettings) TakeFolderCheck();
+            redrawRequested = true;
             return 0;
         case kPreviewChangedMessage:
             if (!drawingSettings) PumpPreview();

@@ -27,6 +27,7 @@
 #include "routing/ActivityLog.h"
 #include "routing/PlanJob.h"
 #include "routing/RouteJob.h"
+#include "app/RoutingFolderCheck.h"
 #include "shell/BackgroundMessageBox.h"
 #include "shell/FileDropReceiver.h"
 #include "shell/Hotkey.h"
@@ -41,6 +42,7 @@ constexpr UINT kJobProgressMessage = WM_APP + 2;
 constexpr UINT kJobFinishedMessage = WM_APP + 3;
 constexpr UINT kWakeMessage = WM_APP + 5;
 constexpr UINT kWakeForHistoryMessage = WM_APP + 7;  // the history was read
+constexpr UINT kFolderCheckMessage = WM_APP + 8;  // the routing folders were looked at
 constexpr UINT kPreviewChangedMessage = WM_APP + 6;  // the plan of a drop, or the tester's, moved on
 constexpr wchar_t kMainWindowClass[] = L"KestraneFileweirMain";
 constexpr DWORD kMainWindowStyle = WS_OVERLAPPEDWINDOW;
@@ -173,6 +175,8 @@ private:
     std::deque<std::string> logLines;
     std::string folderWarning;
     BackgroundMessageBox folderWarningBox;  // the start-up warning about missing folders
+    std::optional<RoutingFolderCheck> folderCheck;  // made with the main window, which it wakes
+    void TakeFolderCheck();
     ActivityLog activityLog;
     RenderHost renderHost;
     OverlayWindow overlay;

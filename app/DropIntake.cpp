@@ -196,6 +196,7 @@ void App::PumpJobEvents() {
         if (result.notHandled > 0)
             messages.push_back((userCancelled ? "Cancelled: " : "Stopped as the session ended: ") +
                                std::to_string(result.notHandled) + " item(s) not routed; they stay where they were.");
+        messages.insert(messages.end(), result.notes.begin(), result.notes.end());
         for (std::string& line : activityLog.AppendAll(messages)) logLines.push_front(std::move(line));
         while (logLines.size() > kMaxLogLines) logLines.pop_back();
         // Only now is the batch in the log: a crash before this line has it logged at the next start.

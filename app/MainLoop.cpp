@@ -100,6 +100,7 @@ void App::RenderOneFrame() {
     bool settingsChanged = false;
     PumpPreview();
     HistoryLoaded(false);
+    TakeFolderCheck();
     const SettingsWindowView view{statusText,    progressDone,         progressTotal, logLines,
                                   activityLog,   hotkey,               folderWarning, &recentBatches,
                                   routeJob.IsRunning(), PreviewShown(), &batchOffers, newestOfThisRun};
@@ -113,6 +114,7 @@ void App::RenderOneFrame() {
         [](const std::string& path) { RevealInExplorer(PathFromUtf8(path)); },
         [this] { RoutePreview(); },
         [this] { CancelPreview(); },
+        [this](bool showBox) { CheckRoutingFolders(showBox); },
     };
     drawingSettings = true;
     DrawSettingsWindow(settings, uiState, settingsChanged, mainWindow, view, actions);

@@ -82,10 +82,7 @@ void App::StartUndo(uint64_t id) {
     }
     std::vector<std::filesystem::path> items;
     BatchHooks hooks;
-    for (const UndoStep& step : steps) {
-        items.push_back(step.from);
-        hooks.alsoSettle.push_back(step.to.parent_path());
-    }
+    for (const UndoStep& step : steps) items.push_back(step.from);
     const std::string count = std::to_string(steps.size());
     const std::string when = LocalClockText(offer.time);
     switch (offer.kind) {

@@ -46,25 +46,39 @@ double Seconds(SteadyClock::time_point since) {
     return std::chrono::duration<double>(SteadyClock::now() - since).count();
 }
 
+// What the files of a round hold: a few bytes each, or a mix of 1-8 MB (photos, documents,
+// short videos), each size deterministic so that every round moves the same bytes.
+enum class Payload { tiny, mix };
+Payload payload = Payload::tiny;
+
 std::vector<fs::path> MakeFiles(const fs::path& folder, int count) {
     fs::create_directories(folder);
     std::vector<fs::path> files;
     files.reserve(static_cast<size_t>(count));
+    static const std::vector<char> megabyte(1 << 20, 'x');
     for (int i = 0; i < count; ++i) {
         fs::path p = folder / (L"item-" + std::to_wstring(i) + L".dat");
         HANDLE h = CreateFileW(p.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
         DWORD written = 0;
-        WriteFile(h, "payload", 7, &written, nullptr);
+        if (payload == Payload::tiny) {
+            WriteFile(h, "payload", 7, &written, nullptr);
+        } else {
+            for (int mb = 0; mb < 1 + (i * 5) % 8; ++mb)
+                WriteFile(h, megabyte.data(), static_cast<DWORD>(megabyte.size()), &written, nullptr);
+        }
         CloseHandle(h);
         files.push_back(std::move(p));
     }
     return files;
 }
 
-// The floor of a move: one MoveFileExW per file (same volume), or CopyFileExW then DeleteFileW.
-// `literal` gives the calls the paths in the "\\?\" form and asks nothing more of them (no
-// replacing), as the program does; otherwise plain paths, replacing what is there.
-double BareMoves(const fs::path& from, const fs::path& to, int count, bool copy, bool literal = false) {
+// The floor of a move: one MoveFileExW per file (same volume), or CopyFileExW then DeleteFileW;
+// `durable` flushes each copy to its disk before its source is deleted, as a move that must
+// survive a power cut has to. `literal` gives the calls the paths in the "\\?\" form and asks
+// nothing more of them (no replacing), as the program does; otherwise plain paths, replacing what
+// is there.
+double BareMoves(const fs::path& from, const fs::path& to, int count, bool copy, bool literal = false,
+                 bool durable = false) {
     const std::vector<fs::path> files = MakeFiles(from, count);
     fs::create_directories(to);
     std::vector<std::pair<std::wstring, std::wstring>> moves;
@@ -76,6 +90,11 @@ double BareMoves(const fs::path& from, const fs::path& to, int count, bool copy,
     for (const auto& [source, target] : moves) {
         if (copy) {
             CopyFileExW(source.c_str(), target.c_str(), nullptr, nullptr, nullptr, COPY_FILE_FAIL_IF_EXISTS);
+            if (durable) {
+                HANDLE h = CreateFileW(target.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+                FlushFileBuffers(h);
+                CloseHandle(h);
+            }
             DeleteFileW(source.c_str());
         } else {
             MoveFileExW(source.c_str(), target.c_str(),
@@ -159,20 +178,24 @@ KeptThread& FloorThread() {
 // The ratio is taken against the faster of the two floors (plain and literal paths).
 void CompareMoves(const char* what, const fs::path& in, const fs::path& out, int count, int rounds, bool copy,
                   double target) {
-    double plain = 1e9, literal = 1e9, program = 1e9;
+    double plain = 1e9, literal = 1e9, durable = 1e9, program = 1e9;
     int moved = 0;
     for (int r = 0; r < rounds; ++r) {
         // On a thread kept for every round, as the program's batches run on its worker.
         FloorThread().Run([&] {
             plain = std::min(plain, BareMoves(in / L"bare", out / L"bare", count, copy));
             literal = std::min(literal, BareMoves(in / L"bare", out / L"bare", count, copy, true));
+            if (copy) durable = std::min(durable, BareMoves(in / L"bare", out / L"bare", count, copy, true, true));
         });
         program = std::min(program, RoutedMoves(in / L"job", out / L"job", count, moved));
     }
     const double floor = std::min(plain, literal);
-    std::printf("RESULT %s, %d files (moved %d, best of %d): program %.3f s, floor %.3f s (plain paths %.3f, "
-                "literal %.3f), ratio %.2f (target <= %.2f)\n",
-                what, count, moved, rounds, program, floor, plain, literal, program / floor, target);
+    std::printf("RESULT %s, %d %s files (moved %d, best of %d): program %.3f s, floor %.3f s (plain paths %.3f, "
+                "literal %.3f), ratio %.2f (target <= %.2f)",
+                what, count, payload == Payload::tiny ? "tiny" : "1-8 MB", moved, rounds, program, floor, plain, literal,
+                program / floor, target);
+    if (copy) std::printf("; durable floor (each copy flushed before its source goes) %.3f s, ratio %.2f", durable, program / durable);
+    std::printf("\n");
     std::fflush(stdout);
 }
 
@@ -462,9 +485,13 @@ int main(int argc, char** argv) {
             CompareMoves("same-volume moves", root / L"in", root / L"out", n, n >= 10000 ? 1 : n >= 1000 ? 3 : 10, false,
                          1.10);
     } else if (mode == "cross" && argc > 2) {
+        // cross <drive> [files] [tiny|mix] [out|in]: onto the drive from C:, or from it onto C:.
         const fs::path other = ScratchFolder(kw::PathFromUtf8(std::string(argv[2]) + "\\"));
         const int n = argc > 3 ? std::atoi(argv[3]) : 1000;
-        CompareMoves("cross-volume moves", root / L"in", other, n, 3, true, 1.20);
+        if (argc > 4 && std::string(argv[4]) == "mix") payload = Payload::mix;
+        const bool inward = argc > 5 && std::string(argv[5]) == "in";
+        CompareMoves(inward ? "cross-volume moves onto C:" : "cross-volume moves from C:", inward ? other / L"in" : root / L"in",
+                     inward ? root / L"out" : other, n, 3, true, 1.20);
         kw::DeleteTree(other);
     } else if (mode == "select") {
         SelectionRate(root, argc > 2 ? std::atoi(argv[2]) : 100000);

@@ -20,9 +20,15 @@ bool SameEdits(const AppSettings& a, const AppSettings& b) { return WithDropZone
 
 std::string Quoted(const Rule& rule) { return "\"" + rule.name + "\""; }
 
-const Rule* FindId(const std::vector<Rule>& rules, const std::string& id) {
-    const auto it = std::find_if(rules.begin(), rules.end(), [&](const Rule& r) { return r.id == id; });
-    return it == rules.end() ? nullptr : &*it;
+// The index of the one rule `longer` has beyond `shorter`, all others equal and in order; -1 if none.
+int OneMore(const std::vector<Rule>& longer, const std::vector<Rule>& shorter) {
+    if (longer.size() != shorter.size() + 1) return -1;
+    size_t i = 0;
+    while (i < shorter.size() && longer[i] == shorter[i]) ++i;
+    return std::equal(shorter.begin() + static_cast<ptrdiff_t>(i), shorter.end(),
+                      longer.begin() + static_cast<ptrdiff_t>(i) + 1)
+               ? static_cast<int>(i)
+               : -1;
 }
 
 }  // namespace
@@ -31,32 +37,35 @@ std::string DescribeEdit(const AppSettings& before, const AppSettings& after) {
     if (SameEdits(before, after)) return {};
     const std::vector<Rule>& a = before.rules;
     const std::vector<Rule>& b = after.rules;
-    if (a != b) {
-        for (const Rule& rule : a)
-            if (!FindId(b, rule.id)) return (b.size() < a.size() ? "Deleted rule " : "Replaced rule ") + Quoted(rule);
-        for (const Rule& rule : b)
-            if (!FindId(a, rule.id)) return "Added rule " + Quoted(rule);
-        for (size_t i = 0; i < b.size(); ++i) {
-            const Rule& was = *FindId(a, b[i].id);
-            if (was == b[i]) continue;
-            if (was.enabled != b[i].enabled) {
-                Rule same = was;
-                same.enabled = b[i].enabled;
-                if (same == b[i]) return "Turned rule " + Quoted(b[i]) + (b[i].enabled ? " on" : " off");
+    AppSettings rulesAside = before;
+    rulesAside.rules = b;
+    // A restore, or anything else that changes more than the rules, is no single rule's edit.
+    if (a == b || !SameEdits(rulesAside, after)) return "Changed settings";
+    if (const int i = OneMore(a, b); i >= 0) return "Deleted rule " + Quoted(a[static_cast<size_t>(i)]);
+    if (const int i = OneMore(b, a); i >= 0) return "Added rule " + Quoted(b[static_cast<size_t>(i)]);
+    if (a.size() == b.size()) {
+        size_t changed = 0, at = 0;
+        for (size_t i = 0; i < a.size(); ++i)
+            if (!(a[i] == b[i])) ++changed, at = i;
+        if (changed == 1 && a[at].id == b[at].id) {
+            Rule same = a[at];
+            same.enabled = b[at].enabled;
+            if (same == b[at] && a[at].enabled != b[at].enabled)
+                return "Turned rule " + Quoted(b[at]) + (b[at].enabled ? " on" : " off");
+            return "Edited rule " + Quoted(b[at]);
+        }
+        // The same rules in another order: the one named is the one that moved furthest.
+        if (std::is_permutation(a.begin(), a.end(), b.begin())) {
+            size_t moved = 0, furthest = 0;
+            for (size_t i = 0; i < b.size(); ++i) {
+                const size_t was = static_cast<size_t>(std::find(a.begin(), a.end(), b[i]) - a.begin());
+                const size_t distance = was > i ? was - i : i - was;
+                if (distance > furthest) furthest = distance, moved = i;
             }
-            return "Edited rule " + Quoted(b[i]);
+            return "Moved rule " + Quoted(b[moved]);
         }
-        // Every rule is as it was: only the order changed. The rule named is the one that moved
-        // furthest.
-        size_t moved = 0, furthest = 0;
-        for (size_t i = 0; i < b.size(); ++i) {
-            const size_t was = static_cast<size_t>(FindId(a, b[i].id) - a.data());
-            const size_t distance = was > i ? was - i : i - was;
-            if (distance > furthest) furthest = distance, moved = i;
-        }
-        return "Moved rule " + Quoted(b[moved]);
     }
-    return "Changed settings";
+    return "Changed the rules";
 }
 
 void SettingsEdits::Reset(const AppSettings& now) {

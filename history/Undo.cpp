@@ -38,6 +38,21 @@ RouteItemResult Skipped(RouteItemResult r, const std::string& message) {
     return r;
 }
 
+// Whether what stands at `path` is what was put there. On FAT and exFAT a daylight-saving change
+// since shifts every stored time by an hour: a file is compared with that tolerance, a folder
+// (whose times are in its digest) read again as if shifted back.
+bool Unchanged(const std::filesystem::path& path, const TreeFingerprint& expected) {
+    TreeFingerprint now;
+    if (FingerprintTree(path, now)) return false;
+    if (now == expected) return true;
+    if (TimeKeepingAt(path) != TimeKeeping::fat) return false;
+    if (!now.folder) return SameFingerprint(expected, now, TimeKeeping::fat);
+    constexpr int64_t kHour = 3600LL * 10'000'000;
+    for (const int64_t shift : {kHour, -kHour})
+        if (!FingerprintTree(path, now, shift) && now == expected) return true;
+    return false;
+}
+
 }  // namespace
 
 RouteItemResult UndoItem(const UndoStep& step, const RecycleRestore& restore, MoveStaging* staging) {
@@ -58,10 +73,8 @@ RouteItemResult UndoItem(const UndoStep& step, const RecycleRestore& restore, Mo
         return Skipped(r, "Not restored \xE2\x80\x94 find it in the Recycle Bin (deleted from " + r.target + ").");
     }
     if (!TargetExists(step.from, lookup)) return Skipped(r, "Skipped (no longer where it was put \xE2\x80\x94 nothing to put back).");
-    TreeFingerprint now;
     // Another object in its place (replaced by a copy with the same sizes and times) is not it.
-    if (FingerprintTree(step.from, now) || !(now == step.expected) ||
-        (!step.identity.empty() && IdentityText(step.from) != step.identity))
+    if (!Unchanged(step.from, step.expected) || (!step.identity.empty() && IdentityText(step.from) != step.identity))
         return Skipped(r, "Skipped (changed since it was moved \xE2\x80\x94 left where it is).");
     if (TargetExists(step.to, lookup) || lookup)
         return Skipped(r, "Skipped (the original name is taken \xE2\x80\x94 left where it is).");

@@ -64,6 +64,22 @@ const std::optional<uint64_t>& BatchCache::Index(const fs::path& path) {
     return entry->second;
 }
 
+namespace {
+
+// The plain path in upper case, as the file system's own case-insensitive comparison of names
+// sees it.
+std::wstring ClaimKey(const fs::path& target) {
+    std::wstring key = PlainPath(target).native();
+    if (!key.empty()) CharUpperBuffW(key.data(), static_cast<DWORD>(key.size()));
+    return key;
+}
+
+}  // namespace
+
+void BatchCache::Claim(const fs::path& target) { claimed.insert(ClaimKey(target)); }
+
+bool BatchCache::Claimed(const fs::path& target) const { return !claimed.empty() && claimed.count(ClaimKey(target)); }
+
 bool BatchCache::LiesBelow(const fs::path& item, const fs::path& folderPath) {
     // As IsInsideOrSame: Win32 resolves ".." lexically before any link is followed.
     fs::path at = PlainPath(item);

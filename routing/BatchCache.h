@@ -15,6 +15,7 @@
 #include <filesystem>
 #include <map>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -63,6 +64,12 @@ public:
     // the answer.
     bool LiesBelow(const std::filesystem::path& item, const std::filesystem::path& folder);
 
+    // Names the batch's items took (or, in a plan, would take): a later item that wants one
+    // meets the batch's own item, which it never replaces. Compared as the file system
+    // compares names, ignoring case; kept when the rest is forgotten.
+    void Claim(const std::filesystem::path& target);
+    bool Claimed(const std::filesystem::path& target) const;
+
     // Where the batch's copies across volumes are made and journaled.
     MoveStaging& Staging() { return staging; }
 
@@ -90,6 +97,7 @@ private:
     std::map<std::wstring, std::optional<FileIdentity>> identities;
     std::map<std::wstring, std::optional<uint64_t>> indexes;
     std::map<std::pair<std::wstring, std::wstring>, bool> below;  // (an item's folder, a folder)
+    std::set<std::wstring> claimed;
     MoveStaging staging;  // its journal beside the program
     std::optional<ComApartment> apartment;
     const std::optional<uint64_t>& Index(const std::filesystem::path& path);

@@ -119,7 +119,7 @@ struct Digest {
 };
 
 std::error_code FingerprintFolder(const std::wstring& folder, const std::wstring& relative, TreeFingerprint& fingerprint,
-                                  Digest& digest) {
+                                  Digest& digest, int64_t timeShift) {
     std::vector<std::pair<std::wstring, WIN32_FIND_DATAW>> entries;
     if (std::error_code ec = ForEachEntry(folder, [&](const std::wstring& name, const WIN32_FIND_DATAW& data) {
             entries.emplace_back(name, data);
@@ -135,13 +135,14 @@ std::error_code FingerprintFolder(const std::wstring& folder, const std::wstring
         digest.Add(isFolder ? 1 : 0);
         ++fingerprint.entries;
         if (isFolder) {
-            if (std::error_code ec = FingerprintFolder(ChildPath(folder, name), path, fingerprint, digest)) return ec;
+            if (std::error_code ec = FingerprintFolder(ChildPath(folder, name), path, fingerprint, digest, timeShift))
+                return ec;
             continue;
         }
         const uint64_t size = (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
         fingerprint.bytes += size;
         digest.Add(size);
-        digest.Add(Ticks(data.ftLastWriteTime));
+        digest.Add(Ticks(data.ftLastWriteTime) + static_cast<uint64_t>(timeShift));
     }
     return {};
 }
@@ -193,7 +194,7 @@ bool HoldsCopyOf(const fs::path& copy, const fs::path& original) {
     return HoldsCopy(ExtendedPath(copy), ExtendedPath(original));
 }
 
-std::error_code FingerprintTree(const fs::path& path, TreeFingerprint& fingerprint) {
+std::error_code FingerprintTree(const fs::path& path, TreeFingerprint& fingerprint, int64_t timeShift) {
     const std::wstring p = ExtendedPath(path);
     WIN32_FILE_ATTRIBUTE_DATA data{};
     if (!GetFileAttributesExW(p.c_str(), GetFileExInfoStandard, &data)) return LastError();
@@ -206,14 +207,78 @@ std::error_code FingerprintTree(const fs::path& path, TreeFingerprint& fingerpri
     if (!result.folder) {
         result.bytes = (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
         result.entries = 1;
-        result.stamp = Ticks(data.ftLastWriteTime);
+        result.stamp = Ticks(data.ftLastWriteTime) + static_cast<uint64_t>(timeShift);
     } else {
         Digest digest;
-        if (std::error_code ec = FingerprintFolder(p, L"", result, digest)) return ec;
+        if (std::error_code ec = FingerprintFolder(p, L"", result, digest, timeShift)) return ec;
         result.stamp = digest.value;
     }
     fingerprint = result;
     return {};
+}
+
+TimeKeeping TimeKeepingAt(const fs::path& path) {
+    // The volume's own root: "C:\", "\\server\share\", or the folder a volume is mounted on.
+    wchar_t root[MAX_PATH + 1] = {};
+    if (!GetVolumePathNameW(PlainPath(path).c_str(), root, MAX_PATH + 1)) return TimeKeeping::exact;
+    wchar_t fileSystem[MAX_PATH + 1] = {};
+    if (!GetVolumeInformationW(root, nullptr, 0, nullptr, nullptr, nullptr, fileSystem, MAX_PATH + 1))
+        return TimeKeeping::exact;
+    const std::wstring_view name = fileSystem;
+    return name.starts_with(L"FAT") || name == L"exFAT" ? TimeKeeping::fat : TimeKeeping::exact;
+}
+
+bool SameFileTime(uint64_t recorded, uint64_t now, TimeKeeping keeping) {
+    if (recorded == now || keeping == TimeKeeping::exact) return recorded == now;
+    constexpr uint64_t kSecond = 10'000'000, kHour = 3600 * kSecond;
+    const uint64_t apart = recorded > now ? recorded - now : now - recorded;
+    // Kept to 2 s; a daylight-saving change moves every time stored in local time by an hour.
+    for (const uint64_t shift : {uint64_t{0}, kHour})
+        if ((apart > shift ? apart - shift : shift - apart) <= 2 * kSecond) return true;
+    return false;
+}
+
+bool SameFingerprint(const TreeFingerprint& recorded, const TreeFingerprint& now, TimeKeeping keeping) {
+    if (recorded.folder || now.folder) return recorded == now;  // a folder's times are in its digest
+    return recorded.bytes == now.bytes && recorded.entries == now.entries &&
+           SameFileTime(recorded.stamp, now.stamp, keeping);
+}
+
+namespace {
+
+// Writes what the system still holds of a file to its disk. FlushFileBuffers needs a handle with
+// GENERIC_WRITE access ("FlushFileBuffers function", Microsoft's documentation), which a
+// read-only file refuses: its attribute is cleared for the flush and put back.
+std::error_code FlushFile(const std::wstring& path, DWORD attributes) {
+    const bool readOnly = attributes & FILE_ATTRIBUTE_READONLY;
+    if (readOnly && !SetFileAttributesW(path.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY)) return LastError();
+    const HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                 FILE_ATTRIBUTE_NORMAL, nullptr);
+    std::error_code ec;
+    if (h == INVALID_HANDLE_VALUE) {
+        ec = LastError();
+    } else {
+        if (!FlushFileBuffers(h)) ec = LastError();
+        CloseHandle(h);
+    }
+    if (readOnly) SetFileAttributesW(path.c_str(), attributes);
+    return ec;
+}
+
+std::error_code FlushEntry(const std::wstring& path, DWORD attributes, DWORD reparseTag) {
+    if (!IsFolder(attributes, reparseTag)) return IsLink(attributes, reparseTag) ? std::error_code{} : FlushFile(path, attributes);
+    return ForEachEntry(path, [&](const std::wstring& name, const WIN32_FIND_DATAW& data) {
+        return FlushEntry(ChildPath(path, name), data.dwFileAttributes, data.dwReserved0);
+    });
+}
+
+}  // namespace
+
+std::error_code FlushTree(const fs::path& path) {
+    const std::wstring p = ExtendedPath(path);
+    DWORD attributes = 0, reparseTag = 0;
+    if (!ReadEntry(p, attributes, reparseTag)) return LastError();
+    return FlushEntry(p, attributes, reparseTag);
 }
 
 std::error_code CreateFolderTree(const fs::path& folder) {

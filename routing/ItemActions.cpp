@@ -16,6 +16,7 @@
 #include "model/TextEncoding.h"
 #include "routing/FileTree.h"
 #include "routing/JournalSeal.h"
+#include "routing/MoveDecision.h"
 #include "routing/MoveJournal.h"
 #include "routing/MoveStaging.h"
 #include "routing/NameConflicts.h"
@@ -139,13 +140,18 @@ std::error_code CopyThenDelete(const fs::path& source, const fs::path& target, b
         copy = staging.CopyPath(target.parent_path());
         copied = CopyTree(source, copy, false);
     }
+    // The source is deleted only once its copy is on the disk: a power cut or a stick pulled
+    // seconds after the move must not leave a truncated or zero-filled copy and no original.
+    if (!copied) copied = FlushTree(copy);
     if (copied) {
         DeleteTree(copy);
         return copied;
     }
     MoveJournal move;
     const fs::path aside = StagingPath(source.parent_path());
-    const bool fingerprinted = !FingerprintTree(copy, move.copied);
+    // The source's own fingerprint: the copy's may differ in its times alone (FAT keeps them to
+    // 2 s), and what a settle must know is whether the source is still what was copied.
+    const bool fingerprinted = !FingerprintTree(source, move.copied);
     // The literal form, so that a later batch finds exactly this item ("CON", "name.").
     move.source = ExtendedPath(source);
     move.target = target.filename().native();
@@ -178,12 +184,17 @@ std::error_code CopyThenDelete(const fs::path& source, const fs::path& target, b
 // Finishes or undoes the move a journal record describes, deleting only what is provably a copy.
 // `copy` is where the record's staging copy lies. Returns true when the record must stay (its
 // copy may be the item's only copy, or the question must be asked again later).
+bool VolumeAnswers(const fs::path& path);
+
 bool SettleMove(const fs::path& folder, const fs::path& copy, const MoveJournal& journal) {
     // Not written by this installation (planted, or from a copy of the program with another
     // key): nothing it names is touched, and the copy stays too.
     if (!SealHolds(MoveJournalBody(journal), journal.seal)) return true;
     const fs::path source = journal.source;
     const fs::path target = folder / journal.target;
+    // A stick that is out or a share that is offline answers "path not found" for everything on
+    // it, which says nothing about whether the item is gone: the record waits for a later batch.
+    if (!VolumeAnswers(source) || !VolumeAnswers(copy) || !VolumeAnswers(target)) return true;
     const Presence sourceState = Lookup(source);
     if (sourceState == Presence::unknown) return true;  // ask again at a later batch
     if (Lookup(copy) == Presence::present) {
@@ -205,11 +216,13 @@ bool SettleMove(const fs::path& folder, const fs::path& copy, const MoveJournal&
         if (HoldsCopyOf(target, aside)) DeleteTree(aside);
         else if (!MoveFileExW(ExtendedPath(aside).c_str(), ExtendedPath(source).c_str(), 0)) return true;
     } else if (sourceState == Presence::present) {
-        // Deleted only when it provably exists elsewhere: the copy matches the record and the
-        // source byte for byte (a same-size, same-time decoy at the target is not a copy).
+        // Deleted only when it provably exists elsewhere: the source is still what was copied
+        // and the target holds it byte for byte (a same-size, same-time decoy is not a copy).
+        // The target's times are not asked: a FAT destination rounds them.
         TreeFingerprint atTarget, atSource;
         const bool provenCopy = !FingerprintTree(target, atTarget) && !FingerprintTree(source, atSource) &&
-                                atTarget == journal.copied && atSource == journal.copied &&
+                                atTarget.folder == journal.copied.folder && atTarget.bytes == journal.copied.bytes &&
+                                atTarget.entries == journal.copied.entries && atSource == journal.copied &&
                                 HoldsCopyOf(target, source) && HoldsCopyOf(source, target);
         // A source that differs from what was copied (changed since, or replaced) is kept; one
         // that cannot be deleted now keeps its record for a later batch.
@@ -228,7 +241,20 @@ bool SamePath(const fs::path& a, const fs::path& b) {
 // the journal's staging name, beside it). A batch's staging folders are cleared unless a record
 // that stays has its copy there; those are added to `spare`. Returns true when the journal's own
 // staging name must stay; the journal then keeps only what stays with it.
-bool SettleJournal(const fs::path& folder, const std::wstring& journalName, std::vector<fs::path>& spare) {
+// Whether one path is the other or lies below it, compared as the file system compares names.
+bool Overlaps(const fs::path& a, const fs::path& b) {
+    const std::wstring pa = PlainPath(a).native(), pb = PlainPath(b).native();
+    const std::wstring& shorter = pa.size() <= pb.size() ? pa : pb;
+    const std::wstring& longer = pa.size() <= pb.size() ? pb : pa;
+    if (shorter.empty()) return false;
+    if (CompareStringOrdinal(shorter.c_str(), static_cast<int>(shorter.size()), longer.c_str(),
+                             static_cast<int>(shorter.size()), TRUE) != CSTR_EQUAL)
+        return false;
+    return longer.size() == shorter.size() || longer[shorter.size()] == L'\\' || shorter.back() == L'\\';
+}
+
+bool SettleJournal(const fs::path& folder, const std::wstring& journalName, std::vector<fs::path>& spare,
+                   const SettleScope& scope) {
     const fs::path journalPath = folder / journalName;
     const fs::path staging = folder / StagingNameOfJournal(journalName);
     // Opened without sharing writes: Windows then refuses a journal another process still holds
@@ -242,7 +268,8 @@ bool SettleJournal(const fs::path& folder, const std::wstring& journalName, std:
     for (const MoveJournal& move : file.moves) {
         const fs::path copy = move.copy.empty() ? staging : fs::path(move.copy);
         const fs::path destination = move.copy.empty() ? folder : copy.parent_path().parent_path();
-        if (SettleMove(destination, copy, move)) {
+        // Asked to stop (a cancel, a log-off): what is not settled yet stays for a later batch.
+        if (scope.Stopped() || SettleMove(destination, copy, move)) {
             kept += FormatMoveJournal(move);
             keptFolders.push_back(copy.parent_path());
         }
@@ -251,14 +278,18 @@ bool SettleJournal(const fs::path& folder, const std::wstring& journalName, std:
     for (const JournalArea& area : file.areas) {
         if (!SealHolds(AreaBody(area.folder), area.seal)) continue;  // not ours: left alone
         const fs::path areaFolder = area.folder;
-        if (std::any_of(keptFolders.begin(), keptFolders.end(), [&](const fs::path& f) { return SamePath(f, areaFolder); })) {
+        // A staging folder a user dropped (or one holding or inside what was dropped) is theirs
+        // to route now: it is never cleared under them.
+        const bool dropped = std::any_of(scope.protect.begin(), scope.protect.end(),
+                                         [&](const fs::path& item) { return Overlaps(item, areaFolder); });
+        if (dropped || std::any_of(keptFolders.begin(), keptFolders.end(), [&](const fs::path& f) { return SamePath(f, areaFolder); })) {
             spare.push_back(areaFolder);
             keptAreas += AreaLine(area);
         } else {
             DeleteTree(areaFolder);  // what a kill left there: partial copies, copies taken back
         }
     }
-    if (kept.empty()) {
+    if (kept.empty() && keptAreas.empty()) {
         // A record cut short while written never reached its rename.
         RemoveJournal(journalPath);
         return false;
@@ -277,7 +308,7 @@ bool SettleJournal(const fs::path& folder, const std::wstring& journalName, std:
 // and the staging names journals keep in `kept`. Returns the staging folders elsewhere that
 // journals keep.
 std::vector<fs::path> SettleJournalsIn(const fs::path& folder, std::vector<std::wstring>* copies,
-                                       std::vector<std::wstring>* kept) {
+                                       std::vector<std::wstring>* kept, const SettleScope& scope) {
     const std::wstring root = ExtendedPath(folder);
     WIN32_FIND_DATAW data{};
     std::vector<fs::path> spare;
@@ -294,47 +325,53 @@ std::vector<fs::path> SettleJournalsIn(const fs::path& folder, std::vector<std::
     } while (FindNextFileW(find, &data));
     FindClose(find);
     for (const std::wstring& name : journals)
-        if (SettleJournal(fs::path(root), name, spare) && kept) kept->push_back(StagingNameOfJournal(name));
+        if (SettleJournal(fs::path(root), name, spare, scope) && kept) kept->push_back(StagingNameOfJournal(name));
     if (copies) copies->insert(copies->end(), journals.begin(), journals.end());
     return spare;
 }
 
 }  // namespace
 
-std::vector<fs::path> SettleMoveJournals(const fs::path& journalFolder) {
+std::vector<fs::path> SettleMoveJournals(const fs::path& journalFolder, const SettleScope& scope) {
     // The application has one route job, but nothing stops a process from holding two (the
     // tests do): two settles of one journal at once would both act on its records.
     static std::mutex settling;
     std::lock_guard lock(settling);
-    return SettleJournalsIn(journalFolder, nullptr, nullptr);
+    return SettleJournalsIn(journalFolder, nullptr, nullptr, scope);
 }
 
-int RemoveStagingLeftovers(const fs::path& folder, const std::vector<fs::path>& spare) {
+std::vector<fs::path> SweepStagingNames(const fs::path& folder, const std::vector<fs::path>& spare) {
     const std::wstring root = ExtendedPath(folder);
     std::vector<std::wstring> names, kept;
-    SettleJournalsIn(folder, &names, &kept);
+    SettleJournalsIn(folder, &names, &kept, {});
+    std::vector<fs::path> left;
     for (const std::wstring& name : names) {
         if (IsJournalName(name)) continue;
         const fs::path path = ChildPath(root, name);
+        if (GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES) continue;  // settled just now
         // The same folder may be spelled otherwise by the batch that kept it (another drive
         // letter for it): compared by identity as well, which is asked only after a kill.
-        const auto same = [&](const fs::path& kept) {
-            if (SamePath(kept, path)) return true;
-            const std::optional<FileIdentity> a = IdentityOf(kept), b = a ? IdentityOf(path) : std::nullopt;
+        const auto same = [&](const fs::path& keptFolder) {
+            if (SamePath(keptFolder, path)) return true;
+            const std::optional<FileIdentity> a = IdentityOf(keptFolder), b = a ? IdentityOf(path) : std::nullopt;
             return a && b && *a == *b;
         };
-        const bool spared = std::find(kept.begin(), kept.end(), name) != kept.end() ||
-                            std::any_of(spare.begin(), spare.end(), same);
-        if (!spared) DeleteTree(path);
+        const bool accounted = std::find(kept.begin(), kept.end(), name) != kept.end() ||
+                               std::any_of(spare.begin(), spare.end(), same);
+        if (!accounted) left.push_back(PlainPath(path));
     }
-    int removed = 0;
-    for (const std::wstring& name : names) removed += GetFileAttributesW(ChildPath(root, name).c_str()) == INVALID_FILE_ATTRIBUTES;
-    return removed;
+    return left;
 }
 
 std::error_code MoveToTarget(const fs::path& source, const fs::path& target, bool overwrite, MoveStaging* staging) {
-    if (SameVolume(source, target)) {
-        const DWORD flags = (overwrite ? MOVEFILE_REPLACE_EXISTING : 0) | MOVEFILE_COPY_ALLOWED;
+    // One drive letter or server is no proof of one volume (two shares of a server, a volume
+    // mounted in a folder), so the rename is tried without MOVEFILE_COPY_ALLOWED: the system
+    // refuses it across volumes (ERROR_NOT_SAME_DEVICE), and every move that crosses volumes
+    // takes the staged, journalled copy below. With that flag the system would copy under the
+    // real name (a kill leaves a truncated file there) and report success when the source
+    // cannot be deleted ("MoveFileExW", MOVEFILE_COPY_ALLOWED), leaving the item at both ends.
+    if (SameRootName(source, target)) {
+        const DWORD flags = overwrite ? MOVEFILE_REPLACE_EXISTING : 0;
         if (MoveFileExW(ExtendedPath(source).c_str(), ExtendedPath(target).c_str(), flags)) return {};
         const std::error_code ec = LastError();
         // Without the overwrite policy a name that got taken is a conflict, never a reason to copy over it.
@@ -387,7 +424,7 @@ std::wstring_view RootName(std::wstring_view p) {
 
 }  // namespace
 
-bool SameVolume(const fs::path& a, const fs::path& b) {
+bool SameRootName(const fs::path& a, const fs::path& b) {
     const std::wstring_view ra = RootName(a.native()), rb = RootName(b.native());
     if (ra.empty() || ra.size() != rb.size()) return false;
     for (size_t i = 0; i < ra.size(); ++i)
@@ -406,6 +443,15 @@ std::wstring VolumeRootOf(const fs::path& plain) {
         return (share == std::wstring::npos ? p : p.substr(0, share)) + L"\\";
     }
     return plain.root_path().native();
+}
+
+}  // namespace
+
+namespace {
+
+// Whether the volume holding the path is there: its root can be looked up.
+bool VolumeAnswers(const fs::path& path) {
+    return GetFileAttributesW(ExtendedPath(VolumeRootOf(PlainPath(path))).c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
 // Whether items on this volume can go to a Recycle Bin. Removable, network, optical and RAM
@@ -499,97 +545,65 @@ RouteItemResult RecycleItem(const fs::path& source, const std::string& rule) {
 
 namespace {
 
-// The move of one item whose look-up just found `kind`. For a plain file going into a folder the
-// batch has seen, the checks use the batch's facts: a file is never the same object as a folder
-// and no folder lies inside it, and whether it already lies in the destination is decided by the
-// identities of the folders above it. Whether the target name is the item itself (a hard link)
-// is asked only when that name turns out to be taken. Everything else is read afresh.
+// The move of one item whose look-up just found `kind`: the decision (MoveDecision.h), carried
+// out. A name that turns out to be taken when the move tries it is decided again. Everything a
+// cached fact could get wrong is asked afresh by the step that would act on it.
 RouteItemResult MoveWithFacts(const fs::path& source, ItemKind kind, const fs::path& destination,
                               ConflictPolicy conflict, const AutoRenameOptions& autoRename, const std::string& rule,
                               BatchCache& batch, const Clock& clock, bool mayLookAgain) {
     RouteItemResult r = Result(source, rule);
     try {
-        if (destination.empty()) {
-            r.message = kMessageNoDestination;
-            return r;
-        }
-        // An item without a name of its own (a whole drive, a share) would target the
-        // destination folder itself.
-        if (IsVolumeRoot(source)) return Skip(r, kMessageWholeVolume, false);
-        const FolderFacts dest = batch.Folder(destination);  // a copy: Forget() drops the batch's
-        const bool plainFile = kind == ItemKind::file && dest.isFolder;
-        if (!plainFile && SameObject(source, destination))
-            return Skip(r, kMessageIntoItself);
-        fs::path target = destination / PlainPath(source).filename();
-        if (kind != ItemKind::file && IsFolderItem(source) && IsInsideOrSame(destination, source))
-            return Skip(r, kMessageFolderIntoItself);
-        // By identity: the destination may be spelled in another case, through another drive
-        // letter or a short name; the target may be the item itself under another name (a hard
-        // link). Overwriting such a "target" would delete the item.
-        const auto targetIsItem = [&] {
-            return SameObject(target, source) || SameObject(target, source, FinalLink::keep);
-        };
-        const auto alreadyThere = [&]() -> RouteItemResult& {
-            r.target = PathToUtf8(target);
-            return Skip(r, kMessageAlreadyThere);
-        };
-        const bool inDestination = plainFile ? batch.LiesBelow(source, destination) : IsInsideOrSame(source, destination);
-        if (inDestination || (!plainFile && targetIsItem())) return alreadyThere();
-        if (!dest.isFolder) {
-            CreateFolderTree(destination);  // a failure shows as the move's own error
-            batch.Forget();
-        }
-
-        const fs::path wanted = target;
-        const bool overwrite = conflict == ConflictPolicy::overwrite;
+        const bool destinationWasFolder = !destination.empty() && batch.Folder(destination).isFolder;
         // On one volume the rename itself refuses a taken name, so the conflict is found by
         // trying (a separate look-up of a name that is not there costs a scan of the folder
         // under Wine). A file's copy to another volume ends in such a rename too (from its
         // staging name). A folder's copy is costly, and overwriting must clear the way first:
         // for those, check ahead.
-        if (overwrite || (!SameVolume(source, target) && kind != ItemKind::file)) {
-            std::error_code statusError;
-            if (TargetExists(target, statusError)) {
-                if (plainFile && targetIsItem()) return alreadyThere();
-                if (conflict == ConflictPolicy::skip) {
-                    r.target = PathToUtf8(target);
-                    return Skip(r, kMessageNameExists, false);
-                }
-                if (overwrite) {
-                    DeleteTree(target);
-                    batch.Forget();  // it may have been a folder, even a routing folder
-                } else {
-                    target = UniqueTargetPath(target, autoRename, clock);
-                }
+        const bool lookUpTarget = conflict == ConflictPolicy::overwrite ||
+                                  (kind != ItemKind::file && !SameRootName(source, destination));
+        MoveDecision d = DecideMove(source, kind, destination, conflict, autoRename, batch, clock, lookUpTarget);
+        for (int attempt = 0;; ++attempt) {
+            r.target = d.target.empty() ? std::string() : PathToUtf8(d.target);
+            switch (d.verdict) {
+                case MoveVerdict::stays: return Skip(r, d.message.c_str());
+                case MoveVerdict::skip: return Skip(r, d.message.c_str(), false);
+                case MoveVerdict::fail: r.message = d.message; return r;
+                case MoveVerdict::move: break;
             }
-        }
-        r.target = PathToUtf8(target);
-
-        std::error_code transferError = MoveToTarget(source, target, overwrite, &batch.Staging());
-        if (!overwrite && IsNameTaken(transferError) && plainFile && target == wanted && targetIsItem())
-            return alreadyThere();
-        // The name is taken (it was, or something took it since): never replace it.
-        for (int attempt = 0; !overwrite && IsNameTaken(transferError); ++attempt) {
-            if (conflict != ConflictPolicy::rename || attempt >= kRenameRetries) return Skip(r, kMessageNameExists, false);
-            const fs::path next = UniqueTargetPath(wanted, autoRename, clock);
-            if (next == target) return Skip(r, kMessageNameExists, false);  // the untested " (copy)" name is taken too
-            target = next;
-            r.target = PathToUtf8(target);
-            transferError = MoveToTarget(source, target, overwrite, &batch.Staging());
-        }
-        if (transferError) {
+            if (d.createsFolder) {
+                CreateFolderTree(destination);  // a failure shows as the move's own error
+                batch.Forget();
+                d.createsFolder = false;
+            }
+            if (d.replace) {
+                DeleteTree(d.target);
+                batch.Forget();  // it may have been a folder, even a routing folder
+            }
+            // A name an earlier item of the batch took is never overwritten, whatever the policy.
+            const bool overwrite = d.replace || (conflict == ConflictPolicy::overwrite && d.clash == NameClash::none);
+            const std::error_code transferError = MoveToTarget(source, d.target, overwrite, &batch.Staging());
+            if (!transferError) break;
+            // The name is taken (it was, or something took it since): never replace it.
+            if (!overwrite && IsNameTaken(transferError)) {
+                if (attempt >= kRenameRetries) return Skip(r, kMessageNameExists, false);
+                d = DecideOnTakenName(std::move(d), source, conflict, autoRename, batch, clock);
+                continue;
+            }
             // The destination the batch saw may have been removed since: nothing was moved, so
             // the item is handled again with everything read afresh (the folder made anew).
-            if (mayLookAgain && dest.isFolder && !IsFolderItem(destination)) {
+            if (mayLookAgain && destinationWasFolder && !IsFolderItem(destination)) {
                 batch.Forget();
                 return MoveWithFacts(source, kind, destination, conflict, autoRename, rule, batch, clock, false);
             }
             r.message = std::system_category().message(transferError.value());
             return r;
         }
+        batch.Claim(d.target);
         if (kind != ItemKind::file) batch.Forget();  // a folder (or a link) left its place
         r.ok = true;
         r.message = "Moved via " + rule;
+        if (d.clash == NameClash::batchItem)
+            r.message += " \xE2\x80\x94 renamed: an earlier item of this batch took " + PathToUtf8(d.wanted.filename());
     } catch (const std::exception& e) {
         r.ok = false;
         r.skipped = false;

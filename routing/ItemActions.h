@@ -3,6 +3,7 @@
 // recycle or move. Every outcome, failures of the file system included, is a result record;
 // nothing throws to the caller.
 
+#include <atomic>
 #include <filesystem>
 #include <string>
 #include <system_error>
@@ -24,8 +25,8 @@ RouteItemResult RouteItem(const std::filesystem::path& item, BatchCache& batch);
 RouteItemResult MoveItem(const std::filesystem::path& source, const std::filesystem::path& destination,
                          ConflictPolicy conflict, const AutoRenameOptions& autoRename, const std::string& rule,
                          const Clock& clock = SystemClock());
-// The transfer of a move: a rename on one volume, else copy (under a staging name, renamed
-// into place) then delete. Without `overwrite` nothing at the target is ever replaced: a taken
+// The transfer of a move: a rename on one volume, else (the rename refused, another volume)
+// copy (under a staging name, renamed into place) then delete. Without `overwrite` nothing at the target is ever replaced: a taken
 // name gives ERROR_ALREADY_EXISTS or ERROR_FILE_EXISTS. The source is deleted only after the
 // whole copy succeeded. A batch passes its staging (see MoveStaging.h); without one the move
 // makes and clears its own.
@@ -34,23 +35,31 @@ std::error_code MoveToTarget(const std::filesystem::path& source, const std::fil
 
 // Copies in progress live in a batch's staging folder in the destination folder
 // ("~kfpart-XXXXXXXX-XXXX", see MoveStaging.h), and their sources are deleted only after the
-// rename into place; once a copy is whole, the batch's journal in the program's folder records
-// its source and final name. Settling a journal finishes what a process that died left: a
-// recorded copy that was renamed into place has its move finished (the source is deleted only
-// when it and the target both still match what was copied; otherwise both stay); one that never
-// got there is removed and its source kept; the batch's staging folders are cleared.
-// SettleMoveJournals settles the journals in `journalFolder` and returns the staging folders
-// that must stay (a copy there may be an item's only copy). A journal still being written is
-// left alone.
-std::vector<std::filesystem::path> SettleMoveJournals(const std::filesystem::path& journalFolder);
+// rename into place; once a copy is whole, the batch's journal records its source and final
+// name. Settling a journal finishes what a process that died left: a recorded copy that was
+// renamed into place has its move finished (the source is deleted only when it and the target
+// both still match what was copied; otherwise both stay); one that never got there is removed
+// and its source kept; the staging folders its sealed area lines name are cleared.
+struct SettleScope {
+    const std::atomic<bool>* stop = nullptr;  // once set, what is not settled yet is kept for later
+    // Items about to be routed: a staging folder that is one of them, holds one or lies inside
+    // one is left where it is.
+    std::vector<std::filesystem::path> protect;
+    bool Stopped() const { return stop && stop->load(); }
+};
+// Settles the journals in `journalFolder` and returns the staging folders that must stay (a copy
+// there may be an item's only copy). A journal still being written is left alone.
+std::vector<std::filesystem::path> SettleMoveJournals(const std::filesystem::path& journalFolder,
+                                                      const SettleScope& scope = {});
 
 // Earlier versions made each copy under a staging name of its own in the destination, with the
 // journal of that one move beside it ("~kfpart-XXXXXXXX-XXXX.journal"). This settles such
-// journals directly in `folder`, and removes the other staging names there (partial copies, a
-// killed batch's staging folders, a moved folder's remains renamed aside) except those in
-// `spare`. Nothing else in `folder` is touched, whatever its name. Returns how many staging names
-// were cleared. Call only while no move is in progress.
-int RemoveStagingLeftovers(const std::filesystem::path& folder, const std::vector<std::filesystem::path>& spare = {});
+// journals in `folder` and returns the staging names there that no journal accounts for and
+// that are not in `spare`: they are left in place (what a user dropped or keeps there, another
+// installation's unfinished copy), for the caller to report. Nothing in `folder` is deleted but
+// what a sealed journal names. Call only while no move is in progress.
+std::vector<std::filesystem::path> SweepStagingNames(const std::filesystem::path& folder,
+                                                     const std::vector<std::filesystem::path>& spare = {});
 
 RouteItemResult RecycleItem(const std::filesystem::path& source, const std::string& rule);
 // The shell deletes for good, and says it succeeded, what cannot go to a Recycle Bin; items are
@@ -61,7 +70,9 @@ RecycleOutcome SendToRecycleBin(const std::filesystem::path& path);
 // Everything SendToRecycleBin checks before it asks the shell: `recycled` when it would go ahead.
 RecycleOutcome RecycleCheck(const std::filesystem::path& path);
 
-// Both have the same, non-empty root name (drive letter or UNC server), ignoring case.
-bool SameVolume(const std::filesystem::path& a, const std::filesystem::path& b);
+// Both have the same, non-empty root name (drive letter or UNC server), ignoring case: a rename
+// between them is worth trying. It proves nothing about volumes (two shares of one server, a
+// volume mounted in a folder); the rename itself refuses to cross one.
+bool SameRootName(const std::filesystem::path& a, const std::filesystem::path& b);
 
 }  // namespace kw

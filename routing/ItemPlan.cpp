@@ -4,6 +4,7 @@
 #include "model/TextEncoding.h"
 #include "routing/FileIdentity.h"
 #include "routing/ItemActions.h"
+#include "routing/MoveDecision.h"
 #include "routing/NameConflicts.h"
 #include "routing/RouteMessages.h"
 
@@ -27,66 +28,48 @@ PlannedOutcome PlanRecycle(const fs::path& item, bool nameOnly, const std::strin
     }
 }
 
-// The checks of a move in the order the router makes them, each asked of the disk as it is.
+// The move's own decision (MoveDecision.h), in words. The main outcome of an item claims its
+// target name, as the batch's move would, so that later items of the plan meet it.
 PlannedOutcome PlanMove(const fs::path& item, std::optional<ItemKind> kind, const RuleDecision& decision,
-                        BatchCache& batch, const Clock& clock) {
-    if (decision.destination.empty()) return Outcome(PlannedFate::fail, kMessageNoDestination);
-    const fs::path destination = PathFromUtf8(decision.destination);
-    const FolderFacts dest = batch.Folder(destination);
-    std::string created;
-    if (!dest.isFolder) {
-        std::error_code error;
-        const std::optional<ItemKind> there = ItemKindAt(destination, error);
-        if (error) return Outcome(PlannedFate::fail, "The destination cannot be reached: " + error.message());
-        if (there && *there == ItemKind::file)
-            return Outcome(PlannedFate::fail, "The destination " + decision.destination + " is a file, not a folder.");
-        if (!there) created = " (the folder will be created)";
+                        BatchCache& batch, const Clock& clock, bool claim) {
+    const MoveDecision d = DecideMove(item, kind, PathFromUtf8(decision.destination), decision.conflict,
+                                      batch.Settings().autoRename, batch, clock, true);
+    const std::string target = d.target.empty() ? std::string() : PathToUtf8(d.target);
+    switch (d.verdict) {
+        case MoveVerdict::fail: return Outcome(PlannedFate::fail, d.message);
+        case MoveVerdict::stays:
+        case MoveVerdict::skip: return Outcome(PlannedFate::skip, d.message, target);
+        case MoveVerdict::move: break;
     }
-    const fs::path target = destination / PlainPath(item).filename();
-    // As the move decides it, with the batch's facts for a plain file going into a folder the
-    // batch has seen (a file is never the same object as a folder): a large drop is planned at
-    // about the cost of routing it.
-    const bool plainFile = kind && *kind == ItemKind::file && dest.isFolder;
-    const auto targetIsItem = [&] { return SameObject(target, item) || SameObject(target, item, FinalLink::keep); };
-    const PlannedOutcome alreadyThere = Outcome(PlannedFate::skip, kMessageAlreadyThere, PathToUtf8(target));
-    if (kind) {
-        if (!plainFile && SameObject(item, destination)) return Outcome(PlannedFate::skip, kMessageIntoItself);
-        if (*kind != ItemKind::file && IsInsideOrSame(destination, item))
-            return Outcome(PlannedFate::skip, kMessageFolderIntoItself);
-        const bool inDestination = plainFile ? batch.LiesBelow(item, destination) : IsInsideOrSame(item, destination);
-        if (inDestination || (!plainFile && targetIsItem())) return alreadyThere;
-    }
-    std::error_code error;
-    const bool taken = TargetExists(target, error);
-    if (taken && plainFile && targetIsItem()) return alreadyThere;
-    if (!taken) {
-        if (error) return Outcome(PlannedFate::fail, "The destination cannot be reached: " + error.message());
-        return Outcome(PlannedFate::move, "Would move via " + decision.ruleName + " to " + PathToUtf8(target) + created,
-                       PathToUtf8(target));
-    }
-    switch (decision.conflict) {
-        case ConflictPolicy::skip: return Outcome(PlannedFate::skip, kMessageNameExists, PathToUtf8(target));
-        case ConflictPolicy::overwrite:
+    if (d.lookupError) return Outcome(PlannedFate::fail, "The destination cannot be reached: " + d.lookupError.message());
+    if (claim) batch.Claim(d.target);
+    const std::string created = d.createsFolder ? " (the folder will be created)" : "";
+    switch (d.clash) {
+        case NameClash::none:
+            return Outcome(PlannedFate::move, "Would move via " + decision.ruleName + " to " + target + created, target);
+        case NameClash::onDisk:
+            if (d.replace)
+                return Outcome(PlannedFate::move, "Would replace " + target + ": the name is taken, overwrite", target);
             return Outcome(PlannedFate::move,
-                           "Would replace " + PathToUtf8(target) + ": the name is taken, overwrite", PathToUtf8(target));
-        default: {
-            const fs::path renamed = UniqueTargetPath(target, batch.Settings().autoRename, clock);
-            return Outcome(PlannedFate::move,
-                           "Would become " + PathToUtf8(renamed.filename()) + " in " + decision.destination +
+                           "Would become " + PathToUtf8(d.target.filename()) + " in " + decision.destination +
                                ": the name is taken, auto-rename",
-                           PathToUtf8(renamed));
-        }
+                           target);
+        case NameClash::batchItem: break;
     }
+    return Outcome(PlannedFate::move,
+                   "Would become " + PathToUtf8(d.target.filename()) + " in " + decision.destination +
+                       ": an earlier item of this batch takes the name",
+                   target);
 }
 
 PlannedOutcome PlanDecision(const fs::path& item, std::optional<ItemKind> kind, const RuleDecision& decision,
-                            BatchCache& batch, const Clock& clock) {
+                            BatchCache& batch, const Clock& clock, bool claim) {
     try {
         if (decision.action == RuleAction::leave_in_place)
             return Outcome(PlannedFate::leave, "Left in place (" + decision.ruleName + ")");
         if (kind && batch.IsRoutingFolder(item, *kind)) return Outcome(PlannedFate::skip, kMessageRoutingFolder);
         if (decision.action == RuleAction::recycle) return PlanRecycle(item, !kind, decision.ruleName);
-        return PlanMove(item, kind, decision, batch, clock);
+        return PlanMove(item, kind, decision, batch, clock, claim);
     } catch (const std::exception& e) {
         return Outcome(PlannedFate::fail, e.what());
     }
@@ -112,12 +95,12 @@ ItemPlan PlanItem(const fs::path& item, BatchCache& batch, const Clock& clock) {
     plan.nameOnly = !kind;
     ItemFacts facts = kind ? ItemFacts(item) : ItemFacts::NameOnly(item);
     plan.decision = batch.Rules().Select(facts, clock, &plan.trace);
-    plan.outcome = PlanDecision(item, kind, plan.decision, batch, clock);
+    plan.outcome = PlanDecision(item, kind, plan.decision, batch, clock, true);
     if (!plan.decision.note.empty()) plan.outcome.message += " \xE2\x80\x94 " + plan.decision.note;
     const std::vector<Rule>& rules = batch.Settings().rules;
     for (size_t i = 0; i < plan.trace.rules.size(); ++i)
         if (plan.trace.rules[i].standing == RuleStanding::depends)
-            plan.branches.push_back({i, PlanDecision(item, kind, RuleSelector::DecisionOf(rules[i]), batch, clock)});
+            plan.branches.push_back({i, PlanDecision(item, kind, RuleSelector::DecisionOf(rules[i]), batch, clock, false)});
     return plan;
 }
 

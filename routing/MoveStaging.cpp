@@ -37,13 +37,16 @@ bool MoveStaging::Append(std::wstring_view text) {
     }
     const DWORD size = static_cast<DWORD>(text.size() * sizeof(wchar_t));
     DWORD written = 0;
-    return WriteFile(static_cast<HANDLE>(journal), text.data(), size, &written, nullptr) && written == size;
+    // On the disk before the step it protects (a rename into place, a copy into a staging folder).
+    return WriteFile(static_cast<HANDLE>(journal), text.data(), size, &written, nullptr) && written == size &&
+           FlushFileBuffers(static_cast<HANDLE>(journal));
 }
 
 fs::path MoveStaging::CopyPath(const fs::path& folder) {
     const std::wstring key = ExtendedPath(folder);
     const auto found = areas.find(key);
     if (found != areas.end()) return StagingPath(found->second.empty() ? folder : found->second);
+    if (firstCopy) firstCopy(folder);
     fs::path staging = StagingPath(folder);
     if (CreateDirectoryW(ExtendedPath(staging).c_str(), nullptr)) {
         made.push_back(staging);

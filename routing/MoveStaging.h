@@ -18,6 +18,7 @@
 // can still be deleted while the batch runs.
 
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -36,6 +37,10 @@ public:
     ~MoveStaging();
     MoveStaging(const MoveStaging&) = delete;
     MoveStaging& operator=(const MoveStaging&) = delete;
+
+    // Called with a folder before the batch's first copy into it (to look there for what an
+    // earlier run left).
+    void BeforeFirstCopyInto(std::function<void(const std::filesystem::path&)> hook) { firstCopy = std::move(hook); }
 
     // A fresh path for a copy that is to become an item of `folder`: inside the batch's staging
     // folder there, or directly in `folder` where no staging folder can be made.
@@ -64,6 +69,7 @@ private:
     std::filesystem::path journalPath;
     void* journal = nullptr;  // HANDLE; opened with the first staging folder
     bool journalFailed = false;
+    std::function<void(const std::filesystem::path&)> firstCopy;
     std::map<std::wstring, std::filesystem::path> areas;  // folder -> its staging folder (empty: none)
     std::vector<std::filesystem::path> made;               // every staging folder made, to clear at the end
     bool Append(std::wstring_view text);

@@ -48,8 +48,10 @@ std::wstring CandidateName(std::wstring_view stem, std::wstring_view ext, int in
     }
 }
 
-fs::path UniqueTargetPath(const fs::path& target, const AutoRenameOptions& options, const Clock& clock) {
-    const auto exists = [](const fs::path& p) {
+fs::path UniqueTargetPath(const fs::path& target, const AutoRenameOptions& options, const Clock& clock,
+                          const std::function<bool(const fs::path&)>& alsoTaken) {
+    const auto exists = [&](const fs::path& p) {
+        if (alsoTaken && alsoTaken(p)) return true;
         std::error_code error;
         const bool found = TargetExists(p, error);
         if (error) throw fs::filesystem_error("exists", p, error);

@@ -2,6 +2,7 @@
 // Free names for items that meet an existing name at their destination (auto-rename).
 
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <system_error>
 
@@ -25,9 +26,12 @@ std::wstring CandidateName(std::wstring_view stem, std::wstring_view ext, int in
                            const Clock& clock = SystemClock());
 
 // `target` when it is free, else the first free candidate sibling; when all 9999 are taken,
-// stem + " (copy)" + ext, untested. Throws std::filesystem::filesystem_error when an
-// existence test fails for a reason other than "not found".
+// stem + " (copy)" + ext, untested. A name counts as taken when something stands there or
+// `alsoTaken` says so (a name an earlier item of the batch took, which a plan has not moved).
+// Throws std::filesystem::filesystem_error when an existence test fails for a reason other
+// than "not found".
 std::filesystem::path UniqueTargetPath(const std::filesystem::path& target, const AutoRenameOptions& options,
-                                       const Clock& clock = SystemClock());
+                                       const Clock& clock = SystemClock(),
+                                       const std::function<bool(const std::filesystem::path&)>& alsoTaken = {});
 
 }  // namespace kw

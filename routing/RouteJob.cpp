@@ -90,22 +90,26 @@ void RouteJob::RunBatch(Batch& batch) {
         if (batch.hooks.prepare) batch.items = batch.hooks.prepare(std::move(batch.items), stopRequested);
         BatchCache cache(batch.settings);
         // A batch of this process never overlaps another (one instance, one batch at a time), so
-        // journals and staging names found now were left by a run that was killed: the journals
-        // of moves cut short, partial copies in the destinations, and a moved folder's remains
-        // renamed aside in the folder it came from. A batch of this job clears its own on the
-        // way, so each folder is looked at once in the job's life (a folder search costs a few
-        // tenths of a millisecond under Wine, and drops come one after another), and the
-        // journals again only after a batch that could not clear its own.
+        // journals found now were left by a run that was killed: the moves they record are
+        // finished or undone first, and the staging folders they name cleared. Once per job, and
+        // again only after a batch that could not clear its own. The items about to be routed
+        // are never cleared under them, and a stop (a cancel, a log-off) is honoured between
+        // records: a record that names an offline share must not hold a one-file drop.
         if (!journalsSettled) {
-            spare = SettleMoveJournals(AppFolder());
-            journalsSettled = true;
+            spare = SettleMoveJournals(AppFolder(), SettleScope{&stopRequested, batch.items});
+            journalsSettled = !stopRequested;
         }
-        const auto sweep = [&](const std::filesystem::path& folder) {
-            if (!folder.empty() && swept.insert(folder.native()).second) RemoveStagingLeftovers(folder, spare);
-        };
-        for (const std::filesystem::path& folder : cache.RoutingFolders()) sweep(folder);
-        for (const std::filesystem::path& item : batch.items) sweep(item.parent_path());
-        for (const std::filesystem::path& folder : batch.hooks.alsoSettle) sweep(folder);
+        // A destination is looked at for what earlier versions left (journals of single moves)
+        // when the batch first copies into it, and only then: a batch touches no folder it does
+        // not use, and one on another volume only when it goes there. What no journal of ours
+        // accounts for is left in place and reported once.
+        cache.Staging().BeforeFirstCopyInto([&](const std::filesystem::path& folder) {
+            if (!swept.insert(folder.native()).second) return;
+            for (const std::filesystem::path& left : SweepStagingNames(folder, spare))
+                result.notes.push_back("Left in place: " + PathToUtf8(left) +
+                                       " looks like an unfinished copy, but no journal of this program accounts for "
+                                       "it; nothing in it was deleted.");
+        });
         const int total = static_cast<int>(batch.items.size());
         result.items.reserve(batch.items.size());
         for (int index = 1; index <= total; ++index) {

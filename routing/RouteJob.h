@@ -30,6 +30,7 @@ struct RouteJobResult {
     int32_t skipped = 0;
     int32_t failed = 0;
     int32_t notHandled = 0;  // items left untouched because the batch was asked to stop
+    std::vector<std::string> notes;  // what the batch found and left alone, for the log
 };
 
 // What a batch may do besides routing, each part optional.
@@ -45,9 +46,6 @@ struct BatchHooks {
     // Each item as it completes, on the worker (the history records it there, so that a kill
     // loses at most the item in flight).
     std::function<void(const std::filesystem::path&, const RouteItemResult&)> itemDone;
-    // Folders the batch moves items into besides routing folders (an undo's original folders):
-    // moves into them that a kill cut short are settled before the batch starts.
-    std::vector<std::filesystem::path> alsoSettle;
 };
 
 class RouteJob {
@@ -97,7 +95,7 @@ private:
     // The worker's own: what earlier batches of this job already settled.
     bool journalsSettled = false;
     std::vector<std::filesystem::path> spare;  // staging folders the journals keep
-    std::set<std::wstring> swept;              // folders cleared of staging names, as spelled
+    std::set<std::wstring> swept;              // destinations looked at for staging names, as spelled
 };
 
 }  // namespace kw

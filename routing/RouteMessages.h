@@ -7,6 +7,7 @@ namespace kw {
 inline constexpr char kMessageNoSource[] = "Source no longer exists.";
 inline constexpr char kMessageRoutingFolder[] = "Skipped (routing destination folder \xE2\x80\x94 left in place).";
 inline constexpr char kMessageNameExists[] = "Skipped (name already exists).";
+inline constexpr char kMessageNameTakenInBatch[] = "Skipped (an earlier item of this batch took that name).";
 inline constexpr char kMessageWholeVolume[] = "Skipped (a whole drive or share cannot be routed).";
 inline constexpr char kMessageNoDestination[] = "No destination folder is set.";
 inline constexpr char kMessageIntoItself[] = "Skipped (cannot move destination folder into itself).";

@@ -3,7 +3,9 @@
 # fixtures before the tests that use them:
 #   full-disk      a folder whose config.json.tmp is a link to /dev/full (every write: disk full)
 #   second-volume  drive T: of the test prefix on tmpfs, a different file system from C:, and
-#                  drive U:, a second letter for C:'s own folder (as subst makes one)
+#                  drive U:, a second letter for C:'s own folder (as subst makes one), and
+#                  C:\kw-mounted, a folder of C: on tmpfs (as a volume mounted in a folder), and
+#                  drive V:, a "stick" a test can pull out (rename its folder) and plug back
 #   trash          an empty XDG data folder for Wine's Recycle Bin, and one where Wine cannot
 #                  make its trash (Trash is a plain file): a drive without a Recycle Bin
 #   dpi-144        a second Wine prefix (<prefix>-dpi144, made once) whose desktop is at 144
@@ -19,9 +21,13 @@ case "$action" in
     rm -rf "$tmpfs_dir" && mkdir -p "$tmpfs_dir"
     mkdir -p "$prefix/dosdevices"
     ln -sfn "$tmpfs_dir" "$prefix/dosdevices/t:"
-    ln -sfn ../drive_c "$prefix/dosdevices/u:" ;;
+    ln -sfn ../drive_c "$prefix/dosdevices/u:"
+    mkdir -p "$tmpfs_dir/mounted" "$prefix/drive_c"
+    ln -sfn "$tmpfs_dir/mounted" "$prefix/drive_c/kw-mounted"
+    rm -rf "$fixtures/stick" "$fixtures/stick-out" && mkdir -p "$fixtures/stick"
+    ln -sfn "$fixtures/stick" "$prefix/dosdevices/v:" ;;
   second-volume-cleanup)
-    rm -f "$prefix/dosdevices/t:" "$prefix/dosdevices/u:"; rm -rf "$tmpfs_dir" ;;
+    rm -f "$prefix/dosdevices/t:" "$prefix/dosdevices/u:" "$prefix/drive_c/kw-mounted" "$prefix/dosdevices/v:"; rm -rf "$tmpfs_dir" ;;
   trash)
     rm -rf "$fixtures/xdg-data" "$fixtures/xdg-no-trash" && mkdir -p "$fixtures/xdg-data" "$fixtures/xdg-no-trash"
     echo "not a folder" > "$fixtures/xdg-no-trash/Trash" ;;

@@ -5,7 +5,6 @@
 
 #include <cstring>
 
-#include "model/MissingFolders.h"
 #include "model/SettingsFile.h"
 #include "model/TextEncoding.h"
 #include "ui/PathRow.h"
@@ -14,8 +13,8 @@
 namespace kw {
 namespace {
 
-void RecomputeFolderWarning(const AppSettings& settings, const SettingsWindowView& view) {
-    view.folderWarning = FolderWarningText(MissingRoutingFolders(settings));
+void RecomputeFolderWarning(const SettingsWindowActions& actions, bool showBox = false) {
+    if (actions.checkRoutingFolders) actions.checkRoutingFolders(showBox);
 }
 
 bool EditText256(const char* label, std::string& value) {
@@ -78,9 +77,7 @@ void Restore(AppSettings& settings, UiState& ui, HWND owner, bool& settingsChang
     settings = std::move(restored);
     settingsChanged = true;
     if (actions.saveSettings) actions.saveSettings();
-    RecomputeFolderWarning(settings, view);
-    if (!view.folderWarning.empty())
-        ShowMessage(ui, owner, view.folderWarning, "Routing folders missing", MB_ICONWARNING);
+    RecomputeFolderWarning(actions, true);
     if (actions.applyAllSettings) actions.applyAllSettings();
     view.statusText = "Settings restored from backup.";
 }
@@ -161,7 +158,7 @@ void DrawSettingsTab(AppSettings& settings, UiState& ui, HWND owner, bool& setti
     if (ImGui::Combo("No-match behavior", &policy, kNoMatchLabels, 2)) {
         settings.noMatchPolicy = policy == 1 ? NoMatchPolicy::unsorted : NoMatchPolicy::leave_in_place;
         settingsChanged = true;
-        RecomputeFolderWarning(settings, view);
+        RecomputeFolderWarning(actions);
     }
     ImGui::TextWrapped(
         "Unsorted is used only when no-match behavior is Move to Unsorted. Exclude specific files with a Leave in "
@@ -171,7 +168,7 @@ void DrawSettingsTab(AppSettings& settings, UiState& ui, HWND owner, bool& setti
     ImGui::Text("Catch-all fallback (Unsorted)");
     if (settings.noMatchPolicy != NoMatchPolicy::leave_in_place) {
         DrawPathRow("Unsorted folder", settings.catchAllPath, ui, owner, settingsChanged, "Browse##catch");
-        RecomputeFolderWarning(settings, view);
+        RecomputeFolderWarning(actions);  // asked again only when the folders changed
         if (DrawConflictCombo("catchall", settings.catchAllConflict)) settingsChanged = true;
     } else {
         ImGui::TextDisabled("Unsorted folder is not used while no-match behavior is Leave in place.");

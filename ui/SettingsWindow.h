@@ -108,6 +108,9 @@ struct SettingsWindowActions {
     std::function<void(const std::string&)> reveal;  // opens the item's folder with the item selected
     std::function<void()> routePreview;   // routes exactly the previewed items
     std::function<void()> cancelPreview;  // drops the preview; nothing is routed
+    // Looks for missing routing folders (in the background: a share may not answer) and updates
+    // the warning; with a message box when asked and something is missing.
+    std::function<void(bool)> checkRoutingFolders;
 };
 
 void DrawSettingsWindow(AppSettings& settings, UiState& ui, bool& settingsChanged, HWND mainWindow,

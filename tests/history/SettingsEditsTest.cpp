@@ -20,7 +20,8 @@ AppSettings With(std::vector<std::string> names) {
 
 TEST(SettingsEdits, EachEditIsDescribedInTheUsersWords) {
     const AppSettings two = With({"Photos", "Docs"});
-    AppSettings off = two, edited = two, moved = With({"Docs", "Photos"}), dark = two, dragged = two;
+    AppSettings off = two, edited = two, moved = With({"Docs", "Photos"}), dark = two, dragged = two, restored;
+    restored.theme = Theme::light;
     off.rules[0].enabled = false;
     edited.rules[1].destination = "D:\\Papers";
     dark.theme = Theme::light;
@@ -37,6 +38,7 @@ TEST(SettingsEdits, EachEditIsDescribedInTheUsersWords) {
         {two, edited, "Edited rule \"Docs\""},
         {two, moved, "Moved rule \"Docs\""},
         {two, dark, "Changed settings"},
+        {two, restored, "Changed settings"},  // a restore is no rule's deletion
         {two, dragged, ""},  // where the drop zone is, and whether it shows, is no edit
     };
     for (const auto& c : cases) EXPECT_EQ(DescribeEdit(c.before, c.after), c.said);

@@ -26,8 +26,9 @@ kw::RouteJobResult RunBatch(const kw::AppSettings& settings, std::vector<std::fi
 kw::AppSettings CatchAllTo(const std::filesystem::path& destination,
                            kw::ConflictPolicy conflict = kw::ConflictPolicy::rename);
 
+// `stick`, when given, is the folder drive W: shows (renamed away to pull the stick out).
 int Hostile(const std::filesystem::path& root, const std::filesystem::path& otherVolume,
-            const std::filesystem::path& fullVolume);
+            const std::filesystem::path& fullVolume, const std::filesystem::path& stick);
 int Fuzz(double seconds, const std::filesystem::path& root);
 // step: prepare (as root), route (as an unprivileged user), verify (as root); see Hostile.cpp.
 int Denied(const std::wstring& step, const std::filesystem::path& root, const std::filesystem::path& otherVolume);

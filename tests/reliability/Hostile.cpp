@@ -17,7 +17,10 @@
 #include "model/SettingsFile.h"
 #include "model/SettingsStore.h"
 #include "routing/FileTree.h"
+#include "routing/JournalSeal.h"
 #include "routing/MoveJournal.h"
+#include "routing/MoveStaging.h"
+#include "model/AppFolder.h"
 
 namespace fs = std::filesystem;
 
@@ -90,6 +93,38 @@ Batch Files(std::mt19937& random, const fs::path& folder, const std::vector<std:
     return batch;
 }
 
+// What a batch killed right after renaming its copy into place leaves: the copy whole at
+// `destination`, the source still where it was, and the move's sealed record in a journal beside
+// the program. `copyTime`, when not 0, is the last-write time the copy's file system kept (FAT
+// rounds it to 2 s). Returns the copy's path.
+fs::path LeaveKilledMove(const fs::path& source, const fs::path& destination, uint64_t copyTime = 0) {
+    const fs::path area = kw::StagingPath(destination);
+    fs::create_directories(area);
+    const fs::path copy = kw::StagingPath(area);
+    kw::CopyTree(source, copy, false);
+    kw::MoveJournal move;
+    kw::FingerprintTree(source, move.copied);
+    move.copy = kw::ExtendedPath(copy);
+    move.source = kw::ExtendedPath(source);
+    move.target = source.filename().native();
+    move.aside = kw::StagingPath(source.parent_path()).filename().native();
+    move.seal = kw::SealJournal(kw::MoveJournalBody(move)).value_or(L"");
+    const std::wstring areaPath = kw::ExtendedPath(area);
+    const std::wstring text = kw::AreaLine({areaPath, kw::SealJournal(kw::AreaBody(areaPath)).value_or(L"")}) +
+                              kw::FormatMoveJournal(move);
+    WriteBytes(kw::AppFolder() / kw::JournalName(area.filename().native()),
+               std::string(reinterpret_cast<const char*>(text.data()), text.size() * sizeof(wchar_t)));
+    const fs::path target = destination / source.filename();
+    MoveFileExW(copy.c_str(), target.c_str(), 0);
+    if (copyTime) {
+        const FILETIME t{static_cast<DWORD>(copyTime), static_cast<DWORD>(copyTime >> 32)};
+        HANDLE h = CreateFileW(target.c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+        SetFileTime(h, nullptr, nullptr, &t);
+        CloseHandle(h);
+    }
+    return target;
+}
+
 std::wstring MissingDrive() {
     const DWORD used = GetLogicalDrives();
     for (int letter = 'Q'; letter <= 'Z'; ++letter)
@@ -99,7 +134,7 @@ std::wstring MissingDrive() {
 
 }  // namespace
 
-int Hostile(const fs::path& root, const fs::path& otherVolume, const fs::path& fullVolume) {
+int Hostile(const fs::path& root, const fs::path& otherVolume, const fs::path& fullVolume, const fs::path& stick) {
     std::mt19937 random(7);
     Tally tally;
     int n = 0;
@@ -154,6 +189,39 @@ int Hostile(const fs::path& root, const fs::path& otherVolume, const fs::path& f
                                 300);
             batch.hashes.push_back(HashItem(dst / L"Report.txt"));
             Run(tally, ("hostile names" + side).c_str(), CatchAllTo(dst), batch.items, batch.hashes, {src, dst}, false);
+        }
+        for (const kw::ConflictPolicy policy :
+             {kw::ConflictPolicy::overwrite, kw::ConflictPolicy::rename, kw::ConflictPolicy::skip}) {
+            // One drop, one name in three folders (a camera card's 100CANON, 101CANON, ...), a file
+            // of that name already at the destination: no item of the batch replaces another.
+            const fs::path src = scratch(L"same-name"), dst = volume / (src.filename().native() + L"-out");
+            Batch batch;
+            for (const wchar_t* folder : {L"100CANON", L"101CANON", L"102CANON"}) {
+                Batch one = Files(random, src / folder, {folder[2] == L'2' ? L"img_0001.jpg" : L"IMG_0001.JPG"}, 800);
+                batch.items.insert(batch.items.end(), one.items.begin(), one.items.end());
+                batch.hashes.insert(batch.hashes.end(), one.hashes.begin(), one.hashes.end());
+            }
+            Batch there = Files(random, dst, {L"IMG_0001.JPG"}, 700);
+            // Overwriting what was there before is what the user asked for.
+            if (policy != kw::ConflictPolicy::overwrite) batch.hashes.push_back(there.hashes[0]);
+            const char* names[] = {"same name in one drop, rename", "same name in one drop, overwrite",
+                                   "same name in one drop, skip"};
+            Run(tally, (names[static_cast<int>(policy)] + side).c_str(), CatchAllTo(dst, policy), batch.items,
+                batch.hashes, {src / L"100CANON", src / L"101CANON", src / L"102CANON", dst}, false);
+        }
+        {
+            // A folder named like a staging folder, dropped, beside another one: both are the
+            // user's, and nothing of either is deleted.
+            const fs::path src = scratch(L"staging-named"), dst = volume / (src.filename().native() + L"-out");
+            const fs::path dropped = src / L"~kfpart-1234abcd-0001", beside = src / L"~kfpart-1234abcd-0002";
+            Batch inner = Files(random, dropped, {L"inner.txt"}, 600);
+            Batch kept = Files(random, beside, {L"kept.txt"}, 600);
+            Batch photo = Files(random, src, {L"photo.jpg"}, 600);
+            std::vector<uint64_t> expected = inner.hashes;
+            expected.insert(expected.end(), kept.hashes.begin(), kept.hashes.end());
+            expected.insert(expected.end(), photo.hashes.begin(), photo.hashes.end());
+            Run(tally, ("dropped staging-named folder" + side).c_str(), CatchAllTo(dst), {dropped, photo.items[0]},
+                expected, {src, dst, dropped, beside, dst / dropped.filename()}, false);
         }
         {
             // Source and target paths past 260 characters, a file and a tree.
@@ -239,6 +307,37 @@ int Hostile(const fs::path& root, const fs::path& otherVolume, const fs::path& f
         expected.insert(expected.end(), bait.hashes.begin(), bait.hashes.end());
         const fs::path out = scratch(L"downloads-out");
         Run(tally, "planted journal and decoy", CatchAllTo(out), bait.items, expected, {victimFolder, planted, out}, false);
+    }
+    {
+        // A move killed after its copy took its name on a FAT stick (the copy's time rounded to
+        // 2 s): the next batch finishes it, the item ends once.
+        const fs::path src = scratch(L"fat-src"), dst = otherVolume / (scratch(L"fat-out").filename().native());
+        Batch batch = Files(random, src, {L"photo.jpg"}, 900);
+        HANDLE h = CreateFileW(batch.items[0].c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+        const FILETIME odd{static_cast<DWORD>(133000000012345678ull), static_cast<DWORD>(133000000012345678ull >> 32)};
+        SetFileTime(h, nullptr, nullptr, &odd);
+        CloseHandle(h);
+        LeaveKilledMove(batch.items[0], dst, 133000000000000000ull);
+        Batch bait = Files(random, src, {L"bait.txt"}, 100);
+        std::vector<uint64_t> expected = batch.hashes;
+        expected.push_back(bait.hashes[0]);
+        Run(tally, "killed move, FAT-rounded copy", CatchAllTo(dst), bait.items, expected, {src, dst}, false);
+    }
+    if (!stick.empty()) {
+        // A move from a stick killed after its copy took its name, settled while the stick is out:
+        // the record waits, and the move is finished once the stick is back.
+        const fs::path dst = scratch(L"stick-out");
+        Batch batch = Files(random, stick, {L"from-the-stick.txt"}, 900);
+        LeaveKilledMove(fs::path(L"W:\\") / batch.items[0].filename(), dst);
+        const fs::path pulled = stick.native() + L"-pulled";
+        MoveFileExW(stick.c_str(), pulled.c_str(), 0);
+        Batch bait = Files(random, scratch(L"stick-bait"), {L"bait.txt"}, 100);
+        Run(tally, "killed move, stick out", CatchAllTo(dst), bait.items, bait.hashes, {dst}, false);
+        MoveFileExW(pulled.c_str(), stick.c_str(), 0);
+        Batch again = Files(random, scratch(L"stick-bait"), {L"bait-2.txt"}, 100);
+        std::vector<uint64_t> expected = batch.hashes;
+        expected.push_back(again.hashes[0]);
+        Run(tally, "killed move, stick back", CatchAllTo(dst), again.items, expected, {stick, dst}, false);
     }
     {
         // config.json held open without sharing at start-up, then saved twice: not a byte of it

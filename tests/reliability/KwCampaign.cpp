@@ -10,7 +10,7 @@
 //   KwCampaign verify <root> <destination> [final|back]   final: all at the target; back: all at the source
 //   KwCampaign save-loop <folder>              saves two settings documents in turn, for ever
 //   KwCampaign check-save <folder>             config.json is exactly one of the two documents
-//   KwCampaign hostile <root> <otherVolume> [fullVolume]
+//   KwCampaign hostile <root> <otherVolume> [fullVolume] [stick: the folder drive W: shows]
 //   KwCampaign fuzz <seconds> <root>
 //   KwCampaign denied prepare|route|verify <root> <otherVolumeFolder>
 // Every mode prints one "RESULT" line; the exit code is 0 only when nothing was lost or broken.
@@ -231,10 +231,7 @@ int Undo(const fs::path& root) {
         std::vector<kw::UndoStep> steps = kw::PlanUndo(*batch);
         std::vector<fs::path> items;
         kw::BatchHooks hooks;
-        for (const kw::UndoStep& step : steps) {
-            items.push_back(step.from);
-            hooks.alsoSettle.push_back(step.to.parent_path());
-        }
+        for (const kw::UndoStep& step : steps) items.push_back(step.from);
         hooks.step = [&steps](size_t index, const fs::path&, kw::BatchCache& batch) {
             return kw::UndoItem(steps[index], {}, &batch.Staging());
         };
@@ -353,7 +350,7 @@ int wmain(int argc, wchar_t** argv) {
         if (mode == L"verify") return Verify(a, b, Arg(argv, argc, 4) != L"", Arg(argv, argc, 4) == L"back");
         if (mode == L"save-loop") return SaveLoop(a);
         if (mode == L"check-save") return CheckSave(a);
-        if (mode == L"hostile") return campaign::Hostile(a, b, Arg(argv, argc, 4));
+        if (mode == L"hostile") return campaign::Hostile(a, b, Arg(argv, argc, 4), Arg(argv, argc, 5));
         if (mode == L"fuzz") return campaign::Fuzz(std::stod(a.native()), b);
         if (mode == L"denied") return campaign::Denied(a.native(), b, Arg(argv, argc, 4));
     } catch (const std::exception& e) {

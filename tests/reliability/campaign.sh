@@ -31,6 +31,7 @@ cleanup() {
   if [[ -n $tmpfs_volume ]]; then
     rm -f "$prefix/dosdevices/s:"; umount "$tmpfs_volume" 2>/dev/null; rmdir "$tmpfs_volume" 2>/dev/null
   fi
+  rm -f "$prefix/dosdevices/w:"
 }
 trap cleanup EXIT
 
@@ -164,7 +165,10 @@ fi
 mkdir -p "$work/hostile" "$second_volume/campaign-hostile"
 # Wine's trash made impossible (Trash a plain file): the Recycle Bin of a drive that has none.
 mkdir -p "$work/no-trash" && echo "not a folder" >"$work/no-trash/Trash"
-out=$(KW_XDG_DATA_HOME="$work/no-trash" run hostile "$(winpath "$work/hostile")" 'T:\campaign-hostile' "$full")
+# Drive W:, a stick a scenario pulls out (renames its folder) and plugs back.
+mkdir -p "$work/stick" && ln -sfn "$work/stick" "$prefix/dosdevices/w:"
+out=$(KW_XDG_DATA_HOME="$work/no-trash" run hostile "$(winpath "$work/hostile")" 'T:\campaign-hostile' "$full" \
+  "$(winpath "$work/stick")")
 status=$?
 echo "$out"
 (( status == 0 )) || faults=$((faults + 1))

@@ -108,40 +108,31 @@ TEST(RouteItem, MovesNamesThatWin32WouldReinterpret) {
     EXPECT_EQ(ReadLiteral(dir / L"out" / L"CON (1)"), "second");
 }
 
-TEST(RemoveStagingLeftovers, RemovesOnlyStagingNames) {
+// What no journal of this installation names is not ours to delete, however it is named: it is
+// left where it is and reported.
+TEST(SweepStagingNames, LeavesAndReportsWhatNoJournalNames) {
     TempDir dir;
     WriteFile(dir / L"~kfpart-0123abcd-00ff" / L"inner" / L"part.bin", "partial");
     WriteFile(dir / L"~kfpart-89ABCDEF-0001", "partial");
-    for (const wchar_t* keep : {L"~kfpart-notes.txt", L"~kfpart-0123abcd-00ff.txt", L"~kfpart-0123abcg-00ff", L"a.txt"})
-        WriteFile(dir / keep, "mine");
-    SetFileAttributesW((dir / L"~kfpart-89ABCDEF-0001").c_str(), FILE_ATTRIBUTE_READONLY);
-    EXPECT_EQ(RemoveStagingLeftovers(dir.Path()), 2);
-    EXPECT_FALSE(fs::exists(dir / L"~kfpart-0123abcd-00ff"));
-    EXPECT_FALSE(fs::exists(dir / L"~kfpart-89ABCDEF-0001"));
-    EXPECT_EQ(std::distance(fs::directory_iterator(dir.Path()), fs::directory_iterator()), 4);
-    EXPECT_EQ(RemoveStagingLeftovers(dir / L"missing"), 0);
-
-    // At a drive's root (a destination may be one), in its \\?\ form too.
-    if (const auto volume = test::SecondVolume()) {
-        const std::wstring name = L"~kfpart-" + std::wstring(8 - std::to_wstring(GetCurrentProcessId() % 10000000).size(), L'0') +
-                                  std::to_wstring(GetCurrentProcessId() % 10000000) + L"-0abc";
-        for (const fs::path& root : {*volume, fs::path(ExtendedPath(*volume))}) {
-            WriteFile(*volume / name, "partial");
-            RemoveStagingLeftovers(root);
-            EXPECT_FALSE(fs::exists(*volume / name)) << PathToUtf8(root);
-        }
-    }
+    for (const wchar_t* other : {L"~kfpart-notes.txt", L"~kfpart-0123abcd-00ff.txt", L"~kfpart-0123abcg-00ff", L"a.txt"})
+        WriteFile(dir / other, "mine");
+    const std::vector<fs::path> left = SweepStagingNames(dir.Path());
+    EXPECT_EQ(left.size(), 2u);
+    EXPECT_EQ(ReadFile(dir / L"~kfpart-0123abcd-00ff" / L"inner" / L"part.bin"), "partial");
+    EXPECT_EQ(ReadFile(dir / L"~kfpart-89ABCDEF-0001"), "partial");
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir.Path()), fs::directory_iterator()), 6);
+    EXPECT_TRUE(SweepStagingNames(dir / L"missing").empty());
 }
 
-TEST(SameVolume, ComparesRootNamesIgnoringCase) {
-    EXPECT_TRUE(SameVolume(L"C:\\a", L"c:\\b\\c"));
-    EXPECT_FALSE(SameVolume(L"C:\\a", L"D:\\a"));
-    EXPECT_TRUE(SameVolume(L"\\\\server\\share\\a", L"\\\\SERVER\\share\\b"));
-    EXPECT_FALSE(SameVolume(L"relative\\a", L"relative\\b"));
-    EXPECT_FALSE(SameVolume(L"C:\\a", L"\\\\server\\a"));
-    EXPECT_TRUE(SameVolume(L"\\\\?\\C:\\a", L"C:\\b"));
-    EXPECT_TRUE(SameVolume(L"\\\\?\\UNC\\server\\s\\a", L"\\\\server\\s\\b"));
-    EXPECT_FALSE(SameVolume(L"\\\\server1\\s", L"\\\\server2\\s"));
+TEST(SameRootName, ComparesRootNamesIgnoringCase) {
+    EXPECT_TRUE(SameRootName(L"C:\\a", L"c:\\b\\c"));
+    EXPECT_FALSE(SameRootName(L"C:\\a", L"D:\\a"));
+    EXPECT_TRUE(SameRootName(L"\\\\server\\share\\a", L"\\\\SERVER\\share\\b"));
+    EXPECT_FALSE(SameRootName(L"relative\\a", L"relative\\b"));
+    EXPECT_FALSE(SameRootName(L"C:\\a", L"\\\\server\\a"));
+    EXPECT_TRUE(SameRootName(L"\\\\?\\C:\\a", L"C:\\b"));
+    EXPECT_TRUE(SameRootName(L"\\\\?\\UNC\\server\\s\\a", L"\\\\server\\s\\b"));
+    EXPECT_FALSE(SameRootName(L"\\\\server1\\s", L"\\\\server2\\s"));
 }
 
 TEST(IsInsideOrSame, WorksOnCanonicalPaths) {
@@ -408,11 +399,15 @@ TEST(MoveItem, ReportsTheSystemErrorAndKeepsTheSource) {
     ExpectResult(none, "No destination folder is set.", false, false);
 }
 
-class CrossVolume : public ::testing::Test {
+// Another volume: drive T:, or a folder on drive C: that is another file system (a share of the
+// same server, a volume mounted in a folder): one drive letter, yet a rename cannot cross it.
+enum class OtherVolume { driveLetter, mountedFolder };
+
+class CrossVolume : public ::testing::TestWithParam<OtherVolume> {
 protected:
     void SetUp() override {
-        const auto volume = test::SecondVolume();
-        if (!volume) GTEST_SKIP() << "needs drive T: on a second file system (run through ctest)";
+        const auto volume = GetParam() == OtherVolume::driveLetter ? test::SecondVolume() : test::MountedFolderOnC();
+        if (!volume) GTEST_SKIP() << "needs a second file system (run through ctest)";
         other = *volume / (L"kw-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
                            std::to_wstring(reinterpret_cast<uintptr_t>(this) & 0xFFFF));
         fs::create_directories(other);
@@ -424,7 +419,7 @@ protected:
     fs::path other;
 };
 
-TEST_F(CrossVolume, MovesFilesAndTreesByCopyThenDelete) {
+TEST_P(CrossVolume, MovesFilesAndTreesByCopyThenDelete) {
     WriteFile(dir / L"a.txt", "file");
     WriteFile(dir / L"Tree" / L"x" / L"deep.txt", "deep");
     WriteFile(dir / L"Tree" / L"top.txt", "top");
@@ -440,7 +435,7 @@ TEST_F(CrossVolume, MovesFilesAndTreesByCopyThenDelete) {
     EXPECT_EQ(std::distance(fs::directory_iterator(other), fs::directory_iterator()), 2) << "no journal or copy left";
 }
 
-TEST_F(CrossVolume, OverwriteMergesIntoAnExistingFolder) {
+TEST_P(CrossVolume, OverwriteMergesIntoAnExistingFolder) {
     WriteFile(dir / L"Tree" / L"same.txt", "new");
     WriteFile(dir / L"Tree" / L"only-new.txt", "n");
     WriteFile(other / L"Tree" / L"same.txt", "old");
@@ -454,7 +449,7 @@ TEST_F(CrossVolume, OverwriteMergesIntoAnExistingFolder) {
     EXPECT_FALSE(fs::exists(dir / L"Tree"));
 }
 
-TEST_F(CrossVolume, CopiesTreesPast260Characters) {
+TEST_P(CrossVolume, CopiesTreesPast260Characters) {
     fs::path deep = dir / L"Long";
     for (int i = 0; i < 5; ++i) deep /= std::wstring(60, static_cast<wchar_t>(L'p' + i));
     WriteFile(deep / L"leaf.txt", "leaf");
@@ -466,7 +461,7 @@ TEST_F(CrossVolume, CopiesTreesPast260Characters) {
     EXPECT_FALSE(fs::exists(dir / L"Long"));
 }
 
-TEST_F(CrossVolume, ReadOnlyFileIsMovedWhole) {
+TEST_P(CrossVolume, ReadOnlyFileIsMovedWhole) {
     WriteFile(dir / L"ro.txt", "read only");
     SetFileAttributesW((dir / L"ro.txt").c_str(), FILE_ATTRIBUTE_READONLY);
     ExpectResult(MoveItem(dir / L"ro.txt", other, ConflictPolicy::rename, {}, "X"), "Moved via X", true, false);
@@ -475,7 +470,7 @@ TEST_F(CrossVolume, ReadOnlyFileIsMovedWhole) {
     EXPECT_TRUE(GetFileAttributesW((other / L"ro.txt").c_str()) & FILE_ATTRIBUTE_READONLY);
 }
 
-TEST_F(CrossVolume, FailedCopyLeavesTheSourceWholeAndNoPartialTarget) {
+TEST_P(CrossVolume, FailedCopyLeavesTheSourceWholeAndNoPartialTarget) {
     WriteFile(dir / L"Tree" / L"a.txt", "a");
     WriteFile(dir / L"Tree" / L"b.txt", "b");
     LockedFile held(dir / L"Tree" / L"b.txt");
@@ -488,9 +483,9 @@ TEST_F(CrossVolume, FailedCopyLeavesTheSourceWholeAndNoPartialTarget) {
     EXPECT_TRUE(fs::is_empty(other)) << "no partial copy may be left at the destination";
 }
 
-TEST_F(CrossVolume, MovesNamesThatWin32WouldReinterpret) { ExpectReinterpretedNamesMove(dir / L"in", other); }
+TEST_P(CrossVolume, MovesNamesThatWin32WouldReinterpret) { ExpectReinterpretedNamesMove(dir / L"in", other); }
 
-TEST_F(CrossVolume, UndeletableFolderSourceStaysUnderItsOwnName) {
+TEST_P(CrossVolume, UndeletableFolderSourceStaysUnderItsOwnName) {
     WriteFile(dir / L"Tree" / L"a.txt", "a");
     WriteFile(dir / L"Tree" / L"held.txt", "held");
     // Readable, so the copy succeeds; not deletable while open.
@@ -510,7 +505,7 @@ TEST_F(CrossVolume, UndeletableFolderSourceStaysUnderItsOwnName) {
 
 // Nothing of the source could be deleted: the copy at the target is taken back, so the failed
 // move leaves the item once, where it was.
-TEST_F(CrossVolume, UndeletableWholeSourceLeavesNoCopyBehind) {
+TEST_P(CrossVolume, UndeletableWholeSourceLeavesNoCopyBehind) {
     WriteFile(dir / L"held.txt", "held file");
     WriteFile(dir / L"Tree" / L"held.txt", "held in a tree");
     for (const fs::path& item : {dir / L"held.txt", dir / L"Tree"}) {
@@ -527,7 +522,7 @@ TEST_F(CrossVolume, UndeletableWholeSourceLeavesNoCopyBehind) {
     EXPECT_EQ(ReadFile(dir / L"Tree" / L"held.txt"), "held in a tree");
 }
 
-TEST_F(CrossVolume, NeverReplacesATakenName) {
+TEST_P(CrossVolume, NeverReplacesATakenName) {
     WriteFile(dir / L"a.txt", "mine");
     WriteFile(other / L"a.txt", "theirs");
     const std::error_code ec = MoveToTarget(dir / L"a.txt", other / L"a.txt", false);
@@ -536,6 +531,11 @@ TEST_F(CrossVolume, NeverReplacesATakenName) {
     EXPECT_EQ(ReadFile(dir / L"a.txt"), "mine");
     EXPECT_EQ(std::distance(fs::directory_iterator(other), fs::directory_iterator()), 1);
 }
+
+INSTANTIATE_TEST_SUITE_P(Volumes, CrossVolume, ::testing::Values(OtherVolume::driveLetter, OtherVolume::mountedFolder),
+                         [](const auto& info) {
+                             return info.param == OtherVolume::driveLetter ? std::string("DriveLetter") : std::string("MountedFolder");
+                         });
 
 TEST(RecycleItem, SendsTheItemToTheTrash) {
     const auto data = test::FixturePath("xdg-data");
@@ -667,6 +667,61 @@ TEST(PlanItem, SaysWhatRoutingThenDoes) {
     ASSERT_EQ(named.branches.size(), 1u);
     EXPECT_EQ(named.branches[0].rule, 0u);
     EXPECT_EQ(named.branches[0].outcome.fate, PlannedFate::move);
+}
+
+// Two items of one drop with one name (a camera card's 100CANON\IMG_0001.JPG and
+// 101CANON\IMG_0001.JPG): the second never replaces the first, whatever the policy, and the plan
+// of the drop says what the batch then does.
+TEST(PlanItem, ItemsOfOneBatchWithOneNameKeepEachOtherAndThePlanAgrees) {
+    for (const ConflictPolicy policy : {ConflictPolicy::overwrite, ConflictPolicy::rename, ConflictPolicy::skip}) {
+        SCOPED_TRACE(static_cast<int>(policy));
+        TempDir dir;
+        const fs::path photos = dir / L"Photos";
+        const fs::path items[] = {dir / L"100CANON" / L"IMG_0001.JPG", dir / L"101CANON" / L"IMG_0001.JPG",
+                                  dir / L"102CANON" / L"img_0001.jpg"};
+        WriteFile(items[0], "first");
+        WriteFile(items[1], "second");
+        WriteFile(items[2], "third");
+        if (policy != ConflictPolicy::skip) WriteFile(photos / L"IMG_0001.JPG", "there before");
+        Rule rule = MoveRule("Photos", photos, ".jpg");
+        rule.conflict = policy;
+        AppSettings s;
+        s.rules = {rule};
+
+        std::vector<ItemPlan> plans;
+        {
+            BatchCache plan(s);
+            for (const fs::path& item : items) plans.push_back(PlanItem(item, plan));
+        }
+        RouteJobResult routed;
+        RouteJob job;
+        job.Start(s, {std::begin(items), std::end(items)}, [&](RouteJobResult r) { routed = std::move(r); }, {});
+        job.Wait();
+        ASSERT_EQ(routed.items.size(), 3u);
+        for (size_t i = 0; i < 3; ++i) {
+            SCOPED_TRACE(i);
+            const RouteItemResult& r = routed.items[i];
+            EXPECT_EQ(plans[i].outcome.fate == PlannedFate::move, r.ok && !r.skipped) << plans[i].outcome.message << " / " << r.message;
+            EXPECT_EQ(plans[i].outcome.target, r.target) << plans[i].outcome.message;
+        }
+        if (policy == ConflictPolicy::skip) {
+            EXPECT_EQ(ReadFile(photos / L"IMG_0001.JPG"), "first");
+            EXPECT_EQ(routed.items[1].message, "Skipped (an earlier item of this batch took that name).");
+            EXPECT_EQ(ReadFile(items[2]), "third");
+            continue;
+        }
+        // The first item meets only what was there before: replaced or renamed, as the user asked.
+        const bool overwrite = policy == ConflictPolicy::overwrite;
+        EXPECT_EQ(ReadFile(photos / L"IMG_0001.JPG"), overwrite ? "first" : "there before");
+        EXPECT_EQ(ReadFile(photos / L"IMG_0001 (1).JPG"), overwrite ? "second" : "first");
+        EXPECT_EQ(ReadFile(photos / L"IMG_0001 (2).JPG"), overwrite ? "third" : "second");
+        if (overwrite) {
+            EXPECT_NE(routed.items[1].message.find("an earlier item of this batch took IMG_0001.JPG"), std::string::npos)
+                << routed.items[1].message;
+            EXPECT_NE(plans[2].outcome.message.find("an earlier item of this batch takes the name"), std::string::npos);
+        }
+        for (const fs::path& item : items) EXPECT_FALSE(fs::exists(item)) << PathToUtf8(item);
+    }
 }
 
 }  // namespace

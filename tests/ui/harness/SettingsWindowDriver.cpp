@@ -1,5 +1,7 @@
 #include "ui/harness/SettingsWindowDriver.h"
 
+#include "model/MissingFolders.h"
+
 namespace kw::test {
 
 SettingsWindowDriver::SettingsWindowDriver(int moreFrames)
@@ -30,6 +32,12 @@ SettingsWindowDriver::SettingsWindowDriver(int moreFrames)
     ui.platform.quit = [this] { ++quits; };
     actions.saveSettings = [this] { ++saves; };
     actions.applyAllSettings = [this] { ++applies; };
+    // As the application answers (there on a thread of its own), at once.
+    actions.checkRoutingFolders = [this](bool showBox) {
+        folderWarning = FolderWarningText(MissingRoutingFolders(settings));
+        if (showBox && !folderWarning.empty())
+            messages.push_back(MessageRecord{folderWarning, "Routing folders missing", MB_ICONWARNING});
+    };
     imgui.Frame(moreFrames);
 }
 
