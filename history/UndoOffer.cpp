@@ -33,9 +33,17 @@ const HistoryBatch* NewestUndoOf(uint64_t id, const std::vector<HistoryBatch>& b
     return nullptr;
 }
 
-// The steps of `batch` that no undo still in effect has tried: an item put back, or skipped with
-// its reason, is done; one that failed, or was never reached, is not.
-std::vector<UndoStep> Rest(const HistoryBatch& batch, const std::vector<HistoryBatch>& batches, uint64_t* when) {
+bool Undoable(const HistoryItem& item) { return item.fate == ItemFate::moved || item.fate == ItemFate::recycled; }
+
+int CountUndoable(const HistoryBatch& batch) {
+    return static_cast<int>(std::count_if(batch.items.begin(), batch.items.end(), Undoable));
+}
+
+// The original paths of `batch`'s items that an undo still in effect has tried: an item put back,
+// or skipped with its reason, is done; one that failed, or was never reached, is not. An undo's
+// item names, as its target, the path the item came from. Also when the newest of them ran.
+std::unordered_set<std::string> Tried(const HistoryBatch& batch, const std::vector<HistoryBatch>& batches,
+                                      uint64_t* when) {
     std::unordered_set<std::string> tried;
     for (const HistoryBatch& undo : batches) {
         if (undo.undoOf != batch.id || NewestUndoOf(undo.id, batches)) continue;  // none, or redone since
@@ -43,6 +51,20 @@ std::vector<UndoStep> Rest(const HistoryBatch& batch, const std::vector<HistoryB
         for (const HistoryItem& item : undo.items)
             if (item.fate != ItemFate::failed && item.fate != ItemFate::cancelled) tried.insert(item.target);
     }
+    return tried;
+}
+
+// Counted on the records alone: offers are worked out after every batch, also for batches of a
+// hundred thousand items, and planning them would convert every path.
+int CountRest(const HistoryBatch& batch, const std::vector<HistoryBatch>& batches, uint64_t* when) {
+    const std::unordered_set<std::string> tried = Tried(batch, batches, when);
+    return static_cast<int>(std::count_if(batch.items.begin(), batch.items.end(), [&](const HistoryItem& item) {
+        return Undoable(item) && tried.count(item.source) == 0;
+    }));
+}
+
+std::vector<UndoStep> Rest(const HistoryBatch& batch, const std::vector<HistoryBatch>& batches) {
+    const std::unordered_set<std::string> tried = Tried(batch, batches, nullptr);
     std::vector<UndoStep> steps = PlanUndo(batch);
     std::erase_if(steps, [&](const UndoStep& s) { return tried.count(PathToUtf8(s.to)) > 0; });
     return steps;
@@ -66,16 +88,16 @@ UndoOffer OfferFor(const HistoryBatch& batch, const std::vector<HistoryBatch>& b
             offer.when = redo->time;
             return offer;
         }
-        offer.items = static_cast<int>(PlanUndo(batch).size());
+        offer.items = CountUndoable(batch);
         offer.kind = offer.items > 0 ? UndoKind::redo : UndoKind::none;
         return offer;
     }
     if (!AnyUndoInEffect(batch, batches)) {
-        offer.items = static_cast<int>(PlanUndo(batch).size());
+        offer.items = CountUndoable(batch);
         offer.kind = offer.items > 0 ? UndoKind::undo : UndoKind::none;
         return offer;
     }
-    offer.items = static_cast<int>(Rest(batch, batches, &offer.when).size());
+    offer.items = CountRest(batch, batches, &offer.when);
     offer.kind = offer.items > 0 ? UndoKind::finish : UndoKind::undone;
     return offer;
 }
@@ -99,7 +121,7 @@ std::vector<UndoStep> PlanOffer(const UndoOffer& offer, const std::vector<Histor
     switch (offer.kind) {
         case UndoKind::undo:
         case UndoKind::redo: return PlanUndo(*batch);
-        case UndoKind::finish: return Rest(*batch, batches, nullptr);
+        case UndoKind::finish: return Rest(*batch, batches);
         default: return {};
     }
 }
