@@ -23,37 +23,56 @@ using MiniDumpWriteDumpFn = BOOL(WINAPI*)(HANDLE, DWORD, HANDLE, MINIDUMP_TYPE, 
 
 // Ready before anything can fail: the filter allocates nothing and loads nothing.
 MiniDumpWriteDumpFn writeDump = nullptr;
-wchar_t reportFolder[MAX_PATH * 2] = {};
+// The folder in its \\?\ form, made at install: the filter allocates nothing.
+constexpr size_t kMaxFolder = 32768 - 40;
+wchar_t reportFolder[kMaxFolder] = {};
 volatile LONG writing = 0;
 
 // A C++ exception that nothing caught ends in std::terminate, which aborts without passing the
 // unhandled-exception filter; raised as a structured exception, it gets a report like a fault.
 constexpr DWORD kUncaughtCppException = 0xE0000CC1;
 
-LONG WINAPI WriteReport(EXCEPTION_POINTERS* info) {
-    // One report per crash: a second thread failing meanwhile waits for the process to end.
-    if (!writeDump || InterlockedExchange(&writing, 1) != 0) return EXCEPTION_EXECUTE_HANDLER;
+struct Fault {
+    EXCEPTION_POINTERS* info;
+    DWORD thread;  // the thread that failed
+};
+
+DWORD WINAPI WriteDump(void* parameter) {
+    const Fault& fault = *static_cast<const Fault*>(parameter);
     SYSTEMTIME now{};
     GetLocalTime(&now);
-    wchar_t path[MAX_PATH * 2 + 40];
+    static wchar_t path[kMaxFolder + 40];  // one writer at a time (see WriteReport)
     swprintf(path, sizeof path / sizeof path[0], L"%ls\\crash-%04u%02u%02u-%02u%02u%02u.dmp", reportFolder, now.wYear,
              now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond);
-    const HANDLE file =
-        CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file != INVALID_HANDLE_VALUE) {
-        MINIDUMP_EXCEPTION_INFORMATION exception{};
-        exception.ThreadId = GetCurrentThreadId();
-        exception.ExceptionPointers = info;
-        exception.ClientPointers = FALSE;  // the pointers are this process's own
-        // Microsoft advises writing the dump from another process where possible, as the
-        // failing one may be in no state to do it; a portable program has no helper to start
-        // reliably at that moment, so it writes its own, with a small dump type and the library
-        // loaded beforehand. The calling thread must not be one MiniDumpWriteDump suspends: it
-        // is the current thread, which it skips.
-        writeDump(GetCurrentProcess(), GetCurrentProcessId(), file,
-                  static_cast<MINIDUMP_TYPE>(MiniDumpWithIndirectlyReferencedMemory | MiniDumpScanMemory), &exception,
-                  nullptr, nullptr);
-        CloseHandle(file);
+    const HANDLE file = CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return 1;
+    MINIDUMP_EXCEPTION_INFORMATION exception{};
+    exception.ThreadId = fault.thread;
+    exception.ExceptionPointers = fault.info;
+    exception.ClientPointers = FALSE;  // the pointers are this process's own
+    writeDump(GetCurrentProcess(), GetCurrentProcessId(), file,
+              static_cast<MINIDUMP_TYPE>(MiniDumpWithIndirectlyReferencedMemory | MiniDumpScanMemory), &exception, nullptr,
+              nullptr);
+    CloseHandle(file);
+    return 0;
+}
+
+LONG WINAPI WriteReport(EXCEPTION_POINTERS* info) {
+    // One report per crash (DbgHelp is single-threaded): a second thread failing meanwhile waits
+    // for the process to end.
+    if (!writeDump || InterlockedExchange(&writing, 1) != 0) return EXCEPTION_EXECUTE_HANDLER;
+    // Microsoft advises writing a dump from another process where possible, as the failing one
+    // may be in no state to do it; a portable program has no helper it can rely on starting at
+    // that moment, so it writes its own, with dbghelp loaded beforehand (loading it now could
+    // deadlock on the loader lock). The filter runs on the failing thread, whose stack may be
+    // used up (a stack overflow), so a fresh thread writes the dump while this one waits; that
+    // also keeps the failing thread's own stack whole in the dump.
+    Fault fault{info, GetCurrentThreadId()};
+    if (const HANDLE writer = CreateThread(nullptr, 256 * 1024, WriteDump, &fault, 0, nullptr)) {
+        WaitForSingleObject(writer, 60 * 1000);
+        CloseHandle(writer);
+    } else {
+        WriteDump(&fault);
     }
     return EXCEPTION_EXECUTE_HANDLER;  // the process ends, as it would have without the report
 }
@@ -94,8 +113,8 @@ std::vector<Report> Reports(const fs::path& folder) {
 }  // namespace
 
 void InstallCrashReporter(const fs::path& folder) {
-    const std::wstring text = folder.native();
-    if (text.size() >= sizeof reportFolder / sizeof reportFolder[0]) return;  // no report rather than a cut path
+    const std::wstring text = ExtendedPath(folder);
+    if (text.size() >= kMaxFolder) return;  // no report rather than a cut path
     std::copy(text.begin(), text.end(), reportFolder);
     reportFolder[text.size()] = 0;
     // From the system folder only: a dbghelp.dll planted beside a portable program must not load.
