@@ -382,7 +382,8 @@ LRESULT App::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
                 case WM_CONTEXTMENU:
                 case WM_RBUTTONUP:
                     HistoryLoaded(true);  // the menu names the batch it would undo
-                    tray.ShowMenu(overlay.IsVisible(), routeJob.IsRunning(), previewActive, UndoMenuLabel());
+                    tray.ShowMenu(overlay.IsVisible(), routeJob.IsRunning(), previewActive, routeJob.Queued().batches > 0,
+                                  UndoMenuLabel());
                     break;
                 case WM_LBUTTONUP:
                 case NIN_SELECT: ShowMainWindow(true); break;
@@ -407,6 +408,10 @@ void App::OnCommand(UINT id) {
         case kCommandCloseDropZone: SetOverlayVisible(false); break;
         case kUndoLastBatchCommand: StartUndo(0); break;
         case kCancelBatchCommand: CancelBatch(); break;
+        case kCancelQueuedCommand:
+            CancelQueued();
+            CancelBatch();
+            break;
         case kRoutePreviewCommand: RoutePreview(); break;
         case kCancelPreviewCommand: CancelPreview(); break;
         default: break;

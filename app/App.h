@@ -148,8 +148,26 @@ private:
     // progress; the line that opens a batch in the log waits until its items are counted.
     void EndBatchUnrouted(const std::string& status, const std::string& dropZoneText);
     void LogIntakeOnce(int batchSize);
-    // Routes items that passed intake; with `listing`, dropped folders are listed first.
+    // Routes items that passed intake; with `listing`, dropped folders are listed first. While a
+    // batch runs the new one waits in the route job's queue.
     void RouteNow(std::vector<std::filesystem::path> items, bool listing);
+    // A batch handed to the route job, running or waiting, until its result is taken; the one
+    // running is the oldest.
+    struct PendingBatch {
+        std::shared_ptr<BatchRecording> recording;
+        int dropped = 0;        // items as handed over (folders not yet listed count as one)
+        bool listing = false;   // its folders are listed as its first phase
+        std::string startText;  // the status line as it starts
+        std::string startLine;  // its opening log line, when known before it runs
+        bool begun = false;     // its start was shown and logged
+        // Why items were not routed, should it be stopped: a cancel, an exit, a log-off.
+        std::string stopWords = "Stopped as the session ended";
+    };
+    std::deque<PendingBatch> pendingBatches;
+    void BeginBatch(PendingBatch& batch);
+    // " — Queued: N item(s)" while batches wait behind the running one, else "".
+    std::string QueuedSuffix();
+    void CancelQueued();
     // Log-off and shutdown (SessionEnd.cpp).
     bool OnQueryEndSession();
     void OnEndSession(bool ending);
@@ -198,9 +216,7 @@ private:
     uint64_t newestOfThisRun = 0;  // the batch that ended last in this run: Ctrl+Z undoes it unasked
     std::optional<uint64_t> pendingUndo;  // asked for by the settings window during a frame
     void RefreshOffers();
-    std::deque<std::shared_ptr<BatchRecording>> recordings;  // of started batches whose result is not yet taken
     uint64_t lastBatchId = 0;
-    bool userCancelled = false;  // the running batch was stopped by the user, not by a log-off
     // The history is read on a thread of its own from start-up (UndoCommands.cpp);
     // HistoryLoaded takes it in once read (with `wait`, waiting for it) and says whether it is.
     void LoadRecentBatches();
@@ -221,7 +237,7 @@ private:
     // The route job's start with the batch recorded in the history (with `listFolders`, dropped
     // folders are listed on the worker first); false when it could not start.
     bool StartRecordedBatch(std::vector<std::filesystem::path> items, uint64_t undoOf, BatchHooks hooks,
-                            bool listFolders = false);
+                            PendingBatch intake);
 
     // Hand-over slots between the worker's callbacks and PumpJobEvents.
     JobEvents jobEvents;

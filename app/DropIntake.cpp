@@ -61,32 +61,39 @@ void App::HandleDroppedFiles(std::vector<std::filesystem::path> items, bool prev
 }
 
 void App::RouteNow(std::vector<std::filesystem::path> items, bool listing) {
-    if (routeJob.IsRunning()) {
-        statusText = "Already routing a batch...";
-        overlay.SetStatus("Busy \xE2\x80\x94 wait for the current batch", true);
-        redrawRequested = true;
-        return;
-    }
     // Folders are listed on the worker, as the batch's first phase: a drop of a folder holding
     // a hundred thousand files must not stop the window (or the program it came from).
-    const int dropped = static_cast<int>(items.size());
+    PendingBatch intake;
+    intake.dropped = static_cast<int>(items.size());
+    intake.listing = listing;
+    intake.startText = listing ? "Listing the dropped folders..." : "Routing " + std::to_string(intake.dropped) + " item(s)...";
+    if (!listing) intake.startLine = IntakeLogLine(false, intake.dropped, intake.dropped);
+    StartRecordedBatch(std::move(items), 0, {}, std::move(intake));
+}
+
+std::string App::QueuedSuffix() {
+    const RouteJob::Waiting waiting = routeJob.Queued();
+    // The drop zone's menu learns here whether to offer "Cancel queued too".
+    overlay.SetQueued(waiting.batches > 0);
+    if (waiting.items == 0) return {};
+    return " \xE2\x80\x94 Queued: " + std::to_string(waiting.items) + " item(s)";
+}
+
+void App::BeginBatch(PendingBatch& batch) {
+    batch.begun = true;
     progressDone = 0;
-    progressTotal = listing ? 0 : dropped;
-    if (listing) {
-        droppedAwaitingLine = dropped;
-        statusText = "Listing the dropped folders...";
-    } else {
-        droppedAwaitingLine.reset();
-        AddLog(IntakeLogLine(false, dropped, dropped));
-        statusText = "Routing " + std::to_string(dropped) + " item(s)...";
-    }
+    progressTotal = batch.listing ? 0 : batch.dropped;
+    if (batch.listing) droppedAwaitingLine = batch.dropped;
+    else droppedAwaitingLine.reset();
+    if (!batch.startLine.empty()) AddLog(batch.startLine);
+    statusText = batch.startText + QueuedSuffix();
     overlay.SetStatus(statusText, true);
     lastFrameTicks = 0;  // frame gaps count from here: the worker has the batch
-    StartRecordedBatch(std::move(items), 0, {}, listing);
+    redrawRequested = true;
 }
 
 bool App::StartRecordedBatch(std::vector<std::filesystem::path> items, uint64_t undoOf, BatchHooks hooks,
-                             bool listFolders) {
+                             PendingBatch intake) {
     HistoryLoaded(true);  // its pruning may rewrite the file this batch appends to
     const HWND window = mainWindow;
     JobEvents& events = jobEvents;
@@ -100,7 +107,7 @@ bool App::StartRecordedBatch(std::vector<std::filesystem::path> items, uint64_t 
         PostUntilDelivered(window, kJobFinishedMessage);
     };
     auto onProgress = [report](int done, int total, std::string current) { report(done, total, std::move(current), false); };
-    if (listFolders) {
+    if (intake.listing) {
         hooks.prepare = [report](std::vector<std::filesystem::path> droppedItems, const std::atomic<bool>& stop) {
             std::vector<std::filesystem::path> files;
             ListingControl control;
@@ -111,7 +118,8 @@ bool App::StartRecordedBatch(std::vector<std::filesystem::path> items, uint64_t 
             return files;
         };
     }
-    // Ids are the start time in file-time ticks, kept increasing should the clock step back.
+    // Ids are the time the batch was handed over in file-time ticks, kept increasing should the
+    // clock step back.
     HistoryBatch batch;
     batch.time = SystemClock().UtcTicks();
     batch.id = std::max<uint64_t>(batch.time, lastBatchId + 1);
@@ -119,17 +127,36 @@ bool App::StartRecordedBatch(std::vector<std::filesystem::path> items, uint64_t 
     batch.undoOf = undoOf;
     auto recording = std::make_shared<BatchRecording>(HistoryFilePath(), std::move(batch));
     hooks.itemDone = [recording](const std::filesystem::path&, const RouteItemResult& result) { recording->Add(result); };
-    userCancelled = false;
+    intake.recording = std::move(recording);
+    const bool waits = !pendingBatches.empty();
+    // Results come back in the order batches were handed over: each finds its entry at the front.
+    pendingBatches.push_back(std::move(intake));
     try {
         routeJob.Start(settings, std::move(items), std::move(onComplete), std::move(onProgress), std::move(hooks));
-        // Results come back in the order batches start: each finds its recording at the front.
-        recordings.push_back(std::move(recording));
-        redrawRequested = true;
-        return true;
     } catch (const std::exception& e) {
-        EndBatchUnrouted(std::string("Could not start routing: ") + e.what(), "Drop files to route them");
+        pendingBatches.pop_back();
+        if (!waits) EndBatchUnrouted(std::string("Could not start routing: ") + e.what(), "Drop files to route them");
         return false;
     }
+    if (!waits) {
+        BeginBatch(pendingBatches.front());
+    } else {
+        // The running batch goes on showing its progress, with what waits behind it.
+        const PendingBatch& queued = pendingBatches.back();
+        AddLog("Queued " + std::to_string(queued.dropped) + " item(s) behind the running batch.");
+        const std::string suffix = QueuedSuffix();
+        overlay.SetStatus(ProgressStatusText(progressDone, progressTotal, "") + suffix, true);
+        statusText = (statusText.substr(0, statusText.find(" \xE2\x80\x94 Queued: "))) + suffix;
+    }
+    redrawRequested = true;
+    return true;
+}
+
+void App::CancelQueued() {
+    for (PendingBatch& batch : pendingBatches)
+        if (&batch != &pendingBatches.front()) batch.stopWords = "Cancelled";
+    routeJob.DropQueued();
+    redrawRequested = true;
 }
 
 void App::EndBatchUnrouted(const std::string& status, const std::string& dropZoneText) {
@@ -148,7 +175,9 @@ void App::LogIntakeOnce(int batchSize) {
 
 void App::PumpJobEvents() {
     JobEvents::Taken taken = jobEvents.Take();
-    if (const auto& progress = taken.progress) {
+    // A report taken with a result may be that batch's last or the next one's first: which, it
+    // does not say, so it is passed over (the next report is announced again).
+    if (const auto& progress = taken.progress; progress && taken.results.empty()) {
         if (progress->listing) {
             statusText = ListingStatusText(progress->done);
         } else {
@@ -157,19 +186,23 @@ void App::PumpJobEvents() {
             progressTotal = progress->total;
             statusText = ProgressStatusText(progress->done, progress->total, progress->current);
         }
+        statusText += QueuedSuffix();
         overlay.SetStatus(statusText, true);
         redrawRequested = true;
     }
     for (const RouteJobResult& result : taken.results) {
-        std::shared_ptr<BatchRecording> recording;
-        if (!recordings.empty()) {
-            recording = std::move(recordings.front());
-            recordings.pop_front();
+        PendingBatch ended;
+        if (!pendingBatches.empty()) {
+            ended = std::move(pendingBatches.front());
+            pendingBatches.pop_front();
         }
+        if (!ended.begun) BeginBatch(ended);  // dropped from the queue before it ran
+        const std::shared_ptr<BatchRecording>& recording = ended.recording;
         const int batchSize = static_cast<int>(result.items.size()) + result.notHandled;
         if (batchSize == 0) {
             // The dropped folders held no files: the batch ends before it began.
             EndBatchUnrouted("No files to route.", "No files to route");
+            if (!pendingBatches.empty()) BeginBatch(pendingBatches.front());
             continue;
         }
         LogIntakeOnce(batchSize);
@@ -194,8 +227,8 @@ void App::PumpJobEvents() {
         messages.reserve(result.items.size() + 1);
         for (const RouteItemResult& item : result.items) messages.push_back((undo ? "[undo] " : "") + ItemLogLine(item));
         if (result.notHandled > 0)
-            messages.push_back((userCancelled ? "Cancelled: " : "Stopped as the session ended: ") +
-                               std::to_string(result.notHandled) + " item(s) not routed; they stay where they were.");
+            messages.push_back(ended.stopWords + ": " + std::to_string(result.notHandled) +
+                               " item(s) not routed; they stay where they were.");
         messages.insert(messages.end(), result.notes.begin(), result.notes.end());
         for (std::string& line : activityLog.AppendAll(messages)) logLines.push_front(std::move(line));
         while (logLines.size() > kMaxLogLines) logLines.pop_back();
@@ -203,6 +236,8 @@ void App::PumpJobEvents() {
         if (recording) MarkBatchLogged(HistoryFilePath(), recording->Batch().id);
         redrawRequested = true;
         if (BatchNeedsBalloon(result)) tray.ShowBalloon(L"Kestrane Fileweir", ToWide(statusText));
+        // The next batch in the queue has begun on the worker.
+        if (!pendingBatches.empty()) BeginBatch(pendingBatches.front());
     }
 }
 

@@ -77,6 +77,10 @@ bool App::CanDraw() const { return mainWindow && IsWindowVisible(mainWindow) && 
 
 void App::RequestExit() {
     if (running && routeJob.IsRunning()) {
+        // What waits behind the running batch is not routed now: its items stay, and say so.
+        for (PendingBatch& batch : pendingBatches)
+            if (&batch != &pendingBatches.front()) batch.stopWords = "Not routed as the program closed";
+        routeJob.DropQueued();
         statusText = "Finishing the current batch before exit...";
         overlay.SetStatus("Finishing the current batch...", true);
     }

@@ -51,10 +51,6 @@ void App::PumpPreview() {
 
 void App::RoutePreview() {
     if (!previewActive || !previewPlans) return;
-    if (routeJob.IsRunning()) {
-        statusText = "Already routing a batch...";
-        return;
-    }
     std::vector<std::filesystem::path> items;
     items.reserve(previewPlans->size());
     for (const ItemPlan& plan : *previewPlans) items.push_back(plan.item);

@@ -18,6 +18,7 @@ bool App::OnQueryEndSession() {
 
 void App::OnEndSession(bool ending) {
     if (ending) {
+        routeJob.DropQueued();
         routeJob.RequestStop();
         routeJob.Wait();  // the item in hand ends; the result is in the hand-over by now
         PumpJobEvents();

@@ -64,11 +64,8 @@ std::wstring App::UndoMenuLabel() const {
 void App::StartUndo(uint64_t id) {
     redrawRequested = true;
     HistoryLoaded(true);
-    if (routeJob.IsRunning()) {
-        statusText = "Already routing a batch...";
-        return;
-    }
-    // 0 is "Undo last batch": the newest batch, or the rest of an undo that was cut short.
+    // 0 is "Undo last batch": the newest batch, or the rest of an undo that was cut short. While a
+    // batch runs, the undo waits behind it in the queue, as it was asked for now.
     UndoOffer offer = batchOffers.last;
     if (id != 0) {
         offer = {};
@@ -85,28 +82,28 @@ void App::StartUndo(uint64_t id) {
     for (const UndoStep& step : steps) items.push_back(step.from);
     const std::string count = std::to_string(steps.size());
     const std::string when = LocalClockText(offer.time);
+    PendingBatch intake;
+    intake.dropped = static_cast<int>(items.size());
     switch (offer.kind) {
         case UndoKind::finish:
-            AddLog("Putting back the other " + count + " item(s) of the batch at " + when + " (its undo was cut short).");
+            intake.startLine = "Putting back the other " + count + " item(s) of the batch at " + when +
+                               " (its undo was cut short).";
             break;
-        case UndoKind::redo: AddLog("Redoing: moving " + count + " item(s) out again (put back at " + when + ")."); break;
-        default: AddLog("Undoing " + count + " item(s) of the batch at " + when + "."); break;
+        case UndoKind::redo: intake.startLine = "Redoing: moving " + count + " item(s) out again (put back at " + when + ")."; break;
+        default: intake.startLine = "Undoing " + count + " item(s) of the batch at " + when + "."; break;
     }
-    progressDone = 0;
-    progressTotal = static_cast<int>(items.size());
-    statusText = (offer.kind == UndoKind::redo ? "Moving " : "Putting back ") + count + " item(s)...";
-    overlay.SetStatus(statusText, true);
+    intake.startText = (offer.kind == UndoKind::redo ? "Moving " : "Putting back ") + count + " item(s)...";
     hooks.step = [steps = std::move(steps)](size_t index, const std::filesystem::path&, BatchCache& batch) {
         return UndoItem(steps[index], RestoreFromRecycleBin, &batch.Staging());
     };
-    StartRecordedBatch(std::move(items), offer.batch, std::move(hooks));
+    StartRecordedBatch(std::move(items), offer.batch, std::move(hooks), std::move(intake));
 }
 
 void App::CancelBatch() {
-    if (!routeJob.IsRunning()) return;
+    if (!routeJob.IsRunning() || pendingBatches.empty()) return;
     routeJob.RequestStop();
-    userCancelled = true;
-    statusText = "Cancelling \xE2\x80\x94 the item in progress finishes first...";
+    pendingBatches.front().stopWords = "Cancelled";
+    statusText = "Cancelling \xE2\x80\x94 the item in progress finishes first..." + QueuedSuffix();
     redrawRequested = true;
 }
 

@@ -33,18 +33,57 @@ RouteJob::~RouteJob() {
 void RouteJob::Wait() {
     std::unique_lock lock(mutex);
     // From inside a completion callback (on the worker) there is nothing left to wait for: the
-    // batch has ended, and a batch started there runs only once the callback returns.
+    // batch has ended, and the next one runs only once the callback returns.
     if (worker.joinable() && worker.get_id() == std::this_thread::get_id()) return;
-    idle.wait(lock, [&] { return !handedOver && !delivering; });
+    idle.wait(lock, [&] { return queue.empty() && !delivering; });
+}
+
+RouteJob::Waiting RouteJob::Queued() const {
+    std::lock_guard lock(mutex);
+    Waiting waiting;
+    for (const std::unique_ptr<Batch>& batch : queue) {
+        ++waiting.batches;
+        waiting.items += static_cast<int>(batch->items.size());
+    }
+    return waiting;
+}
+
+void RouteJob::RequestStop() {
+    std::lock_guard lock(mutex);
+    if (delivering) stopRequested = true;
+}
+
+void RouteJob::DropQueued() {
+    std::deque<std::unique_ptr<Batch>> dropped;
+    {
+        std::lock_guard lock(mutex);
+        dropped.swap(queue);
+        if (!delivering) jobRunning = false;
+    }
+    // Answered outside the lock, oldest first, as they would have run.
+    for (const std::unique_ptr<Batch>& batch : dropped) {
+        RouteJobResult none;
+        none.notHandled = static_cast<int32_t>(batch->items.size());
+        if (batch->onComplete) {
+            try {
+                batch->onComplete(std::move(none));
+            } catch (...) {
+                // As for a batch that ran: a throwing callback ends nothing else.
+            }
+        }
+    }
+    if (!dropped.empty()) idle.notify_all();
 }
 
 void RouteJob::WorkerLoop() {
     std::unique_lock lock(mutex);
     for (;;) {
-        wake.wait(lock, [&] { return handedOver || ending; });
-        if (!handedOver) return;
-        std::unique_ptr<Batch> batch = std::move(handedOver);
+        wake.wait(lock, [&] { return !queue.empty() || ending; });
+        if (queue.empty()) return;
+        std::unique_ptr<Batch> batch = std::move(queue.front());
+        queue.pop_front();
         delivering = true;
+        stopRequested = false;  // a stop asked for an earlier batch is not this one's
         lock.unlock();
         RunBatch(*batch);
         batch.reset();  // its callbacks and what they hold go before the batch counts as delivered
@@ -60,23 +99,15 @@ void RouteJob::Start(const AppSettings& settings, std::vector<std::filesystem::p
         if (onComplete) onComplete(RouteJobResult{});
         return;
     }
-    bool idleNow = false;
-    if (!jobRunning.compare_exchange_strong(idleNow, true)) {
-        RouteJobResult busy;
-        busy.items.push_back(RouteItemResult{"", "", "", "A routing job is already running.", false, false});
-        busy.failed = 1;
-        if (onComplete) onComplete(std::move(busy));
-        return;
-    }
     std::lock_guard lock(mutex);
-    stopRequested = false;
-    handedOver = std::make_unique<Batch>(
-        Batch{settings, std::move(items), std::move(onComplete), std::move(onProgress), std::move(hooks)});
+    queue.push_back(std::make_unique<Batch>(
+        Batch{settings, std::move(items), std::move(onComplete), std::move(onProgress), std::move(hooks)}));
+    jobRunning = true;
     if (!worker.joinable()) {
         try {
             worker = std::thread([this] { WorkerLoop(); });
         } catch (...) {
-            handedOver.reset();
+            queue.pop_back();
             jobRunning = false;
             throw;
         }
@@ -143,7 +174,10 @@ void RouteJob::RunBatch(Batch& batch) {
     } catch (...) {
         // Out of memory for the result itself: report what was handled; the batch still ends.
     }
-    jobRunning = false;
+    {
+        std::lock_guard lock(mutex);
+        if (queue.empty()) jobRunning = false;
+    }
     if (batch.onComplete) {
         try {
             batch.onComplete(std::move(result));

@@ -1,12 +1,16 @@
 #pragma once
-// Runs one batch of dropped items at a time on a worker thread of its own, so that large
-// batches never block the window. The thread is started with the first batch and kept for the
-// next ones: starting a thread costs most of a millisecond under Wine, a tenth of what moving
-// a hundred files costs. A batch can be asked to stop (a user's cancel, a log-off): it
-// then ends after the item in hand, and every item it handled is in its result.
+// Runs batches of dropped items one at a time, in the order they came, on a worker thread of its
+// own, so that large batches never block the window. It is the one intake of routing work: a
+// batch started while another runs waits in its queue (a drop during a batch, an undo, later the
+// watched folders and the command line) and runs after the ones before it. The thread is
+// started with the first batch and kept for the next ones: starting a thread costs most of a
+// millisecond under Wine, a tenth of what moving a hundred files costs. A batch can be asked to
+// stop (a user's cancel, a log-off): it then ends after the item in hand, and every item it
+// handled is in its result; the batches waiting can be dropped with it.
 
 #include <atomic>
 #include <condition_variable>
+#include <deque>
 #include <cstdint>
 #include <filesystem>
 #include <functional>
@@ -64,17 +68,29 @@ public:
     RouteJob(const RouteJob&) = delete;
     RouteJob& operator=(const RouteJob&) = delete;
 
-    // Starts a batch on a copy of `settings`. An empty list, or a batch already running, is
-    // answered at once on the calling thread through onComplete. onComplete is called exactly
-    // once per accepted batch, on the worker, with IsRunning() already false; a batch whose
-    // preparation leaves nothing completes with no items. Throws std::system_error only when no
-    // thread can be started (then no callback is called).
+    // Queues a batch on a copy of `settings`; it starts once the batches before it have ended.
+    // An empty list is answered at once on the calling thread through onComplete. onComplete is
+    // called exactly once per accepted batch, on the worker, once the batch is no longer in the
+    // queue (IsRunning() is false when no other batch waits); a batch whose preparation leaves
+    // nothing completes with no items (see DropQueued for one that never ran). Throws std::system_error only when no thread can be started (then no callback
+    // is called and nothing is queued).
     void Start(const AppSettings& settings, std::vector<std::filesystem::path> items, CompleteCallback onComplete,
                ProgressCallback onProgress, BatchHooks hooks = {});
+    // A batch is running or waiting.
     bool IsRunning() const { return jobRunning.load(); }
+    // The batches waiting behind the one running, and how many items they hold (as dropped:
+    // folders not yet listed count as one).
+    struct Waiting {
+        int batches = 0;
+        int items = 0;
+    };
+    Waiting Queued() const;
     // The running batch (if any) stops before its next item (or ends its preparation early).
-    void RequestStop() { stopRequested = true; }
-    // Blocks until the current batch (if any) has finished and delivered its result.
+    void RequestStop();
+    // The batches waiting are dropped, each completing (on the calling thread, oldest first)
+    // with every item not handled.
+    void DropQueued();
+    // Blocks until every batch (running and waiting) has finished and delivered its result.
     void Wait();
 
 private:
@@ -85,10 +101,10 @@ private:
     ItemStep step;
     std::atomic<bool> jobRunning{false};
     std::atomic<bool> stopRequested{false};
-    std::mutex mutex;              // guards everything below
-    std::condition_variable wake;  // a batch is handed over, or the job ends
+    mutable std::mutex mutex;      // guards everything below
+    std::condition_variable wake;  // a batch is queued, or the job ends
     std::condition_variable idle;  // a batch has delivered its result
-    std::unique_ptr<Batch> handedOver;
+    std::deque<std::unique_ptr<Batch>> queue;  // waiting, oldest first
     bool delivering = false;       // a batch taken by the worker has not delivered its result yet
     bool ending = false;
     std::thread worker;

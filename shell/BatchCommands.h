@@ -7,7 +7,8 @@
 namespace kw {
 
 constexpr UINT kUndoLastBatchCommand = 207;
-constexpr UINT kCancelBatchCommand = 208;
+constexpr UINT kCancelBatchCommand = 208;   // the running batch; what waits behind it goes on
+constexpr UINT kCancelQueuedCommand = 211;  // the running batch and every batch waiting
 // The drop awaiting "Route" on the Preview tab: route it as shown, or drop it.
 constexpr UINT kRoutePreviewCommand = 209;
 constexpr UINT kCancelPreviewCommand = 210;

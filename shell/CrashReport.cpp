@@ -50,9 +50,9 @@ DWORD WINAPI WriteDump(void* parameter) {
     exception.ThreadId = fault.thread;
     exception.ExceptionPointers = fault.info;
     exception.ClientPointers = FALSE;  // the pointers are this process's own
-    writeDump(GetCurrentProcess(), GetCurrentProcessId(), file,
-              static_cast<MINIDUMP_TYPE>(MiniDumpWithIndirectlyReferencedMemory | MiniDumpScanMemory), &exception, nullptr,
-              nullptr);
+    // The smallest kind (threads, their stacks, the modules): five of them are kept beside a
+    // portable program. (Wine writes whole thread stacks into it, about 34 MB here.)
+    writeDump(GetCurrentProcess(), GetCurrentProcessId(), file, MiniDumpNormal, &exception, nullptr, nullptr);
     CloseHandle(file);
     return 0;
 }

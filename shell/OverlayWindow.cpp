@@ -248,12 +248,14 @@ void OverlayWindow::ShowContextMenu(POINT screen) {
     AppendMenuW(menu.get(), MF_STRING, kCommandOpenMainWindow, L"Open main window");
     AppendMenuW(menu.get(), MF_STRING, kCommandCloseDropZone, L"Close drop zone");
     AppendMenuW(menu.get(), MF_SEPARATOR, 0, nullptr);
-    AppendMenuW(menu.get(), MF_STRING | (busy || undoLabel.empty() ? MF_GRAYED : 0), kUndoLastBatchCommand,
+    // While a batch runs, an undo or a previewed drop waits for it in the queue.
+    AppendMenuW(menu.get(), MF_STRING | (undoLabel.empty() ? MF_GRAYED : 0), kUndoLastBatchCommand,
                 undoLabel.empty() ? L"Undo last batch" : undoLabel.c_str());
-    AppendMenuW(menu.get(), MF_STRING | (busy ? 0 : MF_GRAYED), kCancelBatchCommand, L"Cancel batch");
+    AppendMenuW(menu.get(), MF_STRING | (busy ? 0 : MF_GRAYED), kCancelBatchCommand, L"Cancel this batch");
+    if (queued) AppendMenuW(menu.get(), MF_STRING, kCancelQueuedCommand, L"Cancel queued too");
     if (previewPending) {
         AppendMenuW(menu.get(), MF_SEPARATOR, 0, nullptr);
-        AppendMenuW(menu.get(), MF_STRING | (busy ? MF_GRAYED : 0), kRoutePreviewCommand, L"Route previewed items");
+        AppendMenuW(menu.get(), MF_STRING, kRoutePreviewCommand, L"Route previewed items");
         AppendMenuW(menu.get(), MF_STRING, kCancelPreviewCommand, L"Cancel preview");
     }
     SetForegroundWindow(hwnd);
@@ -262,7 +264,8 @@ void OverlayWindow::ShowContextMenu(POINT screen) {
     menu.reset();
     PostMessageW(hwnd, WM_NULL, 0, 0);
     if (chosen == kCommandOpenMainWindow || chosen == kCommandCloseDropZone || chosen == kUndoLastBatchCommand ||
-        chosen == kCancelBatchCommand || chosen == kRoutePreviewCommand || chosen == kCancelPreviewCommand)
+        chosen == kCancelBatchCommand || chosen == kCancelQueuedCommand || chosen == kRoutePreviewCommand ||
+        chosen == kCancelPreviewCommand)
         PostMessageW(owner, WM_COMMAND, chosen, 0);
 }
 

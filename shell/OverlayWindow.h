@@ -51,6 +51,8 @@ public:
     HWND Handle() const { return hwnd; }
     const std::wstring& Status() const { return status; }
     bool IsBusy() const { return busy; }
+    // Batches wait behind the running one: the menu offers to cancel them too.
+    void SetQueued(bool waiting) { queued = waiting; }
     // A previewed drop awaits "Route": the menu offers to route or drop it.
     void SetPreviewPending(bool pending) { previewPending = pending; }
     // What the menu's undo entry says ("Undo last batch (6 items, 10:14)"); "" greys it out.
@@ -70,6 +72,7 @@ private:
     std::wstring status = L"Drop files to route them";
     bool busy = false;
     std::wstring undoLabel;
+    bool queued = false;
     bool previewPending = false;
     int alpha = 230;
     FileDropReceiver drops;

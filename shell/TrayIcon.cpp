@@ -103,7 +103,8 @@ void TrayIcon::ShowBalloon(const std::wstring& title, const std::wstring& text) 
     data.uFlags = kBaseFlags;
 }
 
-void TrayIcon::ShowMenu(bool overlayVisible, bool batchRunning, bool previewPending, const std::wstring& undoLabel) {
+void TrayIcon::ShowMenu(bool overlayVisible, bool batchRunning, bool previewPending, bool queued,
+                        const std::wstring& undoLabel) {
     POINT cursor{};
     GetCursorPos(&cursor);
     UniqueMenu menu(CreatePopupMenu());
@@ -113,11 +114,13 @@ void TrayIcon::ShowMenu(bool overlayVisible, bool batchRunning, bool previewPend
                 L"Show drop zone");
     AppendMenuW(menu.get(), MF_STRING, kTraySettingsCommand, L"Settings");
     AppendMenuW(menu.get(), MF_SEPARATOR, 0, nullptr);
-    AppendMenuW(menu.get(), MF_STRING | (batchRunning || undoLabel.empty() ? MF_GRAYED : 0), kUndoLastBatchCommand,
+    // While a batch runs, an undo or a previewed drop waits for it in the queue.
+    AppendMenuW(menu.get(), MF_STRING | (undoLabel.empty() ? MF_GRAYED : 0), kUndoLastBatchCommand,
                 undoLabel.empty() ? L"Undo last batch" : undoLabel.c_str());
-    AppendMenuW(menu.get(), MF_STRING | (batchRunning ? 0 : MF_GRAYED), kCancelBatchCommand, L"Cancel batch");
+    AppendMenuW(menu.get(), MF_STRING | (batchRunning ? 0 : MF_GRAYED), kCancelBatchCommand, L"Cancel this batch");
+    if (queued) AppendMenuW(menu.get(), MF_STRING, kCancelQueuedCommand, L"Cancel queued too");
     if (previewPending) {
-        AppendMenuW(menu.get(), MF_STRING | (batchRunning ? MF_GRAYED : 0), kRoutePreviewCommand, L"Route previewed items");
+        AppendMenuW(menu.get(), MF_STRING, kRoutePreviewCommand, L"Route previewed items");
         AppendMenuW(menu.get(), MF_STRING, kCancelPreviewCommand, L"Cancel preview");
     }
     AppendMenuW(menu.get(), MF_SEPARATOR, 0, nullptr);

@@ -375,7 +375,7 @@ int Crash(const std::wstring& windowClass) {
         return kExitFailed;
     }
     CloseHandle(thread);
-    const DWORD waited = WaitForSingleObject(process, 30000);
+    const DWORD waited = WaitForSingleObject(process, 120000);  // a dump of 30 MB takes Wine ~10 s
     DWORD code = 0;
     GetExitCodeProcess(process, &code);
     CloseHandle(process);

@@ -141,21 +141,23 @@ case "$scenario" in
     done
     ;;
 
-  busy-refusal)
+  drop-during-batch)
     # A dropped folder of 300 names on which a catastrophic pattern gives up (a bounded fraction
-    # of a second each) keeps the first batch busy for seconds while the second drop arrives.
+    # of a second each) keeps the first batch busy for seconds while the second drop arrives: it
+    # waits in the queue and is routed after the first, as a batch of its own.
     slow_batch_config
     echo later > "$work/in/later.txt"
     start_app
     drive drag KestraneFileweirOverlay "$(win "$work/in/many")" || fail "first drag"
     wait_for 20 log_has "Expanded folder drop to 300 file(s) for routing." || fail "first batch not started"
     drive drag KestraneFileweirOverlay "$(win "$work/in/later.txt")" || fail "second drag"
-    import -window root "$artefacts/drop-zone-busy.png" 2>/dev/null || true
+    wait_for 10 log_has "Queued 1 item(s) behind the running batch." || fail "the drop during the batch was not queued"
+    sleep 0.5; import -window root "$artefacts/drop-zone-queued.png" 2>/dev/null || true
+    log_has "Received 1 dropped item(s)." && fail "the queued drop started before the running batch ended"
     wait_for 180 all_gave_up || fail "the slow batch never finished"
-    sleep 1
-    [ "$(log_count 'Expanded folder drop')" = 1 ] && [ "$(log_count 'Received ')" = 0 ] \
-      || fail "the drop during the batch was not refused"
-    [ -f "$work/in/later.txt" ] || fail "the refused file was moved"
+    wait_for 30 log_has "later.txt -> " || fail "the queued drop was never routed"
+    [ "$(log_count 'Received 1 dropped item(s).')" = 1 ] || fail "the queued drop was not a batch of its own"
+    [ -f "$work/slow/later.txt" ] || fail "the queued file was not moved"
     exit_app || fail "exit code $?"
     ;;
 

@@ -221,6 +221,33 @@ int Route(const fs::path& root, const fs::path& destination, int cancelAfter) {
     return 0;
 }
 
+// The manifest's items as two drops, the second arriving while the first runs: it waits in the
+// route job's queue and runs after it, as a batch of its own, as the application's second drop does.
+int RouteQueued(const fs::path& root, const fs::path& destination) {
+    std::vector<fs::path> first, second;
+    for (const Item& item : ReadManifest(root)) (first.size() <= second.size() ? first : second).push_back(root / L"src" / item.name);
+    kw::RouteJob job;
+    std::vector<std::shared_ptr<kw::BatchRecording>> recordings;
+    std::vector<std::future<kw::RouteJobResult>> results;
+    std::vector<std::promise<kw::RouteJobResult>> promises(2);
+    uint64_t id = kw::SystemClock().UtcTicks();
+    for (int b = 0; b < 2; ++b) {
+        kw::HistoryBatch batch;
+        batch.time = batch.id = id + b;
+        auto recording = std::make_shared<kw::BatchRecording>(root / L"history.jsonl", batch);
+        kw::BatchHooks hooks;
+        hooks.itemDone = [recording](const fs::path&, const kw::RouteItemResult& r) { recording->Add(r); };
+        results.push_back(promises[b].get_future());
+        job.Start(CatchAllTo(destination), std::move(b == 0 ? first : second),
+                  [&promises, b](kw::RouteJobResult r) { promises[b].set_value(std::move(r)); }, [](int, int, std::string) {},
+                  std::move(hooks));
+    }
+    int moved = 0;
+    for (auto& result : results) moved += result.get().moved;
+    std::printf("RESULT routed in two batches: moved %d\n", moved);
+    return 0;
+}
+
 // Undoes every routing batch in <root>\history.jsonl, newest first (a rerun after a kill puts
 // back what the killed undo had not).
 int Undo(const fs::path& root) {
@@ -346,6 +373,7 @@ int wmain(int argc, wchar_t** argv) {
         if (mode == L"prepare") return Prepare(a, std::stoi(b), static_cast<unsigned>(std::stoul(Arg(argv, argc, 4))));
         if (mode == L"route") return Route(a, b, 0);
         if (mode == L"route-cancel") return Route(a, b, std::stoi(Arg(argv, argc, 4)));
+        if (mode == L"route-queued") return RouteQueued(a, b);
         if (mode == L"undo") return Undo(a);
         if (mode == L"verify") return Verify(a, b, Arg(argv, argc, 4) != L"", Arg(argv, argc, 4) == L"back");
         if (mode == L"save-loop") return SaveLoop(a);

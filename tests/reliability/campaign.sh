@@ -98,8 +98,9 @@ done
 # --- 1b. kill during an undo, and during a cancel ---------------------------------------------------
 # undo: a whole batch routed, then put back by an undo that is killed at a random moment; a second
 # undo puts back the rest. cancel: a batch cancelled after a random number of items and killed at
-# a random moment; the next batch routes the rest. Every item must exist once, whole, throughout.
-for mode in undo-same undo-cross cancel-same cancel-cross; do
+# a random moment; the next batch routes the rest. queued: two drops, the second waiting in the
+# queue, killed while the second runs; the next batch routes the rest. Every item must exist once, whole, throughout.
+for mode in undo-same undo-cross cancel-same cancel-cross queued-cross; do
   round=$((round + 1))
   root="$work/batch-$round"
   if [[ $mode == *same ]]; then dest="$(winpath "$root")\\out"; else dest="T:\\campaign-$round"; fi
@@ -110,6 +111,16 @@ for mode in undo-same undo-cross cancel-same cancel-cross; do
     pid=$(start_bg undo "$(winpath "$root")")
     # An undo on one volume is 1,000 renames: over within about half a second of the start.
     if [[ $mode == *same ]]; then sleep "$(( RANDOM % 6 + 2 ))e-1"; else sleep "$(( RANDOM % 18 + 3 ))e-1"; fi
+  elif [[ $mode == queued-* ]]; then
+    # Two drops of 500, the second queued behind the first: killed while the second runs (once
+    # more than 500 items are at the target, plus a random moment).
+    pid=$(start_bg route-queued "$(winpath "$root")" "$dest")
+    for _ in $(seq 1 300); do
+      (( $(find "$second_volume/campaign-$round" -maxdepth 1 -type f 2>/dev/null | wc -l) > 500 )) && break
+      kill -0 "$pid" 2>/dev/null || break
+      sleep 0.1
+    done
+    sleep "$(( RANDOM % 3 ))e-1"
   else
     pid=$(start_bg route-cancel "$(winpath "$root")" "$dest" "$(( RANDOM % 900 + 50 ))")
     sleep "$(( RANDOM % 18 + 3 ))e-1"

@@ -213,35 +213,55 @@ TEST(RouteJob, LeavesStagingNamesNoJournalAccountsForAndReportsThoseInItsDestina
     test::RemoveTree(out);
 }
 
-TEST(RouteJob, RefusesASecondBatchWhileOneRuns) {
+// Batches started while one runs wait and run after it, in order, each as a batch of its own;
+// those still waiting can be dropped, and say that nothing of them was handled.
+TEST(RouteJob, QueuesBatchesStartedWhileOneRunsAndCanDropThem) {
     Gate gate;
+    std::promise<void> entered;
+    std::atomic<bool> signalled{false};
+    std::vector<std::string> order;  // written by the worker only
     RouteJob job([&](const fs::path& item, BatchCache&) {
+        if (!signalled.exchange(true)) entered.set_value();
         gate.Wait();
+        order.push_back(PathToUtf8(item));
         return Outcome(item, true, false);
     });
-    std::promise<RouteJobResult> first;
-    auto firstResult = first.get_future();
+    std::promise<RouteJobResult> first, second, third;
+    auto firstResult = first.get_future(), secondResult = second.get_future(), thirdResult = third.get_future();
     job.Start(AppSettings{}, {L"a", L"b"}, [&](RouteJobResult r) { first.set_value(std::move(r)); }, {});
+    entered.get_future().wait();  // the first batch is in hand
+    job.Start(AppSettings{}, {L"c"}, [&](RouteJobResult r) { second.set_value(std::move(r)); }, {});
+    job.Start(AppSettings{}, {L"d", L"e"}, [&](RouteJobResult r) { third.set_value(std::move(r)); }, {});
+    EXPECT_EQ(job.Queued().batches, 2);
+    EXPECT_EQ(job.Queued().items, 3);
     EXPECT_TRUE(job.IsRunning());
 
-    const auto caller = std::this_thread::get_id();
-    bool refused = false;
-    job.Start(AppSettings{}, {L"c"}, [&](RouteJobResult r) {
-        refused = true;
-        EXPECT_EQ(std::this_thread::get_id(), caller);
-        ASSERT_EQ(r.items.size(), 1u);
-        EXPECT_EQ(r.items[0].message, "A routing job is already running.");
-        EXPECT_EQ(r.items[0].source, "");
-        EXPECT_FALSE(r.items[0].ok);
-        EXPECT_EQ(r.failed, 1);
-        EXPECT_EQ(r.moved + r.skipped, 0);
-    }, {});
-    EXPECT_TRUE(refused);
-
     gate.Open();
-    const RouteJobResult r = Await(firstResult);
-    EXPECT_EQ(r.items.size(), 2u);
-    EXPECT_EQ(r.moved, 2);
+    EXPECT_EQ(Await(firstResult).moved, 2);
+    EXPECT_EQ(Await(secondResult).moved, 1);
+    EXPECT_EQ(Await(thirdResult).moved, 2);
+    job.Wait();
+    EXPECT_EQ(order, (std::vector<std::string>{"a", "b", "c", "d", "e"}));
+    EXPECT_FALSE(job.IsRunning());
+
+    // Dropped from the queue: answered at once, nothing handled.
+    std::promise<void> inHand;
+    std::atomic<bool> told{false};
+    RouteJob held([&](const fs::path& item, BatchCache&) {
+        if (!told.exchange(true)) inHand.set_value();
+        std::this_thread::sleep_for(50ms);
+        return Outcome(item, true, false);
+    });
+    std::promise<RouteJobResult> running, waiting;
+    auto runningResult = running.get_future(), waitingResult = waiting.get_future();
+    held.Start(AppSettings{}, {L"x", L"y"}, [&](RouteJobResult r) { running.set_value(std::move(r)); }, {});
+    inHand.get_future().wait();
+    held.Start(AppSettings{}, {L"z"}, [&](RouteJobResult r) { waiting.set_value(std::move(r)); }, {});
+    held.DropQueued();
+    const RouteJobResult dropped = Await(waitingResult);
+    EXPECT_TRUE(dropped.items.empty());
+    EXPECT_EQ(dropped.notHandled, 1);
+    EXPECT_EQ(Await(runningResult).moved, 2);
 }
 
 TEST(RouteJob, NextBatchCanStartFromInsideTheCompletionCallback) {

@@ -212,7 +212,7 @@ TEST(TrayIcon, MenuOffersTheCommandsAndSendsTheChoiceToTheOwner) {
         ASSERT_EQ(probe.items.size(), 8u);
         const UINT ids[] = {201, 202, 203, 0, 207, 208, 0, 204};
         const wchar_t* texts[] = {L"Open Kestrane Fileweir", L"Show drop zone", L"Settings", L"", L"Undo last batch",
-                                  L"Cancel batch", L"", L"Exit"};
+                                  L"Cancel this batch", L"", L"Exit"};
         for (size_t i = 0; i < 8; ++i) {
             EXPECT_EQ(probe.items[i].separator, i == 3 || i == 6) << i;
             if (i == 3 || i == 6) continue;
