@@ -8,6 +8,7 @@
 #include "app/BatchStatus.h"
 #include "app/DataFolderNotice.h"
 #include "model/DataFolder.h"
+#include "history/CrashRecovery.h"
 #include "model/MissingFolders.h"
 #include "model/TextEncoding.h"
 #include "routing/JournalSeal.h"
@@ -63,6 +64,7 @@ void App::ApplyColours() {
 
 bool App::Init(HINSTANCE instance, int showCommand) {
     hInstance = instance;
+    uiState.shortcutsFromMessages = true;
     const StoreResult loaded = settingsStore.Load(settings);
     // Where the history, the journals and their key are kept is settled before anything reads
     // them; the log stays beside the program wherever it can still be written there.
@@ -77,6 +79,7 @@ bool App::Init(HINSTANCE instance, int showCommand) {
 
     std::vector<std::string> tail;
     activityLog.LoadTail(tail, kMaxLogLines);
+    BeginRun();
     LoadRecentBatches();
     logLines.assign(tail.rbegin(), tail.rend());
 
@@ -181,6 +184,7 @@ void App::Shutdown() {
         DestroyWindow(window);
         mainWindow = nullptr;
     }
+    EndSession(SessionMarkerPath());  // everything is logged and saved
 }
 
 void App::ShowMainWindow(bool restore) {
@@ -215,6 +219,8 @@ void App::SaveSettings() {
 void App::TakeStoreResult(const StoreResult& result) {
     if (!result.message.empty()) statusText = result.message;
     if (result.replaced) {
+        // Taken up from config.json: edits made before are not turned back onto it.
+        uiState.edits.Reset(settings);
         // The path rows' pointers lead into the settings just replaced; the next frame registers
         // the rows anew.
         uiState.pathTargets.clear();
@@ -291,11 +297,13 @@ LRESULT App::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         CaptureHotkeyKey(static_cast<unsigned>(wParam));
         return 0;
     }
-    // Ctrl+Z puts the newest batch back and Esc cancels a running one, unless a text field has
-    // the keyboard. Taken here from the key messages themselves: a quick Ctrl+Z can come and go
-    // between two frames, where the window's per-frame key state would miss it.
+    // Ctrl+Z, Ctrl+Y and Ctrl+Shift+Z go to the settings window's next frame, which knows the tab
+    // shown (rules and settings there, batches on the Activity tab); Esc cancels a running batch.
+    // Not while a text field has the keyboard: it has an undo of its own. Taken here from the key
+    // messages themselves: a quick Ctrl+Z can come and go between two frames.
     if (message == WM_KEYDOWN && !(lParam & (1 << 30)) && !renderHost.TextFieldActive()) {
-        if (wParam == 'Z' && GetKeyState(VK_CONTROL) < 0) StartUndo(0);
+        if (GetKeyState(VK_CONTROL) < 0 && (wParam == 'Z' || wParam == 'Y'))
+            uiState.shortcut = wParam == 'Y' || GetKeyState(VK_SHIFT) < 0 ? 1 : -1;
         // Esc stops a running batch; with none running, it drops a preview.
         if (wParam == VK_ESCAPE) {
             if (routeJob.IsRunning()) CancelBatch();
@@ -391,7 +399,9 @@ LRESULT App::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             switch (LOWORD(lParam)) {
                 case WM_CONTEXTMENU:
                 case WM_RBUTTONUP:
-                    tray.ShowMenu(overlay.IsVisible(), routeJob.IsRunning(), previewActive, routeJob.Queued().batches > 0);
+                    HistoryLoaded(true);  // the menu names the batch it would undo
+                    tray.ShowMenu(overlay.IsVisible(), routeJob.IsRunning(), previewActive, routeJob.Queued().batches > 0,
+                                  UndoMenuLabel());
                     break;
                 case WM_LBUTTONUP:
                 case NIN_SELECT: ShowMainWindow(true); break;

@@ -19,6 +19,7 @@
 
 #include "app/JobEvents.h"
 #include "history/BatchHistory.h"
+#include "history/UndoOffer.h"
 #include "model/AppFolder.h"
 #include "model/AppSettings.h"
 #include "model/SettingsStore.h"
@@ -111,6 +112,8 @@ public:
     const std::string& StatusText() const { return statusText; }
     std::pair<int, int> Progress() const { return {progressDone, progressTotal}; }
     const OverlayWindow& DropZone() const { return overlay; }
+    // What the undo entry of the tray and drop-zone menus says; "" when there is nothing to undo.
+    std::wstring UndoMenuLabel() const;
     // The pixel size of the settings window's font as built (UI thread).
     float FontPixels() const { return renderHost.FontPixels(); }
 
@@ -216,12 +219,27 @@ private:
     // Recent batches from the history, newest first, for the Activity tab and undo; the one
     // running is being recorded by the worker and joins them when its result arrives.
     std::vector<HistoryBatch> recentBatches;
+    BatchOffers batchOffers;  // what undo offers for them, worked out each time they change
+    uint64_t newestOfThisRun = 0;  // the batch that ended last in this run: Ctrl+Z undoes it unasked
+    std::optional<uint64_t> pendingUndo;  // asked for by the settings window during a frame
+    void RefreshOffers();
     uint64_t lastBatchId = 0;
     // The history is read on a thread of its own from start-up (UndoCommands.cpp);
     // HistoryLoaded takes it in once read (with `wait`, waiting for it) and says whether it is.
     void LoadRecentBatches();
     bool HistoryLoaded(bool wait);
-    std::future<std::vector<HistoryBatch>> historyLoad;
+    struct LoadedHistory {
+        std::vector<HistoryBatch> newest;    // newest first, at most 20
+        std::vector<HistoryBatch> unlogged;  // of the last run, when it ended unexpectedly
+    };
+    std::future<LoadedHistory> historyLoad;
+    // After a crash or a kill (CrashRecovery.cpp): the last run's start time, the crash report it
+    // left, and whether its unlogged batches still wait to be logged.
+    std::optional<uint64_t> previousRunStart;
+    std::optional<std::filesystem::path> crashReport;
+    bool recoveryPending = false;
+    void BeginRun();
+    void LogRecovered(const std::vector<HistoryBatch>& unlogged);
     std::atomic<HWND> historyWindow{nullptr};  // woken when the history is in
     // The route job's start with the batch recorded in the history (with `listFolders`, dropped
     // folders are listed on the worker first); false when it could not start.

@@ -30,6 +30,8 @@ void PostUntilDelivered(HWND window, UINT message) {
 }  // namespace
 
 void App::AddLog(const std::string& message) {
+    // What the last run did without logging it goes first (it is read with the history).
+    if (recoveryPending) HistoryLoaded(true);
     logLines.push_front(activityLog.Append(message));
     while (logLines.size() > kMaxLogLines) logLines.pop_back();
 }
@@ -227,6 +229,8 @@ void App::PumpJobEvents() {
             // Kept for this session either way: Ctrl+Z must never reach past it to an older batch.
             recentBatches.insert(recentBatches.begin(), recording->Batch());
             if (recentBatches.size() > kRecentBatches) recentBatches.pop_back();
+            newestOfThisRun = recording->Batch().id;
+            RefreshOffers();
             // Offered only for a batch the history holds: one it lacks is gone after a restart.
             if (!undo && tally.moved + tally.recycled > 0 && !unrecorded) statusText += kUndoHint;
         }
@@ -244,6 +248,8 @@ void App::PumpJobEvents() {
         if (result.journalFailed) messages.push_back(JournalFailedLogLine(PathToUtf8(DataFolder().folder)));
         for (std::string& line : activityLog.AppendAll(messages)) logLines.push_front(std::move(line));
         while (logLines.size() > kMaxLogLines) logLines.pop_back();
+        // Only now is the batch in the log: a crash before this line has it logged at the next start.
+        if (recording) MarkBatchLogged(HistoryFilePath(), recording->Batch().id);
         redrawRequested = true;
         if (BatchNeedsBalloon(tally)) tray.ShowBalloon(L"Kestrane Fileweir", ToWide(statusText));
         // The next batch in the queue has begun on the worker.

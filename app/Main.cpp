@@ -4,6 +4,8 @@
 #include <windows.h>
 
 #include "app/App.h"
+#include "model/AppFolder.h"
+#include "shell/CrashReport.h"
 #include "shell/Dpi.h"
 
 namespace {
@@ -40,6 +42,9 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
         if (mutex) CloseHandle(mutex);
         return 0;
     }
+
+    // A crash leaves a report beside the activity log, which the next start points to.
+    kw::InstallCrashReporter(kw::AppFolder());
 
     // OleInitialize, not CoInitializeEx: OLE drag and drop (RegisterDragDrop) works only on a
     // thread that initialised OLE; the apartment is single-threaded either way.

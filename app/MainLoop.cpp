@@ -4,6 +4,7 @@
 // with the window alive.
 
 #include <algorithm>
+#include <utility>
 
 #include "app/App.h"
 #include "model/TextEncoding.h"
@@ -116,13 +117,13 @@ void App::RenderOneFrame() {
     TakeFolderCheck();
     const SettingsWindowView view{statusText,    progressDone,         progressTotal, logLines,
                                   activityLog,   hotkey,               folderWarning, &recentBatches,
-                                  routeJob.IsRunning(), PreviewShown()};
+                                  routeJob.IsRunning(), PreviewShown(), &batchOffers, newestOfThisRun};
     const SettingsWindowActions actions{
         [this](unsigned modifiers, unsigned vk, std::string& error) { return ApplyHotkey(modifiers, vk, error); },
         [this] { SaveSettings(); },
         [this](bool visible) { SetOverlayVisible(visible); },
         [this] { ApplyAllSettings(); },
-        [this](uint64_t id) { StartUndo(id); },
+        [this](uint64_t id) { pendingUndo = id; },  // after the frame: it may read the history in
         [this] { CancelBatch(); },
         [](const std::string& path) { RevealInExplorer(PathFromUtf8(path)); },
         [this] { RoutePreview(); },
@@ -137,6 +138,7 @@ void App::RenderOneFrame() {
         tray.Add(hInstance, mainWindow);
     }
     if (settingsChanged || saveAfterDraw) SaveSettings();
+    if (const std::optional<uint64_t> undo = std::exchange(pendingUndo, std::nullopt)) StartUndo(*undo);
     renderHost.RenderFrame();
     if (settings.overlayAlpha != lastAppliedAlpha) {
         overlay.SetAlpha(settings.overlayAlpha);

@@ -4,6 +4,7 @@
 // settings are saved.
 
 #include "app/App.h"
+#include "history/CrashRecovery.h"
 
 namespace kw {
 
@@ -21,7 +22,9 @@ void App::OnEndSession(bool ending) {
         routeJob.RequestStop();
         routeJob.Wait();  // the item in hand ends; the result is in the hand-over by now
         PumpJobEvents();
+        HistoryLoaded(true);  // a crash's leftovers are logged now or never
         SaveSettings();
+        EndSession(SessionMarkerPath());  // ending with the session is no crash
     }
     ShutdownBlockReasonDestroy(mainWindow);
 }

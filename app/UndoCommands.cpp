@@ -2,11 +2,15 @@
 // settings window, the tray menu and the drop zone's menu.
 
 #include <algorithm>
+#include <utility>
 #include <chrono>
 #include <unordered_map>
 
 #include "app/App.h"
+#include "history/CrashRecovery.h"
 #include "history/Undo.h"
+#include "model/Clock.h"
+#include "model/TextEncoding.h"
 #include "shell/RecycleBinRestore.h"
 
 namespace kw {
@@ -15,20 +19,22 @@ void App::LoadRecentBatches() {
     // A history of many megabytes takes a noticeable time to read, so it is read beside the
     // start-up, not in its way; the window is woken when it is in.
     const std::filesystem::path file = HistoryFilePath();
-    historyLoad = std::async(std::launch::async, [file, this] {
+    historyLoad = std::async(std::launch::async, [file, this, since = previousRunStart] {
         PruneHistory(file);
         std::vector<HistoryBatch> all = LoadHistory(file);
-        std::vector<HistoryBatch> newest(all.rbegin(), all.rend());
-        if (newest.size() > 20) newest.resize(20);
+        LoadedHistory loaded;
+        if (since) loaded.unlogged = UnloggedBatches(all, *since);
+        loaded.newest.assign(all.rbegin(), all.rend());
+        if (loaded.newest.size() > 20) loaded.newest.resize(20);
         if (const HWND window = historyWindow.load()) PostMessageW(window, kWakeForHistoryMessage, 0, 0);
-        return newest;
+        return loaded;
     });
 }
 
 bool App::HistoryLoaded(bool wait) {
     if (!historyLoad.valid()) return true;
     if (!wait && historyLoad.wait_for(std::chrono::seconds(0)) != std::future_status::ready) return false;
-    std::vector<HistoryBatch> loaded;
+    LoadedHistory loaded;
     try {
         loaded = historyLoad.get();
     } catch (const std::exception&) {
@@ -36,37 +42,64 @@ bool App::HistoryLoaded(bool wait) {
     }
     // Batches never start before the history is in (its pruning rewrites the file), so the
     // loaded batches are all there is.
-    recentBatches = std::move(loaded);
+    recentBatches = std::move(loaded.newest);
+    if (std::exchange(recoveryPending, false)) LogRecovered(loaded.unlogged);
     if (!recentBatches.empty()) lastBatchId = std::max(lastBatchId, recentBatches.front().id);
+    RefreshOffers();
     redrawRequested = true;
     return true;
+}
+
+void App::RefreshOffers() {
+    batchOffers = OffersFor(recentBatches);
+    overlay.SetUndoLabel(UndoMenuLabel());
+}
+
+std::wstring App::UndoMenuLabel() const {
+    const UndoOffer& offer = batchOffers.last;
+    if (offer.kind != UndoKind::undo && offer.kind != UndoKind::finish && offer.kind != UndoKind::redo) return {};
+    return ToWide(LastBatchLabel(offer, LocalClockText(offer.time)));
 }
 
 void App::StartUndo(uint64_t id) {
     redrawRequested = true;
     HistoryLoaded(true);
-    const auto batch = std::find_if(recentBatches.begin(), recentBatches.end(),
-                                    [&](const HistoryBatch& b) { return id == 0 || b.id == id; });
-    std::vector<UndoStep> steps = batch == recentBatches.end() ? std::vector<UndoStep>{} : PlanUndo(*batch);
+    // 0 is "Undo last batch": the newest batch, or the rest of an undo that was cut short. While a
+    // batch runs, the undo waits behind it in the queue, as it was asked for now.
+    UndoOffer offer = batchOffers.last;
+    if (id != 0) {
+        offer = {};
+        for (size_t i = 0; i < recentBatches.size() && i < batchOffers.rows.size(); ++i)
+            if (recentBatches[i].id == id) offer = batchOffers.rows[i];
+    }
+    std::vector<UndoStep> steps = PlanOffer(offer, recentBatches);
     if (steps.empty()) {
-        statusText = "Nothing to undo.";
+        statusText = offer.kind == UndoKind::undone ? "That batch is already undone." : "Nothing to undo.";
         return;
     }
     std::vector<std::filesystem::path> items;
     BatchHooks hooks;
     for (const UndoStep& step : steps) items.push_back(step.from);
-    const uint64_t undoOf = batch->id;
+    const std::string count = std::to_string(steps.size());
+    const std::string when = LocalClockText(offer.time);
     PendingBatch intake;
     intake.dropped = static_cast<int>(items.size());
-    intake.startLine = "Undoing " + std::to_string(steps.size()) + " item(s) of an earlier batch.";
-    intake.startText = "Putting back " + std::to_string(items.size()) + " item(s)...";
+    switch (offer.kind) {
+        case UndoKind::finish:
+            intake.startLine = "Putting back the other " + count + " item(s) of the batch at " + when +
+                               " (its undo was cut short).";
+            break;
+        case UndoKind::redo: intake.startLine = "Redoing: moving " + count + " item(s) out again (put back at " + when + ")."; break;
+        default: intake.startLine = "Undoing " + count + " item(s) of the batch at " + when + "."; break;
+    }
+    intake.startText = (offer.kind == UndoKind::redo ? "Moving " : "Putting back ") + count + " item(s)...";
     // One listing of the Recycle Bin for the whole undo, made on the worker at the first item
     // that needs it, and gone with the batch's step on that same thread.
     hooks.step = [steps = std::move(steps), bin = std::make_shared<RecycleBinIndex>()](
                      size_t index, const std::filesystem::path&, BatchCache& batch) {
         return UndoItem(steps[index], [&](const UndoStep& step) { return bin->Restore(step); }, &batch.Staging());
     };
-    StartRecordedBatch(std::move(items), undoOf, std::move(hooks), std::move(intake));
+    StartRecordedBatch(std::move(items), offer.batch, std::move(hooks), std::move(intake));
 }
 
 void App::CancelBatch() {

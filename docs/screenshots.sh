@@ -76,8 +76,13 @@ EOF
 2026-12-07 10:14:03 | [fail] C:\users\me\Downloads\trip.mp4 -> D:\Videos\trip.mp4 (The process cannot access the file because it is being used by another process.)
 2026-12-07 10:14:03 | Done — moved 3, left in place 1, failed 1
 EOF
-  # Three batches for the Activity tab: a routing batch, an undo of part of it, a recycled item.
+  # Five batches for the Activity tab: a batch undone whole, a routing batch, an undo of part of
+  # it (cut short: the rest can still go back), a recycled item.
   cat >"$app/history.jsonl" <<'EOF'
+{"batch":134125421400000000,"time":134125421400000000}
+{"item":134125421400000000,"fate":"moved","source":"C:\\users\\me\\Downloads\\report.docx","target":"D:\\Documents\\report.docx","rule":"Documents","message":"Moved via Documents","moved":{"kind":"file","bytes":1,"entries":1,"stamp":1}}
+{"batch":134125422600000000,"time":134125422600000000,"undoOf":134125421400000000}
+{"item":134125422600000000,"fate":"moved","source":"D:\\Documents\\report.docx","target":"C:\\users\\me\\Downloads\\report.docx","rule":"Documents","message":"Put back","moved":{"kind":"file","bytes":1,"entries":1,"stamp":1}}
 {"batch":134125436420000000,"time":134125436420000000}
 {"item":134125436420000000,"fate":"moved","source":"C:\\users\\me\\Downloads\\holiday.jpg","target":"D:\\Pictures\\holiday (2).jpg","rule":"Photos","message":"Moved via Photos","moved":{"kind":"file","bytes":1,"entries":1,"stamp":1}}
 {"item":134125436420000000,"fate":"moved","source":"C:\\users\\me\\Downloads\\invoice-0412.pdf","target":"D:\\Documents\\Invoices\\invoice-0412.pdf","rule":"Invoices 2026","message":"Moved via Invoices 2026","moved":{"kind":"file","bytes":1,"entries":1,"stamp":1}}

@@ -89,6 +89,7 @@ std::string FormatItemLine(const HistoryItem& item) {
 std::string FormatStopLine(const HistoryBatch& batch) {
     return Json{{"stopped", batch.id}, {"notRouted", batch.notRouted}}.dump(-1, ' ', false, Json::error_handler_t::replace);
 }
+std::string FormatLoggedLine(uint64_t batch) { return Json{{"logged", batch}}.dump(); }
 
 std::vector<HistoryBatch> ParseHistory(std::string_view text) {
     std::vector<HistoryBatch> batches;
@@ -99,6 +100,15 @@ std::vector<HistoryBatch> ParseHistory(std::string_view text) {
         if (end == std::string_view::npos) break;  // the last line was cut short by a kill
         try {
             const Json j = Json::parse(line);
+            if (j.contains("logged")) {
+                const uint64_t id = j.at("logged").get<uint64_t>();
+                for (auto b = batches.rbegin(); b != batches.rend(); ++b)
+                    if (b->id == id) {
+                        b->logged = true;
+                        break;
+                    }
+                continue;
+            }
             if (j.contains("batch")) {
                 HistoryBatch b;
                 b.id = j.at("batch").get<uint64_t>();
@@ -190,6 +200,14 @@ void HistoryWriter::Write(const std::string& line) {
         failed_ = true;
 }
 
+void MarkBatchLogged(const fs::path& file, uint64_t batch) {
+    const UniqueFile out = Open(file, FILE_APPEND_DATA, OPEN_ALWAYS);
+    if (!out) return;  // the batch is then logged again after a crash: twice rather than never
+    const std::string line = FormatLoggedLine(batch) + "\n";
+    DWORD written = 0;
+    WriteFile(out.get(), line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
+}
+
 std::string IdentityText(const fs::path& item) {
     const std::optional<FileIdentity> id = IdentityOf(item, FinalLink::keep);
     if (!id) return {};
@@ -245,6 +263,7 @@ void PruneHistory(const fs::path& file, size_t maxBatches, uint64_t maxBytes) {
         std::string block = FormatBatchLine(*b) + "\n";
         for (const HistoryItem& item : b->items) block += FormatItemLine(item) + "\n";
         if (b->notRouted > 0) block += FormatStopLine(*b) + "\n";
+        if (b->logged) block += FormatLoggedLine(b->id) + "\n";
         if (total + block.size() > maxBytes && !blocks.empty()) break;
         total += block.size();
         blocks.push_back(std::move(block));

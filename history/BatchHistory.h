@@ -42,6 +42,9 @@ struct HistoryBatch {
     uint64_t undoOf = 0;  // the batch this one undid, or 0
     std::vector<HistoryItem> items;
     int notRouted = 0;  // items the batch never reached: it was cancelled or stopped
+    // Its items have their lines in the activity log: the application says so once it has
+    // written them ({"logged": id}); a batch without it was cut short by a crash or a kill.
+    bool logged = false;
 
     int Count(ItemFate fate) const;
     BatchTally Tally() const;  // counted as the status line counts a batch
@@ -51,6 +54,7 @@ std::string FormatBatchLine(const HistoryBatch& batch);  // without the items
 std::string FormatItemLine(const HistoryItem& item);
 // Written after a batch's items when it stopped short: {"stopped": id, "notRouted": N}.
 std::string FormatStopLine(const HistoryBatch& batch);
+std::string FormatLoggedLine(uint64_t batch);
 // Batches in file order (oldest first); lines that do not parse, and items of a batch whose
 // line is missing, are skipped.
 std::vector<HistoryBatch> ParseHistory(std::string_view text);
@@ -96,6 +100,9 @@ private:
     HistoryBatch batch_;
     HistoryWriter writer_;
 };
+
+// Appends {"logged": id} once the batch's lines are in the activity log.
+void MarkBatchLogged(const std::filesystem::path& file, uint64_t batch);
 
 // The identity of what stands at `item` (not following a link) as text, or "" when unknown.
 std::string IdentityText(const std::filesystem::path& item);

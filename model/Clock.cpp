@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <cstdio>
+
 namespace kw {
 namespace {
 
@@ -20,6 +22,15 @@ public:
 };
 
 }  // namespace
+
+std::string LocalClockText(uint64_t utcTicks) {
+    const FILETIME utc{static_cast<DWORD>(utcTicks), static_cast<DWORD>(utcTicks >> 32)};
+    SYSTEMTIME u{}, local{};
+    if (!FileTimeToSystemTime(&utc, &u) || !SystemTimeToTzSpecificLocalTime(nullptr, &u, &local)) return "?";
+    char text[8];
+    snprintf(text, sizeof text, "%02u:%02u", local.wHour % 100u, local.wMinute % 100u);
+    return text;
+}
 
 const Clock& SystemClock() {
     static const WindowsClock clock;

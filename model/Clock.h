@@ -2,6 +2,7 @@
 // The wall clock behind a seam, so that date rules and dated file names can be tested on any day.
 
 #include <cstdint>
+#include <string>
 
 namespace kw {
 
@@ -19,6 +20,9 @@ public:
 
 // The real clock; every function that reads the time takes a Clock defaulting to this one.
 const Clock& SystemClock();
+
+// A moment in UTC ticks as the local "HH:MM" the user's clock showed then ("?" when unknown).
+std::string LocalClockText(uint64_t utcTicks);
 
 constexpr uint64_t kTicksPerSecond = 10'000'000;
 constexpr uint64_t kTicksPerDay = 864'000'000'000;

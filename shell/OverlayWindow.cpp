@@ -249,7 +249,8 @@ void OverlayWindow::ShowContextMenu(POINT screen) {
     AppendMenuW(menu.get(), MF_STRING, kCommandCloseDropZone, L"Close drop zone");
     AppendMenuW(menu.get(), MF_SEPARATOR, 0, nullptr);
     // While a batch runs, an undo or a previewed drop waits for it in the queue.
-    AppendMenuW(menu.get(), MF_STRING, kUndoLastBatchCommand, L"Undo last batch");
+    AppendMenuW(menu.get(), MF_STRING | (undoLabel.empty() ? MF_GRAYED : 0), kUndoLastBatchCommand,
+                undoLabel.empty() ? L"Undo last batch" : undoLabel.c_str());
     AppendMenuW(menu.get(), MF_STRING | (busy ? 0 : MF_GRAYED), kCancelBatchCommand, L"Cancel this batch");
     if (queued) AppendMenuW(menu.get(), MF_STRING, kCancelQueuedCommand, L"Cancel queued too");
     if (previewPending) {

@@ -55,6 +55,8 @@ public:
     void SetQueued(bool waiting) { queued = waiting; }
     // A previewed drop awaits "Route": the menu offers to route or drop it.
     void SetPreviewPending(bool pending) { previewPending = pending; }
+    // What the menu's undo entry says ("Undo last batch (6 items, 10:14)"); "" greys it out.
+    void SetUndoLabel(std::wstring label) { undoLabel = std::move(label); }
 
 private:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
@@ -69,6 +71,7 @@ private:
     int theme = 0;
     std::wstring status = L"Drop files to route them";
     bool busy = false;
+    std::wstring undoLabel;
     bool queued = false;
     bool previewPending = false;
     int alpha = 230;

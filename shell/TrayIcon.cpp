@@ -103,7 +103,8 @@ void TrayIcon::ShowBalloon(const std::wstring& title, const std::wstring& text) 
     data.uFlags = kBaseFlags;
 }
 
-void TrayIcon::ShowMenu(bool overlayVisible, bool batchRunning, bool previewPending, bool queued) {
+void TrayIcon::ShowMenu(bool overlayVisible, bool batchRunning, bool previewPending, bool queued,
+                        const std::wstring& undoLabel) {
     POINT cursor{};
     GetCursorPos(&cursor);
     UniqueMenu menu(CreatePopupMenu());
@@ -114,7 +115,8 @@ void TrayIcon::ShowMenu(bool overlayVisible, bool batchRunning, bool previewPend
     AppendMenuW(menu.get(), MF_STRING, kTraySettingsCommand, L"Settings");
     AppendMenuW(menu.get(), MF_SEPARATOR, 0, nullptr);
     // While a batch runs, an undo or a previewed drop waits for it in the queue.
-    AppendMenuW(menu.get(), MF_STRING, kUndoLastBatchCommand, L"Undo last batch");
+    AppendMenuW(menu.get(), MF_STRING | (undoLabel.empty() ? MF_GRAYED : 0), kUndoLastBatchCommand,
+                undoLabel.empty() ? L"Undo last batch" : undoLabel.c_str());
     AppendMenuW(menu.get(), MF_STRING | (batchRunning ? 0 : MF_GRAYED), kCancelBatchCommand, L"Cancel this batch");
     if (queued) AppendMenuW(menu.get(), MF_STRING, kCancelQueuedCommand, L"Cancel queued too");
     if (previewPending) {

@@ -44,8 +44,10 @@ public:
     void ShowBalloon(const std::wstring& title, const std::wstring& text);
     // The popup menu at the cursor; the choice arrives at the owner as WM_COMMAND.
     // With `previewPending`, a previewed drop awaits "Route": the menu offers to route or drop it.
-    // `queued`: batches wait behind the running one.
-    void ShowMenu(bool overlayVisible, bool batchRunning = false, bool previewPending = false, bool queued = false);
+    // `queued`: batches wait behind the running one. `undoLabel` says what undo would do ("Undo
+    // last batch (6 items, 10:14)"); "" when there is nothing to undo.
+    void ShowMenu(bool overlayVisible, bool batchRunning = false, bool previewPending = false, bool queued = false,
+                  const std::wstring& undoLabel = {});
 
 private:
     NOTIFYICONDATAW data;

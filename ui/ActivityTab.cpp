@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "model/AsciiCase.h"
+#include "model/Clock.h"
 #include "model/TextEncoding.h"
 
 namespace kw {
@@ -36,33 +37,76 @@ const char* FateText(ItemFate fate) {
     return "";
 }
 
-void DrawBatches(const SettingsWindowView& view, const SettingsWindowActions& actions) {
+bool Offered(const UndoOffer& offer) {
+    return offer.kind == UndoKind::undo || offer.kind == UndoKind::finish || offer.kind == UndoKind::redo;
+}
+
+// The question Ctrl+Z asks before it puts back a batch the user may not have in mind.
+void DrawUndoQuestion(UiState& ui, const SettingsWindowActions& actions) {
+    if (ui.confirmUndo) {
+        ImGui::OpenPopup("Put back?");
+        ui.confirmUndo = false;
+    }
+    ImGui::SetNextWindowPos(ImGui::GetMainViewport()->GetCenter(), ImGuiCond_Appearing, ImVec2(0.5f, 0.5f));
+    if (!ImGui::BeginPopupModal("Put back?", nullptr, ImGuiWindowFlags_AlwaysAutoResize)) return;
+    ImGui::TextUnformatted(ui.confirmQuestion.c_str());
+    ImGui::Spacing();
+    if (ImGui::Button("Put back") || ImGui::IsKeyPressed(ImGuiKey_Enter)) {
+        if (actions.undoBatch) actions.undoBatch(ui.confirmOffer.batch);
+        ImGui::CloseCurrentPopup();
+    }
+    ImGui::SameLine();
+    if (ImGui::Button("Keep them") || ImGui::IsKeyPressed(ImGuiKey_Escape)) ImGui::CloseCurrentPopup();
+    ImGui::EndPopup();
+}
+
+// A batch's own control: what undoing it would do now, or when it was undone.
+void DrawRowOffer(const UndoOffer& offer, bool running, const SettingsWindowActions& actions) {
+    switch (offer.kind) {
+        case UndoKind::undone: ImGui::TextDisabled("Undone %s", LocalClockText(offer.when).c_str()); break;
+        case UndoKind::redone: ImGui::TextDisabled("Redone %s", LocalClockText(offer.when).c_str()); break;
+        case UndoKind::none: ImGui::TextDisabled("-"); break;
+        default: {
+            const std::string label = offer.kind == UndoKind::undo   ? std::string("Undo")
+                                      : offer.kind == UndoKind::redo ? std::string("Redo")
+                                                                     : "Put back the rest (" + ItemCount(offer.items) + ")";
+            ImGui::BeginDisabled(running);
+            if (ImGui::SmallButton(label.c_str()) && actions.undoBatch) actions.undoBatch(offer.batch);
+            ImGui::EndDisabled();
+        }
+    }
+}
+
+void DrawBatches(UiState& ui, const SettingsWindowView& view, const SettingsWindowActions& actions) {
+    DrawUndoQuestion(ui, actions);
     if (!view.batches || view.batches->empty()) {
         ImGui::TextDisabled("No batches yet. Each batch you drop can be undone here.");
         return;
     }
-    ImGui::BeginDisabled(view.batchRunning);
-    if (ImGui::Button("Undo last batch") && actions.undoBatch) actions.undoBatch(0);
+    const UndoOffer last = view.offers ? view.offers->last : UndoOffer{};
+    ImGui::BeginDisabled(view.batchRunning || !Offered(last));
+    const std::string lastLabel = LastBatchLabel(last, LocalClockText(last.time)) + "##last";
+    if (ImGui::Button(lastLabel.c_str()) && actions.undoBatch) actions.undoBatch(0);
     ImGui::EndDisabled();
     ImGui::BeginChild("batches", ImVec2(0, ImGui::GetTextLineHeightWithSpacing() * 7.5f), ImGuiChildFlags_Border);
-    for (const HistoryBatch& batch : *view.batches) {
+    for (size_t row = 0; row < view.batches->size(); ++row) {
+        const HistoryBatch& batch = (*view.batches)[row];
         ImGui::PushID(static_cast<int>(batch.id ^ (batch.id >> 32)));
         // Counted and worded as the status line counted the batch when it ended.
         const std::string title = std::string(batch.undoOf ? "[undo] " : "") + LocalTimeText(batch.time) +
                                   " \xE2\x80\x94 " + TallyText(batch.Tally(), batch.undoOf != 0);
-        ImGui::BeginDisabled(view.batchRunning);
-        if (ImGui::SmallButton("Undo") && actions.undoBatch) actions.undoBatch(batch.id);
-        ImGui::EndDisabled();
+        const bool known = view.offers && row < view.offers->rows.size();
+        DrawRowOffer(known ? view.offers->rows[row] : UndoOffer{}, view.batchRunning, actions);
         ImGui::SameLine();
         if (ImGui::TreeNodeEx("batch", 0, "%s", title.c_str())) {
-            int row = 0;
-            for (const HistoryItem& item : batch.items) {
-                ImGui::PushID(row++);
-                const std::string& where = item.fate == ItemFate::moved ? item.target : item.source;
-                if (item.fate != ItemFate::recycled && ImGui::SmallButton("Show") && actions.reveal) actions.reveal(where);
-                if (item.fate != ItemFate::recycled) ImGui::SameLine();
-                ImGui::Text("%s: %s -> %s", FateText(item.fate), item.source.c_str(), item.target.c_str());
-                if (ImGui::IsItemHovered() && !item.message.empty()) ImGui::SetTooltip("%s", item.message.c_str());
+            int item = 0;
+            for (const HistoryItem& entry : batch.items) {
+                ImGui::PushID(item++);
+                const std::string& where = entry.fate == ItemFate::moved ? entry.target : entry.source;
+                if (entry.fate != ItemFate::recycled && ImGui::SmallButton("Show") && actions.reveal) actions.reveal(where);
+                if (entry.fate != ItemFate::recycled) ImGui::SameLine();
+                ImGui::Text("%s: %s -> %s", FateText(entry.fate), entry.source.c_str(), entry.target.c_str());
+                if (ImGui::IsItemHovered() && !entry.message.empty()) ImGui::SetTooltip("%s", entry.message.c_str());
                 ImGui::PopID();
             }
             ImGui::TreePop();
@@ -101,7 +145,7 @@ void DrawActivityTab(UiState& ui, const SettingsWindowView& view, const Settings
         ImGui::SameLine();
         ImGui::TextDisabled("(Esc) stops after the item in progress");
     }
-    DrawBatches(view, actions);
+    DrawBatches(ui, view, actions);
 
     if (ImGui::Button("Clear log")) {
         view.logLines.clear();

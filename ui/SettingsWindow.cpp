@@ -5,6 +5,10 @@
 
 #include <imgui.h>
 
+#include <algorithm>
+#include <utility>
+
+#include "model/Clock.h"
 #include "model/PathKind.h"
 #include "shell/Dpi.h"
 #include "model/TextEncoding.h"
@@ -73,6 +77,77 @@ void DrawAboutTab() {
     ImGui::TextDisabled("Kestrane Fileweir \xE2\x80\x94 made by the Kestrane Fileweir team.");
 }
 
+// Carries out the Ctrl+Z or Ctrl+Y asked for in the last frame, before anything of this one is
+// drawn: nothing on screen holds on to the rules it replaces.
+void TurnEdit(AppSettings& settings, UiState& ui, bool& settingsChanged, const SettingsWindowView& view,
+              const SettingsWindowActions& actions) {
+    const int turn = std::exchange(ui.editTurn, 0);
+    if (turn == 0) return;
+    const std::optional<SettingsEdits::Turn> result = turn < 0 ? ui.edits.Undo(settings) : ui.edits.Redo(settings);
+    if (!result) {
+        view.statusText = turn < 0 ? "Nothing to undo here." : "Nothing to redo.";
+        return;
+    }
+    // The selection follows its rule; a rule that comes back is selected.
+    const std::string selected = ui.selectedRule >= 0 && ui.selectedRule < static_cast<int>(settings.rules.size())
+                                     ? settings.rules[static_cast<size_t>(ui.selectedRule)].id
+                                     : std::string();
+    const std::vector<Rule> before = std::move(settings.rules);
+    settings = result->settings;
+    ui.selectedRule = -1;
+    for (size_t i = 0; i < settings.rules.size(); ++i) {
+        const std::string& id = settings.rules[i].id;
+        const bool returned = std::none_of(before.begin(), before.end(), [&](const Rule& r) { return r.id == id; });
+        if (returned || (ui.selectedRule < 0 && id == selected)) ui.selectedRule = static_cast<int>(i);
+    }
+    ui.renamingRule = -1;
+    ui.pathTargets.clear();  // they point into the rules just replaced
+    ui.previousPathTargets.clear();
+    ui.hoveredPathTarget = nullptr;
+    settingsChanged = true;
+    if (actions.applyAllSettings) actions.applyAllSettings();  // the hotkey, autostart, theme, fonts
+    std::string edit = result->edit;
+    if (!edit.empty() && edit[0] >= 'A' && edit[0] <= 'Z') edit[0] = static_cast<char>(edit[0] - 'A' + 'a');
+    view.statusText = turn < 0 ? "Undone: " + edit + " \xE2\x80\x94 Ctrl+Y redoes it" : "Redone: " + edit;
+}
+
+// Reads Ctrl+Z, Ctrl+Y and Ctrl+Shift+Z for the tab shown, unless a text field has the keyboard
+// (it has an undo of its own) or a menu or dialog is open; and ends an edit once no widget is
+// held, so that typing in a field is one step when the field lets go.
+void EndFrameEdits(const AppSettings& settings, UiState& ui, const SettingsWindowView& view,
+                   const SettingsWindowActions& actions) {
+    if (!ImGui::IsAnyItemActive()) {
+        const std::string edit = ui.edits.Commit(settings);
+        if (edit.rfind("Deleted rule ", 0) == 0) view.statusText = edit + " \xE2\x80\x94 Ctrl+Z brings it back";
+    }
+    const int shortcut = std::exchange(ui.shortcut, 0);
+    if (ImGui::GetIO().WantTextInput || ImGui::IsPopupOpen("", ImGuiPopupFlags_AnyPopupId)) return;
+    const bool undo = ui.shortcutsFromMessages ? shortcut < 0 : ImGui::IsKeyChordPressed(ImGuiMod_Ctrl | ImGuiKey_Z);
+    const bool redo = ui.shortcutsFromMessages ? shortcut > 0
+                                               : ImGui::IsKeyChordPressed(ImGuiMod_Ctrl | ImGuiKey_Y) ||
+                                                     ImGui::IsKeyChordPressed(ImGuiMod_Ctrl | ImGuiMod_Shift | ImGuiKey_Z);
+    if (!undo && !redo) return;
+    if (ui.activityTabShown) {
+        // Files go back only from the Activity tab; a batch other than the one just routed is
+        // named first, so that Ctrl+Z never puts back something the user is not looking at.
+        const UndoOffer offer = view.offers ? view.offers->last : UndoOffer{};
+        if (!undo || offer.kind == UndoKind::none || offer.kind == UndoKind::undone || offer.kind == UndoKind::redone ||
+            view.batchRunning)
+            return;
+        const bool justRouted = view.batches && !view.batches->empty() && view.newestOfThisRun != 0 &&
+                                view.batches->front().id == view.newestOfThisRun;
+        if (justRouted) {
+            if (actions.undoBatch) actions.undoBatch(offer.batch);
+            return;
+        }
+        ui.confirmOffer = offer;
+        ui.confirmQuestion = ConfirmQuestion(offer, LocalClockText(offer.time));
+        ui.confirmUndo = true;
+        return;
+    }
+    if (ui.testerTabShown || ui.rulesTabShown || ui.settingsTabShown) ui.editTurn = undo ? -1 : 1;
+}
+
 }  // namespace
 
 std::optional<std::filesystem::path> FirstFolder(const std::vector<std::filesystem::path>& paths) {
@@ -130,6 +205,7 @@ void DrawSettingsWindow(AppSettings& settings, UiState& ui, bool& settingsChange
                      ImGuiWindowFlags_NoScrollbar | ImGuiWindowFlags_NoCollapse | ImGuiWindowFlags_NoSavedSettings |
                      ImGuiWindowFlags_NoBringToFrontOnFocus);
 
+    TurnEdit(settings, ui, settingsChanged, view, actions);
     ui.hoveredPathTarget = nullptr;
     ui.editorRectValid = false;
 
@@ -160,7 +236,9 @@ void DrawSettingsWindow(AppSettings& settings, UiState& ui, bool& settingsChange
     ImGui::Separator();
 
     if (ImGui::BeginTabBar("main_tabs")) {
+        ui.rulesTabShown = ui.settingsTabShown = ui.activityTabShown = false;
         if (ImGui::BeginTabItem("Rules")) {
+            ui.rulesTabShown = true;
             DrawRulesTab(settings, ui, mainWindow, settingsChanged);
             ImGui::EndTabItem();
         }
@@ -185,6 +263,7 @@ void DrawSettingsWindow(AppSettings& settings, UiState& ui, bool& settingsChange
             ImGui::EndTabItem();
         }
         if (ImGui::BeginTabItem("Settings")) {
+            ui.settingsTabShown = true;
             // Taller than the window at the larger font sizes: the tab scrolls on its own, so its
             // last rows (backup, restore, exit) stay reachable and the scroll bar shows there is more.
             ImGui::BeginChild("settings_scroll", ImVec2(0, 0));
@@ -193,6 +272,7 @@ void DrawSettingsWindow(AppSettings& settings, UiState& ui, bool& settingsChange
             ImGui::EndTabItem();
         }
         if (ImGui::BeginTabItem("Activity")) {
+            ui.activityTabShown = true;
             DrawActivityTab(ui, view, actions);
             ImGui::EndTabItem();
         }
@@ -214,6 +294,7 @@ void DrawSettingsWindow(AppSettings& settings, UiState& ui, bool& settingsChange
         ui.pendingDropHandled = false;
         ui.pendingDropPaths.clear();
     }
+    EndFrameEdits(settings, ui, view, actions);
     ImGui::End();
     ui.afterFrame.Run();
 }

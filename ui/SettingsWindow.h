@@ -12,6 +12,8 @@
 #include <vector>
 
 #include "history/BatchHistory.h"
+#include "history/SettingsEdits.h"
+#include "history/UndoOffer.h"
 #include "model/AppSettings.h"
 #include "routing/ActivityLog.h"
 #include "shell/Hotkey.h"
@@ -60,6 +62,23 @@ struct UiState {
     bool openTesterTab = false;
     bool previewWasActive = false;  // a preview tab appearing is brought to the front once
     AfterFrame afterFrame;  // what this frame's clicks asked for, done once it has drawn
+    // Ctrl+Z and Ctrl+Y (or Ctrl+Shift+Z) on the Rules, Settings and Test tabs turn rule and
+    // settings edits back and forth; asked for in one frame, done before the next one draws.
+    SettingsEdits edits;
+    int editTurn = 0;  // -1 undo, +1 redo
+    // Where the keys come from: the application reads Ctrl+Z and Ctrl+Y from the window's key
+    // messages and leaves them here (-1 undo, +1 redo) for the next frame, since Dear ImGui's
+    // per-frame key state has been seen under Wine to lose the Ctrl of a quick Ctrl+Z; without
+    // the application (a headless frame), the frame reads them from Dear ImGui.
+    bool shortcutsFromMessages = false;
+    int shortcut = 0;
+    bool rulesTabShown = false;
+    bool settingsTabShown = false;
+    bool activityTabShown = false;
+    // Ctrl+Z on the Activity tab for a batch of an earlier run (or earlier in this one) asks first.
+    bool confirmUndo = false;
+    UndoOffer confirmOffer;
+    std::string confirmQuestion;
 };
 
 // What the window shows besides the settings, owned by the application.
@@ -74,6 +93,8 @@ struct SettingsWindowView {
     const std::vector<HistoryBatch>* batches = nullptr;  // recent batches, newest first
     bool batchRunning = false;
     PreviewView preview;  // the plan of a drop awaiting "Route"
+    const BatchOffers* offers = nullptr;  // what undo offers for `batches`, row by row
+    uint64_t newestOfThisRun = 0;  // the batch that ended last in this run, or 0
 };
 
 // What the window may ask of the application. The window calls those that change what it draws
@@ -83,7 +104,9 @@ struct SettingsWindowActions {
     std::function<void()> saveSettings;
     std::function<void(bool)> setOverlayVisible;
     std::function<void()> applyAllSettings;
-    std::function<void(uint64_t)> undoBatch;  // 0: the newest batch
+    // Puts back (or, for an undo, sends out again) what batch `id` did; 0: "Undo last batch".
+    // Asked for during a frame, done after it.
+    std::function<void(uint64_t)> undoBatch;
     std::function<void()> cancelBatch;
     std::function<void(const std::string&)> reveal;  // opens the item's folder with the item selected
     std::function<void()> routePreview;   // routes exactly the previewed items

@@ -348,10 +348,49 @@ int EndSession(const std::wstring& windowClass) {
     return asked && allowed && told ? kExitOk : kExitFailed;
 }
 
+// Makes the process that owns a window of that class fault, as a bug in it would: a thread started
+// in it at an address where nothing is mapped raises an access violation at once, which reaches
+// the program's unhandled-exception filter. (CreateRemoteThread succeeds whatever the start
+// address points to; the fault comes when the thread runs.)
+int Crash(const std::wstring& windowClass) {
+    HWND window = FindWindowW(windowClass.c_str(), nullptr);
+    DWORD pid = 0;
+    if (!window || !GetWindowThreadProcessId(window, &pid) || pid == 0) {
+        std::cerr << "no window of that class" << std::endl;
+        return kExitFailed;
+    }
+    // The rights CreateRemoteThread needs on every platform.
+    const HANDLE process = OpenProcess(PROCESS_CREATE_THREAD | PROCESS_QUERY_INFORMATION | PROCESS_VM_OPERATION |
+                                           PROCESS_VM_WRITE | PROCESS_VM_READ | SYNCHRONIZE,
+                                       FALSE, pid);
+    if (!process) {
+        std::cerr << "OpenProcess failed: " << GetLastError() << std::endl;
+        return kExitFailed;
+    }
+    const HANDLE thread =
+        CreateRemoteThread(process, nullptr, 0, reinterpret_cast<LPTHREAD_START_ROUTINE>(0x10), nullptr, 0, nullptr);
+    if (!thread) {
+        std::cerr << "CreateRemoteThread failed: " << GetLastError() << std::endl;
+        CloseHandle(process);
+        return kExitFailed;
+    }
+    CloseHandle(thread);
+    const DWORD waited = WaitForSingleObject(process, 120000);  // a dump of 30 MB takes Wine ~10 s
+    DWORD code = 0;
+    GetExitCodeProcess(process, &code);
+    CloseHandle(process);
+    if (waited != WAIT_OBJECT_0) {
+        std::cerr << "the program did not end" << std::endl;
+        return kExitFailed;
+    }
+    std::cout << "exit code 0x" << std::hex << code << std::endl;
+    return kExitOk;
+}
+
 int Usage() {
     std::cerr << "usage: KwDriver drag|drag-shift <class> <file>... | drag-text <class> | wait-window <class> <seconds>\n"
                  "       | window <class> | post <class> <message> <wparam> <lparam> | wait-gone <class> <seconds>\n"
-                 "       | responsive <class> <seconds> | end-session <class>\n"
+                 "       | responsive <class> <seconds> | end-session <class> | crash <class>\n"
                  "       | hold <file> <stop-file>"
               << std::endl;
     return kExitUsage;
@@ -399,6 +438,7 @@ int Run(const std::vector<std::wstring>& args) {
         return kExitOk;
     }
     if (command == L"end-session" && args.size() == 2) return EndSession(windowClass);
+    if (command == L"crash" && args.size() == 2) return Crash(windowClass);
     if (command == L"hold" && args.size() == 3) return Hold(FullPath(args[1]), FullPath(args[2]));
     if (command == L"post" && args.size() == 5) {
         const auto message = ParseNumber(args[2]);

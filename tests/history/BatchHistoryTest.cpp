@@ -3,7 +3,9 @@
 #include <windows.h>
 
 #include "history/BatchHistory.h"
+#include "history/CrashRecovery.h"
 #include "history/Undo.h"
+#include "history/UndoOffer.h"
 #include "model/TextEncoding.h"
 #include "routing/FileTree.h"
 #include "routing/ItemActions.h"
@@ -154,6 +156,87 @@ TEST(Undo, NeverOverwritesAndLeavesChangedItemsWhereTheyAre) {
     EXPECT_EQ(ReadFile(dir / L"in" / L"taken.txt"), "a new file of the user's");
     EXPECT_EQ(ReadFile(dir / L"out" / L"taken.txt"), "original");
     EXPECT_EQ(ReadFile(dir / L"out" / L"changed.txt"), "edited since");
+}
+
+// Puts back `steps` and records them as the application records an undo batch; `upTo` items only,
+// as when the undo is killed after that many.
+HistoryBatch UndoAndRecord(const fs::path& history, uint64_t id, uint64_t undoOf, const std::vector<UndoStep>& steps,
+                           size_t upTo) {
+    BatchRecording recording(history, HistoryBatch{id, 1000 + id, undoOf, {}});
+    for (size_t i = 0; i < steps.size() && i < upTo; ++i) recording.Add(UndoItem(steps[i]));
+    return recording.Batch();
+}
+
+std::vector<HistoryBatch> NewestFirst(const fs::path& history) {
+    std::vector<HistoryBatch> all = LoadHistory(history);
+    return {all.rbegin(), all.rend()};
+}
+
+// An undo killed part-way puts back only the rest when asked again (the items already back stay
+// back), the batch then reads as undone, and what "Undo last batch" offers after that is a redo.
+TEST(Undo, AnUndoCutShortIsFinishedNotUndone) {
+    TempDir dir;
+    const fs::path history = dir / L"history.jsonl";
+    std::vector<fs::path> items;
+    for (int i = 0; i < 5; ++i) {
+        items.push_back(dir / L"in" / (L"f" + std::to_wstring(i) + L".txt"));
+        WriteFile(items.back(), "content " + std::to_string(i));
+    }
+    RouteAndRecord(history, 1, items, dir / L"out");
+    std::vector<HistoryBatch> batches = NewestFirst(history);
+    EXPECT_EQ(LastBatchLabel(LastBatchOffer(batches), "10:14"), "Undo last batch (5 items, 10:14)");
+    UndoAndRecord(history, 2, 1, PlanOffer(LastBatchOffer(batches), batches), 2);  // killed after two
+
+    batches = NewestFirst(history);
+    const UndoOffer rest = LastBatchOffer(batches);
+    EXPECT_EQ(rest.kind, UndoKind::finish);
+    EXPECT_EQ(rest.batch, 1u);
+    EXPECT_EQ(LastBatchLabel(rest, "10:14"), "Put back the rest (3 items)");
+    EXPECT_EQ(ConfirmQuestion(rest, "10:14"), "Put back the other 3 items moved at 10:14?");
+    EXPECT_EQ(OfferFor(batches[1], batches).kind, UndoKind::finish);  // the batch's own row says so too
+    const std::vector<UndoStep> steps = PlanOffer(rest, batches);
+    ASSERT_EQ(steps.size(), 3u);
+    UndoAndRecord(history, 3, 1, steps, steps.size());
+    for (int i = 0; i < 5; ++i) EXPECT_EQ(ReadFile(items[static_cast<size_t>(i)]), "content " + std::to_string(i));
+    EXPECT_TRUE(fs::is_empty(dir / L"out"));
+
+    batches = NewestFirst(history);
+    const UndoOffer undone = OfferFor(batches.back(), batches);
+    EXPECT_EQ(undone.kind, UndoKind::undone);
+    EXPECT_EQ(undone.when, batches.front().time);  // by the undo that finished it
+    const UndoOffer redo = LastBatchOffer(batches);
+    EXPECT_EQ(redo.kind, UndoKind::redo);
+    EXPECT_EQ(redo.batch, 3u);
+    EXPECT_EQ(LastBatchLabel(redo, "10:20"), "Redo last undo (3 items, 10:20)");
+    // Once redone, the undo says so and offers nothing more.
+    UndoAndRecord(history, 4, 3, PlanOffer(redo, batches), 3);
+    batches = NewestFirst(history);
+    EXPECT_EQ(OfferFor(batches[1], batches).kind, UndoKind::redone);
+}
+
+// After a crash the batches of the last run that were never marked as logged are found; the mark
+// survives the history being pruned, and batches of earlier runs are not logged a second time.
+TEST(BatchHistory, BatchesOfTheLastRunWithoutTheirLogLinesAreFound) {
+    TempDir dir;
+    const fs::path history = dir / L"history.jsonl", marker = dir / L"session.marker";
+    EXPECT_EQ(BeginSession(marker, 100), std::nullopt);  // first run
+    EndSession(marker);
+    EXPECT_EQ(BeginSession(marker, 200), std::nullopt);  // ended cleanly
+    WriteFile(dir / L"a.txt", "a");
+    for (const uint64_t id : {150u, 210u, 220u, 230u})
+        HistoryWriter(history, HistoryBatch{id, id, 0, {}}).Add(Moved(id, dir / L"in" / L"a.txt", dir / L"a.txt"));
+    HistoryWriter(history, HistoryBatch{240, 240, 0, {}});  // killed before its first item was done
+    MarkBatchLogged(history, 210);
+    MarkBatchLogged(history, 150);
+    PruneHistory(history, 4);  // drops 150 and rewrites the rest, marks included
+    // Killed: the mark stays, and the next start learns when the killed run began.
+    EXPECT_EQ(BeginSession(marker, 300), std::optional<uint64_t>(200));
+    std::vector<uint64_t> found;
+    for (const HistoryBatch& b : UnloggedBatches(LoadHistory(history), 200)) found.push_back(b.id);
+    EXPECT_EQ(found, (std::vector<uint64_t>{220, 230}));
+    found.clear();
+    for (const HistoryBatch& b : UnloggedBatches(LoadHistory(history), 225)) found.push_back(b.id);
+    EXPECT_EQ(found, (std::vector<uint64_t>{230}));
 }
 
 }  // namespace

@@ -16,7 +16,8 @@ namespace {
 constexpr UINT kRunOnUiMessage = WM_APP + 40;
 
 void RemoveLeftovers() {
-    for (const wchar_t* name : {L"config.json", L"config.json.tmp", L"activity.log", L"journal.key", L"Unsorted"})
+    for (const wchar_t* name : {L"config.json", L"config.json.tmp", L"activity.log", L"journal.key", L"Unsorted",
+                                L"history.jsonl", L"session.marker"})
         RemoveTree(AppFolder() / name);
 }
 

@@ -3,6 +3,9 @@
 #include <cstdlib>
 
 #include "app/live/LiveApp.h"
+#include "history/BatchHistory.h"
+#include "model/AppFolder.h"
+#include "shell/BatchCommands.h"
 #include "shell/Dpi.h"
 #include "shell/ScreenPlacement.h"
 #include "support/TempDir.h"
@@ -221,6 +224,76 @@ TEST(LiveApp, AReadOnlyFolderKeepsItsDataInLocalAppData) {
         EXPECT_FALSE(fs::exists(AppFolder() / name)) << PathToUtf8(name);
     test::RemoveTree(out);
     clear();
+}
+
+// A run that ended without a clean exit left its marker, a crash report and a batch the history
+// holds but the log does not: the next start logs the batch's items first, and the status line
+// says what happened and where the report is.
+TEST(LiveApp, AfterAnUnexpectedExitTheUnloggedItemsAreLoggedAndTheStatusSaysSo) {
+    test::TempDir dir;
+    test::LiveApp live(R"({"minimizeToTray": false})");  // (clears the folder of an earlier run)
+    const std::filesystem::path report = AppFolder() / L"crash-20261208-101500.dmp";
+    test::WriteFile(AppFolder() / L"session.marker", "100");
+    test::WriteFile(report, "MDMP");
+    std::string history = FormatBatchLine(HistoryBatch{5000, 5000, 0, {}}) + "\n";
+    for (const char* name : {"a.txt", "b.txt"})
+        history += FormatItemLine(HistoryItem{5000, ItemFate::moved, PathToUtf8(dir / L"in") + "\\" + name,
+                                              PathToUtf8(dir / L"out") + "\\" + name, "Text", "Moved via Text", {}, ""}) +
+                   "\n";
+    test::WriteFile(AppFolder() / L"history.jsonl", history);
+    App& app = live.app;
+    live.Run([&] {
+        EXPECT_TRUE(live.WaitUntil([&] { return app.StatusText().find("2 item(s)") != std::string::npos; }))
+            << live.OnUi([&] { return app.StatusText(); });
+        EXPECT_EQ(live.OnUi([&] { return app.StatusText(); }),
+                  "Kestrane Fileweir closed unexpectedly last time; 2 item(s) it had handled were added to the "
+                  "activity log. A crash report was saved: " + PathToUtf8(report));
+    });
+    const std::string log = test::ReadFile(AppFolder() / L"activity.log");
+    EXPECT_NE(log.find("[ok] " + PathToUtf8(dir / L"in") + "\\b.txt -> " + PathToUtf8(dir / L"out") +
+                       "\\b.txt (Moved via Text) \xE2\x80\x94 recovered after an unexpected exit"),
+              std::string::npos)
+        << log;
+    EXPECT_NE(log.find("Crash report saved: " + PathToUtf8(report)), std::string::npos);
+    EXPECT_FALSE(std::filesystem::exists(AppFolder() / L"session.marker"));  // this run ended cleanly
+    std::filesystem::remove(report);
+}
+
+// An undo stopped part-way (cancelled here; a kill leaves the same record) is offered, and
+// finished, as "Put back the rest": the items already back stay back.
+TEST(LiveApp, UndoLastBatchFinishesAnUndoThatWasCutShort) {
+    test::TempDir dir;
+    const std::filesystem::path in = dir / L"in", out = dir / L"out";
+    std::vector<std::filesystem::path> files;
+    for (int i = 0; i < 600; ++i) {
+        files.push_back(in / (L"f" + std::to_wstring(i) + L".txt"));
+        test::WriteFile(files.back(), "x");
+    }
+    test::LiveApp live(R"({"minimizeToTray": false, "rules": [{"name": "Text", "destination": )" +
+                       nlohmann::json(PathToUtf8(out)).dump() + R"(, "clauses": [{"type": "extension", "extensions": "txt"}]}]})");
+    App& app = live.app;
+    const auto count = [](const std::filesystem::path& folder) {
+        return std::distance(std::filesystem::directory_iterator(folder), std::filesystem::directory_iterator());
+    };
+    live.Run([&] {
+        live.OnUi([&] { app.HandleDroppedFiles(files); });
+        ASSERT_TRUE(live.WaitUntil([&] { return app.StatusText().find("moved 600,") != std::string::npos; }, 120));
+        live.OnUi([&] { app.StartUndo(0); });
+        ASSERT_TRUE(live.WaitUntil([&] { return app.Progress().first >= 20; }));
+        live.OnUi([&] { app.CancelBatch(); });
+        ASSERT_TRUE(live.WaitUntil([&] { return app.StatusText().find("not routed") != std::string::npos; }))
+            << live.OnUi([&] { return app.StatusText(); });
+        const auto back = count(in);
+        ASSERT_GT(back, 0);
+        ASSERT_LT(back, 600) << "the undo ended before it could be cut short";
+        EXPECT_EQ(live.OnUi([&] { return app.UndoMenuLabel(); }),
+                  L"Put back the rest (" + std::to_wstring(600 - back) + L" items)");
+        // The tray's and the drop zone's "Undo last batch" entry.
+        live.OnUi([&] { PostMessageW(app.MainWindow(), WM_COMMAND, kUndoLastBatchCommand, 0); });
+        ASSERT_TRUE(live.WaitUntil([&] { return count(in) == 600 && !app.DropZone().IsBusy(); }, 120));
+        EXPECT_EQ(count(out), 0);
+        EXPECT_EQ(live.OnUi([&] { return app.UndoMenuLabel(); }).rfind(L"Redo last undo (" + std::to_wstring(600 - back) + L" items, ", 0), 0u);
+    });
 }
 
 }  // namespace

@@ -158,6 +158,22 @@ void ImGuiHarness::PressKey(ImGuiKey key) {
     Frame();
 }
 
+void ImGuiHarness::PressChord(ImGuiKeyChord chord) {
+    ImGuiIO& io = ImGui::GetIO();
+    const ImGuiKey key = static_cast<ImGuiKey>(chord & ~ImGuiMod_Mask_);
+    const auto mods = [&](bool down) {
+        if (chord & ImGuiMod_Ctrl) io.AddKeyEvent(ImGuiMod_Ctrl, down);
+        if (chord & ImGuiMod_Shift) io.AddKeyEvent(ImGuiMod_Shift, down);
+        if (chord & ImGuiMod_Alt) io.AddKeyEvent(ImGuiMod_Alt, down);
+    };
+    mods(true);
+    io.AddKeyEvent(key, true);
+    Frame();
+    io.AddKeyEvent(key, false);
+    mods(false);
+    Frame();
+}
+
 void ImGuiHarness::Choose(const std::string& combo, const std::string& item) {
     Click(combo);
     Click(item);

@@ -56,6 +56,8 @@ public:
     // Types UTF-8 text one character (code point) at a time, as the keyboard would.
     void TypeText(const std::string& text);
     void PressKey(ImGuiKey key);
+    // A key with modifiers held, as ImGuiMod_Ctrl | ImGuiKey_Z: the modifiers go down first and up last.
+    void PressChord(ImGuiKeyChord chord);
     void PressEnter() { PressKey(ImGuiKey_Enter); }
     // Opens the combo `combo` and picks `item` from its list.
     void Choose(const std::string& combo, const std::string& item);

@@ -8,8 +8,9 @@ SettingsWindowDriver::SettingsWindowDriver(int moreFrames)
     : activityLog(dir / L"activity.log"),
       imgui([this] {
           bool frameChanged = false;
-          const SettingsWindowView view{statusText, progressDone,  progressTotal, logLines,    activityLog,
-                                        hotkey,     folderWarning, &batches,      batchRunning, preview};
+          const BatchOffers offers = OffersFor(batches);
+          const SettingsWindowView view{statusText,   progressDone, progressTotal, logLines, activityLog,    hotkey,
+                                        folderWarning, &batches,    batchRunning,  preview,  &offers,        newestOfThisRun};
           DrawSettingsWindow(settings, ui, frameChanged, nullptr, view, actions);
           changed = frameChanged;
           if (frameChanged) ++changedFrames;

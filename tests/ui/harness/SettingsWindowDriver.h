@@ -37,7 +37,8 @@ public:
     std::string statusText;
     int progressDone = 0;
     int progressTotal = 0;  // above 0 while a batch runs
-    std::vector<HistoryBatch> batches;
+    std::vector<HistoryBatch> batches;  // newest first; their undo offers are worked out each frame
+    uint64_t newestOfThisRun = 0;
     bool batchRunning = false;
     PreviewView preview;
     std::deque<std::string> logLines;

@@ -1,10 +1,21 @@
 #include <gtest/gtest.h>
 
 #include "ui/ActivityTab.h"
+#include "model/Clock.h"
 #include "ui/harness/SettingsWindowDriver.h"
 
 namespace kw::test {
 namespace {
+
+constexpr uint64_t kTen14 = 134125436420000000;  // 2026-12-07 10:14:02 UTC
+
+HistoryItem Moved(const std::string& source, const std::string& target) {
+    HistoryItem item;
+    item.fate = ItemFate::moved;
+    item.source = source;
+    item.target = target;
+    return item;
+}
 
 size_t Count(const std::string& text, const std::string& part) {
     size_t n = 0;
@@ -41,7 +52,7 @@ TEST(ActivityTab, ProgressShowsWhileABatchRunsAndClearEmptiesTheLinesAndTheFile)
 }
 
 // Recent batches with an Undo each, Cancel while a batch runs, and the filter over the log lines.
-// (Ctrl+Z and Esc are taken from the window's key messages: the undo-ctrl-z end-to-end scenario.)
+// (Esc is taken from the window's key messages: the exit and log-off end-to-end scenarios.)
 TEST(ActivityTab, UndoCancelAndFilter) {
     SettingsWindowDriver w;
     std::vector<uint64_t> undone;
@@ -52,13 +63,13 @@ TEST(ActivityTab, UndoCancelAndFilter) {
     moved.fate = ItemFate::moved;
     moved.source = "C:\\in\\a.pdf";
     moved.target = "D:\\Docs\\a.pdf";
-    w.batches = {HistoryBatch{20, 0, 0, {moved, moved}}, HistoryBatch{10, 0, 0, {moved}}};
+    w.batches = {HistoryBatch{20, kTen14, 0, {moved, moved}}, HistoryBatch{10, kTen14, 0, {moved}}};
     w.logLines = {"t | [ok] C:\\in\\a.pdf -> D:\\Docs\\a.pdf (Moved via Docs)", "t | [fail] C:\\in\\b.txt -> (Access denied)"};
     w.OpenTab("Activity");
     EXPECT_TRUE(w.imgui.Shows("\xE2\x80\x94 moved 2")) << w.imgui.ShownText();
     EXPECT_FALSE(w.imgui.Shows("skipped")) << "outcomes that did not occur are not counted";
     w.imgui.ClickNth("Undo", 1);
-    w.imgui.Click("Undo last batch");
+    w.imgui.Click("Undo last batch (2 items, " + LocalClockText(kTen14) + ")");
     EXPECT_EQ(undone, (std::vector<uint64_t>{10, 0}));
 
     w.imgui.TypeInto("##filter", "b.TXT");
@@ -71,6 +82,46 @@ TEST(ActivityTab, UndoCancelAndFilter) {
     w.imgui.Frame();
     w.imgui.Click("Cancel");
     EXPECT_EQ(cancels, 1);
+}
+
+// Each batch says what undoing it would do now: an undone batch shows when, one whose undo was cut
+// short offers the rest, an undo offers Redo. Ctrl+Z here names a batch of an earlier run before
+// putting it back, and puts back the batch just routed without asking.
+TEST(ActivityTab, UndoneBatchesAreMarkedAndCtrlZAsksBeforeAnEarlierBatch) {
+    SettingsWindowDriver w;
+    std::vector<uint64_t> undone;
+    w.actions.undoBatch = [&](uint64_t id) { undone.push_back(id); };
+    const uint64_t minute = 60 * kTicksPerSecond;
+    HistoryBatch photos{20, kTen14, 0, {Moved("C:\\in\\a.jpg", "D:\\P\\a.jpg"), Moved("C:\\in\\b.jpg", "D:\\P\\b.jpg"),
+                                       Moved("C:\\in\\c.jpg", "D:\\P\\c.jpg")}};
+    HistoryBatch cutShort{30, kTen14 + 6 * minute, 20, {Moved("D:\\P\\c.jpg", "C:\\in\\c.jpg")}};
+    HistoryBatch docs{5, kTen14 - 60 * minute, 0, {Moved("C:\\in\\d.pdf", "D:\\D\\d.pdf")}};
+    HistoryBatch docsBack{8, kTen14 - 50 * minute, 5, {Moved("D:\\D\\d.pdf", "C:\\in\\d.pdf")}};
+    w.batches = {cutShort, photos, docsBack, docs};
+    w.OpenTab("Activity");
+    EXPECT_TRUE(w.imgui.Has("Put back the rest (2 items)##last")) << w.imgui.Labels();
+    EXPECT_TRUE(w.imgui.Shows("Undone " + LocalClockText(docsBack.time))) << w.imgui.ShownText();
+    EXPECT_EQ(w.imgui.FindAll("Redo").size(), 2u);  // the two undo batches
+    EXPECT_EQ(w.imgui.FindAll("Put back the rest (2 items)").size(), 2u);  // the batch's row too
+
+    w.imgui.PressChord(ImGuiMod_Ctrl | ImGuiKey_Z);
+    w.imgui.Frame();
+    EXPECT_TRUE(undone.empty());
+    EXPECT_TRUE(w.imgui.Shows("Put back the other 2 items moved at " + LocalClockText(kTen14) + "?")) << w.imgui.ShownText();
+    w.imgui.Click("Keep them");
+    w.imgui.Frame();
+    EXPECT_TRUE(undone.empty());
+    EXPECT_FALSE(w.imgui.Has("Keep them"));
+    w.imgui.PressChord(ImGuiMod_Ctrl | ImGuiKey_Z);
+    w.imgui.Frame();
+    w.imgui.Click("Put back");
+    EXPECT_EQ(undone, (std::vector<uint64_t>{20}));
+
+    w.newestOfThisRun = 30;  // the undo that was cut short ran in this run: no question
+    w.imgui.PressChord(ImGuiMod_Ctrl | ImGuiKey_Z);
+    w.imgui.Frame();
+    EXPECT_EQ(undone, (std::vector<uint64_t>{20, 20}));
+    EXPECT_FALSE(w.imgui.Has("Keep them"));
 }
 
 }  // namespace

@@ -162,5 +162,44 @@ TEST_F(RulesTab, SummaryButtonBringsTheSummaryTabForward) {
     EXPECT_TRUE(w.imgui.Shows("2. No match"));
 }
 
+// Ctrl+Z on the Rules tab turns back the last rule edit, never a batch of files (even one just
+// routed, which Ctrl+Z on the Activity tab would put back at once); Ctrl+Y and Ctrl+Shift+Z
+// redo it. Typing in a field is one step, ended when the field lets go.
+TEST_F(RulesTab, CtrlZBringsADeletedRuleBackAndMovesNoFiles) {
+    std::vector<uint64_t> undone;
+    w.actions.undoBatch = [&](uint64_t id) { undone.push_back(id); };
+    HistoryItem moved;
+    moved.fate = ItemFate::moved;
+    moved.source = "C:\\Downloads\\a.jpg";
+    moved.target = "D:\\Pictures\\a.jpg";
+    w.batches = {HistoryBatch{7, 7, 0, {moved}}};
+    w.newestOfThisRun = 7;
+    Use({"Photos", "Docs"});
+    w.imgui.Click("Photos");
+    w.imgui.Click("Delete");
+    EXPECT_EQ(Names(w.settings), (std::vector<std::string>{"Docs"}));
+    EXPECT_EQ(w.statusText, "Deleted rule \"Photos\" \xE2\x80\x94 Ctrl+Z brings it back");
+
+    w.imgui.PressChord(ImGuiMod_Ctrl | ImGuiKey_Z);
+    EXPECT_EQ(Names(w.settings), (std::vector<std::string>{"Photos", "Docs"}));
+    EXPECT_EQ(w.ui.selectedRule, 0);
+    EXPECT_TRUE(undone.empty());
+    EXPECT_GE(w.changedFrames, 2);  // the delete and its undo are both saved
+    w.imgui.PressChord(ImGuiMod_Ctrl | ImGuiKey_Y);
+    EXPECT_EQ(Names(w.settings), (std::vector<std::string>{"Docs"}));
+    w.imgui.PressChord(ImGuiMod_Ctrl | ImGuiKey_Z);
+    w.imgui.PressChord(ImGuiMod_Ctrl | ImGuiMod_Shift | ImGuiKey_Z);
+    EXPECT_EQ(Names(w.settings), (std::vector<std::string>{"Docs"}));
+    w.imgui.PressChord(ImGuiMod_Ctrl | ImGuiKey_Z);
+
+    w.imgui.Click("Docs");
+    w.imgui.TypeInto("Rule name", "Papers");
+    w.imgui.PressEnter();
+    ASSERT_EQ(Names(w.settings), (std::vector<std::string>{"Photos", "Papers"}));
+    w.imgui.PressChord(ImGuiMod_Ctrl | ImGuiKey_Z);
+    EXPECT_EQ(Names(w.settings), (std::vector<std::string>{"Photos", "Docs"}));
+    EXPECT_TRUE(undone.empty());
+}
+
 }  // namespace
 }  // namespace kw::test
