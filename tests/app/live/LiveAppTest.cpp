@@ -205,8 +205,7 @@ TEST(LiveApp, AReadOnlyFolderKeepsItsDataInLocalAppData) {
             << live.OnUi([&] { return app.StatusText(); });
         live.OnUi([&] { app.HandleDroppedFiles({item}); });
         EXPECT_TRUE(live.WaitUntil([&] {
-            return app.StatusText() == "Done \xE2\x80\x94 moved 1, skipped 0, failed 0 \xE2\x80\x94 Ctrl+Z or Undo on the "
-                                       "Activity tab puts it back";
+            return app.StatusText() == "Done \xE2\x80\x94 moved 1 \xE2\x80\x94 Ctrl+Z or Undo on the Activity tab puts it back";
         })) << live.OnUi([&] { return app.StatusText(); });
         EXPECT_EQ(test::ReadFile(out / L"report.txt"), "report");
         live.OnUi([&] { app.StartUndo(0); });
@@ -277,7 +276,7 @@ TEST(LiveApp, UndoLastBatchFinishesAnUndoThatWasCutShort) {
     };
     live.Run([&] {
         live.OnUi([&] { app.HandleDroppedFiles(files); });
-        ASSERT_TRUE(live.WaitUntil([&] { return app.StatusText().find("moved 600,") != std::string::npos; }, 120));
+        ASSERT_TRUE(live.WaitUntil([&] { return app.StatusText().find("moved 600") != std::string::npos; }, 120));
         live.OnUi([&] { app.StartUndo(0); });
         ASSERT_TRUE(live.WaitUntil([&] { return app.Progress().first >= 20; }));
         live.OnUi([&] { app.CancelBatch(); });
