@@ -117,7 +117,8 @@ void App::RenderOneFrame() {
     TakeFolderCheck();
     const SettingsWindowView view{statusText,    progressDone,         progressTotal, logLines,
                                   activityLog,   hotkey,               folderWarning, &recentBatches,
-                                  routeJob.IsRunning(), PreviewShown(), &batchOffers, newestOfThisRun};
+                                  routeJob.IsRunning(), PreviewShown(), &batchOffers, newestOfThisRun,
+                                  routeJob.Queued().items};
     const SettingsWindowActions actions{
         [this](unsigned modifiers, unsigned vk, std::string& error) { return ApplyHotkey(modifiers, vk, error); },
         [this] { SaveSettings(); },
@@ -125,6 +126,10 @@ void App::RenderOneFrame() {
         [this] { ApplyAllSettings(); },
         [this](uint64_t id) { pendingUndo = id; },  // after the frame: it may read the history in
         [this] { CancelBatch(); },
+        [this] {
+            CancelQueued();
+            CancelBatch();
+        },
         [](const std::string& path) { RevealInExplorer(PathFromUtf8(path)); },
         [this] { RoutePreview(); },
         [this] { CancelPreview(); },

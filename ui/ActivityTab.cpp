@@ -141,9 +141,16 @@ void DrawActivityTab(UiState& ui, const SettingsWindowView& view, const Settings
         ImGui::Text("%s", view.statusText.c_str());
     }
     if (view.batchRunning) {
-        if (ImGui::Button("Cancel") && actions.cancelBatch) actions.cancelBatch();
+        if (ImGui::Button("Cancel this batch") && actions.cancelBatch) actions.cancelBatch();
+        if (view.queuedItems > 0) {
+            ImGui::SameLine();
+            if (ImGui::Button("Cancel queued too") && actions.cancelQueued) actions.cancelQueued();
+        }
         ImGui::SameLine();
         ImGui::TextDisabled("(Esc) stops after the item in progress");
+        if (view.queuedItems > 0)
+            ImGui::Text("Queued: %d item(s) \xE2\x80\x94 routed after this batch, each drop as a batch of its own",
+                        view.queuedItems);
     }
     DrawBatches(ui, view, actions);
 

@@ -49,14 +49,14 @@ void DrawPreviewTab(const PreviewView& view, const std::function<void()>& route,
     ImGui::Text("%d item(s): %d to move, %d to the Recycle Bin, %d left in place, %d skipped, %d would fail",
                 static_cast<int>(plans.size()), c.move, c.recycle, c.leave, c.skip, c.fail);
     const std::string routeLabel = "Route these " + std::to_string(plans.size()) + " items";
-    ImGui::BeginDisabled(view.batchRunning || plans.empty());
+    ImGui::BeginDisabled(plans.empty());  // while a batch runs, Route queues these behind it
     if (ImGui::Button(routeLabel.c_str()) && route) route();
     ImGui::EndDisabled();
     ImGui::SameLine();
     if (ImGui::Button("Cancel") && cancel) cancel();
     if (view.batchRunning) {
         ImGui::SameLine();
-        ImGui::TextDisabled("A batch is running; route these once it ends.");
+        ImGui::TextDisabled("A batch is running; Route queues these behind it.");
     }
     ImGui::TextDisabled("Point at an item to see why its rule takes it.");
     ImGui::Separator();

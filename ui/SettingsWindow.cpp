@@ -50,6 +50,7 @@ SettingsWindowActions AfterTheFrame(const SettingsWindowActions& actions, AfterF
         return [&after, action] { after.Add(action); };
     };
     later.cancelBatch = defer(actions.cancelBatch);
+    later.cancelQueued = defer(actions.cancelQueued);
     later.routePreview = defer(actions.routePreview);
     later.cancelPreview = defer(actions.cancelPreview);
     if (actions.undoBatch)

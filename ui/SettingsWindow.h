@@ -95,6 +95,7 @@ struct SettingsWindowView {
     PreviewView preview;  // the plan of a drop awaiting "Route"
     const BatchOffers* offers = nullptr;  // what undo offers for `batches`, row by row
     uint64_t newestOfThisRun = 0;  // the batch that ended last in this run, or 0
+    int queuedItems = 0;  // items of the drops waiting behind the running batch
 };
 
 // What the window may ask of the application. The window calls those that change what it draws
@@ -108,6 +109,7 @@ struct SettingsWindowActions {
     // Asked for during a frame, done after it.
     std::function<void(uint64_t)> undoBatch;
     std::function<void()> cancelBatch;
+    std::function<void()> cancelQueued;  // the running batch and every drop waiting behind it
     std::function<void(const std::string&)> reveal;  // opens the item's folder with the item selected
     std::function<void()> routePreview;   // routes exactly the previewed items
     std::function<void()> cancelPreview;  // drops the preview; nothing is routed

@@ -40,6 +40,7 @@ public:
     std::vector<HistoryBatch> batches;  // newest first; their undo offers are worked out each frame
     uint64_t newestOfThisRun = 0;
     bool batchRunning = false;
+    int queuedItems = 0;
     PreviewView preview;
     std::deque<std::string> logLines;
     HotkeyCaptureState hotkey;

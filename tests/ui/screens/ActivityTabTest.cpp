@@ -80,8 +80,17 @@ TEST(ActivityTab, UndoCancelAndFilter) {
 
     w.batchRunning = true;
     w.imgui.Frame();
-    w.imgui.Click("Cancel");
+    EXPECT_FALSE(w.imgui.Has("Cancel queued too"));
+    w.imgui.Click("Cancel this batch");
     EXPECT_EQ(cancels, 1);
+    // Drops waiting behind the batch: said, and cancelled with it on request.
+    int dropped = 0;
+    w.actions.cancelQueued = [&] { ++dropped; };
+    w.queuedItems = 3;
+    w.imgui.Frame();
+    EXPECT_TRUE(w.imgui.Shows("Queued: 3 item(s)"));
+    w.imgui.Click("Cancel queued too");
+    EXPECT_EQ(dropped, 1);
 }
 
 // Each batch says what undoing it would do now: an undone batch shows when, one whose undo was cut
