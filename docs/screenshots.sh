@@ -120,6 +120,30 @@ cancelled_batch_shot() {
   rm -rf "$work/d/Downloads/many"
 }
 
+# The Activity tab while a second drop waits behind a running batch (the same slow batch).
+queued_drop_shot() {
+  config "$1" medium
+  sed -i 's/"rules": \[/"expandFoldersOnDrop": true, "rules": [\n  {"name": "Slow names", "destination": "D:\\\\Slow", "combineLogic": "or", "clauses": [{"type": "regex", "regex": "^(a+)+$"}, {"type": "extension", "extensions": "log"}]},/' "$app/config.json"
+  rm -rf "$work/d/Downloads/many"; mkdir -p "$work/d/Downloads/many"
+  for i in $(seq 100 399); do printf x > "$work/d/Downloads/many/aaaaaaaaaaaaaaaaaaaaaaaaaaaaaa$i!"; done
+  echo later > "$work/d/Downloads/later.log"
+  (cd "$app" && exec wine KestraneFileweir.exe) >/dev/null 2>&1 &
+  app_pid=$!
+  timeout 60 wine "$driver" wait-window KestraneFileweirMain 60 >/dev/null
+  sleep 2
+  main=$(main_window)
+  xdotool windowactivate --sync "$main" 2>/dev/null || true
+  click "${tabs[4]}" "$bar"
+  timeout 60 wine "$driver" drag KestraneFileweirOverlay 'D:\Downloads\many' >/dev/null
+  sleep 2
+  timeout 60 wine "$driver" drag KestraneFileweirOverlay 'D:\Downloads\later.log' >/dev/null
+  sleep 2; shot "activity-queued-$1"
+  timeout 30 wine "$driver" post KestraneFileweirMain 0x111 204 0 >/dev/null
+  timeout 60 tail --pid="$app_pid" -f /dev/null || kill "$app_pid"
+  app_pid=""
+  rm -rf "$work/d/Downloads/many" "$work/d/Downloads/later.log"
+}
+
 # Positions (x of each tab header, y of the tab bar, y of the second rule row) per font size,
 # measured on screenshots of the window at its default place at 96 DPI; scaled to the DPI.
 positions() {
@@ -186,7 +210,7 @@ for dpi in ${KW_SHOT_DPIS:-96 144}; do
       timeout 30 wine "$driver" post KestraneFileweirMain 0x111 204 0 >/dev/null
       timeout 30 tail --pid="$app_pid" -f /dev/null || kill "$app_pid"
       app_pid=""
-      [ "$size-$dpi" = medium-96 ] && cancelled_batch_shot "$theme"
+      [ "$size-$dpi" = medium-96 ] && cancelled_batch_shot "$theme" && queued_drop_shot "$theme"
     done
   done
   rm -f "$WINEPREFIX/dosdevices/d:"

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "model/UniqueFile.h"
 #include "model/DataFolder.h"
 #include "model/ExtendedPath.h"
 #include "model/SettingsJson.h"
@@ -26,15 +27,10 @@ std::optional<ItemFate> FateFrom(const std::string& text) {
     return std::nullopt;
 }
 
-struct HandleCloser {
-    void operator()(HANDLE h) const { CloseHandle(h); }
-};
-using UniqueFile = std::unique_ptr<void, HandleCloser>;
-
 UniqueFile Open(const fs::path& path, DWORD access, DWORD disposition) {
     const HANDLE h = CreateFileW(ExtendedPath(path).c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                  disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
-    return UniqueFile(h == INVALID_HANDLE_VALUE ? nullptr : h);
+    return OwnFile(h);
 }
 
 std::string ReadAll(const fs::path& path) {

@@ -6,6 +6,7 @@
 #include <memory>
 #include <string>
 
+#include "model/UniqueFile.h"
 #include "model/AppFolder.h"
 #include "model/ExtendedPath.h"
 
@@ -14,15 +15,10 @@ namespace fs = std::filesystem;
 
 namespace {
 
-struct HandleCloser {
-    void operator()(HANDLE h) const { CloseHandle(h); }
-};
-using UniqueFile = std::unique_ptr<void, HandleCloser>;
-
 UniqueFile Open(const fs::path& path, DWORD access, DWORD disposition) {
     const HANDLE h = CreateFileW(ExtendedPath(path).c_str(), access, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
                                  disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
-    return UniqueFile(h == INVALID_HANDLE_VALUE ? nullptr : h);
+    return OwnFile(h);
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <memory>
 
+#include "model/UniqueFile.h"
 #include "model/ExtendedPath.h"
 #include "model/SettingsJson.h"
 
@@ -12,11 +13,6 @@ namespace kw {
 namespace fs = std::filesystem;
 
 namespace {
-
-struct HandleCloser {
-    void operator()(HANDLE h) const { CloseHandle(h); }
-};
-using UniqueFile = std::unique_ptr<void, HandleCloser>;
 
 // `error` receives GetLastError when the file cannot be opened.
 UniqueFile OpenFile(const fs::path& path, DWORD access, DWORD disposition, DWORD* error = nullptr) {

@@ -6,22 +6,18 @@
 #include <cstdio>
 #include <memory>
 
+#include "model/UniqueFile.h"
 #include "model/AppFolder.h"
 #include "model/ExtendedPath.h"
 
 namespace kw {
 namespace {
 
-struct HandleCloser {
-    void operator()(HANDLE h) const { CloseHandle(h); }
-};
-using UniqueFile = std::unique_ptr<void, HandleCloser>;
-
 constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
 
 UniqueFile Open(const std::filesystem::path& path, DWORD access, DWORD disposition) {
     HANDLE h = CreateFileW(ExtendedPath(path).c_str(), access, kShareAll, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
-    return UniqueFile(h == INVALID_HANDLE_VALUE ? nullptr : h);
+    return OwnFile(h);
 }
 
 // Splits complete lines of `text` into `out` (in order), dropping empty ones and one CR before

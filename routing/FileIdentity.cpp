@@ -5,19 +5,11 @@
 #include <cstring>
 #include <memory>
 
+#include "model/UniqueFile.h"
 #include "model/ExtendedPath.h"
 
 namespace kw {
 namespace fs = std::filesystem;
-
-namespace {
-
-struct HandleCloser {
-    void operator()(HANDLE h) const { CloseHandle(h); }
-};
-using UniqueHandle = std::unique_ptr<void, HandleCloser>;
-
-}  // namespace
 
 std::optional<ItemKind> ItemKindAt(const fs::path& path, std::error_code& error) {
     error.clear();
@@ -52,7 +44,7 @@ std::optional<FileIdentity> IdentityOf(const fs::path& path, FinalLink link) {
                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
                                    flags, nullptr);
     if (raw == INVALID_HANDLE_VALUE) return std::nullopt;
-    const UniqueHandle handle(raw);
+    const UniqueFile handle(raw);
     FileIdentity identity;
     // The 128-bit id is the one that is unique on every file system (ReFS among them); the
     // 64-bit index of GetFileInformationByHandle is the fallback where FileIdInfo is refused.
@@ -95,7 +87,7 @@ std::optional<uint64_t> FileIndexOf(const fs::path& path) {
                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
                                    FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     if (raw == INVALID_HANDLE_VALUE) return std::nullopt;
-    const UniqueHandle handle(raw);
+    const UniqueFile handle(raw);
     IoStatus status{};
     LARGE_INTEGER index{};
     if (query(raw, &status, &index, sizeof index, kFileInternalInformation) < 0) return std::nullopt;

@@ -9,6 +9,7 @@
 #include <utility>
 #include <vector>
 
+#include "model/UniqueFile.h"
 #include "model/ReparseTag.h"
 
 namespace kw {
@@ -147,19 +148,14 @@ std::error_code FingerprintFolder(const std::wstring& folder, const std::wstring
     return {};
 }
 
-struct HandleCloser {
-    void operator()(HANDLE h) const { CloseHandle(h); }
-};
-using UniqueHandle = std::unique_ptr<void, HandleCloser>;
-
-UniqueHandle OpenForReading(const std::wstring& path) {
+UniqueFile OpenForReading(const std::wstring& path) {
     const HANDLE h = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                  FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
-    return UniqueHandle(h == INVALID_HANDLE_VALUE ? nullptr : h);
+    return OwnFile(h);
 }
 
 bool SameBytes(const std::wstring& a, const std::wstring& b) {
-    const UniqueHandle fa = OpenForReading(a), fb = OpenForReading(b);
+    const UniqueFile fa = OpenForReading(a), fb = OpenForReading(b);
     LARGE_INTEGER sa{}, sb{};
     if (!fa || !fb || !GetFileSizeEx(fa.get(), &sa) || !GetFileSizeEx(fb.get(), &sb) || sa.QuadPart != sb.QuadPart)
         return false;

@@ -8,17 +8,13 @@
 #include <memory>
 #include <thread>
 
+#include "model/UniqueFile.h"
 #include "model/ExtendedPath.h"
 
 namespace kw {
 namespace fs = std::filesystem;
 
 namespace {
-
-struct HandleCloser {
-    void operator()(HANDLE h) const { CloseHandle(h); }
-};
-using UniqueFile = std::unique_ptr<void, HandleCloser>;
 
 enum class Read { key, missing, busy, damaged };
 
