@@ -95,9 +95,8 @@ EOF
 EOF
 }
 
-# The Activity tab just after a batch was cancelled with Esc: a rule whose pattern gives up on
-# each of 300 names keeps the batch busy long enough to cancel it part way.
-cancelled_batch_shot() {
+# A batch kept busy on the Activity tab: a rule whose pattern gives up on each of 300 names.
+start_slow_batch() {
   config "$1" medium
   sed -i 's/"rules": \[/"expandFoldersOnDrop": true, "rules": [\n  {"name": "Slow names", "destination": "D:\\\\Slow", "combineLogic": "or", "clauses": [{"type": "regex", "regex": "^(a+)+$"}, {"type": "extension", "extensions": "log"}]},/' "$app/config.json"
   rm -rf "$work/d/Downloads/many"; mkdir -p "$work/d/Downloads/many"
@@ -110,38 +109,33 @@ cancelled_batch_shot() {
   xdotool windowactivate --sync "$main" 2>/dev/null || true
   click "${tabs[4]}" "$bar"
   timeout 60 wine "$driver" drag KestraneFileweirOverlay 'D:\Downloads\many' >/dev/null
-  sleep 3
-  timeout 30 wine "$driver" post KestraneFileweirMain 0x100 0x1B 1 >/dev/null  # Esc
-  # The balloon that reports the batch covers the top of the window for a while under Wine.
-  sleep 14; shot "activity-cancelled-$1"
-  timeout 30 wine "$driver" post KestraneFileweirMain 0x111 204 0 >/dev/null
-  timeout 30 tail --pid="$app_pid" -f /dev/null || kill "$app_pid"
-  app_pid=""
-  rm -rf "$work/d/Downloads/many"
 }
 
-# The Activity tab while a second drop waits behind a running batch (the same slow batch).
-queued_drop_shot() {
-  config "$1" medium
-  sed -i 's/"rules": \[/"expandFoldersOnDrop": true, "rules": [\n  {"name": "Slow names", "destination": "D:\\\\Slow", "combineLogic": "or", "clauses": [{"type": "regex", "regex": "^(a+)+$"}, {"type": "extension", "extensions": "log"}]},/' "$app/config.json"
-  rm -rf "$work/d/Downloads/many"; mkdir -p "$work/d/Downloads/many"
-  for i in $(seq 100 399); do printf x > "$work/d/Downloads/many/aaaaaaaaaaaaaaaaaaaaaaaaaaaaaa$i!"; done
-  echo later > "$work/d/Downloads/later.log"
-  (cd "$app" && exec wine KestraneFileweir.exe) >/dev/null 2>&1 &
-  app_pid=$!
-  timeout 60 wine "$driver" wait-window KestraneFileweirMain 60 >/dev/null
-  sleep 2
-  main=$(main_window)
-  xdotool windowactivate --sync "$main" 2>/dev/null || true
-  click "${tabs[4]}" "$bar"
-  timeout 60 wine "$driver" drag KestraneFileweirOverlay 'D:\Downloads\many' >/dev/null
-  sleep 2
-  timeout 60 wine "$driver" drag KestraneFileweirOverlay 'D:\Downloads\later.log' >/dev/null
-  sleep 2; shot "activity-queued-$1"
+end_slow_batch() {
   timeout 30 wine "$driver" post KestraneFileweirMain 0x111 204 0 >/dev/null
   timeout 60 tail --pid="$app_pid" -f /dev/null || kill "$app_pid"
   app_pid=""
   rm -rf "$work/d/Downloads/many" "$work/d/Downloads/later.log"
+}
+
+# The Activity tab just after the slow batch was cancelled with Esc.
+cancelled_batch_shot() {
+  start_slow_batch "$1"
+  sleep 3
+  timeout 30 wine "$driver" post KestraneFileweirMain 0x100 0x1B 1 >/dev/null  # Esc
+  # The balloon that reports the batch covers the top of the window for a while under Wine.
+  sleep 14; shot "activity-cancelled-$1"
+  end_slow_batch
+}
+
+# The Activity tab while a second drop waits behind the slow batch.
+queued_drop_shot() {
+  start_slow_batch "$1"
+  echo later > "$work/d/Downloads/later.log"
+  sleep 2
+  timeout 60 wine "$driver" drag KestraneFileweirOverlay 'D:\Downloads\later.log' >/dev/null
+  sleep 2; shot "activity-queued-$1"
+  end_slow_batch
 }
 
 # Positions (x of each tab header, y of the tab bar, y of the second rule row) per font size,
