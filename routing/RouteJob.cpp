@@ -13,8 +13,8 @@ struct RouteJob::Batch {
     CompleteCallback onComplete;
     ProgressCallback onProgress;
     BatchHooks hooks;
+    bool dropped = false;  // taken out of the queue: completes with nothing handled, in its turn
 };
-
 
 RouteJob::RouteJob() : RouteJob(ItemStep(RouteItem)) {}
 
@@ -42,6 +42,7 @@ RouteJob::Waiting RouteJob::Queued() const {
     std::lock_guard lock(mutex);
     Waiting waiting;
     for (const std::unique_ptr<Batch>& batch : queue) {
+        if (batch->dropped) continue;
         ++waiting.batches;
         waiting.items += static_cast<int>(batch->items.size());
     }
@@ -54,25 +55,10 @@ void RouteJob::RequestStop() {
 }
 
 void RouteJob::DropQueued() {
-    std::deque<std::unique_ptr<Batch>> dropped;
-    {
-        std::lock_guard lock(mutex);
-        dropped.swap(queue);
-        if (!delivering) jobRunning = false;
-    }
-    // Answered outside the lock, oldest first, as they would have run.
-    for (const std::unique_ptr<Batch>& batch : dropped) {
-        RouteJobResult none;
-        none.notHandled = static_cast<int32_t>(batch->items.size());
-        if (batch->onComplete) {
-            try {
-                batch->onComplete(std::move(none));
-            } catch (...) {
-                // As for a batch that ran: a throwing callback ends nothing else.
-            }
-        }
-    }
-    if (!dropped.empty()) idle.notify_all();
+    // Each completes in its turn on the worker, not here: the callers match results to batches
+    // by their order, so a dropped batch must not answer before the one running.
+    std::lock_guard lock(mutex);
+    for (const std::unique_ptr<Batch>& batch : queue) batch->dropped = true;
 }
 
 void RouteJob::WorkerLoop() {
@@ -117,6 +103,11 @@ void RouteJob::Start(const AppSettings& settings, std::vector<std::filesystem::p
 
 void RouteJob::RunBatch(Batch& batch) {
     RouteJobResult result;
+    if (batch.dropped) {
+        result.notHandled = static_cast<int32_t>(batch.items.size());
+        Deliver(batch, std::move(result));
+        return;
+    }
     try {
         if (batch.hooks.prepare) batch.items = batch.hooks.prepare(std::move(batch.items), stopRequested);
         BatchCache cache(batch.settings);
@@ -175,6 +166,10 @@ void RouteJob::RunBatch(Batch& batch) {
     } catch (...) {
         // Out of memory for the result itself: report what was handled; the batch still ends.
     }
+    Deliver(batch, std::move(result));
+}
+
+void RouteJob::Deliver(Batch& batch, RouteJobResult result) {
     {
         std::lock_guard lock(mutex);
         if (queue.empty()) jobRunning = false;

@@ -88,8 +88,8 @@ public:
     Waiting Queued() const;
     // The running batch (if any) stops before its next item (or ends its preparation early).
     void RequestStop();
-    // The batches waiting are dropped, each completing (on the calling thread, oldest first)
-    // with every item not handled.
+    // The batches waiting are dropped: each completes in its turn, on the worker, with every
+    // item not handled (results keep the order batches were started in).
     void DropQueued();
     // Blocks until every batch (running and waiting) has finished and delivered its result.
     void Wait();
@@ -97,6 +97,8 @@ public:
 private:
     struct Batch;
     void RunBatch(Batch& batch);
+    // The batch's result to its caller; the job counts as idle once nothing waits.
+    void Deliver(Batch& batch, RouteJobResult result);
     void WorkerLoop();
 
     ItemStep step;

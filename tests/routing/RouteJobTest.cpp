@@ -244,7 +244,7 @@ TEST(RouteJob, QueuesBatchesStartedWhileOneRunsAndCanDropThem) {
     EXPECT_EQ(order, (std::vector<std::string>{"a", "b", "c", "d", "e"}));
     EXPECT_FALSE(job.IsRunning());
 
-    // Dropped from the queue: answered at once, nothing handled.
+    // Dropped from the queue: answered after the batch running, in order, nothing handled.
     std::promise<void> inHand;
     std::atomic<bool> told{false};
     RouteJob held([&](const fs::path& item, BatchCache&) {
@@ -254,14 +254,24 @@ TEST(RouteJob, QueuesBatchesStartedWhileOneRunsAndCanDropThem) {
     });
     std::promise<RouteJobResult> running, waiting;
     auto runningResult = running.get_future(), waitingResult = waiting.get_future();
-    held.Start(AppSettings{}, {L"x", L"y"}, [&](RouteJobResult r) { running.set_value(std::move(r)); }, {});
+    std::vector<int> completed;  // both callbacks run on the worker, one after the other
+    held.Start(AppSettings{}, {L"x", L"y"}, [&](RouteJobResult r) {
+        completed.push_back(1);
+        running.set_value(std::move(r));
+    }, {});
     inHand.get_future().wait();
-    held.Start(AppSettings{}, {L"z"}, [&](RouteJobResult r) { waiting.set_value(std::move(r)); }, {});
+    held.Start(AppSettings{}, {L"z"}, [&](RouteJobResult r) {
+        completed.push_back(2);
+        waiting.set_value(std::move(r));
+    }, {});
     held.DropQueued();
+    EXPECT_EQ(held.Queued().batches, 0);
+    EXPECT_EQ(Await(runningResult).moved, 2);
     const RouteJobResult dropped = Await(waitingResult);
     EXPECT_TRUE(dropped.items.empty());
     EXPECT_EQ(dropped.notHandled, 1);
-    EXPECT_EQ(Await(runningResult).moved, 2);
+    held.Wait();
+    EXPECT_EQ(completed, (std::vector<int>{1, 2}));
 }
 
 TEST(RouteJob, NextBatchCanStartFromInsideTheCompletionCallback) {

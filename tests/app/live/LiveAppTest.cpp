@@ -235,10 +235,16 @@ TEST(LiveApp, AfterAnUnexpectedExitTheUnloggedItemsAreLoggedAndTheStatusSaysSo) 
     test::WriteFile(AppFolder() / L"session.marker", "100");
     test::WriteFile(report, "MDMP");
     std::string history = FormatBatchLine(HistoryBatch{5000, 5000, 0, {}}) + "\n";
-    for (const char* name : {"a.txt", "b.txt"})
-        history += FormatItemLine(HistoryItem{5000, ItemFate::moved, PathToUtf8(dir / L"in") + "\\" + name,
-                                              PathToUtf8(dir / L"out") + "\\" + name, "Text", "Moved via Text", {}, ""}) +
-                   "\n";
+    for (const char* name : {"a.txt", "b.txt"}) {
+        HistoryItem item;
+        item.batch = 5000;
+        item.fate = ItemFate::moved;
+        item.source = PathToUtf8(dir / L"in") + "\\" + name;
+        item.target = PathToUtf8(dir / L"out") + "\\" + name;
+        item.rule = "Text";
+        item.message = "Moved via Text";
+        history += FormatItemLine(item) + "\n";
+    }
     test::WriteFile(AppFolder() / L"history.jsonl", history);
     App& app = live.app;
     live.Run([&] {
