@@ -167,8 +167,8 @@ private:
         std::string startText;  // the status line as it starts
         std::string startLine;  // its opening log line, when known before it runs
         bool begun = false;     // its start was shown and logged
-        // Why items were not routed, should it be stopped: a cancel, an exit, a log-off.
-        std::string stopWords = "Stopped as the session ended";
+        // Who stops it, should it be stopped: a log-off unless the user cancels or exits.
+        enum class Stop { sessionEnd, cancelled, exit } stop = Stop::sessionEnd;
     };
     std::deque<PendingBatch> pendingBatches;
     void BeginBatch(PendingBatch& batch);

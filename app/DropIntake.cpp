@@ -145,9 +145,9 @@ bool App::StartRecordedBatch(std::vector<std::filesystem::path> items, uint64_t 
         // The running batch goes on showing its progress, with what waits behind it.
         const PendingBatch& queued = pendingBatches.back();
         AddLog("Queued " + std::to_string(queued.dropped) + " item(s) behind the running batch.");
-        const std::string suffix = QueuedSuffix();
-        overlay.SetStatus(ProgressStatusText(progressDone, progressTotal, "") + suffix, true);
-        statusText = (statusText.substr(0, statusText.find(" \xE2\x80\x94 Queued: "))) + suffix;
+        // (The drop zone showed the status line's text, which may be of the listing phase.)
+        statusText = statusText.substr(0, statusText.find(" \xE2\x80\x94 Queued: ")) + QueuedSuffix();
+        overlay.SetStatus(statusText, true);
     }
     redrawRequested = true;
     return true;
@@ -155,7 +155,7 @@ bool App::StartRecordedBatch(std::vector<std::filesystem::path> items, uint64_t 
 
 void App::CancelQueued() {
     for (PendingBatch& batch : pendingBatches)
-        if (&batch != &pendingBatches.front()) batch.stopWords = "Cancelled";
+        if (&batch != &pendingBatches.front()) batch.stop = PendingBatch::Stop::cancelled;
     routeJob.DropQueued();
     redrawRequested = true;
 }
@@ -213,7 +213,7 @@ void App::PumpJobEvents() {
         const BatchTally tally = TallyOf(result.items, result.notHandled);
         const bool undo = recording && recording->Batch().undoOf != 0;
         const BatchEnd end = result.notHandled == 0           ? BatchEnd::finished
-                             : ended.stopWords == "Cancelled" ? BatchEnd::cancelled
+                             : ended.stop == PendingBatch::Stop::cancelled ? BatchEnd::cancelled
                                                               : BatchEnd::stopped;
         // The share of the batch that was handled: a cancelled batch's bar is not full.
         progressDone = tally.Handled();
@@ -241,7 +241,10 @@ void App::PumpJobEvents() {
         messages.reserve(result.items.size() + 3);
         for (const RouteItemResult& item : result.items) messages.push_back((undo ? "[undo] " : "") + ItemLogLine(item));
         if (result.notHandled > 0)
-            messages.push_back(ended.stopWords + ": " + std::to_string(result.notHandled) +
+            messages.push_back(std::string(ended.stop == PendingBatch::Stop::cancelled ? "Cancelled"
+                                           : ended.stop == PendingBatch::Stop::exit  ? "Not routed as the program closed"
+                                                                                     : "Stopped as the session ended") +
+                               ": " + std::to_string(result.notHandled) +
                                " item(s) not routed; they stay where they were.");
         messages.insert(messages.end(), result.notes.begin(), result.notes.end());
         if (unrecorded) messages.push_back(HistoryFailedLogLine(PathToUtf8(recording->File())));

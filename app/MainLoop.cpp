@@ -89,7 +89,7 @@ void App::RequestExit() {
     if (running && routeJob.IsRunning()) {
         // What waits behind the running batch is not routed now: its items stay, and say so.
         for (PendingBatch& batch : pendingBatches)
-            if (&batch != &pendingBatches.front()) batch.stopWords = "Not routed as the program closed";
+            if (&batch != &pendingBatches.front()) batch.stop = PendingBatch::Stop::exit;
         routeJob.DropQueued();
         statusText = "Finishing the current batch before exit...";
         overlay.SetStatus("Finishing the current batch...", true);

@@ -45,19 +45,6 @@ struct RoutingFolderCheck::State {
     }
 };
 
-namespace {
-
-// The folders a check looks at, in order: what decides whether to ask again.
-std::vector<std::string> RoutingFoldersOf(const AppSettings& settings) {
-    std::vector<std::string> folders;
-    for (const Rule& rule : settings.rules)
-        if (rule.enabled && rule.action == RuleAction::move) folders.push_back(rule.destination);
-    if (settings.noMatchPolicy == NoMatchPolicy::unsorted) folders.push_back(settings.catchAllPath);
-    return folders;
-}
-
-}  // namespace
-
 RoutingFolderCheck::RoutingFolderCheck(std::function<void()> answered) : state(std::make_shared<State>()) {
     state->answered = std::move(answered);
 }
@@ -70,7 +57,7 @@ RoutingFolderCheck::~RoutingFolderCheck() {
 }
 
 void RoutingFolderCheck::Ask(const AppSettings& settings, bool showBox) {
-    std::vector<std::string> folders = RoutingFoldersOf(settings);
+    std::vector<std::string> folders = RoutingFolders(settings);
     std::lock_guard lock(state->mutex);
     // A folder may be made or removed meanwhile: the same folders are looked at again now and then.
     const auto now = std::chrono::steady_clock::now();

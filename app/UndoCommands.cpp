@@ -105,7 +105,7 @@ void App::StartUndo(uint64_t id) {
 void App::CancelBatch() {
     if (!routeJob.IsRunning() || pendingBatches.empty()) return;
     routeJob.RequestStop();
-    pendingBatches.front().stopWords = "Cancelled";
+    pendingBatches.front().stop = PendingBatch::Stop::cancelled;
     statusText = "Cancelling \xE2\x80\x94 the item in progress finishes first..." + QueuedSuffix();
     redrawRequested = true;
 }

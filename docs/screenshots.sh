@@ -95,18 +95,23 @@ EOF
 EOF
 }
 
-# A batch kept busy on the Activity tab: a rule whose pattern gives up on each of 300 names.
-start_slow_batch() {
-  config "$1" medium
-  sed -i 's/"rules": \[/"expandFoldersOnDrop": true, "rules": [\n  {"name": "Slow names", "destination": "D:\\\\Slow", "combineLogic": "or", "clauses": [{"type": "regex", "regex": "^(a+)+$"}, {"type": "extension", "extensions": "log"}]},/' "$app/config.json"
-  rm -rf "$work/d/Downloads/many"; mkdir -p "$work/d/Downloads/many"
-  for i in $(seq 100 399); do printf x > "$work/d/Downloads/many/aaaaaaaaaaaaaaaaaaaaaaaaaaaaaa$i!"; done
+# Starts the program in its folder and brings its window to the front.
+start_app() {
   (cd "$app" && exec wine KestraneFileweir.exe) >/dev/null 2>&1 &
   app_pid=$!
   timeout 60 wine "$driver" wait-window KestraneFileweirMain 60 >/dev/null
   sleep 2
   main=$(main_window)
   xdotool windowactivate --sync "$main" 2>/dev/null || true
+}
+
+# A batch kept busy on the Activity tab: a rule whose pattern gives up on each of 300 names.
+start_slow_batch() {
+  config "$1" medium
+  sed -i 's/"rules": \[/"expandFoldersOnDrop": true, "rules": [\n  {"name": "Slow names", "destination": "D:\\\\Slow", "combineLogic": "or", "clauses": [{"type": "regex", "regex": "^(a+)+$"}, {"type": "extension", "extensions": "log"}]},/' "$app/config.json"
+  rm -rf "$work/d/Downloads/many"; mkdir -p "$work/d/Downloads/many"
+  for i in $(seq 100 399); do printf x > "$work/d/Downloads/many/aaaaaaaaaaaaaaaaaaaaaaaaaaaaaa$i!"; done
+  start_app
   click "${tabs[4]}" "$bar"
   timeout 60 wine "$driver" drag KestraneFileweirOverlay 'D:\Downloads\many' >/dev/null
 }
@@ -179,12 +184,7 @@ for dpi in ${KW_SHOT_DPIS:-96 144}; do
     for size in ${KW_SHOT_SIZES:-medium large larger}; do
       config "$theme" "$size"
       positions "$size"
-      (cd "$app" && exec wine KestraneFileweir.exe) >/dev/null 2>&1 &
-      app_pid=$!
-      timeout 60 wine "$driver" wait-window KestraneFileweirMain 60 >/dev/null
-      sleep 2
-      main=$(main_window)
-      xdotool windowactivate --sync "$main" 2>/dev/null || true
+      start_app
       click 150 "$row2"
       shot "rules-$theme-$size"
       if [ "$theme-$size" = "dark-medium" ]; then

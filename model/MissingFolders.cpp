@@ -7,16 +7,22 @@
 
 namespace kw {
 
+std::vector<std::string> RoutingFolders(const AppSettings& settings) {
+    std::vector<std::string> folders;
+    for (const Rule& rule : settings.rules)
+        if (rule.enabled && rule.action == RuleAction::move && !rule.destination.empty())
+            folders.push_back(rule.destination);
+    if (settings.noMatchPolicy == NoMatchPolicy::unsorted && !settings.catchAllPath.empty())
+        folders.push_back(settings.catchAllPath);
+    return folders;
+}
+
 std::vector<std::string> MissingRoutingFolders(const AppSettings& settings) {
     std::vector<std::string> missing;
-    const auto consider = [&](const std::string& path) {
-        if (path.empty()) return;
+    for (const std::string& path : RoutingFolders(settings)) {
         const bool isFolder = KindOf(PathFromUtf8(path)) == PathKind::folder;
         if (!isFolder && std::find(missing.begin(), missing.end(), path) == missing.end()) missing.push_back(path);
-    };
-    for (const Rule& rule : settings.rules)
-        if (rule.enabled && rule.action == RuleAction::move) consider(rule.destination);
-    if (settings.noMatchPolicy == NoMatchPolicy::unsorted) consider(settings.catchAllPath);
+    }
     return missing;
 }
 

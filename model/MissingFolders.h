@@ -9,8 +9,11 @@
 
 namespace kw {
 
-// Destinations of enabled move rules, then the catch-all folder when unmatched items go there;
-// each missing (or not-a-folder) path once, in order of first appearance.
+// Destinations of enabled move rules, then the catch-all folder when unmatched items go there
+// (empty ones left out), as written.
+std::vector<std::string> RoutingFolders(const AppSettings& settings);
+
+// Of RoutingFolders, each missing (or not-a-folder) path once, in order of first appearance.
 std::vector<std::string> MissingRoutingFolders(const AppSettings& settings);
 
 // Empty for an empty list, else the warning with one "- path" line per folder.

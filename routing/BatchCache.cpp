@@ -1,6 +1,7 @@
 #include "routing/BatchCache.h"
 
 #include "model/DataFolder.h"
+#include "model/MissingFolders.h"
 
 #include <windows.h>
 
@@ -14,14 +15,11 @@ namespace fs = std::filesystem;
 
 BatchCache::BatchCache(const AppSettings& batchSettings) : settings(batchSettings), staging(DataFolder().folder) {
     // Two spellings of one folder are both kept: each is compared by identity when it matters.
-    const auto add = [&](const std::string& utf8) {
+    for (const std::string& utf8 : kw::RoutingFolders(settings)) {
         const fs::path folder = PathFromUtf8(utf8);
         if (std::find(routingFolders.begin(), routingFolders.end(), folder) == routingFolders.end())
             routingFolders.push_back(folder);
-    };
-    for (const Rule& rule : settings.rules)
-        if (rule.enabled && rule.action == RuleAction::move && !rule.destination.empty()) add(rule.destination);
-    if (settings.noMatchPolicy == NoMatchPolicy::unsorted && !settings.catchAllPath.empty()) add(settings.catchAllPath);
+    }
 }
 
 const FolderFacts& BatchCache::Folder(const fs::path& path) {
