@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "model/FileName.h"
+#include "model/FileTypeGroups.h"
 
 namespace kw {
 namespace {
@@ -38,6 +39,16 @@ TEST(Win32KeepsName, OnlyNamesThatPlainPathsReachAsThemselves) {
     for (const wchar_t* changed : {L"report.", L"report ", L"CON", L"con.txt", L"NUL .tar.gz", L"COM1", L"lpt9.log",
                                    L"COM\u00B9", L"AUX", L"PRN.x", L""})
         EXPECT_FALSE(Win32KeepsName(changed)) << changed;
+}
+
+TEST(FileTypeGroupOf, FindsTheGroupWhateverTheCaseOrDot) {
+    ASSERT_NE(FileTypeGroupOf(L".JPG"), nullptr);
+    EXPECT_STREQ(FileTypeGroupOf(L".JPG")->name, "Pictures");
+    EXPECT_STREQ(FileTypeGroupOf(L"pdf")->name, "Documents");
+    EXPECT_STREQ(FileTypeGroupOf(L".msi")->name, "Installers");
+    EXPECT_EQ(FileTypeGroupOf(L".jp"), nullptr);  // a prefix of a listed extension is not it
+    EXPECT_EQ(FileTypeGroupOf(L""), nullptr);
+    EXPECT_EQ(FileTypeGroupOf(L"."), nullptr);
 }
 
 }  // namespace
