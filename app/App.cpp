@@ -17,6 +17,7 @@
 #include "shell/RevealInExplorer.h"
 #include "shell/OwnerWindowProc.h"
 #include "shell/PathFiltering.h"
+#include "shell/Dpi.h"
 #include "shell/ScreenPlacement.h"
 
 namespace kw {
@@ -26,6 +27,16 @@ constexpr wchar_t kWindowTitle[] = L"Kestrane Fileweir";
 constexpr int kAppIconId = 101;
 constexpr UINT_PTR kSettingsRetryTimer = 1;
 constexpr UINT kSettingsRetryMs = 2000;
+
+constexpr char kStillRunningText[] = "Kestrane Fileweir is still running \xE2\x80\x94 find it in the tray";
+constexpr int kDropZoneMargin = 16;  // from the work area's edges, at 96 DPI
+
+// The tray's tooltip while routing folders are missing: the folders themselves are listed on
+// the Settings tab.
+std::string MissingFoldersTip(size_t count) {
+    return "Kestrane Fileweir \xE2\x80\x94 " + std::to_string(count) +
+           (count == 1 ? " folder will be created at the first move" : " folders will be created at the first move");
+}
 
 enum Command : UINT {
     kOpen = 201,
@@ -138,6 +149,7 @@ bool App::Init(HINSTANCE instance, int showCommand) {
     overlay.SetTheme(static_cast<int>(settings.theme));
     overlay.SetAlpha(settings.overlayAlpha);
     overlay.SetPosition(settings.overlayX, settings.overlayY, settings.overlayW, settings.overlayH);
+    if (!settings.overlayPlaced) PlaceDropZoneFirst();
     KeepWindowOnScreen(overlay.Handle());
     overlay.Show(settings.overlayVisible);
 
@@ -157,9 +169,27 @@ bool App::Init(HINSTANCE instance, int showCommand) {
         ShowWindow(mainWindow, SW_SHOWDEFAULT);
         UpdateWindow(mainWindow);
     }
-    CheckRoutingFolders(true);
+    // Missing folders are only told in the window and the tray's tooltip: they are made at the
+    // first move, nothing to stop the user for at every start.
+    CheckRoutingFolders(false);
     redrawRequested = true;
     return true;
+}
+
+void App::PlaceDropZoneFirst() {
+    // Near the bottom right of the primary monitor, above the taskbar, where it covers nothing
+    // of the settings window (which the system places from the top left). Put on that monitor
+    // first, so that its size is that monitor's DPI.
+    const RECT area = PrimaryWorkArea();
+    overlay.SetPosition(area.left, area.top, settings.overlayW, settings.overlayH);
+    RECT r{};
+    if (!GetWindowRect(overlay.Handle(), &r)) return;
+    const POINT corner = CornerPlace(area, SIZE{r.right - r.left, r.bottom - r.top},
+                                     ScaleToDpi(kDropZoneMargin, DpiOf(overlay.Handle())));
+    overlay.SetPosition(corner.x, corner.y, settings.overlayW, settings.overlayH);
+    overlay.GetRect(settings.overlayX, settings.overlayY, settings.overlayW, settings.overlayH);
+    settings.overlayPlaced = true;
+    SaveSettings();
 }
 
 void App::Shutdown() {
@@ -268,6 +298,8 @@ void App::TakeFolderCheck() {
     const std::optional<RoutingFolderCheck::Answer> answer = folderCheck ? folderCheck->Take() : std::nullopt;
     if (!answer) return;
     folderWarning = FolderWarningText(answer->missing);
+    tray.SetTip(answer->missing.empty() ? std::wstring()
+                                        : ToWide(MissingFoldersTip(answer->missing.size())));
     redrawRequested = true;
     // The box runs on a thread of its own, so drops go on being routed and logged while it is open.
     if (answer->showBox && mainWindow && !folderWarning.empty())
@@ -347,6 +379,11 @@ LRESULT App::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_CLOSE:
             if (settings.minimizeToTray) {
                 ShowWindow(mainWindow, SW_HIDE);
+                if (!settings.trayHintShown && tray.IsAdded()) {
+                    tray.ShowBalloon(L"Kestrane Fileweir", ToWide(kStillRunningText));
+                    settings.trayHintShown = true;
+                    SaveSettings();
+                }
             } else {
                 RequestExit();
             }

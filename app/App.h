@@ -53,6 +53,10 @@ constexpr UINT kDropZoneOutcomeMs = 6000;
 
 // Client size of the main window for a font size at 96 DPI: 980 x 760, 1080 x 840, 1180 x 980.
 SIZE ClientSizeFor(UiFontSize size);
+// The smallest client size at 96 DPI, for every font size: every tab lays out again down to it
+// (lists shrink, the rule editor and the Settings tab scroll), so that the window fits small
+// screens at any scaling.
+inline SIZE MinimumClientSize() { return SIZE{640, 480}; }
 // 16, 20 or 26 pixels at 96 DPI.
 float FontPixelSize(UiFontSize size);
 
@@ -132,6 +136,8 @@ private:
     void OnMainWindowDrop(std::vector<std::filesystem::path> paths, POINT screen);
 
     void ShowMainWindow(bool restore);
+    // The drop zone's first place, at the first start.
+    void PlaceDropZoneFirst();
     void SetOverlayVisible(bool visible);
     void SaveSettings();
     void TakeStoreResult(const StoreResult& result);
@@ -139,6 +145,7 @@ private:
     void CheckRoutingFolders(bool showBox);
     // Sizes at the DPI of the window's monitor (DisplayScale.cpp).
     SIZE ComputeWindowSize(UiFontSize size) const;
+    SIZE WindowSizeFor(SIZE client) const;  // the window around a 96-DPI client size, within the work area
     void EnsureMinimumSize();
     float UiScale() const;
     void RequestScaledFonts();
@@ -208,8 +215,8 @@ private:
     TrayIcon tray;
     int lastAppliedAlpha = -1;
     UiFontSize lastAppliedFontSize = UiFontSize::medium;
-    int minTrackWidth = 960;
-    int minTrackHeight = 640;
+    int minTrackWidth = 640;
+    int minTrackHeight = 480;
     FileDropReceiver mainDrops;  // folders dropped on the settings window
 
     LoopStats stats;

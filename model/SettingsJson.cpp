@@ -200,6 +200,8 @@ Json SettingsToJson(const AppSettings& s) {
     j["overlayW"] = s.overlayW;
     j["overlayH"] = s.overlayH;
     j["overlayAlpha"] = s.overlayAlpha;
+    j["overlayPlaced"] = s.overlayPlaced;
+    j["trayHintShown"] = s.trayHintShown;
     j["hotkeyModifiers"] = s.hotkeyModifiers;
     j["hotkeyVk"] = s.hotkeyVk;
     j["catchAllPath"] = s.catchAllPath;
@@ -267,6 +269,9 @@ bool SettingsFromJson(const Json& j, AppSettings& s) {
         s.overlayW = Number<int32_t>(j, "overlayW", 320);
         s.overlayH = Number<int32_t>(j, "overlayH", 200);
         s.overlayAlpha = Number<int32_t>(j, "overlayAlpha", 230);
+        // Documents from before the key was kept hold a position of the user's.
+        s.overlayPlaced = Bool(j, "overlayPlaced", j.contains("overlayX"));
+        s.trayHintShown = Bool(j, "trayHintShown", false);
         s.hotkeyModifiers = Number<uint32_t>(j, "hotkeyModifiers", 3);
         s.hotkeyVk = Number<uint32_t>(j, "hotkeyVk", 68);
         s.catchAllPath = String(j, "catchAllPath", s.catchAllPath);

@@ -2,6 +2,7 @@
 
 #include "model/TextEncoding.h"
 #include "shell/Autostart.h"
+#include "shell/KnownFolders.h"
 #include "ui/FileDialogs.h"
 
 namespace kw {
@@ -15,6 +16,7 @@ UiPlatform SystemUiPlatform() {
     };
     platform.setStartWithWindows = SetStartWithWindows;
     platform.quit = [] { PostQuitMessage(0); };
+    platform.userFolders = UserKnownFolders;
     return platform;
 }
 

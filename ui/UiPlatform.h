@@ -8,6 +8,8 @@
 #include <functional>
 #include <string>
 
+#include "model/StarterRules.h"
+
 namespace kw {
 
 struct UiPlatform {
@@ -19,6 +21,8 @@ struct UiPlatform {
     std::function<int(HWND owner, const std::string& text, const std::string& caption, UINT type)> messageBox;
     std::function<void(bool enable)> setStartWithWindows;
     std::function<void()> quit;
+    // The user's Documents, Pictures, ... folders, for the starter rules.
+    std::function<UserFolders()> userFolders;
 };
 
 UiPlatform SystemUiPlatform();

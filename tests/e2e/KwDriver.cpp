@@ -9,6 +9,7 @@
 //   KwDriver wait-window <class> <seconds>       prints "hwnd visible x y w h"
 //   KwDriver window <class>                      prints "hwnd visible x y w h"
 //   KwDriver post <class> <message> <wparam> <lparam>
+//   KwDriver resize <class> <width> <height>     as a drag of its border would (its minimum holds)
 //   KwDriver wait-gone <class> <seconds>
 //   KwDriver responsive <class> <seconds>        the window's thread answers a sent message in time
 //   KwDriver end-session <class>                 log-off as Windows does it: WM_QUERYENDSESSION, then
@@ -435,6 +436,18 @@ int Run(const std::vector<std::wstring>& args) {
             std::cerr << "no answer" << std::endl;
             return kExitFailed;
         }
+        return kExitOk;
+    }
+    if (command == L"resize" && args.size() == 4) {
+        const auto width = ParseNumber(args[2]);
+        const auto height = ParseNumber(args[3]);
+        if (!width || !height) return Usage();
+        HWND window = FindWindowW(windowClass.c_str(), nullptr);
+        // SetWindowPos asks the window (WM_WINDOWPOSCHANGING, WM_GETMINMAXINFO) as a drag would.
+        if (!window || !SetWindowPos(window, nullptr, 0, 0, static_cast<int>(*width), static_cast<int>(*height),
+                                     SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE))
+            return kExitFailed;
+        PrintWindow(window);
         return kExitOk;
     }
     if (command == L"end-session" && args.size() == 2) return EndSession(windowClass);
