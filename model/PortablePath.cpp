@@ -75,7 +75,9 @@ std::wstring ExpandVariables(std::wstring_view text, const VariableLookup& varia
 std::string ResolvedFolder(const std::string& typed, const PathContext& context) {
     if (typed.empty()) return typed;
     const std::filesystem::path expanded = ExpandVariables(PathFromUtf8(typed).native(), context.variable);
-    if (IsPlainRelative(expanded) && !context.programFolder.empty())
+    // A variable this PC does not set stays as typed, for the rule check to name.
+    const bool unsetVariable = typed.front() == '%' && !expanded.empty() && expanded.native().front() == L'%';
+    if (IsPlainRelative(expanded) && !unsetVariable && !context.programFolder.empty())
         return PathToUtf8((context.programFolder / expanded).lexically_normal());
     return PathToUtf8(expanded);
 }

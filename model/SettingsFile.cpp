@@ -78,14 +78,6 @@ fs::path AsideName(const fs::path& path, const Clock& clock) {
     return aside;
 }
 
-// Paths inside the program's folder are stored relative to it, so that the folder can move.
-std::string StoredText(const AppSettings& settings) {
-    AppSettings stored = settings;
-    const fs::path folder = AppFolder();
-    MapStoredPaths(stored, [&](const std::string& path) { return PortableForm(path, folder); });
-    return SerializeSettings(stored);
-}
-
 bool ReadStoredSettings(const Json& document, AppSettings& settings) {
     const bool whole = SettingsFromJson(document, settings);
     const fs::path folder = AppFolder();
@@ -112,10 +104,18 @@ void ResetToDefaults(AppSettings& settings) {
 
 }  // namespace
 
+std::string StoredSettingsText(const AppSettings& settings) {
+    // Paths inside the program's folder are stored relative to it, so that the folder can move.
+    AppSettings stored = settings;
+    const fs::path folder = AppFolder();
+    MapStoredPaths(stored, [&](const std::string& path) { return PortableForm(path, folder); });
+    return SerializeSettings(stored);
+}
+
 bool WriteSettingsFile(const fs::path& path, const AppSettings& settings) {
     std::string text;
     try {
-        text = StoredText(settings);
+        text = StoredSettingsText(settings);
     } catch (const std::exception&) {
         return false;
     }

@@ -73,6 +73,7 @@ void DrawRuleList(AppSettings& settings, UiState& ui, bool& settingsChanged) {
         Rule& rule = rules[static_cast<size_t>(i)];
         DrawToggle(rule, settingsChanged);
         ImGui::SameLine();
+        float incompleteAt = 0.0f;  // where the row's "incomplete" goes; 0: not incomplete
         DrawRuleMark(warnings, i, markColumn);
         if (ui.renamingRule == i) {
             if (ImGui::InputText("##rename", ui.renameBuffer, sizeof ui.renameBuffer,
@@ -84,14 +85,12 @@ void DrawRuleList(AppSettings& settings, UiState& ui, bool& settingsChanged) {
                                              [](const RuleClause& c) { return c.type == ConditionType::any_file; });
             std::string label = rule.name.empty() ? std::string(kUnnamedRule) : rule.name;
             if (anyFile) label += " [any]";
-            const float labelX = ImGui::GetCursorPosX();
+            incompleteAt = RuleIncomplete(warnings, i)
+                               ? ImGui::GetCursorPosX() + ImGui::CalcTextSize(label.c_str()).x +
+                                     ImGui::GetStyle().ItemSpacing.x * 2.0f
+                               : 0.0f;
             if (ImGui::Selectable(label.c_str(), ui.selectedRule == i, ImGuiSelectableFlags_AllowDoubleClick))
                 ui.selectedRule = i;
-            if (RuleIncomplete(warnings, i)) {
-                // A rule still being made: said in a neutral tone, not as a fault.
-                ImGui::SameLine(labelX + ImGui::CalcTextSize(label.c_str()).x + ImGui::GetStyle().ItemSpacing.x * 2.0f);
-                ImGui::TextDisabled("incomplete");
-            }
             if (ImGui::BeginPopupContextItem()) {
                 if (ImGui::MenuItem("Rename")) {
                     ui.renamingRule = i;
@@ -134,6 +133,12 @@ void DrawRuleList(AppSettings& settings, UiState& ui, bool& settingsChanged) {
                 }
             }
             ImGui::EndDragDropTarget();
+        }
+        if (incompleteAt > 0.0f) {
+            // A rule still being made: said in a neutral tone, not as a fault. Drawn last, so the
+            // row's menu and drag belong to the row itself.
+            ImGui::SameLine(incompleteAt);
+            ImGui::TextDisabled("incomplete");
         }
         ImGui::PopID();
     }

@@ -134,7 +134,7 @@ TEST(CheckRules, WarnsAboutRulesThatWillNotDoWhatTheySay) {
           {5, -1, "has no conditions"},
           {6, 1, "\"tar.gz\" never matches"},
           {6, -1, "Never takes a file: condition 2 can never hold, and ALL conditions must"},
-          {7, 0, "This pattern matches nothing"},
+          {7, 0, "The pattern has an error"},
           {7, 1, "there is no keyword in \",\""},
           {7, -1, "Never takes a file: none of its conditions can hold"}}},
         {"list entries no name can have",

@@ -29,7 +29,7 @@ TEST(PortablePath, DestinationsResolveAgainstTheEnvironmentAndTheProgramFolder) 
         {"%OneDrive%\\Photos\\%USERPROFILE%", "C:\\Users\\ann\\OneDrive\\Photos\\C:\\Users\\ann"},
         {"%NOT_SET%\\x", "%NOT_SET%\\x"},           // kept as typed, as the system does
         {"%NOT_SET%USERPROFILE%", "%NOT_SETC:\\Users\\ann"},  // its closing % opens the next name
-        {"50%\\off", "50%\\off"},                   // a lone %
+        {"50%\\off", "E:\\Tools\\Fileweir\\50%\\off"},  // a lone %, in a relative path
         {"%EMPTY%D:\\x", "D:\\x"},
         {"Unsorted", "E:\\Tools\\Fileweir\\Unsorted"},  // relative: from the program's folder
         {"..\\Sorted", "E:\\Tools\\Sorted"},

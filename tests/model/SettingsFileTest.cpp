@@ -181,7 +181,7 @@ TEST(SettingsFile, BrokenTemporaryFileIsKeptAsideNotAdopted) {
     EXPECT_FALSE(LoadSettingsFile(config, s, kClock));
     EXPECT_EQ(s, Defaults());
     EXPECT_EQ(ReadFile(dir / L"config.json.tmp.unreadable-20260309-140531"), "{\"rules\": [{\"na");
-    EXPECT_EQ(ReadFile(config), SerializeSettings(Defaults()));
+    EXPECT_EQ(ReadFile(config), StoredSettingsText(Defaults()));
 }
 
 TEST(SettingsFile, BackupAndRestoreReportEachFailure) {

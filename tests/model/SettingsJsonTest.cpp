@@ -40,6 +40,8 @@ AppSettings EveryFieldChanged() {
     s.overlayW = 400;
     s.overlayH = 260;
     s.overlayAlpha = 120;
+    s.overlayPlaced = true;
+    s.trayHintShown = true;
     s.hotkeyModifiers = 0x4006;
     s.hotkeyVk = 0x70;
     s.catchAllPath = "D:\\Sorted\\\xE6\x96\x87\xE6\xA1\xA3";
@@ -108,6 +110,7 @@ TEST(SettingsJson, WritesTheExactStoredFormat) {
   "noMatchPolicy": "leave_in_place",
   "overlayAlpha": 230,
   "overlayH": 200,
+  "overlayPlaced": false,
   "overlayVisible": true,
   "overlayW": 320,
   "overlayX": 80,
@@ -144,6 +147,7 @@ TEST(SettingsJson, WritesTheExactStoredFormat) {
   "startMinimized": false,
   "startWithWindows": false,
   "theme": "dark",
+  "trayHintShown": false,
   "uiFontSize": "medium"
 })";
     EXPECT_EQ(SerializeSettings(s), expected);

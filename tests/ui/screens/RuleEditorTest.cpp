@@ -51,6 +51,7 @@ TEST_F(RuleEditor, ConditionsCanBeAddedUpToSixAndRemovedDownToOne) {
 
 // Findings go to the strip under the fields: the fields stay where they were as they come and go.
 TEST_F(RuleEditor, APatternErrorIsShownBelowTheFieldsWithoutMovingThem) {
+    w.ui.folderProbe.stateOf = [](const std::string&) { return FolderState::folder; };
     rule().clauses[0].regex = "(?i)^img_";
     w.imgui.ChooseNth("Type", 0, "Regex");
     w.imgui.Frame(1);
@@ -126,7 +127,7 @@ TEST_F(RuleEditor, SizeIsTakenOnEnterOnly) {
     EXPECT_EQ(rule().clauses[0].sizeBytes, 2ull << 30);
     EXPECT_EQ(w.changedFrames, 0);
 
-    w.imgui.Choose("Compare", "<=");
+    w.imgui.Choose("Compare", "is at most");
     EXPECT_EQ(rule().clauses[0].sizeOp, SizeOp::less_equal);
 }
 

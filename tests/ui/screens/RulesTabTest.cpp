@@ -73,6 +73,8 @@ TEST_F(RulesTab, StarterRulesAreOfferedAndAddedInOneClick) {
         f.downloads = "C:\\Users\\ann\\Downloads";
         return f;  // no Videos folder known
     };
+    w.ui.starterRules.reset();  // the first frame offered the real folders
+    w.ui.folderProbe.stateOf = [](const std::string&) { return FolderState::missing; };  // made at the first move
     w.imgui.Frame(3);
     EXPECT_TRUE(w.settings.rules.empty());
     EXPECT_EQ(w.changedFrames, 0);
