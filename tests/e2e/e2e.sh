@@ -91,9 +91,15 @@ case "$scenario" in
     start_app
     wait_for 20 test -f "$work/app/config.json" || fail "no config.json written at start"
     grep -q '"rules": \[\]' "$work/app/config.json" || fail "config.json lacks the default empty rule list"
-    grep -qF "\"catchAllPath\": \"$(json_path "$work/app/Unsorted")\"" "$work/app/config.json" \
+    # Beside the exe, stored relative to its folder so that a copied or moved folder keeps it.
+    grep -qF '"catchAllPath": "Unsorted"' "$work/app/config.json" \
       || fail "config.json lacks the default Unsorted folder beside the exe"
     rect=$(drive window KestraneFileweirOverlay) || fail "no drop zone"
+    # First placed in the bottom right corner (the whole screen is the work area here: no taskbar).
+    read -r _ _ x y w h <<<"$(tr -d '\r' <<<"$rect")"
+    read -r sw sh < <(xdpyinfo | awk '/dimensions:/ { split($2, d, "x"); print d[1], d[2] }')
+    [ $((sw - x - w)) -eq 16 ] && [ $((sh - y - h)) -eq 16 ] \
+      || fail "the drop zone is not in the bottom right corner of the ${sw}x$sh screen: $x,$y (${w}x$h)"
     import -window root "$artefacts/first-start.png" 2>/dev/null || true
     exit_app || fail "exit code $? (expected 0)"
     grep -q '"overlayX"' "$work/app/config.json" || fail "settings not saved at exit"
