@@ -164,7 +164,7 @@ EOF
 }
 
 # The first hour (medium font): the first start with no rules (the starter rules offered, the
-# drop zone in the corner above the taskbar), the window at its smallest size, a rule just
+# drop zone in the corner above the taskbar), the About tab, the window at its smallest size, a rule just
 # added with nothing typed yet, and a rule whose pattern has an error beside the same rule with
 # a good pattern (the fields stay where they are).
 first_hour_shots() {  # theme
@@ -172,12 +172,14 @@ first_hour_shots() {  # theme
   start_app
   shot "first-start-$1"
   import -window root "$out/first-start-screen-$1$suffix.png"; echo "$out/first-start-screen-$1$suffix.png"
+  click $((313 * dpi / 96)) "$bar"; shot "about-$1"
+  click "${tabs[0]}" "$bar"
   timeout 30 wine "$driver" resize KestraneFileweirMain 200 150 >/dev/null
   sleep 2; shot "minimum-size-$1"
   quit_app
   second_rule_shot "$1" '{"name": "", "destination": "", "clauses": [{"type": "extension", "extensions": ""}]}' "new-rule-$1"
-  second_rule_shot "$1" '{"name": "Scans", "destination": "D:\\\\Scans", "clauses": [{"type": "regex", "regex": "^scan_[0-9]+"}]}' "rule-pattern-ok-$1"
-  second_rule_shot "$1" '{"name": "Scans", "destination": "D:\\\\Scans", "clauses": [{"type": "regex", "regex": "^scan_([0-9]+"}]}' "rule-pattern-error-$1"
+  second_rule_shot "$1" '{"name": "Scans", "destination": "D:\\Scans", "clauses": [{"type": "regex", "regex": "^scan_[0-9]+"}]}' "rule-pattern-ok-$1"
+  second_rule_shot "$1" '{"name": "Scans", "destination": "D:\\Scans", "clauses": [{"type": "regex", "regex": "^scan_([0-9]+"}]}' "rule-pattern-error-$1"
 }
 
 # Positions (x of each tab header, y of the tab bar, y of the second rule row) per font size,

@@ -138,7 +138,9 @@ void DrawRuleList(AppSettings& settings, UiState& ui, bool& settingsChanged) {
             // A rule still being made: said in a neutral tone, not as a fault. Drawn last, so the
             // row's menu and drag belong to the row itself.
             ImGui::SameLine(incompleteAt);
-            ImGui::TextDisabled("incomplete");
+            // On the selected row's highlight the grey of disabled text would not read.
+            if (ui.selectedRule == i) ImGui::Text("incomplete");
+            else ImGui::TextDisabled("incomplete");
         }
         ImGui::PopID();
     }

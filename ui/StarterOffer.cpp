@@ -25,18 +25,7 @@ void DrawStarterOffer(AppSettings& settings, UiState& ui, bool& settingsChanged)
         "Rules decide where dropped files go. Start with these and change them as you like, or press Add rule to "
         "make your own.");
     ImGui::Spacing();
-    if (ImGui::BeginTable("starter_rules", 2, ImGuiTableFlags_SizingStretchProp | ImGuiTableFlags_RowBg)) {
-        for (const Rule& rule : *ui.starterRules) {
-            ImGui::TableNextRow();
-            ImGui::TableNextColumn();
-            ImGui::TextUnformatted(rule.name.c_str());
-            ImGui::TextDisabled("%s", FirstExtensions(rule.clauses.front().extensions, 4).c_str());
-            ImGui::TableNextColumn();
-            ImGui::TextWrapped("to %s", rule.destination.c_str());
-        }
-        ImGui::EndTable();
-    }
-    ImGui::Spacing();
+    // The button first, where a short window still shows it.
     if (ImGui::Button("Add these starter rules")) {
         for (Rule rule : *ui.starterRules) {
             rule.id = NewRuleId();
@@ -44,9 +33,25 @@ void DrawStarterOffer(AppSettings& settings, UiState& ui, bool& settingsChanged)
         }
         ui.selectedRule = 0;
         settingsChanged = true;
+        return;
     }
     ImGui::SameLine();
     ImGui::TextDisabled("Folders are made when the first file goes there.");
+    ImGui::Spacing();
+    if (ImGui::BeginTable("starter_rules", 2, ImGuiTableFlags_RowBg)) {
+        ImGui::TableSetupColumn("kind", ImGuiTableColumnFlags_WidthFixed, ImGui::CalcTextSize("Installers").x * 1.3f);
+        ImGui::TableSetupColumn("where", ImGuiTableColumnFlags_WidthStretch);
+        for (const Rule& rule : *ui.starterRules) {
+            ImGui::TableNextRow();
+            ImGui::TableNextColumn();
+            ImGui::TextUnformatted(rule.name.c_str());
+            ImGui::TableNextColumn();
+            // Paths are not wrapped: cut at the panel's edge, they still read from the start.
+            ImGui::Text("to %s", rule.destination.c_str());
+            ImGui::TextDisabled("%s", FirstExtensions(rule.clauses.front().extensions, 5).c_str());
+        }
+        ImGui::EndTable();
+    }
 }
 
 }  // namespace kw
