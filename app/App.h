@@ -206,7 +206,7 @@ private:
     std::optional<int> droppedAwaitingLine;  // items dropped for a batch still listing its folders
     std::deque<std::string> logLines;
     std::string folderWarning;
-    BackgroundMessageBox folderWarningBox;  // the start-up warning about missing folders
+    BackgroundMessageBox folderWarningBox;  // folders a batch could not create (routing goes on)
     std::optional<RoutingFolderCheck> folderCheck;  // made with the main window, which it wakes
     void TakeFolderCheck();
     ActivityLog activityLog;

@@ -8,6 +8,7 @@
 #include "app/App.h"
 #include "app/BatchStatus.h"
 #include "model/DataFolder.h"
+#include "model/PathKind.h"
 #include "model/TextEncoding.h"
 #include "shell/PathFiltering.h"
 
@@ -255,6 +256,14 @@ void App::PumpJobEvents() {
         if (recording) MarkBatchLogged(HistoryFilePath(), recording->Batch().id);
         redrawRequested = true;
         if (BatchNeedsBalloon(tally)) tray.ShowBalloon(L"Kestrane Fileweir", ToWide(statusText));
+        // A folder that is merely missing is made at the first move; one that could not be made
+        // is worth stopping the user for (the box has a thread of its own: routing goes on).
+        if (tally.failed > 0) {
+            const std::string uncreated = UncreatedFoldersText(UncreatedFolders(result.items, [](const std::string& folder) {
+                return KindOf(PathFromUtf8(folder)) == PathKind::folder;
+            }));
+            if (!uncreated.empty()) folderWarningBox.Show(ToWide(uncreated), L"Folder could not be created", MB_ICONWARNING);
+        }
         // The next batch in the queue has begun on the worker.
         if (!pendingBatches.empty()) BeginBatch(pendingBatches.front());
     }

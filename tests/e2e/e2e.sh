@@ -377,11 +377,14 @@ case "$scenario" in
 
   missing-folder-no-box)
     # A routing folder that is not there yet is no reason to stop the user at start-up: no box
-    # comes up, two drops are routed and the folder is made at the first move.
-    write_config '"noMatchPolicy": "leave_in_place",' "Invoices|pdf|$work/Invoices|"
+    # comes up, two drops are routed and the folder is made at the first move. A folder that
+    # cannot be made (a file stands in its way) is: the box comes up while the drop zone goes on.
+    write_config '"noMatchPolicy": "leave_in_place",' "Invoices|pdf|$work/Invoices|" "Notes|txt|$work/blocked/Notes|"
     rmdir "$work/Invoices"
-    mkdir -p "$work/in"; echo 1 > "$work/in/first.pdf"; echo 2 > "$work/in/second.pdf"
-    box_open() { xdotool search --name '^Routing folders missing$' >/dev/null 2>&1; }
+    rm -rf "$work/blocked"; echo file > "$work/blocked"
+    mkdir -p "$work/in"; echo 1 > "$work/in/first.pdf"; echo 2 > "$work/in/second.pdf"; echo 3 > "$work/in/third.txt"
+    box_open() { xdotool search --name '^Routing folders missing$|^Folder could not be created$' >/dev/null 2>&1; }
+    uncreated_box() { xdotool search --name '^Folder could not be created$' >/dev/null 2>&1; }
     start_app
     sleep 3
     box_open && fail "a message box about the missing folder came up at start-up"
@@ -390,6 +393,9 @@ case "$scenario" in
     drive drag KestraneFileweirOverlay "$(win "$work/in/second.pdf")" || fail "second drag"
     wait_for 20 log_has "second.pdf (Moved via Invoices)" || fail "the second batch was not logged"
     box_open && fail "a message box came up while routing into the new folder"
+    drive drag KestraneFileweirOverlay "$(win "$work/in/third.txt")" || fail "third drag"
+    wait_for 20 uncreated_box || fail "no box about the folder that could not be created"
+    [ -f "$work/in/third.txt" ] || fail "the file whose folder could not be made should stay where it was"
     import -window root "$artefacts/missing-folder-no-box.png" 2>/dev/null || true
     exit_app || fail "exit code $?"
     [ "$(log_count 'first.pdf (Moved via Invoices)')" = 1 ] && [ "$(log_count 'second.pdf (Moved via Invoices)')" = 1 ] \
