@@ -188,8 +188,9 @@ void App::PlaceDropZoneFirst() {
                                      ScaleToDpi(kDropZoneMargin, DpiOf(overlay.Handle())));
     overlay.SetPosition(corner.x, corner.y, settings.overlayW, settings.overlayH);
     overlay.GetRect(settings.overlayX, settings.overlayY, settings.overlayW, settings.overlayH);
+    // Kept with the next save (at the latest at exit): a start from a folder that cannot be
+    // written must not open with "Settings not saved" over what the start has to say.
     settings.overlayPlaced = true;
-    SaveSettings();
 }
 
 void App::Shutdown() {

@@ -252,13 +252,13 @@ case "$scenario" in
     sleep 2
     [ -f "$work/PDFs/bill one.pdf" ] && [ -f "$work/Pictures/photo.jpg" ] || fail "Ctrl+Z on the Rules tab moved files"
     log_has "[undo]" && fail "Ctrl+Z on the Rules tab started an undo"
-    # The Activity tab's header (medium font, 96 DPI, below a one-line status: see
-    # docs/screenshots.sh), then Ctrl+Z: the batch just routed goes back without a question.
+    # The Activity tab's header (medium font, 96 DPI: see docs/screenshots.sh; the status line
+    # is at the bottom), then Ctrl+Z: the batch just routed goes back without a question.
     # (Wine shows the end-of-batch balloon in the screen's top left corner, over the tab bar of a
     # window placed there: the window moves down first.)
     xdotool windowmove --sync "$main" 0 300 2>/dev/null || xdotool windowmove "$main" 0 300
     sleep 1
-    xdotool mousemove --window "$main" 258 66
+    xdotool mousemove --window "$main" 258 49
     sleep 0.3
     xdotool click 1
     sleep 1
@@ -297,14 +297,14 @@ case "$scenario" in
     main=$(main_window)
     xdotool windowactivate --sync "$main" 2>/dev/null || xdotool windowfocus --sync "$main"
     click_at() { xdotool mousemove --window "$main" "$1" "$2"; sleep 0.3; xdotool click 1; }
-    click_at 40 135   # Route these 2 items
+    click_at 40 114   # Route these 2 items
     wait_for 30 log_has "(Moved via Invoices)" || fail "Route did not route the previewed items"
     wait_for 30 log_has "Left in place (No matching rule)" || fail "the batch never finished"
     [ -f "$work/PDFs/bill.pdf" ] && [ -f "$work/in/notes.txt" ] || fail "not routed as planned"
     [ "$(log_count '[ok] ')" = 1 ] && [ "$(log_count '[left] ')" = 1 ] || fail "expected exactly the two previewed items"
     drive drag-shift KestraneFileweirOverlay "$(win "$work/in/later.pdf")" || fail "second drag"
     sleep 3
-    click_at 170 135  # Cancel
+    click_at 170 114  # Cancel
     sleep 2
     drive responsive KestraneFileweirMain 3 >/dev/null || fail "the program stopped answering after Cancel"
     [ "$(visible KestraneFileweirMain)" = 1 ] || fail "the program is gone after Cancel"
