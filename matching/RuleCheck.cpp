@@ -460,7 +460,8 @@ void Checker::CheckDestination(int ruleIndex, const std::string& typed, const st
         case FolderState::missing:
             // Nothing is wrong: the folder is made when the first file goes there.
             if (!missingIsNormal)
-                Add(ruleIndex, -1, RuleField::destination, named + " will be created at the first move.", Severity::note);
+                Add(ruleIndex, -1, RuleField::destination, named + " will be created at the first move.",
+                    Severity::information);
             break;
         case FolderState::no_drive:
             warn(named + " is on drive " + PathToUtf8(given.root_name()) + ", which is not there.");

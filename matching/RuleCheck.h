@@ -23,8 +23,9 @@ enum class RuleField : int32_t { rule = 0, condition, combine, action, destinati
 // A warning marks the rule in the list; a note (a likely-intended quirk, or two rules that
 // differ only by their order) is shown beside its field and in the summary only. A rule still
 // being made (a name, a condition's value or its folder not yet given) is marked incomplete, in
-// a neutral tone, instead of being warned about what it lacks.
-enum class Severity : int32_t { warning = 0, note, incomplete };
+// a neutral tone, instead of being warned about what it lacks. Information (a folder that is
+// made at the first move) is said in the same neutral tone: there is nothing to fix.
+enum class Severity : int32_t { warning = 0, note, incomplete, information };
 
 struct RuleWarning {
     int rule = -1;    // 0-based index into settings.rules; -1 for the Unsorted folder / the rule set

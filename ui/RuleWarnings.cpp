@@ -31,7 +31,7 @@ std::string Line(const RuleWarning& w, const std::string& text) {
     switch (w.severity) {
         case Severity::warning: return std::string(kMark) + " " + text;
         case Severity::note: return "Note: " + text;
-        default: return text;  // "Incomplete: ..." says what it is
+        default: return text;  // "Incomplete: ...", or a plain fact
     }
 }
 
@@ -92,7 +92,7 @@ void DrawWarningList(const AppSettings& settings, const std::vector<RuleWarning>
         ImGui::TextDisabled("Rule check: nothing to report.");
         return;
     }
-    for (const Severity severity : {Severity::warning, Severity::note, Severity::incomplete})
+    for (const Severity severity : {Severity::warning, Severity::note, Severity::incomplete, Severity::information})
         for (const RuleWarning& w : warnings)
             if (w.severity == severity)
                 ColouredWrapped(ToneColour(severity), Line(w, WarningPlace(settings, w) + ": " + w.text));
@@ -105,7 +105,7 @@ bool RuleIncomplete(const std::vector<RuleWarning>& warnings, int rule) {
 
 void AddRuleFindings(MessageStrip& strip, const std::vector<RuleWarning>& warnings, int rule) {
     // What the rule lacks first, then what is wrong, then what is merely worth knowing.
-    for (const Severity severity : {Severity::incomplete, Severity::warning, Severity::note})
+    for (const Severity severity : {Severity::incomplete, Severity::warning, Severity::note, Severity::information})
         for (const RuleWarning& w : warnings) {
             if (w.rule != rule || w.severity != severity) continue;
             const std::string text = w.clause >= 0 ? "Condition " + std::to_string(w.clause + 1) + ": " + w.text : w.text;

@@ -183,7 +183,7 @@ TEST(CheckRules, WarnsAboutRulesThatWillNotDoWhatTheySay) {
           R("Root", {Ext("h")}, "E:\\"), R("Relative", {Ext("i")}, "Photos"),
           Recycle(R("Recycled", {Ext("j")}, "")), Off(R("Later", {Ext("k")}, "X:\\Later"))},
          {{0, -1, "Incomplete: still needs a destination folder.", kIncomplete},
-          {1, -1, "Destination D:\\New will be created at the first move.", kNote},
+          {1, -1, "Destination D:\\New will be created at the first move.", Severity::information},
           {2, -1, "D:\\notes.txt is a file, not a folder"},
           {3, -1, "X:\\Photos is on drive X:, which is not there"},
           {4, -1, "is the program's own folder"},
