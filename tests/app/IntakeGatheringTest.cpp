@@ -33,6 +33,7 @@ TEST(IntakeGathering, ListsArrivingTogetherBecomeOneBatch) {
     due = gathering.TakeDue(15400);
     ASSERT_EQ(due.size(), 1u);
     EXPECT_EQ(due[0].paths.size(), 9u);  // 10000 ... 14800: the first list is 5 s old at 15000
+    EXPECT_EQ(gathering.TakeAll().at(0).paths.size(), 1u);  // 15400 began the next batch
 
     IntakeRequest console = FromShell({L"C:\\x"});
     console.fromConsole = true;
