@@ -24,9 +24,11 @@ namespace {
 constexpr auto kStartingPatience = std::chrono::seconds(30);
 
 std::filesystem::path WorkingFolder() {
-    std::error_code error;
-    std::filesystem::path folder = std::filesystem::current_path(error);
-    return error ? std::filesystem::path() : folder;
+    const DWORD size = GetCurrentDirectoryW(0, nullptr);  // characters, with the NUL
+    std::wstring folder(size, L'\0');
+    const DWORD length = size ? GetCurrentDirectoryW(size, folder.data()) : 0;
+    folder.resize(length < size ? length : 0);
+    return std::filesystem::path(folder);
 }
 
 std::wstring ExecutablePath() {

@@ -7,6 +7,7 @@
 #include <system_error>
 
 #include "model/AsciiCase.h"
+#include "model/PathKind.h"
 #include "model/TextEncoding.h"
 #include "shell/PathFiltering.h"
 
@@ -91,9 +92,7 @@ std::vector<std::wstring> CheckedPaths(const std::vector<std::wstring>& paths, c
         std::filesystem::path full(path);
         if (full.is_relative()) full = base / full;
         full = full.lexically_normal();
-        std::error_code error;
-        const std::filesystem::file_status status = std::filesystem::symlink_status(full, error);
-        if (status.type() == std::filesystem::file_type::not_found || status.type() == std::filesystem::file_type::none) {
+        if (KindOf(full) == PathKind::missing) {
             problems.push_back("Not found: " + Quoted(path) + ".");
             continue;
         }

@@ -9,6 +9,9 @@
 #include <memory>
 
 #include "model/AsciiCase.h"
+#include "model/ExtendedPath.h"
+#include "model/PathKind.h"
+#include "routing/FileIdentity.h"
 #include "model/TextEncoding.h"
 
 namespace kw {
@@ -51,15 +54,13 @@ std::optional<std::filesystem::path> ShortcutTarget(const std::filesystem::path&
 
 bool SameProgram(const std::filesystem::path& a, const std::filesystem::path& b) {
     if (Upper(a.lexically_normal().native()) == Upper(b.lexically_normal().native())) return true;
-    std::error_code error;
-    return std::filesystem::equivalent(a, b, error) && !error;
+    return SameObject(a, b);
 }
 
 SendToEntry ReadSendTo(const std::filesystem::path& folder, const std::filesystem::path& exe) {
     SendToEntry entry;
     const std::filesystem::path shortcut = folder / kSendToFileName;
-    std::error_code error;
-    if (folder.empty() || !std::filesystem::exists(shortcut, error)) return entry;
+    if (folder.empty() || KindOf(shortcut) == PathKind::missing) return entry;
     const std::optional<std::filesystem::path> target = ShortcutTarget(shortcut);
     if (target && SameProgram(*target, exe)) {
         entry.state = SendToState::thisCopy;
@@ -72,8 +73,8 @@ SendToEntry ReadSendTo(const std::filesystem::path& folder, const std::filesyste
 
 std::string AddSendTo(const std::filesystem::path& folder, const std::filesystem::path& exe) {
     if (folder.empty()) return "The Send To folder could not be found.";
-    std::error_code made;
-    std::filesystem::create_directories(folder, made);
+    // A profile may lack the folder (its parent, the user's Windows folder, is always there).
+    CreateDirectoryW(ExtendedPath(folder).c_str(), nullptr);
     ComPtr<IShellLinkW> link;
     HRESULT result = CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&link));
     if (FAILED(result)) return Failure("Could not make the Send To shortcut", result);
@@ -94,7 +95,7 @@ std::string AddSendTo(const std::filesystem::path& folder, const std::filesystem
 std::string RemoveSendTo(const std::filesystem::path& folder, const std::filesystem::path& exe) {
     // Another copy's entry (or the user's own of that name) is left alone.
     if (ReadSendTo(folder, exe).state != SendToState::thisCopy) return {};
-    if (!DeleteFileW((folder / kSendToFileName).c_str()) && GetLastError() != ERROR_FILE_NOT_FOUND)
+    if (!DeleteFileW(ExtendedPath(folder / kSendToFileName).c_str()) && GetLastError() != ERROR_FILE_NOT_FOUND)
         return "Could not remove the Send To shortcut (" + std::system_category().message(static_cast<int>(GetLastError())) + ").";
     return {};
 }
