@@ -69,7 +69,7 @@ void App::RoutePreview() {
     for (const ItemPlan& plan : *previewPlans) items.push_back(plan.item);
     CancelPreview();
     // Exactly the items shown: dropped folders were already listed for the plan.
-    RouteNow(std::move(items), false);
+    RouteNow(std::move(items), false, previewOptions);
 }
 
 void App::CancelPreview() {

@@ -7,6 +7,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "matching/RuleTemplates.h"
+#include "model/Clock.h"
 #include "model/TextEncoding.h"
 #include "ui/PathRow.h"
 #include "ui/RuleWarnings.h"
@@ -188,7 +190,9 @@ void DrawRuleEditor(Rule& rule, UiState& ui, HWND owner, bool& settingsChanged) 
                                "Tip: use a single Any file condition, or turn off exclusive mode.");
     }
 
-    int action = rule.action == RuleAction::recycle ? 1 : rule.action == RuleAction::leave_in_place ? 2 : 0;
+    // The stored value is the index of its label; one outside the list reads as a move.
+    int action = static_cast<int>(rule.action);
+    if (action < 0 || action >= static_cast<int>(kRuleActionLabels.size())) action = 0;
     if (ImGui::Combo("When matched", &action, kRuleActionLabels.data(), static_cast<int>(kRuleActionLabels.size()))) {
         rule.action = static_cast<RuleAction>(action);
         settingsChanged = true;
@@ -206,6 +210,9 @@ void DrawRuleEditor(Rule& rule, UiState& ui, HWND owner, bool& settingsChanged) 
         std::snprintf(browse, sizeof browse, "Browse##%s", rule.id.c_str());
         DrawPathRow("Destination", rule.destination, ui, owner, settingsChanged, browse);
         DrawFieldWarnings(warnings, at, -1, RuleField::destination);
+        // A destination made from each item: what it gives today for an item of this rule.
+        if (const std::string example = DestinationExample(rule, SystemClock().Local()); !example.empty())
+            ImGui::TextDisabled("Example: %s", example.c_str());
         if (DrawConflictCombo(rule.id.c_str(), rule.conflict)) settingsChanged = true;
     }
 }
