@@ -147,7 +147,9 @@ bool App::Init(HINSTANCE instance, int showCommand) {
 
     if (!overlay.Create(instance, mainWindow,
                         [this](std::vector<std::filesystem::path> paths, DWORD keys) {
-                            HandleDroppedFiles(std::move(paths), (keys & MK_SHIFT) != 0);
+                            // Explorer's convention: Ctrl held as the items are let go copies them.
+                            HandleDroppedFiles(std::move(paths), (keys & MK_SHIFT) != 0,
+                                               BatchOptions{(keys & MK_CONTROL) != 0});
                         }))
         return false;
     overlay.SetTheme(static_cast<int>(settings.theme));

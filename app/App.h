@@ -90,8 +90,9 @@ public:
     int Run(HINSTANCE instance, int showCommand);
 
     // Drop intake: the one way dropped items become a routing batch. With `preview` (Shift held
-    // as they were dropped), or the setting, they are planned and shown first instead.
-    void HandleDroppedFiles(std::vector<std::filesystem::path> items, bool preview = false);
+    // as they were dropped), or the setting, they are planned and shown first instead. `options`
+    // say how the batch is carried out (copies instead of moves: Ctrl held, or the command line).
+    void HandleDroppedFiles(std::vector<std::filesystem::path> items, bool preview = false, BatchOptions options = {});
     // Items named on a command line (this copy's own, or handed over by another process): they
     // are gathered for a moment and then routed as a drop (CommandLineIntake.cpp).
     void TakeCommandLine(IntakeRequest request, std::uintptr_t waiter = 0);
@@ -171,13 +172,14 @@ private:
     ULONGLONG dropZoneOutcomeSince = 0;
     // Routes items that passed intake; with `listing`, dropped folders are listed first. While a
     // batch runs the new one waits in the route job's queue.
-    void RouteNow(std::vector<std::filesystem::path> items, bool listing);
+    void RouteNow(std::vector<std::filesystem::path> items, bool listing, BatchOptions options = {});
     // A batch handed to the route job, running or waiting, until its result is taken; the one
     // running is the oldest.
     struct PendingBatch {
         std::shared_ptr<BatchRecording> recording;
         int dropped = 0;        // items as handed over (folders not yet listed count as one)
         bool listing = false;   // its folders are listed as its first phase
+        BatchOptions options;   // copies instead of moves
         std::string startText;  // the status line as it starts
         std::string startLine;  // its opening log line, when known before it runs
         bool begun = false;     // its start was shown and logged
@@ -287,6 +289,7 @@ private:
 
     // The drop being previewed: what was dropped, the settings it is planned with, the plans.
     std::vector<std::filesystem::path> previewDropped;
+    BatchOptions previewOptions;  // how the previewed drop is carried out once routed
     AppSettings previewSettings;
     std::optional<std::vector<ItemPlan>> previewPlans;
     bool previewActive = false;

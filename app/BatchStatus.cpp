@@ -37,6 +37,7 @@ std::string ItemLogLine(const RouteItemResult& item) {
     switch (FateOf(item)) {
         case ItemFate::left: return "[left] " + item.source + " \xE2\x80\x94 " + item.message;
         case ItemFate::moved:
+        case ItemFate::copied:
         case ItemFate::recycled: return "[ok] " + item.source + " -> " + item.target + " (" + item.message + ")";
         case ItemFate::skipped: break;
         case ItemFate::failed:

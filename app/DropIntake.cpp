@@ -37,7 +37,7 @@ void App::AddLog(const std::string& message) {
     while (logLines.size() > kMaxLogLines) logLines.pop_back();
 }
 
-void App::HandleDroppedFiles(std::vector<std::filesystem::path> items, bool preview) {
+void App::HandleDroppedFiles(std::vector<std::filesystem::path> items, bool preview, BatchOptions options) {
     if (!running) return;  // exiting: no new batch
     const int64_t intakeStart = NowTicks();
     std::vector<std::filesystem::path> kept;
@@ -55,21 +55,27 @@ void App::HandleDroppedFiles(std::vector<std::filesystem::path> items, bool prev
         return;
     }
     if (preview || settings.previewBeforeRouting) {
+        previewOptions = options;
         StartPreview(std::move(items));
         return;
     }
-    RouteNow(std::move(items), settings.expandFoldersOnDrop);
+    RouteNow(std::move(items), settings.expandFoldersOnDrop, options);
     stats.lastIntakeMs = TicksToMilliseconds(NowTicks() - intakeStart);
 }
 
-void App::RouteNow(std::vector<std::filesystem::path> items, bool listing) {
+void App::RouteNow(std::vector<std::filesystem::path> items, bool listing, BatchOptions options) {
     // Folders are listed on the worker, as the batch's first phase: a drop of a folder holding
     // a hundred thousand files must not stop the window (or the program it came from).
     PendingBatch intake;
     intake.dropped = static_cast<int>(items.size());
     intake.listing = listing;
+    intake.options = options;
     intake.startText = listing ? "Listing the dropped folders..." : "Routing " + std::to_string(intake.dropped) + " item(s)...";
     if (!listing) intake.startLine = IntakeLogLine(false, intake.dropped, intake.dropped);
+    if (options.copyInsteadOfMove) {
+        intake.startText = "Copying " + std::to_string(intake.dropped) + " item(s)...";
+        if (!intake.startLine.empty()) intake.startLine += " \xE2\x80\x94 copying instead of moving";
+    }
     intake.waiters = std::move(intakeWaiters);
     StartRecordedBatch(std::move(items), 0, {}, std::move(intake));
 }
@@ -132,10 +138,12 @@ bool App::StartRecordedBatch(std::vector<std::filesystem::path> items, uint64_t 
     hooks.itemDone = [recording](const std::filesystem::path&, const RouteItemResult& result) { recording->Add(result); };
     intake.recording = std::move(recording);
     const bool waits = !pendingBatches.empty();
+    const BatchOptions options = intake.options;
     // Results come back in the order batches were handed over: each finds its entry at the front.
     pendingBatches.push_back(std::move(intake));
     try {
-        routeJob.Start(settings, std::move(items), std::move(onComplete), std::move(onProgress), std::move(hooks));
+        routeJob.Start(settings, std::move(items), std::move(onComplete), std::move(onProgress), std::move(hooks),
+                       options);
     } catch (const std::exception& e) {
         AnswerWaiters(pendingBatches.back().waiters, {}, 1, std::string("Could not start routing: ") + e.what());
         pendingBatches.pop_back();
@@ -237,7 +245,7 @@ void App::PumpJobEvents() {
             newestOfThisRun = recording->Batch().id;
             RefreshOffers();
             // Offered only for a batch the history holds: one it lacks is gone after a restart.
-            if (!undo && tally.moved + tally.recycled > 0 && !unrecorded) statusText += kUndoHint;
+            if (!undo && tally.moved + tally.copied + tally.recycled > 0 && !unrecorded) statusText += kUndoHint;
         }
         statusText += RecordingProblemStatus(unrecorded, result.journalFailed);
         // One open of the log for the whole batch: a large batch must not freeze the window

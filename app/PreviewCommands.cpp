@@ -74,7 +74,7 @@ void App::RoutePreview() {
     CancelPreview();
     intakeWaiters = std::move(waiters);
     // Exactly the items shown: dropped folders were already listed for the plan.
-    RouteNow(std::move(items), false);
+    RouteNow(std::move(items), false, previewOptions);
 }
 
 void App::CancelPreview() {

@@ -97,6 +97,7 @@ void App::StartUndo(uint64_t id) {
     // that needs it, and gone with the batch's step on that same thread.
     hooks.step = [steps = std::move(steps), bin = std::make_shared<RecycleBinIndex>()](
                      size_t index, const std::filesystem::path&, BatchCache& batch) {
+        if (steps[index].copy) batch.EnterComApartment();  // the copy goes to the Recycle Bin
         return UndoItem(steps[index], [&](const UndoStep& step) { return bin->Restore(step); }, &batch.Staging());
     };
     StartRecordedBatch(std::move(items), offer.batch, std::move(hooks), std::move(intake));

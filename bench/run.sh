@@ -5,7 +5,7 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${KW_BUILD_DIR:-$root/build}
-bash "$root/scripts/build.sh" --target RoutingBench >/dev/null
+bash "$root/scripts/build.sh" --target RoutingBench --target TemplateBench >/dev/null
 # A prefix of its own: test runs that end their Wine session cannot kill a measurement.
 export KW_WINEPREFIX="$build/wineprefix-bench"
 source "$root/scripts/wine-session.sh"
@@ -16,7 +16,10 @@ kw_start_wine
 mkdir -p "$tmpfs_dir" "$WINEPREFIX/dosdevices"
 ln -sfn "$tmpfs_dir" "$WINEPREFIX/dosdevices/t:"
 bench() { wine "$build/bench/RoutingBench.exe" "$@"; }
-if [ $# -gt 0 ]; then
+if [ "${1:-}" = templates ]; then
+  shift
+  wine "$build/bench/TemplateBench.exe" "$@"
+elif [ $# -gt 0 ]; then
   bench "$@"
 else
   bench moves
@@ -24,4 +27,5 @@ else
   bench select
   bench catastrophic
   bench tail
+  wine "$build/bench/TemplateBench.exe"
 fi

@@ -194,6 +194,41 @@ positions() {
   bar=$((bar * dpi / 96)) row2=$((row2 * dpi / 96))
 }
 
+# Destinations built from each item: the rule editor with a date-taken template and its example
+# under the field, then the preview of a Shift-drop of photos taken in three months (dated with
+# exiftool here), each going to its year and month.
+template_shots() {
+  cat >"$app/config.json" <<EOF
+{"theme": "$1", "uiFontSize": "medium", "minimizeToTray": false, "overlayVisible": true,
+ "overlayX": 1500, "overlayY": 60, "overlayW": 320, "overlayH": 200, "catchAllPath": "D:\\\\Unsorted",
+ "rules": [
+  {"name": "Client invoices", "destination": "D:\\\\Documents\\\\Clients\\\\{client}",
+   "clauses": [{"type": "regex", "regex": "^(?<client>[A-Za-z]+)_Invoice"}]},
+  {"name": "Photos by month", "destination": "D:\\\\Pictures\\\\{taken:yyyy}\\\\{taken:MM}",
+   "clauses": [{"type": "extension", "extensions": "jpg, jpeg, heic"}]}
+ ]}
+EOF
+  mkdir -p "$work/d/Camera"
+  local dates=("2024:05:03 10:00:00" "2024:05:17 18:30:00" "2024:06:02 09:15:00" "2023:12:24 20:00:00")
+  local drop=()
+  for i in 0 1 2 3; do
+    convert -size 16x16 xc:red "$work/d/Camera/IMG_004$i.jpg"
+    exiftool -q -overwrite_original "-DateTimeOriginal=${dates[$i]}" "$work/d/Camera/IMG_004$i.jpg"
+    drop+=("D:\\Camera\\IMG_004$i.jpg")
+  done
+  echo invoice > "$work/d/Camera/Acme_Invoice_7.pdf"
+  drop+=("D:\\Camera\\Acme_Invoice_7.pdf")
+  start_app
+  click 150 "$row2"
+  shot "rules-template-$1"
+  timeout 60 wine "$driver" drag-shift KestraneFileweirOverlay "${drop[@]}" >/dev/null
+  sleep 3; shot "preview-dated-$1"
+  timeout 30 wine "$driver" post KestraneFileweirMain 0x111 210 0 >/dev/null
+  timeout 30 wine "$driver" post KestraneFileweirMain 0x111 204 0 >/dev/null
+  timeout 30 tail --pid="$app_pid" -f /dev/null || kill "$app_pid"
+  app_pid=""
+}
+
 main_window() {
   for id in $(xdotool search --name '^Kestrane Fileweir$'); do
     eval "$(xdotool getwindowgeometry --shell "$id")"; echo "$((WIDTH * HEIGHT)) $id"
@@ -243,7 +278,7 @@ for dpi in ${KW_SHOT_DPIS:-96 144}; do
       timeout 30 wine "$driver" post KestraneFileweirMain 0x111 204 0 >/dev/null
       timeout 30 tail --pid="$app_pid" -f /dev/null || kill "$app_pid"
       app_pid=""
-      [ "$size-$dpi" = medium-96 ] && cancelled_batch_shot "$theme" && queued_drop_shot "$theme"
+      [ "$size-$dpi" = medium-96 ] && cancelled_batch_shot "$theme" && queued_drop_shot "$theme" && template_shots "$theme"
       [ "$size" = medium ] && first_hour_shots "$theme"
     done
   done

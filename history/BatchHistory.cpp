@@ -19,7 +19,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr const char* kFates[] = {"moved", "recycled", "left", "skipped", "failed", "cancelled"};
+constexpr const char* kFates[] = {"moved", "recycled", "left", "skipped", "failed", "cancelled", "copied"};
 
 std::optional<ItemFate> FateFrom(const std::string& text) {
     for (size_t i = 0; i < std::size(kFates); ++i)
@@ -69,7 +69,7 @@ std::string FormatItemLine(const HistoryItem& item) {
               {"target", item.target},
               {"rule", item.rule},
               {"message", item.message}};
-    if (item.fate == ItemFate::moved)
+    if (PlacedAtTarget(item.fate))
         j["moved"] = {{"kind", item.moved.folder ? "folder" : "file"},
                       {"bytes", item.moved.bytes},
                       {"entries", item.moved.entries},
@@ -131,7 +131,7 @@ std::vector<HistoryBatch> ParseHistory(std::string_view text) {
             item.target = j.at("target").get<std::string>();
             item.rule = j.value("rule", std::string());
             item.message = j.value("message", std::string());
-            if (item.fate == ItemFate::moved) {
+            if (PlacedAtTarget(item.fate)) {
                 const Json& m = j.at("moved");
                 item.moved.folder = m.at("kind").get<std::string>() == "folder";
                 item.moved.bytes = m.at("bytes").get<uint64_t>();
@@ -225,7 +225,7 @@ HistoryItem RecordOf(uint64_t batch, const RouteItemResult& r) {
         item.recycledAt = r.recycledAt;
         item.recycledBytes = r.recycledBytes;
     }
-    if (item.fate == ItemFate::moved) {
+    if (PlacedAtTarget(item.fate)) {
         const std::filesystem::path target = PathFromUtf8(r.target);
         if (FingerprintTree(target, item.moved)) item.moved = {};  // cannot be proven the same later: undo leaves it
         item.identity = IdentityText(target);

@@ -26,7 +26,7 @@ struct HistoryItem {
     std::string target;  // UTF-8: where it went ("Recycle Bin" when recycled)
     std::string rule;
     std::string message;
-    // What stood at the target right after the move: undo puts back only that very item, the
+    // What stood at the target right after the move (or copy): undo takes back only that very item, the
     // same object (volume and file id, as hex) with the same sizes and times.
     TreeFingerprint moved;
     std::string identity;

@@ -8,6 +8,7 @@
 #include "routing/FileTree.h"
 #include "routing/ItemActions.h"
 #include "routing/NameConflicts.h"
+#include "routing/RouteMessages.h"
 
 namespace kw {
 namespace fs = std::filesystem;
@@ -15,13 +16,14 @@ namespace fs = std::filesystem;
 std::vector<UndoStep> PlanUndo(const HistoryBatch& batch) {
     std::vector<UndoStep> steps;
     for (auto item = batch.items.rbegin(); item != batch.items.rend(); ++item) {
-        if (item->fate != ItemFate::moved && item->fate != ItemFate::recycled) continue;
+        if (!PlacedAtTarget(item->fate) && item->fate != ItemFate::recycled) continue;
         UndoStep step;
         step.from = PathFromUtf8(item->target);
         step.to = PathFromUtf8(item->source);
         step.expected = item->moved;
         step.identity = item->identity;
         step.recycled = item->fate == ItemFate::recycled;
+        step.copy = item->fate == ItemFate::copied;
         // The bin's deletion time, as the shell gives it, may be rounded (the Recycle Bin's column
         // is a local date; OLE dates hold about a millisecond): a little before the recorded time,
         // which histories of earlier versions lack (the batch's start stands in for it).
@@ -57,6 +59,37 @@ bool Unchanged(const std::filesystem::path& path, const TreeFingerprint& expecte
     return false;
 }
 
+// The copy goes only while it is provably the copy that was made, and the item it is a copy of
+// is still where it was: otherwise it may be the only one left.
+RouteItemResult RemoveCopy(const UndoStep& step, RouteItemResult r) {
+    std::error_code lookup;
+    if (!TargetExists(step.from, lookup)) return Skipped(r, "Skipped (the copy is no longer where it was put \xE2\x80\x94 nothing to remove).");
+    if (!Unchanged(step.from, step.expected) || (!step.identity.empty() && IdentityText(step.from) != step.identity))
+        return Skipped(r, "Skipped (the copy changed since it was made \xE2\x80\x94 left where it is).");
+    if (!TargetExists(step.to, lookup) || lookup)
+        return Skipped(r, "Skipped (the original is no longer there \xE2\x80\x94 the copy is kept).");
+    switch (SendToRecycleBin(step.from)) {
+        case RecycleOutcome::recycled:
+            r.ok = true;
+            r.message = "Removed the copy (it is in the Recycle Bin)";
+            return r;
+        case RecycleOutcome::no_bin:
+        case RecycleOutcome::name_not_exact:
+            // No Recycle Bin can take it: the original is there, so the copy is deleted.
+            if (const std::error_code ec = DeleteTree(step.from)) {
+                r.message = std::system_category().message(ec.value());
+                return r;
+            }
+            r.ok = true;
+            r.message = "Removed the copy";
+            return r;
+        case RecycleOutcome::declined: return Skipped(r, "Skipped (the copy could not go to the Recycle Bin \xE2\x80\x94 left where it is).");
+        case RecycleOutcome::failed: break;
+    }
+    r.message = kMessageRecycleFailed;
+    return r;
+}
+
 }  // namespace
 
 RouteItemResult UndoItem(const UndoStep& step, const RecycleRestore& restore, MoveStaging* staging) {
@@ -64,6 +97,7 @@ RouteItemResult UndoItem(const UndoStep& step, const RecycleRestore& restore, Mo
     r.source = PathToUtf8(step.from);
     r.target = PathToUtf8(step.to);
     r.rule = step.rule;
+    if (step.copy) return RemoveCopy(step, std::move(r));
     std::error_code lookup;
     if (step.recycled) {
         r.source = "Recycle Bin";

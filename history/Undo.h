@@ -23,6 +23,7 @@ struct UndoStep {
     TreeFingerprint expected;    // what was put there
     std::string identity;        // and which object it was ("" when unknown)
     bool recycled = false;
+    bool copy = false;           // a copy was made at `from` (the item stayed at `to`): undo removes it
     uint64_t deletedAfter = 0;   // recycled: the bin's item was deleted no earlier (UTC ticks)
     std::optional<uint64_t> bytes;  // recycled: the file's size, when it was known
     std::string rule;
@@ -35,7 +36,10 @@ using RecycleRestore = std::function<bool(const UndoStep& step)>;
 // The steps that undo `batch`, last item first (a later item may depend on an earlier one).
 std::vector<UndoStep> PlanUndo(const HistoryBatch& batch);
 
-// One step; the result's source is where the item was, its target where it went back to.
+// One step; the result's source is where the item was, its target where it went back to. A
+// copy's step removes the copy (to the Recycle Bin where its volume has one; the caller's thread
+// must then be in a single-threaded apartment) only while it is unchanged and its original is
+// still there.
 // Without `restore`, a recycled item's line says where to find it. A batch of steps passes its
 // staging for moves across volumes (see MoveStaging.h).
 RouteItemResult UndoItem(const UndoStep& step, const RecycleRestore& restore = {}, MoveStaging* staging = nullptr);

@@ -167,4 +167,55 @@ PatternSearch NamePattern::Search(std::string_view name) const {
     return result;
 }
 
+std::vector<std::string> NamePattern::GroupNames() const {
+    std::vector<std::string> names;
+    if (!code) return names;
+    uint32_t count = 0, entrySize = 0;
+    PCRE2_SPTR table = nullptr;
+    if (pcre2_pattern_info(code->compiled, PCRE2_INFO_NAMECOUNT, &count) != 0 || count == 0 ||
+        pcre2_pattern_info(code->compiled, PCRE2_INFO_NAMEENTRYSIZE, &entrySize) != 0 ||
+        pcre2_pattern_info(code->compiled, PCRE2_INFO_NAMETABLE, &table) != 0)
+        return names;
+    // Each entry: the group's number in two bytes, then its name, NUL-terminated.
+    for (uint32_t i = 0; i < count; ++i)
+        names.emplace_back(reinterpret_cast<const char*>(table + i * entrySize + 2));
+    return names;
+}
+
+std::vector<std::pair<std::string, std::string>> NamePattern::NamedGroups(std::string_view name) const {
+    std::vector<std::pair<std::string, std::string>> groups;
+    const std::vector<std::string> names = GroupNames();
+    if (names.empty()) return groups;
+    // Few items ask for groups (templates that name them), so each search has buffers of its own.
+    pcre2_match_data* data = pcre2_match_data_create_from_pattern(code->compiled, nullptr);
+    pcre2_match_context* context = pcre2_match_context_create(nullptr);
+    if (data && context) {
+        pcre2_set_match_limit(context, kPatternStepLimit);
+        pcre2_set_heap_limit(context, kPatternMemoryLimitKiB);
+        const auto subject = reinterpret_cast<PCRE2_SPTR>(name.data());
+        int rc = pcre2_match(code->compiled, subject, name.size(), 0, 0, data, context);
+        if (rc == PCRE2_ERROR_JIT_STACKLIMIT)
+            rc = pcre2_match(code->compiled, subject, name.size(), 0, PCRE2_NO_JIT, data, context);
+        if (rc >= 0) {
+            for (const std::string& group : names) {
+                PCRE2_SIZE length = 0;
+                std::string value;
+                const auto key = reinterpret_cast<PCRE2_SPTR>(group.c_str());
+                if (pcre2_substring_length_byname(data, key, &length) == 0) {
+                    value.resize(length + 1);
+                    PCRE2_SIZE size = value.size();
+                    if (pcre2_substring_copy_byname(data, key, reinterpret_cast<PCRE2_UCHAR*>(value.data()), &size) == 0)
+                        value.resize(size);
+                    else
+                        value.clear();
+                }
+                groups.emplace_back(group, std::move(value));
+            }
+        }
+    }
+    pcre2_match_context_free(context);
+    pcre2_match_data_free(data);
+    return groups;
+}
+
 }  // namespace kw

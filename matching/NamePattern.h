@@ -15,6 +15,8 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 namespace kw {
 
@@ -42,6 +44,11 @@ public:
     bool Jit() const;
     // May be called from several threads at once.
     PatternSearch Search(std::string_view name) const;
+    // The names of the pattern's named groups ("client" of (?<client>\w+)), in pattern order.
+    std::vector<std::string> GroupNames() const;
+    // What each named group took in the first match in `name` (empty for a group that took no
+    // part); nothing when there is no match. Bounded as Search is.
+    std::vector<std::pair<std::string, std::string>> NamedGroups(std::string_view name) const;
 
 private:
     struct Code;

@@ -13,6 +13,7 @@
 #include "matching/NamePattern.h"
 #include "matching/PatternShape.h"
 #include "matching/RuleSelection.h"
+#include "matching/RuleTemplates.h"
 #include "model/AsciiCase.h"
 #include "model/ExtendedPath.h"
 #include "model/TextEncoding.h"
@@ -164,6 +165,7 @@ private:
 
     void CheckClause(int rule, int index);
     void CheckConditions(int rule);
+    void CheckTemplate(int rule);
     void CheckDestination(int rule, const std::string& path, const std::string& noun, bool missingIsNormal);
     void CheckOrder();
     void CheckRecycle(int rule, bool reached);
@@ -413,6 +415,21 @@ void Checker::CheckConditions(int ruleIndex) {
             Severity::note);
 }
 
+void Checker::CheckTemplate(int ruleIndex) {
+    const Rule& rule = RuleAt(ruleIndex);
+    const PathTemplate parsed = ParseDestination(rule);
+    if (parsed.error) {
+        Add(ruleIndex, -1, RuleField::destination,
+            "The destination template has an error: " + TemplateErrorText(*parsed.error) + ". This rule routes nothing.");
+        return;
+    }
+    if (!parsed.HasPlaceholders()) return CheckDestination(ruleIndex, rule.destination, "Destination", false);
+    // The folders below are made from each item: only the folder typed before them is checked
+    // (a drive's top is then a fine place to start from).
+    if (parsed.fixed.empty() || !IsVolumeRoot(PathFromUtf8(parsed.fixed)))
+        CheckDestination(ruleIndex, parsed.fixed.empty() ? rule.destination : parsed.fixed, "Destination", false);
+}
+
 void Checker::CheckDestination(int ruleIndex, const std::string& typed, const std::string& noun,
                                bool missingIsNormal) {
     const auto warn = [&](std::string text) { Add(ruleIndex, -1, RuleField::destination, std::move(text)); };
@@ -483,13 +500,14 @@ std::string Outcome(const Rule& rule) {
     switch (rule.action) {
         case RuleAction::recycle: return "sends them to the Recycle Bin";
         case RuleAction::leave_in_place: return "leaves them in place";
+        case RuleAction::copy: return "copies them to " + rule.destination;
         default: return "moves them to " + rule.destination;
     }
 }
 
 bool SameOutcome(const Rule& a, const Rule& b) {
     if (a.action != b.action) return false;
-    if (a.action != RuleAction::move) return true;
+    if (!UsesDestination(a.action)) return true;
     return AsciiLower(PathToUtf8(PlainPath(PathFromUtf8(a.destination)))) ==
            AsciiLower(PathToUtf8(PlainPath(PathFromUtf8(b.destination))));
 }
@@ -586,7 +604,7 @@ std::vector<RuleWarning> Checker::Run() {
             Add(i, -1, RuleField::rule, text + ".", Severity::incomplete);
         }
         CheckConditions(i);
-        if (RuleAt(i).action == RuleAction::move) CheckDestination(i, RuleAt(i).destination, "Destination", false);
+        if (UsesDestination(RuleAt(i).action)) CheckTemplate(i);
     }
     CheckOrder();
     // The Unsorted folder is made on first use like any other, and the Settings tab already

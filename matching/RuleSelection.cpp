@@ -2,15 +2,21 @@
 
 #include <optional>
 
+#include "model/TextEncoding.h"
+
 namespace kw {
 
 bool IsUsableRule(const Rule& rule) {
-    return rule.enabled && !(rule.action == RuleAction::move && rule.destination.empty());
+    return rule.enabled && !(UsesDestination(rule.action) && rule.destination.empty());
 }
 
 RuleSelector::RuleSelector(const AppSettings& batchSettings) : settings(batchSettings) {
     prepared.reserve(settings.rules.size());
+    templates.reserve(settings.rules.size());
     for (const Rule& rule : settings.rules) {
+        const bool hasTemplate = rule.destination.find_first_of("{}") != std::string::npos;
+        if (IsUsableRule(rule) && UsesDestination(rule.action) && hasTemplate) templates.emplace_back(rule);
+        else templates.emplace_back();
         // An exclusive rule wins without its clauses being looked at.
         if (!IsUsableRule(rule) || IsExclusive(rule)) {
             prepared.emplace_back();
@@ -22,13 +28,22 @@ RuleSelector::RuleSelector(const AppSettings& batchSettings) : settings(batchSet
 
 RuleDecision RuleSelector::DecisionOf(const Rule& rule) {
     // A rule not named yet is called what the rule list calls it.
-    return RuleDecision{rule.name.empty() ? "New rule" : rule.name, rule.destination, rule.action, rule.conflict, {}};
+    return RuleDecision{rule.name.empty() ? "New rule" : rule.name, rule.destination, rule.action, rule.conflict, {}, {}};
+}
+
+RuleDecision RuleSelector::DecisionFor(size_t index, ItemFacts& item, const Clock& clock) const {
+    RuleDecision decision = DecisionOf(settings.rules[index]);
+    if (index >= templates.size() || !templates[index]) return decision;
+    const PreparedTemplates& t = *templates[index];
+    if (t.Destination().error) decision.templateError = TemplateErrorText(*t.Destination().error);
+    else decision.destination = ToUtf8(t.ResolveDestination(item, clock));
+    return decision;
 }
 
 RuleDecision RuleSelector::NoMatchDecision() const {
     if (settings.noMatchPolicy == NoMatchPolicy::leave_in_place)
-        return {"No matching rule", "", RuleAction::leave_in_place, ConflictPolicy::skip, {}};
-    return {"Catch-All", settings.catchAllPath, RuleAction::move, settings.catchAllConflict, {}};
+        return {"No matching rule", "", RuleAction::leave_in_place, ConflictPolicy::skip, {}, {}};
+    return {"Catch-All", settings.catchAllPath, RuleAction::move, settings.catchAllConflict, {}, {}};
 }
 
 RuleDecision RuleSelector::Select(const std::filesystem::path& item, const Clock& clock) const {
@@ -52,7 +67,7 @@ RuleDecision RuleSelector::Select(ItemFacts& facts, const Clock& clock, Selectio
             for (size_t j = 0; j < rules.size(); ++j)
                 if (IsUsableRule(rules[j])) trace->rules[j].standing = j == i ? RuleStanding::won : RuleStanding::passed_over;
         }
-        return DecisionOf(rules[i]);
+        return DecisionFor(i, facts, clock);
     }
     std::string notes;
     std::optional<RuleDecision> decision;
@@ -61,7 +76,7 @@ RuleDecision RuleSelector::Select(ItemFacts& facts, const Clock& clock, Selectio
         std::string note;
         RuleFinding* finding = trace ? &trace->rules[i] : nullptr;
         const Truth truth = prepared[i]->Judge(facts, clock, note, finding ? &finding->clauses : nullptr);
-        if (truth == Truth::yes) decision = DecisionOf(rules[i]);
+        if (truth == Truth::yes) decision = DecisionFor(i, facts, clock);
         if (finding)
             finding->standing = truth == Truth::yes       ? RuleStanding::won
                                 : truth == Truth::unknown ? RuleStanding::depends

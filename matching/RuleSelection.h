@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "matching/ConditionEvaluation.h"
+#include "matching/RuleTemplates.h"
 #include "model/AppSettings.h"
 #include "model/Clock.h"
 
@@ -20,6 +21,9 @@ struct RuleDecision {
     // Why a condition could not be decided and counted as not holding (a pattern gave up),
     // for the item's log line; empty when every condition was decided.
     std::string note;
+    // The rule's destination is a template that does not parse ("An unknown placeholder {x}
+    // at 4"): the rule routes nothing. `destination` is then the template as written.
+    std::string templateError;
 };
 
 // A rule takes part when it is enabled and is not a move rule without a destination.
@@ -59,8 +63,10 @@ public:
     RuleDecision Select(const std::filesystem::path& item, const Clock& clock = SystemClock()) const;
     // The one selection, routing's and the tester's: with `trace`, how each rule fared.
     RuleDecision Select(ItemFacts& item, const Clock& clock, SelectionTrace* trace) const;
-    // The decision a rule would give, were it the one that matched.
+    // The decision a rule would give, were it the one that matched (its template not resolved).
     static RuleDecision DecisionOf(const Rule& rule);
+    // The decision rule `index` gives for this item: its destination template resolved.
+    RuleDecision DecisionFor(size_t index, ItemFacts& item, const Clock& clock) const;
     // For the benchmarks: patterns compiled, and attribute queries made for size and date
     // conditions over all items so far.
     int PatternsCompiled() const { return patternsCompiled; }
@@ -71,6 +77,7 @@ private:
 
     const AppSettings& settings;
     std::vector<std::optional<PreparedRule>> prepared;  // one per rule; nothing for unusable ones
+    std::vector<std::optional<PreparedTemplates>> templates;  // one per rule; for destinations with placeholders
     int patternsCompiled = 0;
     mutable long long attributeQueries = 0;
 };

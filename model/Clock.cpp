@@ -23,6 +23,15 @@ public:
 
 }  // namespace
 
+std::optional<LocalTime> LocalTimeOf(uint64_t utcTicks) {
+    if (utcTicks == 0) return std::nullopt;
+    const FILETIME utc{static_cast<DWORD>(utcTicks), static_cast<DWORD>(utcTicks >> 32)};
+    SYSTEMTIME u{}, local{};
+    // The time zone rules of that day, not today's (a summer photo read in winter).
+    if (!FileTimeToSystemTime(&utc, &u) || !SystemTimeToTzSpecificLocalTime(nullptr, &u, &local)) return std::nullopt;
+    return LocalTime{local.wYear, local.wMonth, local.wDay, local.wHour, local.wMinute, local.wSecond};
+}
+
 std::string LocalClockText(uint64_t utcTicks) {
     const FILETIME utc{static_cast<DWORD>(utcTicks), static_cast<DWORD>(utcTicks >> 32)};
     SYSTEMTIME u{}, local{};

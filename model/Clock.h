@@ -2,6 +2,7 @@
 // The wall clock behind a seam, so that date rules and dated file names can be tested on any day.
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 namespace kw {
@@ -20,6 +21,10 @@ public:
 
 // The real clock; every function that reads the time takes a Clock defaulting to this one.
 const Clock& SystemClock();
+
+// A moment in UTC ticks as the user's local date and time; nothing for a moment Windows cannot
+// convert (0, or beyond the year 30827).
+std::optional<LocalTime> LocalTimeOf(uint64_t utcTicks);
 
 // A moment in UTC ticks as the local "HH:MM" the user's clock showed then ("?" when unknown).
 std::string LocalClockText(uint64_t utcTicks);

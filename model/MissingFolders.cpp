@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "model/PathKind.h"
+#include "model/PathTemplate.h"
 #include "model/PortablePath.h"
 #include "model/TextEncoding.h"
 
@@ -11,8 +12,11 @@ namespace kw {
 std::vector<std::string> RoutingFolders(const AppSettings& settings) {
     std::vector<std::string> folders;
     for (const Rule& rule : settings.rules)
-        if (rule.enabled && rule.action == RuleAction::move && !rule.destination.empty())
-            folders.push_back(rule.destination);
+        if (rule.enabled && UsesDestination(rule.action) && !rule.destination.empty()) {
+            // A destination made from the item: the folder typed before its first placeholder.
+            std::string folder = TemplateFixedFolder(rule.destination);
+            if (!folder.empty()) folders.push_back(std::move(folder));
+        }
     if (settings.noMatchPolicy == NoMatchPolicy::unsorted && !settings.catchAllPath.empty())
         folders.push_back(settings.catchAllPath);
     return folders;

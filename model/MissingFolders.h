@@ -9,7 +9,7 @@
 
 namespace kw {
 
-// Destinations of enabled move rules, then the catch-all folder when unmatched items go there
+// Destinations of enabled move rules (of a template, the folder before its first placeholder), then the catch-all folder when unmatched items go there
 // (empty ones left out), as written.
 std::vector<std::string> RoutingFolders(const AppSettings& settings);
 

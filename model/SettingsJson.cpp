@@ -21,7 +21,7 @@ const char* StoredName(Enum value, const std::array<const char*, N>& names) {
 constexpr std::array<const char*, 7> kConditionTypeNames = {"extension", "file_size", "alphabetical", "keyword",
                                                             "date",      "regex",     "any_file"};
 constexpr std::array<const char*, 2> kCombineLogicNames = {"and", "or"};
-constexpr std::array<const char*, 3> kRuleActionNames = {"move", "recycle", "leave_in_place"};
+constexpr std::array<const char*, 4> kRuleActionNames = {"move", "recycle", "leave_in_place", "copy"};
 constexpr std::array<const char*, 3> kConflictPolicyNames = {"rename", "overwrite", "skip"};
 constexpr std::array<const char*, 2> kDateFieldNames = {"modified", "created"};
 constexpr std::array<const char*, 2> kDateOpNames = {"older", "newer"};
@@ -236,6 +236,7 @@ Rule RuleFromJson(const Json& j) {
     const std::string action = String(j, "action", "move");
     r.action = action == "recycle"                               ? RuleAction::recycle
                : (action == "leave_in_place" || action == "skip") ? RuleAction::leave_in_place
+               : action == "copy"                                 ? RuleAction::copy
                                                                   : RuleAction::move;
     r.destination = String(j, "destination", "");
     r.conflict = ConflictFromName(String(j, "conflict", "rename"));

@@ -15,8 +15,9 @@
 namespace kw {
 namespace fs = std::filesystem;
 
-BatchCache::BatchCache(const AppSettings& batchSettings)
-    : settings(WithResolvedFolders(batchSettings, SystemPathContext())), staging(DataFolder().folder) {
+BatchCache::BatchCache(const AppSettings& batchSettings, BatchOptions batchOptions)
+    : settings(WithResolvedFolders(batchSettings, SystemPathContext())), options(batchOptions),
+      staging(DataFolder().folder) {
     // Two spellings of one folder are both kept: each is compared by identity when it matters.
     for (const std::string& utf8 : kw::RoutingFolders(settings)) {
         const fs::path folder = PathFromUtf8(utf8);

@@ -21,6 +21,7 @@
 
 #include "matching/RuleSelection.h"
 #include "model/AppSettings.h"
+#include "routing/BatchOptions.h"
 #include "routing/ComApartment.h"
 #include "routing/FileIdentity.h"
 #include "routing/MoveStaging.h"
@@ -40,11 +41,12 @@ public:
     // Compiles the rules' patterns. Nothing is read from the disk until it is asked for: a full
     // identity costs about half a millisecond under Wine (the volume's serial number is asked of
     // another process), and a batch of plain files needs none in the common case.
-    explicit BatchCache(const AppSettings& settings);
+    explicit BatchCache(const AppSettings& settings, BatchOptions options = {});
     BatchCache(const BatchCache&) = delete;
     BatchCache& operator=(const BatchCache&) = delete;
 
     const AppSettings& Settings() const { return settings; }
+    const BatchOptions& Options() const { return options; }
     const RuleSelector& Rules() const { return rules; }
     const RoutingFolderList& RoutingFolders() const { return routingFolders; }
 
@@ -91,6 +93,7 @@ public:
 
 private:
     AppSettings settings;
+    BatchOptions options;
     RuleSelector rules{settings};
     RoutingFolderList routingFolders;
     std::map<std::wstring, FolderFacts> folders;

@@ -3,6 +3,7 @@
 namespace kw {
 
 ItemFate FateOf(const RouteItemResult& r) {
+    if (r.ok && !r.skipped && r.copied) return ItemFate::copied;
     if (r.ok && !r.skipped) return r.target == "Recycle Bin" ? ItemFate::recycled : ItemFate::moved;
     if (r.ok) return ItemFate::left;
     return r.skipped ? ItemFate::skipped : ItemFate::failed;
@@ -11,6 +12,7 @@ ItemFate FateOf(const RouteItemResult& r) {
 void BatchTally::Add(ItemFate fate) {
     switch (fate) {
         case ItemFate::moved: ++moved; break;
+        case ItemFate::copied: ++copied; break;
         case ItemFate::recycled: ++recycled; break;
         case ItemFate::left: ++left; break;
         case ItemFate::skipped: ++skipped; break;
@@ -38,13 +40,14 @@ std::string TallyText(const BatchTally& t, bool undo) {
         text = "put back " + std::to_string(t.moved + t.recycled) + " of " + std::to_string(t.Total());
     } else {
         part("moved ", t.moved);
+        part("copied ", t.copied);
         part("recycled ", t.recycled);
         part("left in place ", t.left);
     }
     part("skipped ", t.skipped);
     part("failed ", t.failed);
     part("not routed ", t.notRouted);
-    return text.empty() ? "moved 0" : text;
+    return text.empty() ? "moved 0" : text;  // (a batch of copies that copied nothing says so too)
 }
 
 }  // namespace kw

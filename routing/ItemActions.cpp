@@ -394,6 +394,29 @@ std::error_code MoveToTarget(const fs::path& source, const fs::path& target, boo
     return CopyThenDelete(source, target, overwrite, own);
 }
 
+// As a move's copy: made under a staging name and flushed before the rename into place, so a
+// target name never holds a partial copy, nor one a power cut could still take back. The source
+// is not touched; nothing needs journalling, since a kill leaves at most a staging copy, which
+// the staging folder's own record clears.
+std::error_code CopyToTarget(const fs::path& source, const fs::path& target, bool overwrite, MoveStaging* staging) {
+    std::optional<MoveStaging> own;
+    if (!staging) staging = &own.emplace(DataFolder().folder);
+    // A folder that survived the overwrite policy's deletion: merge, replacing same names.
+    if (overwrite && IsFolderItem(source) && IsFolderItem(target)) return CopyTree(source, target, true);
+    fs::path copy = staging->CopyPath(target.parent_path());
+    std::error_code copied = CopyTree(source, copy, false);
+    if (copied.value() == ERROR_PATH_NOT_FOUND && staging->Drop(target.parent_path())) {
+        copy = staging->CopyPath(target.parent_path());
+        copied = CopyTree(source, copy, false);
+    }
+    if (!copied) copied = FlushTree(copy);
+    if (!copied && !MoveFileExW(ExtendedPath(copy).c_str(), ExtendedPath(target).c_str(),
+                                overwrite ? MOVEFILE_REPLACE_EXISTING : 0))
+        copied = LastError();
+    if (copied) DeleteTree(copy);
+    return copied;
+}
+
 namespace {
 
 RouteItemResult Result(const fs::path& source, const std::string& rule) {
@@ -569,7 +592,7 @@ namespace {
 // cached fact could get wrong is asked afresh by the step that would act on it.
 RouteItemResult MoveWithFacts(const fs::path& source, ItemKind kind, const fs::path& destination,
                               ConflictPolicy conflict, const AutoRenameOptions& autoRename, const std::string& rule,
-                              BatchCache& batch, const Clock& clock, bool mayLookAgain) {
+                              BatchCache& batch, const Clock& clock, bool mayLookAgain, bool copy) {
     RouteItemResult r = Result(source, rule);
     try {
         const bool destinationWasFolder = !destination.empty() && batch.Folder(destination).isFolder;
@@ -579,7 +602,7 @@ RouteItemResult MoveWithFacts(const fs::path& source, ItemKind kind, const fs::p
         // staging name). A folder's copy is costly, and overwriting must clear the way first:
         // for those, check ahead.
         const bool lookUpTarget = conflict == ConflictPolicy::overwrite ||
-                                  (kind != ItemKind::file && !SameRootName(source, destination));
+                                  (kind != ItemKind::file && (copy || !SameRootName(source, destination)));
         MoveDecision d = DecideMove(source, kind, destination, conflict, autoRename, batch, clock, lookUpTarget);
         for (int attempt = 0;; ++attempt) {
             r.target = d.target.empty() ? std::string() : PathToUtf8(d.target);
@@ -600,7 +623,8 @@ RouteItemResult MoveWithFacts(const fs::path& source, ItemKind kind, const fs::p
             }
             // A name an earlier item of the batch took is never overwritten, whatever the policy.
             const bool overwrite = d.replace || (conflict == ConflictPolicy::overwrite && d.clash == NameClash::none);
-            const std::error_code transferError = MoveToTarget(source, d.target, overwrite, &batch.Staging());
+            const std::error_code transferError = copy ? CopyToTarget(source, d.target, overwrite, &batch.Staging())
+                                                       : MoveToTarget(source, d.target, overwrite, &batch.Staging());
             if (!transferError) break;
             // The name is taken (it was, or something took it since): never replace it.
             if (!overwrite && IsNameTaken(transferError)) {
@@ -612,7 +636,7 @@ RouteItemResult MoveWithFacts(const fs::path& source, ItemKind kind, const fs::p
             // the item is handled again with everything read afresh (the folder made anew).
             if (mayLookAgain && destinationWasFolder && !IsFolderItem(destination)) {
                 batch.Forget();
-                return MoveWithFacts(source, kind, destination, conflict, autoRename, rule, batch, clock, false);
+                return MoveWithFacts(source, kind, destination, conflict, autoRename, rule, batch, clock, false, copy);
             }
             r.message = std::system_category().message(transferError.value());
             return r;
@@ -620,7 +644,8 @@ RouteItemResult MoveWithFacts(const fs::path& source, ItemKind kind, const fs::p
         batch.Claim(d.target);
         if (kind != ItemKind::file) batch.Forget();  // a folder (or a link) left its place
         r.ok = true;
-        r.message = "Moved via " + rule;
+        r.copied = copy;
+        r.message = (copy ? "Copied via " : "Moved via ") + rule;
         if (d.clash == NameClash::batchItem)
             r.message += " \xE2\x80\x94 renamed: an earlier item of this batch took " + PathToUtf8(d.wanted.filename());
     } catch (const std::exception& e) {
@@ -639,7 +664,15 @@ RouteItemResult MoveItem(const fs::path& source, const fs::path& destination, Co
     std::error_code lookupError;
     // What cannot be looked up is handled with every check read afresh, as a link would be.
     const ItemKind kind = ItemKindAt(source, lookupError).value_or(ItemKind::link);
-    return MoveWithFacts(source, kind, destination, conflict, autoRename, rule, batch, clock, true);
+    return MoveWithFacts(source, kind, destination, conflict, autoRename, rule, batch, clock, true, false);
+}
+
+RouteItemResult CopyItem(const fs::path& source, const fs::path& destination, ConflictPolicy conflict,
+                         const AutoRenameOptions& autoRename, const std::string& rule, const Clock& clock) {
+    BatchCache batch{AppSettings{}};
+    std::error_code lookupError;
+    const ItemKind kind = ItemKindAt(source, lookupError).value_or(ItemKind::link);
+    return MoveWithFacts(source, kind, destination, conflict, autoRename, rule, batch, clock, true, true);
 }
 
 RouteItemResult RouteItem(const fs::path& item, BatchCache& batch) {
@@ -661,6 +694,7 @@ RouteItemResult RouteItem(const fs::path& item, BatchCache& batch) {
         const auto act = [&]() -> RouteItemResult {
             if (decision.action == RuleAction::leave_in_place)
                 return Skip(r, ("Left in place (" + decision.ruleName + ")").c_str());
+            if (!decision.templateError.empty()) return Skip(r, kMessageTemplateError, false);
             if (batch.IsRoutingFolder(item, *kind)) return Skip(r, kMessageRoutingFolder);
             if (decision.action == RuleAction::recycle) {
                 batch.EnterComApartment();
@@ -668,8 +702,10 @@ RouteItemResult RouteItem(const fs::path& item, BatchCache& batch) {
                 if (*kind != ItemKind::file) batch.Forget();
                 return recycled;
             }
+            const bool copy = decision.action == RuleAction::copy ||
+                              (decision.action == RuleAction::move && batch.Options().copyInsteadOfMove);
             return MoveWithFacts(item, *kind, PathFromUtf8(decision.destination), decision.conflict,
-                                 settings.autoRename, decision.ruleName, batch, SystemClock(), true);
+                                 settings.autoRename, decision.ruleName, batch, SystemClock(), true, copy);
         };
         RouteItemResult result = act();
         // A condition that could not be decided (a pattern that gave up) counted as false: the

@@ -25,12 +25,21 @@ RouteItemResult RouteItem(const std::filesystem::path& item, BatchCache& batch);
 RouteItemResult MoveItem(const std::filesystem::path& source, const std::filesystem::path& destination,
                          ConflictPolicy conflict, const AutoRenameOptions& autoRename, const std::string& rule,
                          const Clock& clock = SystemClock());
+// A copy on its own: the item stays, a copy (a folder with all it holds) goes to the destination
+// under the same checks and conflict policies as a move.
+RouteItemResult CopyItem(const std::filesystem::path& source, const std::filesystem::path& destination,
+                         ConflictPolicy conflict, const AutoRenameOptions& autoRename, const std::string& rule,
+                         const Clock& clock = SystemClock());
 // The transfer of a move: a rename on one volume, else (the rename refused, another volume)
 // copy (under a staging name, renamed into place) then delete. Without `overwrite` nothing at the target is ever replaced: a taken
 // name gives ERROR_ALREADY_EXISTS or ERROR_FILE_EXISTS. The source is deleted only after the
 // whole copy succeeded. A batch passes its staging (see MoveStaging.h); without one the move
 // makes and clears its own.
 std::error_code MoveToTarget(const std::filesystem::path& source, const std::filesystem::path& target, bool overwrite,
+                             MoveStaging* staging = nullptr);
+// The transfer of a copy: always a copy under a staging name, flushed, then renamed into place;
+// the source is never touched. A taken name is refused as by MoveToTarget.
+std::error_code CopyToTarget(const std::filesystem::path& source, const std::filesystem::path& target, bool overwrite,
                              MoveStaging* staging = nullptr);
 
 // Copies in progress live in a batch's staging folder in the destination folder

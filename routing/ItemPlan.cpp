@@ -43,10 +43,13 @@ PlannedOutcome PlanMove(const fs::path& item, std::optional<ItemKind> kind, cons
     }
     if (d.lookupError) return Outcome(PlannedFate::fail, "The destination cannot be reached: " + d.lookupError.message());
     if (claim) batch.Claim(d.target);
+    const bool copy = decision.action == RuleAction::copy ||
+                      (decision.action == RuleAction::move && batch.Options().copyInsteadOfMove);
+    const std::string verb = copy ? "Would copy via " : "Would move via ";
     const std::string created = d.createsFolder ? " (the folder will be created)" : "";
     switch (d.clash) {
         case NameClash::none:
-            return Outcome(PlannedFate::move, "Would move via " + decision.ruleName + " to " + target + created, target);
+            return Outcome(PlannedFate::move, verb + decision.ruleName + " to " + target + created, target);
         case NameClash::onDisk:
             if (d.replace)
                 return Outcome(PlannedFate::move, "Would replace " + target + ": the name is taken, overwrite", target);
@@ -67,6 +70,7 @@ PlannedOutcome PlanDecision(const fs::path& item, std::optional<ItemKind> kind, 
     try {
         if (decision.action == RuleAction::leave_in_place)
             return Outcome(PlannedFate::leave, "Left in place (" + decision.ruleName + ")");
+        if (!decision.templateError.empty()) return Outcome(PlannedFate::skip, kMessageTemplateError);
         if (kind && batch.IsRoutingFolder(item, *kind)) return Outcome(PlannedFate::skip, kMessageRoutingFolder);
         if (decision.action == RuleAction::recycle) return PlanRecycle(item, !kind, decision.ruleName);
         return PlanMove(item, kind, decision, batch, clock, claim);
@@ -97,10 +101,9 @@ ItemPlan PlanItem(const fs::path& item, BatchCache& batch, const Clock& clock) {
     plan.decision = batch.Rules().Select(facts, clock, &plan.trace);
     plan.outcome = PlanDecision(item, kind, plan.decision, batch, clock, true);
     if (!plan.decision.note.empty()) plan.outcome.message += " \xE2\x80\x94 " + plan.decision.note;
-    const std::vector<Rule>& rules = batch.Settings().rules;
     for (size_t i = 0; i < plan.trace.rules.size(); ++i)
         if (plan.trace.rules[i].standing == RuleStanding::depends)
-            plan.branches.push_back({i, PlanDecision(item, kind, RuleSelector::DecisionOf(rules[i]), batch, clock, false)});
+            plan.branches.push_back({i, PlanDecision(item, kind, batch.Rules().DecisionFor(i, facts, clock), batch, clock, false)});
     return plan;
 }
 

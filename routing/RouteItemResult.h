@@ -7,7 +7,7 @@
 namespace kw {
 
 // The outcome of one dropped item. The flags classify it: ok alone = moved or recycled;
-// ok + skipped = left alone, nothing wrong; skipped alone = not moved because of a name
+// ok + copied = copied; ok + skipped = left alone, nothing wrong; skipped alone = not moved because of a name
 // conflict; neither = failed.
 struct RouteItemResult {
     std::string source;   // UTF-8 path as dropped
@@ -16,6 +16,7 @@ struct RouteItemResult {
     std::string message;  // what the user reads
     bool ok = false;
     bool skipped = false;
+    bool copied = false;  // ok: a copy went to the target and the item stayed where it was
     // Sent to the Recycle Bin: the time just before the shell was asked (UTC file-time ticks)
     // and, for a file, its size; undo picks this very deletion out of the bin by them.
     uint64_t recycledAt = 0;

@@ -13,6 +13,7 @@ struct RouteJob::Batch {
     CompleteCallback onComplete;
     ProgressCallback onProgress;
     BatchHooks hooks;
+    BatchOptions options;
     bool dropped = false;  // taken out of the queue: completes with nothing handled, in its turn
 };
 
@@ -80,14 +81,15 @@ void RouteJob::WorkerLoop() {
 }
 
 void RouteJob::Start(const AppSettings& settings, std::vector<std::filesystem::path> items,
-                     CompleteCallback onComplete, ProgressCallback onProgress, BatchHooks hooks) {
+                     CompleteCallback onComplete, ProgressCallback onProgress, BatchHooks hooks,
+                     BatchOptions options) {
     if (items.empty()) {
         if (onComplete) onComplete(RouteJobResult{});
         return;
     }
     std::lock_guard lock(mutex);
     queue.push_back(std::make_unique<Batch>(
-        Batch{settings, std::move(items), std::move(onComplete), std::move(onProgress), std::move(hooks)}));
+        Batch{settings, std::move(items), std::move(onComplete), std::move(onProgress), std::move(hooks), options}));
     jobRunning = true;
     if (!worker.joinable()) {
         try {
@@ -110,7 +112,7 @@ void RouteJob::RunBatch(Batch& batch) {
     }
     try {
         if (batch.hooks.prepare) batch.items = batch.hooks.prepare(std::move(batch.items), stopRequested);
-        BatchCache cache(batch.settings);
+        BatchCache cache(batch.settings, batch.options);
         // A batch of this process never overlaps another (one instance, one batch at a time), so
         // journals found now were left by a run that was killed: the moves they record are
         // finished or undone first, and the staging folders they name cleared. Once per job, and

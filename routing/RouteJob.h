@@ -75,8 +75,9 @@ public:
     // queue (IsRunning() is false when no other batch waits); a batch whose preparation leaves
     // nothing completes with no items (see DropQueued for one that never ran). Throws std::system_error only when no thread can be started (then no callback
     // is called and nothing is queued).
+    // `options`: how the batch is carried out (copies instead of moves), see BatchOptions.h.
     void Start(const AppSettings& settings, std::vector<std::filesystem::path> items, CompleteCallback onComplete,
-               ProgressCallback onProgress, BatchHooks hooks = {});
+               ProgressCallback onProgress, BatchHooks hooks = {}, BatchOptions options = {});
     // A batch is running or waiting.
     bool IsRunning() const { return jobRunning.load(); }
     // The batches waiting behind the one running, and how many items they hold (as dropped:

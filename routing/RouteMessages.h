@@ -17,6 +17,7 @@ inline constexpr char kMessageNoRecycleBin[] = "Skipped (no Recycle Bin for this
 inline constexpr char kMessageRecycleName[] =
     "Skipped (the Recycle Bin cannot take this name or path as it is \xE2\x80\x94 not deleted).";
 inline constexpr char kMessageRecycleDeclined[] = "Skipped (not deleted \xE2\x80\x94 it could not go to the Recycle Bin).";
+inline constexpr char kMessageTemplateError[] = "Skipped (the destination template has an error).";
 inline constexpr char kMessageRecycleFailed[] = "Could not send to Recycle Bin.";
 
 }  // namespace kw

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs what the build and the tests need, idempotently: Debian packages (only when one is
-# missing), and Dear ImGui's and PCRE2's sources from Debian's source packages, checksum-verified,
+# missing), and Dear ImGui's, PCRE2's and libexif's sources from Debian's source packages, checksum-verified,
 # into .deps/
 # Quiet and quick when everything is already there.
 set -euo pipefail
@@ -12,6 +12,7 @@ packages=(
   g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
   wine wine64 xvfb xauth libgl1-mesa-dri libglx-mesa0 x11-utils xdotool imagemagick openbox
   googletest nlohmann-json3-dev fonts-roboto-unhinted
+  libimage-exiftool-perl
 )
 
 missing=()
@@ -70,3 +71,6 @@ fetch_source imgui "imgui=1.90.1+ds-1" "imgui_1.90.1+ds.orig.tar.xz" \
 # packaging does not break setup; the upstream tarball itself is pinned by its checksum.
 fetch_source pcre2 "pcre2" "pcre2_10.46.orig.tar.gz" \
   8d28d7f2c3b970c3a4bf3776bcbb5adfc923183ce74bc8df1ebaad8c1985bd07
+# libexif (photos' dates taken), likewise: any Debian revision of 0.6.25, the tarball pinned.
+fetch_source libexif "libexif" "libexif_0.6.25.orig.tar.gz" \
+  ee0795432c20d2fdb2a8a579dd6fc0e19d402e36f14f42c03ab60d2345950f09

@@ -90,16 +90,25 @@ ULONG STDMETHODCALLTYPE FileDropTarget::Release() {
     return count;
 }
 
-HRESULT STDMETHODCALLTYPE FileDropTarget::DragEnter(IDataObject* data, DWORD, POINTL, DWORD* effect) {
+DWORD DragFeedback(DWORD allowed, DWORD keys) {
+    // On entry the effect holds what the source allows; the answer must be one of those
+    // ("IDropTarget::DragOver"). Ctrl shows a copy, no key or Shift a move, as Explorer does.
+    const DWORD wanted = (keys & MK_CONTROL) ? DROPEFFECT_COPY : DROPEFFECT_MOVE;
+    if (allowed & wanted) return wanted;
+    return (allowed & DROPEFFECT_COPY) ? DROPEFFECT_COPY : DROPEFFECT_NONE;
+}
+
+HRESULT STDMETHODCALLTYPE FileDropTarget::DragEnter(IDataObject* data, DWORD keys, POINTL, DWORD* effect) {
     if (!effect) return E_POINTER;
     FORMATETC format = HdropFormat();
-    *effect = (data && data->QueryGetData(&format) == S_OK) ? DROPEFFECT_COPY : DROPEFFECT_NONE;
+    accepting = data && data->QueryGetData(&format) == S_OK;
+    *effect = accepting ? DragFeedback(*effect, keys) : DROPEFFECT_NONE;
     return S_OK;
 }
 
-HRESULT STDMETHODCALLTYPE FileDropTarget::DragOver(DWORD, POINTL, DWORD* effect) {
+HRESULT STDMETHODCALLTYPE FileDropTarget::DragOver(DWORD keys, POINTL, DWORD* effect) {
     if (!effect) return E_POINTER;
-    *effect = DROPEFFECT_COPY;
+    *effect = accepting ? DragFeedback(*effect, keys) : DROPEFFECT_NONE;
     return S_OK;
 }
 

@@ -1,8 +1,9 @@
 #pragma once
 // The OLE drop target both windows register: accepts anything offering a CF_HDROP file list
 // and hands the paths, with the drop point in screen coordinates and the modifier keys, to its
-// callback. It never
-// reports a move effect, so the drag source never deletes its own copies.
+// callback. While the drag is over it, the cursor shows what will happen (a move, or a copy
+// with Ctrl held), but a drop never reports a move effect, so the drag source never deletes its
+// own copies: the program moves the items itself.
 
 #include <windows.h>
 #include <ole2.h>
@@ -37,8 +38,13 @@ private:
     ~FileDropTarget() = default;
 
     ULONG refCount = 1;  // UI thread only (single-threaded apartment)
+    bool accepting = false;  // the drag over the window offers a file list
     DropCallback onDropAt;
 };
+
+// The effect a drag over the target shows, of those the source allows: a copy with Ctrl held,
+// otherwise a move (or a copy where the source allows no move).
+DWORD DragFeedback(DWORD allowed, DWORD keys);
 
 // The file list of a data object (empty without CF_HDROP).
 std::vector<std::filesystem::path> GetDroppedPaths(IDataObject* data);

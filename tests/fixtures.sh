@@ -9,6 +9,8 @@
 #                  drive V:, a "stick" a test can pull out (rename its folder) and plug back
 #   trash          an empty XDG data folder for Wine's Recycle Bin, and one where Wine cannot
 #                  make its trash (Trash is a plain file): a drive without a Recycle Bin
+#   photos         small pictures made here (ImageMagick, exiftool): JPEG and TIFF with a date
+#                  taken, a JPEG with only the picture's own date, one with no EXIF data at all
 #   dpi-144        a second Wine prefix (<prefix>-dpi144, made once) whose desktop is at 144
 #                  DPI (150 %), as Windows is with that scale setting
 set -euo pipefail
@@ -33,6 +35,16 @@ case "$action" in
   trash)
     rm -rf "$fixtures/xdg-data" "$fixtures/xdg-no-trash" && mkdir -p "$fixtures/xdg-data" "$fixtures/xdg-no-trash"
     echo "not a folder" > "$fixtures/xdg-no-trash/Trash" ;;
+  photos)
+    dir="$fixtures/photos"
+    rm -rf "$dir" && mkdir -p "$dir"
+    convert -size 16x16 xc:red "$dir/taken.jpg"
+    exiftool -q -overwrite_original "-DateTimeOriginal=2024:05:17 09:30:00" "$dir/taken.jpg"
+    convert -size 16x16 xc:blue "$dir/taken.tif"
+    exiftool -q -overwrite_original "-DateTimeOriginal=2023:12:01 23:59:00" "$dir/taken.tif"
+    convert -size 16x16 xc:green "$dir/modified-only.jpg"
+    exiftool -q -overwrite_original "-ModifyDate=2022:01:02 03:04:05" "$dir/modified-only.jpg"
+    convert -size 16x16 xc:gray "$dir/plain.jpg" ;;
   dpi-144)
     dpi_prefix="$prefix-dpi144"
     export WINEPREFIX="$dpi_prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe,winedbg.exe=d"

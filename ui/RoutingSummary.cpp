@@ -31,8 +31,9 @@ const char* SizeOpWords(SizeOp op) {
     }
 }
 
-std::string MoveSentence(const std::string& folder, const char* whenEmpty, ConflictPolicy conflict) {
-    std::string text = "Move to: ";
+std::string MoveSentence(const std::string& folder, const char* whenEmpty, ConflictPolicy conflict,
+                         const char* verb = "Move to: ") {
+    std::string text = verb;
     text += folder.empty() ? std::string(whenEmpty) : folder;
     text += " ";
     text += kEmDash;
@@ -121,6 +122,7 @@ std::string DescribeAction(const Rule& rule) {
     switch (rule.action) {
         case RuleAction::leave_in_place: return "Leave in place (not moved)";
         case RuleAction::recycle: return "Send to Recycle Bin";
+        case RuleAction::copy: return MoveSentence(rule.destination, "(no folder set)", rule.conflict, "Copy to: ");
         default: return MoveSentence(rule.destination, "(no folder set)", rule.conflict);
     }
 }

@@ -7,6 +7,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "matching/RuleTemplates.h"
+#include "model/Clock.h"
 #include "model/TextEncoding.h"
 #include "ui/PathRow.h"
 #include "ui/RuleWarnings.h"
@@ -201,7 +203,9 @@ static void DrawRuleFields(Rule& rule, UiState& ui, HWND owner, bool& settingsCh
                                "Tip: use a single Any file condition, or turn off exclusive mode.");
     }
 
-    int action = rule.action == RuleAction::recycle ? 1 : rule.action == RuleAction::leave_in_place ? 2 : 0;
+    // The stored value is the index of its label; one outside the list reads as a move.
+    int action = static_cast<int>(rule.action);
+    if (action < 0 || action >= static_cast<int>(kRuleActionLabels.size())) action = 0;
     if (ImGui::Combo("When matched", &action, kRuleActionLabels.data(), static_cast<int>(kRuleActionLabels.size()))) {
         rule.action = static_cast<RuleAction>(action);
         settingsChanged = true;
@@ -217,6 +221,12 @@ static void DrawRuleFields(Rule& rule, UiState& ui, HWND owner, bool& settingsCh
         char browse[160];
         std::snprintf(browse, sizeof browse, "Browse##%s", rule.id.c_str());
         DrawPathRow("Destination", rule.destination, ui, owner, settingsChanged, browse);
+        // What a destination made from each item gives today, on a line of its own that is always
+        // there, so that typing the first brace moves nothing below it.
+        if (const std::string example = DestinationExample(rule, SystemClock().Local()); !example.empty())
+            ImGui::TextDisabled("Example: %s", example.c_str());
+        else
+            ImGui::TextDisabled("Folders can be made from each item, e.g. Photos\\{modified:yyyy}\\{modified:MM}");
         if (DrawConflictCombo(rule.id.c_str(), rule.conflict)) settingsChanged = true;
     }
 }

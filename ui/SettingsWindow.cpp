@@ -202,7 +202,7 @@ bool ApplyFolderDrop(UiState& ui, std::vector<Rule>& rules, HWND window, POINT p
     }
     if (!target && ui.editorRectValid && ui.editorRule >= 0 && ui.editorRule < static_cast<int>(rules.size()) &&
         PointInRectDpiTolerant(point, ui.editorRect, kEditorMargin, scale) &&
-        rules[static_cast<size_t>(ui.editorRule)].action == RuleAction::move)
+        UsesDestination(rules[static_cast<size_t>(ui.editorRule)].action))
         target = &rules[static_cast<size_t>(ui.editorRule)].destination;
     if (!target && ui.previousPathTargets.size() == 1) target = ui.previousPathTargets.front().path;
     if (!target) return false;

@@ -5,6 +5,7 @@
 //
 //   KwDriver drag <window-class> <file>...       CF_HDROP drag onto the window's centre
 //   KwDriver drag-shift <window-class> <file>... the same with Shift held
+//   KwDriver drag-ctrl <window-class> <file>...  the same with Ctrl held
 //   KwDriver drag-text <window-class>            the same with only CF_UNICODETEXT
 //   KwDriver wait-window <class> <seconds>       prints "hwnd visible x y w h"
 //   KwDriver window <class>                      prints "hwnd visible x y w h"
@@ -254,15 +255,16 @@ private:
     HRESULT result;
 };
 
-// Shift held in this thread's keyboard state, which OLE's drag loop reads for the key state it
-// hands the drop target (the driver has no window to receive real key presses).
+// Shift (or Ctrl) held in this thread's keyboard state, which OLE's drag loop reads for the key
+// state it hands the drop target (the driver has no window to receive real key presses).
 class HeldShift {
 public:
-    HeldShift() {
+    explicit HeldShift(int key = VK_SHIFT) {
         GetKeyboardState(saved);
         BYTE held[256];
         std::memcpy(held, saved, sizeof held);
-        held[VK_SHIFT] = held[VK_LSHIFT] = 0x80;
+        held[key] = 0x80;
+        held[key == VK_SHIFT ? VK_LSHIFT : VK_LCONTROL] = 0x80;
         SetKeyboardState(held);
     }
     ~HeldShift() { SetKeyboardState(saved); }
@@ -273,7 +275,7 @@ private:
     BYTE saved[256]{};
 };
 
-int Drag(const std::wstring& windowClass, CLIPFORMAT format, std::vector<BYTE> bytes, bool shift = false) {
+int Drag(const std::wstring& windowClass, CLIPFORMAT format, std::vector<BYTE> bytes, int heldKey = 0) {
     HWND target = FindWindowW(windowClass.c_str(), nullptr);
     if (!target) {
         std::cerr << "no window of that class" << std::endl;
@@ -297,7 +299,7 @@ int Drag(const std::wstring& windowClass, CLIPFORMAT format, std::vector<BYTE> b
     {
         const Watchdog watchdog(kDragTimeoutMs);
         std::optional<HeldShift> held;
-        if (shift) held.emplace();
+        if (heldKey) held.emplace(heldKey);
         result = DoDragDrop(data.Get(), source.Get(), DROPEFFECT_COPY | DROPEFFECT_MOVE | DROPEFFECT_LINK, &effect);
     }
     std::cout << "effect " << EffectName(effect) << std::endl;
@@ -417,7 +419,7 @@ int SendToTarget(const std::wstring& name) {
 }
 
 int Usage() {
-    std::cerr << "usage: KwDriver drag|drag-shift <class> <file>... | drag-text <class> | wait-window <class> <seconds>\n"
+    std::cerr << "usage: KwDriver drag|drag-shift|drag-ctrl <class> <file>... | drag-text <class> | wait-window <class> <seconds>\n"
                  "       | window <class> | post <class> <message> <wparam> <lparam> | wait-gone <class> <seconds>\n"
                  "       | responsive <class> <seconds> | end-session <class> | crash <class>\n"
                  "       | hold <file> <stop-file> | sendto-target <name>"
@@ -430,10 +432,11 @@ int Run(const std::vector<std::wstring>& args) {
     const std::wstring& command = args[0];
     const std::wstring& windowClass = args[1];
 
-    if ((command == L"drag" || command == L"drag-shift") && args.size() >= 3) {
+    if ((command == L"drag" || command == L"drag-shift" || command == L"drag-ctrl") && args.size() >= 3) {
         std::vector<std::wstring> files;
         for (size_t i = 2; i < args.size(); ++i) files.push_back(FullPath(args[i]));
-        return Drag(windowClass, CF_HDROP, MakeHdrop(files), command == L"drag-shift");
+        const int held = command == L"drag-shift" ? VK_SHIFT : command == L"drag-ctrl" ? VK_CONTROL : 0;
+        return Drag(windowClass, CF_HDROP, MakeHdrop(files), held);
     }
     if (command == L"drag-text" && args.size() == 2) {
         return Drag(windowClass, CF_UNICODETEXT, MakeText(L"dragged text, not files"));

@@ -235,6 +235,35 @@ case "$scenario" in
     exit_app || fail "exit code $?"
     ;;
 
+  templates-and-ctrl-copy)
+    # Destinations built from each item: a client's invoices by a group of the rule's pattern, a
+    # photo by its date taken (May 2024, made here with exiftool; the file itself is new). Then
+    # Ctrl held while dropping copies instead of moving.
+    clients="$(json_path "$work/Clients")\\\\{client}"
+    photos="$(json_path "$work/Photos")\\\\{taken:yyyy}\\\\{taken:MM}"
+    printf '{"noMatchPolicy": "leave_in_place", "minimizeToTray": false, "rules": [
+      {"name": "Invoices", "destination": "%s", "clauses": [{"type": "regex", "regex": "^(?<client>[A-Za-z]+)_Invoice"}]},
+      {"name": "Photos", "destination": "%s", "clauses": [{"type": "extension", "extensions": "jpg"}]}]}' \
+      "$clients" "$photos" > "$work/app/config.json"
+    mkdir -p "$work/in"
+    echo "invoice" > "$work/in/Acme_Invoice_7.pdf"
+    echo "second" > "$work/in/Globex_Invoice_1.pdf"
+    convert -size 16x16 xc:red "$work/in/IMG_0042.jpg"
+    exiftool -q -overwrite_original "-DateTimeOriginal=2024:05:17 09:30:00" "$work/in/IMG_0042.jpg" || fail "exiftool"
+    start_app
+    drive drag KestraneFileweirOverlay "$(win "$work/in/Acme_Invoice_7.pdf")" "$(win "$work/in/IMG_0042.jpg")" \
+      || fail "the drag was not accepted"
+    wait_for 60 log_has "(Moved via Photos)" || fail "the photo was not routed"
+    [ -f "$work/Clients/Acme/Acme_Invoice_7.pdf" ] || fail "the invoice is not in Clients\\Acme: $(find "$work/Clients")"
+    [ -f "$work/Photos/2024/05/IMG_0042.jpg" ] || fail "the photo is not in Photos\\2024\\05: $(find "$work/Photos")"
+    drive drag-ctrl KestraneFileweirOverlay "$(win "$work/in/Globex_Invoice_1.pdf")" || fail "the Ctrl drag was not accepted"
+    wait_for 60 log_has "(Copied via Invoices)" || fail "Ctrl held while dropping did not copy"
+    [ -f "$work/Clients/Globex/Globex_Invoice_1.pdf" ] && [ -f "$work/in/Globex_Invoice_1.pdf" ] \
+      || fail "the copy is missing, or the item did not stay"
+    log_has "copying instead of moving" || fail "the intake line does not say it copies"
+    exit_app || fail "exit code $?"
+    ;;
+
   undo-ctrl-z)
     # A real drop, then Ctrl+Z in the settings window: every item goes back where it was.
     # The drop zone stands clear of the settings window's tab bar, which is clicked below.

@@ -120,6 +120,37 @@ TEST(Undo, PutsFilesAndFoldersBackAndCanItselfBeUndone) {
     }
 }
 
+// A copy goes (to the Recycle Bin) only while it is the copy that was made and its original is
+// still there: otherwise it may be the only one left.
+TEST(Undo, RemovesOnlyUnchangedCopiesWhoseOriginalIsThere) {
+    if (!test::FixturePath("xdg-data")) GTEST_SKIP() << "needs a private XDG data folder (run through ctest)";
+    TempDir dir;
+    HistoryBatch batch{1, 1000, 0, {}};
+    for (const wchar_t* name : {L"kept.txt", L"changed.txt", L"orphan.txt"}) {
+        WriteFile(dir / L"in" / name, "original");
+        const RouteItemResult r = CopyItem(dir / L"in" / name, dir / L"out", ConflictPolicy::rename, {}, "Docs");
+        ASSERT_TRUE(r.copied) << r.message;
+        batch.items.push_back(RecordOf(1, r));
+    }
+    EXPECT_EQ(batch.items[0].fate, ItemFate::copied);
+    WriteFile(dir / L"out" / L"changed.txt", "edited since");
+    fs::remove(dir / L"in" / L"orphan.txt");
+    std::vector<std::string> messages;
+    for (const UndoStep& step : PlanUndo(ParseHistory(FormatBatchLine(batch) + "\n" + FormatItemLine(batch.items[0]) +
+                                                      "\n" + FormatItemLine(batch.items[1]) + "\n" +
+                                                      FormatItemLine(batch.items[2]) + "\n")
+                                             .front()))
+        messages.push_back(UndoItem(step).message);
+    EXPECT_EQ(messages, (std::vector<std::string>{
+                            "Skipped (the original is no longer there \xE2\x80\x94 the copy is kept).",
+                            "Skipped (the copy changed since it was made \xE2\x80\x94 left where it is).",
+                            "Removed the copy (it is in the Recycle Bin)",
+                        }));
+    EXPECT_FALSE(fs::exists(dir / L"out" / L"kept.txt"));
+    EXPECT_EQ(ReadFile(dir / L"in" / L"kept.txt"), "original");
+    EXPECT_EQ(ReadFile(dir / L"out" / L"orphan.txt"), "original");
+}
+
 TEST(Undo, NeverOverwritesAndLeavesChangedItemsWhereTheyAre) {
     TempDir dir;
     const fs::path history = dir / L"history.jsonl";

@@ -49,23 +49,31 @@ TargetRef MakeTarget(Received& received) {
     }));
 }
 
-TEST(FileDropTarget, OffersCopyOnEntryOnlyForAFileList) {
+// The cursor shows a move, or a copy with Ctrl held (of what the source allows), and only for a
+// file list; the drop itself never reports a move (see the test below).
+TEST(FileDropTarget, ShowsAMoveOrWithCtrlACopyOnlyForAFileList) {
     Received received;
     TargetRef target = MakeTarget(received);
     TestDataObject files = TestDataObject::Files({L"C:\\a.txt"});
     TestDataObject text = TestDataObject::Text("just text");
+    constexpr DWORD kBoth = DROPEFFECT_COPY | DROPEFFECT_MOVE | DROPEFFECT_LINK;
     const struct {
         IDataObject* data;
-        DWORD effect;
-    } cases[] = {{&files, DROPEFFECT_COPY}, {&text, DROPEFFECT_NONE}, {nullptr, DROPEFFECT_NONE}};
+        DWORD allowed, keys, effect;
+    } cases[] = {{&files, kBoth, MK_LBUTTON, DROPEFFECT_MOVE},
+                 {&files, kBoth, MK_LBUTTON | MK_SHIFT, DROPEFFECT_MOVE},
+                 {&files, kBoth, MK_LBUTTON | MK_CONTROL, DROPEFFECT_COPY},
+                 {&files, DROPEFFECT_COPY, MK_LBUTTON, DROPEFFECT_COPY},
+                 {&files, DROPEFFECT_LINK, MK_LBUTTON, DROPEFFECT_NONE},
+                 {&text, kBoth, MK_LBUTTON, DROPEFFECT_NONE},
+                 {nullptr, kBoth, MK_LBUTTON, DROPEFFECT_NONE}};
     for (const auto& c : cases) {
-        DWORD effect = 0xFF;
-        EXPECT_EQ(target->DragEnter(c.data, MK_LBUTTON, {10, 10}, &effect), S_OK);
+        DWORD effect = c.allowed;
+        EXPECT_EQ(target->DragEnter(c.data, c.keys, {10, 10}, &effect), S_OK);
         EXPECT_EQ(effect, c.effect);
-        // Over the target the answer is copy whatever the entry said.
-        effect = DROPEFFECT_NONE;
-        EXPECT_EQ(target->DragOver(MK_LBUTTON, {11, 11}, &effect), S_OK);
-        EXPECT_EQ(effect, static_cast<DWORD>(DROPEFFECT_COPY));
+        effect = c.allowed;
+        EXPECT_EQ(target->DragOver(c.keys, {11, 11}, &effect), S_OK);
+        EXPECT_EQ(effect, c.effect);
         EXPECT_EQ(target->DragLeave(), S_OK);
     }
     EXPECT_EQ(received.calls, 0);

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "model/Clock.h"
 #include "ui/harness/SettingsWindowDriver.h"
 
 namespace kw::test {
@@ -166,6 +167,23 @@ TEST_F(RuleEditor, ActionSwitchHidesButKeepsDestinationAndConflict) {
     EXPECT_EQ(rule().destination, "D:\\Photos");
     EXPECT_EQ(rule().conflict, ConflictPolicy::skip);
     EXPECT_TRUE(w.imgui.Has("Browse##rule-0000abcd"));
+}
+
+// A destination built from each item, as typed: its error with the position beside the field
+// while a placeholder is unknown, then an example under it; a copy rule keeps the destination.
+TEST_F(RuleEditor, ADestinationTemplateShowsItsErrorOrAnExampleAsTyped) {
+    w.imgui.TypeInto("Destination", "D:\\Photos\\{modified:yyyy}\\{colour}");
+    w.imgui.Frame(2);
+    EXPECT_TRUE(w.imgui.Shows("An unknown placeholder {colour} at 27")) << w.imgui.ShownText();
+    EXPECT_FALSE(w.imgui.Shows("Example:"));
+    w.imgui.TypeInto("Destination", "D:\\Photos\\{modified:yyyy}\\{type}");
+    w.imgui.Frame(2);
+    EXPECT_FALSE(w.imgui.Shows("An unknown placeholder")) << w.imgui.ShownText();
+    const std::string year = std::to_string(SystemClock().Local().year);
+    EXPECT_TRUE(w.imgui.Shows("Example: D:\\Photos\\" + year + "\\Documents\\Example.pdf")) << w.imgui.ShownText();
+    w.imgui.Choose("When matched", "Copy to folder");
+    EXPECT_EQ(rule().action, RuleAction::copy);
+    EXPECT_TRUE(w.imgui.Has("Destination"));
 }
 
 TEST_F(RuleEditor, BrowseTakesThePickedFolderAndCancelStillSaves) {

@@ -1,0 +1,101 @@
+#include "matching/RuleTemplates.h"
+
+#include <algorithm>
+
+#include "matching/PhotoDate.h"
+#include "model/TextEncoding.h"
+#include "model/UserMonthNames.h"
+
+namespace kw {
+
+namespace {
+
+template <typename Each>
+void ForEachGroupPattern(const Rule& rule, Each each) {
+    for (const RuleClause& clause : rule.clauses) {
+        // Only patterns that can have a named group are compiled.
+        if (clause.type != ConditionType::regex || clause.regex.find("(?<") == std::string::npos) continue;
+        NamePattern pattern(clause.regex);
+        if (pattern.Valid() && !pattern.GroupNames().empty()) each(std::move(pattern));
+    }
+}
+
+}  // namespace
+
+std::vector<std::string> RuleGroupNames(const Rule& rule) {
+    std::vector<std::string> names;
+    ForEachGroupPattern(rule, [&](NamePattern pattern) {
+        for (std::string& name : pattern.GroupNames())
+            if (std::find(names.begin(), names.end(), name) == names.end()) names.push_back(std::move(name));
+    });
+    return names;
+}
+
+PathTemplate ParseDestination(const Rule& rule) { return ParseTemplate(rule.destination, RuleGroupNames(rule)); }
+
+std::string DestinationExample(const Rule& rule, const LocalTime& now) {
+    const std::vector<std::string> groups = RuleGroupNames(rule);
+    const PathTemplate t = ParseTemplate(rule.destination, groups);
+    if (t.error || !t.HasPlaceholders()) return {};
+    std::string ext = ".pdf";
+    for (const RuleClause& clause : rule.clauses)
+        if (clause.type == ConditionType::extension) {
+            const std::string& list = clause.extensions;
+            const size_t start = list.find_first_not_of(" ,;.*");
+            if (start == std::string::npos) continue;
+            const size_t end = list.find_first_of(" ,;", start);
+            ext.assign(1, '.');
+            ext.append(list, start, end == std::string::npos ? std::string::npos : end - start);
+            break;
+        }
+    TemplateValues v;
+    v.name = ToWide("Example" + ext);
+    v.size = 1 << 20;
+    v.modified = v.created = v.now = now;
+    v.rule = rule.name;
+    v.months = &UserMonthNames();
+    for (const std::string& group : groups) v.groups.emplace_back(group, "{" + group + "}");
+    return ToUtf8(ResolveTemplate(t, v)) + "\\" + ToUtf8(v.name);
+}
+
+PreparedTemplates::PreparedTemplates(const Rule& rule) : ruleName(rule.name) {
+    std::vector<std::string> names;
+    ForEachGroupPattern(rule, [&](NamePattern pattern) {
+        for (std::string& name : pattern.GroupNames()) names.push_back(std::move(name));
+        patterns.push_back(std::move(pattern));
+    });
+    destination = ParseTemplate(rule.destination, names);
+}
+
+TemplateValues PreparedTemplates::ValuesFor(ItemFacts& item, const Clock& clock) const {
+    TemplateValues v;
+    v.name = item.Name();
+    v.rule = ruleName;
+    v.months = &UserMonthNames();
+    const PathTemplate& t = destination;
+    if (t.UsesDate(TemplateDate::now)) v.now = clock.Local();
+    using Kind = TemplatePart::Kind;
+    const bool dates = t.UsesDate(TemplateDate::modified) || t.UsesDate(TemplateDate::created) ||
+                       t.UsesDate(TemplateDate::taken);
+    if (dates || t.Uses(Kind::size) || t.Uses(Kind::type)) {
+        if (const std::optional<ItemData>& data = item.Data()) {
+            v.folder = data->folder;
+            v.size = data->size;
+            v.modified = LocalTimeOf(data->writtenTicks);
+            v.created = LocalTimeOf(data->createdTicks);
+            if (t.UsesDate(TemplateDate::taken) && !data->folder) v.taken = PhotoDateTaken(item.Path());
+        }
+    }
+    if (t.Uses(Kind::group)) {
+        // A group of a condition that did not match (one of ANY) took nothing: empty.
+        for (const NamePattern& pattern : patterns)
+            for (auto& group : pattern.NamedGroups(item.NameUtf8())) v.groups.push_back(std::move(group));
+    }
+    return v;
+}
+
+std::wstring PreparedTemplates::ResolveDestination(ItemFacts& item, const Clock& clock) const {
+    return ResolveTemplate(destination, ValuesFor(item, clock));
+}
+
+}  // namespace kw
