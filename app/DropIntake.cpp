@@ -6,6 +6,7 @@
 #include <thread>
 
 #include "app/App.h"
+#include "app/BatchPhaseReport.h"
 #include "app/BatchStatus.h"
 #include "model/DataFolder.h"
 #include "model/TextEncoding.h"
@@ -90,6 +91,10 @@ void App::BeginBatch(PendingBatch& batch) {
     statusText = batch.startText + QueuedSuffix();
     overlay.SetStatus(statusText, true);
     lastFrameTicks = 0;  // frame gaps count from here: the worker has the batch
+    stats.batchFrames = 0;
+    stats.batchDrawMs = stats.batchMaxGapMs = 0;
+    // Progress is announced at most a few times a second (JobEvents); this takes what was held.
+    if (mainWindow) SetTimer(mainWindow, kProgressTimer, static_cast<UINT>(JobEvents::kProgressInterval.count()), nullptr);
     redrawRequested = true;
 }
 
@@ -249,15 +254,18 @@ void App::PumpJobEvents() {
         messages.insert(messages.end(), result.notes.begin(), result.notes.end());
         if (unrecorded) messages.push_back(HistoryFailedLogLine(PathToUtf8(recording->File())));
         if (result.journalFailed) messages.push_back(JournalFailedLogLine(PathToUtf8(DataFolder().folder)));
+        const int64_t logStart = NowTicks();
         for (std::string& line : activityLog.AppendAll(messages)) logLines.push_front(std::move(line));
         while (logLines.size() > kMaxLogLines) logLines.pop_back();
         // Only now is the batch in the log: a crash before this line has it logged at the next start.
         if (recording) MarkBatchLogged(HistoryFilePath(), recording->Batch().id);
+        ReportBatchPhases(result.phases, TicksToMilliseconds(NowTicks() - logStart), stats);
         redrawRequested = true;
         if (BatchNeedsBalloon(tally)) tray.ShowBalloon(L"Kestrane Fileweir", ToWide(statusText));
         // The next batch in the queue has begun on the worker.
         if (!pendingBatches.empty()) BeginBatch(pendingBatches.front());
     }
+    if (!taken.results.empty() && pendingBatches.empty() && mainWindow) KillTimer(mainWindow, kProgressTimer);
 }
 
 void App::ShowOutcomeOnDropZone(const std::string& text) {

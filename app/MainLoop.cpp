@@ -107,6 +107,7 @@ void App::RenderOneFrame() {
         ++stats.framesWhileRouting;
         if (gap > 50) ++stats.gapsOver50Ms;
         if (droppedAwaitingLine) stats.maxListingFrameGapMs = std::max(stats.maxListingFrameGapMs, gap);
+        stats.batchMaxGapMs = std::max(stats.batchMaxGapMs, gap);
     }
     lastFrameTicks = now;
     ++stats.frames;
@@ -157,6 +158,10 @@ void App::RenderOneFrame() {
     }
     settling.FrameDrawn();
     if (renderHost.ApplyRequestedFonts() || fontSizeChanged) settling.Invalidate();
+    if (routeJob.IsRunning()) {
+        ++stats.batchFrames;
+        stats.batchDrawMs += TicksToMilliseconds(NowTicks() - now);
+    }
 }
 
 }  // namespace kw

@@ -59,7 +59,8 @@ bool Unchanged(const std::filesystem::path& path, const TreeFingerprint& expecte
 
 }  // namespace
 
-RouteItemResult UndoItem(const UndoStep& step, const RecycleRestore& restore, MoveStaging* staging) {
+RouteItemResult UndoItem(const UndoStep& step, const RecycleRestore& restore, MoveStaging* staging,
+                         ItemIdentities* identities) {
     RouteItemResult r;
     r.source = PathToUtf8(step.from);
     r.target = PathToUtf8(step.to);
@@ -78,7 +79,9 @@ RouteItemResult UndoItem(const UndoStep& step, const RecycleRestore& restore, Mo
     }
     if (!TargetExists(step.from, lookup)) return Skipped(r, "Skipped (no longer where it was put \xE2\x80\x94 nothing to put back).");
     // Another object in its place (replaced by a copy with the same sizes and times) is not it.
-    if (!Unchanged(step.from, step.expected) || (!step.identity.empty() && IdentityText(step.from) != step.identity))
+    ItemIdentities own;
+    if (!Unchanged(step.from, step.expected) ||
+        (!step.identity.empty() && !(identities ? identities : &own)->Matches(step.from, step.identity)))
         return Skipped(r, "Skipped (changed since it was moved \xE2\x80\x94 left where it is).");
     if (TargetExists(step.to, lookup) || lookup)
         return Skipped(r, "Skipped (the original name is taken \xE2\x80\x94 left where it is).");

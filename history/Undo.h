@@ -38,6 +38,8 @@ std::vector<UndoStep> PlanUndo(const HistoryBatch& batch);
 // One step; the result's source is where the item was, its target where it went back to.
 // Without `restore`, a recycled item's line says where to find it. A batch of steps passes its
 // staging for moves across volumes (see MoveStaging.h).
-RouteItemResult UndoItem(const UndoStep& step, const RecycleRestore& restore = {}, MoveStaging* staging = nullptr);
+// A batch of steps may pass what it learnt of its folders' identities (see ItemIdentity.h).
+RouteItemResult UndoItem(const UndoStep& step, const RecycleRestore& restore = {}, MoveStaging* staging = nullptr,
+                         ItemIdentities* identities = nullptr);
 
 }  // namespace kw
