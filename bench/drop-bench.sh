@@ -37,7 +37,7 @@ stop_app() {
   fi
   app_pid=""
 }
-trap 'stop_app; kw_session_end; rm -rf "$work"' EXIT
+trap 'stop_app; kw_session_end; [ -n "${KW_BENCH_KEEP:-}" ] || rm -rf "$work"' EXIT
 [ -n "${DISPLAY:-}" ] || kw_start_display
 kw_start_wine
 echo "machine: $(nproc) cores, $(uptime | sed 's/.*load average/load average/')"
@@ -91,7 +91,7 @@ floor_round() {
 program_round() {
   local tag=$1 count=$2; shift 2
   local dropped end
-  dropped=$(drive drag KestraneFileweirOverlay "$@" | sed -n 's/^dropped at //p')
+  dropped=$(drive drag KestraneFileweirOverlay "$@" | tr -d '\r' | sed -n 's/^dropped at //p')
   end=$(wait_lines "$tag" "$count")
   rm -rf "$work/out"; mkdir -p "$work/out"
   echo "$end - $dropped" | bc -l
@@ -149,7 +149,7 @@ undo_bench() {  # files
     fi
     make_files "$work/in/u$files" "$files"
     local routed put start end
-    routed=$(drive drag KestraneFileweirOverlay "$(win "$work/in/u$files")" | sed -n 's/^dropped at //p')
+    routed=$(drive drag KestraneFileweirOverlay "$(win "$work/in/u$files")" | tr -d '\r' | sed -n 's/^dropped at //p')
     end=$(wait_lines "\\u$files\\f" "$files")
     routed=$(echo "$end - $routed" | bc -l)
     echo "  $(tail -1 "$phases")"
@@ -171,7 +171,7 @@ probe_bench() {  # files
   drive probe KestraneFileweirMain 100 "$(win "$work/probe-stop")" > "$work/probe.txt" &
   local probe_pid=$! dropped end
   sleep 1
-  dropped=$(drive drag KestraneFileweirOverlay "$(win "$work/in/p$files")" | sed -n 's/^dropped at //p')
+  dropped=$(drive drag KestraneFileweirOverlay "$(win "$work/in/p$files")" | tr -d '\r' | sed -n 's/^dropped at //p')
   end=$(wait_lines "\\p$files\\f" "$files")
   touch "$work/probe-stop"; wait "$probe_pid" || true
   echo "RESULT window answer during a batch of $files files, settings window shown: $(cat "$work/probe.txt") (target: every probe <= 50 ms); batch $(fmt "$(echo "$end - $dropped" | bc -l)") s"
