@@ -177,6 +177,7 @@ void App::LogIntakeOnce(int batchSize) {
     if (!droppedAwaitingLine) return;
     AddLog(IntakeLogLine(true, *droppedAwaitingLine, batchSize));
     droppedAwaitingLine.reset();
+    redrawRequested = true;  // a new line in the log: more than the progress changed
 }
 
 void App::PumpJobEvents() {
@@ -197,7 +198,7 @@ void App::PumpJobEvents() {
         }
         statusText += QueuedSuffix();
         overlay.SetStatus(statusText, true);
-        redrawRequested = true;
+        progressRedraw = true;
     }
     for (const RouteJobResult& result : taken.results) {
         PendingBatch ended;

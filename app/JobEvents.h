@@ -30,7 +30,7 @@ public:
     // software rasteriser here, then do not take turns with the worker for every item. A report
     // held back is taken with the next message of any kind (the window keeps a timer of this
     // period while a batch runs).
-    static constexpr std::chrono::milliseconds kProgressInterval{200};
+    static constexpr std::chrono::milliseconds kProgressInterval{250};
     explicit JobEvents(std::chrono::milliseconds progressInterval = kProgressInterval)
         : interval(progressInterval) {}
 

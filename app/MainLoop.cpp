@@ -75,6 +75,8 @@ int App::Run(HINSTANCE instance, int showCommand) {
         // Every message may change what the window shows (a show, a resize, a status): frames
         // follow until the layout has settled.
         if (redrawRequested) settling.Invalidate();
+        else if (progressRedraw) settling.TextChanged();
+        progressRedraw = false;
         if (CanDraw() && (settleFrames > 0 || settling.WantsFrame() || awaits != ImGuiAwaits::nothing)) RenderOneFrame();
         redrawRequested = false;
         settleFrames = hadInput ? kFramesAfterInput : std::max(0, settleFrames - 1);

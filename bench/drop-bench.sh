@@ -71,7 +71,8 @@ make_files() { mkdir -p "$1"; (cd "$1" && for i in $(seq 1 "$2"); do echo x > "f
 # Waits until the log holds $2 lines containing $1 (bounded), then prints the log's time.
 wait_lines() {
   for _ in $(seq 1 36000); do
-    [ "$(grep -cF -- "$1" "$log" 2>/dev/null || true)" -ge "$2" ] && break
+    local n; n=$(grep -cF -- "$1" "$log" 2>/dev/null || true)
+    [ "${n:-0}" -ge "$2" ] && break
     sleep 0.05
   done
   sleep 0.5  # the batch's lines are written in one go; anything after them would show here
@@ -168,13 +169,13 @@ probe_bench() {  # files
   start_app false
   make_files "$work/in/p$files" "$files"
   rm -f "$work/probe-stop"
-  drive probe KestraneFileweirMain 100 "$(win "$work/probe-stop")" > "$work/probe.txt" &
+  timeout 7200 wine "$driver" probe KestraneFileweirMain 100 "$(win "$work/probe-stop")" > "$work/probe.txt" &
   local probe_pid=$! dropped end
   sleep 1
   dropped=$(drive drag KestraneFileweirOverlay "$(win "$work/in/p$files")" | tr -d '\r' | sed -n 's/^dropped at //p')
   end=$(wait_lines "\\p$files\\f" "$files")
   touch "$work/probe-stop"; wait "$probe_pid" || true
-  echo "RESULT window answer during a batch of $files files, settings window shown: $(cat "$work/probe.txt") (target: every probe <= 50 ms); batch $(fmt "$(echo "$end - $dropped" | bc -l)") s"
+  echo "RESULT window answer during a batch of $files files, settings window shown: $(tr -d '\r' < "$work/probe.txt") (target: every probe <= 50 ms); batch $(fmt "$(echo "$end - $dropped" | bc -l)") s"
   echo "  $(tail -1 "$phases")"
 }
 

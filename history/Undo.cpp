@@ -83,7 +83,11 @@ RouteItemResult UndoItem(const UndoStep& step, const RecycleRestore& restore, Mo
     if (!Unchanged(step.from, step.expected) ||
         (!step.identity.empty() && !(identities ? identities : &own)->Matches(step.from, step.identity)))
         return Skipped(r, "Skipped (changed since it was moved \xE2\x80\x94 left where it is).");
-    if (TargetExists(step.to, lookup) || lookup)
+    // On one volume the rename itself refuses a taken name (below), and a look-up of a name that
+    // is not there costs a scan of the folder under Wine; a copy to another volume, or a
+    // folder's, is costly enough to check first.
+    const bool renames = SameRootName(step.from, step.to) && !step.expected.folder;
+    if (!renames && (TargetExists(step.to, lookup) || lookup))
         return Skipped(r, "Skipped (the original name is taken \xE2\x80\x94 left where it is).");
     if (std::error_code ec = CreateFolderTree(step.to.parent_path())) {
         r.message = std::system_category().message(ec.value());
