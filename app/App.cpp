@@ -293,7 +293,10 @@ LRESULT App::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     // PumpJobEvents); every other message may change anything.
     const bool progress = message == kJobProgressMessage || (message == WM_TIMER && wParam == kProgressTimer);
     // WM_NULL does nothing by definition (another program asking whether the window answers).
-    if (message != WM_NULL && message != WM_NCHITTEST && message != WM_SETCURSOR && message != 0x0118 && !progress)
+    // WM_PAINT says the picture was uncovered (the drop zone above it redrawn, say): one frame of
+    // the same layout restores it.
+    if (message == WM_PAINT) progressRedraw = true;
+    else if (message != WM_NULL && message != WM_NCHITTEST && message != WM_SETCURSOR && message != 0x0118 && !progress)
         redrawRequested = true;
     if (mainDrops.HandleMessage(message, wParam, lParam)) return 0;
     if (tray.HandleTaskbarCreated(message)) return 0;

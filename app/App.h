@@ -197,7 +197,7 @@ private:
     bool saveAfterDraw = false;
     UiState uiState;
     FrameSettling settling;  // frames until the layout has settled after a change
-    bool progressRedraw = false;  // only the progress changed: one frame shows it
+    bool progressRedraw = false;  // only the progress changed, or the window was uncovered: one frame shows it
     HotkeyCaptureState hotkey;  // capture mode, its error text and prompt
     std::string statusText;
     int progressDone = 0;

@@ -19,6 +19,8 @@
 #   bash bench/drop-bench.sh all                     drop 3000, drop 30000 (1 round), small, undo,
 #                                                    probe
 # Every figure is printed on a line starting with RESULT.
+# One run at a time: runs share the benchmark's Wine prefix, and the end of one stops its server
+# (a run started beside another leaves that one's program waiting on a server that is gone).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${KW_BUILD_DIR:-$root/build}
