@@ -84,6 +84,7 @@ bool App::Init(HINSTANCE instance, int showCommand) {
     logLines.assign(tail.rbegin(), tail.rend());
 
     SetStartWithWindows(settings.startWithWindows);
+    ApplyShellIntegration(true);
 
     WNDCLASSEXW wc{};
     wc.cbSize = sizeof wc;
@@ -103,6 +104,9 @@ bool App::Init(HINSTANCE instance, int showCommand) {
     // A second copy wakes this one; run elevated, this window would not hear a normal one
     // without letting the message through UIPI.
     ChangeWindowMessageFilterEx(mainWindow, kWakeMessage, MSGFLT_ALLOW, nullptr);
+    // WM_COPYDATA (lists of items to route) is deliberately not let through: run as
+    // administrator, this copy would otherwise move files for any program of lower rights. The
+    // sender is told (access denied) and says so.
     TakeStoreResult(loaded);
     for (const std::string& notice : notices) {
         AddLog(notice);
@@ -158,6 +162,11 @@ bool App::Init(HINSTANCE instance, int showCommand) {
         UpdateWindow(mainWindow);
     }
     CheckRoutingFolders(true);
+    // Items on this copy's own command line, and lists handed over while it started, are routed
+    // from here on.
+    initDone = true;
+    ArmCommandLineTimer();
+    if (!foreignSendTo.empty()) PostMessageW(mainWindow, kShellOfferMessage, 0, 0);
     redrawRequested = true;
     return true;
 }
@@ -168,6 +177,7 @@ void App::Shutdown() {
     // callback can reach a torn-down window.
     routeJob.Wait();
     PumpJobEvents();
+    EndCommandLines();
     previewJob.Cancel();
     uiState.tester.job->Cancel();
     HistoryLoaded(true);
@@ -241,6 +251,7 @@ void App::TakeStoreResult(const StoreResult& result) {
 
 void App::ApplyAllSettings() {
     SetStartWithWindows(settings.startWithWindows);
+    ApplyShellIntegration(false);
     ApplyColours();
     tray.Add(hInstance, mainWindow);
     std::string error;
@@ -351,6 +362,11 @@ LRESULT App::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             return 0;
         case kOverlayDoubleClickMessage:
             return 0;
+        case WM_COPYDATA:
+            return OnCopyData(reinterpret_cast<HWND>(wParam), reinterpret_cast<const COPYDATASTRUCT*>(lParam));
+        case kShellOfferMessage:
+            OfferSendToUpdate();
+            return 0;
         case WM_CLOSE:
             if (settings.minimizeToTray) {
                 ShowWindow(mainWindow, SW_HIDE);
@@ -393,6 +409,11 @@ LRESULT App::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             return 0;
         case WM_TIMER:
             if (wParam == kDropZoneOutcomeTimer) EndDropZoneOutcome();
+            // Inside a frame (a dialog the settings window opened) the intake waits for its end.
+            if (wParam == kCommandLineTimer) {
+                if (drawingSettings) SetTimer(mainWindow, kCommandLineTimer, 100, nullptr);
+                else RouteDueCommandLines();
+            }
             if (wParam == kSettingsRetryTimer && !drawingSettings) {
                 const StoreResult result = settingsStore.Retry(settings);
                 TakeStoreResult(result);
