@@ -335,8 +335,15 @@ void App::CaptureHotkeyKey(unsigned vk) {
 LRESULT App::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     // Hit tests and cursor queries (while the pointer rests over the window) and the system's
     // caret-blink timer (WM_SYSTIMER, 0x0118) come several times a second and change nothing the
-    // window shows; every other message may.
-    if (message != WM_NCHITTEST && message != WM_SETCURSOR && message != 0x0118) redrawRequested = true;
+    // window shows; a batch's progress (its message, its timer) says itself what it changed (see
+    // PumpJobEvents); every other message may change anything.
+    const bool progress = message == kJobProgressMessage || (message == WM_TIMER && wParam == kProgressTimer);
+    // WM_NULL does nothing by definition (another program asking whether the window answers).
+    // WM_PAINT says the picture was uncovered (the drop zone above it redrawn, say): one frame of
+    // the same layout restores it.
+    if (message == WM_PAINT) progressRedraw = true;
+    else if (message != WM_NULL && message != WM_NCHITTEST && message != WM_SETCURSOR && message != 0x0118 && !progress)
+        redrawRequested = true;
     if (mainDrops.HandleMessage(message, wParam, lParam)) return 0;
     if (tray.HandleTaskbarCreated(message)) return 0;
     if (hotkey.capturing && (message == WM_KEYDOWN || message == WM_SYSKEYDOWN)) {

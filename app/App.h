@@ -54,6 +54,7 @@ constexpr UINT_PTR kDropZoneOutcomeTimer = 2;  // the drop zone goes back to its
 constexpr UINT kDropZoneOutcomeMs = 6000;
 constexpr UINT_PTR kCommandLineTimer = 3;  // lists from other processes are due
 constexpr UINT kShellOfferMessage = WM_APP + 9;  // ask about a Send To entry of another copy
+constexpr UINT_PTR kProgressTimer = 4;  // while a batch runs: takes a progress report held back
 
 // Client size of the main window for a font size at 96 DPI: 980 x 760, 1080 x 840, 1180 x 980.
 SIZE ClientSizeFor(UiFontSize size);
@@ -74,6 +75,10 @@ struct LoopStats {
     uint64_t gapsOver50Ms = 0;      // of those frames, how many came more than 50 ms after the last
     double maxListingFrameGapMs = 0;  // the same while dropped folders were being listed
     double lastIntakeMs = 0;        // time the last drop spent on the UI thread before routing
+    // The batch running (or the last one): its frames, the time they took, the largest gap.
+    uint64_t batchFrames = 0;
+    double batchDrawMs = 0;
+    double batchMaxGapMs = 0;
 };
 
 // A monotonic clock for the loop's own statistics.
@@ -230,6 +235,7 @@ private:
     bool saveAfterDraw = false;
     UiState uiState;
     FrameSettling settling;  // frames until the layout has settled after a change
+    bool progressRedraw = false;  // only the progress changed, or the window was uncovered: one frame shows it
     HotkeyCaptureState hotkey;  // capture mode, its error text and prompt
     std::string statusText;
     int progressDone = 0;

@@ -6,6 +6,7 @@
 #include <thread>
 
 #include "app/App.h"
+#include "app/BatchPhaseReport.h"
 #include "app/BatchStatus.h"
 #include "model/DataFolder.h"
 #include "model/PathKind.h"
@@ -98,6 +99,10 @@ void App::BeginBatch(PendingBatch& batch) {
     statusText = batch.startText + QueuedSuffix();
     overlay.SetStatus(statusText, true);
     lastFrameTicks = 0;  // frame gaps count from here: the worker has the batch
+    stats.batchFrames = 0;
+    stats.batchDrawMs = stats.batchMaxGapMs = 0;
+    // Progress is announced at most a few times a second (JobEvents); this takes what was held.
+    if (mainWindow) SetTimer(mainWindow, kProgressTimer, static_cast<UINT>(JobEvents::kProgressInterval.count()), nullptr);
     redrawRequested = true;
 }
 
@@ -183,6 +188,7 @@ void App::LogIntakeOnce(int batchSize) {
     if (!droppedAwaitingLine) return;
     AddLog(IntakeLogLine(true, *droppedAwaitingLine, batchSize));
     droppedAwaitingLine.reset();
+    redrawRequested = true;  // a new line in the log: more than the progress changed
 }
 
 void App::PumpJobEvents() {
@@ -203,7 +209,7 @@ void App::PumpJobEvents() {
         }
         statusText += QueuedSuffix();
         overlay.SetStatus(statusText, true);
-        redrawRequested = true;
+        progressRedraw = true;
     }
     for (const RouteJobResult& result : taken.results) {
         PendingBatch ended;
@@ -262,12 +268,14 @@ void App::PumpJobEvents() {
         messages.insert(messages.end(), result.notes.begin(), result.notes.end());
         if (unrecorded) messages.push_back(HistoryFailedLogLine(PathToUtf8(recording->File())));
         if (result.journalFailed) messages.push_back(JournalFailedLogLine(PathToUtf8(DataFolder().folder)));
+        const int64_t logStart = NowTicks();
         for (std::string& line : activityLog.AppendAll(messages)) logLines.push_front(std::move(line));
         // A `route --wait` hears the batch's lines once the log has them, and the tally.
         AnswerWaiters(ended.waiters, messages, tally.failed > 0 || result.notHandled > 0 ? 1 : 0, tallyText);
         while (logLines.size() > kMaxLogLines) logLines.pop_back();
         // Only now is the batch in the log: a crash before this line has it logged at the next start.
         if (recording) MarkBatchLogged(HistoryFilePath(), recording->Batch().id);
+        ReportBatchPhases(result.phases, TicksToMilliseconds(NowTicks() - logStart), stats);
         redrawRequested = true;
         if (BatchNeedsBalloon(tally)) tray.ShowBalloon(L"Kestrane Fileweir", ToWide(statusText));
         // A folder that is merely missing is made at the first move; one that could not be made
@@ -281,6 +289,7 @@ void App::PumpJobEvents() {
         // The next batch in the queue has begun on the worker.
         if (!pendingBatches.empty()) BeginBatch(pendingBatches.front());
     }
+    if (!taken.results.empty() && pendingBatches.empty() && mainWindow) KillTimer(mainWindow, kProgressTimer);
 }
 
 void App::ShowOutcomeOnDropZone(const std::string& text) {

@@ -8,6 +8,9 @@ bool JobEvents::StoreProgress(int done, int total, std::string current, bool lis
     std::lock_guard lock(eventMutex);
     pendingProgress = ProgressReport{done, total, std::move(current), listing};
     if (progressPosted) return false;
+    const std::chrono::steady_clock::time_point now = std::chrono::steady_clock::now();
+    if (lastPost != std::chrono::steady_clock::time_point{} && now - lastPost < interval) return false;
+    lastPost = now;
     progressPosted = true;
     maxQueued = 1;
     return true;
@@ -16,6 +19,7 @@ bool JobEvents::StoreProgress(int done, int total, std::string current, bool lis
 void JobEvents::ProgressPostFailed() {
     std::lock_guard lock(eventMutex);
     progressPosted = false;
+    lastPost = {};  // the next report tries again at once
 }
 
 void JobEvents::StoreResult(RouteJobResult result) {

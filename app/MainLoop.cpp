@@ -75,6 +75,8 @@ int App::Run(HINSTANCE instance, int showCommand) {
         // Every message may change what the window shows (a show, a resize, a status): frames
         // follow until the layout has settled.
         if (redrawRequested) settling.Invalidate();
+        else if (progressRedraw) settling.TextChanged();
+        progressRedraw = false;
         if (CanDraw() && (settleFrames > 0 || settling.WantsFrame() || awaits != ImGuiAwaits::nothing)) RenderOneFrame();
         redrawRequested = false;
         settleFrames = hadInput ? kFramesAfterInput : std::max(0, settleFrames - 1);
@@ -107,6 +109,7 @@ void App::RenderOneFrame() {
         ++stats.framesWhileRouting;
         if (gap > 50) ++stats.gapsOver50Ms;
         if (droppedAwaitingLine) stats.maxListingFrameGapMs = std::max(stats.maxListingFrameGapMs, gap);
+        stats.batchMaxGapMs = std::max(stats.batchMaxGapMs, gap);
     }
     lastFrameTicks = now;
     ++stats.frames;
@@ -157,6 +160,10 @@ void App::RenderOneFrame() {
     }
     settling.FrameDrawn();
     if (renderHost.ApplyRequestedFonts() || fontSizeChanged) settling.Invalidate();
+    if (routeJob.IsRunning()) {
+        ++stats.batchFrames;
+        stats.batchDrawMs += TicksToMilliseconds(NowTicks() - now);
+    }
 }
 
 }  // namespace kw

@@ -95,10 +95,12 @@ void App::StartUndo(uint64_t id) {
     intake.startText = (offer.kind == UndoKind::redo ? "Moving " : "Putting back ") + count + " item(s)...";
     // One listing of the Recycle Bin for the whole undo, made on the worker at the first item
     // that needs it, and gone with the batch's step on that same thread.
-    hooks.step = [steps = std::move(steps), bin = std::make_shared<RecycleBinIndex>()](
-                     size_t index, const std::filesystem::path&, BatchCache& batch) {
+    hooks.step = [steps = std::move(steps), bin = std::make_shared<RecycleBinIndex>(),
+                  identities = std::make_shared<ItemIdentities>()](size_t index, const std::filesystem::path&,
+                                                                    BatchCache& batch) {
         if (steps[index].copy) batch.EnterComApartment();  // the copy goes to the Recycle Bin
-        return UndoItem(steps[index], [&](const UndoStep& step) { return bin->Restore(step); }, &batch.Staging());
+        return UndoItem(steps[index], [&](const UndoStep& step) { return bin->Restore(step); }, &batch.Staging(),
+                        identities.get());
     };
     StartRecordedBatch(std::move(items), offer.batch, std::move(hooks), std::move(intake));
 }

@@ -5,7 +5,9 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${KW_BUILD_DIR:-$root/build}
-bash "$root/scripts/build.sh" --target RoutingBench --target TemplateBench >/dev/null
+# A build folder already configured is built as it is (its own flags); otherwise the project's script.
+if [ -f "$build/CMakeCache.txt" ]; then cmake --build "$build" -j2 --target RoutingBench --target TemplateBench >/dev/null
+else bash "$root/scripts/build.sh" --target RoutingBench --target TemplateBench >/dev/null; fi
 # A prefix of its own: test runs that end their Wine session cannot kill a measurement.
 export KW_WINEPREFIX="$build/wineprefix-bench"
 source "$root/scripts/wine-session.sh"

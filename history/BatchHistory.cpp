@@ -204,16 +204,7 @@ void MarkBatchLogged(const fs::path& file, uint64_t batch) {
     WriteFile(out.get(), line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
 }
 
-std::string IdentityText(const fs::path& item) {
-    const std::optional<FileIdentity> id = IdentityOf(item, FinalLink::keep);
-    if (!id) return {};
-    char text[64];
-    int n = std::snprintf(text, sizeof text, "%016llx:", static_cast<unsigned long long>(id->volume));
-    for (const uint8_t b : id->file) n += std::snprintf(text + n, sizeof text - n, "%02x", b);
-    return text;
-}
-
-HistoryItem RecordOf(uint64_t batch, const RouteItemResult& r) {
+HistoryItem RecordOf(uint64_t batch, const RouteItemResult& r, ItemIdentities* identities) {
     HistoryItem item;
     item.batch = batch;
     item.source = r.source;
@@ -227,8 +218,9 @@ HistoryItem RecordOf(uint64_t batch, const RouteItemResult& r) {
     }
     if (PlacedAtTarget(item.fate)) {
         const std::filesystem::path target = PathFromUtf8(r.target);
-        if (FingerprintTree(target, item.moved)) item.moved = {};  // cannot be proven the same later: undo leaves it
-        item.identity = IdentityText(target);
+        const bool fingerprinted = !FingerprintTree(target, item.moved);
+        if (!fingerprinted) item.moved = {};  // cannot be proven the same later: undo leaves it
+        item.identity = identities ? identities->TextOf(target, fingerprinted && !item.moved.folder) : IdentityText(target);
     }
     return item;
 }
@@ -237,7 +229,7 @@ BatchRecording::BatchRecording(const fs::path& file, HistoryBatch batch)
     : file_(file), batch_(std::move(batch)), writer_(file, batch_) {}
 
 void BatchRecording::Add(const RouteItemResult& result) {
-    batch_.items.push_back(RecordOf(batch_.id, result));
+    batch_.items.push_back(RecordOf(batch_.id, result, &identities_));
     writer_.Add(batch_.items.back());
 }
 

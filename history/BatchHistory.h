@@ -13,6 +13,7 @@
 #include <string_view>
 #include <vector>
 
+#include "history/ItemIdentity.h"
 #include "routing/BatchTally.h"
 #include "routing/MoveJournal.h"
 #include "routing/RouteItemResult.h"
@@ -99,16 +100,15 @@ private:
     std::filesystem::path file_;
     HistoryBatch batch_;
     HistoryWriter writer_;
+    ItemIdentities identities_;
 };
 
 // Appends {"logged": id} once the batch's lines are in the activity log.
 void MarkBatchLogged(const std::filesystem::path& file, uint64_t batch);
 
-// The identity of what stands at `item` (not following a link) as text, or "" when unknown.
-std::string IdentityText(const std::filesystem::path& item);
-
-// The record of one routed (or put back) item; what was moved is fingerprinted where it now is.
-HistoryItem RecordOf(uint64_t batch, const RouteItemResult& result);
+// The record of one routed (or put back) item; what was moved is fingerprinted and identified
+// where it now is (a batch passes what it learnt of its folders; see ItemIdentity.h).
+HistoryItem RecordOf(uint64_t batch, const RouteItemResult& result, ItemIdentities* identities = nullptr);
 
 // The whole history, oldest batch first.
 std::vector<HistoryBatch> LoadHistory(const std::filesystem::path& file);

@@ -92,7 +92,8 @@ RouteItemResult RemoveCopy(const UndoStep& step, RouteItemResult r) {
 
 }  // namespace
 
-RouteItemResult UndoItem(const UndoStep& step, const RecycleRestore& restore, MoveStaging* staging) {
+RouteItemResult UndoItem(const UndoStep& step, const RecycleRestore& restore, MoveStaging* staging,
+                         ItemIdentities* identities) {
     RouteItemResult r;
     r.source = PathToUtf8(step.from);
     r.target = PathToUtf8(step.to);
@@ -112,9 +113,15 @@ RouteItemResult UndoItem(const UndoStep& step, const RecycleRestore& restore, Mo
     }
     if (!TargetExists(step.from, lookup)) return Skipped(r, "Skipped (no longer where it was put \xE2\x80\x94 nothing to put back).");
     // Another object in its place (replaced by a copy with the same sizes and times) is not it.
-    if (!Unchanged(step.from, step.expected) || (!step.identity.empty() && IdentityText(step.from) != step.identity))
+    ItemIdentities own;
+    if (!Unchanged(step.from, step.expected) ||
+        (!step.identity.empty() && !(identities ? identities : &own)->Matches(step.from, step.identity)))
         return Skipped(r, "Skipped (changed since it was moved \xE2\x80\x94 left where it is).");
-    if (TargetExists(step.to, lookup) || lookup)
+    // On one volume the rename itself refuses a taken name (below), and a look-up of a name that
+    // is not there costs a scan of the folder under Wine; a copy to another volume, or a
+    // folder's, is costly enough to check first.
+    const bool renames = SameRootName(step.from, step.to) && !step.expected.folder;
+    if (!renames && (TargetExists(step.to, lookup) || lookup))
         return Skipped(r, "Skipped (the original name is taken \xE2\x80\x94 left where it is).");
     if (std::error_code ec = CreateFolderTree(step.to.parent_path())) {
         r.message = std::system_category().message(ec.value());

@@ -42,6 +42,8 @@ std::vector<UndoStep> PlanUndo(const HistoryBatch& batch);
 // still there.
 // Without `restore`, a recycled item's line says where to find it. A batch of steps passes its
 // staging for moves across volumes (see MoveStaging.h).
-RouteItemResult UndoItem(const UndoStep& step, const RecycleRestore& restore = {}, MoveStaging* staging = nullptr);
+// A batch of steps may pass what it learnt of its folders' identities (see ItemIdentity.h).
+RouteItemResult UndoItem(const UndoStep& step, const RecycleRestore& restore = {}, MoveStaging* staging = nullptr,
+                         ItemIdentities* identities = nullptr);
 
 }  // namespace kw

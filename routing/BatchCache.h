@@ -23,6 +23,7 @@
 #include "model/AppSettings.h"
 #include "routing/BatchOptions.h"
 #include "routing/ComApartment.h"
+#include "routing/BatchPhases.h"
 #include "routing/FileIdentity.h"
 #include "routing/MoveStaging.h"
 
@@ -75,6 +76,9 @@ public:
     // Where the batch's copies across volumes are made and journaled.
     MoveStaging& Staging() { return staging; }
 
+    // Where the batch's time went (the selection is timed where it happens).
+    BatchPhases& Phases() { return phases; }
+
     // The shell (the Recycle Bin) is to be called from a single-threaded apartment. The batch's
     // thread enters one at its first item that needs it, and leaves it with the batch: most
     // batches never recycle, and entering one costs up to a millisecond or two under Wine.
@@ -102,6 +106,7 @@ private:
     std::map<std::pair<std::wstring, std::wstring>, bool> below;  // (an item's folder, a folder)
     std::set<std::wstring> claimed;
     MoveStaging staging;  // its journal in the program's data folder
+    BatchPhases phases;
     std::optional<ComApartment> apartment;
     const std::optional<uint64_t>& Index(const std::filesystem::path& path);
 };

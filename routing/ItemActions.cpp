@@ -164,21 +164,39 @@ std::error_code CopyThenDelete(const fs::path& source, const fs::path& target, b
         if (recorded) staging.Settled(copy);
         return ec;
     }
-    const std::error_code deleted = sourceIsFolder ? DeleteSource(source, aside) : DeleteSourceFile(source);
-    if (deleted && fingerprinted) {
-        // The source cannot go (no right to delete it, or held open). When none of it went, the
-        // copy just put in place is provably a copy of a whole source: it is taken back (renamed
-        // to its staging name first, so a kill midway leaves only a staging copy), and the failed
-        // move leaves the item once, where it was. A folder left in part keeps its whole copy.
-        TreeFingerprint now;
-        if (!FingerprintTree(source, now) && now == move.copied &&
-            MoveFileExW(ExtendedPath(target).c_str(), ExtendedPath(copy).c_str(), 0))
-            DeleteTree(copy);
+    const auto finish = [source, target, copy, aside, sourceIsFolder, fingerprinted, recorded, copied = move.copied,
+                         &staging]() -> std::error_code {
+        const std::error_code deleted = sourceIsFolder ? DeleteSource(source, aside) : DeleteSourceFile(source);
+        if (deleted && fingerprinted) {
+            // The source cannot go (no right to delete it, or held open). When none of it went, the
+            // copy just put in place is provably a copy of a whole source: it is taken back (renamed
+            // to its staging name first, so a kill midway leaves only a staging copy), and the
+            // failed move leaves the item once, where it was. A folder left in part keeps its copy.
+            TreeFingerprint now;
+            if (!FingerprintTree(source, now) && now == copied &&
+                MoveFileExW(ExtendedPath(target).c_str(), ExtendedPath(copy).c_str(), 0))
+                DeleteTree(copy);
+        }
+        // A source that cannot be deleted now is reported as failed, and stays where it is: its
+        // record is settled, so no later batch deletes what the user was told is still there.
+        if (recorded && deleted) staging.Settled(copy);
+        return deleted;
+    };
+    // A file's source waits for its group's flush (see MoveStaging::GroupCommits): until then the
+    // item is whole at both ends, and its record (written, in the system's cache, which a kill
+    // does not lose) lets the next batch finish the move. A folder is finished at once.
+    if (recorded && !sourceIsFolder && staging.GroupsCommits()) {
+        staging.AddPending(source, finish);
+        return {};
     }
-    // A source that cannot be deleted now is reported as failed, and stays where it is: its
-    // record is settled, so no later batch deletes what the user was told is still there.
-    if (recorded && deleted) staging.Settled(copy);
-    return deleted;
+    return finish();
+}
+
+// The log line of a move a kill cut short and a later batch finished: its own batch never
+// reported it (its outcome waited for its group's commit, or the process ended mid-item).
+std::string FinishedMoveLine(const fs::path& source, const fs::path& target) {
+    return "[ok] " + PathToUtf8(PlainPath(source)) + " -> " + PathToUtf8(PlainPath(target)) +
+           " (Moved \xE2\x80\x94 finished after the program was stopped during the move)";
 }
 
 // Finishes or undoes the move a journal record describes, deleting only what is provably a copy.
@@ -186,7 +204,8 @@ std::error_code CopyThenDelete(const fs::path& source, const fs::path& target, b
 // copy may be the item's only copy, or the question must be asked again later).
 bool VolumeAnswers(const fs::path& path);
 
-bool SettleMove(const fs::path& folder, const fs::path& copy, const MoveJournal& journal) {
+bool SettleMove(const fs::path& folder, const fs::path& copy, const MoveJournal& journal,
+                std::vector<std::string>* finished) {
     // Not written by this installation (planted, or from a copy of the program with another
     // key): nothing it names is touched, and the copy stays too.
     if (!SealHolds(MoveJournalBody(journal), journal.seal)) return true;
@@ -203,6 +222,7 @@ bool SettleMove(const fs::path& folder, const fs::path& copy, const MoveJournal&
             // The source went since (moved or deleted by hand): the copy is all there is, so it
             // takes its name if that is free, and otherwise stays with its record.
             if (!MoveFileExW(ExtendedPath(copy).c_str(), ExtendedPath(target).c_str(), 0)) return true;
+            if (finished) finished->push_back(FinishedMoveLine(source, target));
         } else {
             DeleteTree(copy);
         }
@@ -226,7 +246,10 @@ bool SettleMove(const fs::path& folder, const fs::path& copy, const MoveJournal&
                                 HoldsCopyOf(target, source) && HoldsCopyOf(source, target);
         // A source that differs from what was copied (changed since, or replaced) is kept; one
         // that cannot be deleted now keeps its record for a later batch.
-        if (provenCopy && DeleteSource(source, aside)) return true;
+        if (provenCopy) {
+            if (DeleteSource(source, aside)) return true;
+            if (finished) finished->push_back(FinishedMoveLine(source, target));
+        }
     }
     return false;
 }
@@ -269,7 +292,7 @@ bool SettleJournal(const fs::path& folder, const std::wstring& journalName, std:
         const fs::path copy = move.copy.empty() ? staging : fs::path(move.copy);
         const fs::path destination = move.copy.empty() ? folder : copy.parent_path().parent_path();
         // Asked to stop (a cancel, a log-off): what is not settled yet stays for a later batch.
-        if (scope.Stopped() || SettleMove(destination, copy, move)) {
+        if (scope.Stopped() || SettleMove(destination, copy, move, scope.finished)) {
             kept += FormatMoveJournal(move);
             keptFolders.push_back(copy.parent_path());
         }
@@ -689,7 +712,9 @@ RouteItemResult RouteItem(const fs::path& item, BatchCache& batch) {
             return r;
         }
         const AppSettings& settings = batch.Settings();
+        PhaseClock selecting;
         const RuleDecision decision = batch.Rules().Select(item);
+        selecting.Stop(batch.Phases().selection);
         r.rule = decision.ruleName;
         const auto act = [&]() -> RouteItemResult {
             if (decision.action == RuleAction::leave_in_place)

@@ -54,6 +54,8 @@ struct SettleScope {
     // Items about to be routed: a staging folder that is one of them, holds one or lies inside
     // one is left where it is.
     std::vector<std::filesystem::path> protect;
+    // Moves a kill cut short that the settle finished get a log line here.
+    std::vector<std::string>* finished = nullptr;
     bool Stopped() const { return stop && stop->load(); }
 };
 // Settles the journals in `journalFolder` and returns the staging folders that must stay (a copy

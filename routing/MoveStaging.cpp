@@ -21,7 +21,7 @@ fs::path StagingPath(const fs::path& folder) {
 
 MoveStaging::MoveStaging(fs::path folder) : journalFolder(std::move(folder)) {}
 
-bool MoveStaging::Append(std::wstring_view text) {
+bool MoveStaging::Append(std::wstring_view text, bool flush) {
     if (!journal) {
         if (journalFailed) return false;
         journalPath = journalFolder / JournalName(StagingPath(journalFolder).filename().native());
@@ -37,9 +37,47 @@ bool MoveStaging::Append(std::wstring_view text) {
     }
     const DWORD size = static_cast<DWORD>(text.size() * sizeof(wchar_t));
     DWORD written = 0;
-    // On the disk before the step it protects (a rename into place, a copy into a staging folder).
-    return WriteFile(static_cast<HANDLE>(journal), text.data(), size, &written, nullptr) && written == size &&
-           FlushFileBuffers(static_cast<HANDLE>(journal));
+    // On the disk before the step it protects (a copy into a staging folder, the deletion of a
+    // source); a record of a group is flushed with the group, before any of its sources goes.
+    if (!WriteFile(static_cast<HANDLE>(journal), text.data(), size, &written, nullptr) || written != size) return false;
+    if (!flush) {
+        unflushed = true;
+        return true;
+    }
+    unflushed = false;
+    return FlushFileBuffers(static_cast<HANDLE>(journal));
+}
+
+void MoveStaging::AddPending(const fs::path& source, std::function<std::error_code()> finish) {
+    pending.push_back(std::move(finish));
+    pendingSources.push_back(ExtendedPath(source));
+}
+
+bool MoveStaging::PendingWithin(const fs::path& item) const {
+    if (pendingSources.empty()) return false;
+    std::wstring folder = ExtendedPath(item);
+    while (!folder.empty() && folder.back() == L'\\') folder.pop_back();
+    for (const std::wstring& source : pendingSources) {
+        if (source.size() < folder.size() || (source.size() > folder.size() && source[folder.size()] != L'\\')) continue;
+        if (CompareStringOrdinal(source.c_str(), static_cast<int>(folder.size()), folder.c_str(),
+                                 static_cast<int>(folder.size()), TRUE) == CSTR_EQUAL)
+            return true;
+    }
+    return false;
+}
+
+std::vector<std::error_code> MoveStaging::Commit() {
+    // A flush that fails leaves the records as a failed write would have: the moves go on, and
+    // the batch says a kill could have left items at both ends.
+    if (journal && unflushed && !FlushFileBuffers(static_cast<HANDLE>(journal))) lost = true;
+    unflushed = false;
+    std::vector<std::error_code> outcomes;
+    outcomes.reserve(pending.size());
+    std::vector<std::function<std::error_code()>> finishing;
+    finishing.swap(pending);
+    pendingSources.clear();
+    for (const auto& finish : finishing) outcomes.push_back(finish());
+    return outcomes;
 }
 
 fs::path MoveStaging::CopyPath(const fs::path& folder) {
@@ -69,7 +107,7 @@ bool MoveStaging::Record(const fs::path& copy, MoveJournal move) {
     const std::optional<std::wstring> seal = SealJournal(MoveJournalBody(move));
     if (seal) {
         move.seal = *seal;
-        if (Append(FormatMoveJournal(move))) return true;
+        if (Append(FormatMoveJournal(move), !grouped)) return true;
     }
     // An unsealed record would never be honoured: none is written.
     lost = true;
@@ -89,6 +127,7 @@ bool MoveStaging::Drop(const fs::path& folder) {
 MoveStaging::~MoveStaging() { Close(); }
 
 bool MoveStaging::Close() {
+    if (!pending.empty()) Commit();
     // The folders go first, so a kill in between leaves a journal that names nothing left to act on.
     bool cleared = true;
     for (const fs::path& folder : made)

@@ -21,6 +21,7 @@
 #include <functional>
 #include <map>
 #include <string>
+#include <system_error>
 #include <vector>
 
 #include "routing/MoveJournal.h"
@@ -63,9 +64,26 @@ public:
     // makes it anew. False when there was no staging folder to lose.
     bool Drop(const std::filesystem::path& folder);
 
+    // Group commit, for a batch that can hold its items' outcomes for a moment (the route job):
+    // a move's record is written but not flushed, its copy goes into place, and its source is
+    // deleted only after one flush covers the records of the whole group (Commit). A flush on
+    // the disk costs about a millisecond here, more than the move of a small file; per group of
+    // moves it is paid once. Off (the default), each record is flushed before its rename.
+    void GroupCommits(bool on) { grouped = on; }
+    bool GroupsCommits() const { return grouped; }
+    // The rest of a move whose copy is in place (its source's deletion), run at the next Commit;
+    // returns the move's outcome.
+    void AddPending(const std::filesystem::path& source, std::function<std::error_code()> finish);
+    size_t Pending() const { return pending.size(); }
+    // Whether a pending move's source is `item` or lies inside it: such an item must wait for the
+    // commit (routed again, the source still there would be copied twice).
+    bool PendingWithin(const std::filesystem::path& item) const;
+    // Flushes the journal once, then finishes the pending moves in order: their outcomes, in order.
+    std::vector<std::error_code> Commit();
+
     // Ends the batch's staging: its staging folders go, then its journal. False when something
     // had to stay (a copy that could not be removed), with the journal for a later batch to
-    // settle. The destructor closes what is still open.
+    // settle. Moves still pending are committed first. The destructor closes what is still open.
     bool Close();
 
 private:
@@ -77,7 +95,11 @@ private:
     std::function<void(const std::filesystem::path&)> firstCopy;
     std::map<std::wstring, std::filesystem::path> areas;  // folder -> its staging folder (empty: none)
     std::vector<std::filesystem::path> made;               // every staging folder made, to clear at the end
-    bool Append(std::wstring_view text);
+    bool grouped = false;
+    bool unflushed = false;  // records written since the last flush
+    std::vector<std::function<std::error_code()>> pending;
+    std::vector<std::wstring> pendingSources;  // literal paths, as the file system compares them
+    bool Append(std::wstring_view text, bool flush = true);
 };
 
 }  // namespace kw

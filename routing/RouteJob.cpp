@@ -1,11 +1,24 @@
 #include "routing/RouteJob.h"
 
+#include <chrono>
 #include <memory>
+#include <system_error>
+#include <vector>
 
 #include "model/DataFolder.h"
 #include "model/TextEncoding.h"
 
 namespace kw {
+
+namespace {
+
+// A group of moves across volumes shares one flush of the journal (MoveStaging::GroupCommits):
+// at most this many, or this long after its first, so the window's progress and the history
+// trail the moves by a fraction of a second, and a kill leaves at most one group to finish.
+constexpr size_t kGroupMoves = 64;
+constexpr std::chrono::milliseconds kGroupTime{100};
+
+}  // namespace
 
 struct RouteJob::Batch {
     AppSettings settings;
@@ -111,8 +124,11 @@ void RouteJob::RunBatch(Batch& batch) {
         return;
     }
     try {
+        PhaseClock clock;
         if (batch.hooks.prepare) batch.items = batch.hooks.prepare(std::move(batch.items), stopRequested);
         BatchCache cache(batch.settings, batch.options);
+        BatchPhases& phases = cache.Phases();
+        clock.Stop(phases.listing);
         // A batch of this process never overlaps another (one instance, one batch at a time), so
         // journals found now were left by a run that was killed: the moves they record are
         // finished or undone first, and the staging folders they name cleared. Once per job, and
@@ -120,7 +136,7 @@ void RouteJob::RunBatch(Batch& batch) {
         // are never cleared under them, and a stop (a cancel, a log-off) is honoured between
         // records: a record that names an offline share must not hold a one-file drop.
         if (!journalsSettled) {
-            spare = SettleMoveJournals(DataFolder().folder, SettleScope{&stopRequested, batch.items});
+            spare = SettleMoveJournals(DataFolder().folder, SettleScope{&stopRequested, batch.items, &result.notes});
             journalsSettled = !stopRequested;
         }
         // A destination is looked at for what earlier versions left (journals of single moves)
@@ -136,21 +152,19 @@ void RouteJob::RunBatch(Batch& batch) {
         });
         const int total = static_cast<int>(batch.items.size());
         result.items.reserve(batch.items.size());
-        for (int index = 1; index <= total; ++index) {
-            if (stopRequested) {
-                result.notHandled = total - index + 1;
-                break;
-            }
-            const std::filesystem::path& item = batch.items[static_cast<size_t>(index - 1)];
-            RouteItemResult r;
-            try {
-                if (batch.onProgress) batch.onProgress(index, total, ToUtf8(item.filename().native()));
-                r = batch.hooks.step ? batch.hooks.step(static_cast<size_t>(index - 1), item, cache) : step(item, cache);
-            } catch (const std::exception& e) {
-                r = RouteItemResult{PathToUtf8(item), "", "", e.what(), false, false};
-            } catch (...) {
-                r = RouteItemResult{PathToUtf8(item), "", "", "Unexpected error.", false, false};
-            }
+        MoveStaging& staging = cache.Staging();
+        staging.GroupCommits(true);
+        // Items whose outcome waits for their group's commit (moves across volumes), and those
+        // after them: handed on in order once the group is committed.
+        struct Held {
+            const std::filesystem::path* item;
+            RouteItemResult result;
+            bool waits;
+        };
+        std::vector<Held> held;
+        BatchPhases::Clock::time_point groupStart{};
+        const auto handOn = [&](const std::filesystem::path& item, RouteItemResult r) {
+            PhaseClock recording;
             if (batch.hooks.itemDone) {
                 try {
                     batch.hooks.itemDone(item, r);
@@ -158,13 +172,66 @@ void RouteJob::RunBatch(Batch& batch) {
                     // The record of an item is a convenience; the item itself is done.
                 }
             }
+            recording.Stop(phases.record);
+            ++phases.items;
             if (r.skipped) ++result.skipped;
             else if (r.ok) ++result.moved;
             else ++result.failed;
             result.items.push_back(std::move(r));
+        };
+        const auto commit = [&] {
+            if (held.empty()) return;
+            PhaseClock committing;
+            const std::vector<std::error_code> outcomes = staging.Commit();
+            committing.Stop(phases.move);
+            size_t next = 0;
+            for (Held& h : held) {
+                if (!h.waits) continue;
+                const std::error_code ec = next < outcomes.size() ? outcomes[next++] : std::error_code();
+                if (ec) {
+                    h.result.ok = h.result.skipped = false;
+                    h.result.message = std::system_category().message(ec.value());
+                }
+            }
+            for (Held& h : held) handOn(*h.item, std::move(h.result));
+            held.clear();
+        };
+        for (int index = 1; index <= total; ++index) {
+            if (stopRequested) {
+                result.notHandled = total - index + 1;
+                break;
+            }
+            const std::filesystem::path& item = batch.items[static_cast<size_t>(index - 1)];
+            // Routed again while its earlier move waits, a source would be copied twice.
+            if (staging.PendingWithin(item)) commit();
+            RouteItemResult r;
+            const size_t pendingBefore = staging.Pending();
+            try {
+                clock = PhaseClock();
+                if (batch.onProgress) batch.onProgress(index, total, ToUtf8(item.filename().native()));
+                clock.Stop(phases.progress);
+                const BatchPhases::Clock::duration selected = phases.selection;
+                r = batch.hooks.step ? batch.hooks.step(static_cast<size_t>(index - 1), item, cache) : step(item, cache);
+                clock.Stop(phases.move);
+                phases.move -= phases.selection - selected;
+            } catch (const std::exception& e) {
+                r = RouteItemResult{PathToUtf8(item), "", "", e.what(), false, false};
+            } catch (...) {
+                r = RouteItemResult{PathToUtf8(item), "", "", "Unexpected error.", false, false};
+            }
+            const bool waits = staging.Pending() > pendingBefore;
+            if (held.empty() && !waits) {
+                handOn(item, std::move(r));
+                continue;
+            }
+            if (held.empty()) groupStart = BatchPhases::Clock::now();
+            held.push_back({&item, std::move(r), waits});
+            if (staging.Pending() >= kGroupMoves || BatchPhases::Clock::now() - groupStart >= kGroupTime) commit();
         }
-        result.journalFailed = cache.Staging().RecordsLost();
-        if (!cache.Staging().Close()) journalsSettled = false;
+        commit();
+        result.phases = phases;
+        result.journalFailed = staging.RecordsLost();
+        if (!staging.Close()) journalsSettled = false;
     } catch (...) {
         // Out of memory for the result itself: report what was handled; the batch still ends.
     }

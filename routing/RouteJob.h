@@ -23,6 +23,7 @@
 
 #include "model/AppSettings.h"
 #include "routing/BatchCache.h"
+#include "routing/BatchPhases.h"
 #include "routing/ItemActions.h"
 #include "routing/RouteItemResult.h"
 
@@ -36,6 +37,7 @@ struct RouteJobResult {
     int32_t notHandled = 0;  // items left untouched because the batch was asked to stop
     bool journalFailed = false;  // a move across volumes went ahead without its journal record
     std::vector<std::string> notes;  // what the batch found and left alone, for the log
+    BatchPhases phases;              // where the batch's time went
 };
 
 // What a batch may do besides routing, each part optional.

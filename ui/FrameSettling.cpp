@@ -19,13 +19,15 @@ struct Fnv {
 
 void FrameSettling::Invalidate() {
     settled = false;
+    oneFrame = false;
     frames = 0;
 }
 
 void FrameSettling::FrameDrawn() {
     const uint64_t hash = CurrentDrawHash();
     ++frames;
-    if ((frames >= 2 && hash == lastHash) || frames >= kMaxFrames) settled = true;
+    if ((frames >= 2 && hash == lastHash) || frames >= kMaxFrames || oneFrame) settled = true;
+    oneFrame = false;
     lastHash = hash;
 }
 

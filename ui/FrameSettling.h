@@ -14,6 +14,13 @@ class FrameSettling {
 public:
     // Something visible changed (shown, resized, new fonts or DPI, new status or log lines).
     void Invalidate();
+    // Only a text changed in place (a batch's progress): one frame shows it, the layout stays.
+    // Frames are drawn by a software rasteriser here, on the cores the batch's worker uses.
+    void TextChanged() {
+        if (!settled) return;  // frames are coming anyway
+        settled = false;
+        oneFrame = true;
+    }
     bool WantsFrame() const { return !settled; }
     // After each rendered frame: compares its draw lists with the previous frame's.
     void FrameDrawn();
@@ -24,6 +31,7 @@ public:
 
 private:
     bool settled = false;
+    bool oneFrame = false;
     int frames = 0;
     uint64_t lastHash = 0;
 };

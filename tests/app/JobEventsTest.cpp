@@ -9,7 +9,7 @@ namespace kw {
 namespace {
 
 TEST(JobEvents, AtMostOneProgressMessageWaitsWhateverTheBatchSize) {
-    JobEvents events;
+    JobEvents events{std::chrono::milliseconds(0)};
     int posts = 0;
     for (int i = 1; i <= 20000; ++i) {
         std::string name = "f";
@@ -29,6 +29,19 @@ TEST(JobEvents, AtMostOneProgressMessageWaitsWhateverTheBatchSize) {
     events.ProgressPostFailed();
     EXPECT_TRUE(events.StoreProgress(1, 1, "retry"));
     EXPECT_EQ(events.MaxQueuedProgressPosts(), 1);
+
+    // Within the interval a report is not announced, but it is not lost either: the next take
+    // (the window's timer, any message) has the latest.
+    JobEvents paced{std::chrono::hours(1)};
+    EXPECT_TRUE(paced.StoreProgress(1, 3, "a"));
+    paced.Take();
+    EXPECT_FALSE(paced.StoreProgress(2, 3, "b"));
+    EXPECT_FALSE(paced.StoreProgress(3, 3, "c"));
+    const JobEvents::Taken held = paced.Take();
+    ASSERT_TRUE(held.progress.has_value());
+    EXPECT_EQ(held.progress->current, "c");
+    paced.ProgressPostFailed();  // a post that failed is retried at once
+    EXPECT_TRUE(paced.StoreProgress(3, 3, "c"));
 }
 
 // Two batches can finish before the UI thread takes anything (while a modal loop runs, say):

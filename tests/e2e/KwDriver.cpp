@@ -19,6 +19,12 @@
 //                                                and closes it once the stop file exists
 //   KwDriver sendto-target <name>                prints the target of the shortcut <name>.lnk in the
 //                                                user's Send To folder, read through IShellLinkW
+//   KwDriver probe <class> <interval-ms> <stop-file>  sends WM_NULL to the window every interval
+//                                                until the stop file exists; prints how long each
+//                                                answer took: the worst, the 99th percentile
+//
+// A drag prints the moment of the drop (seconds since 1970, the clock the Linux side reads) as
+// "dropped at S": the benchmarks time a batch from it.
 //
 // Exit codes: 0 success, 1 failure or timeout, 2 bad command line, 3 a drag that never ended.
 // File names are passed as Windows paths (winepath -w); relative ones are made absolute.
@@ -29,7 +35,9 @@
 #include <shellapi.h>
 #include <wrl/client.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <cwchar>
 #include <iostream>
@@ -196,8 +204,18 @@ public:
 
     HRESULT STDMETHODCALLTYPE QueryContinueDrag(BOOL escapePressed, DWORD) override {
         if (escapePressed) return DRAGDROP_S_CANCEL;
-        return ++polls >= kPollsBeforeDrop ? DRAGDROP_S_DROP : S_OK;
+        if (++polls < kPollsBeforeDrop) return S_OK;
+        droppedAt = UnixSeconds();
+        return DRAGDROP_S_DROP;
     }
+    // Seconds since 1970 (FILETIME counts 100 ns from 1601).
+    static double UnixSeconds() {
+        FILETIME now{};
+        GetSystemTimePreciseAsFileTime(&now);
+        const ULONGLONG ticks = (static_cast<ULONGLONG>(now.dwHighDateTime) << 32) | now.dwLowDateTime;
+        return static_cast<double>(ticks - 116444736000000000ULL) / 1e7;
+    }
+    double droppedAt = 0;
     HRESULT STDMETHODCALLTYPE GiveFeedback(DWORD) override { return DRAGDROP_S_USEDEFAULTCURSORS; }
 
 private:
@@ -292,7 +310,7 @@ int Drag(const std::wstring& windowClass, CLIPFORMAT format, std::vector<BYTE> b
 
     ComPtr<IDataObject> data;
     data.Attach(new DataObject(format, std::move(bytes)));
-    ComPtr<IDropSource> source;
+    ComPtr<DropSource> source;
     source.Attach(new DropSource());
     DWORD effect = DROPEFFECT_NONE;
     HRESULT result;
@@ -303,6 +321,9 @@ int Drag(const std::wstring& windowClass, CLIPFORMAT format, std::vector<BYTE> b
         result = DoDragDrop(data.Get(), source.Get(), DROPEFFECT_COPY | DROPEFFECT_MOVE | DROPEFFECT_LINK, &effect);
     }
     std::cout << "effect " << EffectName(effect) << std::endl;
+    char at[64];
+    std::snprintf(at, sizeof at, "dropped at %.6f", source->droppedAt);
+    std::cout << at << std::endl;
     if (result != DRAGDROP_S_DROP) {
         std::cerr << "DoDragDrop returned 0x" << std::hex << static_cast<unsigned long>(result) << std::endl;
         return kExitFailed;
@@ -392,6 +413,43 @@ int Crash(const std::wstring& windowClass) {
     return kExitOk;
 }
 
+// What a user feels as the window answering: a message sent to it (WM_NULL does nothing) is
+// answered once its thread gets back to its message loop. Probed at a fixed period until the
+// stop file appears; a probe that gets no answer within 10 s counts as 10 s.
+int Probe(const std::wstring& windowClass, DWORD intervalMs, const std::wstring& stopFile) {
+    HWND window = FindWindowW(windowClass.c_str(), nullptr);
+    if (!window) {
+        std::cerr << "no window of that class" << std::endl;
+        return kExitFailed;
+    }
+    LARGE_INTEGER frequency{};
+    QueryPerformanceFrequency(&frequency);
+    std::vector<double> answers;
+    const ULONGLONG deadline = GetTickCount64() + 3600 * 1000;
+    while (GetFileAttributesW(stopFile.c_str()) == INVALID_FILE_ATTRIBUTES && GetTickCount64() < deadline) {
+        LARGE_INTEGER before{}, after{};
+        QueryPerformanceCounter(&before);
+        DWORD_PTR answer = 0;
+        const bool answered = SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_NORMAL, 10000, &answer) != 0;
+        QueryPerformanceCounter(&after);
+        answers.push_back(answered ? static_cast<double>(after.QuadPart - before.QuadPart) * 1000.0 /
+                                         static_cast<double>(frequency.QuadPart)
+                                   : 10000.0);
+        const double spent = answers.back();
+        if (spent < intervalMs) Sleep(static_cast<DWORD>(intervalMs - spent));
+    }
+    if (answers.empty()) return kExitFailed;
+    std::vector<double> sorted = answers;
+    std::sort(sorted.begin(), sorted.end());
+    const double p99 = sorted[std::min(sorted.size() - 1, sorted.size() * 99 / 100)];
+    const auto over = std::count_if(sorted.begin(), sorted.end(), [](double ms) { return ms > 50; });
+    char line[200];
+    std::snprintf(line, sizeof line, "probes %zu, worst %.1f ms, 99th percentile %.1f ms, median %.1f ms, over 50 ms %lld",
+                  sorted.size(), sorted.back(), p99, sorted[sorted.size() / 2], static_cast<long long>(over));
+    std::cout << line << std::endl;
+    return kExitOk;
+}
+
 // The Send To entry's target as the shell reads it (fails when there is no such shortcut).
 int SendToTarget(const std::wstring& name) {
     PWSTR folder = nullptr;
@@ -422,7 +480,7 @@ int Usage() {
     std::cerr << "usage: KwDriver drag|drag-shift|drag-ctrl <class> <file>... | drag-text <class> | wait-window <class> <seconds>\n"
                  "       | window <class> | post <class> <message> <wparam> <lparam> | wait-gone <class> <seconds>\n"
                  "       | responsive <class> <seconds> | end-session <class> | crash <class>\n"
-                 "       | hold <file> <stop-file> | sendto-target <name>"
+                 "       | hold <file> <stop-file> | sendto-target <name> | probe <class> <interval-ms> <stop-file>"
               << std::endl;
     return kExitUsage;
 }
@@ -480,6 +538,11 @@ int Run(const std::vector<std::wstring>& args) {
             return kExitFailed;
         PrintWindow(window);
         return kExitOk;
+    }
+    if (command == L"probe" && args.size() == 4) {
+        const auto interval = ParseNumber(args[2]);
+        if (!interval || *interval <= 0 || *interval > 60000) return Usage();
+        return Probe(windowClass, static_cast<DWORD>(*interval), FullPath(args[3]));
     }
     if (command == L"end-session" && args.size() == 2) return EndSession(windowClass);
     if (command == L"crash" && args.size() == 2) return Crash(windowClass);

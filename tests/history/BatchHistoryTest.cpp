@@ -19,19 +19,21 @@ using test::ReadFile;
 using test::TempDir;
 using test::WriteFile;
 
-HistoryItem Moved(uint64_t batch, const fs::path& source, const fs::path& target) {
-    return RecordOf(batch, RouteItemResult{PathToUtf8(source), PathToUtf8(target), "Docs", "Moved via Docs", true, false});
+HistoryItem Moved(uint64_t batch, const fs::path& source, const fs::path& target, ItemIdentities* identities = nullptr) {
+    return RecordOf(batch, RouteItemResult{PathToUtf8(source), PathToUtf8(target), "Docs", "Moved via Docs", true, false},
+                    identities);
 }
 
-// Routes each item to `destination` and records it as the application does.
+// Routes each item to `destination` and records it as the application does (a batch passes
+// what it learns of its folders' identities; without them each item is identified in full).
 HistoryBatch RouteAndRecord(const fs::path& history, uint64_t id, const std::vector<fs::path>& items,
-                            const fs::path& destination) {
+                            const fs::path& destination, ItemIdentities* identities = nullptr) {
     HistoryBatch batch{id, 1000 + id, 0, {}};
     HistoryWriter writer(history, batch);
     for (const fs::path& item : items) {
         const RouteItemResult r = MoveItem(item, destination, ConflictPolicy::rename, {}, "Docs");
         EXPECT_TRUE(r.ok) << r.message;
-        const HistoryItem recorded = Moved(id, item, PathFromUtf8(r.target));
+        const HistoryItem recorded = Moved(id, item, PathFromUtf8(r.target), identities);
         writer.Add(recorded);
         batch.items.push_back(recorded);
     }
@@ -151,42 +153,50 @@ TEST(Undo, RemovesOnlyUnchangedCopiesWhoseOriginalIsThere) {
     EXPECT_EQ(ReadFile(dir / L"out" / L"orphan.txt"), "original");
 }
 
+// Either form of identity (in full, or a batch's: the folder's volume and the file's 64-bit index)
+// tells the item moved from another with the same sizes and times.
 TEST(Undo, NeverOverwritesAndLeavesChangedItemsWhereTheyAre) {
-    TempDir dir;
-    const fs::path history = dir / L"history.jsonl";
-    for (const wchar_t* name : {L"taken.txt", L"changed.txt", L"replaced.txt", L"gone.txt"})
-        WriteFile(dir / L"in" / name, "original");
-    const HistoryBatch batch = RouteAndRecord(history, 1,
-                                              {dir / L"in" / L"taken.txt", dir / L"in" / L"changed.txt",
-                                               dir / L"in" / L"replaced.txt", dir / L"in" / L"gone.txt"},
-                                              dir / L"out");
-    WriteFile(dir / L"in" / L"taken.txt", "a new file of the user's");
-    WriteFile(dir / L"out" / L"changed.txt", "edited since");
-    fs::remove(dir / L"out" / L"gone.txt");
-    // Another file in its place with the same size and time: not the one that was moved.
-    TreeFingerprint was;
-    ASSERT_FALSE(FingerprintTree(dir / L"out" / L"replaced.txt", was));
-    // (Made before the original goes: Linux would hand a file made after it the same inode,
-    // which Wine reports as the file id; NTFS ids carry a sequence number against that.)
-    WriteFile(dir / L"imposter", "imposter");
-    test::SetLastWriteTicks(dir / L"imposter", was.stamp);
-    ASSERT_TRUE(MoveFileExW((dir / L"imposter").c_str(), (dir / L"out" / L"replaced.txt").c_str(), MOVEFILE_REPLACE_EXISTING));
-    std::vector<std::string> messages;
-    for (const UndoStep& step : PlanUndo(batch)) {
-        const RouteItemResult r = UndoItem(step);
-        EXPECT_FALSE(r.ok);
-        EXPECT_TRUE(r.skipped);
-        messages.push_back(r.message);
+    for (const bool batchForm : {false, true}) {
+        TempDir dir;
+        ItemIdentities identities;
+        ItemIdentities* const known = batchForm ? &identities : nullptr;
+        const fs::path history = dir / L"history.jsonl";
+        for (const wchar_t* name : {L"taken.txt", L"changed.txt", L"replaced.txt", L"gone.txt"})
+            WriteFile(dir / L"in" / name, "original");
+        const HistoryBatch batch = RouteAndRecord(history, 1,
+                                                  {dir / L"in" / L"taken.txt", dir / L"in" / L"changed.txt",
+                                                   dir / L"in" / L"replaced.txt", dir / L"in" / L"gone.txt"},
+                                                  dir / L"out", known);
+        // The test drives report NTFS, whose 64-bit indexes are unique: a batch uses the short form.
+        for (const HistoryItem& item : batch.items) EXPECT_EQ(item.identity.size(), batchForm ? 33u : 49u) << item.identity;
+        WriteFile(dir / L"in" / L"taken.txt", "a new file of the user's");
+        WriteFile(dir / L"out" / L"changed.txt", "edited since");
+        fs::remove(dir / L"out" / L"gone.txt");
+        // Another file in its place with the same size and time: not the one that was moved.
+        TreeFingerprint was;
+        ASSERT_FALSE(FingerprintTree(dir / L"out" / L"replaced.txt", was));
+        // (Made before the original goes: Linux would hand a file made after it the same inode,
+        // which Wine reports as the file id; NTFS ids carry a sequence number against that.)
+        WriteFile(dir / L"imposter", "imposter");
+        test::SetLastWriteTicks(dir / L"imposter", was.stamp);
+        ASSERT_TRUE(MoveFileExW((dir / L"imposter").c_str(), (dir / L"out" / L"replaced.txt").c_str(), MOVEFILE_REPLACE_EXISTING));
+        std::vector<std::string> messages;
+        for (const UndoStep& step : PlanUndo(batch)) {
+            const RouteItemResult r = UndoItem(step, {}, nullptr, known);
+            EXPECT_FALSE(r.ok);
+            EXPECT_TRUE(r.skipped);
+            messages.push_back(r.message);
+        }
+        EXPECT_EQ(messages, (std::vector<std::string>{
+                                "Skipped (no longer where it was put \xE2\x80\x94 nothing to put back).",
+                                "Skipped (changed since it was moved \xE2\x80\x94 left where it is).",
+                                "Skipped (changed since it was moved \xE2\x80\x94 left where it is).",
+                                "Skipped (the original name is taken \xE2\x80\x94 left where it is).",
+                            }));
+        EXPECT_EQ(ReadFile(dir / L"in" / L"taken.txt"), "a new file of the user's");
+        EXPECT_EQ(ReadFile(dir / L"out" / L"taken.txt"), "original");
+        EXPECT_EQ(ReadFile(dir / L"out" / L"changed.txt"), "edited since");
     }
-    EXPECT_EQ(messages, (std::vector<std::string>{
-                            "Skipped (no longer where it was put \xE2\x80\x94 nothing to put back).",
-                            "Skipped (changed since it was moved \xE2\x80\x94 left where it is).",
-                            "Skipped (changed since it was moved \xE2\x80\x94 left where it is).",
-                            "Skipped (the original name is taken \xE2\x80\x94 left where it is).",
-                        }));
-    EXPECT_EQ(ReadFile(dir / L"in" / L"taken.txt"), "a new file of the user's");
-    EXPECT_EQ(ReadFile(dir / L"out" / L"taken.txt"), "original");
-    EXPECT_EQ(ReadFile(dir / L"out" / L"changed.txt"), "edited since");
 }
 
 // Puts back `steps` and records them as the application records an undo batch; `upTo` items only,

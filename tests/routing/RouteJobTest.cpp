@@ -213,6 +213,56 @@ TEST(RouteJob, LeavesStagingNamesNoJournalAccountsForAndReportsThoseInItsDestina
     test::RemoveTree(out);
 }
 
+// Moves across volumes share one journal flush per group, and a source goes only after it: each
+// item's outcome is still its own and comes in input order (a source that cannot go fails alone,
+// with no copy left at the target), more items than one group hold are all moved, and an item
+// listed twice is not copied twice while its first move waits for the group.
+TEST(RouteJob, MovesAcrossVolumesInGroupsWithEachOutcomeItsOwn) {
+    const auto volume = test::SecondVolume();
+    if (!volume) GTEST_SKIP() << "needs drive T: on a second file system (run through ctest)";
+    test::TempDir dir;
+    const fs::path out = *volume / (L"kw-groups-" + std::to_wstring(GetCurrentProcessId()));
+    std::vector<fs::path> items;
+    for (int i = 0; i < 100; ++i) {
+        items.push_back(dir / (L"f" + std::to_wstring(i) + L".txt"));
+        test::WriteFile(items.back(), "item " + std::to_string(i));
+    }
+    items.insert(items.begin() + 50, items[10]);  // dropped twice
+    AppSettings s;
+    s.noMatchPolicy = NoMatchPolicy::unsorted;
+    s.catchAllPath = PathToUtf8(out);
+    const HANDLE held = CreateFileW((dir / L"f30.txt").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    RouteJob job;
+    std::vector<std::string> recorded;
+    BatchHooks hooks;
+    hooks.itemDone = [&](const fs::path&, const RouteItemResult& r) { recorded.push_back(r.source + (r.ok ? " ok" : " failed")); };
+    std::promise<RouteJobResult> done;
+    auto result = done.get_future();
+    job.Start(s, items, [&](RouteJobResult r) { done.set_value(std::move(r)); }, {}, std::move(hooks));
+    const RouteJobResult r = Await(result);
+    CloseHandle(held);
+    EXPECT_EQ(r.moved, 99);
+    EXPECT_EQ(r.failed, 2);  // the held file, and the second listing of f10 (already moved)
+    ASSERT_EQ(r.items.size(), items.size());
+    ASSERT_EQ(recorded.size(), items.size());
+    for (size_t i = 0; i < items.size(); ++i) {
+        EXPECT_EQ(r.items[i].source, PathToUtf8(items[i]));
+        EXPECT_EQ(recorded[i], r.items[i].source + (r.items[i].ok ? " ok" : " failed"));  // the history sees the outcome
+    }
+    EXPECT_FALSE(r.items[30].ok);
+    EXPECT_EQ(test::ReadFile(dir / L"f30.txt"), "item 30");
+    EXPECT_FALSE(fs::exists(out / L"f30.txt"));
+    EXPECT_FALSE(r.items[50].ok);
+    for (int i = 0; i < 100; ++i) {
+        if (i == 30) continue;
+        EXPECT_EQ(test::ReadFile(out / (L"f" + std::to_wstring(i) + L".txt")), "item " + std::to_string(i));
+    }
+    EXPECT_EQ(std::distance(fs::directory_iterator(out), fs::directory_iterator()), 99);  // no second copy, no staging
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir.Path()), fs::directory_iterator()), 1);
+    test::RemoveTree(out);
+}
+
 // Batches started while one runs wait and run after it, in order, each as a batch of its own;
 // those still waiting can be dropped, and say that nothing of them was handled.
 TEST(RouteJob, QueuesBatchesStartedWhileOneRunsAndCanDropThem) {
