@@ -158,6 +158,7 @@ bool App::Init(HINSTANCE instance, int showCommand) {
         UpdateWindow(mainWindow);
     }
     CheckRoutingFolders(true);
+    StartWatching();
     redrawRequested = true;
     return true;
 }
@@ -165,7 +166,8 @@ bool App::Init(HINSTANCE instance, int showCommand) {
 void App::Shutdown() {
     // Normally the loop has seen the batch to its end. When the window went first, the batch
     // still finishes and its outcome is logged: nothing the program did goes unrecorded, and no
-    // callback can reach a torn-down window.
+    // callback can reach a torn-down window. Nothing new is watched for meanwhile.
+    if (watcher) watcher->Stop();
     routeJob.Wait();
     PumpJobEvents();
     previewJob.Cancel();
@@ -214,6 +216,7 @@ void App::SaveSettings() {
     settings.overlayH = h;
     TakeStoreResult(settingsStore.Save(settings));
     CheckRoutingFolders(false);
+    ConfigureWatching();
 }
 
 void App::TakeStoreResult(const StoreResult& result) {
@@ -411,6 +414,15 @@ LRESULT App::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         case kWakeMessage:
             ShowMainWindow(true);
             return 0;
+        case kWatchMessage:
+            // Inside a frame the offer and the states are referenced by the Settings tab.
+            if (!drawingSettings) TakeWatchEvents();
+            return 0;
+        case WM_POWERBROADCAST:
+            // Date conditions may have come true while the machine slept, and notifications of
+            // what arrived meanwhile may be lost: every watched folder is looked at again.
+            if (wParam == PBT_APMRESUMEAUTOMATIC && watcher) watcher->Rescan();
+            return TRUE;
         default:
             return DefWindowProcW(mainWindow, message, wParam, lParam);
     }
@@ -432,6 +444,8 @@ void App::OnCommand(UINT id) {
             break;
         case kRoutePreviewCommand: RoutePreview(); break;
         case kCancelPreviewCommand: CancelPreview(); break;
+        case kPauseWatchingCommand: SetWatchingPaused(true); break;
+        case kResumeWatchingCommand: SetWatchingPaused(false); break;
         default: break;
     }
 }

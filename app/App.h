@@ -35,6 +35,7 @@
 #include "shell/TrayIcon.h"
 #include "ui/FrameSettling.h"
 #include "ui/SettingsWindow.h"
+#include "watch/FolderWatcher.h"
 
 namespace kw {
 
@@ -43,7 +44,8 @@ constexpr UINT kJobFinishedMessage = WM_APP + 3;
 constexpr UINT kWakeMessage = WM_APP + 5;
 constexpr UINT kWakeForHistoryMessage = WM_APP + 7;  // the history was read
 constexpr UINT kFolderCheckMessage = WM_APP + 8;  // the routing folders were looked at
-constexpr UINT kPreviewChangedMessage = WM_APP + 6;  // the plan of a drop, or the tester's, moved on
+constexpr UINT kPreviewChangedMessage = WM_APP + 6;
+constexpr UINT kWatchMessage = WM_APP + 12;  // the folder watcher has something to hand over  // the plan of a drop, or the tester's, moved on
 constexpr wchar_t kMainWindowClass[] = L"KestraneFileweirMain";
 constexpr DWORD kMainWindowStyle = WS_OVERLAPPEDWINDOW;
 constexpr DWORD kMainWindowExStyle = WS_EX_APPWINDOW | WS_EX_ACCEPTFILES;
@@ -169,6 +171,7 @@ private:
         bool begun = false;     // its start was shown and logged
         // Who stops it, should it be stopped: a log-off unless the user cancels or exits.
         enum class Stop { sessionEnd, cancelled, exit } stop = Stop::sessionEnd;
+        bool watched = false;  // items that arrived in a watched folder
     };
     std::deque<PendingBatch> pendingBatches;
     void BeginBatch(PendingBatch& batch);
@@ -245,6 +248,20 @@ private:
     // folders are listed on the worker first); false when it could not start.
     bool StartRecordedBatch(std::vector<std::filesystem::path> items, uint64_t undoOf, BatchHooks hooks,
                             PendingBatch intake);
+
+    // Watched folders (WatchCommands.cpp): the watcher runs on a thread of its own and posts
+    // kWatchMessage; its settled arrivals become batches of the one route job.
+    std::optional<FolderWatcher> watcher;
+    std::vector<WatchOffer> watchOffers;  // the oldest is shown until answered
+    std::vector<WatchFolderStatus> watchStatuses;
+    void StartWatching();
+    void ConfigureWatching();
+    void TakeWatchEvents();
+    void StartWatchBatch(const std::string& folder, std::vector<std::filesystem::path> items);
+    void SetWatchingPaused(bool paused);
+    void AnswerWatchOffer(WatchOfferChoice choice);
+    void ShowWatchingState();
+    WatchView WatchShown() const;
 
     // Hand-over slots between the worker's callbacks and PumpJobEvents.
     JobEvents jobEvents;

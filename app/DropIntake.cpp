@@ -127,7 +127,14 @@ bool App::StartRecordedBatch(std::vector<std::filesystem::path> items, uint64_t 
     lastBatchId = batch.id;
     batch.undoOf = undoOf;
     auto recording = std::make_shared<BatchRecording>(HistoryFilePath(), std::move(batch));
-    hooks.itemDone = [recording](const std::filesystem::path&, const RouteItemResult& result) { recording->Add(result); };
+    // What a batch puts into a watched folder (a move, an undo's put-back) is not routed again
+    // from there by the watcher.
+    FolderWatcher* watching = watcher ? &*watcher : nullptr;
+    hooks.itemDone = [recording, watching](const std::filesystem::path&, const RouteItemResult& result) {
+        recording->Add(result);
+        if (watching && result.ok && !result.skipped && !result.target.empty())
+            watching->NoteOwnItem(PathFromUtf8(result.target));
+    };
     intake.recording = std::move(recording);
     const bool waits = !pendingBatches.empty();
     // Results come back in the order batches were handed over: each finds its entry at the front.
@@ -254,7 +261,7 @@ void App::PumpJobEvents() {
         // Only now is the batch in the log: a crash before this line has it logged at the next start.
         if (recording) MarkBatchLogged(HistoryFilePath(), recording->Batch().id);
         redrawRequested = true;
-        if (BatchNeedsBalloon(tally)) tray.ShowBalloon(L"Kestrane Fileweir", ToWide(statusText));
+        if (BatchNeedsBalloon(tally) && (!ended.watched || settings.watching.balloons)) tray.ShowBalloon(L"Kestrane Fileweir", ToWide(statusText));
         // The next batch in the queue has begun on the worker.
         if (!pendingBatches.empty()) BeginBatch(pendingBatches.front());
     }

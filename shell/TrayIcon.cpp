@@ -69,6 +69,7 @@ bool TrayIcon::Add(HINSTANCE iconModule, HWND ownerWindow) {
     if (!data.hIcon) data.hIcon = LoadIconW(nullptr, IDI_APPLICATION);
     static_assert(std::size(kTooltip) <= std::size(decltype(data.szTip){}));
     std::copy(std::begin(kTooltip), std::end(kTooltip), data.szTip);
+    if (!tooltip.empty()) CopyToField(tooltip, data.szTip);
     added = Shell_NotifyIconW(NIM_ADD, &data) == TRUE;
     data.uVersion = NOTIFYICON_VERSION_4;
     Shell_NotifyIconW(NIM_SETVERSION, &data);
@@ -83,6 +84,14 @@ bool TrayIcon::HandleTaskbarCreated(UINT message) {
         Add(module, owner);
     }
     return true;
+}
+
+void TrayIcon::SetTooltip(const std::wstring& text) {
+    if (text == tooltip) return;
+    tooltip = text;
+    if (tooltip.empty()) std::copy(std::begin(kTooltip), std::end(kTooltip), data.szTip);
+    else CopyToField(tooltip, data.szTip);
+    if (added) Shell_NotifyIconW(NIM_MODIFY, &data);
 }
 
 void TrayIcon::Remove() {
@@ -123,6 +132,7 @@ void TrayIcon::ShowMenu(bool overlayVisible, bool batchRunning, bool previewPend
         AppendMenuW(menu.get(), MF_STRING, kRoutePreviewCommand, L"Route previewed items");
         AppendMenuW(menu.get(), MF_STRING, kCancelPreviewCommand, L"Cancel preview");
     }
+    AppendWatchMenu(menu.get(), watchMenu);
     AppendMenuW(menu.get(), MF_SEPARATOR, 0, nullptr);
     AppendMenuW(menu.get(), MF_STRING, kTrayExitCommand, L"Exit");
     // Without the foreground the menu would not close when the user clicks elsewhere.

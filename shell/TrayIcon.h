@@ -8,6 +8,8 @@
 #include <string>
 #include <string_view>
 
+#include "shell/WatchMenu.h"
+
 namespace kw {
 
 constexpr UINT kTrayCallbackMessage = WM_APP + 1;
@@ -49,8 +51,15 @@ public:
     void ShowMenu(bool overlayVisible, bool batchRunning = false, bool previewPending = false, bool queued = false,
                   const std::wstring& undoLabel = {});
 
+    // The tooltip (cut to fit); "" gives the program's name. Shown at once when the icon is there.
+    void SetTooltip(const std::wstring& text);
+    // Whether the menu offers to pause or to resume watching folders.
+    void SetWatchMenu(WatchMenu watch) { watchMenu = watch; }
+
 private:
     NOTIFYICONDATAW data;
+    std::wstring tooltip;
+    WatchMenu watchMenu = WatchMenu::none;
     HINSTANCE module = nullptr;
     HWND owner = nullptr;
     bool wanted = false;  // Add was called and Remove was not

@@ -9,6 +9,7 @@
 #include "model/TextEncoding.h"
 #include "ui/PathRow.h"
 #include "ui/RuleEditor.h"
+#include "ui/WatchedFolders.h"
 
 namespace kw {
 namespace {
@@ -127,6 +128,9 @@ void DrawSettingsTab(AppSettings& settings, UiState& ui, HWND owner, bool& setti
     ImGui::TextWrapped(
         "On: a drop first shows what would happen to each item, and nothing moves until you choose Route. Holding "
         "Shift while dropping previews that one drop either way.");
+
+    ImGui::Separator();
+    DrawWatchedFolders(settings, ui, owner, settingsChanged, view, actions);
 
     ImGui::Separator();
     ImGui::Text("Interface font size");
