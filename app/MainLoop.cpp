@@ -115,6 +115,7 @@ void App::RenderOneFrame() {
     PumpPreview();
     HistoryLoaded(false);
     TakeFolderCheck();
+    TakeWatchEvents();
     const SettingsWindowView view{statusText,    progressDone,         progressTotal, logLines,
                                   activityLog,   hotkey,               folderWarning, &recentBatches,
                                   routeJob.IsRunning(), PreviewShown(), &batchOffers, newestOfThisRun,

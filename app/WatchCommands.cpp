@@ -39,8 +39,10 @@ void App::SetWatchingPaused(bool paused) {
 void App::TakeWatchEvents() {
     if (!watcher) return;
     watchStatuses = watcher->Statuses();
-    for (WatchOffer& offer : watcher->TakeOffers()) watchOffers.push_back(std::move(offer));
-    if (!watchOffers.empty()) ShowMainWindow(false);  // the answer is asked for in the window
+    std::vector<WatchOffer> offers = watcher->TakeOffers();
+    // The answer is asked for on the Settings tab, where the folder was just added.
+    if (!offers.empty() && mainWindow && !IsWindowVisible(mainWindow)) ShowMainWindow(true);
+    for (WatchOffer& offer : offers) watchOffers.push_back(std::move(offer));
     if (!running) return;  // exiting: what settles now is routed at the next start
     for (WatchArrival& arrival : watcher->TakeArrivals())
         StartWatchBatch(arrival.folder, std::move(arrival.items));

@@ -322,6 +322,7 @@ void FolderWatcher::Worker::List(Watch& w, int64_t now) {
     WIN32_FILE_ATTRIBUTE_DATA data{};
     if (!GetFileAttributesExW(w.root.c_str(), GetFileExInfoStandard, &data) ||
         !(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
+        StopReading(w);
         w.state = WatchState::unavailable;
         w.waiting.clear();
         w.nextListMs = now + shared->timing.retryMs;

@@ -227,7 +227,7 @@ TEST(SettingsJson, ReadsOlderAndPartialDocumentsTolerantly) {
     EXPECT_EQ(Loaded(R"({"bogus": [1, 2], "theme": "light"})").theme, Theme::light);
     // Watched folders: entries without a path are dropped, times a watcher cannot use are brought
     // into range, anything but an object under "watching" watches nothing.
-    const WatchSettings watching = Loaded(R"({"watching": {"folders": [{"path": "D:\In", "settleSeconds": 0,
+    const WatchSettings watching = Loaded(R"({"watching": {"folders": [{"path": "D:\\In", "settleSeconds": 0,
         "pollSeconds": 1}, {"enabled": true}, 3]}})").watching;
     ASSERT_EQ(watching.folders.size(), 1u);
     EXPECT_EQ(watching.folders[0], (WatchedFolder{"D:\\In", true, false, false, 1, 5}));

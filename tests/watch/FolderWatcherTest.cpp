@@ -109,7 +109,7 @@ TEST(FolderWatcher, EveryArrivalOnceAndNothingThatWasThereOrIsTheProgramsOwn) {
     WriteFile(dir / "In" / "left.txt", "no rule takes it");
     // A burst far beyond what one notification buffer holds.
     constexpr int kBurst = 3000;
-    for (int i = 0; i < kBurst; ++i) WriteFile(dir / "In" / ("f" + std::to_string(i) + ".bin"), "x");
+    for (int i = 0; i < kBurst; ++i) WriteFile(dir / "In" / (L"f" + std::to_wstring(i)).append(L".bin"), "x");
     const auto seen = Collect(watcher, 60000ms, [&](const auto& s) { return s.size() >= kBurst; });
     std::this_thread::sleep_for(1500ms);  // anything handed twice would come by now
     std::map<std::wstring, int> all = seen;
