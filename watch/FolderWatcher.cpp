@@ -478,6 +478,7 @@ void FolderWatcher::Worker::Run() {
             std::vector<std::filesystem::path> ready;
             Settle(*w, SteadyMs(), ready);
             if (!ready.empty()) {
+                std::sort(ready.begin(), ready.end());  // a batch in the order a listing shows
                 std::lock_guard lock(shared->mutex);
                 shared->arrivals.push_back(WatchArrival{w->config.path, std::move(ready)});
                 announce = true;

@@ -444,11 +444,13 @@ case "$scenario" in
     # far beyond one notification buffer (none lost, none twice), and a rule whose destination
     # lies inside the watched folder never loops.
     mkdir -p "$work/in"
-    write_config '"noMatchPolicy": "leave_in_place",' "Data|bin|$work/out|" "Notes|txt|$work/in/sorted|"
-    sed -i "s|\"rules\": \[|\"watching\": {\"folders\": [{\"path\": \"$(json_path "$work/in")\", \"includeSubfolders\": true, \"routeExisting\": true, \"settleSeconds\": 2}]}, \"rules\": [|" "$work/app/config.json"
+    watching="\"watching\": {\"folders\": [{\"path\": \"$(json_path "$work/in")\", \"includeSubfolders\": true,"
+    watching+=" \"routeExisting\": true, \"settleSeconds\": 2}]},"
+    write_config "\"noMatchPolicy\": \"leave_in_place\", $watching" "Data|bin|$work/out|" "Notes|txt|$work/in/sorted|"
     for i in $(seq 1 10); do echo "closed $i" > "$work/in/closed-$i.bin"; done
     start_app
-    wait_for 30 test "$(ls "$work/out" 2>/dev/null | wc -l)" = 10 || fail "the items there at start were not routed"
+    files_in() { [ "$(ls "$1" 2>/dev/null | wc -l)" = "$2" ]; }
+    wait_for 30 files_in "$work/out" 10 || fail "the items there at start were not routed"
     log_has "[watch] $(win "$work/in"): 10 item(s)" || fail "no [watch] line for the start-up batch"
 
     # Written over 8 s, a chunk a second, by a program keeping its own pace.
@@ -479,7 +481,7 @@ case "$scenario" in
     for i in $(seq 1 "$burst"); do : > "$work/staging/b$i.bin"; done
     start=$(date +%s)
     mv "$work/staging"/* "$work/in/"   # as fast as the file system takes them
-    wait_for 280 test "$(ls "$work/out" | wc -l)" = $((burst + 12)) || fail "after a burst of $burst: $(ls "$work/out" | wc -l) of $((burst + 12)) routed"
+    wait_for 280 files_in "$work/out" $((burst + 12)) || fail "after a burst of $burst: $(ls "$work/out" | wc -l) of $((burst + 12)) routed"
     echo "burst of $burst routed in $(( $(date +%s) - start )) s"
     sleep 3
     [ "$(ls "$work/in" | grep -c '\.bin$')" = 0 ] || fail "burst items left behind"
