@@ -80,7 +80,6 @@ struct UiState {
     bool confirmUndo = false;
     UndoOffer confirmOffer;
     std::string confirmQuestion;
-    std::string watchDropPath;  // a folder dropped on the watched-folders list, until it is added
 };
 
 // What the window shows besides the settings, owned by the application.

@@ -57,13 +57,6 @@ bool AddWatchedFolder(WatchSettings& watching, const std::string& folder) {
 void DrawWatchedFolders(AppSettings& settings, UiState& ui, HWND owner, bool& settingsChanged,
                         const SettingsWindowView& view, const SettingsWindowActions& actions) {
     WatchSettings& watching = settings.watching;
-    // A folder dropped on the list in the frame before (the drop sets the path of the row under it).
-    if (!ui.watchDropPath.empty()) {
-        if (AddWatchedFolder(watching, ui.watchDropPath)) settingsChanged = true;
-        else view.statusText = "That folder is watched already.";
-        ui.watchDropPath.clear();
-    }
-
     ImGui::Text("Watched folders");
     ImGui::BeginGroup();
     ImGui::TextWrapped(
@@ -104,10 +97,23 @@ void DrawWatchedFolders(AppSettings& settings, UiState& ui, HWND owner, bool& se
     ImGui::SameLine();
     ImGui::TextDisabled("Or drop a folder on this list.");
     ImGui::EndGroup();
-    // The whole list is a drop target: a dropped folder lands in watchDropPath and is added above.
-    const ImVec2 min = ImGui::GetItemRectMin(), max = ImGui::GetItemRectMax();
-    ui.pathTargets.push_back(PathRowTarget{min.x - 10, min.y - 10, max.x + 10, max.y + 10, &ui.watchDropPath});
-    if (ImGui::IsItemHovered(ImGuiHoveredFlags_RectOnly)) ui.hoveredPathTarget = &ui.watchDropPath;
+    // The whole list takes a folder dropped on it (the path rows have had their turn by now).
+    if (ui.pendingDrop && !ui.pendingDropHandled) {
+        POINT point = ui.pendingDropPoint;  // screen coordinates; the list is in the client area
+        if (owner) ScreenToClient(owner, &point);
+        ImRect area(ImGui::GetItemRectMin(), ImGui::GetItemRectMax());
+        area.Expand(12.0f);
+        const std::optional<std::filesystem::path> folder = FirstFolder(ui.pendingDropPaths);
+        if (folder && area.Contains(ImVec2(static_cast<float>(point.x), static_cast<float>(point.y)))) {
+            ui.pendingDropHandled = true;
+            if (AddWatchedFolder(watching, PathToUtf8(*folder))) {
+                settingsChanged = true;
+                view.statusText = "Watching " + PathToUtf8(*folder) + ".";
+            } else {
+                view.statusText = "That folder is watched already.";
+            }
+        }
+    }
 
     if (removed) {
         watching.folders.erase(watching.folders.begin() + static_cast<std::ptrdiff_t>(*removed));

@@ -42,7 +42,7 @@ TEST_F(WatchedFolders, FoldersAreAddedByBrowseAndByADropTheirSwitchesStoredAndTh
     ASSERT_EQ(w.settings.watching.folders.size(), 2u);
     EXPECT_EQ(w.settings.watching.folders[1].path, PathToUtf8(w.dir / L"Scans"));
 
-    w.imgui.Click("Remove");
+    w.imgui.ClickNth("Remove", 0);
     ASSERT_EQ(w.settings.watching.folders.size(), 1u);
     EXPECT_EQ(w.settings.watching.folders[0].path, PathToUtf8(w.dir / L"Scans"));
     EXPECT_GE(w.changedFrames, 6);
