@@ -172,6 +172,7 @@ private:
         // Who stops it, should it be stopped: a log-off unless the user cancels or exits.
         enum class Stop { sessionEnd, cancelled, exit } stop = Stop::sessionEnd;
         bool watched = false;  // items that arrived in a watched folder
+        std::vector<std::filesystem::path> watchedItems;  // given back to the watcher once it ends
     };
     std::deque<PendingBatch> pendingBatches;
     void BeginBatch(PendingBatch& batch);

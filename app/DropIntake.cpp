@@ -208,6 +208,7 @@ void App::PumpJobEvents() {
             pendingBatches.pop_front();
         }
         if (!ended.begun) BeginBatch(ended);  // dropped from the queue before it ran
+        if (ended.watched && watcher) watcher->Finished(ended.watchedItems);
         const std::shared_ptr<BatchRecording>& recording = ended.recording;
         const int batchSize = static_cast<int>(result.items.size()) + result.notHandled;
         if (batchSize == 0) {

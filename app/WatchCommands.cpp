@@ -54,9 +54,12 @@ void App::StartWatchBatch(const std::string& folder, std::vector<std::filesystem
     PendingBatch intake;
     intake.dropped = static_cast<int>(items.size());
     intake.watched = true;
+    intake.watchedItems = items;
+    const std::vector<std::filesystem::path> copy = items;
     intake.startText = "Routing " + std::to_string(intake.dropped) + " item(s) from " + folder + "...";
     intake.startLine = WatchBatchLine(folder, items.size());
-    StartRecordedBatch(std::move(items), 0, {}, std::move(intake));
+    // Not started (no thread): the watcher may hand them over again later.
+    if (!StartRecordedBatch(std::move(items), 0, {}, std::move(intake)) && watcher) watcher->Finished(copy);
 }
 
 void App::AnswerWatchOffer(WatchOfferChoice choice) {

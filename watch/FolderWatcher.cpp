@@ -8,6 +8,7 @@
 #include <mutex>
 #include <thread>
 #include <unordered_map>
+#include <unordered_set>
 #include <utility>
 
 #include "matching/ItemFacts.h"
@@ -93,6 +94,7 @@ struct FolderWatcher::Shared {
     std::vector<WatchOffer> offers;
     std::vector<WatchFolderStatus> statuses;
     LoopGuard own;
+    std::unordered_set<uint64_t> handed;  // keys of items handed over and not finished yet
     std::atomic<uint64_t> listed{0};
 
     void Announce() {
@@ -126,6 +128,7 @@ private:
                     int64_t now);
     void Settle(Watch& w, int64_t now, std::vector<std::filesystem::path>& ready);
     bool RulesTake(const std::filesystem::path& item) const;
+    // Put there by the program, or handed over and not finished yet.
     bool Own(const std::wstring& path) const;
     void Publish();
 
@@ -289,7 +292,7 @@ void FolderWatcher::Worker::Completed(Watch& w, int64_t now) {
 
 bool FolderWatcher::Worker::Own(const std::wstring& path) const {
     std::lock_guard lock(shared->mutex);
-    return shared->own.Holds(path);
+    return shared->own.Holds(path) || shared->handed.count(PathKey(path)) != 0;
 }
 
 void FolderWatcher::Worker::Noticed(Watch& w, const std::wstring& path, bool arrival, int64_t now) {
@@ -480,6 +483,7 @@ void FolderWatcher::Worker::Run() {
             if (!ready.empty()) {
                 std::sort(ready.begin(), ready.end());  // a batch in the order a listing shows
                 std::lock_guard lock(shared->mutex);
+                for (const std::filesystem::path& item : ready) shared->handed.insert(PathKey(item));
                 shared->arrivals.push_back(WatchArrival{w->config.path, std::move(ready)});
                 announce = true;
             }
@@ -555,6 +559,11 @@ void FolderWatcher::NoteOwnItem(const std::filesystem::path& item) {
 std::vector<WatchArrival> FolderWatcher::TakeArrivals() {
     std::lock_guard lock(shared->mutex);
     return std::exchange(shared->arrivals, {});
+}
+
+void FolderWatcher::Finished(const std::vector<std::filesystem::path>& items) {
+    std::lock_guard lock(shared->mutex);
+    for (const std::filesystem::path& item : items) shared->handed.erase(PathKey(item));
 }
 
 std::vector<WatchOffer> FolderWatcher::TakeOffers() {

@@ -67,7 +67,10 @@ public:
     // watched folder, the watcher leaves it alone. Any thread.
     void NoteOwnItem(const std::filesystem::path& item);
 
+    // Items handed over are not handed over again until the batch that took them says it is done
+    // with them (routed or not): a listing while they wait in the queue finds them still there.
     std::vector<WatchArrival> TakeArrivals();
+    void Finished(const std::vector<std::filesystem::path>& items);
     std::vector<WatchOffer> TakeOffers();
     std::vector<WatchFolderStatus> Statuses() const;
     // Items looked at by the listings so far (benchmarks).

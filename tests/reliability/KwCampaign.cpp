@@ -249,9 +249,11 @@ int RouteWatched(const fs::path& root, const fs::path& destination) {
                 if (r.ok && !r.skipped) watcher.NoteOwnItem(kw::PathFromUtf8(r.target));
             };
             std::promise<kw::RouteJobResult> done;
+            const std::vector<fs::path> items = arrival.items;
             job.Start(settings, std::move(arrival.items), [&done](kw::RouteJobResult r) { done.set_value(std::move(r)); },
                       [](int, int, std::string) {}, std::move(hooks));
             moved += done.get_future().get().moved;
+            watcher.Finished(items);
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
     }
