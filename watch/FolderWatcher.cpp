@@ -352,25 +352,28 @@ void FolderWatcher::Worker::ListFolder(Watch& w, const std::wstring& folder, boo
                                    nullptr, FIND_FIRST_EX_LARGE_FETCH);
     if (find == INVALID_HANDLE_VALUE) return;
     const uint64_t nowTicks = SystemClock().UtcTicks();
+    const FolderKeys keys(folder);
     uint64_t count = 0;
     do {
         const wchar_t* name = found.cFileName;
         if (name[0] == L'.' && (name[1] == 0 || (name[1] == L'.' && name[2] == 0))) continue;
         ++count;
         if (IsNeverRouted(name, found.dwFileAttributes)) continue;
-        std::wstring path = ChildPath(folder, name);
         if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
             // Links to folders are not followed: they may lead anywhere, even back here.
             if (w.config.includeSubfolders && !(found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT))
-                below.push_back(std::move(path));
+                below.push_back(ChildPath(folder, name));
             continue;
         }
-        const uint64_t key = PathKey(path);
+        const uint64_t key = keys.Of(name);
         if (first && w.keepExisting) {
+            // Only the key is kept: the start-up listing of a large folder costs little more than
+            // the listing itself.
             w.existing.push_back(key);
-            if (w.offerWanted && RulesTake(PlainPath(path))) offered.push_back(PlainPath(path));
+            if (w.offerWanted && RulesTake(PlainPath(ChildPath(folder, name)))) offered.push_back(PlainPath(ChildPath(folder, name)));
             continue;
         }
+        std::wstring path = ChildPath(folder, name);
         if ((!first && w.Existing(key)) || w.waiting.count(path) || Own(path)) continue;
         // Only what the rules would take waits to settle: a folder of 100,000 items the rules
         // leave costs no memory between listings.

@@ -55,12 +55,32 @@ SettleVerdict Observe(SettleState& state, const Sighting& now, int64_t nowMs, ui
     return nowMs >= state.dueMs ? SettleVerdict::ready : SettleVerdict::wait;
 }
 
+constexpr uint64_t kFnvBasis = 14695981039346656037ull, kFnvPrime = 1099511628211ull;
+
 uint64_t PathKey(const std::filesystem::path& path) {
     // FNV-1a over the folded UTF-16 units.
-    uint64_t hash = 14695981039346656037ull;
+    uint64_t hash = kFnvBasis;
     for (wchar_t c : Folded(path)) {
         hash ^= static_cast<uint16_t>(c);
-        hash *= 1099511628211ull;
+        hash *= kFnvPrime;
+    }
+    return hash;
+}
+
+FolderKeys::FolderKeys(const std::filesystem::path& folder) : prefix(kFnvBasis) {
+    std::wstring text = Folded(folder);
+    if (text.empty() || text.back() != L'\\') text += L'\\';  // a drive root keeps its own
+    for (wchar_t c : text) {
+        prefix ^= static_cast<uint16_t>(c);
+        prefix *= kFnvPrime;
+    }
+}
+
+uint64_t FolderKeys::Of(std::wstring_view name) const {
+    uint64_t hash = prefix;
+    for (wchar_t c : name) {
+        hash ^= static_cast<uint16_t>(std::towupper(static_cast<wint_t>(c)));
+        hash *= kFnvPrime;
     }
     return hash;
 }

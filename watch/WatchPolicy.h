@@ -50,6 +50,17 @@ SettleVerdict Observe(SettleState& state, const Sighting& now, int64_t nowMs, ui
 // A 64-bit key of a path as Windows compares names (case-insensitively, \\?\ or not).
 uint64_t PathKey(const std::filesystem::path& path);
 
+// PathKey of the items of one folder, the folder's part worked out once: a listing of 100,000
+// names must not normalise the folder's path 100,000 times.
+class FolderKeys {
+public:
+    explicit FolderKeys(const std::filesystem::path& folder);
+    uint64_t Of(std::wstring_view name) const;  // == PathKey(folder / name) for a plain name
+
+private:
+    uint64_t prefix = 0;
+};
+
 // Items the program itself put into a watched folder (moved there, or put back there by an
 // undo) are not routed again by the watcher: a bounded set of the most recent ones, oldest
 // forgotten first. Not thread-safe.

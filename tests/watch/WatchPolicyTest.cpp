@@ -68,6 +68,9 @@ TEST(WatchPolicy, TheLoopGuardKnowsTheLatestItemsInAnySpellingAndForgetsTheOldes
     EXPECT_FALSE(guard.Holds("C:\\In\\b.pdf"));
     EXPECT_TRUE(guard.Holds("C:\\In\\a.pdf"));
     EXPECT_EQ(guard.Size(), 3u);
+    // The keys of a listing are the same keys.
+    EXPECT_EQ(FolderKeys("\\\\?\\C:\\In\\").Of(L"a.PDF"), PathKey("c:\\in\\A.pdf"));
+    EXPECT_EQ(FolderKeys("E:\\").Of(L"x"), PathKey("E:\\X"));
 }
 
 TEST(WatchPolicy, FolderContainment) {
