@@ -84,6 +84,7 @@ bool App::Init(HINSTANCE instance, int showCommand) {
     logLines.assign(tail.rbegin(), tail.rend());
 
     SetStartWithWindows(settings.startWithWindows);
+    ApplyShellIntegration(true);
 
     WNDCLASSEXW wc{};
     wc.cbSize = sizeof wc;
@@ -103,6 +104,9 @@ bool App::Init(HINSTANCE instance, int showCommand) {
     // A second copy wakes this one; run elevated, this window would not hear a normal one
     // without letting the message through UIPI.
     ChangeWindowMessageFilterEx(mainWindow, kWakeMessage, MSGFLT_ALLOW, nullptr);
+    // WM_COPYDATA (lists of items to route) is deliberately not let through: run as
+    // administrator, this copy would otherwise move files for any program of lower rights. The
+    // sender is told (access denied) and says so.
     TakeStoreResult(loaded);
     for (const std::string& notice : notices) {
         AddLog(notice);
@@ -159,6 +163,11 @@ bool App::Init(HINSTANCE instance, int showCommand) {
     }
     CheckRoutingFolders(true);
     StartWatching();
+    // Items on this copy's own command line, and lists handed over while it started, are routed
+    // from here on.
+    initDone = true;
+    ArmCommandLineTimer();
+    if (!foreignSendTo.empty()) PostMessageW(mainWindow, kShellOfferMessage, 0, 0);
     redrawRequested = true;
     return true;
 }
@@ -170,6 +179,7 @@ void App::Shutdown() {
     if (watcher) watcher->Stop();
     routeJob.Wait();
     PumpJobEvents();
+    EndCommandLines();
     previewJob.Cancel();
     uiState.tester.job->Cancel();
     HistoryLoaded(true);
@@ -244,6 +254,7 @@ void App::TakeStoreResult(const StoreResult& result) {
 
 void App::ApplyAllSettings() {
     SetStartWithWindows(settings.startWithWindows);
+    ApplyShellIntegration(false);
     ApplyColours();
     tray.Add(hInstance, mainWindow);
     std::string error;
@@ -347,6 +358,11 @@ LRESULT App::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             return 0;
         case kOverlayDoubleClickMessage:
             return 0;
+        case WM_COPYDATA:
+            return OnCopyData(reinterpret_cast<HWND>(wParam), reinterpret_cast<const COPYDATASTRUCT*>(lParam));
+        case kShellOfferMessage:
+            OfferSendToUpdate();
+            return 0;
         case WM_CLOSE:
             if (settings.minimizeToTray) {
                 ShowWindow(mainWindow, SW_HIDE);
@@ -389,6 +405,11 @@ LRESULT App::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             return 0;
         case WM_TIMER:
             if (wParam == kDropZoneOutcomeTimer) EndDropZoneOutcome();
+            // Inside a frame (a dialog the settings window opened) the intake waits for its end.
+            if (wParam == kCommandLineTimer) {
+                if (drawingSettings) SetTimer(mainWindow, kCommandLineTimer, 100, nullptr);
+                else RouteDueCommandLines();
+            }
             if (wParam == kSettingsRetryTimer && !drawingSettings) {
                 const StoreResult result = settingsStore.Retry(settings);
                 TakeStoreResult(result);

@@ -17,6 +17,7 @@
 #include <utility>
 #include <vector>
 
+#include "app/IntakeGathering.h"
 #include "app/JobEvents.h"
 #include "history/BatchHistory.h"
 #include "history/UndoOffer.h"
@@ -44,14 +45,17 @@ constexpr UINT kJobFinishedMessage = WM_APP + 3;
 constexpr UINT kWakeMessage = WM_APP + 5;
 constexpr UINT kWakeForHistoryMessage = WM_APP + 7;  // the history was read
 constexpr UINT kFolderCheckMessage = WM_APP + 8;  // the routing folders were looked at
-constexpr UINT kPreviewChangedMessage = WM_APP + 6;
-constexpr UINT kWatchMessage = WM_APP + 12;  // the folder watcher has something to hand over  // the plan of a drop, or the tester's, moved on
+constexpr UINT kPreviewChangedMessage = WM_APP + 6;  // the plan of a drop, or the tester's, moved on
+constexpr UINT kWatchMessage = WM_APP + 12;  // the folder watcher has something to hand over
 constexpr wchar_t kMainWindowClass[] = L"KestraneFileweirMain";
+constexpr wchar_t kInstanceMutexName[] = L"Local\\KestraneFileweir.SingleInstance.v1";
 constexpr DWORD kMainWindowStyle = WS_OVERLAPPEDWINDOW;
 constexpr DWORD kMainWindowExStyle = WS_EX_APPWINDOW | WS_EX_ACCEPTFILES;
 constexpr size_t kMaxLogLines = 500;
 constexpr UINT_PTR kDropZoneOutcomeTimer = 2;  // the drop zone goes back to its idle text
 constexpr UINT kDropZoneOutcomeMs = 6000;
+constexpr UINT_PTR kCommandLineTimer = 3;  // lists from other processes are due
+constexpr UINT kShellOfferMessage = WM_APP + 9;  // ask about a Send To entry of another copy
 
 // Client size of the main window for a font size at 96 DPI: 980 x 760, 1080 x 840, 1180 x 980.
 SIZE ClientSizeFor(UiFontSize size);
@@ -86,6 +90,9 @@ public:
     // Drop intake: the one way dropped items become a routing batch. With `preview` (Shift held
     // as they were dropped), or the setting, they are planned and shown first instead.
     void HandleDroppedFiles(std::vector<std::filesystem::path> items, bool preview = false);
+    // Items named on a command line (this copy's own, or handed over by another process): they
+    // are gathered for a moment and then routed as a drop (CommandLineIntake.cpp).
+    void TakeCommandLine(IntakeRequest request, std::uintptr_t waiter = 0);
     // Appends to the activity log and to the recent lines (newest first, at most 500).
     void AddLog(const std::string& message);
     // Moves the latest progress and the final result out of the hand-over slots into the
@@ -169,6 +176,7 @@ private:
         std::string startText;  // the status line as it starts
         std::string startLine;  // its opening log line, when known before it runs
         bool begun = false;     // its start was shown and logged
+        std::vector<HWND> waiters;  // `route --wait` processes told its outcome
         // Who stops it, should it be stopped: a log-off unless the user cancels or exits.
         enum class Stop { sessionEnd, cancelled, exit } stop = Stop::sessionEnd;
         bool watched = false;  // items that arrived in a watched folder
@@ -179,6 +187,27 @@ private:
     // " — Queued: N item(s)" while batches wait behind the running one, else "".
     std::string QueuedSuffix();
     void CancelQueued();
+    // Command-line intake (CommandLineIntake.cpp): lists from other processes arrive as
+    // WM_COPYDATA and wait in `gathering` until due; `intakeWaiters` are handed to the batch (or
+    // preview) the next intake starts, and told its outcome when it ends.
+    LRESULT OnCopyData(HWND sender, const COPYDATASTRUCT* data);
+    void ArmCommandLineTimer();
+    void RouteDueCommandLines();
+    void RouteCommandLineBatch(GatheredBatch batch);
+    void AnswerWaiters(std::vector<HWND>& waiters, const std::vector<std::string>& lines, int exitCode,
+                       const std::string& text);
+    void EndCommandLines();  // at exit: what still waits is logged and its waiters told
+    IntakeGathering gathering;
+    bool initDone = false;
+    std::vector<HWND> intakeWaiters;
+    std::vector<HWND> previewWaiters;
+    std::vector<std::string> refusedLists;  // why lists were refused, logged outside a frame
+    // Send To, the Explorer menu verb (ShellIntegration.cpp): brought in line with the settings
+    // at start and after a restore; a Send To entry of another copy is offered to be updated.
+    void ApplyShellIntegration(bool atStart);
+    void OfferSendToUpdate();
+    std::wstring foreignSendTo;  // the other copy a Send To entry points at, while offered
+
     // Log-off and shutdown (SessionEnd.cpp).
     bool OnQueryEndSession();
     void OnEndSession(bool ending);

@@ -36,6 +36,8 @@ struct AppSettings {
     MinimizeTarget minimizeTarget = MinimizeTarget::tray;
     bool startMinimized = false;
     bool startWithWindows = false;
+    bool sendToShortcut = false;    // "Kestrane Fileweir" in the user's Send To menu
+    bool explorerMenuVerb = false;  // "Route with Kestrane Fileweir" on Explorer's menu
     bool overlayVisible = true;
     bool expandFoldersOnDrop = false;
     bool previewBeforeRouting = false;  // a drop shows its plan first; routing waits for "Route"

@@ -192,6 +192,8 @@ Json SettingsToJson(const AppSettings& s) {
     j["minimizeTarget"] = StoredName(s.minimizeTarget, kMinimizeTargetNames);
     j["startMinimized"] = s.startMinimized;
     j["startWithWindows"] = s.startWithWindows;
+    j["sendToShortcut"] = s.sendToShortcut;
+    j["explorerMenuVerb"] = s.explorerMenuVerb;
     j["overlayVisible"] = s.overlayVisible;
     j["expandFoldersOnDrop"] = s.expandFoldersOnDrop;
     j["previewBeforeRouting"] = s.previewBeforeRouting;
@@ -268,6 +270,8 @@ bool SettingsFromJson(const Json& j, AppSettings& s) {
         s.minimizeTarget = String(j, "minimizeTarget", "tray") == "taskbar" ? MinimizeTarget::taskbar : MinimizeTarget::tray;
         s.startMinimized = Bool(j, "startMinimized", false);
         s.startWithWindows = Bool(j, "startWithWindows", false);
+        s.sendToShortcut = Bool(j, "sendToShortcut", false);
+        s.explorerMenuVerb = Bool(j, "explorerMenuVerb", false);
         s.overlayVisible = Bool(j, "overlayVisible", Bool(j, "overlayShowAtLaunch", true));
         s.expandFoldersOnDrop = Bool(j, "expandFoldersOnDrop", false);
         s.previewBeforeRouting = Bool(j, "previewBeforeRouting", false);

@@ -9,6 +9,7 @@
 #include "model/TextEncoding.h"
 #include "ui/PathRow.h"
 #include "ui/RuleEditor.h"
+#include "ui/ShellIntegrationSection.h"
 #include "ui/WatchedFolders.h"
 
 namespace kw {
@@ -177,6 +178,8 @@ void DrawSettingsTab(AppSettings& settings, UiState& ui, HWND owner, bool& setti
     } else {
         ImGui::TextDisabled("Unsorted folder is not used while no-match behavior is Leave in place.");
     }
+
+    DrawShellIntegrationSection(settings, ui.platform, settingsChanged, view.statusText);
 
     ImGui::Separator();
     ImGui::Text("Backup and restore");

@@ -2,6 +2,7 @@
 
 #include "model/TextEncoding.h"
 #include "shell/Autostart.h"
+#include "shell/ShellIntegration.h"
 #include "ui/FileDialogs.h"
 
 namespace kw {
@@ -14,6 +15,8 @@ UiPlatform SystemUiPlatform() {
         return MessageBoxW(owner, ToWide(text).c_str(), ToWide(caption).c_str(), type);
     };
     platform.setStartWithWindows = SetStartWithWindows;
+    platform.setSendTo = SetSendTo;
+    platform.setExplorerVerb = SetExplorerVerb;
     platform.quit = [] { PostQuitMessage(0); };
     return platform;
 }

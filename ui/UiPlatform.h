@@ -18,6 +18,9 @@ struct UiPlatform {
     // The pressed button (IDYES, IDOK, ...). Text and caption are UTF-8.
     std::function<int(HWND owner, const std::string& text, const std::string& caption, UINT type)> messageBox;
     std::function<void(bool enable)> setStartWithWindows;
+    // Send To and the Explorer menu verb: "" once applied, else the reason.
+    std::function<std::string(bool enable)> setSendTo;
+    std::function<std::string(bool enable)> setExplorerVerb;
     std::function<void()> quit;
 };
 

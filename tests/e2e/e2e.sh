@@ -15,6 +15,11 @@ cleanup() {
     wine "$driver" post KestraneFileweirMain 0x111 204 0 >/dev/null 2>&1 || true
     sleep 2; kill "$app_pid" 2>/dev/null || true
   fi
+  # A copy the scenario did not start itself (`route` starts one in the tray) is ended too.
+  if timeout 30 wine "$driver" window KestraneFileweirMain >/dev/null 2>&1; then
+    wine "$driver" post KestraneFileweirMain 0x111 204 0 >/dev/null 2>&1 || true
+    timeout 60 wine "$driver" wait-gone KestraneFileweirMain 50 >/dev/null 2>&1 || true
+  fi
   rm -rf "$work"
 }
 trap cleanup EXIT
@@ -542,6 +547,111 @@ case "$scenario" in
     [ "$(head -c 4 "$dump")" = MDMP ] || fail "the crash report is not a minidump"
     start_app
     wait_for 30 log_has "Crash report saved: $(win "$dump")" || fail "the crash report was not named at the next start"
+    exit_app || fail "exit code $?"
+    ;;
+
+  command-line-batch)
+    # Three processes with one path each while a copy runs, as a shell verb starts them for a
+    # selection: each hands its path over and ends at once, and the running copy routes one batch.
+    write_config '"noMatchPolicy": "leave_in_place",' "Invoices|pdf|$work/PDFs|"
+    mkdir -p "$work/in"
+    for n in one two three; do echo "$n" > "$work/in/$n.pdf"; done
+    start_app
+    pids=()
+    for n in one two three; do
+      (cd "$work/app" && exec timeout 60 wine KestraneFileweir.exe "$(win "$work/in/$n.pdf")") >/dev/null 2>&1 &
+      pids+=($!)
+    done
+    for p in "${pids[@]}"; do wait "$p" || fail "a process handing over its path exited with $?"; done
+    three_routed() { [ "$(log_count '[ok] ')" = 3 ]; }
+    wait_for 30 three_routed || fail "the three items were not routed"
+    [ "$(log_count 'From the command line: 3 item(s).')" = 1 ] || fail "not one batch: $(grep -F 'command line' "$work/app/activity.log")"
+    log_has "Received 3 dropped item(s)." || fail "the batch did not go through drop intake"
+    for n in one two three; do [ -f "$work/PDFs/$n.pdf" ] || fail "$n.pdf not moved"; done
+    [ "$(grep -o '"fate":"moved"' "$work/app/history.jsonl" | wc -l)" = 3 ] || fail "the history lacks the three items"
+    # A shell object and a missing path are named in the log, and nothing else happens.
+    (cd "$work/app" && timeout 60 wine KestraneFileweir.exe '::{645FF040-5081-101B-9F00-00AA005B4382}' \
+      "$(win "$work/in/gone.pdf")") >/dev/null 2>&1 || fail "handing over a bad list exited with $?"
+    wait_for 20 log_has 'Command line: Not a file or folder: "::{645FF040-5081-101B-9F00-00AA005B4382}"' \
+      || fail "the shell object was not logged"
+    log_has "Command line: Not found: \"$(win "$work/in/gone.pdf")\"." || fail "the missing path was not logged"
+    import -window root "$artefacts/command-line-batch.png" 2>/dev/null || true
+    exit_app || fail "exit code $?"
+    ;;
+
+  route-console)
+    # `route` from a console: its output and exit codes, with no copy running at first.
+    write_config '"noMatchPolicy": "leave_in_place",' "Invoices|pdf|$work/PDFs|" "Letters|doc|$work/blocked|"
+    rm -rf "$work/blocked"; echo "a file where the rule's folder should be" > "$work/blocked"
+    mkdir -p "$work/in"
+    echo a > "$work/in/a.pdf"; echo n > "$work/in/notes.txt"; echo d > "$work/in/d.doc"
+    route() { (cd "$work/in" && timeout 120 wine "$work/app/KestraneFileweir.exe" route "$@") 2>"$work/err"; }
+    expect_code() {
+      local want=$1; shift
+      local code=0; out=$(route "$@") || code=$?
+      [ "$code" = "$want" ] || fail "route $* exited with $code, expected $want: $out $(cat "$work/err")"
+    }
+    out=$(timeout 60 wine "$work/app/KestraneFileweir.exe" --help) || fail "--help exited with $?"
+    grep -qF "attaching to the console it was" <<<"$out" || fail "--help does not say how it prints: $out"
+    expect_code 2 --bogus a.pdf
+    grep -qF 'Unknown option "--bogus"' "$work/err" || fail "no message for an unknown option: $(cat "$work/err")"
+    expect_code 2 a.pdf missing.pdf
+    grep -qF 'Not found: "missing.pdf".' "$work/err" || fail "no message for a missing path"
+    expect_code 2 '::{645FF040-5081-101B-9F00-00AA005B4382}'
+    grep -qF 'Not a file or folder' "$work/err" || fail "no message for a shell object"
+    expect_code 2 --copy a.pdf
+    expect_code 2 --preview --dry-run a.pdf
+    [ -z "$(visible KestraneFileweirMain)" ] || fail "bad arguments started the program"
+
+    expect_code 0 --dry-run a.pdf notes.txt
+    grep -qF "$(win "$work/in/a.pdf") — Invoices: Would move" <<<"$out" || fail "the dry run lacks the plan of a.pdf: $out"
+    grep -qF "$(win "$work/in/notes.txt") — " <<<"$out" || fail "the dry run lacks notes.txt: $out"
+    grep -qF "Dry run: 2 item(s) planned; nothing was changed." <<<"$out" || fail "no dry-run summary: $out"
+    [ -f "$work/in/a.pdf" ] && [ ! -e "$work/PDFs/a.pdf" ] || fail "the dry run moved something"
+    [ ! -e "$work/app/activity.log" ] || fail "the dry run wrote the log"
+    [ -z "$(visible KestraneFileweirMain)" ] || fail "the dry run started the program"
+
+    # Under Wine a process started by the program keeps the caller's pipes open (Windows passes on
+    # no handles here), so this first call, which starts a copy, prints to a file, not to $(...).
+    code=0; route --wait a.pdf notes.txt >"$work/out" || code=$?
+    out=$(cat "$work/out")
+    [ "$code" = 0 ] || fail "route --wait exited with $code: $out $(cat "$work/err")"
+    grep -qF "Started Kestrane Fileweir in the notification area." <<<"$out" || fail "no word of the start: $out"
+    grep -qF "[ok] $(win "$work/in/a.pdf") -> $(win "$work/PDFs/a.pdf") (Moved via Invoices)" <<<"$out" \
+      || fail "--wait did not print the item's log line: $out"
+    grep -qF "[left] $(win "$work/in/notes.txt")" <<<"$out" || fail "--wait did not print the item left in place: $out"
+    log_has "[ok] $(win "$work/in/a.pdf") -> $(win "$work/PDFs/a.pdf") (Moved via Invoices)" || fail "not in the log"
+    is_visible KestraneFileweirMain 0 || fail "the copy started for route should stay in the tray"
+    expect_code 1 --wait d.doc
+    grep -qF "[fail] $(win "$work/in/d.doc")" <<<"$out" || fail "the failed item's line was not printed: $out"
+    [ -f "$work/in/d.doc" ] || fail "the failed item is gone"
+    expect_code 0 notes.txt
+    grep -qF "Handed 1 item(s) to Kestrane Fileweir." <<<"$out" || fail "no word of the hand-over: $out"
+    drive post KestraneFileweirMain 0x111 204 0 >/dev/null || fail "no running copy to end"
+    drive wait-gone KestraneFileweirMain 60 >/dev/null || fail "the started copy did not end"
+    ;;
+
+  explorer-integration)
+    # Send To and the Explorer menu verb follow the settings: made for this exe, then removed.
+    verb_command() { wine reg query "HKCU\\Software\\Classes\\$1\\shell\\KestraneFileweir.Route\\command" /ve 2>/dev/null | tr -d '\r'; }
+    sendto_target() { timeout 30 wine "$driver" sendto-target "Kestrane Fileweir" 2>/dev/null | tr -d '\r'; }
+    no_sendto() { [ -z "$(sendto_target)" ]; }
+    exe_win=$(win "$work/app/KestraneFileweir.exe")
+    write_config '"sendToShortcut": true, "explorerMenuVerb": true,'
+    start_app
+    wait_for 20 sendto_target >/dev/null || fail "no Send To shortcut"
+    [ "$(sendto_target)" = "$exe_win" ] || fail "the Send To shortcut opens $(sendto_target), not $exe_win"
+    for class in '*' Directory; do
+      verb_command "$class" | grep -qF "\"$exe_win\" \"%1\"" || fail "no verb for $class: $(verb_command "$class")"
+    done
+    wine reg query 'HKCU\Software\Classes\Directory\shell\KestraneFileweir.Route' /v MultiSelectModel 2>/dev/null \
+      | grep -q Player || fail "the verb lacks its multi-select model"
+    exit_app || fail "exit code $?"
+    write_config '"sendToShortcut": false, "explorerMenuVerb": false,'
+    start_app
+    wait_for 20 no_sendto || fail "the Send To shortcut was not removed"
+    ! wine reg query 'HKCU\Software\Classes\*\shell\KestraneFileweir.Route' >/dev/null 2>&1 || fail "the file verb is still there"
+    ! wine reg query 'HKCU\Software\Classes\Directory\shell\KestraneFileweir.Route' >/dev/null 2>&1 || fail "the folder verb is still there"
     exit_app || fail "exit code $?"
     ;;
 

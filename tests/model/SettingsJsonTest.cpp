@@ -32,6 +32,8 @@ AppSettings EveryFieldChanged() {
     s.minimizeTarget = MinimizeTarget::taskbar;
     s.startMinimized = true;
     s.startWithWindows = true;
+    s.sendToShortcut = true;
+    s.explorerMenuVerb = true;
     s.overlayVisible = false;
     s.expandFoldersOnDrop = true;
     s.previewBeforeRouting = true;
@@ -104,6 +106,7 @@ TEST(SettingsJson, WritesTheExactStoredFormat) {
   "catchAllConflict": "rename",
   "catchAllPath": "C:\\KF\\Unsorted",
   "expandFoldersOnDrop": false,
+  "explorerMenuVerb": false,
   "hotkeyModifiers": 3,
   "hotkeyVk": 68,
   "minimizeTarget": "tray",
@@ -144,6 +147,7 @@ TEST(SettingsJson, WritesTheExactStoredFormat) {
       "name": "Café"
     }
   ],
+  "sendToShortcut": false,
   "startMinimized": false,
   "startWithWindows": false,
   "theme": "dark",

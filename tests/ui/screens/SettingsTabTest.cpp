@@ -224,3 +224,34 @@ TEST_F(SettingsTab, ExitQuits) {
 
 }  // namespace
 }  // namespace kw::test
+
+namespace kw::test {
+namespace {
+
+// Each switch applies itself at once; one the system refuses goes back off with the reason in
+// the status line; "Remove from this PC" turns all three integrations off in one click.
+TEST_F(SettingsTab, ExplorerSwitchesApplyAtOnceAndRemoveFromThisPcTurnsAllOff) {
+    w.imgui.Click("Add to Send To");
+    EXPECT_TRUE(w.settings.sendToShortcut);
+    EXPECT_EQ(w.sendToCalls, std::vector<bool>{true});
+    w.explorerVerbProblem = "Could not add the Explorer menu entry (Access denied).";
+    w.imgui.Click("Add \"Route with Kestrane Fileweir\" to Explorer's menu");
+    EXPECT_FALSE(w.settings.explorerMenuVerb);
+    EXPECT_EQ(w.statusText, w.explorerVerbProblem);
+    w.explorerVerbProblem.clear();
+    w.imgui.Click("Add \"Route with Kestrane Fileweir\" to Explorer's menu");
+    EXPECT_TRUE(w.settings.explorerMenuVerb);
+    w.imgui.Click("Start with Windows");
+    EXPECT_EQ(w.changedFrames, 4);
+
+    w.imgui.Click("Remove from this PC");
+    EXPECT_FALSE(w.settings.startWithWindows || w.settings.sendToShortcut || w.settings.explorerMenuVerb);
+    EXPECT_EQ(w.startWithWindowsCalls, (std::vector<bool>{true, false}));
+    EXPECT_EQ(w.sendToCalls, (std::vector<bool>{true, false}));
+    EXPECT_EQ(w.explorerVerbCalls, (std::vector<bool>{true, true, false}));
+    EXPECT_EQ(w.statusText.rfind("Removed from this PC", 0), 0u) << w.statusText;
+    EXPECT_EQ(w.changedFrames, 5);
+}
+
+}  // namespace
+}  // namespace kw::test
