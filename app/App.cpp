@@ -34,7 +34,7 @@ constexpr int kDropZoneMargin = 16;  // from the work area's edges, at 96 DPI
 // The tray's tooltip while routing folders are missing: the folders themselves are listed on
 // the Settings tab.
 std::string MissingFoldersTip(size_t count) {
-    return "Kestrane Fileweir \xE2\x80\x94 " + std::to_string(count) +
+    return std::to_string(count) +
            (count == 1 ? " folder will be created at the first move" : " folders will be created at the first move");
 }
 
@@ -178,6 +178,7 @@ bool App::Init(HINSTANCE instance, int showCommand) {
     // Missing folders are only told in the window and the tray's tooltip: they are made at the
     // first move, nothing to stop the user for at every start.
     CheckRoutingFolders(false);
+    StartWatching();
     // Items on this copy's own command line, and lists handed over while it started, are routed
     // from here on.
     initDone = true;
@@ -207,7 +208,8 @@ void App::PlaceDropZoneFirst() {
 void App::Shutdown() {
     // Normally the loop has seen the batch to its end. When the window went first, the batch
     // still finishes and its outcome is logged: nothing the program did goes unrecorded, and no
-    // callback can reach a torn-down window.
+    // callback can reach a torn-down window. Nothing new is watched for meanwhile.
+    if (watcher) watcher->Stop();
     routeJob.Wait();
     PumpJobEvents();
     EndCommandLines();
@@ -257,6 +259,7 @@ void App::SaveSettings() {
     settings.overlayH = h;
     TakeStoreResult(settingsStore.Save(settings));
     CheckRoutingFolders(false);
+    ConfigureWatching();
 }
 
 void App::TakeStoreResult(const StoreResult& result) {
@@ -479,6 +482,15 @@ LRESULT App::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         case kWakeMessage:
             ShowMainWindow(true);
             return 0;
+        case kWatchMessage:
+            // Inside a frame the offer and the states are referenced by the Settings tab.
+            if (!drawingSettings) TakeWatchEvents();
+            return 0;
+        case WM_POWERBROADCAST:
+            // Date conditions may have come true while the machine slept, and notifications of
+            // what arrived meanwhile may be lost: every watched folder is looked at again.
+            if (wParam == PBT_APMRESUMEAUTOMATIC && watcher) watcher->Rescan();
+            return TRUE;
         default:
             return DefWindowProcW(mainWindow, message, wParam, lParam);
     }
@@ -500,6 +512,8 @@ void App::OnCommand(UINT id) {
             break;
         case kRoutePreviewCommand: RoutePreview(); break;
         case kCancelPreviewCommand: CancelPreview(); break;
+        case kPauseWatchingCommand: SetWatchingPaused(true); break;
+        case kResumeWatchingCommand: SetWatchingPaused(false); break;
         default: break;
     }
 }

@@ -36,6 +36,7 @@
 #include "shell/TrayIcon.h"
 #include "ui/FrameSettling.h"
 #include "ui/SettingsWindow.h"
+#include "watch/FolderWatcher.h"
 
 namespace kw {
 
@@ -45,6 +46,7 @@ constexpr UINT kWakeMessage = WM_APP + 5;
 constexpr UINT kWakeForHistoryMessage = WM_APP + 7;  // the history was read
 constexpr UINT kFolderCheckMessage = WM_APP + 8;  // the routing folders were looked at
 constexpr UINT kPreviewChangedMessage = WM_APP + 6;  // the plan of a drop, or the tester's, moved on
+constexpr UINT kWatchMessage = WM_APP + 12;  // the folder watcher has something to hand over
 constexpr wchar_t kMainWindowClass[] = L"KestraneFileweirMain";
 constexpr wchar_t kInstanceMutexName[] = L"Local\\KestraneFileweir.SingleInstance.v1";
 constexpr DWORD kMainWindowStyle = WS_OVERLAPPEDWINDOW;
@@ -191,6 +193,8 @@ private:
         std::vector<HWND> waiters;  // `route --wait` processes told its outcome
         // Who stops it, should it be stopped: a log-off unless the user cancels or exits.
         enum class Stop { sessionEnd, cancelled, exit } stop = Stop::sessionEnd;
+        bool watched = false;  // items that arrived in a watched folder
+        std::vector<std::filesystem::path> watchedItems;  // given back to the watcher once it ends
     };
     std::deque<PendingBatch> pendingBatches;
     void BeginBatch(PendingBatch& batch);
@@ -289,6 +293,20 @@ private:
     // folders are listed on the worker first); false when it could not start.
     bool StartRecordedBatch(std::vector<std::filesystem::path> items, uint64_t undoOf, BatchHooks hooks,
                             PendingBatch intake);
+
+    // Watched folders (WatchCommands.cpp): the watcher runs on a thread of its own and posts
+    // kWatchMessage; its settled arrivals become batches of the one route job.
+    std::optional<FolderWatcher> watcher;
+    std::vector<WatchOffer> watchOffers;  // the oldest is shown until answered
+    std::vector<WatchFolderStatus> watchStatuses;
+    void StartWatching();
+    void ConfigureWatching();
+    void TakeWatchEvents();
+    void StartWatchBatch(const std::string& folder, std::vector<std::filesystem::path> items);
+    void SetWatchingPaused(bool paused);
+    void AnswerWatchOffer(WatchOfferChoice choice);
+    void ShowWatchingState();
+    WatchView WatchShown() const;
 
     // Hand-over slots between the worker's callbacks and PumpJobEvents.
     JobEvents jobEvents;

@@ -140,7 +140,14 @@ bool App::StartRecordedBatch(std::vector<std::filesystem::path> items, uint64_t 
     lastBatchId = batch.id;
     batch.undoOf = undoOf;
     auto recording = std::make_shared<BatchRecording>(HistoryFilePath(), std::move(batch));
-    hooks.itemDone = [recording](const std::filesystem::path&, const RouteItemResult& result) { recording->Add(result); };
+    // What a batch puts into a watched folder (a move, an undo's put-back) is not routed again
+    // from there by the watcher.
+    FolderWatcher* watching = watcher ? &*watcher : nullptr;
+    hooks.itemDone = [recording, watching](const std::filesystem::path&, const RouteItemResult& result) {
+        recording->Add(result);
+        if (watching && result.ok && !result.skipped && !result.target.empty())
+            watching->NoteOwnItem(PathFromUtf8(result.target));
+    };
     intake.recording = std::move(recording);
     const bool waits = !pendingBatches.empty();
     const BatchOptions options = intake.options;
@@ -218,6 +225,7 @@ void App::PumpJobEvents() {
             pendingBatches.pop_front();
         }
         if (!ended.begun) BeginBatch(ended);  // dropped from the queue before it ran
+        if (ended.watched && watcher) watcher->Finished(ended.watchedItems);
         const std::shared_ptr<BatchRecording>& recording = ended.recording;
         const int batchSize = static_cast<int>(result.items.size()) + result.notHandled;
         if (batchSize == 0) {
@@ -277,7 +285,7 @@ void App::PumpJobEvents() {
         if (recording) MarkBatchLogged(HistoryFilePath(), recording->Batch().id);
         ReportBatchPhases(result.phases, TicksToMilliseconds(NowTicks() - logStart), stats);
         redrawRequested = true;
-        if (BatchNeedsBalloon(tally)) tray.ShowBalloon(L"Kestrane Fileweir", ToWide(statusText));
+        if (BatchNeedsBalloon(tally) && (!ended.watched || settings.watching.balloons)) tray.ShowBalloon(L"Kestrane Fileweir", ToWide(statusText));
         // A folder that is merely missing is made at the first move; one that could not be made
         // is worth stopping the user for (the box has a thread of its own: routing goes on).
         if (tally.failed > 0) {

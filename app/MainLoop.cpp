@@ -118,10 +118,12 @@ void App::RenderOneFrame() {
     PumpPreview();
     HistoryLoaded(false);
     TakeFolderCheck();
+    TakeWatchEvents();
     const SettingsWindowView view{statusText,    progressDone,         progressTotal, logLines,
                                   activityLog,   hotkey,               folderWarning, &recentBatches,
                                   routeJob.IsRunning(), PreviewShown(), &batchOffers, newestOfThisRun,
-                                  routeJob.Queued().items};
+                                  routeJob.Queued().items,
+                                  WatchShown()};
     const SettingsWindowActions actions{
         [this](unsigned modifiers, unsigned vk, std::string& error) { return ApplyHotkey(modifiers, vk, error); },
         [this] { SaveSettings(); },
@@ -137,6 +139,7 @@ void App::RenderOneFrame() {
         [this] { RoutePreview(); },
         [this] { CancelPreview(); },
         [this](bool showBox) { CheckRoutingFolders(showBox); },
+        [this](WatchOfferChoice choice) { AnswerWatchOffer(choice); },
     };
     drawingSettings = true;
     DrawSettingsWindow(settings, uiState, settingsChanged, mainWindow, view, actions);

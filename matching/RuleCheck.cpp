@@ -17,6 +17,7 @@
 #include "model/AsciiCase.h"
 #include "model/ExtendedPath.h"
 #include "model/TextEncoding.h"
+#include "model/WatchedFolder.h"
 
 namespace kw {
 namespace {
@@ -472,6 +473,14 @@ void Checker::CheckDestination(int ruleIndex, const std::string& typed, const st
             return;
         }
     }
+    // Routed there, an item would arrive in a watched folder: it is not routed again (the program
+    // knows its own), but the rule most likely means somewhere else.
+    if (ruleIndex >= 0)
+        if (const std::optional<std::string> watched = WatchedFolderHolding(settings.watching.folders, path)) {
+            warn(named + (folded(*watched) == target ? " is the watched folder " : " is inside the watched folder ") +
+                 *watched + ": what this rule moves there stays, it is not routed again.");
+            return;
+        }
     switch (probe.stateOf ? probe.stateOf(path) : FolderState::unknown) {
         case FolderState::file: warn(named + " is a file, not a folder: moves there fail."); break;
         case FolderState::missing:

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "model/Rule.h"
+#include "model/WatchedFolder.h"
 
 namespace kw {
 
@@ -57,6 +58,7 @@ struct AppSettings {
     AutoRenameOptions autoRename;
     UiFontSize uiFontSize = UiFontSize::medium;
     std::vector<Rule> rules;
+    WatchSettings watching;
 
     bool operator==(const AppSettings&) const = default;
 };

@@ -216,6 +216,15 @@ Json SettingsToJson(const AppSettings& s) {
     Json rules = Json::array();
     for (const Rule& r : s.rules) rules.push_back(RuleToJson(r));
     j["rules"] = std::move(rules);
+    Json folders = Json::array();
+    for (const WatchedFolder& f : s.watching.folders)
+        folders.push_back(Json{{"path", f.path},
+                               {"enabled", f.enabled},
+                               {"includeSubfolders", f.includeSubfolders},
+                               {"routeExisting", f.routeExisting},
+                               {"settleSeconds", f.settleSeconds},
+                               {"pollSeconds", f.pollSeconds}});
+    j["watching"] = Json{{"folders", std::move(folders)}, {"paused", s.watching.paused}, {"balloons", s.watching.balloons}};
     return j;
 }
 
@@ -297,6 +306,23 @@ bool SettingsFromJson(const Json& j, AppSettings& s) {
         s.rules.clear();
         if (const Json* rules = Member(j, "rules"); rules && rules->is_array())
             for (const Json& r : *rules) s.rules.push_back(RuleFromJson(r));
+        // Documents of earlier versions have no "watching": no folder is watched.
+        if (const Json* w = Member(j, "watching"); w && w->is_object()) {
+            s.watching.paused = Bool(*w, "paused", false);
+            s.watching.balloons = Bool(*w, "balloons", true);
+            if (const Json* folders = Member(*w, "folders"); folders && folders->is_array())
+                for (const Json& f : *folders) {
+                    if (!f.is_object()) continue;
+                    WatchedFolder folder;
+                    folder.path = String(f, "path", "");
+                    folder.enabled = Bool(f, "enabled", true);
+                    folder.includeSubfolders = Bool(f, "includeSubfolders", false);
+                    folder.routeExisting = Bool(f, "routeExisting", false);
+                    folder.settleSeconds = Number<int32_t>(f, "settleSeconds", 3);
+                    folder.pollSeconds = Number<int32_t>(f, "pollSeconds", 60);
+                    if (!folder.path.empty()) s.watching.folders.push_back(Sanitized(std::move(folder)));
+                }
+        }
         EnsureCatchAllPath(s);
         return true;
     } catch (const std::exception&) {

@@ -258,6 +258,7 @@ void OverlayWindow::ShowContextMenu(POINT screen) {
         AppendMenuW(menu.get(), MF_STRING, kRoutePreviewCommand, L"Route previewed items");
         AppendMenuW(menu.get(), MF_STRING, kCancelPreviewCommand, L"Cancel preview");
     }
+    AppendWatchMenu(menu.get(), watchMenu);
     SetForegroundWindow(hwnd);
     const UINT chosen = static_cast<UINT>(
         TrackPopupMenu(menu.get(), TPM_RETURNCMD | TPM_RIGHTBUTTON, screen.x, screen.y, 0, hwnd, nullptr));
@@ -265,7 +266,7 @@ void OverlayWindow::ShowContextMenu(POINT screen) {
     PostMessageW(hwnd, WM_NULL, 0, 0);
     if (chosen == kCommandOpenMainWindow || chosen == kCommandCloseDropZone || chosen == kUndoLastBatchCommand ||
         chosen == kCancelBatchCommand || chosen == kCancelQueuedCommand || chosen == kRoutePreviewCommand ||
-        chosen == kCancelPreviewCommand)
+        chosen == kCancelPreviewCommand || chosen == kPauseWatchingCommand || chosen == kResumeWatchingCommand)
         PostMessageW(owner, WM_COMMAND, chosen, 0);
 }
 

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "shell/FileDropReceiver.h"
+#include "shell/WatchMenu.h"
 
 namespace kw {
 
@@ -57,6 +58,8 @@ public:
     void SetPreviewPending(bool pending) { previewPending = pending; }
     // What the menu's undo entry says ("Undo last batch (6 items, 10:14)"); "" greys it out.
     void SetUndoLabel(std::wstring label) { undoLabel = std::move(label); }
+    // Whether the menu offers to pause or to resume watching folders.
+    void SetWatchMenu(WatchMenu watch) { watchMenu = watch; }
 
 private:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
@@ -74,6 +77,7 @@ private:
     std::wstring undoLabel;
     bool queued = false;
     bool previewPending = false;
+    WatchMenu watchMenu = WatchMenu::none;
     int alpha = 230;
     FileDropReceiver drops;
 };

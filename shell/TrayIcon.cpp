@@ -68,8 +68,7 @@ bool TrayIcon::Add(HINSTANCE iconModule, HWND ownerWindow) {
     data.hIcon = LoadIconW(module, MAKEINTRESOURCEW(kIconResource));
     if (!data.hIcon) data.hIcon = LoadIconW(nullptr, IDI_APPLICATION);
     static_assert(std::size(kTooltip) <= std::size(decltype(data.szTip){}));
-    if (tip.empty()) std::copy(std::begin(kTooltip), std::end(kTooltip), data.szTip);
-    else CopyToField(tip, data.szTip);
+    ApplyTip();
     added = Shell_NotifyIconW(NIM_ADD, &data) == TRUE;
     data.uVersion = NOTIFYICON_VERSION_4;
     Shell_NotifyIconW(NIM_SETVERSION, &data);
@@ -84,6 +83,20 @@ bool TrayIcon::HandleTaskbarCreated(UINT message) {
         Add(module, owner);
     }
     return true;
+}
+
+void TrayIcon::SetTooltip(const std::wstring& text) {
+    if (text == tooltip) return;
+    tooltip = text;
+    ApplyTip();
+    if (added) Shell_NotifyIconW(NIM_MODIFY, &data);
+}
+
+void TrayIcon::ApplyTip() {
+    std::wstring text = kTooltip;
+    for (const std::wstring* part : {&tooltip, &tip})
+        if (!part->empty()) text += L"\n" + *part;
+    CopyToField(text, data.szTip);  // 128 units with the NUL (NOTIFYICONDATAW.szTip)
 }
 
 void TrayIcon::Remove() {
@@ -107,8 +120,7 @@ void TrayIcon::ShowBalloon(const std::wstring& title, const std::wstring& text) 
 void TrayIcon::SetTip(const std::wstring& text) {
     if (text == tip) return;
     tip = text;
-    if (tip.empty()) std::copy(std::begin(kTooltip), std::end(kTooltip), data.szTip);
-    else CopyToField(tip, data.szTip);  // 128 units with the NUL (NOTIFYICONDATAW.szTip)
+    ApplyTip();
     if (added) Shell_NotifyIconW(NIM_MODIFY, &data);
 }
 
@@ -132,6 +144,7 @@ void TrayIcon::ShowMenu(bool overlayVisible, bool batchRunning, bool previewPend
         AppendMenuW(menu.get(), MF_STRING, kRoutePreviewCommand, L"Route previewed items");
         AppendMenuW(menu.get(), MF_STRING, kCancelPreviewCommand, L"Cancel preview");
     }
+    AppendWatchMenu(menu.get(), watchMenu);
     AppendMenuW(menu.get(), MF_SEPARATOR, 0, nullptr);
     AppendMenuW(menu.get(), MF_STRING, kTrayExitCommand, L"Exit");
     // Without the foreground the menu would not close when the user clicks elsewhere.

@@ -8,6 +8,8 @@
 #include <string>
 #include <string_view>
 
+#include "shell/WatchMenu.h"
+
 namespace kw {
 
 constexpr UINT kTrayCallbackMessage = WM_APP + 1;
@@ -42,7 +44,8 @@ public:
     bool HandleTaskbarCreated(UINT message);
     // Title and text are cut to fit (64 and 256 characters); nothing happens without an icon.
     void ShowBalloon(const std::wstring& title, const std::wstring& text);
-    // The tooltip (cut to fit 127 characters); empty gives back the program's name alone.
+    // The tooltip is the program's name followed by what is set here (missing folders, the
+    // watching state), each part on a line of its own; empty parts are left out.
     void SetTip(const std::wstring& text);
     // The popup menu at the cursor; the choice arrives at the owner as WM_COMMAND.
     // With `previewPending`, a previewed drop awaits "Route": the menu offers to route or drop it.
@@ -51,13 +54,21 @@ public:
     void ShowMenu(bool overlayVisible, bool batchRunning = false, bool previewPending = false, bool queued = false,
                   const std::wstring& undoLabel = {});
 
+    void SetTooltip(const std::wstring& text);
+    // Whether the menu offers to pause or to resume watching folders.
+    void SetWatchMenu(WatchMenu watch) { watchMenu = watch; }
+
 private:
     NOTIFYICONDATAW data;
+    std::wstring tooltip;
+    WatchMenu watchMenu = WatchMenu::none;
     HINSTANCE module = nullptr;
     HWND owner = nullptr;
     bool wanted = false;  // Add was called and Remove was not
     bool added = false;
-    std::wstring tip;  // empty: the program's name
+    std::wstring tip;
+    // Writes the parts into the icon's data (cut to fit its 127 characters) and shows them.
+    void ApplyTip();
 };
 
 }  // namespace kw

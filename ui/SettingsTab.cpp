@@ -11,6 +11,7 @@
 #include "ui/PathRow.h"
 #include "ui/RuleEditor.h"
 #include "ui/ShellIntegrationSection.h"
+#include "ui/WatchedFolders.h"
 
 namespace kw {
 namespace {
@@ -135,6 +136,9 @@ void DrawSettingsTab(AppSettings& settings, UiState& ui, HWND owner, bool& setti
     ImGui::TextWrapped(
         "On: a drop first shows what would happen to each item, and nothing moves until you choose Route. Holding "
         "Shift while dropping previews that one drop either way.");
+
+    ImGui::Separator();
+    DrawWatchedFolders(settings, ui, owner, settingsChanged, view, actions);
 
     ImGui::Separator();
     static constexpr const char* kFontLabels[] = {"Medium (default)", "Large", "Larger"};

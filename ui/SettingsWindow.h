@@ -25,6 +25,7 @@
 #include "ui/RuleTester.h"
 #include "ui/RuleWarnings.h"
 #include "ui/UiPlatform.h"
+#include "ui/WatchView.h"
 
 namespace kw {
 
@@ -103,6 +104,7 @@ struct SettingsWindowView {
     const BatchOffers* offers = nullptr;  // what undo offers for `batches`, row by row
     uint64_t newestOfThisRun = 0;  // the batch that ended last in this run, or 0
     int queuedItems = 0;  // items of the drops waiting behind the running batch
+    WatchView watch;      // watched folders' states and the offer waiting for an answer
 };
 
 // What the window may ask of the application. The window calls those that change what it draws
@@ -123,6 +125,8 @@ struct SettingsWindowActions {
     // Looks for missing routing folders (in the background: a share may not answer) and updates
     // the warning; with a message box when asked and something is missing.
     std::function<void(bool)> checkRoutingFolders;
+    // The answer to the offer of items already in a folder just watched (after the frame).
+    std::function<void(WatchOfferChoice)> answerWatchOffer;
 };
 
 void DrawSettingsWindow(AppSettings& settings, UiState& ui, bool& settingsChanged, HWND mainWindow,

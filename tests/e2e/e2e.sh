@@ -484,6 +484,62 @@ case "$scenario" in
     exit_app || fail "exit code $?"
     ;;
 
+  watched-folder)
+    # Files arriving in a watched folder are routed by the rules without a drop: what arrived
+    # while the program was closed (this folder's choice says so), a file written slowly (only
+    # once complete, and whole), nothing while paused and what came meanwhile on resume, a burst
+    # far beyond one notification buffer (none lost, none twice), and a rule whose destination
+    # lies inside the watched folder never loops.
+    mkdir -p "$work/in"
+    watching="\"watching\": {\"folders\": [{\"path\": \"$(json_path "$work/in")\", \"includeSubfolders\": true,"
+    watching+=" \"routeExisting\": true, \"settleSeconds\": 2}]},"
+    # The burst below goes to 20 folders by a keyword in its names: Wine scans a folder for every
+    # new name, so 20,000 moves into one folder would take most of a quarter of an hour.
+    parts=(); for k in $(seq 0 19); do parts+=("Part $k|bin|$work/out/part-$k|{\"type\": \"keyword\", \"keyword\": \"-k$k-\"}, "); done
+    write_config "\"noMatchPolicy\": \"leave_in_place\", $watching" "${parts[@]}" "Data|bin|$work/out|" "Notes|txt|$work/in/sorted|"
+    for i in $(seq 1 10); do echo "closed $i" > "$work/in/closed-$i.bin"; done
+    start_app
+    files_in() { [ "$(find "$1" -type f 2>/dev/null | wc -l)" = "$2" ]; }
+    wait_for 30 files_in "$work/out" 10 || fail "the items there at start were not routed"
+    log_has "[watch] $(win "$work/in"): 10 item(s)" || fail "no [watch] line for the start-up batch"
+
+    # Written over 8 s, a chunk a second, by a program keeping its own pace.
+    ( for i in $(seq 1 8); do head -c 100000 /dev/zero >> "$work/in/slow.bin"; sleep 1; done ) &
+    writer=$!
+    sleep 6
+    [ -f "$work/out/slow.bin" ] && fail "a file still being written was moved"
+    wait "$writer"
+    wait_for 10 test -f "$work/out/slow.bin" || fail "the complete file was not routed"
+    [ "$(stat -c %s "$work/out/slow.bin")" = 800000 ] || fail "the routed file is not whole: $(stat -c %s "$work/out/slow.bin")"
+
+    # A rule moving into a subfolder of the watched folder: moved once, then left there.
+    echo note > "$work/in/note.txt"
+    wait_for 10 test -f "$work/in/sorted/note.txt" || fail "the note was not routed"
+    sleep 5
+    [ "$(log_count 'note.txt (Moved via Notes)')" = 1 ] || fail "the note was routed more than once"
+
+    drive post KestraneFileweirMain 0x111 240 0 >/dev/null || fail "no main window for Pause watching"
+    wait_for 10 log_has "Watching paused." || fail "pause not logged"
+    echo later > "$work/in/later.bin"
+    sleep 5
+    [ -f "$work/in/later.bin" ] || fail "routed while paused"
+    drive post KestraneFileweirMain 0x111 241 0 >/dev/null || fail "no main window for Resume watching"
+    wait_for 15 test -f "$work/out/later.bin" || fail "what arrived while paused was not routed on resume"
+
+    burst=${KW_WATCH_BURST:-20000}
+    mkdir -p "$work/staging"
+    for i in $(seq 1 "$burst"); do : > "$work/staging/b$i-k$((i % 20))-.bin"; done
+    start=$(date +%s)
+    mv "$work/staging"/* "$work/in/"   # as fast as the file system takes them
+    wait_for 400 files_in "$work/out" $((burst + 12)) || fail "after a burst of $burst: $(find "$work/out" -type f | wc -l) of $((burst + 12)) routed"
+    echo "burst of $burst routed in $(( $(date +%s) - start )) s"
+    sleep 3
+    [ "$(ls "$work/in" | grep -c '\.bin$')" = 0 ] || fail "burst items left behind"
+    [ "$(log_count '[fail] ')" = 0 ] || fail "failed items (routed twice?)"
+    import -window root "$artefacts/watched-folder.png" 2>/dev/null || true
+    exit_app || fail "exit code $?"
+    ;;
+
   kill-mid-batch)
     # The program is killed while a batch runs (after two items moved, during slow ones): the
     # history has the moved items, the activity log does not. The next start logs them first,

@@ -101,6 +101,7 @@ struct Row {
     std::vector<Rule> rules;
     std::vector<Expected> expected;  // every warning and note of the set, in any order
     const char* unsortedFolder = nullptr;  // files no rule takes go there (else they stay put)
+    std::vector<WatchedFolder> watched = {};
 };
 
 const Severity kNote = Severity::note;
@@ -216,12 +217,24 @@ TEST(CheckRules, WarnsAboutRulesThatWillNotDoWhatTheySay) {
           {2, -1, "Incomplete: still needs a value for condition 1.", kIncomplete}}},
         {"the Unsorted folder", {}, {{-1, -1, "Unsorted folder D:\\notes.txt is a file"}}, "D:\\notes.txt"},
         {"a missing Unsorted folder is made when needed", {}, {}, "D:\\Unsorted"},
+        {"destinations in watched folders (case aside; below one only while its subfolders are watched)",
+         {R("Into", {Ext("pdf")}, "d:\\downloads\\"), R("Below", {Ext("zip")}, "D:\\Downloads\\Zips"),
+          R("Beside", {Ext("txt")}, "D:\\Downloads2"), R("Turned off", {Ext("doc")}),
+          R("Shallow", {Ext("png")}, "D:\\Photos\\Sorted")},
+         {{0, -1, "is the watched folder D:\\Downloads: what this rule moves there stays"},
+          {1, -1, "is inside the watched folder D:\\Downloads"},
+          {2, -1, "will be created at the first move", Severity::information},
+          {4, -1, "will be created at the first move", Severity::information}},
+         nullptr,
+         {WatchedFolder{"D:\\Downloads", true, true}, WatchedFolder{"D:\\Docs", false, true},
+          WatchedFolder{"D:\\Photos", true, false}}},
     };
     const FolderProbe probe = FakeProbe();
     for (const Row& row : rows) {
         SCOPED_TRACE(row.what);
         AppSettings settings;
         settings.rules = row.rules;
+        settings.watching.folders = row.watched;
         if (row.unsortedFolder) {
             settings.noMatchPolicy = NoMatchPolicy::unsorted;
             settings.catchAllPath = row.unsortedFolder;

@@ -76,6 +76,8 @@ AppSettings EveryFieldChanged() {
     r.clauses = {c, RuleClause{}};
     s.rules = {r, Rule{}};
     s.rules[1].id = "rule-ffffffff";
+    s.watching = WatchSettings{{WatchedFolder{"D:\\In", false, true, true, 7, 120}, WatchedFolder{"\\\\nas\\scans"}}, true,
+                               false};
     return s;
 }
 
@@ -96,6 +98,7 @@ TEST(SettingsJson, WritesTheExactStoredFormat) {
     r.name = "Caf\xC3\xA9";
     r.destination = "C:\\KF\\PDF";
     s.rules = {r};
+    s.watching.folders = {WatchedFolder{"C:\\Users\\me\\Downloads"}};
     const std::string expected = R"({
   "autoRename": {
     "customPrefix": "",
@@ -152,7 +155,21 @@ TEST(SettingsJson, WritesTheExactStoredFormat) {
   "startWithWindows": false,
   "theme": "dark",
   "trayHintShown": false,
-  "uiFontSize": "medium"
+  "uiFontSize": "medium",
+  "watching": {
+    "balloons": true,
+    "folders": [
+      {
+        "enabled": true,
+        "includeSubfolders": false,
+        "path": "C:\\Users\\me\\Downloads",
+        "pollSeconds": 60,
+        "routeExisting": false,
+        "settleSeconds": 3
+      }
+    ],
+    "paused": false
+  }
 })";
     EXPECT_EQ(SerializeSettings(s), expected);
 
@@ -216,6 +233,14 @@ TEST(SettingsJson, ReadsOlderAndPartialDocumentsTolerantly) {
     EXPECT_EQ(Loaded(R"({"overlayY": -3.7})").overlayY, -3);
     EXPECT_EQ(Loaded(R"({"hotkeyVk": 1e30})").hotkeyVk, UINT32_MAX);
     EXPECT_EQ(Loaded(R"({"bogus": [1, 2], "theme": "light"})").theme, Theme::light);
+    // Watched folders: entries without a path are dropped, times a watcher cannot use are brought
+    // into range, anything but an object under "watching" watches nothing.
+    const WatchSettings watching = Loaded(R"({"watching": {"folders": [{"path": "D:\\In", "settleSeconds": 0,
+        "pollSeconds": 1}, {"enabled": true}, 3]}})").watching;
+    ASSERT_EQ(watching.folders.size(), 1u);
+    EXPECT_EQ(watching.folders[0], (WatchedFolder{"D:\\In", true, false, false, 1, 5}));
+    EXPECT_EQ(Loaded(R"({"watching": []})", &ok).watching, WatchSettings{});
+    EXPECT_TRUE(ok);
 }
 
 TEST(SettingsJson, ReadsRulesWithFallbacks) {

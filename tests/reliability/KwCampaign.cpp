@@ -6,6 +6,7 @@
 //   KwCampaign prepare <root> <count> <seed>   items in <root>\src, their hashes in <root>\manifest.txt
 //   KwCampaign route <root> <destination>      routes everything in <root>\src to <destination>
 //   KwCampaign route-cancel <root> <destination> <n>   ... cancelled after n items
+//   KwCampaign route-watched <root> <destination>   watches <root>\src, routes what settles there
 //   KwCampaign undo <root>                     puts back every routing batch in <root>\history.jsonl
 //   KwCampaign verify <root> <destination> [final|back]   final: all at the target; back: all at the source
 //   KwCampaign save-loop <folder>              saves two settings documents in turn, for ever
@@ -28,6 +29,7 @@
 #include <memory>
 #include <random>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "history/BatchHistory.h"
@@ -41,6 +43,7 @@
 #include "routing/ItemActions.h"
 #include "routing/MoveJournal.h"
 #include "routing/RouteJob.h"
+#include "watch/FolderWatcher.h"
 #include "reliability/Campaign.h"
 
 namespace fs = std::filesystem;
@@ -221,6 +224,43 @@ int Route(const fs::path& root, const fs::path& destination, int cancelAfter) {
     return 0;
 }
 
+// <root>\src as a watched folder whose items already there are routed, as the application
+// does at start: each settled arrival is a recorded batch of the one route job, while the
+// campaign keeps writing files into the folder. Runs until killed (or for a minute).
+int RouteWatched(const fs::path& root, const fs::path& destination) {
+    kw::AppSettings settings = CatchAllTo(destination);
+    kw::WatchedFolder folder;
+    folder.path = kw::PathToUtf8(root / L"src");
+    folder.routeExisting = true;
+    folder.settleSeconds = 1;
+    settings.watching.folders = {folder};
+    kw::FolderWatcher watcher([] {});
+    watcher.Configure(settings);
+    kw::RouteJob job;
+    int moved = 0;
+    for (auto end = std::chrono::steady_clock::now() + std::chrono::minutes(1); std::chrono::steady_clock::now() < end;) {
+        for (kw::WatchArrival& arrival : watcher.TakeArrivals()) {
+            kw::HistoryBatch batch;
+            batch.time = batch.id = kw::SystemClock().UtcTicks();
+            auto recording = std::make_shared<kw::BatchRecording>(root / L"history.jsonl", batch);
+            kw::BatchHooks hooks;
+            hooks.itemDone = [recording, &watcher](const fs::path&, const kw::RouteItemResult& r) {
+                recording->Add(r);
+                if (r.ok && !r.skipped) watcher.NoteOwnItem(kw::PathFromUtf8(r.target));
+            };
+            std::promise<kw::RouteJobResult> done;
+            const std::vector<fs::path> items = arrival.items;
+            job.Start(settings, std::move(arrival.items), [&done](kw::RouteJobResult r) { done.set_value(std::move(r)); },
+                      [](int, int, std::string) {}, std::move(hooks));
+            moved += done.get_future().get().moved;
+            watcher.Finished(items);
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    std::printf("RESULT routed from the watched folder: moved %d\n", moved);
+    return 0;
+}
+
 // The manifest's items as two drops, the second arriving while the first runs: it waits in the
 // route job's queue and runs after it, as a batch of its own, as the application's second drop does.
 int RouteQueued(const fs::path& root, const fs::path& destination) {
@@ -374,6 +414,7 @@ int wmain(int argc, wchar_t** argv) {
         if (mode == L"route") return Route(a, b, 0);
         if (mode == L"route-cancel") return Route(a, b, std::stoi(Arg(argv, argc, 4)));
         if (mode == L"route-queued") return RouteQueued(a, b);
+        if (mode == L"route-watched") return RouteWatched(a, b);
         if (mode == L"undo") return Undo(a);
         if (mode == L"verify") return Verify(a, b, Arg(argv, argc, 4) != L"", Arg(argv, argc, 4) == L"back");
         if (mode == L"save-loop") return SaveLoop(a);

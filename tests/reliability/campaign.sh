@@ -148,6 +148,46 @@ for mode in undo-same undo-cross cancel-same cancel-cross queued-cross; do
   rm -rf "$root"; [[ $mode == *cross ]] && rm -rf "$second_volume/campaign-$round"
 done
 
+# --- 1c. kill during a watched batch while files are still being written ------------------------
+# The batch's items lie in a watched folder whose "already there" items are routed, while four
+# writers keep adding to files there (a chunk every 0.3 s). Killed at a random moment: every item
+# must exist once, whole; a file still being written must never be moved (each growing file, once
+# its writer is done, exists once, at the source or the target, with every chunk).
+for mode in watched-same watched-cross; do
+  round=$((round + 1))
+  root="$work/batch-$round"
+  if [[ $mode == *same ]]; then dest="$(winpath "$root")\\out"; dest_unix="$root/out"
+  else dest="T:\\campaign-$round"; dest_unix="$second_volume/campaign-$round"; fi
+  rm -rf "$root"
+  run prepare "$(winpath "$root")" 1000 "$((RANDOM * 7 + round))" >/dev/null
+  pid=$(start_bg route-watched "$(winpath "$root")" "$dest")
+  writers=()
+  for w in 1 2 3 4; do
+    ( for c in $(seq 1 12); do head -c 4096 /dev/zero >>"$root/src/growing-$w.dat"; sleep 0.3; done ) &
+    writers+=($!)
+  done
+  sleep "$(( RANDOM % 25 + 5 ))e-1"
+  kill_now "$pid"
+  out=$(run verify "$(winpath "$root")" "$dest")
+  status=$?
+  for w in "${writers[@]}"; do wait "$w"; done
+  half=0
+  for w in 1 2 3 4; do
+    sizes=$(stat -c %s "$root/src/growing-$w.dat" "$dest_unix/growing-$w.dat" 2>/dev/null | paste -sd+)
+    [[ $sizes == 49152 ]] || { half=$((half + 1)); echo "growing-$w.dat split or moved half-written: $sizes"; }
+  done
+  echo "kill during a watched batch ($mode): killed with $(field "at target" <<<"$out") of 1000 at the target," \
+       "items lost: $(field lost <<<"$out"), half-written files moved: $half"
+  if (( status != 0 || half != 0 )); then
+    grep -v '^RESULT' <<<"$out" | head -20
+    faults=$((faults + 1))
+  fi
+  lost=$((lost + $(field lost <<<"$out") + half))
+  duplicated=$((duplicated + $(field duplicated <<<"$out")))
+  scenarios=$((scenarios + 1)) items=$((items + 1004))
+  rm -rf "$root"; [[ $mode == *cross ]] && rm -rf "$second_volume/campaign-$round"
+done
+
 # --- 2. kill mid-save -----------------------------------------------------------------------------
 saves="$work/saves"; mkdir -p "$saves"
 broken=0 kills=0

@@ -10,7 +10,8 @@ SettingsWindowDriver::SettingsWindowDriver(int moreFrames)
           bool frameChanged = false;
           const BatchOffers offers = OffersFor(batches);
           const SettingsWindowView view{statusText,   progressDone, progressTotal, logLines, activityLog,    hotkey,
-                                        folderWarning, &batches,    batchRunning,  preview,  &offers,        newestOfThisRun, queuedItems};
+                                        folderWarning, &batches,    batchRunning,  preview,  &offers,        newestOfThisRun, queuedItems,
+                                        watch};
           DrawSettingsWindow(settings, ui, frameChanged, nullptr, view, actions);
           changed = frameChanged;
           if (frameChanged) ++changedFrames;

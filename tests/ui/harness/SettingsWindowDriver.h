@@ -42,6 +42,7 @@ public:
     bool batchRunning = false;
     int queuedItems = 0;
     PreviewView preview;
+    WatchView watch;
     std::deque<std::string> logLines;
     HotkeyCaptureState hotkey;
     std::string folderWarning;
