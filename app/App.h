@@ -44,6 +44,7 @@ constexpr UINT kWakeMessage = WM_APP + 5;
 constexpr UINT kWakeForHistoryMessage = WM_APP + 7;  // the history was read
 constexpr UINT kFolderCheckMessage = WM_APP + 8;  // the routing folders were looked at
 constexpr UINT kPreviewChangedMessage = WM_APP + 6;  // the plan of a drop, or the tester's, moved on
+constexpr UINT kLogSearchMessage = WM_APP + 24;  // the search of the log found lines or ended
 constexpr wchar_t kMainWindowClass[] = L"KestraneFileweirMain";
 constexpr DWORD kMainWindowStyle = WS_OVERLAPPEDWINDOW;
 constexpr DWORD kMainWindowExStyle = WS_EX_APPWINDOW | WS_EX_ACCEPTFILES;

@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include <filesystem>
 #include <functional>
 #include <string>
 
@@ -19,6 +20,10 @@ struct UiPlatform {
     std::function<int(HWND owner, const std::string& text, const std::string& caption, UINT type)> messageBox;
     std::function<void(bool enable)> setStartWithWindows;
     std::function<void()> quit;
+    // Opens a file in the program Windows has for it; false when none could be started.
+    std::function<bool(const std::filesystem::path& file)> openFile;
+    // Puts UTF-8 text on the clipboard.
+    std::function<void(const std::string& text)> copyText;
 };
 
 UiPlatform SystemUiPlatform();

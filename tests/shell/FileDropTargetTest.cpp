@@ -72,6 +72,40 @@ TEST(FileDropTarget, OffersCopyOnEntryOnlyForAFileList) {
     EXPECT_EQ(files.getDataCalls, 0);  // entering only asks, it does not fetch
 }
 
+// Over the drop zone a file drag says what the drop does (Shift: a preview), is told once per
+// change rather than per mouse move, and is given back its own words on leaving; the effect
+// stays copy throughout. A drag that is not a file list is told nothing.
+TEST(FileDropTarget, DescribesTheDropOnTheDraggedDataWhileTheEffectStaysCopy) {
+    Received received;
+    TargetRef target = MakeTarget(received);
+    target->DescribeDrags(nullptr, DropZoneDescription);
+    TestDataObject files = TestDataObject::Files({L"C:\\a.txt"});
+    DWORD effect = 0;
+    ASSERT_EQ(target->DragEnter(&files, MK_LBUTTON, {10, 10}, &effect), S_OK);
+    EXPECT_EQ(effect, static_cast<DWORD>(DROPEFFECT_COPY));
+    for (const DWORD keys : {MK_LBUTTON, MK_LBUTTON, MK_LBUTTON | MK_SHIFT, MK_LBUTTON | MK_SHIFT}) {
+        ASSERT_EQ(target->DragOver(keys, {12, 12}, &effect), S_OK);
+        EXPECT_EQ(effect, static_cast<DWORD>(DROPEFFECT_COPY));
+    }
+    ASSERT_EQ(target->DragLeave(), S_OK);
+    using Said = std::vector<std::pair<int, std::wstring>>;
+    EXPECT_EQ(files.descriptions, (Said{{DROPIMAGE_COPY, L"Route with Kestrane Fileweir"},
+                                        {DROPIMAGE_COPY, L"Preview with Kestrane Fileweir"},
+                                        {DROPIMAGE_INVALID, L""}}));
+
+    files.descriptions.clear();
+    ASSERT_EQ(target->DragEnter(&files, MK_LBUTTON, {10, 10}, &effect), S_OK);
+    ASSERT_EQ(target->Drop(&files, 0, {10, 10}, &effect), S_OK);
+    EXPECT_EQ(effect, static_cast<DWORD>(DROPEFFECT_COPY));
+    EXPECT_EQ(received.calls, 1);
+    EXPECT_EQ(files.descriptions.back(), (std::pair<int, std::wstring>{DROPIMAGE_INVALID, L""}));
+
+    TestDataObject text = TestDataObject::Text("just text");
+    ASSERT_EQ(target->DragEnter(&text, MK_LBUTTON, {10, 10}, &effect), S_OK);
+    ASSERT_EQ(target->DragLeave(), S_OK);
+    EXPECT_TRUE(text.descriptions.empty());
+}
+
 TEST(FileDropTarget, RefusesNullOutputPointers) {
     Received received;
     TargetRef target = MakeTarget(received);

@@ -30,6 +30,11 @@ SettingsWindowDriver::SettingsWindowDriver(int moreFrames)
     };
     ui.platform.setStartWithWindows = [this](bool enable) { startWithWindowsCalls.push_back(enable); };
     ui.platform.quit = [this] { ++quits; };
+    ui.platform.copyText = [this](const std::string& text) { clipboard = text; };
+    ui.platform.openFile = [this](const std::filesystem::path& file) {
+        openedFiles.push_back(file);
+        return true;
+    };
     actions.saveSettings = [this] { ++saves; };
     actions.applyAllSettings = [this] { ++applies; };
     // As the application answers (there on a thread of its own), at once.

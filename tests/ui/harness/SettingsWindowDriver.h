@@ -56,6 +56,8 @@ public:
     std::vector<MessageRecord> messages;
     std::vector<bool> startWithWindowsCalls;
     int quits = 0;
+    std::vector<std::filesystem::path> openedFiles;
+    std::string clipboard;  // the last text copied
 
     TempDir dir;
     ActivityLog activityLog;
