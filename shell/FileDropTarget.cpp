@@ -102,15 +102,19 @@ void FileDropTarget::DescribeDrags(HWND targetWindow, Describe words) {
 void FileDropTarget::UpdateDescription(DWORD keys) {
     if (!describe || !dragged) return;
     const DropDescriptionText words = describe(keys);
-    if (words == described) return;  // a SetData per mouse move would make the image flicker
-    if (SetDropDescription(dragged.Get(), words)) described = words;
+    // Once per change: a SetData per mouse move would make the image flicker, and a source that
+    // refused the words once is not asked again for the same ones.
+    if (words == described) return;
+    described = words;
+    if (SetDropDescription(dragged.Get(), words)) describedOnData = true;
 }
 
 void FileDropTarget::EndDrag() {
     // The description stays on the source's data object after the drag; the source may be
     // dragged over other windows next, so it is taken back (DROPIMAGE_INVALID, no words).
-    if (dragged && described.image != DROPIMAGE_INVALID) SetDropDescription(dragged.Get(), DropDescriptionText{});
+    if (dragged && describedOnData) SetDropDescription(dragged.Get(), DropDescriptionText{});
     described = DropDescriptionText{};
+    describedOnData = false;
     dragged.Reset();
 }
 
@@ -120,6 +124,7 @@ HRESULT STDMETHODCALLTYPE FileDropTarget::DragEnter(IDataObject* data, DWORD key
     *effect = (data && data->QueryGetData(&format) == S_OK) ? DROPEFFECT_COPY : DROPEFFECT_NONE;
     dragged = *effect == DROPEFFECT_COPY ? data : nullptr;
     described = DropDescriptionText{};
+    describedOnData = false;
     UpdateDescription(keyState);
     POINT at{point.x, point.y};
     if (dragImages && data) dragImages->DragEnter(window, data, &at, *effect);

@@ -57,7 +57,8 @@ private:
     Describe describe;
     Microsoft::WRL::ComPtr<IDropTargetHelper> dragImages;  // the shell's drag-image manager, if any
     Microsoft::WRL::ComPtr<IDataObject> dragged;           // during a drag only
-    DropDescriptionText described;                         // what `dragged` was last given
+    DropDescriptionText described;                         // what `dragged` was last offered
+    bool describedOnData = false;                          // and it took words of ours
 };
 
 // The file list of a data object (empty without CF_HDROP).

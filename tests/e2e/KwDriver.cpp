@@ -167,28 +167,11 @@ public:
         if (out) out->ptd = nullptr;
         return E_NOTIMPL;
     }
-    // Takes the drop descriptions a target sets, as the shell's data objects do, and keeps the
-    // words of the last one that said something.
-    HRESULT STDMETHODCALLTYPE SetData(FORMATETC* wanted, STGMEDIUM* medium, BOOL release) override {
-        if (!wanted || !medium || wanted->cfFormat != RegisterClipboardFormatW(CFSTR_DROPDESCRIPTION) ||
-            medium->tymed != TYMED_HGLOBAL)
-            return E_NOTIMPL;
-        if (const auto* d = static_cast<const DROPDESCRIPTION*>(GlobalLock(medium->hGlobal))) {
-            if (d->type != DROPIMAGE_INVALID) {
-                described = d->szMessage;
-                if (const size_t at = described.find(L"%1"); at != std::wstring::npos) described.replace(at, 2, d->szInsert);
-            }
-            GlobalUnlock(medium->hGlobal);
-        }
-        if (release) ReleaseStgMedium(medium);
-        return S_OK;
-    }
+    HRESULT STDMETHODCALLTYPE SetData(FORMATETC*, STGMEDIUM*, BOOL) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE EnumFormatEtc(DWORD direction, IEnumFORMATETC** out) override {
         if (direction != DATADIR_GET) return E_NOTIMPL;
         return SHCreateStdEnumFmtEtc(1, &format, out);
     }
-
-    std::wstring described;
     HRESULT STDMETHODCALLTYPE DAdvise(FORMATETC*, DWORD, IAdviseSink*, DWORD*) override {
         return OLE_E_ADVISENOTSUPPORTED;
     }
@@ -302,7 +285,7 @@ int Drag(const std::wstring& windowClass, CLIPFORMAT format, std::vector<BYTE> b
     GetWindowRect(target, &rect);
     SetCursorPos((rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2);
 
-    ComPtr<DataObject> data;
+    ComPtr<IDataObject> data;
     data.Attach(new DataObject(format, std::move(bytes)));
     ComPtr<IDropSource> source;
     source.Attach(new DropSource());
@@ -315,11 +298,6 @@ int Drag(const std::wstring& windowClass, CLIPFORMAT format, std::vector<BYTE> b
         result = DoDragDrop(data.Get(), source.Get(), DROPEFFECT_COPY | DROPEFFECT_MOVE | DROPEFFECT_LINK, &effect);
     }
     std::cout << "effect " << EffectName(effect) << std::endl;
-    if (!data->described.empty()) {
-        std::string words;  // the program's words are ASCII
-        for (const wchar_t c : data->described) words += c < 0x80 ? static_cast<char>(c) : '?';
-        std::cout << "described " << words << std::endl;
-    }
     if (result != DRAGDROP_S_DROP) {
         std::cerr << "DoDragDrop returned 0x" << std::hex << static_cast<unsigned long>(result) << std::endl;
         return kExitFailed;

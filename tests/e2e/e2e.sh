@@ -108,9 +108,10 @@ case "$scenario" in
     start_app
     files=(); for n in "${names[@]}"; do files+=("$(win "$work/in/$n")"); done
     dragged=$(drive drag KestraneFileweirOverlay "${files[@]}") || fail "the drag was not accepted"
-    # The source is answered "copy" (it never deletes anything itself) and told what the drop does.
+    # The source is answered "copy": it never deletes anything itself. (The drop description the
+    # target sets on the source's data cannot cross processes under Wine, whose marshalled
+    # IDataObject::SetData is a stub; FileDropTarget's tests check it on a real in-process drag.)
     grep -q "^effect copy" <<<"$dragged" || fail "the drop effect was not copy: $dragged"
-    grep -q "^described Route with Kestrane Fileweir" <<<"$dragged" || fail "no drop description: $dragged"
     wait_for 60 log_has "Left in place (No matching rule)" || fail "the batch never finished"
     log_has "Received 4 dropped item(s)." || fail "no Received line"
     [ -f "$work/PDFs/bill one.pdf" ] && [ -f "$work/PDFs/Счёт №7 ü.pdf" ] || fail "PDFs not moved"

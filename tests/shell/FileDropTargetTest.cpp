@@ -283,6 +283,7 @@ TEST(FileDropTarget, TakesARealOleDropAsCopy) {
     test::DesktopLock pointer(L"pointer");
     Received received;
     TargetRef target = MakeTarget(received);
+    target->DescribeDrags(window.Handle(), DropZoneDescription);
     ASSERT_EQ(RegisterDragDrop(window.Handle(), target.get()), S_OK);
     ASSERT_TRUE(SetCursorPos(200, 210));
     test::PumpMessages();
@@ -299,6 +300,10 @@ TEST(FileDropTarget, TakesARealOleDropAsCopy) {
     EXPECT_EQ(received.paths, (Paths{L"C:\\x\\one.txt", L"C:\\x\\two.txt"}));
     EXPECT_EQ(received.point.x, 200);
     EXPECT_EQ(received.point.y, 210);
+    // The drag said what the drop does, and was given its own words back when it ended.
+    ASSERT_FALSE(files.descriptions.empty());
+    EXPECT_EQ(files.descriptions.front(), (std::pair<int, std::wstring>{DROPIMAGE_COPY, L"Route with Kestrane Fileweir"}));
+    EXPECT_EQ(files.descriptions.back().first, DROPIMAGE_INVALID);
 }
 
 }  // namespace
