@@ -101,6 +101,13 @@ void BlendText(DropZonePixels& pixels, const DibCanvas& mask, const std::wstring
     HGDIOBJ previous = SelectObject(mask.Dc(), font.get());
     SetBkMode(mask.Dc(), TRANSPARENT);
     SetTextColor(mask.Dc(), RGB(255, 255, 255));
+    if (format & DT_WORDBREAK) {
+        // DT_VCENTER centres single lines only: wrapped text is measured and centred by hand.
+        RECT measured = area;
+        DrawTextW(mask.Dc(), text.c_str(), -1, &measured, format | DT_CALCRECT);
+        const LONG spare = (area.bottom - area.top) - (measured.bottom - measured.top);
+        if (spare > 0) area.top += spare / 2;
+    }
     DrawTextW(mask.Dc(), text.c_str(), -1, &area, format);
     SelectObject(mask.Dc(), previous);
     GdiFlush();
