@@ -18,6 +18,7 @@
 #include "shell/RevealInExplorer.h"
 #include "shell/OwnerWindowProc.h"
 #include "shell/PathFiltering.h"
+#include "shell/Dpi.h"
 #include "shell/ScreenPlacement.h"
 #include "shell/SystemTheme.h"
 
@@ -28,6 +29,16 @@ constexpr wchar_t kWindowTitle[] = L"Kestrane Fileweir";
 constexpr int kAppIconId = 101;
 constexpr UINT_PTR kSettingsRetryTimer = 1;
 constexpr UINT kSettingsRetryMs = 2000;
+
+constexpr char kStillRunningText[] = "Kestrane Fileweir is still running \xE2\x80\x94 find it in the tray";
+constexpr int kDropZoneMargin = 16;  // from the work area's edges, at 96 DPI
+
+// The tray's tooltip while routing folders are missing: the folders themselves are listed on
+// the Settings tab.
+std::string MissingFoldersTip(size_t count) {
+    return "Kestrane Fileweir \xE2\x80\x94 " + std::to_string(count) +
+           (count == 1 ? " folder will be created at the first move" : " folders will be created at the first move");
+}
 
 enum Command : UINT {
     kOpen = 201,
@@ -90,6 +101,7 @@ bool App::Init(HINSTANCE instance, int showCommand) {
     logLines.assign(tail.rbegin(), tail.rend());
 
     SetStartWithWindows(settings.startWithWindows);
+    ApplyShellIntegration(true);
 
     WNDCLASSEXW wc{};
     wc.cbSize = sizeof wc;
@@ -109,6 +121,9 @@ bool App::Init(HINSTANCE instance, int showCommand) {
     // A second copy wakes this one; run elevated, this window would not hear a normal one
     // without letting the message through UIPI.
     ChangeWindowMessageFilterEx(mainWindow, kWakeMessage, MSGFLT_ALLOW, nullptr);
+    // WM_COPYDATA (lists of items to route) is deliberately not let through: run as
+    // administrator, this copy would otherwise move files for any program of lower rights. The
+    // sender is told (access denied) and says so.
     TakeStoreResult(loaded);
     for (const std::string& notice : notices) {
         AddLog(notice);
@@ -141,6 +156,7 @@ bool App::Init(HINSTANCE instance, int showCommand) {
         return false;
     overlay.SetAlpha(settings.overlayAlpha);
     overlay.SetPosition(settings.overlayX, settings.overlayY, settings.overlayW, settings.overlayH);
+    if (!settings.overlayPlaced) PlaceDropZoneFirst();
     KeepWindowOnScreen(overlay.Handle());
     overlay.Show(settings.overlayVisible);
 
@@ -160,9 +176,33 @@ bool App::Init(HINSTANCE instance, int showCommand) {
         ShowWindow(mainWindow, SW_SHOWDEFAULT);
         UpdateWindow(mainWindow);
     }
-    CheckRoutingFolders(true);
+    // Missing folders are only told in the window and the tray's tooltip: they are made at the
+    // first move, nothing to stop the user for at every start.
+    CheckRoutingFolders(false);
+    // Items on this copy's own command line, and lists handed over while it started, are routed
+    // from here on.
+    initDone = true;
+    ArmCommandLineTimer();
+    if (!foreignSendTo.empty()) PostMessageW(mainWindow, kShellOfferMessage, 0, 0);
     redrawRequested = true;
     return true;
+}
+
+void App::PlaceDropZoneFirst() {
+    // Near the bottom right of the primary monitor, above the taskbar, where it covers nothing
+    // of the settings window (which the system places from the top left). Put on that monitor
+    // first, so that its size is that monitor's DPI.
+    const RECT area = PrimaryWorkArea();
+    overlay.SetPosition(area.left, area.top, settings.overlayW, settings.overlayH);
+    RECT r{};
+    if (!GetWindowRect(overlay.Handle(), &r)) return;
+    const POINT corner = CornerPlace(area, SIZE{r.right - r.left, r.bottom - r.top},
+                                     ScaleToDpi(kDropZoneMargin, DpiOf(overlay.Handle())));
+    overlay.SetPosition(corner.x, corner.y, settings.overlayW, settings.overlayH);
+    overlay.GetRect(settings.overlayX, settings.overlayY, settings.overlayW, settings.overlayH);
+    // Kept with the next save (at the latest at exit): a start from a folder that cannot be
+    // written must not open with "Settings not saved" over what the start has to say.
+    settings.overlayPlaced = true;
 }
 
 void App::Shutdown() {
@@ -171,6 +211,7 @@ void App::Shutdown() {
     // callback can reach a torn-down window.
     routeJob.Wait();
     PumpJobEvents();
+    EndCommandLines();
     previewJob.Cancel();
     uiState.tester.job->Cancel();
     HistoryLoaded(true);
@@ -244,6 +285,7 @@ void App::TakeStoreResult(const StoreResult& result) {
 
 void App::ApplyAllSettings() {
     SetStartWithWindows(settings.startWithWindows);
+    ApplyShellIntegration(false);
     ApplyColours();
     tray.Add(hInstance, mainWindow);
     std::string error;
@@ -270,6 +312,8 @@ void App::TakeFolderCheck() {
     const std::optional<RoutingFolderCheck::Answer> answer = folderCheck ? folderCheck->Take() : std::nullopt;
     if (!answer) return;
     folderWarning = FolderWarningText(answer->missing);
+    tray.SetTip(answer->missing.empty() ? std::wstring()
+                                        : ToWide(MissingFoldersTip(answer->missing.size())));
     redrawRequested = true;
     // The box runs on a thread of its own, so drops go on being routed and logged while it is open.
     if (answer->showBox && mainWindow && !folderWarning.empty())
@@ -349,9 +393,19 @@ LRESULT App::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             return 0;
         case kOverlayDoubleClickMessage:
             return 0;
+        case WM_COPYDATA:
+            return OnCopyData(reinterpret_cast<HWND>(wParam), reinterpret_cast<const COPYDATASTRUCT*>(lParam));
+        case kShellOfferMessage:
+            OfferSendToUpdate();
+            return 0;
         case WM_CLOSE:
             if (settings.minimizeToTray) {
                 ShowWindow(mainWindow, SW_HIDE);
+                if (!settings.trayHintShown && tray.IsAdded()) {
+                    tray.ShowBalloon(L"Kestrane Fileweir", ToWide(kStillRunningText));
+                    settings.trayHintShown = true;
+                    SaveSettings();
+                }
             } else {
                 RequestExit();
             }
@@ -398,6 +452,11 @@ LRESULT App::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             return 0;
         case WM_TIMER:
             if (wParam == kDropZoneOutcomeTimer) EndDropZoneOutcome();
+            // Inside a frame (a dialog the settings window opened) the intake waits for its end.
+            if (wParam == kCommandLineTimer) {
+                if (drawingSettings) SetTimer(mainWindow, kCommandLineTimer, 100, nullptr);
+                else RouteDueCommandLines();
+            }
             if (wParam == kSettingsRetryTimer && !drawingSettings) {
                 const StoreResult result = settingsStore.Retry(settings);
                 TakeStoreResult(result);

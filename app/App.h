@@ -17,6 +17,7 @@
 #include <utility>
 #include <vector>
 
+#include "app/IntakeGathering.h"
 #include "app/JobEvents.h"
 #include "history/BatchHistory.h"
 #include "history/UndoOffer.h"
@@ -46,14 +47,21 @@ constexpr UINT kFolderCheckMessage = WM_APP + 8;  // the routing folders were lo
 constexpr UINT kPreviewChangedMessage = WM_APP + 6;  // the plan of a drop, or the tester's, moved on
 constexpr UINT kLogSearchMessage = WM_APP + 24;  // the search of the log found lines or ended
 constexpr wchar_t kMainWindowClass[] = L"KestraneFileweirMain";
+constexpr wchar_t kInstanceMutexName[] = L"Local\\KestraneFileweir.SingleInstance.v1";
 constexpr DWORD kMainWindowStyle = WS_OVERLAPPEDWINDOW;
 constexpr DWORD kMainWindowExStyle = WS_EX_APPWINDOW | WS_EX_ACCEPTFILES;
 constexpr size_t kMaxLogLines = 500;
 constexpr UINT_PTR kDropZoneOutcomeTimer = 2;  // the drop zone goes back to its idle text
 constexpr UINT kDropZoneOutcomeMs = 6000;
+constexpr UINT_PTR kCommandLineTimer = 3;  // lists from other processes are due
+constexpr UINT kShellOfferMessage = WM_APP + 9;  // ask about a Send To entry of another copy
 
 // Client size of the main window for a font size at 96 DPI: 980 x 760, 1080 x 840, 1180 x 980.
 SIZE ClientSizeFor(UiFontSize size);
+// The smallest client size at 96 DPI, for every font size: every tab lays out again down to it
+// (lists shrink, the rule editor and the Settings tab scroll), so that the window fits small
+// screens at any scaling.
+inline SIZE MinimumClientSize() { return SIZE{640, 480}; }
 // 16, 20 or 26 pixels at 96 DPI.
 float FontPixelSize(UiFontSize size);
 
@@ -85,6 +93,9 @@ public:
     // Drop intake: the one way dropped items become a routing batch. With `preview` (Shift held
     // as they were dropped), or the setting, they are planned and shown first instead.
     void HandleDroppedFiles(std::vector<std::filesystem::path> items, bool preview = false);
+    // Items named on a command line (this copy's own, or handed over by another process): they
+    // are gathered for a moment and then routed as a drop (CommandLineIntake.cpp).
+    void TakeCommandLine(IntakeRequest request, std::uintptr_t waiter = 0);
     // Appends to the activity log and to the recent lines (newest first, at most 500).
     void AddLog(const std::string& message);
     // Moves the latest progress and the final result out of the hand-over slots into the
@@ -133,6 +144,8 @@ private:
     void OnMainWindowDrop(std::vector<std::filesystem::path> paths, POINT screen);
 
     void ShowMainWindow(bool restore);
+    // The drop zone's first place, at the first start.
+    void PlaceDropZoneFirst();
     void SetOverlayVisible(bool visible);
     void SaveSettings();
     void TakeStoreResult(const StoreResult& result);
@@ -140,6 +153,7 @@ private:
     void CheckRoutingFolders(bool showBox);
     // Sizes at the DPI of the window's monitor (DisplayScale.cpp).
     SIZE ComputeWindowSize(UiFontSize size) const;
+    SIZE WindowSizeFor(SIZE client) const;  // the window around a 96-DPI client size, within the work area
     void EnsureMinimumSize();
     float UiScale() const;
     void RequestScaledFonts();
@@ -168,6 +182,7 @@ private:
         std::string startText;  // the status line as it starts
         std::string startLine;  // its opening log line, when known before it runs
         bool begun = false;     // its start was shown and logged
+        std::vector<HWND> waiters;  // `route --wait` processes told its outcome
         // Who stops it, should it be stopped: a log-off unless the user cancels or exits.
         enum class Stop { sessionEnd, cancelled, exit } stop = Stop::sessionEnd;
     };
@@ -176,6 +191,27 @@ private:
     // " — Queued: N item(s)" while batches wait behind the running one, else "".
     std::string QueuedSuffix();
     void CancelQueued();
+    // Command-line intake (CommandLineIntake.cpp): lists from other processes arrive as
+    // WM_COPYDATA and wait in `gathering` until due; `intakeWaiters` are handed to the batch (or
+    // preview) the next intake starts, and told its outcome when it ends.
+    LRESULT OnCopyData(HWND sender, const COPYDATASTRUCT* data);
+    void ArmCommandLineTimer();
+    void RouteDueCommandLines();
+    void RouteCommandLineBatch(GatheredBatch batch);
+    void AnswerWaiters(std::vector<HWND>& waiters, const std::vector<std::string>& lines, int exitCode,
+                       const std::string& text);
+    void EndCommandLines();  // at exit: what still waits is logged and its waiters told
+    IntakeGathering gathering;
+    bool initDone = false;
+    std::vector<HWND> intakeWaiters;
+    std::vector<HWND> previewWaiters;
+    std::vector<std::string> refusedLists;  // why lists were refused, logged outside a frame
+    // Send To, the Explorer menu verb (ShellIntegration.cpp): brought in line with the settings
+    // at start and after a restore; a Send To entry of another copy is offered to be updated.
+    void ApplyShellIntegration(bool atStart);
+    void OfferSendToUpdate();
+    std::wstring foreignSendTo;  // the other copy a Send To entry points at, while offered
+
     // Log-off and shutdown (SessionEnd.cpp).
     bool OnQueryEndSession();
     void OnEndSession(bool ending);
@@ -200,7 +236,7 @@ private:
     std::optional<int> droppedAwaitingLine;  // items dropped for a batch still listing its folders
     std::deque<std::string> logLines;
     std::string folderWarning;
-    BackgroundMessageBox folderWarningBox;  // the start-up warning about missing folders
+    BackgroundMessageBox folderWarningBox;  // folders a batch could not create (routing goes on)
     std::optional<RoutingFolderCheck> folderCheck;  // made with the main window, which it wakes
     void TakeFolderCheck();
     ActivityLog activityLog;
@@ -209,8 +245,8 @@ private:
     TrayIcon tray;
     int lastAppliedAlpha = -1;
     UiFontSize lastAppliedFontSize = UiFontSize::medium;
-    int minTrackWidth = 960;
-    int minTrackHeight = 640;
+    int minTrackWidth = 640;
+    int minTrackHeight = 480;
     FileDropReceiver mainDrops;  // folders dropped on the settings window
 
     LoopStats stats;

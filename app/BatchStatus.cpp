@@ -1,5 +1,9 @@
 #include "app/BatchStatus.h"
 
+#include <algorithm>
+
+#include "model/TextEncoding.h"
+
 namespace kw {
 
 std::string ListingStatusText(int found) {
@@ -63,5 +67,25 @@ std::string JournalFailedLogLine(const std::string& dataFolder) {
 }
 
 bool BatchNeedsBalloon(const BatchTally& t) { return t.Total() > t.left; }
+
+std::vector<std::string> UncreatedFolders(const std::vector<RouteItemResult>& items,
+                                          const std::function<bool(const std::string&)>& isFolder) {
+    std::vector<std::string> folders;
+    for (const RouteItemResult& item : items) {
+        if (item.ok || item.skipped || item.target.empty() || item.target == "Recycle Bin") continue;
+        const std::string folder = PathToUtf8(PathFromUtf8(item.target).parent_path());
+        if (folder.empty() || std::find(folders.begin(), folders.end(), folder) != folders.end()) continue;
+        if (!isFolder(folder)) folders.push_back(folder);
+    }
+    return folders;
+}
+
+std::string UncreatedFoldersText(const std::vector<std::string>& folders) {
+    if (folders.empty()) return {};
+    std::string text = folders.size() == 1 ? "This folder could not be created, so nothing was moved there:"
+                                           : "These folders could not be created, so nothing was moved there:";
+    for (const std::string& folder : folders) text += "\n- " + folder;
+    return text + "\n\nThe files stay where they were. Check the rule's destination.";
+}
 
 }  // namespace kw

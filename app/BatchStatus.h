@@ -2,7 +2,9 @@
 // The texts a batch produces: the progress line, the final tally, and one activity-log line
 // per item.
 
+#include <functional>
 #include <string>
+#include <vector>
 
 #include "routing/BatchTally.h"
 #include "routing/RouteJob.h"
@@ -30,6 +32,12 @@ std::string RecordingProblemStatus(bool historyFailed, bool journalFailed);
 // The activity-log lines that say which record failed and what that means for the user.
 std::string HistoryFailedLogLine(const std::string& historyFile);
 std::string JournalFailedLogLine(const std::string& dataFolder);
+// The destination folders of failed moves that are not there after the batch (the move could
+// not create them), each once, in order; `isFolder` looks at the disk.
+std::vector<std::string> UncreatedFolders(const std::vector<RouteItemResult>& items,
+                                          const std::function<bool(const std::string&)>& isFolder);
+// "This folder could not be created, so nothing was moved there:\n- D:\x"; "" for none.
+std::string UncreatedFoldersText(const std::vector<std::string>& folders);
 // A balloon is worth showing when anything but leaving items in place happened.
 bool BatchNeedsBalloon(const BatchTally& tally);
 

@@ -11,9 +11,10 @@
 
 namespace kw {
 
-SIZE App::ComputeWindowSize(UiFontSize size) const {
+SIZE App::ComputeWindowSize(UiFontSize size) const { return WindowSizeFor(ClientSizeFor(size)); }
+
+SIZE App::WindowSizeFor(SIZE client) const {
     const UINT dpi = DpiOf(mainWindow);
-    const SIZE client = ClientSizeFor(size);
     const RECT r = WindowRectForClient(RECT{0, 0, ScaleToDpi(client.cx, dpi), ScaleToDpi(client.cy, dpi)},
                                        kMainWindowStyle, kMainWindowExStyle, dpi);
     // At 150 % the window for the largest font is taller than a 1080-pixel screen: it is never
@@ -24,7 +25,7 @@ SIZE App::ComputeWindowSize(UiFontSize size) const {
 }
 
 void App::EnsureMinimumSize() {
-    const SIZE minimum = ComputeWindowSize(settings.uiFontSize);
+    const SIZE minimum = WindowSizeFor(MinimumClientSize());
     minTrackWidth = minimum.cx;
     minTrackHeight = minimum.cy;
     if (!mainWindow) return;
@@ -43,7 +44,7 @@ void App::RequestScaledFonts() {
 
 void App::OnDpiChanged(const RECT& suggested) {
     // The minimum at the new DPI first: the move below is held to the minimum in force.
-    const SIZE minimum = ComputeWindowSize(settings.uiFontSize);
+    const SIZE minimum = WindowSizeFor(MinimumClientSize());
     minTrackWidth = minimum.cx;
     minTrackHeight = minimum.cy;
     SetWindowPos(mainWindow, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,

@@ -8,6 +8,7 @@
 #include "app/App.h"
 #include "app/BatchStatus.h"
 #include "model/DataFolder.h"
+#include "model/PathKind.h"
 #include "model/TextEncoding.h"
 #include "shell/PathFiltering.h"
 
@@ -69,6 +70,7 @@ void App::RouteNow(std::vector<std::filesystem::path> items, bool listing) {
     intake.listing = listing;
     intake.startText = listing ? "Listing the dropped folders..." : "Routing " + std::to_string(intake.dropped) + " item(s)...";
     if (!listing) intake.startLine = IntakeLogLine(false, intake.dropped, intake.dropped);
+    intake.waiters = std::move(intakeWaiters);
     StartRecordedBatch(std::move(items), 0, {}, std::move(intake));
 }
 
@@ -135,6 +137,7 @@ bool App::StartRecordedBatch(std::vector<std::filesystem::path> items, uint64_t 
     try {
         routeJob.Start(settings, std::move(items), std::move(onComplete), std::move(onProgress), std::move(hooks));
     } catch (const std::exception& e) {
+        AnswerWaiters(pendingBatches.back().waiters, {}, 1, std::string("Could not start routing: ") + e.what());
         pendingBatches.pop_back();
         if (!waits) EndBatchUnrouted(std::string("Could not start routing: ") + e.what(), "Drop files to route them");
         return false;
@@ -206,6 +209,7 @@ void App::PumpJobEvents() {
         if (batchSize == 0) {
             // The dropped folders held no files: the batch ends before it began.
             EndBatchUnrouted("No files to route.", "No files to route");
+            AnswerWaiters(ended.waiters, {}, 0, "No files to route.");
             if (!pendingBatches.empty()) BeginBatch(pendingBatches.front());
             continue;
         }
@@ -219,6 +223,7 @@ void App::PumpJobEvents() {
         progressDone = tally.Handled();
         progressTotal = tally.Total();
         statusText = BatchTallyText(tally, end, undo);
+        const std::string tallyText = statusText;
         // The drop zone shows the outcome for a while, for whoever watches only the drop zone.
         ShowOutcomeOnDropZone(statusText);
         // The worker is done with the recording: the items it never reached are recorded here.
@@ -250,11 +255,21 @@ void App::PumpJobEvents() {
         if (unrecorded) messages.push_back(HistoryFailedLogLine(PathToUtf8(recording->File())));
         if (result.journalFailed) messages.push_back(JournalFailedLogLine(PathToUtf8(DataFolder().folder)));
         for (std::string& line : activityLog.AppendAll(messages)) logLines.push_front(std::move(line));
+        // A `route --wait` hears the batch's lines once the log has them, and the tally.
+        AnswerWaiters(ended.waiters, messages, tally.failed > 0 || result.notHandled > 0 ? 1 : 0, tallyText);
         while (logLines.size() > kMaxLogLines) logLines.pop_back();
         // Only now is the batch in the log: a crash before this line has it logged at the next start.
         if (recording) MarkBatchLogged(HistoryFilePath(), recording->Batch().id);
         redrawRequested = true;
         if (BatchNeedsBalloon(tally)) tray.ShowBalloon(L"Kestrane Fileweir", ToWide(statusText));
+        // A folder that is merely missing is made at the first move; one that could not be made
+        // is worth stopping the user for (the box has a thread of its own: routing goes on).
+        if (tally.failed > 0) {
+            const std::string uncreated = UncreatedFoldersText(UncreatedFolders(result.items, [](const std::string& folder) {
+                return KindOf(PathFromUtf8(folder)) == PathKind::folder;
+            }));
+            if (!uncreated.empty()) folderWarningBox.Show(ToWide(uncreated), L"Folder could not be created", MB_ICONWARNING);
+        }
         // The next batch in the queue has begun on the worker.
         if (!pendingBatches.empty()) BeginBatch(pendingBatches.front());
     }

@@ -4,13 +4,12 @@
 #include <windows.h>
 
 #include "app/App.h"
+#include "app/CommandLineRun.h"
 #include "model/AppFolder.h"
 #include "shell/CrashReport.h"
 #include "shell/Dpi.h"
 
 namespace {
-
-constexpr wchar_t kInstanceMutexName[] = L"Local\\KestraneFileweir.SingleInstance.v1";
 
 // Hands the user over to the copy that already runs; a second copy never shows anything itself.
 void WakeFirstInstance() {
@@ -33,15 +32,24 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
     // take it from there. It fails once the manifest has set it, and under Wine: harmless.
     kw::BecomePerMonitorDpiAware();
 
-    HANDLE mutex = CreateMutexW(nullptr, TRUE, kInstanceMutexName);
+    // `--help` and `route` answer in the console and never become the running copy.
+    const kw::CommandLine line = kw::ParseCommandLine(kw::ProcessArguments());
+    if (line.mode == kw::CommandLine::Mode::help || line.mode == kw::CommandLine::Mode::route)
+        return kw::RunConsoleCommand(line);
+
+    HANDLE mutex = CreateMutexW(nullptr, TRUE, kw::kInstanceMutexName);
     const DWORD mutexError = GetLastError();
     // A mutex that exists but cannot be opened belongs to a first copy with other rights (run
     // elevated): it runs all the same.
     if ((mutex && mutexError == ERROR_ALREADY_EXISTS) || (!mutex && mutexError == ERROR_ACCESS_DENIED)) {
-        WakeFirstInstance();
         if (mutex) CloseHandle(mutex);
+        // Paths from the shell (a drop on the exe, Send To, the Explorer menu) go to the copy
+        // that runs, which routes them; without paths this start only wakes it.
+        if (line.mode == kw::CommandLine::Mode::open) return kw::HandPathsToRunningCopy(line);
+        WakeFirstInstance();
         return 0;
     }
+    if (line.mode == kw::CommandLine::Mode::open) kw::App::Instance().TakeCommandLine(kw::RequestFromShell(line));
 
     // A crash leaves a report beside the activity log, which the next start points to.
     kw::InstallCrashReporter(kw::AppFolder());

@@ -8,7 +8,9 @@ namespace kw {
 
 void App::StartPreview(std::vector<std::filesystem::path> items) {
     previewRouteChosen = false;
+    AnswerWaiters(previewWaiters, {}, 1, "Replaced by a newer preview; nothing was moved.");
     if (!PlanPreview(std::move(items))) return;
+    previewWaiters = std::move(intakeWaiters);  // a `route --preview --wait` hears how it ends
     statusText = "Preview: nothing moves until you choose Route on the Preview tab.";
     overlay.SetStatus("Preview in the settings window", false);
     ShowMainWindow(true);
@@ -67,7 +69,10 @@ void App::RoutePreview() {
     std::vector<std::filesystem::path> items;
     items.reserve(previewPlans->size());
     for (const ItemPlan& plan : *previewPlans) items.push_back(plan.item);
+    std::vector<HWND> waiters = std::move(previewWaiters);
+    previewWaiters.clear();
     CancelPreview();
+    intakeWaiters = std::move(waiters);
     // Exactly the items shown: dropped folders were already listed for the plan.
     RouteNow(std::move(items), false);
 }
@@ -80,6 +85,7 @@ void App::CancelPreview() {
     previewPlans.reset();
     previewDropped.clear();
     overlay.SetPreviewPending(false);
+    AnswerWaiters(previewWaiters, {}, 1, "Preview closed \xE2\x80\x94 nothing was moved.");
     if (shown) {
         statusText = "Preview closed \xE2\x80\x94 nothing was moved.";
         overlay.SetStatus("Drop files to route them", false);

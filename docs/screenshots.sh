@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Takes screenshots of the real settings window under Wine on a private Xvfb display: the Rules
 # tab with a rule selected, Summary, Settings and Activity, in both themes and at the three font
-# sizes; the Test tab with a mixed drop and the Preview of a Shift-drop (medium font, 96 DPI); at 96 DPI (100 %) and at 144 DPI (150 %, files ending in -144dpi), and one of the whole
+# sizes; the first start (starter rules, the window at its smallest), a new rule and a rule
+# with a pattern error (medium font, both DPIs); the Test tab with a mixed drop and the Preview of a Shift-drop (medium font, 96 DPI); at 96 DPI (100 %) and at 144 DPI (150 %, files ending in -144dpi), and one of the whole
 # screen with the drop zone at each DPI; the drop zone (its corner enlarged) and the Activity tab
 # searching a long log in the dark, light and "Use the system setting" themes. Tabs and rows are clicked with xdotool at positions
 # measured for each font size at 96 DPI and scaled.
@@ -170,9 +171,45 @@ look_shots() {  # theme
   click $((283 * dpi / 96)) $((305 * dpi / 96))
   xdotool type --delay 60 invoice
   sleep 3; shot "activity-search-$1"
+  quit_app
+}
+
+quit_app() {
   timeout 30 wine "$driver" post KestraneFileweirMain 0x111 204 0 >/dev/null
   timeout 30 tail --pid="$app_pid" -f /dev/null || kill "$app_pid"
   app_pid=""
+}
+
+# Two rules, the second selected by a click on its row: how the editor shows it.
+second_rule_shot() {  # theme, the second rule's JSON, shot name
+  cat >"$app/config.json" <<EOF
+{"theme": "$1", "minimizeToTray": false, "overlayX": 1500, "overlayY": 60,
+ "rules": [{"name": "Photos", "destination": "D:\\\\Pictures", "clauses": [{"type": "extension", "extensions": "jpg, png"}]},
+           $2]}
+EOF
+  start_app
+  click 150 "$row2"
+  shot "$3"
+  quit_app
+}
+
+# The first hour (medium font): the first start with no rules (the starter rules offered, the
+# drop zone in the corner above the taskbar), the About tab, the window at its smallest size, a rule just
+# added with nothing typed yet, and a rule whose pattern has an error beside the same rule with
+# a good pattern (the fields stay where they are).
+first_hour_shots() {  # theme
+  printf '{"theme": "%s", "minimizeToTray": false}' "$1" >"$app/config.json"
+  start_app
+  shot "first-start-$1"
+  import -window root "$out/first-start-screen-$1$suffix.png"; echo "$out/first-start-screen-$1$suffix.png"
+  click $((313 * dpi / 96)) "$bar"; shot "about-$1"
+  click "${tabs[0]}" "$bar"
+  timeout 30 wine "$driver" resize KestraneFileweirMain 200 150 >/dev/null
+  sleep 2; shot "minimum-size-$1"
+  quit_app
+  second_rule_shot "$1" '{"name": "", "destination": "", "clauses": [{"type": "extension", "extensions": ""}]}' "new-rule-$1"
+  second_rule_shot "$1" '{"name": "Scans", "destination": "D:\\Scans", "clauses": [{"type": "regex", "regex": "^scan_[0-9]+"}]}' "rule-pattern-ok-$1"
+  second_rule_shot "$1" '{"name": "Scans", "destination": "D:\\Scans", "clauses": [{"type": "regex", "regex": "^scan_([0-9]+"}]}' "rule-pattern-error-$1"
 }
 
 # Positions (x of each tab header, y of the tab bar, y of the second rule row) per font size,
@@ -241,6 +278,7 @@ for dpi in ${KW_SHOT_DPIS:-96 144}; do
       timeout 30 tail --pid="$app_pid" -f /dev/null || kill "$app_pid"
       app_pid=""
       [ "$size-$dpi" = medium-96 ] && cancelled_batch_shot "$theme" && queued_drop_shot "$theme"
+      [ "$size" = medium ] && first_hour_shots "$theme"
     done
   done
   rm -f "$WINEPREFIX/dosdevices/d:"

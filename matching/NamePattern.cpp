@@ -120,7 +120,11 @@ NamePattern::NamePattern(std::string_view pattern) {
     }
     if (!compiled) compiled = compile(kCompileOptions, errorCode, offset);
     if (!compiled) {
-        error = ErrorText(errorCode) + " at " + std::to_string(offset);
+        // PCRE2 gives the byte where it stopped; a person counts characters, from 1.
+        size_t character = 1;
+        for (size_t i = 0; i < offset && i < pattern.size(); ++i)
+            if ((static_cast<unsigned char>(pattern[i]) & 0xC0) != 0x80) ++character;
+        error = ErrorText(errorCode) + " (at character " + std::to_string(character) + ")";
         return;
     }
     code = std::make_unique<Code>(compiled);

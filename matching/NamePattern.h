@@ -36,7 +36,7 @@ public:
     NamePattern& operator=(NamePattern&&) noexcept;
 
     bool Valid() const { return code != nullptr; }
-    // Why the pattern does not compile, with the position ("missing closing parenthesis at 3").
+    // Why the pattern does not compile, with the position ("missing closing parenthesis (at character 4)").
     const std::string& Error() const { return error; }
     // Whether searches run as machine code (PCRE2's JIT) rather than interpreted.
     bool Jit() const;

@@ -35,6 +35,9 @@ const char* const kSampleNames[] = {
 
 std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
 
+// A rule not named yet is called what the rule list calls it.
+std::string ShownName(const Rule& rule) { return rule.name.empty() ? "New rule" : rule.name; }
+
 // The first `most` items, then "..." when there are more.
 std::string Join(const std::vector<std::string>& items, size_t most) {
     std::string text;
@@ -117,6 +120,29 @@ std::pair<signed char, signed char> LetterRange(const RuleClause& clause) {
     const auto from = static_cast<signed char>(clause.alphaFrom);
     const auto to = static_cast<signed char>(clause.alphaTo);
     return {std::min(from, to), std::max(from, to)};
+}
+
+// A condition whose value is still to be typed: the rule is being made, not wrong.
+bool ValueMissing(const RuleClause& c) {
+    const auto blank = [](const std::string& text) { return text.find_first_not_of(" \t") == std::string::npos; };
+    switch (c.type) {
+        case ConditionType::extension: return blank(c.extensions);
+        case ConditionType::keyword: return blank(c.keyword);
+        case ConditionType::regex: return blank(c.regex);
+        default: return false;
+    }
+}
+
+// Whether some %NAME% of the typed destination is still there after expansion: a variable
+// this PC does not set.
+bool ExpandsNothing(const std::string& typed, const std::string& resolved) {
+    for (size_t open = typed.find('%'); open != std::string::npos; open = typed.find('%', open + 1)) {
+        const size_t close = typed.find('%', open + 1);
+        if (close == std::string::npos) return false;
+        if (close > open + 1 && resolved.find(typed.substr(open, close - open + 1)) != std::string::npos) return true;
+        open = close;
+    }
+    return false;
 }
 
 bool KnownType(ConditionType type) {
@@ -268,6 +294,7 @@ bool Checker::Covers(const Rule& earlier, const Rule& later) {
 void Checker::CheckClause(int ruleIndex, int index) {
     const Rule& rule = RuleAt(ruleIndex);
     const RuleClause& c = rule.clauses[static_cast<size_t>(index)];
+    if (ValueMissing(c)) return;  // the rule is marked incomplete instead
     const auto warn = [&](std::string text, Severity severity = Severity::warning) {
         Add(ruleIndex, index, RuleField::condition, std::move(text), severity);
     };
@@ -325,7 +352,7 @@ void Checker::CheckClause(int ruleIndex, int index) {
                 break;
             }
             const PatternFacts& facts = patterns.Of(c.regex);
-            if (!facts.error.empty()) warn("This pattern matches nothing: " + facts.error + ".");
+            if (!facts.error.empty()) warn("The pattern has an error: " + facts.error + ".");
             if (!facts.nestedRepeat.empty())
                 warn("This pattern may be very slow on long names: " + Quoted(facts.nestedRepeat) +
                      " repeats a group that repeats inside itself.");
@@ -357,7 +384,8 @@ void Checker::CheckConditions(int ruleIndex) {
     for (int j = 0; j < static_cast<int>(rule.clauses.size()); ++j) CheckClause(ruleIndex, j);
     // Alone, a condition that can never hold says so itself; among others the rule's fate is
     // less plain.
-    if (rule.clauses.size() > 1 && RuleReach(rule) == Reach::none) {
+    const bool valuesGiven = std::none_of(rule.clauses.begin(), rule.clauses.end(), ValueMissing);
+    if (rule.clauses.size() > 1 && valuesGiven && RuleReach(rule) == Reach::none) {
         if (rule.combineLogic == CombineLogic::any) {
             Add(ruleIndex, -1, RuleField::rule, "Never takes a file: none of its conditions can hold.");
         } else {
@@ -385,15 +413,17 @@ void Checker::CheckConditions(int ruleIndex) {
             Severity::note);
 }
 
-void Checker::CheckDestination(int ruleIndex, const std::string& path, const std::string& noun,
+void Checker::CheckDestination(int ruleIndex, const std::string& typed, const std::string& noun,
                                bool missingIsNormal) {
     const auto warn = [&](std::string text) { Add(ruleIndex, -1, RuleField::destination, std::move(text)); };
-    if (path.empty()) {
-        warn("No destination folder: this rule never runs.");
+    if (typed.empty()) return;  // the rule is marked incomplete instead
+    const std::string named = noun + " " + typed;
+    const std::string path = probe.resolve ? probe.resolve(typed) : typed;
+    if (ExpandsNothing(typed, path)) {
+        warn(named + " names a variable that is not set on this PC.");
         return;
     }
     const std::filesystem::path given = PathFromUtf8(path);
-    const std::string named = noun + " " + path;
     if (IsVolumeRoot(given)) {
         warn(named + " is the top of a drive: files would pile up at its root.");
         return;
@@ -428,7 +458,10 @@ void Checker::CheckDestination(int ruleIndex, const std::string& path, const std
     switch (probe.stateOf ? probe.stateOf(path) : FolderState::unknown) {
         case FolderState::file: warn(named + " is a file, not a folder: moves there fail."); break;
         case FolderState::missing:
-            if (!missingIsNormal) warn(named + " does not exist yet; it is created at the first move.");
+            // Nothing is wrong: the folder is made when the first file goes there.
+            if (!missingIsNormal)
+                Add(ruleIndex, -1, RuleField::destination, named + " will be created at the first move.",
+                    Severity::information);
             break;
         case FolderState::no_drive:
             warn(named + " is on drive " + PathToUtf8(given.root_name()) + ", which is not there.");
@@ -546,6 +579,12 @@ void Checker::CheckOrder() {
 std::vector<RuleWarning> Checker::Run() {
     const int count = static_cast<int>(settings.rules.size());
     for (int i = 0; i < count; ++i) {
+        if (const std::vector<std::string> missing = MissingParts(RuleAt(i)); !missing.empty()) {
+            std::string text = "Incomplete: still needs ";
+            for (size_t k = 0; k < missing.size(); ++k)
+                text += (k == 0 ? "" : k + 1 == missing.size() ? " and " : ", ") + missing[k];
+            Add(i, -1, RuleField::rule, text + ".", Severity::incomplete);
+        }
         CheckConditions(i);
         if (RuleAt(i).action == RuleAction::move) CheckDestination(i, RuleAt(i).destination, "Destination", false);
     }
@@ -566,15 +605,26 @@ std::vector<RuleWarning> CheckRules(const AppSettings& settings, const FolderPro
     return Checker(settings, probe).Run();
 }
 
+std::vector<std::string> MissingParts(const Rule& rule) {
+    std::vector<std::string> parts;
+    if (rule.name.find_first_not_of(" \t") == std::string::npos) parts.push_back("a name");
+    for (size_t j = 0; j < rule.clauses.size(); ++j)
+        if (ValueMissing(rule.clauses[j]))
+            parts.push_back(rule.clauses.size() == 1 ? "a value for its condition"
+                                                     : "a value for condition " + std::to_string(j + 1));
+    if (rule.action == RuleAction::move && rule.destination.empty()) parts.push_back("a destination folder");
+    return parts;
+}
+
 std::string RuleReference(const AppSettings& settings, int rule) {
     if (rule < 0 || rule >= static_cast<int>(settings.rules.size())) return "the Unsorted folder";
-    return "rule " + std::to_string(rule + 1) + " " + Quoted(settings.rules[static_cast<size_t>(rule)].name);
+    return "rule " + std::to_string(rule + 1) + " " + Quoted(ShownName(settings.rules[static_cast<size_t>(rule)]));
 }
 
 std::string WarningPlace(const AppSettings& settings, const RuleWarning& warning) {
     if (warning.rule < 0 || warning.rule >= static_cast<int>(settings.rules.size())) return "Unsorted folder";
     std::string place = "Rule " + std::to_string(warning.rule + 1) + " " +
-                        Quoted(settings.rules[static_cast<size_t>(warning.rule)].name);
+                        Quoted(ShownName(settings.rules[static_cast<size_t>(warning.rule)]));
     if (warning.clause >= 0) place += ", condition " + std::to_string(warning.clause + 1);
     return place;
 }

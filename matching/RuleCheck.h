@@ -21,8 +21,11 @@ namespace kw {
 enum class RuleField : int32_t { rule = 0, condition, combine, action, destination };
 
 // A warning marks the rule in the list; a note (a likely-intended quirk, or two rules that
-// differ only by their order) is shown beside its field and in the summary only.
-enum class Severity : int32_t { warning = 0, note };
+// differ only by their order) is shown beside its field and in the summary only. A rule still
+// being made (a name, a condition's value or its folder not yet given) is marked incomplete, in
+// a neutral tone, instead of being warned about what it lacks. Information (a folder that is
+// made at the first move) is said in the same neutral tone: there is nothing to fix.
+enum class Severity : int32_t { warning = 0, note, incomplete, information };
 
 struct RuleWarning {
     int rule = -1;    // 0-based index into settings.rules; -1 for the Unsorted folder / the rule set
@@ -49,11 +52,18 @@ struct FolderProbe {
     std::vector<std::string> systemFolders;
     // The program's own folder (settings, log, history), UTF-8.
     std::string appFolder;
+    // The folder a destination as typed stands for (variables expanded, relative paths made
+    // whole); the typed text itself when not given.
+    std::function<std::string(const std::string& typed)> resolve;
 };
 
 // Every warning and note for the rule set, ordered by rule (then the Unsorted folder's).
 // Disabled rules get warnings about their own fields but never hide other rules.
 std::vector<RuleWarning> CheckRules(const AppSettings& settings, const FolderProbe& probe);
+
+// What a rule still lacks before it can work, as "a name", "a value for condition 2", "a
+// destination folder"; empty for a complete rule.
+std::vector<std::string> MissingParts(const Rule& rule);
 
 // `rule 2 "Photos"`: how one rule's text names another.
 std::string RuleReference(const AppSettings& settings, int rule);

@@ -21,7 +21,8 @@ RuleSelector::RuleSelector(const AppSettings& batchSettings) : settings(batchSet
 }
 
 RuleDecision RuleSelector::DecisionOf(const Rule& rule) {
-    return RuleDecision{rule.name, rule.destination, rule.action, rule.conflict, {}};
+    // A rule not named yet is called what the rule list calls it.
+    return RuleDecision{rule.name.empty() ? "New rule" : rule.name, rule.destination, rule.action, rule.conflict, {}};
 }
 
 RuleDecision RuleSelector::NoMatchDecision() const {

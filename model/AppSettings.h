@@ -36,6 +36,8 @@ struct AppSettings {
     MinimizeTarget minimizeTarget = MinimizeTarget::tray;
     bool startMinimized = false;
     bool startWithWindows = false;
+    bool sendToShortcut = false;    // "Kestrane Fileweir" in the user's Send To menu
+    bool explorerMenuVerb = false;  // "Route with Kestrane Fileweir" on Explorer's menu
     bool overlayVisible = true;
     bool expandFoldersOnDrop = false;
     bool previewBeforeRouting = false;  // a drop shows its plan first; routing waits for "Route"
@@ -44,6 +46,10 @@ struct AppSettings {
     int32_t overlayW = 320;  // size at 96 DPI: 480 x 300 pixels on a monitor at 150 %
     int32_t overlayH = 200;
     int32_t overlayAlpha = 230;     // window opacity 0-255
+    // The drop zone has been given its place (its first one, or the user's): until then it is
+    // put in the corner above the taskbar at start-up.
+    bool overlayPlaced = false;
+    bool trayHintShown = false;  // the user was told once that a closed window goes on in the tray
     uint32_t hotkeyModifiers = 3;   // MOD_ALT | MOD_CONTROL
     uint32_t hotkeyVk = 68;         // 'D'
     std::string catchAllPath;       // UTF-8; EnsureCatchAllPath fills in the default

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "model/PathKind.h"
+#include "model/PortablePath.h"
 #include "model/TextEncoding.h"
 
 namespace kw {
@@ -19,8 +20,9 @@ std::vector<std::string> RoutingFolders(const AppSettings& settings) {
 
 std::vector<std::string> MissingRoutingFolders(const AppSettings& settings) {
     std::vector<std::string> missing;
+    const PathContext context = SystemPathContext();
     for (const std::string& path : RoutingFolders(settings)) {
-        const bool isFolder = KindOf(PathFromUtf8(path)) == PathKind::folder;
+        const bool isFolder = KindOf(PathFromUtf8(ResolvedFolder(path, context))) == PathKind::folder;
         if (!isFolder && std::find(missing.begin(), missing.end(), path) == missing.end()) missing.push_back(path);
     }
     return missing;
@@ -28,7 +30,8 @@ std::vector<std::string> MissingRoutingFolders(const AppSettings& settings) {
 
 std::string FolderWarningText(const std::vector<std::string>& missing) {
     if (missing.empty()) return {};
-    std::string text = "Some routing folders do not exist yet (moves may fail until you create them or fix paths):";
+    std::string text = missing.size() == 1 ? "This folder will be created at the first move:"
+                                           : "These folders will be created at the first move:";
     for (const std::string& path : missing) text += "\n- " + path;
     return text;
 }

@@ -30,7 +30,8 @@ inline constexpr std::array<const char*, 2> kCombineLogicLabels = {"ALL must mat
 inline constexpr std::array<const char*, 3> kRuleActionLabels = {
     "Move to folder", "Send to Recycle Bin", "Leave in place (do not move)"};
 inline constexpr std::array<const char*, 3> kConflictPolicyLabels = {"Auto-rename", "Overwrite", "Skip"};
-inline constexpr std::array<const char*, 5> kSizeOpLabels = {">", ">=", "<", "<=", "="};
+inline constexpr std::array<const char*, 5> kSizeOpLabels = {"is greater than", "is at least", "is less than",
+                                                             "is at most", "is exactly"};
 inline constexpr std::array<const char*, 2> kDateFieldLabels = {"Date modified", "Date created"};
 inline constexpr std::array<const char*, 2> kDateOpLabels = {"Older than N days", "Newer than N days"};
 

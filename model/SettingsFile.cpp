@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <memory>
 
+#include "model/AppFolder.h"
+#include "model/PortablePath.h"
 #include "model/UniqueFile.h"
 #include "model/ExtendedPath.h"
 #include "model/SettingsJson.h"
@@ -76,6 +78,13 @@ fs::path AsideName(const fs::path& path, const Clock& clock) {
     return aside;
 }
 
+bool ReadStoredSettings(const Json& document, AppSettings& settings) {
+    const bool whole = SettingsFromJson(document, settings);
+    const fs::path folder = AppFolder();
+    MapStoredPaths(settings, [&](const std::string& path) { return InstalledForm(path, folder); });
+    return whole;
+}
+
 // `parsed` tells an invalid document from one that is not JSON at all.
 bool ReadDocument(const fs::path& path, AppSettings& settings, ReadStatus& status, DWORD& error, bool& parsed) {
     std::string text;
@@ -85,7 +94,7 @@ bool ReadDocument(const fs::path& path, AppSettings& settings, ReadStatus& statu
     Json document;
     if (!ParseSettingsDocument(text, document)) return false;
     parsed = true;
-    return SettingsFromJson(document, settings);
+    return ReadStoredSettings(document, settings);
 }
 
 void ResetToDefaults(AppSettings& settings) {
@@ -95,10 +104,18 @@ void ResetToDefaults(AppSettings& settings) {
 
 }  // namespace
 
+std::string StoredSettingsText(const AppSettings& settings) {
+    // Paths inside the program's folder are stored relative to it, so that the folder can move.
+    AppSettings stored = settings;
+    const fs::path folder = AppFolder();
+    MapStoredPaths(stored, [&](const std::string& path) { return PortableForm(path, folder); });
+    return SerializeSettings(stored);
+}
+
 bool WriteSettingsFile(const fs::path& path, const AppSettings& settings) {
     std::string text;
     try {
-        text = SerializeSettings(settings);
+        text = StoredSettingsText(settings);
     } catch (const std::exception&) {
         return false;
     }
@@ -196,7 +213,7 @@ bool RestoreSettingsFile(const fs::path& path, AppSettings& target, std::string&
         error = "Settings file is not valid JSON.";
         return false;
     }
-    if (!SettingsFromJson(document, target)) {
+    if (!ReadStoredSettings(document, target)) {
         error = "Settings file is invalid or incomplete.";
         return false;
     }

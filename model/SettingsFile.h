@@ -19,6 +19,10 @@ namespace kw {
 // document stays as it was.
 bool WriteSettingsFile(const std::filesystem::path& path, const AppSettings& settings);
 
+// The text WriteSettingsFile writes: the JSON form, with paths inside the program's folder made
+// relative to it (and made whole again by every read of a document).
+std::string StoredSettingsText(const AppSettings& settings);
+
 // What one attempt to read the settings document found.
 struct DocumentRead {
     enum State {

@@ -192,6 +192,8 @@ Json SettingsToJson(const AppSettings& s) {
     j["minimizeTarget"] = StoredName(s.minimizeTarget, kMinimizeTargetNames);
     j["startMinimized"] = s.startMinimized;
     j["startWithWindows"] = s.startWithWindows;
+    j["sendToShortcut"] = s.sendToShortcut;
+    j["explorerMenuVerb"] = s.explorerMenuVerb;
     j["overlayVisible"] = s.overlayVisible;
     j["expandFoldersOnDrop"] = s.expandFoldersOnDrop;
     j["previewBeforeRouting"] = s.previewBeforeRouting;
@@ -200,6 +202,8 @@ Json SettingsToJson(const AppSettings& s) {
     j["overlayW"] = s.overlayW;
     j["overlayH"] = s.overlayH;
     j["overlayAlpha"] = s.overlayAlpha;
+    j["overlayPlaced"] = s.overlayPlaced;
+    j["trayHintShown"] = s.trayHintShown;
     j["hotkeyModifiers"] = s.hotkeyModifiers;
     j["hotkeyVk"] = s.hotkeyVk;
     j["catchAllPath"] = s.catchAllPath;
@@ -260,6 +264,8 @@ bool SettingsFromJson(const Json& j, AppSettings& s) {
         s.minimizeTarget = String(j, "minimizeTarget", "tray") == "taskbar" ? MinimizeTarget::taskbar : MinimizeTarget::tray;
         s.startMinimized = Bool(j, "startMinimized", false);
         s.startWithWindows = Bool(j, "startWithWindows", false);
+        s.sendToShortcut = Bool(j, "sendToShortcut", false);
+        s.explorerMenuVerb = Bool(j, "explorerMenuVerb", false);
         s.overlayVisible = Bool(j, "overlayVisible", Bool(j, "overlayShowAtLaunch", true));
         s.expandFoldersOnDrop = Bool(j, "expandFoldersOnDrop", false);
         s.previewBeforeRouting = Bool(j, "previewBeforeRouting", false);
@@ -268,6 +274,9 @@ bool SettingsFromJson(const Json& j, AppSettings& s) {
         s.overlayW = Number<int32_t>(j, "overlayW", 320);
         s.overlayH = Number<int32_t>(j, "overlayH", 200);
         s.overlayAlpha = Number<int32_t>(j, "overlayAlpha", 230);
+        // Documents from before the key was kept hold a position of the user's.
+        s.overlayPlaced = Bool(j, "overlayPlaced", j.contains("overlayX"));
+        s.trayHintShown = Bool(j, "trayHintShown", false);
         s.hotkeyModifiers = Number<uint32_t>(j, "hotkeyModifiers", 3);
         s.hotkeyVk = Number<uint32_t>(j, "hotkeyVk", 68);
         s.catchAllPath = String(j, "catchAllPath", s.catchAllPath);

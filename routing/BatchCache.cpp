@@ -1,5 +1,7 @@
 #include "routing/BatchCache.h"
 
+#include "model/PortablePath.h"
+
 #include "model/DataFolder.h"
 #include "model/MissingFolders.h"
 
@@ -13,7 +15,8 @@
 namespace kw {
 namespace fs = std::filesystem;
 
-BatchCache::BatchCache(const AppSettings& batchSettings) : settings(batchSettings), staging(DataFolder().folder) {
+BatchCache::BatchCache(const AppSettings& batchSettings)
+    : settings(WithResolvedFolders(batchSettings, SystemPathContext())), staging(DataFolder().folder) {
     // Two spellings of one folder are both kept: each is compared by identity when it matters.
     for (const std::string& utf8 : kw::RoutingFolders(settings)) {
         const fs::path folder = PathFromUtf8(utf8);

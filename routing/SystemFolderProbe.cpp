@@ -1,5 +1,7 @@
 #include "routing/SystemFolderProbe.h"
 
+#include "model/PortablePath.h"
+
 #include <windows.h>
 
 #include <knownfolders.h>
@@ -78,6 +80,7 @@ FolderProbe SystemFolderProbe() {
             probe.systemFolders.push_back(std::move(folder));
     }
     probe.appFolder = PathToUtf8(AppFolder());
+    probe.resolve = [context = SystemPathContext()](const std::string& typed) { return ResolvedFolder(typed, context); };
     return probe;
 }
 

@@ -51,4 +51,18 @@ bool KeepWindowOnScreen(HWND window) {
                         placed.bottom - placed.top, SWP_NOZORDER | SWP_NOACTIVATE) != FALSE;
 }
 
+POINT CornerPlace(const RECT& workArea, SIZE size, int margin) {
+    return POINT{std::max(workArea.left, workArea.right - size.cx - margin),
+                 std::max(workArea.top, workArea.bottom - size.cy - margin)};
+}
+
+RECT PrimaryWorkArea() {
+    // SPI_GETWORKAREA: the primary display monitor's work area, in physical pixels for a
+    // per-monitor DPI aware process; the whole primary screen should the call fail.
+    RECT area{};
+    if (!SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0))
+        area = RECT{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+    return area;
+}
+
 }  // namespace kw

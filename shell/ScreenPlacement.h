@@ -11,6 +11,13 @@ namespace kw {
 // way inside it, and cut to the area's size when larger.
 RECT KeepOnWorkArea(const RECT& window, const RECT& workArea);
 
+// Where a window of `size` first goes: the bottom right corner of the work area (above the
+// taskbar), `margin` pixels in from its edges, and never beyond its top left.
+POINT CornerPlace(const RECT& workArea, SIZE size, int margin);
+
+// The work area of the primary monitor, in physical pixels.
+RECT PrimaryWorkArea();
+
 // The work area of the monitor nearest to the window (the primary monitor's without one).
 RECT WorkAreaNear(HWND window);
 

@@ -68,7 +68,8 @@ bool TrayIcon::Add(HINSTANCE iconModule, HWND ownerWindow) {
     data.hIcon = LoadIconW(module, MAKEINTRESOURCEW(kIconResource));
     if (!data.hIcon) data.hIcon = LoadIconW(nullptr, IDI_APPLICATION);
     static_assert(std::size(kTooltip) <= std::size(decltype(data.szTip){}));
-    std::copy(std::begin(kTooltip), std::end(kTooltip), data.szTip);
+    if (tip.empty()) std::copy(std::begin(kTooltip), std::end(kTooltip), data.szTip);
+    else CopyToField(tip, data.szTip);
     added = Shell_NotifyIconW(NIM_ADD, &data) == TRUE;
     data.uVersion = NOTIFYICON_VERSION_4;
     Shell_NotifyIconW(NIM_SETVERSION, &data);
@@ -101,6 +102,14 @@ void TrayIcon::ShowBalloon(const std::wstring& title, const std::wstring& text) 
     Shell_NotifyIconW(NIM_MODIFY, &data);
     // Later modifications must not show the balloon again.
     data.uFlags = kBaseFlags;
+}
+
+void TrayIcon::SetTip(const std::wstring& text) {
+    if (text == tip) return;
+    tip = text;
+    if (tip.empty()) std::copy(std::begin(kTooltip), std::end(kTooltip), data.szTip);
+    else CopyToField(tip, data.szTip);  // 128 units with the NUL (NOTIFYICONDATAW.szTip)
+    if (added) Shell_NotifyIconW(NIM_MODIFY, &data);
 }
 
 void TrayIcon::ShowMenu(bool overlayVisible, bool batchRunning, bool previewPending, bool queued,

@@ -42,6 +42,8 @@ public:
     bool HandleTaskbarCreated(UINT message);
     // Title and text are cut to fit (64 and 256 characters); nothing happens without an icon.
     void ShowBalloon(const std::wstring& title, const std::wstring& text);
+    // The tooltip (cut to fit 127 characters); empty gives back the program's name alone.
+    void SetTip(const std::wstring& text);
     // The popup menu at the cursor; the choice arrives at the owner as WM_COMMAND.
     // With `previewPending`, a previewed drop awaits "Route": the menu offers to route or drop it.
     // `queued`: batches wait behind the running one. `undoLabel` says what undo would do ("Undo
@@ -55,6 +57,7 @@ private:
     HWND owner = nullptr;
     bool wanted = false;  // Add was called and Remove was not
     bool added = false;
+    std::wstring tip;  // empty: the program's name
 };
 
 }  // namespace kw

@@ -229,7 +229,7 @@ void DrawLogLines(UiState& ui, size_t count, const std::function<const std::stri
 
 void DrawActivityTab(UiState& ui, const SettingsWindowView& view, const SettingsWindowActions& actions) {
     ImGui::TextWrapped("Log file: %s", PathToUtf8(view.activityLog.LogFilePath()).c_str());
-    ImGui::TextDisabled("Plain-text append log (low overhead). Persists until you clear it.");
+    ImGui::TextDisabled("Every routed file is listed here and kept until you clear the log.");
     if (view.progressTotal > 0) {
         ImGui::ProgressBar(static_cast<float>(view.progressDone) / static_cast<float>(view.progressTotal),
                            ImVec2(-1.0f, 0.0f));

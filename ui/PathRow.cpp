@@ -17,7 +17,7 @@ void DrawPathRow(const char* label, std::string& path, UiState& ui, HWND owner, 
     std::memcpy(buffer, shown.c_str(), shown.size() + 1);
 
     ImGui::BeginGroup();
-    if (ImGui::InputText(label, buffer, sizeof buffer)) {
+    if (ImGui::InputTextWithHint(label, "Choose a folder\xE2\x80\xA6", buffer, sizeof buffer)) {
         path = buffer;
         settingsChanged = true;
     }

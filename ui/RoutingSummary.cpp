@@ -112,8 +112,8 @@ std::string DescribeConditions(const Rule& rule) {
     const bool any = rule.combineLogic == CombineLogic::any;
     std::vector<std::string> sentences;
     for (const RuleClause& clause : rule.clauses) sentences.push_back(DescribeCondition(clause));
-    std::string text = any ? "When ANY of: " : "When ALL of: ";
-    text += Join(sentences, any ? " OR " : " AND ");
+    std::string text = any ? "When any of: " : "When all of: ";
+    text += Join(sentences, any ? " or " : " and ");
     return text;
 }
 

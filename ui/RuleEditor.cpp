@@ -24,10 +24,10 @@ void Fill(char (&buffer)[N], const std::string& value) {
 }
 
 template <size_t N>
-bool EditText(const char* label, std::string& value, bool& settingsChanged) {
+bool EditText(const char* label, std::string& value, bool& settingsChanged, const char* hint = nullptr) {
     char buffer[N];
     Fill(buffer, value);
-    if (!ImGui::InputText(label, buffer, N)) return false;
+    if (!(hint ? ImGui::InputTextWithHint(label, hint, buffer, N) : ImGui::InputText(label, buffer, N))) return false;
     value = buffer;
     settingsChanged = true;
     return true;
@@ -68,8 +68,7 @@ bool DrawConflictCombo(const char* id, ConflictPolicy& policy) {
     return changed;
 }
 
-void DrawConditionEditor(Rule& rule, RuleClause& clause, int index, bool& settingsChanged) {
-    ImGui::Text("Condition %d", index + 1);
+void DrawConditionEditor(Rule& rule, RuleClause& clause, bool& settingsChanged) {
     if (EnumCombo("Type", clause.type, kConditionTypeLabels)) {
         if (clause.type == ConditionType::any_file) rule.anyFileExclusive = true;
         settingsChanged = true;
@@ -79,7 +78,7 @@ void DrawConditionEditor(Rule& rule, RuleClause& clause, int index, bool& settin
             ImGui::TextColored(Readable(ImVec4(1.00f, 0.75f, 0.25f, 1.00f)), "Matches every file for this clause.");
             break;
         case ConditionType::extension:
-            EditText<256>("Extensions", clause.extensions, settingsChanged);
+            EditText<256>("Extensions", clause.extensions, settingsChanged, "jpg, png, pdf");
             ImGui::TextDisabled("Comma-separated; with or without dot: jpg, .png, pdf (also ; or |)");
             break;
         case ConditionType::file_size: {
@@ -104,7 +103,7 @@ void DrawConditionEditor(Rule& rule, RuleClause& clause, int index, bool& settin
             ImGui::TextDisabled("Matches the starting letter of the filename (A-M, N-Z, ...)");
             break;
         case ConditionType::keyword:
-            EditText<256>("Keyword", clause.keyword, settingsChanged);
+            EditText<256>("Keyword", clause.keyword, settingsChanged, "invoice, receipt");
             if (ImGui::Checkbox("Case sensitive", &clause.keywordCaseSensitive)) settingsChanged = true;
             ImGui::TextDisabled("Comma-separated: matches if the filename contains any listed keyword.");
             break;
@@ -127,19 +126,29 @@ void DrawConditionEditor(Rule& rule, RuleClause& clause, int index, bool& settin
             break;
         }
         case ConditionType::regex:
-            EditText<512>("Pattern", clause.regex, settingsChanged);
+            EditText<512>("Pattern", clause.regex, settingsChanged, "^IMG_\\d+");
             ImGui::TextDisabled("One regex on the filename (not the full path). Use (foo|bar) for OR inside the pattern.");
             ImGui::TextDisabled("For multiple separate tests, add another condition and set Combine to ANY (OR).");
             break;
     }
 }
 
+// The editor's fields, top to bottom (they scroll above the strip).
+static void DrawRuleFields(Rule& rule, UiState& ui, HWND owner, bool& settingsChanged);
+
 void DrawRuleEditor(Rule& rule, UiState& ui, HWND owner, bool& settingsChanged) {
-    const std::vector<RuleWarning>& warnings = ui.ruleWarnings.Current();
-    const int at = ui.selectedRule;
-    EditText<128>("Rule name", rule.name, settingsChanged);
-    DrawFieldWarnings(warnings, at, -1, RuleField::rule);
-    DrawFieldWarnings(warnings, at, -1, RuleField::condition);
+    // The findings go to a strip of fixed height under the fields, so that no field moves while
+    // they come and go as the user types; the fields scroll above it when the panel is short.
+    ui.editorStrip.Clear();
+    AddRuleFindings(ui.editorStrip, ui.ruleWarnings.Current(), ui.selectedRule);
+    ImGui::BeginChild("rule_fields", ImVec2(0.0f, -(MessageStrip::Height() + ImGui::GetStyle().ItemSpacing.y)));
+    DrawRuleFields(rule, ui, owner, settingsChanged);
+    ImGui::EndChild();
+    ui.editorStrip.Draw("rule_messages", "Nothing to report about this rule.");
+}
+
+static void DrawRuleFields(Rule& rule, UiState& ui, HWND owner, bool& settingsChanged) {
+    EditText<128>("Rule name", rule.name, settingsChanged, "Name this rule, e.g. Photos");
 
     if (rule.clauses.size() >= 2) {
         int logic = rule.combineLogic == CombineLogic::any ? 1 : 0;
@@ -149,22 +158,26 @@ void DrawRuleEditor(Rule& rule, UiState& ui, HWND owner, bool& settingsChanged) 
             settingsChanged = true;
         }
         ImGui::TextDisabled("Example AND: .jpg + larger than 1MB + regex. Example OR: .jpg OR .png.");
-        DrawFieldWarnings(warnings, at, -1, RuleField::combine);
     }
 
     for (size_t j = 0; j < rule.clauses.size(); ++j) {
         ImGui::PushID(static_cast<int>(j));
         ImGui::Separator();
-        DrawConditionEditor(rule, rule.clauses[j], static_cast<int>(j), settingsChanged);
-        DrawFieldWarnings(warnings, at, static_cast<int>(j), RuleField::condition);
-        if (rule.clauses.size() > 1 && ImGui::Button("Remove this condition")) {
-            // The conditions below this one are still to be drawn this frame.
-            ui.afterFrame.Add([&rule, &settingsChanged, j] {
-                if (j >= rule.clauses.size() || rule.clauses.size() < 2) return;
-                rule.clauses.erase(rule.clauses.begin() + static_cast<std::ptrdiff_t>(j));
-                settingsChanged = true;
-            });
+        // On the condition's first line, above its Type: a type chosen from the list below never
+        // leaves this button under the pointer, whatever fields the new type brings.
+        ImGui::Text("Condition %d", static_cast<int>(j) + 1);
+        if (rule.clauses.size() > 1) {
+            ImGui::SameLine();
+            if (ImGui::SmallButton("Remove this condition")) {
+                // The conditions below this one are still to be drawn this frame.
+                ui.afterFrame.Add([&rule, &settingsChanged, j] {
+                    if (j >= rule.clauses.size() || rule.clauses.size() < 2) return;
+                    rule.clauses.erase(rule.clauses.begin() + static_cast<std::ptrdiff_t>(j));
+                    settingsChanged = true;
+                });
+            }
         }
+        DrawConditionEditor(rule, rule.clauses[j], settingsChanged);
         ImGui::PopID();
     }
 
@@ -193,7 +206,6 @@ void DrawRuleEditor(Rule& rule, UiState& ui, HWND owner, bool& settingsChanged) 
         rule.action = static_cast<RuleAction>(action);
         settingsChanged = true;
     }
-    DrawFieldWarnings(warnings, at, -1, RuleField::action);
     if (rule.action == RuleAction::leave_in_place) {
         ImGui::TextWrapped(
             "Matching files are not moved. Use this as an exclude rule: drag it to the top of the list so it runs "
@@ -205,7 +217,6 @@ void DrawRuleEditor(Rule& rule, UiState& ui, HWND owner, bool& settingsChanged) 
         char browse[160];
         std::snprintf(browse, sizeof browse, "Browse##%s", rule.id.c_str());
         DrawPathRow("Destination", rule.destination, ui, owner, settingsChanged, browse);
-        DrawFieldWarnings(warnings, at, -1, RuleField::destination);
         if (DrawConflictCombo(rule.id.c_str(), rule.conflict)) settingsChanged = true;
     }
 }

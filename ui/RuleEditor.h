@@ -10,10 +10,10 @@
 namespace kw {
 
 // `rule` is settings.rules[ui.selectedRule]; the rule check's findings about it come from
-// ui.ruleWarnings.
+// ui.ruleWarnings and go to ui.editorStrip, below the fields, with whatever the fields add.
 void DrawRuleEditor(Rule& rule, UiState& ui, HWND owner, bool& settingsChanged);
-// Clause `index` of `rule`; the rule is needed because choosing "Any file" makes it exclusive.
-void DrawConditionEditor(Rule& rule, RuleClause& clause, int index, bool& settingsChanged);
+// One clause of `rule` (its type and value fields); the rule is needed because choosing "Any file" makes it exclusive.
+void DrawConditionEditor(Rule& rule, RuleClause& clause, bool& settingsChanged);
 // The "Conflict" combo under the id scope `id`; true when the policy changed.
 bool DrawConflictCombo(const char* id, ConflictPolicy& policy);
 

@@ -13,6 +13,13 @@ constexpr const char* kMark = "(!)";  // Roboto has no warning sign
 
 ImVec4 WarningColour() { return Readable(ImVec4(1.00f, 0.50f, 0.35f, 1.00f)); }
 ImVec4 NoteColour() { return Readable(ImVec4(0.85f, 0.75f, 0.35f, 1.00f)); }
+ImVec4 ToneColour(Severity severity) {
+    switch (severity) {
+        case Severity::warning: return WarningColour();
+        case Severity::note: return NoteColour();
+        default: return ImGui::GetStyleColorVec4(ImGuiCol_TextDisabled);
+    }
+}
 
 void ColouredWrapped(const ImVec4& colour, const std::string& text) {
     ImGui::PushStyleColor(ImGuiCol_Text, colour);
@@ -21,7 +28,11 @@ void ColouredWrapped(const ImVec4& colour, const std::string& text) {
 }
 
 std::string Line(const RuleWarning& w, const std::string& text) {
-    return (w.severity == Severity::warning ? std::string(kMark) + " " : std::string("Note: ")) + text;
+    switch (w.severity) {
+        case Severity::warning: return std::string(kMark) + " " + text;
+        case Severity::note: return "Note: " + text;
+        default: return text;  // "Incomplete: ...", or a plain fact
+    }
 }
 
 }  // namespace
@@ -73,7 +84,7 @@ void DrawRuleMark(const std::vector<RuleWarning>& warnings, int rule, bool keepC
 void DrawFieldWarnings(const std::vector<RuleWarning>& warnings, int rule, int clause, RuleField field) {
     for (const RuleWarning& w : warnings)
         if (w.rule == rule && w.clause == clause && w.field == field)
-            ColouredWrapped(w.severity == Severity::warning ? WarningColour() : NoteColour(), Line(w, w.text));
+            ColouredWrapped(ToneColour(w.severity), Line(w, w.text));
 }
 
 void DrawWarningList(const AppSettings& settings, const std::vector<RuleWarning>& warnings) {
@@ -81,11 +92,28 @@ void DrawWarningList(const AppSettings& settings, const std::vector<RuleWarning>
         ImGui::TextDisabled("Rule check: nothing to report.");
         return;
     }
-    for (const Severity severity : {Severity::warning, Severity::note})
+    for (const Severity severity : {Severity::warning, Severity::note, Severity::incomplete, Severity::information})
         for (const RuleWarning& w : warnings)
             if (w.severity == severity)
-                ColouredWrapped(severity == Severity::warning ? WarningColour() : NoteColour(),
-                                Line(w, WarningPlace(settings, w) + ": " + w.text));
+                ColouredWrapped(ToneColour(severity), Line(w, WarningPlace(settings, w) + ": " + w.text));
+}
+
+bool RuleIncomplete(const std::vector<RuleWarning>& warnings, int rule) {
+    return std::any_of(warnings.begin(), warnings.end(),
+                       [&](const RuleWarning& w) { return w.rule == rule && w.severity == Severity::incomplete; });
+}
+
+void AddRuleFindings(MessageStrip& strip, const std::vector<RuleWarning>& warnings, int rule) {
+    // What the rule lacks first, then what is wrong, then what is merely worth knowing.
+    for (const Severity severity : {Severity::incomplete, Severity::warning, Severity::note, Severity::information})
+        for (const RuleWarning& w : warnings) {
+            if (w.rule != rule || w.severity != severity) continue;
+            const std::string text = w.clause >= 0 ? "Condition " + std::to_string(w.clause + 1) + ": " + w.text : w.text;
+            strip.Add(severity == Severity::warning ? StripTone::warning
+                      : severity == Severity::note  ? StripTone::note
+                                                    : StripTone::neutral,
+                      Line(w, text));
+        }
 }
 
 }  // namespace kw

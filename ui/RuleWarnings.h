@@ -7,6 +7,7 @@
 
 #include "matching/RuleCheck.h"
 #include "model/AppSettings.h"
+#include "ui/MessageStrip.h"
 
 namespace kw {
 
@@ -39,6 +40,13 @@ bool AnyRuleMarked(const std::vector<RuleWarning>& warnings);
 
 // The findings about one field of the editor (`clause` -1: the rule as a whole), a line each.
 void DrawFieldWarnings(const std::vector<RuleWarning>& warnings, int rule, int clause, RuleField field);
+
+// Whether the rule is still being made (marked in a neutral tone, not as a fault).
+bool RuleIncomplete(const std::vector<RuleWarning>& warnings, int rule);
+
+// The findings about one rule, for the rule editor's strip: what it lacks, then its warnings,
+// then its notes, each naming its condition.
+void AddRuleFindings(MessageStrip& strip, const std::vector<RuleWarning>& warnings, int rule);
 
 // Every finding, warnings before notes, each with the rule and condition it is about.
 void DrawWarningList(const AppSettings& settings, const std::vector<RuleWarning>& warnings);

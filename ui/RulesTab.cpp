@@ -9,11 +9,13 @@
 #include "model/TextEncoding.h"
 #include "ui/RuleEditor.h"
 #include "ui/RuleWarnings.h"
+#include "ui/StarterOffer.h"
 
 namespace kw {
 namespace {
 
 constexpr const char* kRulePayload = "RULE_INDEX";
+constexpr const char* kUnnamedRule = "New rule";  // what the list calls a rule not yet named
 
 bool IsValidIndex(int index, const std::vector<Rule>& rules) {
     return index >= 0 && index < static_cast<int>(rules.size());
@@ -71,6 +73,7 @@ void DrawRuleList(AppSettings& settings, UiState& ui, bool& settingsChanged) {
         Rule& rule = rules[static_cast<size_t>(i)];
         DrawToggle(rule, settingsChanged);
         ImGui::SameLine();
+        float incompleteAt = 0.0f;  // where the row's "incomplete" goes; 0: not incomplete
         DrawRuleMark(warnings, i, markColumn);
         if (ui.renamingRule == i) {
             if (ImGui::InputText("##rename", ui.renameBuffer, sizeof ui.renameBuffer,
@@ -80,8 +83,12 @@ void DrawRuleList(AppSettings& settings, UiState& ui, bool& settingsChanged) {
         } else {
             const bool anyFile = std::any_of(rule.clauses.begin(), rule.clauses.end(),
                                              [](const RuleClause& c) { return c.type == ConditionType::any_file; });
-            std::string label = rule.name;
+            std::string label = rule.name.empty() ? std::string(kUnnamedRule) : rule.name;
             if (anyFile) label += " [any]";
+            incompleteAt = RuleIncomplete(warnings, i)
+                               ? ImGui::GetCursorPosX() + ImGui::CalcTextSize(label.c_str()).x +
+                                     ImGui::GetStyle().ItemSpacing.x * 2.0f
+                               : 0.0f;
             if (ImGui::Selectable(label.c_str(), ui.selectedRule == i, ImGuiSelectableFlags_AllowDoubleClick))
                 ui.selectedRule = i;
             if (ImGui::BeginPopupContextItem()) {
@@ -127,6 +134,14 @@ void DrawRuleList(AppSettings& settings, UiState& ui, bool& settingsChanged) {
             }
             ImGui::EndDragDropTarget();
         }
+        if (incompleteAt > 0.0f) {
+            // A rule still being made: said in a neutral tone, not as a fault. Drawn last, so the
+            // row's menu and drag belong to the row itself.
+            ImGui::SameLine(incompleteAt);
+            // On the selected row's highlight the grey of disabled text would not read.
+            if (ui.selectedRule == i) ImGui::Text("incomplete");
+            else ImGui::TextDisabled("incomplete");
+        }
         ImGui::PopID();
     }
 }
@@ -147,29 +162,38 @@ void DrawRulesTab(AppSettings& settings, UiState& ui, HWND owner, bool& settings
     ImGui::Separator();
 
     if (ImGui::Button("Add rule")) {
+        // Blank where the user has to decide (name, value, folder): the fields show hints, and
+        // the rule is marked incomplete rather than warned about, or taken for a copy of another.
         Rule rule;
         rule.id = NewRuleId();
-        rule.name = "New rule";
-        rule.destination = settings.catchAllPath;
+        rule.name.clear();
+        rule.clauses = {RuleClause{}};
+        rule.clauses[0].extensions.clear();
         rules.push_back(std::move(rule));
         ui.selectedRule = static_cast<int>(rules.size()) - 1;
         settingsChanged = true;
     }
     ImGui::SameLine();
-    if (ImGui::Button("Delete") && IsValidIndex(ui.selectedRule, rules)) {
+    const bool selected = IsValidIndex(ui.selectedRule, rules);
+    ImGui::BeginDisabled(!selected);
+    if (ImGui::Button("Delete") && selected) {
         EraseRule(rules, ui.selectedRule);
         ui.selectedRule = -1;
         ui.renamingRule = -1;
         settingsChanged = true;
     }
+    ImGui::EndDisabled();
     ImGui::SameLine();
+    ImGui::BeginDisabled(!selected || ui.selectedRule == 0);
     if (ImGui::Button("Move up") && ui.selectedRule > 0 && IsValidIndex(ui.selectedRule, rules)) {
         std::swap(rules[static_cast<size_t>(ui.selectedRule)], rules[static_cast<size_t>(ui.selectedRule - 1)]);
         --ui.selectedRule;
         ui.renamingRule = -1;  // the rename belongs to a row, which now shows another rule
         settingsChanged = true;
     }
+    ImGui::EndDisabled();
     ImGui::SameLine();
+    ImGui::BeginDisabled(!selected || ui.selectedRule + 1 >= static_cast<int>(rules.size()));
     if (ImGui::Button("Move down") && ui.selectedRule >= 0 && ui.selectedRule + 1 < static_cast<int>(rules.size())) {
         std::swap(rules[static_cast<size_t>(ui.selectedRule)], rules[static_cast<size_t>(ui.selectedRule + 1)]);
         ++ui.selectedRule;
@@ -177,7 +201,11 @@ void DrawRulesTab(AppSettings& settings, UiState& ui, HWND owner, bool& settings
         settingsChanged = true;
     }
 
-    ImGui::BeginChild("rule_list", ImVec2(320.0f, 0.0f), ImGuiChildFlags_Border);
+    ImGui::EndDisabled();
+
+    // The list keeps a third of a narrow window (20 characters' room at most) for the editor's sake.
+    const float listWidth = std::min(ImGui::GetFontSize() * 20.0f, ImGui::GetContentRegionAvail().x * 0.36f);
+    ImGui::BeginChild("rule_list", ImVec2(listWidth, 0.0f), ImGuiChildFlags_Border);
     DrawRuleList(settings, ui, settingsChanged);
     ImGui::EndChild();
     ImGui::SameLine();
@@ -187,6 +215,8 @@ void DrawRulesTab(AppSettings& settings, UiState& ui, HWND owner, bool& settings
     ui.ruleWarnings.For(settings, ui.folderProbe, ImGui::GetTime());
     if (IsValidIndex(ui.selectedRule, rules))
         DrawRuleEditor(rules[static_cast<size_t>(ui.selectedRule)], ui, owner, settingsChanged);
+    else if (rules.empty())
+        DrawStarterOffer(settings, ui, settingsChanged);
     else
         ImGui::TextDisabled("Select a rule to edit, or add one.");
     ImGui::EndChild();

@@ -3,6 +3,7 @@
 
 #include <imgui.h>
 
+#include <algorithm>
 #include <cstring>
 #include <iterator>
 
@@ -10,9 +11,16 @@
 #include "model/TextEncoding.h"
 #include "ui/PathRow.h"
 #include "ui/RuleEditor.h"
+#include "ui/ShellIntegrationSection.h"
 
 namespace kw {
 namespace {
+
+constexpr int kMinOverlayAlpha = 80;  // a fainter drop zone is hard to find again
+
+// The drop zone's opacity is kept as a window alpha (0-255) and shown as a percentage.
+int OpacityPercent(int alpha) { return (alpha * 100 + 127) / 255; }
+int OverlayAlphaFor(int percent) { return std::clamp((percent * 255 + 50) / 100, kMinOverlayAlpha, 255); }
 
 void RecomputeFolderWarning(const SettingsWindowActions& actions, bool showBox = false) {
     if (actions.checkRoutingFolders) actions.checkRoutingFolders(showBox);
@@ -78,7 +86,7 @@ void Restore(AppSettings& settings, UiState& ui, HWND owner, bool& settingsChang
     settings = std::move(restored);
     settingsChanged = true;
     if (actions.saveSettings) actions.saveSettings();
-    RecomputeFolderWarning(actions, true);
+    RecomputeFolderWarning(actions);
     if (actions.applyAllSettings) actions.applyAllSettings();
     view.statusText = "Settings restored from backup.";
 }
@@ -87,9 +95,9 @@ void Restore(AppSettings& settings, UiState& ui, HWND owner, bool& settingsChang
 
 void DrawSettingsTab(AppSettings& settings, UiState& ui, HWND owner, bool& settingsChanged,
                      const SettingsWindowView& view, const SettingsWindowActions& actions) {
+    // Not a fault: folders are made when the first file goes there.
     if (!view.folderWarning.empty()) {
-        ImGui::TextColored(Readable(ImVec4(1.00f, 0.55f, 0.35f, 1.00f)), "Routing folder warning");
-        ImGui::TextWrapped("%s", view.folderWarning.c_str());
+        ImGui::TextDisabled("%s", view.folderWarning.c_str());
         ImGui::Separator();
     }
 
@@ -110,9 +118,9 @@ void DrawSettingsTab(AppSettings& settings, UiState& ui, HWND owner, bool& setti
         if (ui.platform.setStartWithWindows) ui.platform.setStartWithWindows(settings.startWithWindows);
         settingsChanged = true;
     }
-    int alpha = settings.overlayAlpha;
-    if (ImGui::SliderInt("Overlay opacity", &alpha, 80, 255, "%d")) {
-        settings.overlayAlpha = alpha;
+    int opacity = OpacityPercent(settings.overlayAlpha);
+    if (ImGui::SliderInt("Drop zone opacity", &opacity, OpacityPercent(kMinOverlayAlpha), 100, "%d %%")) {
+        settings.overlayAlpha = OverlayAlphaFor(opacity);
         settingsChanged = true;
     }
 
@@ -133,10 +141,9 @@ void DrawSettingsTab(AppSettings& settings, UiState& ui, HWND owner, bool& setti
         "Shift while dropping previews that one drop either way.");
 
     ImGui::Separator();
-    ImGui::Text("Interface font size");
     static constexpr const char* kFontLabels[] = {"Medium (default)", "Large", "Larger"};
     int font = static_cast<int>(settings.uiFontSize);
-    if (ImGui::Combo("UI font", &font, kFontLabels, 3)) {
+    if (ImGui::Combo("Font size", &font, kFontLabels, 3)) {
         settings.uiFontSize = static_cast<UiFontSize>(font);
         settingsChanged = true;
     }
@@ -178,9 +185,11 @@ void DrawSettingsTab(AppSettings& settings, UiState& ui, HWND owner, bool& setti
         ImGui::TextDisabled("Unsorted folder is not used while no-match behavior is Leave in place.");
     }
 
+    DrawShellIntegrationSection(settings, ui.platform, settingsChanged, view.statusText);
+
     ImGui::Separator();
     ImGui::Text("Backup and restore");
-    ImGui::TextWrapped("Save or load the full config.json-style backup (all rules and settings).");
+    ImGui::TextWrapped("Save all your rules and settings to a file, or bring them back from one (on this PC or another).");
     if (ImGui::Button("Backup settings...")) Backup(settings, ui, owner, view);
     ImGui::SameLine();
     if (ImGui::Button("Restore settings...")) Restore(settings, ui, owner, settingsChanged, view, actions);

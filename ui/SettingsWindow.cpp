@@ -1,5 +1,6 @@
 #include "ui/SettingsWindow.h"
 
+#include "ui/AboutTab.h"
 #include "ui/ActivityTab.h"
 #include "ui/ReadableColour.h"
 
@@ -60,22 +61,37 @@ SettingsWindowActions AfterTheFrame(const SettingsWindowActions& actions, AfterF
     return later;
 }
 
-void DrawAboutTab() {
-    ImGui::Dummy(ImVec2(0.0f, 12.0f));
-    ImGui::Text("Kestrane Fileweir");
+// The status line, in a bar of one line at the bottom of the window: a message coming or going
+// never moves the tabs. A message longer than the bar is cut with "..." and shown whole in a tooltip.
+void DrawStatusBar(const std::string& text) {
     ImGui::Separator();
-    ImGui::Spacing();
-    ImGui::TextWrapped(
-        "A portable, highly customizable file-routing utility. Drag files onto the floating drop zone and they are "
-        "moved to destination folders based on your rules \xE2\x80\x94 extension, size, name, date, keyword, or "
-        "regex.");
-    ImGui::Spacing();
-    ImGui::TextWrapped(
-        "The overlay can be toggled with a global hotkey. Routing runs off the UI thread so large batch moves stay "
-        "responsive.");
-    ImGui::Spacing();
-    ImGui::Separator();
-    ImGui::TextDisabled("Kestrane Fileweir \xE2\x80\x94 made by the Kestrane Fileweir team.");
+    if (text.empty()) {
+        ImGui::TextDisabled("Ready.");
+        return;
+    }
+    const float room = ImGui::GetContentRegionAvail().x;
+    std::string shown = text.substr(0, text.find('\n'));
+    if (shown.size() < text.size() || ImGui::CalcTextSize(shown.c_str()).x > room) {
+        const float ellipsis = ImGui::CalcTextSize("\xE2\x80\xA6").x;
+        size_t low = 0, high = shown.size();
+        while (low < high) {  // the longest start of the text that fits beside the ellipsis
+            const size_t mid = (low + high + 1) / 2;
+            if (ImGui::CalcTextSize(TruncateUtf8(shown, mid).c_str()).x + ellipsis <= room) low = mid;
+            else high = mid - 1;
+        }
+        shown = TruncateUtf8(shown, low) + "\xE2\x80\xA6";
+    }
+    ImGui::TextColored(Readable(ImVec4(0.40f, 0.85f, 1.00f, 1.00f)), "%s", shown.c_str());
+    if (shown != text && ImGui::BeginItemTooltip()) {
+        ImGui::PushTextWrapPos(ImGui::GetFontSize() * 36.0f);
+        ImGui::TextUnformatted(text.c_str());
+        ImGui::PopTextWrapPos();
+        ImGui::EndTooltip();
+    }
+}
+
+float StatusBarHeight() {
+    return ImGui::GetTextLineHeight() + ImGui::GetStyle().ItemSpacing.y * 2.0f + 1.0f;
 }
 
 // Carries out the Ctrl+Z or Ctrl+Y asked for in the last frame, before anything of this one is
@@ -229,26 +245,15 @@ void DrawSettingsWindow(AppSettings& settings, UiState& ui, bool& settingsChange
         settingsChanged = true;
         if (actions.setOverlayVisible) actions.setOverlayVisible(overlayVisible);
     }
-    if (!view.statusText.empty()) {
-        ImGui::PushTextWrapPos(ImGui::GetCursorPosX() + ImGui::GetContentRegionAvail().x);
-        ImGui::TextColored(Readable(ImVec4(0.40f, 0.85f, 1.00f, 1.00f)), "%s", view.statusText.c_str());
-        ImGui::PopTextWrapPos();
-    }
     ImGui::Separator();
 
+    // The tabs take the window down to the status bar, at any window size.
+    ImGui::BeginChild("tab_area", ImVec2(0.0f, -StatusBarHeight()), ImGuiChildFlags_None, ImGuiWindowFlags_NoScrollbar);
     if (ImGui::BeginTabBar("main_tabs")) {
         ui.rulesTabShown = ui.settingsTabShown = ui.activityTabShown = false;
         if (ImGui::BeginTabItem("Rules")) {
             ui.rulesTabShown = true;
             DrawRulesTab(settings, ui, mainWindow, settingsChanged);
-            ImGui::EndTabItem();
-        }
-        // The plan of a drop comes to the front when it appears.
-        const bool previewAppeared = view.preview.active && !ui.previewWasActive;
-        ui.previewWasActive = view.preview.active;
-        if (view.preview.active &&
-            ImGui::BeginTabItem("Preview", nullptr, previewAppeared ? ImGuiTabItemFlags_SetSelected : 0)) {
-            DrawPreviewTab(view.preview, actions.routePreview, actions.cancelPreview);
             ImGui::EndTabItem();
         }
         ui.testerTabShown = false;
@@ -278,11 +283,22 @@ void DrawSettingsWindow(AppSettings& settings, UiState& ui, bool& settingsChange
             ImGui::EndTabItem();
         }
         if (ImGui::BeginTabItem("About")) {
-            DrawAboutTab();
+            if (!ui.about) ui.about = RunningProgramFacts(view.activityLog.LogFilePath());
+            DrawAboutTab(*ui.about, actions.reveal);
+            ImGui::EndTabItem();
+        }
+        // Last, so that its coming and going never moves the other tabs; the plan of a drop
+        // comes to the front when it appears.
+        const bool previewAppeared = view.preview.active && !ui.previewWasActive;
+        ui.previewWasActive = view.preview.active;
+        if (view.preview.active &&
+            ImGui::BeginTabItem("Preview", nullptr, previewAppeared ? ImGuiTabItemFlags_SetSelected : 0)) {
+            DrawPreviewTab(view.preview, actions.routePreview, actions.cancelPreview);
             ImGui::EndTabItem();
         }
         ImGui::EndTabBar();
     }
+    ImGui::EndChild();
     ui.previousPathTargets = ui.pathTargets;
 
     if (ui.pendingDrop) {
@@ -295,6 +311,7 @@ void DrawSettingsWindow(AppSettings& settings, UiState& ui, bool& settingsChange
         ui.pendingDropHandled = false;
         ui.pendingDropPaths.clear();
     }
+    DrawStatusBar(view.statusText);
     EndFrameEdits(settings, ui, view, actions);
     ImGui::End();
     ui.afterFrame.Run();

@@ -18,9 +18,11 @@
 #include "routing/ActivityLog.h"
 #include "shell/Hotkey.h"
 #include "ui/ActivitySearch.h"
+#include "ui/AboutTab.h"
 #include "ui/AfterFrame.h"
 #include "routing/SystemFolderProbe.h"
 #include "ui/DropPreview.h"
+#include "ui/MessageStrip.h"
 #include "ui/RuleTester.h"
 #include "ui/RuleWarnings.h"
 #include "ui/UiPlatform.h"
@@ -59,6 +61,9 @@ struct UiState {
     UiPlatform platform = SystemUiPlatform();
     FolderProbe folderProbe = SystemFolderProbe();  // what the rule check knows of the disk
     RuleWarningCache ruleWarnings;
+    // Findings about the rule being edited, shown under its fields in a fixed place; filled anew
+    // each frame by the rule editor (and whatever its fields have to say).
+    MessageStrip editorStrip;
     TesterState tester;
     bool testerTabShown = false;  // drops on the window go to the tester while it is shown
     bool openTesterTab = false;
@@ -81,6 +86,8 @@ struct UiState {
     bool confirmUndo = false;
     UndoOffer confirmOffer;
     std::string confirmQuestion;
+    std::optional<AboutFacts> about;  // looked up when the About tab is first shown
+    std::optional<std::vector<Rule>> starterRules;  // offered while there are no rules; made once
 };
 
 // What the window shows besides the settings, owned by the application.

@@ -5,6 +5,8 @@
 #include "model/TextEncoding.h"
 #include "shell/Autostart.h"
 #include "shell/Clipboard.h"
+#include "shell/KnownFolders.h"
+#include "shell/ShellIntegration.h"
 #include "ui/FileDialogs.h"
 
 namespace kw {
@@ -17,6 +19,8 @@ UiPlatform SystemUiPlatform() {
         return MessageBoxW(owner, ToWide(text).c_str(), ToWide(caption).c_str(), type);
     };
     platform.setStartWithWindows = SetStartWithWindows;
+    platform.setSendTo = SetSendTo;
+    platform.setExplorerVerb = SetExplorerVerb;
     platform.quit = [] { PostQuitMessage(0); };
     platform.openFile = [](const std::filesystem::path& file) {
         // ShellExecuteW reports success as a value above 32; the window thread has COM
@@ -28,6 +32,7 @@ UiPlatform SystemUiPlatform() {
     // Asked for from a click or a key in the settings window, which is then the thread's
     // active window and owns the text.
     platform.copyText = [](const std::string& text) { CopyTextToClipboard(GetActiveWindow(), text); };
+    platform.userFolders = UserKnownFolders;
     return platform;
 }
 

@@ -9,6 +9,8 @@
 #include <functional>
 #include <string>
 
+#include "model/StarterRules.h"
+
 namespace kw {
 
 struct UiPlatform {
@@ -19,11 +21,16 @@ struct UiPlatform {
     // The pressed button (IDYES, IDOK, ...). Text and caption are UTF-8.
     std::function<int(HWND owner, const std::string& text, const std::string& caption, UINT type)> messageBox;
     std::function<void(bool enable)> setStartWithWindows;
+    // Send To and the Explorer menu verb: "" once applied, else the reason.
+    std::function<std::string(bool enable)> setSendTo;
+    std::function<std::string(bool enable)> setExplorerVerb;
     std::function<void()> quit;
     // Opens a file in the program Windows has for it; false when none could be started.
     std::function<bool(const std::filesystem::path& file)> openFile;
     // Puts UTF-8 text on the clipboard.
     std::function<void(const std::string& text)> copyText;
+    // The user's Documents, Pictures, ... folders, for the starter rules.
+    std::function<UserFolders()> userFolders;
 };
 
 UiPlatform SystemUiPlatform();

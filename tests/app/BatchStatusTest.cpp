@@ -46,6 +46,23 @@ TEST(BatchStatus, TextsOfABatch) {
     EXPECT_TRUE(BatchNeedsBalloon(TallyOf({}, 3)));
 }
 
+// Of the failed moves, those whose folder is not there after the batch: the move could not make it.
+TEST(BatchStatus, NamesTheFoldersAFailedMoveCouldNotCreate) {
+    const std::vector<RouteItemResult> items = {
+        Item("C:\\in\\a.pdf", "D:\\Docs\\a.pdf", "Access denied", false, false),           // its folder is there
+        Item("C:\\in\\b.txt", "X:\\blocked\\Notes\\b.txt", "Path not found", false, false),
+        Item("C:\\in\\c.txt", "X:\\blocked\\Notes\\c.txt", "Path not found", false, false),  // named once
+        Item("C:\\in\\d.pdf", "X:\\New\\d.pdf", "Moved via Invoices", true, false),          // made and moved
+        Item("C:\\in\\e.pdf", "X:\\Gone\\e.pdf", "Skipped (name already exists).", false, true),
+        Item("C:\\in\\f.exe", "Recycle Bin", "Could not recycle", false, false)};
+    const auto isFolder = [](const std::string& folder) { return folder == "D:\\Docs"; };
+    EXPECT_EQ(UncreatedFolders(items, isFolder), std::vector<std::string>{"X:\\blocked\\Notes"});
+    EXPECT_EQ(UncreatedFoldersText({"X:\\blocked\\Notes"}),
+              "This folder could not be created, so nothing was moved there:\n- X:\\blocked\\Notes\n\n"
+              "The files stay where they were. Check the rule's destination.");
+    EXPECT_EQ(UncreatedFoldersText({}), "");
+}
+
 // The status line and the list of recent batches count one batch alike: items a rule left in
 // place are "left in place" in both, never "skipped" in one and missing from the other, and the
 // items a cancelled batch never reached are "not routed" in both, also once the history is read

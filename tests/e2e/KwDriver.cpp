@@ -9,12 +9,15 @@
 //   KwDriver wait-window <class> <seconds>       prints "hwnd visible x y w h"
 //   KwDriver window <class>                      prints "hwnd visible x y w h"
 //   KwDriver post <class> <message> <wparam> <lparam>
+//   KwDriver resize <class> <width> <height>     as a drag of its border would (its minimum holds)
 //   KwDriver wait-gone <class> <seconds>
 //   KwDriver responsive <class> <seconds>        the window's thread answers a sent message in time
 //   KwDriver end-session <class>                 log-off as Windows does it: WM_QUERYENDSESSION, then
 //                                                WM_ENDSESSION, then the process is ended at once
 //   KwDriver hold <file> <stop-file>             opens the file without sharing, prints "held",
 //                                                and closes it once the stop file exists
+//   KwDriver sendto-target <name>                prints the target of the shortcut <name>.lnk in the
+//                                                user's Send To folder, read through IShellLinkW
 //
 // Exit codes: 0 success, 1 failure or timeout, 2 bad command line, 3 a drag that never ended.
 // File names are passed as Windows paths (winepath -w); relative ones are made absolute.
@@ -387,11 +390,37 @@ int Crash(const std::wstring& windowClass) {
     return kExitOk;
 }
 
+// The Send To entry's target as the shell reads it (fails when there is no such shortcut).
+int SendToTarget(const std::wstring& name) {
+    PWSTR folder = nullptr;
+    const HRESULT found = SHGetKnownFolderPath(FOLDERID_SendTo, 0, nullptr, &folder);
+    const std::wstring shortcut = SUCCEEDED(found) && folder ? std::wstring(folder) + L"\\" + name + L".lnk" : L"";
+    CoTaskMemFree(folder);
+    if (shortcut.empty() || GetFileAttributesW(shortcut.c_str()) == INVALID_FILE_ATTRIBUTES) {
+        std::cerr << "no shortcut" << std::endl;
+        return kExitFailed;
+    }
+    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    ComPtr<IShellLinkW> link;
+    ComPtr<IPersistFile> file;
+    wchar_t target[MAX_PATH + 1] = {};
+    if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&link))) ||
+        FAILED(link.As(&file)) || FAILED(file->Load(shortcut.c_str(), STGM_READ)) ||
+        link->GetPath(target, MAX_PATH + 1, nullptr, SLGP_RAWPATH) != S_OK) {
+        std::cerr << "unreadable shortcut" << std::endl;
+        return kExitFailed;
+    }
+    char utf8[4 * (MAX_PATH + 1)] = {};
+    WideCharToMultiByte(CP_UTF8, 0, target, -1, utf8, sizeof utf8, nullptr, nullptr);
+    std::cout << utf8 << std::endl;
+    return kExitOk;
+}
+
 int Usage() {
     std::cerr << "usage: KwDriver drag|drag-shift <class> <file>... | drag-text <class> | wait-window <class> <seconds>\n"
                  "       | window <class> | post <class> <message> <wparam> <lparam> | wait-gone <class> <seconds>\n"
                  "       | responsive <class> <seconds> | end-session <class> | crash <class>\n"
-                 "       | hold <file> <stop-file>"
+                 "       | hold <file> <stop-file> | sendto-target <name>"
               << std::endl;
     return kExitUsage;
 }
@@ -437,8 +466,21 @@ int Run(const std::vector<std::wstring>& args) {
         }
         return kExitOk;
     }
+    if (command == L"resize" && args.size() == 4) {
+        const auto width = ParseNumber(args[2]);
+        const auto height = ParseNumber(args[3]);
+        if (!width || !height) return Usage();
+        HWND window = FindWindowW(windowClass.c_str(), nullptr);
+        // SetWindowPos asks the window (WM_WINDOWPOSCHANGING, WM_GETMINMAXINFO) as a drag would.
+        if (!window || !SetWindowPos(window, nullptr, 0, 0, static_cast<int>(*width), static_cast<int>(*height),
+                                     SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE))
+            return kExitFailed;
+        PrintWindow(window);
+        return kExitOk;
+    }
     if (command == L"end-session" && args.size() == 2) return EndSession(windowClass);
     if (command == L"crash" && args.size() == 2) return Crash(windowClass);
+    if (command == L"sendto-target" && args.size() == 2) return SendToTarget(args[1]);
     if (command == L"hold" && args.size() == 3) return Hold(FullPath(args[1]), FullPath(args[2]));
     if (command == L"post" && args.size() == 5) {
         const auto message = ParseNumber(args[2]);

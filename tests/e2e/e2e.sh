@@ -15,6 +15,11 @@ cleanup() {
     wine "$driver" post KestraneFileweirMain 0x111 204 0 >/dev/null 2>&1 || true
     sleep 2; kill "$app_pid" 2>/dev/null || true
   fi
+  # A copy the scenario did not start itself (`route` starts one in the tray) is ended too.
+  if timeout 30 wine "$driver" window KestraneFileweirMain >/dev/null 2>&1; then
+    wine "$driver" post KestraneFileweirMain 0x111 204 0 >/dev/null 2>&1 || true
+    timeout 60 wine "$driver" wait-gone KestraneFileweirMain 50 >/dev/null 2>&1 || true
+  fi
   rm -rf "$work"
 }
 trap cleanup EXIT
@@ -91,9 +96,15 @@ case "$scenario" in
     start_app
     wait_for 20 test -f "$work/app/config.json" || fail "no config.json written at start"
     grep -q '"rules": \[\]' "$work/app/config.json" || fail "config.json lacks the default empty rule list"
-    grep -qF "\"catchAllPath\": \"$(json_path "$work/app/Unsorted")\"" "$work/app/config.json" \
+    # Beside the exe, stored relative to its folder so that a copied or moved folder keeps it.
+    grep -qF '"catchAllPath": "Unsorted"' "$work/app/config.json" \
       || fail "config.json lacks the default Unsorted folder beside the exe"
     rect=$(drive window KestraneFileweirOverlay) || fail "no drop zone"
+    # First placed in the bottom right corner (the whole screen is the work area here: no taskbar).
+    read -r _ _ x y w h <<<"$(tr -d '\r' <<<"$rect")"
+    read -r sw sh < <(xdpyinfo | awk '/dimensions:/ { split($2, d, "x"); print d[1], d[2] }')
+    [ $((sw - x - w)) -eq 16 ] && [ $((sh - y - h)) -eq 16 ] \
+      || fail "the drop zone is not in the bottom right corner of the ${sw}x$sh screen: $x,$y (${w}x$h)"
     import -window root "$artefacts/first-start.png" 2>/dev/null || true
     exit_app || fail "exit code $? (expected 0)"
     grep -q '"overlayX"' "$work/app/config.json" || fail "settings not saved at exit"
@@ -250,13 +261,13 @@ case "$scenario" in
     sleep 2
     [ -f "$work/PDFs/bill one.pdf" ] && [ -f "$work/Pictures/photo.jpg" ] || fail "Ctrl+Z on the Rules tab moved files"
     log_has "[undo]" && fail "Ctrl+Z on the Rules tab started an undo"
-    # The Activity tab's header (medium font, 96 DPI, below a one-line status: see
-    # docs/screenshots.sh), then Ctrl+Z: the batch just routed goes back without a question.
+    # The Activity tab's header (medium font, 96 DPI: see docs/screenshots.sh; the status line
+    # is at the bottom), then Ctrl+Z: the batch just routed goes back without a question.
     # (Wine shows the end-of-batch balloon in the screen's top left corner, over the tab bar of a
     # window placed there: the window moves down first.)
     xdotool windowmove --sync "$main" 0 300 2>/dev/null || xdotool windowmove "$main" 0 300
     sleep 1
-    xdotool mousemove --window "$main" 258 66
+    xdotool mousemove --window "$main" 258 49
     sleep 0.3
     xdotool click 1
     sleep 1
@@ -295,14 +306,14 @@ case "$scenario" in
     main=$(main_window)
     xdotool windowactivate --sync "$main" 2>/dev/null || xdotool windowfocus --sync "$main"
     click_at() { xdotool mousemove --window "$main" "$1" "$2"; sleep 0.3; xdotool click 1; }
-    click_at 40 135   # Route these 2 items
+    click_at 40 114   # Route these 2 items
     wait_for 30 log_has "(Moved via Invoices)" || fail "Route did not route the previewed items"
     wait_for 30 log_has "Left in place (No matching rule)" || fail "the batch never finished"
     [ -f "$work/PDFs/bill.pdf" ] && [ -f "$work/in/notes.txt" ] || fail "not routed as planned"
     [ "$(log_count '[ok] ')" = 1 ] && [ "$(log_count '[left] ')" = 1 ] || fail "expected exactly the two previewed items"
     drive drag-shift KestraneFileweirOverlay "$(win "$work/in/later.pdf")" || fail "second drag"
     sleep 3
-    click_at 170 135  # Cancel
+    click_at 170 114  # Cancel
     sleep 2
     drive responsive KestraneFileweirMain 3 >/dev/null || fail "the program stopped answering after Cancel"
     [ "$(visible KestraneFileweirMain)" = 1 ] || fail "the program is gone after Cancel"
@@ -384,21 +395,28 @@ case "$scenario" in
     grep -q "\"overlayX\": $x," "$work/app/config.json" || fail "the rectangle on screen was not saved"
     ;;
 
-  drops-while-box-open)
-    # The start-up warning about a missing routing folder stays unanswered while two drops are
-    # routed: each batch reaches the log, exactly once, while the box is open.
-    write_config '"noMatchPolicy": "leave_in_place",' "Invoices|pdf|$work/Invoices|"
+  missing-folder-no-box)
+    # A routing folder that is not there yet is no reason to stop the user at start-up: no box
+    # comes up, two drops are routed and the folder is made at the first move. A folder that
+    # cannot be made (a file stands in its way) is: the box comes up while the drop zone goes on.
+    write_config '"noMatchPolicy": "leave_in_place",' "Invoices|pdf|$work/Invoices|" "Notes|txt|$work/blocked/Notes|"
     rmdir "$work/Invoices"
-    mkdir -p "$work/in"; echo 1 > "$work/in/first.pdf"; echo 2 > "$work/in/second.pdf"
-    box_open() { xdotool search --name '^Routing folders missing$' >/dev/null 2>&1; }
+    rm -rf "$work/blocked"; echo file > "$work/blocked"
+    mkdir -p "$work/in"; echo 1 > "$work/in/first.pdf"; echo 2 > "$work/in/second.pdf"; echo 3 > "$work/in/third.txt"
+    box_open() { xdotool search --name '^Routing folders missing$|^Folder could not be created$' >/dev/null 2>&1; }
+    uncreated_box() { xdotool search --name '^Folder could not be created$' >/dev/null 2>&1; }
     start_app
-    wait_for 20 box_open || fail "no warning about the missing folder"
+    sleep 3
+    box_open && fail "a message box about the missing folder came up at start-up"
     drive drag KestraneFileweirOverlay "$(win "$work/in/first.pdf")" || fail "first drag"
-    wait_for 20 log_has "first.pdf (Moved via Invoices)" || fail "the first batch was not logged while the box was open"
+    wait_for 20 log_has "first.pdf (Moved via Invoices)" || fail "the first batch was not logged"
     drive drag KestraneFileweirOverlay "$(win "$work/in/second.pdf")" || fail "second drag"
-    wait_for 20 log_has "second.pdf (Moved via Invoices)" || fail "the second batch was not logged while the box was open"
-    box_open || fail "the box should still be open"
-    import -window root "$artefacts/drops-while-box-open.png" 2>/dev/null || true
+    wait_for 20 log_has "second.pdf (Moved via Invoices)" || fail "the second batch was not logged"
+    box_open && fail "a message box came up while routing into the new folder"
+    drive drag KestraneFileweirOverlay "$(win "$work/in/third.txt")" || fail "third drag"
+    wait_for 20 uncreated_box || fail "no box about the folder that could not be created"
+    [ -f "$work/in/third.txt" ] || fail "the file whose folder could not be made should stay where it was"
+    import -window root "$artefacts/missing-folder-no-box.png" 2>/dev/null || true
     exit_app || fail "exit code $?"
     [ "$(log_count 'first.pdf (Moved via Invoices)')" = 1 ] && [ "$(log_count 'second.pdf (Moved via Invoices)')" = 1 ] \
       || fail "each batch must be logged exactly once"
@@ -501,6 +519,111 @@ case "$scenario" in
     [ "$(head -c 4 "$dump")" = MDMP ] || fail "the crash report is not a minidump"
     start_app
     wait_for 30 log_has "Crash report saved: $(win "$dump")" || fail "the crash report was not named at the next start"
+    exit_app || fail "exit code $?"
+    ;;
+
+  command-line-batch)
+    # Three processes with one path each while a copy runs, as a shell verb starts them for a
+    # selection: each hands its path over and ends at once, and the running copy routes one batch.
+    write_config '"noMatchPolicy": "leave_in_place",' "Invoices|pdf|$work/PDFs|"
+    mkdir -p "$work/in"
+    for n in one two three; do echo "$n" > "$work/in/$n.pdf"; done
+    start_app
+    pids=()
+    for n in one two three; do
+      (cd "$work/app" && exec timeout 60 wine KestraneFileweir.exe "$(win "$work/in/$n.pdf")") >/dev/null 2>&1 &
+      pids+=($!)
+    done
+    for p in "${pids[@]}"; do wait "$p" || fail "a process handing over its path exited with $?"; done
+    three_routed() { [ "$(log_count '[ok] ')" = 3 ]; }
+    wait_for 30 three_routed || fail "the three items were not routed"
+    [ "$(log_count 'From the command line: 3 item(s).')" = 1 ] || fail "not one batch: $(grep -F 'command line' "$work/app/activity.log")"
+    log_has "Received 3 dropped item(s)." || fail "the batch did not go through drop intake"
+    for n in one two three; do [ -f "$work/PDFs/$n.pdf" ] || fail "$n.pdf not moved"; done
+    [ "$(grep -o '"fate":"moved"' "$work/app/history.jsonl" | wc -l)" = 3 ] || fail "the history lacks the three items"
+    # A shell object and a missing path are named in the log, and nothing else happens.
+    (cd "$work/app" && timeout 60 wine KestraneFileweir.exe '::{645FF040-5081-101B-9F00-00AA005B4382}' \
+      "$(win "$work/in/gone.pdf")") >/dev/null 2>&1 || fail "handing over a bad list exited with $?"
+    wait_for 20 log_has 'Command line: Not a file or folder: "::{645FF040-5081-101B-9F00-00AA005B4382}"' \
+      || fail "the shell object was not logged"
+    log_has "Command line: Not found: \"$(win "$work/in/gone.pdf")\"." || fail "the missing path was not logged"
+    import -window root "$artefacts/command-line-batch.png" 2>/dev/null || true
+    exit_app || fail "exit code $?"
+    ;;
+
+  route-console)
+    # `route` from a console: its output and exit codes, with no copy running at first.
+    write_config '"noMatchPolicy": "leave_in_place",' "Invoices|pdf|$work/PDFs|" "Letters|doc|$work/blocked|"
+    rm -rf "$work/blocked"; echo "a file where the rule's folder should be" > "$work/blocked"
+    mkdir -p "$work/in"
+    echo a > "$work/in/a.pdf"; echo n > "$work/in/notes.txt"; echo d > "$work/in/d.doc"
+    route() { (cd "$work/in" && timeout 120 wine "$work/app/KestraneFileweir.exe" route "$@") 2>"$work/err"; }
+    expect_code() {
+      local want=$1; shift
+      local code=0; out=$(route "$@") || code=$?
+      [ "$code" = "$want" ] || fail "route $* exited with $code, expected $want: $out $(cat "$work/err")"
+    }
+    out=$(timeout 60 wine "$work/app/KestraneFileweir.exe" --help) || fail "--help exited with $?"
+    grep -qF "attaching to the console it was" <<<"$out" || fail "--help does not say how it prints: $out"
+    expect_code 2 --bogus a.pdf
+    grep -qF 'Unknown option "--bogus"' "$work/err" || fail "no message for an unknown option: $(cat "$work/err")"
+    expect_code 2 a.pdf missing.pdf
+    grep -qF 'Not found: "missing.pdf".' "$work/err" || fail "no message for a missing path"
+    expect_code 2 '::{645FF040-5081-101B-9F00-00AA005B4382}'
+    grep -qF 'Not a file or folder' "$work/err" || fail "no message for a shell object"
+    expect_code 2 --copy a.pdf
+    expect_code 2 --preview --dry-run a.pdf
+    [ -z "$(visible KestraneFileweirMain)" ] || fail "bad arguments started the program"
+
+    expect_code 0 --dry-run a.pdf notes.txt
+    grep -qF "$(win "$work/in/a.pdf") — Invoices: Would move" <<<"$out" || fail "the dry run lacks the plan of a.pdf: $out"
+    grep -qF "$(win "$work/in/notes.txt") — " <<<"$out" || fail "the dry run lacks notes.txt: $out"
+    grep -qF "Dry run: 2 item(s) planned; nothing was changed." <<<"$out" || fail "no dry-run summary: $out"
+    [ -f "$work/in/a.pdf" ] && [ ! -e "$work/PDFs/a.pdf" ] || fail "the dry run moved something"
+    [ ! -e "$work/app/activity.log" ] || fail "the dry run wrote the log"
+    [ -z "$(visible KestraneFileweirMain)" ] || fail "the dry run started the program"
+
+    # Under Wine a process started by the program keeps the caller's pipes open (Windows passes on
+    # no handles here), so this first call, which starts a copy, prints to a file, not to $(...).
+    code=0; route --wait a.pdf notes.txt >"$work/out" || code=$?
+    out=$(cat "$work/out")
+    [ "$code" = 0 ] || fail "route --wait exited with $code: $out $(cat "$work/err")"
+    grep -qF "Started Kestrane Fileweir in the notification area." <<<"$out" || fail "no word of the start: $out"
+    grep -qF "[ok] $(win "$work/in/a.pdf") -> $(win "$work/PDFs/a.pdf") (Moved via Invoices)" <<<"$out" \
+      || fail "--wait did not print the item's log line: $out"
+    grep -qF "[left] $(win "$work/in/notes.txt")" <<<"$out" || fail "--wait did not print the item left in place: $out"
+    log_has "[ok] $(win "$work/in/a.pdf") -> $(win "$work/PDFs/a.pdf") (Moved via Invoices)" || fail "not in the log"
+    is_visible KestraneFileweirMain 0 || fail "the copy started for route should stay in the tray"
+    expect_code 1 --wait d.doc
+    grep -qF "[fail] $(win "$work/in/d.doc")" <<<"$out" || fail "the failed item's line was not printed: $out"
+    [ -f "$work/in/d.doc" ] || fail "the failed item is gone"
+    expect_code 0 notes.txt
+    grep -qF "Handed 1 item(s) to Kestrane Fileweir." <<<"$out" || fail "no word of the hand-over: $out"
+    drive post KestraneFileweirMain 0x111 204 0 >/dev/null || fail "no running copy to end"
+    drive wait-gone KestraneFileweirMain 60 >/dev/null || fail "the started copy did not end"
+    ;;
+
+  explorer-integration)
+    # Send To and the Explorer menu verb follow the settings: made for this exe, then removed.
+    verb_command() { wine reg query "HKCU\\Software\\Classes\\$1\\shell\\KestraneFileweir.Route\\command" /ve 2>/dev/null | tr -d '\r'; }
+    sendto_target() { timeout 30 wine "$driver" sendto-target "Kestrane Fileweir" 2>/dev/null | tr -d '\r'; }
+    no_sendto() { [ -z "$(sendto_target)" ]; }
+    exe_win=$(win "$work/app/KestraneFileweir.exe")
+    write_config '"sendToShortcut": true, "explorerMenuVerb": true,'
+    start_app
+    wait_for 20 sendto_target >/dev/null || fail "no Send To shortcut"
+    [ "$(sendto_target)" = "$exe_win" ] || fail "the Send To shortcut opens $(sendto_target), not $exe_win"
+    for class in '*' Directory; do
+      verb_command "$class" | grep -qF "\"$exe_win\" \"%1\"" || fail "no verb for $class: $(verb_command "$class")"
+    done
+    wine reg query 'HKCU\Software\Classes\Directory\shell\KestraneFileweir.Route' /v MultiSelectModel 2>/dev/null \
+      | grep -q Player || fail "the verb lacks its multi-select model"
+    exit_app || fail "exit code $?"
+    write_config '"sendToShortcut": false, "explorerMenuVerb": false,'
+    start_app
+    wait_for 20 no_sendto || fail "the Send To shortcut was not removed"
+    ! wine reg query 'HKCU\Software\Classes\*\shell\KestraneFileweir.Route' >/dev/null 2>&1 || fail "the file verb is still there"
+    ! wine reg query 'HKCU\Software\Classes\Directory\shell\KestraneFileweir.Route' >/dev/null 2>&1 || fail "the folder verb is still there"
     exit_app || fail "exit code $?"
     ;;
 

@@ -104,6 +104,7 @@ struct Row {
 };
 
 const Severity kNote = Severity::note;
+const Severity kIncomplete = Severity::incomplete;
 
 TEST(CheckRules, WarnsAboutRulesThatWillNotDoWhatTheySay) {
     const Row rows[] = {
@@ -119,7 +120,7 @@ TEST(CheckRules, WarnsAboutRulesThatWillNotDoWhatTheySay) {
          {{0, 0, "may be very slow on long names: \"(a+)+\""},
           {0, 1, "\"(\\w+\\s?)*\" repeats a group"},
           {0, 2, "\"(.*x){2,}\""},
-          {0, 5, "This pattern matches nothing: missing closing parenthesis at 2"},
+          {0, 5, "The pattern has an error: missing closing parenthesis (at character 3)."},
           {1, 0, "This pattern matches every name, so the rule takes every file"}}},
         {"conditions that can never hold",
          {R("Blank", {Ext(" ,;")}), R("Negative", {Size(SizeOp::less, 0)}), R("Separators", {Keyword(" ; |")}),
@@ -128,12 +129,12 @@ TEST(CheckRules, WarnsAboutRulesThatWillNotDoWhatTheySay) {
          {{0, 0, "matches nothing: there is no extension in \" ,;\""},
           {1, 0, "matches nothing: no file is less than 0 bytes"},
           {2, 0, "there is no keyword in \" ; |\", only separators"},
-          {3, 0, "This pattern matches nothing: it is empty"},
+          {3, -1, "Incomplete: still needs a value for its condition.", kIncomplete},
           {4, 0, "no file is newer than -1 days"},
           {5, -1, "has no conditions"},
           {6, 1, "\"tar.gz\" never matches"},
           {6, -1, "Never takes a file: condition 2 can never hold, and ALL conditions must"},
-          {7, 0, "This pattern matches nothing"},
+          {7, 0, "The pattern has an error"},
           {7, 1, "there is no keyword in \",\""},
           {7, -1, "Never takes a file: none of its conditions can hold"}}},
         {"list entries no name can have",
@@ -181,8 +182,8 @@ TEST(CheckRules, WarnsAboutRulesThatWillNotDoWhatTheySay) {
           R("System", {Ext("f")}, "C:\\Windows\\Temp"), R("Apps", {Ext("g")}, "C:\\Program Files"),
           R("Root", {Ext("h")}, "E:\\"), R("Relative", {Ext("i")}, "Photos"),
           Recycle(R("Recycled", {Ext("j")}, "")), Off(R("Later", {Ext("k")}, "X:\\Later"))},
-         {{0, -1, "No destination folder: this rule never runs"},
-          {1, -1, "Destination D:\\New does not exist yet; it is created at the first move"},
+         {{0, -1, "Incomplete: still needs a destination folder.", kIncomplete},
+          {1, -1, "Destination D:\\New will be created at the first move.", Severity::information},
           {2, -1, "D:\\notes.txt is a file, not a folder"},
           {3, -1, "X:\\Photos is on drive X:, which is not there"},
           {4, -1, "is the program's own folder"},
@@ -200,6 +201,12 @@ TEST(CheckRules, WarnsAboutRulesThatWillNotDoWhatTheySay) {
          {R("Docs", {Ext("pdf")}), Recycle(R("Rest", {Days(DateOp::older, -5)}, ""))},
          {{1, 0, "each is older than -5 days, so the rule takes every file"},
           {1, -1, "Recycles every file the rules above do not take"}}},
+        {"rules still being made are incomplete, not faulty, and hide nothing",
+         {R("", {Ext("")}, ""), R("", {Ext("")}, ""), R("Two", {Keyword(" "), Ext("pdf")}, "D:\\Photos"),
+          R("Pdf", {Ext("pdf")})},
+         {{0, -1, "Incomplete: still needs a name, a value for its condition and a destination folder.", kIncomplete},
+          {1, -1, "Incomplete: still needs a name, a value for its condition and a destination folder.", kIncomplete},
+          {2, -1, "Incomplete: still needs a value for condition 1.", kIncomplete}}},
         {"the Unsorted folder", {}, {{-1, -1, "Unsorted folder D:\\notes.txt is a file"}}, "D:\\notes.txt"},
         {"a missing Unsorted folder is made when needed", {}, {}, "D:\\Unsorted"},
     };

@@ -37,8 +37,8 @@ TEST(MissingRoutingFolders, ListsEachMissingMoveDestinationOnce) {
 TEST(FolderWarningText, OneLinePerFolderAndNoTrailingBreak) {
     EXPECT_EQ(FolderWarningText({}), "");
     EXPECT_EQ(FolderWarningText({"C:\\A", "D:\\B"}),
-              "Some routing folders do not exist yet (moves may fail until you create them or fix paths):"
-              "\n- C:\\A\n- D:\\B");
+              "These folders will be created at the first move:\n- C:\\A\n- D:\\B");
+    EXPECT_EQ(FolderWarningText({"C:\\A"}), "This folder will be created at the first move:\n- C:\\A");
 }
 
 }  // namespace

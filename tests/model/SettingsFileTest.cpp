@@ -5,7 +5,9 @@
 #include <cstdlib>
 #include <random>
 
+#include "model/AppFolder.h"
 #include "model/SettingsFile.h"
+#include "model/TextEncoding.h"
 #include "model/SettingsJson.h"
 #include "support/FakeClock.h"
 #include "support/Fixtures.h"
@@ -50,7 +52,9 @@ TEST(SettingsFile, MissingFileIsCreatedWithTheDefaults) {
     EXPECT_FALSE(LoadSettingsFile(config, s, kClock));
     EXPECT_EQ(s, Defaults());
     const std::string text = ReadFile(config);
-    EXPECT_EQ(text, SerializeSettings(Defaults()));
+    AppSettings stored = Defaults();
+    stored.catchAllPath = "Unsorted";  // inside the program's folder: stored relative to it
+    EXPECT_EQ(text, SerializeSettings(stored));
     EXPECT_NE(text.find("\"rules\": []"), std::string::npos);
     EXPECT_EQ(text.rfind("{\n  \"autoRename\"", 0), 0u);
     EXPECT_EQ(text.back(), '}');
@@ -66,6 +70,35 @@ TEST(SettingsFile, SaveThenLoadGivesTheSameSettings) {
     EXPECT_TRUE(LoadSettingsFile(config, loaded, kClock));
     EXPECT_EQ(loaded, saved);
     EXPECT_EQ(Names(dir.Path()), std::vector<std::string>{"config.json"});
+}
+
+// A copied or moved program folder (or a stick under another drive letter) keeps its folders:
+// paths inside it are stored relative to it; variables are kept as typed; other paths, and
+// absolute paths inside it from older documents, load as they are.
+TEST(SettingsFile, PathsInsideTheProgramFolderTravelWithIt) {
+    TempDir dir;
+    const fs::path config = dir / L"config.json";
+    const std::string program = PathToUtf8(AppFolder());
+    Json document = Json::parse(R"({"noMatchPolicy": "unsorted", "catchAllPath": "Unsorted", "rules": [
+        {"name": "a", "destination": "Sorted\\Photos"}, {"name": "b", "destination": "%USERPROFILE%\\Docs"},
+        {"name": "c", "destination": "D:\\Elsewhere"}]})");
+    document["rules"].push_back(Json{{"name", "d"}, {"destination", program + "\\Old"}});
+    WriteFile(config, document.dump());
+    AppSettings loaded;
+    ASSERT_TRUE(LoadSettingsFile(config, loaded, kClock));
+    EXPECT_EQ(loaded.catchAllPath, program + "\\Unsorted");
+    ASSERT_EQ(loaded.rules.size(), 4u);
+    EXPECT_EQ(loaded.rules[0].destination, program + "\\Sorted\\Photos");
+    EXPECT_EQ(loaded.rules[1].destination, "%USERPROFILE%\\Docs");
+    EXPECT_EQ(loaded.rules[2].destination, "D:\\Elsewhere");
+    EXPECT_EQ(loaded.rules[3].destination, program + "\\Old");
+
+    ASSERT_TRUE(WriteSettingsFile(config, loaded));
+    const std::string text = ReadFile(config);
+    for (const char* stored : {R"("catchAllPath": "Unsorted")", R"("destination": "Sorted\\Photos")",
+                               R"("destination": "%USERPROFILE%\\Docs")", R"("destination": "D:\\Elsewhere")",
+                               R"("destination": "Old")"})
+        EXPECT_NE(text.find(stored), std::string::npos) << stored << " in " << text;
 }
 
 TEST(SettingsFile, SaveReplacesAReadOnlyDocument) {
@@ -148,7 +181,7 @@ TEST(SettingsFile, BrokenTemporaryFileIsKeptAsideNotAdopted) {
     EXPECT_FALSE(LoadSettingsFile(config, s, kClock));
     EXPECT_EQ(s, Defaults());
     EXPECT_EQ(ReadFile(dir / L"config.json.tmp.unreadable-20260309-140531"), "{\"rules\": [{\"na");
-    EXPECT_EQ(ReadFile(config), SerializeSettings(Defaults()));
+    EXPECT_EQ(ReadFile(config), StoredSettingsText(Defaults()));
 }
 
 TEST(SettingsFile, BackupAndRestoreReportEachFailure) {

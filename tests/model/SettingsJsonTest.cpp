@@ -32,6 +32,8 @@ AppSettings EveryFieldChanged() {
     s.minimizeTarget = MinimizeTarget::taskbar;
     s.startMinimized = true;
     s.startWithWindows = true;
+    s.sendToShortcut = true;
+    s.explorerMenuVerb = true;
     s.overlayVisible = false;
     s.expandFoldersOnDrop = true;
     s.previewBeforeRouting = true;
@@ -40,6 +42,8 @@ AppSettings EveryFieldChanged() {
     s.overlayW = 400;
     s.overlayH = 260;
     s.overlayAlpha = 120;
+    s.overlayPlaced = true;
+    s.trayHintShown = true;
     s.hotkeyModifiers = 0x4006;
     s.hotkeyVk = 0x70;
     s.catchAllPath = "D:\\Sorted\\\xE6\x96\x87\xE6\xA1\xA3";
@@ -101,6 +105,7 @@ TEST(SettingsJson, WritesTheExactStoredFormat) {
   "catchAllConflict": "rename",
   "catchAllPath": "C:\\KF\\Unsorted",
   "expandFoldersOnDrop": false,
+  "explorerMenuVerb": false,
   "hotkeyModifiers": 3,
   "hotkeyVk": 68,
   "minimizeTarget": "tray",
@@ -108,6 +113,7 @@ TEST(SettingsJson, WritesTheExactStoredFormat) {
   "noMatchPolicy": "leave_in_place",
   "overlayAlpha": 230,
   "overlayH": 200,
+  "overlayPlaced": false,
   "overlayVisible": true,
   "overlayW": 320,
   "overlayX": 80,
@@ -141,9 +147,11 @@ TEST(SettingsJson, WritesTheExactStoredFormat) {
       "name": "Café"
     }
   ],
+  "sendToShortcut": false,
   "startMinimized": false,
   "startWithWindows": false,
   "theme": "dark",
+  "trayHintShown": false,
   "uiFontSize": "medium"
 })";
     EXPECT_EQ(SerializeSettings(s), expected);

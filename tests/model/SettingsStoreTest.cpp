@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "model/SettingsJson.h"
+#include "model/SettingsFile.h"
 #include "model/SettingsStore.h"
 #include "support/FakeClock.h"
 #include "support/TempDir.h"
@@ -137,7 +138,7 @@ TEST(SettingsStore, DocumentFreedButDamagedIsKeptAsideBeforeTheSave) {
     EXPECT_EQ(result.message, "Settings saved; config.json could not be read in full and was kept as "
                               "config.json.unreadable-20260309-140531.");
     EXPECT_EQ(ReadFile(dir / L"config.json.unreadable-20260309-140531"), "{\"rules\": [{\"na");
-    EXPECT_EQ(ReadFile(config), SerializeSettings(live));
+    EXPECT_EQ(ReadFile(config), StoredSettingsText(live));
 }
 
 TEST(SettingsStore, DamagedDocumentAtStartIsNamedWithItsCopy) {

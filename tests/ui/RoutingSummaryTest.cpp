@@ -69,9 +69,9 @@ TEST(DescribeConditions, PrefixAndJoinOnlyForSeveralClauses) {
     rule.clauses[0].extensions = "jpg";
     EXPECT_EQ(DescribeConditions(rule), "Extension is one of: .jpg");
     rule.clauses.push_back(Clause(ConditionType::file_size));
-    EXPECT_EQ(DescribeConditions(rule), "When ALL of: Extension is one of: .jpg AND File size is greater than 1.00 MB");
+    EXPECT_EQ(DescribeConditions(rule), "When all of: Extension is one of: .jpg and File size is greater than 1.00 MB");
     rule.combineLogic = CombineLogic::any;
-    EXPECT_EQ(DescribeConditions(rule), "When ANY of: Extension is one of: .jpg OR File size is greater than 1.00 MB");
+    EXPECT_EQ(DescribeConditions(rule), "When any of: Extension is one of: .jpg or File size is greater than 1.00 MB");
 }
 
 TEST(DescribeAction, MoveNamesFolderAndConflictPolicy) {

@@ -176,6 +176,44 @@ TEST(LiveApp, WindowFontAndDropZoneFollowTheDpi) {
     });
 }
 
+// The first start: the drop zone comes up in the bottom right corner of the primary monitor's
+// work area (above the taskbar), wholly on it, at any scaling; the window can be made as small
+// as 640 x 480 (scaled) and no smaller; closed, it goes on in the tray and says so once.
+TEST(LiveApp, FirstStartKeepsClearOfTheWindowWhichShrinksTo640By480) {
+    const char* expected = std::getenv("KW_EXPECT_DPI");
+    const UINT dpi = expected ? static_cast<UINT>(std::atoi(expected)) : kDesignDpi;
+    test::LiveApp live(R"({"minimizeToTray": true})");
+    App& app = live.app;
+    live.Run([&] {
+        ASSERT_TRUE(live.WaitUntil([&] { return app.Stats().frames > 0; }));
+        live.OnUi([&] {
+            RECT zone{};
+            GetWindowRect(app.OverlayHandle(), &zone);
+            const RECT area = PrimaryWorkArea();
+            EXPECT_EQ(zone.right - zone.left, ScaleToDpi(320, dpi));
+            EXPECT_GE(zone.left, area.left);
+            EXPECT_GE(zone.top, area.top);
+            EXPECT_EQ(area.right - zone.right, ScaleToDpi(16, dpi)) << "not in the right corner";
+            EXPECT_EQ(area.bottom - zone.bottom, ScaleToDpi(16, dpi)) << "not above the taskbar";
+
+            SetWindowPos(app.MainWindow(), nullptr, 0, 0, 200, 150, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+            RECT client{};
+            GetClientRect(app.MainWindow(), &client);
+            EXPECT_GE(client.right, ScaleToDpi(640, dpi) - 2);
+            EXPECT_GE(client.bottom, ScaleToDpi(480, dpi) - 2);
+            // Wine draws a frame of 96 DPI around a window at 144: the client may come out a
+            // little larger than asked, never as large as the old 980 x 760 minimum.
+            EXPECT_LT(client.right, ScaleToDpi(700, dpi));
+            EXPECT_LT(client.bottom, ScaleToDpi(540, dpi));
+        });
+        live.OnUi([&] { SendMessageW(app.MainWindow(), WM_CLOSE, 0, 0); });
+        live.OnUi([&] { EXPECT_FALSE(IsWindowVisible(app.MainWindow())) << "closed, it should go to the tray"; });
+    });
+    const std::string saved = test::ReadFile(ConfigPath());
+    EXPECT_NE(saved.find("\"trayHintShown\": true"), std::string::npos) << saved;
+    EXPECT_NE(saved.find("\"overlayPlaced\": true"), std::string::npos) << saved;
+}
+
 // Run by ctest from a copy of this program in a folder nothing can be written to
 // (live_app_from_a_read_only_folder sets KW_EXPECT_READ_ONLY_FOLDER): the history, the journal
 // key and the activity log go to the local application data folder, the status line says so

@@ -29,6 +29,14 @@ SettingsWindowDriver::SettingsWindowDriver(int moreFrames)
         return messageAnswer;
     };
     ui.platform.setStartWithWindows = [this](bool enable) { startWithWindowsCalls.push_back(enable); };
+    ui.platform.setSendTo = [this](bool enable) {
+        sendToCalls.push_back(enable);
+        return std::string();
+    };
+    ui.platform.setExplorerVerb = [this](bool enable) {
+        explorerVerbCalls.push_back(enable);
+        return explorerVerbProblem;
+    };
     ui.platform.quit = [this] { ++quits; };
     ui.platform.copyText = [this](const std::string& text) { clipboard = text; };
     ui.platform.openFile = [this](const std::filesystem::path& file) {

@@ -55,6 +55,9 @@ public:
     int messageAnswer = IDYES;
     std::vector<MessageRecord> messages;
     std::vector<bool> startWithWindowsCalls;
+    std::vector<bool> sendToCalls;
+    std::vector<bool> explorerVerbCalls;
+    std::string explorerVerbProblem;  // what the verb's switch answers (empty: applied)
     int quits = 0;
     std::vector<std::filesystem::path> openedFiles;
     std::string clipboard;  // the last text copied

@@ -49,14 +49,42 @@ TEST_F(RuleEditor, ConditionsCanBeAddedUpToSixAndRemovedDownToOne) {
     EXPECT_FALSE(w.imgui.Has("Remove this condition"));
 }
 
-TEST_F(RuleEditor, APatternThatDoesNotCompileSaysWhyItMatchesNothing) {
+// Findings go to the strip under the fields: the fields stay where they were as they come and go.
+TEST_F(RuleEditor, APatternErrorIsShownBelowTheFieldsWithoutMovingThem) {
+    w.ui.folderProbe.stateOf = [](const std::string&) { return FolderState::folder; };
     rule().clauses[0].regex = "(?i)^img_";
     w.imgui.ChooseNth("Type", 0, "Regex");
     w.imgui.Frame(1);
-    EXPECT_FALSE(w.imgui.Shows("This pattern matches nothing")) << w.imgui.ShownText();
+    EXPECT_TRUE(w.imgui.Shows("Nothing to report about this rule.")) << w.imgui.ShownText();
+    const std::vector<std::string> fields = {"Pattern", "When matched", "Destination", "Conflict"};
+    std::vector<ImRect> before;
+    for (const std::string& field : fields) before.push_back(w.imgui.Find(field)->rect);
+
     w.imgui.TypeInto("Pattern", "([");
     w.imgui.Frame(1);
-    EXPECT_TRUE(w.imgui.Shows("This pattern matches nothing: missing terminating ]")) << w.imgui.ShownText();
+    EXPECT_TRUE(w.imgui.Shows(
+        "(!) Condition 1: The pattern has an error: missing terminating ] for character class (at character 3)."))
+        << w.imgui.ShownText();
+    for (size_t i = 0; i < fields.size(); ++i) {
+        const ImRect now = w.imgui.Find(fields[i])->rect;
+        EXPECT_EQ(now.Min.x, before[i].Min.x) << fields[i];
+        EXPECT_EQ(now.Min.y, before[i].Min.y) << fields[i];
+    }
+}
+
+// Whatever type is chosen from a condition's list, the list closes onto that condition's fields,
+// never onto its "Remove this condition" button.
+TEST_F(RuleEditor, ChoosingATypeNeverLeavesRemoveUnderThePointer) {
+    w.imgui.Click("Add condition");
+    for (const char* type : kConditionTypeLabels) {
+        if (std::string(type) == "Any file") continue;  // it hides the other condition's removal too
+        w.imgui.ChooseNth("Type", 1, type);
+        w.imgui.Frame(1);
+        const ImVec2 pointer = ImGui::GetIO().MousePos;
+        for (const RecordedItem& remove : w.imgui.FindAll("Remove this condition"))
+            EXPECT_FALSE(remove.rect.Contains(pointer)) << "after choosing " << type;
+    }
+    EXPECT_EQ(rule().clauses.size(), 2u);
 }
 
 TEST_F(RuleEditor, TypeSwitchKeepsTheOtherFieldsAndAnyFileMakesTheRuleExclusive) {
@@ -99,7 +127,7 @@ TEST_F(RuleEditor, SizeIsTakenOnEnterOnly) {
     EXPECT_EQ(rule().clauses[0].sizeBytes, 2ull << 30);
     EXPECT_EQ(w.changedFrames, 0);
 
-    w.imgui.Choose("Compare", "<=");
+    w.imgui.Choose("Compare", "is at most");
     EXPECT_EQ(rule().clauses[0].sizeOp, SizeOp::less_equal);
 }
 

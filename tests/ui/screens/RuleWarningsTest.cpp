@@ -34,11 +34,11 @@ TEST(RuleWarnings, AppearBesideTheRuleAndGoWhenItIsFixed) {
     EXPECT_EQ(w.ui.ruleWarnings.Runs(), runs);
 
     w.OpenTab("Summary");
-    EXPECT_TRUE(w.imgui.Shows("(!) Rule 2 \"Raw\", condition 1: This pattern matches nothing: missing terminating ]"))
+    EXPECT_TRUE(w.imgui.Shows("(!) Rule 2 \"Raw\", condition 1: The pattern has an error: missing terminating ]"))
         << w.imgui.ShownText();
     w.OpenTab("Rules");
     w.imgui.Click("Raw");
-    EXPECT_TRUE(w.imgui.Shows("(!) This pattern matches nothing: missing terminating ]")) << w.imgui.ShownText();
+    EXPECT_TRUE(w.imgui.Shows("(!) Condition 1: The pattern has an error: missing terminating ]")) << w.imgui.ShownText();
 
     w.imgui.TypeInto("Pattern", "^RAW_\\d+");
     w.imgui.Frame();

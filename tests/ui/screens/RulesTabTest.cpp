@@ -28,19 +28,78 @@ protected:
     SettingsWindowDriver w;
 };
 
-TEST_F(RulesTab, AddSelectsANewRuleAimedAtTheUnsortedFolder) {
+// A new rule starts blank where the user has to choose, and is marked incomplete, in a neutral
+// tone, instead of warned about (or taken for a copy of the rule added before it).
+TEST_F(RulesTab, AddRuleStartsBlankAndIncompleteNotFaulty) {
     w.settings.catchAllPath = "D:\\Unsorted";
-    w.imgui.Frame();
-    EXPECT_TRUE(w.imgui.Shows("Select a rule to edit, or add one."));
+    Use({"Photos"});
     w.imgui.Click("Add rule");
-    ASSERT_EQ(w.settings.rules.size(), 1u);
-    EXPECT_EQ(w.settings.rules[0].name, "New rule");
-    EXPECT_EQ(w.settings.rules[0].destination, "D:\\Unsorted");
-    EXPECT_EQ(w.settings.rules[0].id.rfind("rule-", 0), 0u);
-    EXPECT_EQ(w.ui.selectedRule, 0);
-    EXPECT_GE(w.changedFrames, 1);
+    w.imgui.Click("Add rule");
+    ASSERT_EQ(w.settings.rules.size(), 3u);
+    const Rule& added = w.settings.rules[2];
+    EXPECT_EQ(added.name, "");
+    ASSERT_EQ(added.clauses.size(), 1u);
+    EXPECT_EQ(added.clauses[0].type, ConditionType::extension);
+    EXPECT_EQ(added.clauses[0].extensions, "");
+    EXPECT_EQ(added.destination, "");
+    EXPECT_NE(added.id, w.settings.rules[1].id);
+    EXPECT_EQ(w.ui.selectedRule, 2);
+    EXPECT_GE(w.changedFrames, 2);
     w.imgui.Frame();
     EXPECT_TRUE(w.imgui.Has("Rule name"));  // the editor opened on it
+    EXPECT_EQ(w.imgui.FindAll("New rule").size(), 2u);
+    EXPECT_TRUE(w.imgui.Shows("incomplete"));
+    EXPECT_TRUE(w.imgui.Shows("Incomplete: still needs a name, a value for its condition and a destination folder."))
+        << w.imgui.ShownText();
+    EXPECT_FALSE(w.imgui.Shows("(!)")) << w.imgui.ShownText();
+    EXPECT_FALSE(w.imgui.Shows("Never reached")) << w.imgui.ShownText();
+
+    w.imgui.TypeInto("Rule name", "Scans");
+    w.imgui.TypeInto("Extensions", "pdf");
+    w.imgui.TypeInto("Destination", "D:\\Scans");
+    w.imgui.Frame();
+    EXPECT_FALSE(w.imgui.Shows("Incomplete:")) << w.imgui.ShownText();
+}
+
+// With no rules the tab offers the starter set, built from the user's own folders, and adds it
+// only when asked.
+TEST_F(RulesTab, StarterRulesAreOfferedAndAddedInOneClick) {
+    w.ui.platform.userFolders = [] {
+        UserFolders f;
+        f.profile = "C:\\Users\\ann";
+        f.documents = "C:\\Users\\ann\\OneDrive\\Documents";
+        f.pictures = "D:\\Photos";  // moved off the profile
+        f.music = "C:\\Users\\ann\\Music";
+        f.downloads = "C:\\Users\\ann\\Downloads";
+        return f;  // no Videos folder known
+    };
+    w.ui.starterRules.reset();  // the first frame offered the real folders
+    w.ui.folderProbe.stateOf = [](const std::string&) { return FolderState::missing; };  // made at the first move
+    w.imgui.Frame(3);
+    EXPECT_TRUE(w.settings.rules.empty());
+    EXPECT_EQ(w.changedFrames, 0);
+    EXPECT_TRUE(w.imgui.Shows("to %USERPROFILE%\\Downloads\\Installers")) << w.imgui.ShownText();
+
+    w.imgui.Click("Add these starter rules");
+    const std::vector<std::pair<std::string, std::string>> expected = {
+        {"Documents", "%USERPROFILE%\\OneDrive\\Documents"}, {"Pictures", "D:\\Photos"},
+        {"Videos", "%USERPROFILE%\\Videos"},                  {"Music", "%USERPROFILE%\\Music"},
+        {"Archives", "%USERPROFILE%\\Downloads\\Archives"},   {"Installers", "%USERPROFILE%\\Downloads\\Installers"}};
+    ASSERT_EQ(w.settings.rules.size(), expected.size());
+    for (size_t i = 0; i < expected.size(); ++i) {
+        const Rule& rule = w.settings.rules[i];
+        EXPECT_EQ(rule.name, expected[i].first);
+        EXPECT_EQ(rule.destination, expected[i].second);
+        EXPECT_EQ(rule.clauses.size(), 1u);
+        EXPECT_EQ(rule.id.rfind("rule-", 0), 0u);
+    }
+    EXPECT_NE(w.settings.rules[1].clauses[0].extensions.find(".jpg"), std::string::npos);
+    EXPECT_NE(w.settings.rules[5].clauses[0].extensions.find(".msi"), std::string::npos);
+    EXPECT_EQ(w.ui.selectedRule, 0);
+    EXPECT_EQ(w.changedFrames, 1);
+    w.imgui.Frame();
+    EXPECT_FALSE(w.imgui.Has("Add these starter rules"));
+    EXPECT_FALSE(w.imgui.Shows("(!)")) << w.imgui.ShownText();
 }
 
 TEST_F(RulesTab, ToolbarActsOnlyOnAValidSelection) {

@@ -26,7 +26,7 @@ TEST_F(SettingsTab, PreferencesAreStoredAndFlagged) {
     w.imgui.Click("Start with Windows");
     EXPECT_TRUE(w.settings.startWithWindows);
     EXPECT_EQ(w.startWithWindowsCalls, std::vector<bool>{true});
-    w.imgui.Choose("UI font", "Larger");
+    w.imgui.Choose("Font size", "Larger");
     EXPECT_EQ(w.settings.uiFontSize, UiFontSize::larger);
     w.imgui.Choose("Rename style", "Custom suffix + numbered");
     EXPECT_EQ(w.settings.autoRename.mode, AutoRenameMode::suffix_numbered);
@@ -61,7 +61,7 @@ TEST_F(SettingsTab, NoMatchPolicyShowsTheUnsortedRowAndItsWarning) {
     EXPECT_EQ(w.settings.noMatchPolicy, NoMatchPolicy::unsorted);
     EXPECT_NE(w.folderWarning.find("missing-unsorted"), std::string::npos);
     w.imgui.Frame();
-    EXPECT_TRUE(w.imgui.Shows("Routing folder warning"));
+    EXPECT_TRUE(w.imgui.Shows("This folder will be created at the first move:"));
     EXPECT_TRUE(w.imgui.Has("Browse##catch"));
 
     // A typed folder that exists clears the warning at once.
@@ -143,7 +143,7 @@ TEST_F(SettingsTab, RestoreAsksFirstAndReplacesEverythingWithDefaultsForMissingK
     EXPECT_GE(w.changedFrames, 1);
 }
 
-TEST_F(SettingsTab, RestoreNamesTheRoutingFoldersThatAreMissing) {
+TEST_F(SettingsTab, RestoreNamesTheRoutingFoldersThatAreMissingWithoutABox) {
     std::filesystem::create_directory(w.dir / L"here");
     Rule gone;
     gone.id = "rule-00000001";
@@ -164,17 +164,12 @@ TEST_F(SettingsTab, RestoreNamesTheRoutingFoldersThatAreMissing) {
 
     w.backupAnswers = {InDir(L"missing.json")};
     w.imgui.Click("Restore settings...");
-    ASSERT_EQ(w.messages.size(), 2u);
-    EXPECT_EQ(w.messages[1].caption, "Routing folders missing");
-    EXPECT_EQ(w.messages[1].type, static_cast<UINT>(MB_ICONWARNING));
-    EXPECT_EQ(w.messages[1].text,
-              "Some routing folders do not exist yet (moves may fail until you create them or fix paths):\n- " +
-                  InDir(L"gone") + "\n- " + InDir(L"unsorted"));
-    EXPECT_EQ(w.folderWarning, w.messages[1].text);
+    ASSERT_EQ(w.messages.size(), 1u);  // the question before the restore, nothing after it
+    EXPECT_EQ(w.folderWarning,
+              "These folders will be created at the first move:\n- " + InDir(L"gone") + "\n- " + InDir(L"unsorted"));
     EXPECT_EQ(w.settings.rules.size(), 3u);
     EXPECT_EQ(w.applies, 1);
     w.imgui.Frame();
-    EXPECT_TRUE(w.imgui.Shows("Routing folder warning"));
     EXPECT_TRUE(w.imgui.Shows("- " + InDir(L"gone")));
 
     // A backup whose folders are all there clears the warning without a message.
@@ -183,9 +178,9 @@ TEST_F(SettingsTab, RestoreNamesTheRoutingFoldersThatAreMissing) {
     ASSERT_TRUE(BackupSettingsFile(w.dir / L"present.json", backup, error)) << error;
     w.backupAnswers = {InDir(L"present.json")};
     w.imgui.Click("Restore settings...");
-    EXPECT_EQ(w.messages.size(), 3u);
+    EXPECT_EQ(w.messages.size(), 2u);
     EXPECT_EQ(w.folderWarning, "");
-    EXPECT_FALSE(w.imgui.Shows("Routing folder warning"));
+    EXPECT_FALSE(w.imgui.Shows("will be created at the first move"));
 }
 
 TEST_F(SettingsTab, RestoreFailuresLeaveTheSettingsAlone) {
@@ -208,8 +203,9 @@ TEST_F(SettingsTab, RestoreFailuresLeaveTheSettingsAlone) {
     EXPECT_EQ(w.settings, before);
 }
 
-TEST_F(SettingsTab, OpacitySliderSavesInEveryFrameOfADrag) {
-    const RecordedItem* slider = w.imgui.Find("Overlay opacity");
+TEST_F(SettingsTab, OpacityIsAPercentageSavedInEveryFrameOfADrag) {
+    EXPECT_TRUE(w.imgui.Shows("90 %"));  // the default alpha of 230
+    const RecordedItem* slider = w.imgui.Find("Drop zone opacity");
     ASSERT_NE(slider, nullptr);
     const float y = (slider->rect.Min.y + slider->rect.Max.y) / 2;
     w.imgui.DragBetween(ImVec2(slider->rect.Min.x + 200, y), ImVec2(slider->rect.Min.x + 1, y));
@@ -220,6 +216,37 @@ TEST_F(SettingsTab, OpacitySliderSavesInEveryFrameOfADrag) {
 TEST_F(SettingsTab, ExitQuits) {
     w.imgui.Click("Exit application");
     EXPECT_EQ(w.quits, 1);
+}
+
+}  // namespace
+}  // namespace kw::test
+
+namespace kw::test {
+namespace {
+
+// Each switch applies itself at once; one the system refuses goes back off with the reason in
+// the status line; "Remove from this PC" turns all three integrations off in one click.
+TEST_F(SettingsTab, ExplorerSwitchesApplyAtOnceAndRemoveFromThisPcTurnsAllOff) {
+    w.imgui.Click("Add to Send To");
+    EXPECT_TRUE(w.settings.sendToShortcut);
+    EXPECT_EQ(w.sendToCalls, std::vector<bool>{true});
+    w.explorerVerbProblem = "Could not add the Explorer menu entry (Access denied).";
+    w.imgui.Click("Add \"Route with Kestrane Fileweir\" to Explorer's menu");
+    EXPECT_FALSE(w.settings.explorerMenuVerb);
+    EXPECT_EQ(w.statusText, w.explorerVerbProblem);
+    w.explorerVerbProblem.clear();
+    w.imgui.Click("Add \"Route with Kestrane Fileweir\" to Explorer's menu");
+    EXPECT_TRUE(w.settings.explorerMenuVerb);
+    w.imgui.Click("Start with Windows");
+    EXPECT_EQ(w.changedFrames, 4);
+
+    w.imgui.Click("Remove from this PC");
+    EXPECT_FALSE(w.settings.startWithWindows || w.settings.sendToShortcut || w.settings.explorerMenuVerb);
+    EXPECT_EQ(w.startWithWindowsCalls, (std::vector<bool>{true, false}));
+    EXPECT_EQ(w.sendToCalls, (std::vector<bool>{true, false}));
+    EXPECT_EQ(w.explorerVerbCalls, (std::vector<bool>{true, true, false}));
+    EXPECT_EQ(w.statusText.rfind("Removed from this PC", 0), 0u) << w.statusText;
+    EXPECT_EQ(w.changedFrames, 5);
 }
 
 }  // namespace

@@ -1,0 +1,136 @@
+// Items named on a command line: this copy's own at start, or lists other processes hand over
+// (a drop on the exe, Send To, the Explorer menu, `route` in a console). They are gathered for a
+// moment, so that one process per selected item still makes one batch, then routed as a drop.
+
+#include <algorithm>
+
+#include "app/App.h"
+#include "model/TextEncoding.h"
+#include "shell/InstanceHandoff.h"
+
+namespace kw {
+namespace {
+
+constexpr DWORD kAnswerTimeoutMs = 5000;
+constexpr size_t kLinesPerMessage = 512 * 1024;
+
+bool IsReplyWindow(HWND window) {
+    wchar_t name[64] = {};
+    return window && GetClassNameW(window, name, 64) > 0 && std::wstring_view(name) == kReplyWindowClass;
+}
+
+// Sent, not posted: the data must live while the receiver reads it. A waiting process that hangs
+// holds this thread for at most the timeout.
+void SendReply(HWND waiter, HWND from, std::uintptr_t tag, const void* data, size_t bytes) {
+    COPYDATASTRUCT message{};
+    message.dwData = tag;
+    message.cbData = static_cast<DWORD>(bytes);
+    message.lpData = const_cast<void*>(data);
+    DWORD_PTR answer = 0;
+    SendMessageTimeoutW(waiter, WM_COPYDATA, reinterpret_cast<WPARAM>(from), reinterpret_cast<LPARAM>(&message),
+                        SMTO_ABORTIFHUNG, kAnswerTimeoutMs, &answer);
+}
+
+}  // namespace
+
+void App::TakeCommandLine(IntakeRequest request, std::uintptr_t waiter) {
+    gathering.Add(std::move(request), waiter, GetTickCount64());
+    ArmCommandLineTimer();
+}
+
+LRESULT App::OnCopyData(HWND sender, const COPYDATASTRUCT* data) {
+    if (!data || data->dwData != kIntakeTag) return FALSE;
+    if (!running) return FALSE;  // closing: the sender keeps its items and says so
+    std::string why;
+    std::optional<IntakeRequest> request = DecodeIntake(data->lpData, data->cbData, why);
+    if (!request) {
+        refusedLists.push_back("Refused a list of items from another program (" + why + ").");
+        ArmCommandLineTimer();
+        return FALSE;
+    }
+    // Only a `route --wait` process's own reply window is answered: the sender names it.
+    TakeCommandLine(std::move(*request), IsReplyWindow(sender) ? reinterpret_cast<std::uintptr_t>(sender) : 0);
+    return TRUE;
+}
+
+void App::ArmCommandLineTimer() {
+    if (!mainWindow || !initDone) return;  // Init arms it once the program can route
+    std::optional<uint64_t> due = gathering.NextDue();
+    if (!refusedLists.empty()) due = GetTickCount64();
+    if (!due) return;
+    const uint64_t now = GetTickCount64();
+    const UINT delay = *due > now ? static_cast<UINT>(*due - now) : 0;
+    // Given the id of a timer the window has, SetTimer resets it.
+    SetTimer(mainWindow, kCommandLineTimer, std::max<UINT>(delay, USER_TIMER_MINIMUM), nullptr);
+}
+
+void App::RouteDueCommandLines() {
+    if (mainWindow) KillTimer(mainWindow, kCommandLineTimer);
+    for (const std::string& refused : refusedLists) AddLog(refused);
+    refusedLists.clear();
+    for (GatheredBatch& batch : gathering.TakeDue(GetTickCount64())) RouteCommandLineBatch(std::move(batch));
+    ArmCommandLineTimer();
+}
+
+void App::RouteCommandLineBatch(GatheredBatch batch) {
+    std::vector<HWND> waiters;
+    for (std::uintptr_t waiter : batch.waiters) waiters.push_back(reinterpret_cast<HWND>(waiter));
+    for (const std::string& note : batch.notes) AddLog("Command line: " + note);
+    const int count = static_cast<int>(batch.paths.size());
+    if (batch.copy) {
+        AddLog("Command line: copying is not available in this version; " + std::to_string(count) +
+               " item(s) were not routed.");
+        AnswerWaiters(waiters, {}, 2, "Copying is not available in this version; nothing was routed.");
+        return;
+    }
+    if (count == 0) {
+        statusText = "Nothing to route from the command line \xE2\x80\x94 see the Activity tab.";
+        redrawRequested = true;
+        AnswerWaiters(waiters, {}, 1, "Nothing was routed.");
+        return;
+    }
+    AddLog("From the command line: " + std::to_string(count) + " item(s).");
+    intakeWaiters = std::move(waiters);
+    HandleDroppedFiles(std::move(batch.paths), batch.preview);
+    // The intake made no batch and no preview (the items went, or the program is closing).
+    if (!intakeWaiters.empty()) AnswerWaiters(intakeWaiters, {}, 1, statusText.empty() ? "Nothing was routed." : statusText);
+}
+
+void App::AnswerWaiters(std::vector<HWND>& waiters, const std::vector<std::string>& lines, int exitCode,
+                        const std::string& text) {
+    std::string block;
+    const auto flush = [&](HWND waiter) {
+        if (!block.empty()) SendReply(waiter, mainWindow, kReplyLinesTag, block.data(), block.size());
+    };
+    for (HWND waiter : waiters) {
+        if (!IsWindow(waiter)) continue;  // it gave up, or was ended
+        block.clear();
+        for (const std::string& line : lines) {
+            if (block.size() + line.size() + 1 > kLinesPerMessage) {
+                flush(waiter);
+                block.clear();
+            }
+            block += line;
+            block += '\n';
+        }
+        flush(waiter);
+        const std::vector<std::byte> done = EncodeDone(exitCode, text);
+        SendReply(waiter, mainWindow, kReplyDoneTag, done.data(), done.size());
+    }
+    waiters.clear();
+}
+
+void App::EndCommandLines() {
+    if (mainWindow) KillTimer(mainWindow, kCommandLineTimer);
+    for (GatheredBatch& batch : gathering.TakeAll()) {
+        if (!batch.paths.empty())
+            AddLog("Not routed as the program closed: " + std::to_string(batch.paths.size()) +
+                   " item(s) from the command line; they stay where they were.");
+        std::vector<HWND> waiters;
+        for (std::uintptr_t waiter : batch.waiters) waiters.push_back(reinterpret_cast<HWND>(waiter));
+        AnswerWaiters(waiters, {}, 1, "Kestrane Fileweir closed before routing these items; nothing was moved.");
+    }
+    AnswerWaiters(previewWaiters, {}, 1, "Kestrane Fileweir closed with the preview open; nothing was moved.");
+}
+
+}  // namespace kw
