@@ -11,6 +11,7 @@
 #include "history/CrashRecovery.h"
 #include "model/MissingFolders.h"
 #include "model/TextEncoding.h"
+#include "render/ThemeColours.h"
 #include "routing/JournalSeal.h"
 #include "shell/Autostart.h"
 #include "shell/BatchCommands.h"
@@ -19,6 +20,7 @@
 #include "shell/PathFiltering.h"
 #include "shell/Dpi.h"
 #include "shell/ScreenPlacement.h"
+#include "shell/SystemTheme.h"
 
 namespace kw {
 namespace {
@@ -69,8 +71,12 @@ App& App::Instance() {
 }
 
 void App::ApplyColours() {
-    if (renderHost.HasImGui()) renderHost.ApplyTheme(settings.theme == Theme::dark, UiScale());
-    overlay.SetTheme(static_cast<int>(settings.theme));
+    const bool dark = UsesDarkColours(settings.theme, SystemAppsUseLightTheme());
+    if (renderHost.HasImGui()) renderHost.ApplyTheme(dark, UiScale());
+    overlay.SetTheme(dark ? 0 : 1);
+    // Not every system has the immersive dark title bar (Wine ignores it); cosmetic only.
+    const BOOL darkTitle = dark;
+    if (mainWindow) DwmSetWindowAttribute(mainWindow, 20 /* DWMWA_USE_IMMERSIVE_DARK_MODE */, &darkTitle, sizeof darkTitle);
 }
 
 bool App::Init(HINSTANCE instance, int showCommand) {
@@ -124,9 +130,6 @@ bool App::Init(HINSTANCE instance, int showCommand) {
         statusText += (statusText.empty() ? "" : " ") + notice;
     }
 
-    // Not every system has the immersive dark title bar (Wine ignores it); cosmetic only.
-    const BOOL darkTitle = settings.theme == Theme::dark;
-    DwmSetWindowAttribute(mainWindow, 20 /* DWMWA_USE_IMMERSIVE_DARK_MODE */, &darkTitle, sizeof darkTitle);
 
     // The history being read since start-up wakes the window when it is in; if it already is,
     // this message takes it.
@@ -135,6 +138,7 @@ bool App::Init(HINSTANCE instance, int showCommand) {
     folderCheck.emplace([window = mainWindow] { PostMessageW(window, kFolderCheckMessage, 0, 0); });
     // The Test tab plans on a thread of its own and wakes the window when its plans are ready.
     uiState.tester.wake = [window = mainWindow] { PostMessageW(window, kPreviewChangedMessage, 0, 0); };
+    uiState.activity.search.SetWake([window = mainWindow] { PostMessageW(window, kLogSearchMessage, 0, 0); });
     mainDrops.Attach(mainWindow, [this](std::vector<std::filesystem::path> paths, POINT point, DWORD) {
         OnMainWindowDrop(std::move(paths), point);
     });
@@ -143,7 +147,7 @@ bool App::Init(HINSTANCE instance, int showCommand) {
     RequestScaledFonts();
     lastAppliedFontSize = settings.uiFontSize;
     lastAppliedAlpha = settings.overlayAlpha;
-    renderHost.ApplyTheme(settings.theme == Theme::dark, UiScale());
+    ApplyColours();
 
     if (!overlay.Create(instance, mainWindow,
                         [this](std::vector<std::filesystem::path> paths, DWORD keys) {
@@ -152,7 +156,6 @@ bool App::Init(HINSTANCE instance, int showCommand) {
                                                BatchOptions{(keys & MK_CONTROL) != 0});
                         }))
         return false;
-    overlay.SetTheme(static_cast<int>(settings.theme));
     overlay.SetAlpha(settings.overlayAlpha);
     overlay.SetPosition(settings.overlayX, settings.overlayY, settings.overlayW, settings.overlayH);
     if (!settings.overlayPlaced) PlaceDropZoneFirst();
@@ -294,7 +297,6 @@ void App::ApplyAllSettings() {
     if (ApplyHotkey(settings.hotkeyModifiers, settings.hotkeyVk, error)) hotkey.error.clear();
     else hotkey.error = error;
     EnsureMinimumSize();
-    overlay.SetTheme(static_cast<int>(settings.theme));
     overlay.SetAlpha(settings.overlayAlpha);
     overlay.SetPosition(settings.overlayX, settings.overlayY, settings.overlayW, settings.overlayH);
     KeepWindowOnScreen(overlay.Handle());
@@ -391,6 +393,9 @@ LRESULT App::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             if (!drawingSettings) PumpPreview();
             redrawRequested = true;
             return 0;
+        case kLogSearchMessage:
+            redrawRequested = true;  // the Activity tab takes the lines in its next frame
+            return 0;
         case kJobProgressMessage:
         case kJobFinishedMessage:
             // Also dispatched inside modal loops (a menu, a dialog), where the loop's own pump does
@@ -440,6 +445,13 @@ LRESULT App::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_DPICHANGED:
             OnDpiChanged(*reinterpret_cast<const RECT*>(lParam));
             return 0;
+        case WM_SETTINGCHANGE:
+            // The user switched Windows between light and dark while the theme follows it.
+            if (settings.theme == Theme::system && IsColourModeChange(lParam)) {
+                ApplyColours();
+                redrawRequested = true;
+            }
+            return DefWindowProcW(mainWindow, message, wParam, lParam);
         case WM_DISPLAYCHANGE:
             KeepWindowOnScreen(overlay.Handle());
             KeepWindowOnScreen(mainWindow);

@@ -47,6 +47,7 @@ constexpr UINT kWakeForHistoryMessage = WM_APP + 7;  // the history was read
 constexpr UINT kFolderCheckMessage = WM_APP + 8;  // the routing folders were looked at
 constexpr UINT kPreviewChangedMessage = WM_APP + 6;  // the plan of a drop, or the tester's, moved on
 constexpr UINT kWatchMessage = WM_APP + 12;  // the folder watcher has something to hand over
+constexpr UINT kLogSearchMessage = WM_APP + 24;  // the search of the log found lines or ended
 constexpr wchar_t kMainWindowClass[] = L"KestraneFileweirMain";
 constexpr wchar_t kInstanceMutexName[] = L"Local\\KestraneFileweir.SingleInstance.v1";
 constexpr DWORD kMainWindowStyle = WS_OVERLAPPEDWINDOW;

@@ -11,6 +11,7 @@
 #include "history/Undo.h"
 #include "model/Clock.h"
 #include "model/TextEncoding.h"
+#include "routing/BatchTally.h"
 #include "shell/RecycleBinRestore.h"
 
 namespace kw {
@@ -53,6 +54,14 @@ bool App::HistoryLoaded(bool wait) {
 void App::RefreshOffers() {
     batchOffers = OffersFor(recentBatches);
     overlay.SetUndoLabel(UndoMenuLabel());
+    // The drop zone keeps the newest batch's tally (of this run or an earlier one) on its last line.
+    if (recentBatches.empty()) {
+        overlay.SetLastBatch("");
+    } else {
+        const HistoryBatch& last = recentBatches.front();
+        overlay.SetLastBatch("Last batch " + LocalClockText(last.time) + " \xE2\x80\x94 " +
+                             TallyText(last.Tally(), last.undoOf != 0));
+    }
 }
 
 std::wstring App::UndoMenuLabel() const {

@@ -3,10 +3,11 @@
 # tab with a rule selected, Summary, Settings and Activity, in both themes and at the three font
 # sizes; the first start (starter rules, the window at its smallest), a new rule and a rule
 # with a pattern error (medium font, both DPIs); the Test tab with a mixed drop and the Preview of a Shift-drop (medium font, 96 DPI); at 96 DPI (100 %) and at 144 DPI (150 %, files ending in -144dpi), and one of the whole
-# screen with the drop zone at each DPI. Tabs and rows are clicked with xdotool at positions
+# screen with the drop zone at each DPI; the drop zone (its corner enlarged) and the Activity tab
+# searching a long log in the dark, light and "Use the system setting" themes. Tabs and rows are clicked with xdotool at positions
 # measured for each font size at 96 DPI and scaled.
 # Usage: docs/screenshots.sh [output folder]   (default build/screenshots)
-# KW_SHOT_DPIS, KW_SHOT_THEMES and KW_SHOT_SIZES narrow the set.
+# KW_SHOT_DPIS, KW_SHOT_THEMES, KW_SHOT_LOOK_THEMES and KW_SHOT_SIZES narrow the set.
 # Needs a build (scripts/build.sh); uses its own Wine prefixes, build/wineprefix-shots(-144).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -35,6 +36,8 @@ finish() {
 }
 trap finish EXIT
 kw_start_display
+# A compositor, so that the drop zone's translucency and smooth corners show as on Windows.
+if command -v xcompmgr >/dev/null; then xcompmgr >/dev/null 2>&1 & fi
 
 # The rules point at folders on a drive D: of the prefix, as a user's would.
 app="$work/d/Tools/Kestrane Fileweir"
@@ -142,6 +145,33 @@ queued_drop_shot() {
   timeout 60 wine "$driver" drag KestraneFileweirOverlay 'D:\Downloads\later.log' >/dev/null
   sleep 2; shot "activity-queued-$1"
   end_slow_batch
+}
+
+# The drop zone over the settings window, whole, and its top-left corner enlarged eight times:
+# what lies behind shows through outside the rounded border, and the edge is smooth. Also the
+# Activity tab searching a log of 20,000 lines for "invoice". Medium font; every theme.
+look_shots() {  # theme
+  config "$1" medium
+  positions medium
+  sed -i "s/\"overlayX\": 1500, \"overlayY\": 60/\"overlayX\": $((420 * dpi / 96)), \"overlayY\": $((260 * dpi / 96))/" "$app/config.json"
+  awk 'BEGIN { for (i = 1; i <= 20000; i++) {
+      rule = i % 500 ? "Scans" : "Invoices 2026"; folder = i % 500 ? "Scans" : "Invoices"; name = i % 500 ? "scan" : "invoice"
+      printf "2026-12-0%d 09:%02d:%02d | [ok] C:\\users\\me\\Downloads\\%s-%05d.pdf -> D:\\Documents\\%s\\%s-%05d.pdf (Moved via %s)\n",
+             i % 7 + 1, int(i / 60) % 60, i % 60, name, i, folder, name, i, rule } }' >>"$app/activity.log"
+  start_app
+  read -r _ _ ox oy ow oh < <(timeout 30 wine "$driver" window KestraneFileweirOverlay | tr -d '\r')
+  sleep 1
+  import -window root "$work/root.png"
+  local m=$((16 * dpi / 96)) c=$((36 * dpi / 96))
+  convert "$work/root.png" -crop "$((ow + 2 * m))x$((oh + 2 * m))+$((ox - m))+$((oy - m))" +repage "$out/drop-zone-$1$suffix.png"
+  convert "$work/root.png" -crop "${c}x${c}+$((ox - 4))+$((oy - 4))" +repage -filter point -resize 800% \
+    "$out/drop-zone-corner-$1$suffix.png"
+  echo "$out/drop-zone-$1$suffix.png"
+  click "${tabs[4]}" "$bar"
+  click $((283 * dpi / 96)) $((305 * dpi / 96))
+  xdotool type --delay 60 invoice
+  sleep 3; shot "activity-search-$1"
+  quit_app
 }
 
 quit_app() {
@@ -254,6 +284,10 @@ for dpi in ${KW_SHOT_DPIS:-96 144}; do
   ln -s "$work/d" "$WINEPREFIX/dosdevices/d:"
   suffix=""
   [ "$dpi" = 96 ] || suffix="-${dpi}dpi"
+  # "Use the system setting" follows the apps' colour mode Windows is set to: light here.
+  timeout 60 wine reg add 'HKCU\Software\Microsoft\Windows\CurrentVersion\Themes\Personalize' \
+    /v AppsUseLightTheme /t REG_DWORD /d 1 /f >/dev/null 2>&1
+  for theme in ${KW_SHOT_LOOK_THEMES:-dark light system}; do look_shots "$theme"; done
   for theme in ${KW_SHOT_THEMES:-dark light}; do
     for size in ${KW_SHOT_SIZES:-medium large larger}; do
       config "$theme" "$size"

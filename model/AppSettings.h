@@ -12,7 +12,8 @@
 
 namespace kw {
 
-enum class Theme : int32_t { dark = 0, light };
+// `system`: dark or light as Windows is set for apps.
+enum class Theme : int32_t { dark = 0, light, system };
 enum class MinimizeTarget : int32_t { tray = 0, taskbar };
 enum class NoMatchPolicy : int32_t { unsorted = 0, leave_in_place };
 enum class UiFontSize : int32_t { medium = 0, large, larger };

@@ -25,7 +25,7 @@ constexpr std::array<const char*, 4> kRuleActionNames = {"move", "recycle", "lea
 constexpr std::array<const char*, 3> kConflictPolicyNames = {"rename", "overwrite", "skip"};
 constexpr std::array<const char*, 2> kDateFieldNames = {"modified", "created"};
 constexpr std::array<const char*, 2> kDateOpNames = {"older", "newer"};
-constexpr std::array<const char*, 2> kThemeNames = {"dark", "light"};
+constexpr std::array<const char*, 3> kThemeNames = {"dark", "light", "system"};
 constexpr std::array<const char*, 2> kMinimizeTargetNames = {"tray", "taskbar"};
 constexpr std::array<const char*, 2> kNoMatchPolicyNames = {"unsorted", "leave_in_place"};
 constexpr std::array<const char*, 3> kUiFontSizeNames = {"medium", "large", "larger"};
@@ -268,7 +268,8 @@ bool SettingsFromJson(const Json& j, AppSettings& s) {
     EnsureCatchAllPath(s);
     try {
         if (!j.is_object()) throw Json::type_error::create(302, "the document must be an object", nullptr);
-        s.theme = String(j, "theme", "dark") == "light" ? Theme::light : Theme::dark;
+        const std::string theme = String(j, "theme", "dark");
+        s.theme = theme == "light" ? Theme::light : theme == "system" ? Theme::system : Theme::dark;
         s.minimizeToTray = Bool(j, "minimizeToTray", true);
         s.minimizeTarget = String(j, "minimizeTarget", "tray") == "taskbar" ? MinimizeTarget::taskbar : MinimizeTarget::tray;
         s.startMinimized = Bool(j, "startMinimized", false);

@@ -6,6 +6,8 @@
 #include <imgui_impl_dx11.h>
 #include <imgui_impl_win32.h>
 
+#include "render/ThemeColours.h"
+
 extern IMGUI_IMPL_API LRESULT ImGui_ImplWin32_WndProcHandler(HWND, UINT, WPARAM, LPARAM);
 
 namespace kw {
@@ -189,20 +191,7 @@ void RenderHost::ApplyTheme(bool dark, float scale) {
     if (!imguiReady) return;
     ImGuiStyle& style = ImGui::GetStyle();
     style = ImGuiStyle();  // sizes from their defaults, so that scaling never compounds
-    ImVec4* colors = style.Colors;
-    if (dark) {
-        ImGui::StyleColorsDark(&style);
-        colors[ImGuiCol_WindowBg] = ImVec4(0.07f, 0.09f, 0.14f, 1.00f);
-        colors[ImGuiCol_Button] = ImVec4(0.08f, 0.62f, 0.78f, 0.70f);
-        colors[ImGuiCol_ButtonHovered] = ImVec4(0.12f, 0.75f, 0.90f, 0.90f);
-        colors[ImGuiCol_Header] = ImVec4(0.10f, 0.55f, 0.70f, 0.55f);
-        colors[ImGuiCol_Tab] = ImVec4(0.10f, 0.18f, 0.28f, 1.00f);
-        colors[ImGuiCol_TabActive] = ImVec4(0.10f, 0.55f, 0.72f, 1.00f);
-    } else {
-        ImGui::StyleColorsLight(&style);
-        colors[ImGuiCol_Button] = ImVec4(0.10f, 0.62f, 0.82f, 0.70f);
-        colors[ImGuiCol_TabActive] = ImVec4(0.20f, 0.70f, 0.88f, 1.00f);
-    }
+    StyleColours(style, dark);
     ApplyRounding(style);
     if (scale != 1.0f) style.ScaleAllSizes(scale);
 }

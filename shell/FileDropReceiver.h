@@ -39,6 +39,10 @@ public:
     bool HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
 
     bool UsesOle() const { return registered; }
+    // What a drag over the window says (see FileDropTarget::DescribeDrags); after Attach.
+    void DescribeDrags(FileDropTarget::Describe describe) {
+        if (target) target->DescribeDrags(window, std::move(describe));
+    }
 
 private:
     void OnDropFiles(HDROP drop);

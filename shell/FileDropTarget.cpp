@@ -98,26 +98,69 @@ DWORD DragFeedback(DWORD allowed, DWORD keys) {
     return (allowed & DROPEFFECT_COPY) ? DROPEFFECT_COPY : DROPEFFECT_NONE;
 }
 
-HRESULT STDMETHODCALLTYPE FileDropTarget::DragEnter(IDataObject* data, DWORD keys, POINTL, DWORD* effect) {
+void FileDropTarget::DescribeDrags(HWND targetWindow, Describe words) {
+    window = targetWindow;
+    describe = std::move(words);
+    // The drag-image manager draws the source's drag image, with its description, over this
+    // window; without one (it is missing on some systems) drags work as before.
+    if (!dragImages)
+        CoCreateInstance(CLSID_DragDropHelper, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(dragImages.GetAddressOf()));
+}
+
+void FileDropTarget::UpdateDescription(DWORD keys) {
+    if (!describe || !dragged) return;
+    const DropDescriptionText words = describe(keys);
+    // Once per change: a SetData per mouse move would make the image flicker, and a source that
+    // refused the words once is not asked again for the same ones.
+    if (words == described) return;
+    described = words;
+    if (SetDropDescription(dragged.Get(), words)) describedOnData = true;
+}
+
+void FileDropTarget::EndDrag() {
+    // The description stays on the source's data object after the drag; the source may be
+    // dragged over other windows next, so it is taken back (DROPIMAGE_INVALID, no words).
+    if (dragged && describedOnData) SetDropDescription(dragged.Get(), DropDescriptionText{});
+    described = DropDescriptionText{};
+    describedOnData = false;
+    dragged.Reset();
+}
+
+HRESULT STDMETHODCALLTYPE FileDropTarget::DragEnter(IDataObject* data, DWORD keyState, POINTL point, DWORD* effect) {
     if (!effect) return E_POINTER;
     FORMATETC format = HdropFormat();
     accepting = data && data->QueryGetData(&format) == S_OK;
-    *effect = accepting ? DragFeedback(*effect, keys) : DROPEFFECT_NONE;
+    *effect = accepting ? DragFeedback(*effect, keyState) : DROPEFFECT_NONE;
+    dragged = accepting ? data : nullptr;
+    described = DropDescriptionText{};
+    describedOnData = false;
+    UpdateDescription(keyState);
+    POINT at{point.x, point.y};
+    if (dragImages && data) dragImages->DragEnter(window, data, &at, *effect);
     return S_OK;
 }
 
-HRESULT STDMETHODCALLTYPE FileDropTarget::DragOver(DWORD keys, POINTL, DWORD* effect) {
+HRESULT STDMETHODCALLTYPE FileDropTarget::DragOver(DWORD keyState, POINTL point, DWORD* effect) {
     if (!effect) return E_POINTER;
-    *effect = accepting ? DragFeedback(*effect, keys) : DROPEFFECT_NONE;
+    *effect = accepting ? DragFeedback(*effect, keyState) : DROPEFFECT_NONE;
+    UpdateDescription(keyState);
+    POINT at{point.x, point.y};
+    if (dragImages) dragImages->DragOver(&at, *effect);
     return S_OK;
 }
 
-HRESULT STDMETHODCALLTYPE FileDropTarget::DragLeave() { return S_OK; }
+HRESULT STDMETHODCALLTYPE FileDropTarget::DragLeave() {
+    EndDrag();
+    if (dragImages) dragImages->DragLeave();
+    return S_OK;
+}
 
 HRESULT STDMETHODCALLTYPE FileDropTarget::Drop(IDataObject* data, DWORD keyState, POINTL point, DWORD* effect) {
     if (!effect) return E_POINTER;
     *effect = DROPEFFECT_NONE;
+    EndDrag();
     // No exception may travel back into OLE's drag loop (the source is often another program).
+    HRESULT result = S_OK;
     try {
         std::vector<fs::path> paths = GetDroppedPaths(data);
         if (!paths.empty() && onDropAt) {
@@ -126,12 +169,14 @@ HRESULT STDMETHODCALLTYPE FileDropTarget::Drop(IDataObject* data, DWORD keyState
         }
     } catch (const std::bad_alloc&) {
         *effect = DROPEFFECT_NONE;
-        return E_OUTOFMEMORY;
+        result = E_OUTOFMEMORY;
     } catch (...) {
         *effect = DROPEFFECT_NONE;
-        return E_UNEXPECTED;
+        result = E_UNEXPECTED;
     }
-    return S_OK;
+    POINT at{point.x, point.y};
+    if (dragImages && data) dragImages->Drop(data, &at, *effect);
+    return result;
 }
 
 std::vector<fs::path> GetDroppedPaths(IDataObject* data) {

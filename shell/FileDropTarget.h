@@ -8,10 +8,15 @@
 #include <windows.h>
 #include <ole2.h>
 #include <shellapi.h>
+#include <shlobj.h>
+
+#include <wrl/client.h>
 
 #include <filesystem>
 #include <functional>
 #include <vector>
+
+#include "shell/DropDescription.h"
 
 namespace kw {
 
@@ -26,6 +31,11 @@ public:
     FileDropTarget(const FileDropTarget&) = delete;
     FileDropTarget& operator=(const FileDropTarget&) = delete;
 
+    // Words the drag shows over `window` (nothing set: the shell's bare effect), for the keys
+    // held; the shell's drag-image manager draws the image over the window as the drag moves.
+    using Describe = std::function<DropDescriptionText(DWORD keys)>;
+    void DescribeDrags(HWND window, Describe describe);
+
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override;
     ULONG STDMETHODCALLTYPE AddRef() override;
     ULONG STDMETHODCALLTYPE Release() override;
@@ -37,9 +47,20 @@ public:
 private:
     ~FileDropTarget() = default;
 
+    // Sets the words for `keys` on the dragged data object when they change.
+    void UpdateDescription(DWORD keys);
+    // Takes the words off the data object and lets it go (the drag left or dropped).
+    void EndDrag();
+
     ULONG refCount = 1;  // UI thread only (single-threaded apartment)
     bool accepting = false;  // the drag over the window offers a file list
     DropCallback onDropAt;
+    HWND window = nullptr;
+    Describe describe;
+    Microsoft::WRL::ComPtr<IDropTargetHelper> dragImages;  // the shell's drag-image manager, if any
+    Microsoft::WRL::ComPtr<IDataObject> dragged;           // during a drag only
+    DropDescriptionText described;                         // what `dragged` was last offered
+    bool describedOnData = false;                          // and it took words of ours
 };
 
 // The effect a drag over the target shows, of those the source allows: a copy with Ctrl held,

@@ -4,10 +4,14 @@
 
 #include <windowsx.h>
 
+#include <algorithm>
+#include <cstdint>
 #include <memory>
 
 #include "model/TextEncoding.h"
 #include "shell/Dpi.h"
+#include "shell/DropZoneImage.h"
+#include "shell/TrayIcon.h"
 #include "shell/OwnerWindowProc.h"
 
 namespace kw {
@@ -27,17 +31,111 @@ struct MenuDeleter {
 };
 using UniqueMenu = std::unique_ptr<std::remove_pointer_t<HMENU>, MenuDeleter>;
 
-void DrawCenteredText(HDC dc, const std::wstring& text, RECT area, int size, int weight, COLORREF colour) {
+struct DcDeleter {
+    void operator()(HDC dc) const { DeleteDC(dc); }
+};
+using UniqueDc = std::unique_ptr<std::remove_pointer_t<HDC>, DcDeleter>;
+
+struct IconDestroyer {
+    void operator()(HICON icon) const { DestroyIcon(icon); }
+};
+using UniqueIcon = std::unique_ptr<std::remove_pointer_t<HICON>, IconDestroyer>;
+
+// A top-down 32-bit DIB section selected into a memory DC of its own: GDI draws into it and
+// its pixels can be read and written directly.
+class DibCanvas {
+public:
+    DibCanvas(int width, int height) : w(width), h(height) {
+        BITMAPINFO info{};
+        info.bmiHeader.biSize = sizeof info.bmiHeader;
+        info.bmiHeader.biWidth = width;
+        info.bmiHeader.biHeight = -height;  // negative: rows from the top
+        info.bmiHeader.biPlanes = 1;
+        info.bmiHeader.biBitCount = 32;
+        info.bmiHeader.biCompression = BI_RGB;
+        dc.reset(CreateCompatibleDC(nullptr));
+        if (!dc) return;
+        bitmap.reset(CreateDIBSection(dc.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+        if (!bitmap || !bits) return;
+        previous = SelectObject(dc.get(), bitmap.get());
+    }
+    ~DibCanvas() {
+        if (previous) SelectObject(dc.get(), previous);
+    }
+    DibCanvas(const DibCanvas&) = delete;
+    DibCanvas& operator=(const DibCanvas&) = delete;
+
+    bool Ok() const { return previous != nullptr; }
+    HDC Dc() const { return dc.get(); }
+    uint32_t* Pixels() const { return static_cast<uint32_t*>(bits); }
+    size_t Count() const { return static_cast<size_t>(w) * h; }
+    void Fill(uint32_t value) const {
+        GdiFlush();  // GDI may still be writing to the bits
+        std::fill(Pixels(), Pixels() + Count(), value);
+    }
+
+private:
+    int w, h;
+    UniqueDc dc;
+    UniqueGdiObject bitmap;
+    void* bits = nullptr;
+    HGDIOBJ previous = nullptr;
+};
+
+UniqueGdiObject MakeFont(int size, int weight) {
     LOGFONTW font{};
     font.lfHeight = -size;
     font.lfWeight = weight;
+    // Greyscale smoothing: its coverage reads from any one channel (ClearType's differs per channel).
+    font.lfQuality = ANTIALIASED_QUALITY;
     wcscpy_s(font.lfFaceName, L"Segoe UI");
-    UniqueGdiObject handle(CreateFontIndirectW(&font));
-    HGDIOBJ previous = SelectObject(dc, handle.get());
-    SetBkMode(dc, TRANSPARENT);
-    SetTextColor(dc, colour);
-    DrawTextW(dc, text.c_str(), -1, &area, DT_CENTER | DT_VCENTER | DT_WORDBREAK | DT_END_ELLIPSIS);
-    SelectObject(dc, previous);
+    return UniqueGdiObject(CreateFontIndirectW(&font));
+}
+
+// Text drawn white on black in `mask`, centred in `area`, its coverage blended onto `pixels`.
+void BlendText(DropZonePixels& pixels, const DibCanvas& mask, const std::wstring& text, RECT area, int size, int weight,
+               uint32_t colour, UINT format = DT_CENTER | DT_VCENTER | DT_WORDBREAK | DT_END_ELLIPSIS) {
+    if (text.empty()) return;
+    mask.Fill(0);
+    UniqueGdiObject font = MakeFont(size, weight);
+    HGDIOBJ previous = SelectObject(mask.Dc(), font.get());
+    SetBkMode(mask.Dc(), TRANSPARENT);
+    SetTextColor(mask.Dc(), RGB(255, 255, 255));
+    if (format & DT_WORDBREAK) {
+        // DT_VCENTER centres single lines only: wrapped text is measured and centred by hand.
+        RECT measured = area;
+        DrawTextW(mask.Dc(), text.c_str(), -1, &measured, format | DT_CALCRECT);
+        const LONG spare = (area.bottom - area.top) - (measured.bottom - measured.top);
+        if (spare > 0) area.top += spare / 2;
+    }
+    DrawTextW(mask.Dc(), text.c_str(), -1, &area, format);
+    SelectObject(mask.Dc(), previous);
+    GdiFlush();
+    std::vector<uint8_t> coverage(mask.Count());
+    for (size_t i = 0; i < coverage.size(); ++i) coverage[i] = static_cast<uint8_t>((mask.Pixels()[i] >> 8) & 0xFF);
+    BlendCoverage(pixels, coverage, colour);
+}
+
+// The application icon at `size` pixels as premultiplied ARGB. DrawIconEx blends by the icon's
+// own alpha but leaves the DIB's alpha byte undefined, so the icon is drawn on black and on
+// white: on black it gives the premultiplied colour, and the difference gives the alpha.
+std::vector<uint32_t> IconPixels(HINSTANCE instance, int size) {
+    UniqueIcon icon(static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(kAppIconId), IMAGE_ICON, size, size, 0)));
+    DibCanvas onBlack(size, size), onWhite(size, size);
+    if (!icon || !onBlack.Ok() || !onWhite.Ok()) return {};
+    onBlack.Fill(0xFF000000);
+    onWhite.Fill(0xFFFFFFFF);
+    DrawIconEx(onBlack.Dc(), 0, 0, icon.get(), size, size, 0, nullptr, DI_NORMAL);
+    DrawIconEx(onWhite.Dc(), 0, 0, icon.get(), size, size, 0, nullptr, DI_NORMAL);
+    GdiFlush();
+    std::vector<uint32_t> pixels(onBlack.Count());
+    for (size_t i = 0; i < pixels.size(); ++i) {
+        const uint32_t black = onBlack.Pixels()[i] & 0xFFFFFF;
+        const int overBlack = static_cast<int>((black >> 8) & 0xFF), overWhite = static_cast<int>((onWhite.Pixels()[i] >> 8) & 0xFF);
+        const auto alpha = static_cast<uint32_t>(255 - std::clamp(overWhite - overBlack, 0, 255));
+        pixels[i] = alpha << 24 | black;
+    }
+    return pixels;
 }
 
 }  // namespace
@@ -84,6 +182,7 @@ bool OverlayWindow::Create(HINSTANCE instance, HWND ownerWindow, DropCallback ca
     drops.Attach(hwnd, [this](std::vector<std::filesystem::path> paths, POINT, DWORD keys) {
         if (onDrop) onDrop(std::move(paths), keys);
     });
+    drops.DescribeDrags(DropZoneDescription);
     SetAlpha(alpha);
     return true;
 }
@@ -97,19 +196,22 @@ void OverlayWindow::Destroy() {
 void OverlayWindow::SetStatus(const std::string& utf8Text, bool isBusy) {
     status = ToWide(utf8Text);
     busy = isBusy;
-    if (hwnd) InvalidateRect(hwnd, nullptr, TRUE);
+    Render();
+}
+
+void OverlayWindow::SetLastBatch(const std::string& utf8Text) {
+    lastBatch = ToWide(utf8Text);
+    Render();
 }
 
 void OverlayWindow::SetTheme(int value) {
     theme = value;
-    if (hwnd) InvalidateRect(hwnd, nullptr, TRUE);
+    Render();
 }
 
 void OverlayWindow::SetAlpha(int value) {
     alpha = ClampOverlayAlpha(value);
-    if (!hwnd) return;
-    SetLayeredWindowAttributes(hwnd, 0, static_cast<BYTE>(alpha), LWA_ALPHA);
-    RedrawWindow(hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+    Render();
 }
 
 void OverlayWindow::SetPosition(int x, int y, int width, int height) {
@@ -132,10 +234,7 @@ void OverlayWindow::Show(bool show) {
     visible = show;
     if (!hwnd) return;
     ShowWindow(hwnd, show ? SW_SHOWNOACTIVATE : SW_HIDE);
-    if (show) {
-        SetAlpha(alpha);
-        InvalidateRect(hwnd, nullptr, TRUE);
-    }
+    if (show) Render();
 }
 
 LRESULT OverlayWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -154,8 +253,16 @@ LRESULT OverlayWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
         }
         case WM_ERASEBKGND:
             return 1;
-        case WM_PAINT:
-            Paint();
+        case WM_PAINT: {
+            // The picture is handed over whole by UpdateLayeredWindow; a paint request only
+            // needs to be validated.
+            PAINTSTRUCT ps{};
+            BeginPaint(hwnd, &ps);
+            EndPaint(hwnd, &ps);
+            return 0;
+        }
+        case WM_SIZE:
+            Render();
             return 0;
         case WM_GETMINMAXINFO: {
             auto* info = reinterpret_cast<MINMAXINFO*>(lParam);
@@ -169,7 +276,7 @@ LRESULT OverlayWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
             const RECT& suggested = *reinterpret_cast<const RECT*>(lParam);
             SetWindowPos(hwnd, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
                          suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
-            InvalidateRect(hwnd, nullptr, TRUE);
+            Render();
             return 0;
         }
         case WM_CONTEXTMENU: {
@@ -219,33 +326,61 @@ LRESULT OverlayWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
     }
 }
 
-void OverlayWindow::Paint() {
-    PAINTSTRUCT ps{};
-    HDC dc = BeginPaint(hwnd, &ps);
+void OverlayWindow::Render() {
+    if (!hwnd) return;
     RECT r{};
-    GetClientRect(hwnd, &r);
-    const bool dark = theme == 0;
+    if (!GetWindowRect(hwnd, &r)) return;
+    const int width = r.right - r.left, height = r.bottom - r.top;
+    if (width <= 0 || height <= 0) return;
     const UINT dpi = DpiOf(hwnd);
     const auto px = [dpi](int length96) { return ScaleToDpi(length96, dpi); };  // lengths designed at 96 DPI
-    UniqueGdiObject brush(CreateSolidBrush(dark ? RGB(18, 24, 38) : RGB(245, 248, 255)));
-    UniqueGdiObject pen(CreatePen(PS_SOLID, px(3), busy ? RGB(255, 184, 48) : RGB(0, 210, 255)));
-    HGDIOBJ oldBrush = SelectObject(dc, brush.get());
-    HGDIOBJ oldPen = SelectObject(dc, pen.get());
-    RoundRect(dc, r.left + px(1), r.top + px(1), r.right - px(1), r.bottom - px(1), px(28), px(28));
-    SelectObject(dc, oldPen);
-    SelectObject(dc, oldBrush);
-    DrawCenteredText(dc, kTitle, RECT{r.left, r.top + px(18), r.right, r.top + px(54)}, px(20), 600,
-                     dark ? RGB(255, 255, 255) : RGB(16, 24, 40));
-    DrawCenteredText(dc, status, RECT{r.left + px(16), r.top + px(58), r.right - px(16), r.bottom - px(16)}, px(15),
-                     400, dark ? RGB(160, 190, 210) : RGB(70, 90, 110));
-    EndPaint(hwnd, &ps);
+    const DropZoneColours colours = DropZoneColoursFor(theme == 0, busy);
+    DropZonePixels pixels = DropZoneShape(width, height, static_cast<float>(dpi) / kDesignDpi, colours);
+    DibCanvas canvas(width, height), mask(width, height);
+    if (!canvas.Ok() || !mask.Ok()) return;
+
+    // Title row: the icon, then the name, centred together.
+    const int iconSize = px(20), gap = px(8), titleSize = px(20);
+    int titleWidth = 0;
+    {
+        UniqueGdiObject font = MakeFont(titleSize, 600);
+        HGDIOBJ previous = SelectObject(mask.Dc(), font.get());
+        SIZE extent{};
+        if (GetTextExtentPoint32W(mask.Dc(), kTitle, static_cast<int>(wcslen(kTitle)), &extent)) titleWidth = extent.cx;
+        SelectObject(mask.Dc(), previous);
+    }
+    const int titleTop = px(16), titleBottom = px(46);
+    const int groupLeft = std::max(px(14), (width - (iconSize + gap + titleWidth)) / 2);
+    const std::vector<uint32_t> icon = IconPixels(hInstance, iconSize);
+    if (!icon.empty())
+        BlendImage(pixels, icon, iconSize, iconSize, groupLeft, (titleTop + titleBottom - iconSize) / 2);
+    BlendText(pixels, mask, kTitle, RECT{groupLeft + iconSize + gap, titleTop, width - px(14), titleBottom}, titleSize, 600,
+              colours.title, DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_END_ELLIPSIS);
+
+    // The status in the middle; the last batch's tally on the bottom line.
+    const int tallyHeight = lastBatch.empty() ? 0 : px(22);
+    BlendText(pixels, mask, status, RECT{px(16), px(50), width - px(16), height - px(14) - tallyHeight}, px(15), 400,
+              colours.status);
+    BlendText(pixels, mask, lastBatch, RECT{px(16), height - px(12) - tallyHeight, width - px(16), height - px(12)}, px(13),
+              400, colours.tally, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_END_ELLIPSIS);
+
+    GdiFlush();
+    std::copy(pixels.argb.begin(), pixels.argb.end(), canvas.Pixels());
+    // Per-pixel alpha: the corners outside the rounded border are transparent (and let clicks
+    // through), the edge is smooth. SourceConstantAlpha carries the opacity setting. Windows
+    // refuses UpdateLayeredWindow on a window given SetLayeredWindowAttributes, so that is never
+    // called here; the bits must be premultiplied by their alpha (AC_SRC_ALPHA).
+    POINT origin{r.left, r.top}, source{0, 0};
+    SIZE size{width, height};
+    BLENDFUNCTION blend{AC_SRC_OVER, 0, static_cast<BYTE>(alpha), AC_SRC_ALPHA};
+    UpdateLayeredWindow(hwnd, nullptr, &origin, &size, canvas.Dc(), &source, 0, &blend, ULW_ALPHA);
 }
 
 void OverlayWindow::ShowContextMenu(POINT screen) {
     if (!hwnd || !owner) return;
     UniqueMenu menu(CreatePopupMenu());
     if (!menu) return;
-    AppendMenuW(menu.get(), MF_STRING, kCommandOpenMainWindow, L"Open main window");
+    AppendMenuW(menu.get(), MF_STRING, kCommandOpenMainWindow, L"Settings\u2026");
     AppendMenuW(menu.get(), MF_STRING, kCommandCloseDropZone, L"Close drop zone");
     AppendMenuW(menu.get(), MF_SEPARATOR, 0, nullptr);
     // While a batch runs, an undo or a previewed drop waits for it in the queue.
@@ -259,15 +394,15 @@ void OverlayWindow::ShowContextMenu(POINT screen) {
         AppendMenuW(menu.get(), MF_STRING, kCancelPreviewCommand, L"Cancel preview");
     }
     AppendWatchMenu(menu.get(), watchMenu);
+    AppendMenuW(menu.get(), MF_SEPARATOR, 0, nullptr);
+    AppendMenuW(menu.get(), MF_STRING, kTrayExitCommand, L"Exit");
     SetForegroundWindow(hwnd);
     const UINT chosen = static_cast<UINT>(
         TrackPopupMenu(menu.get(), TPM_RETURNCMD | TPM_RIGHTBUTTON, screen.x, screen.y, 0, hwnd, nullptr));
     menu.reset();
     PostMessageW(hwnd, WM_NULL, 0, 0);
-    if (chosen == kCommandOpenMainWindow || chosen == kCommandCloseDropZone || chosen == kUndoLastBatchCommand ||
-        chosen == kCancelBatchCommand || chosen == kCancelQueuedCommand || chosen == kRoutePreviewCommand ||
-        chosen == kCancelPreviewCommand || chosen == kPauseWatchingCommand || chosen == kResumeWatchingCommand)
-        PostMessageW(owner, WM_COMMAND, chosen, 0);
+    // Every entry is a command of the application, handled by the owner as the tray's are.
+    if (chosen != 0) PostMessageW(owner, WM_COMMAND, chosen, 0);
 }
 
 }  // namespace kw

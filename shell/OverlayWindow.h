@@ -1,7 +1,7 @@
 #pragma once
-// The floating drop zone: a borderless, always-on-top, semi-transparent tool window painted
-// with GDI. It shows the product name and one status line, turns its border orange while a
-// batch runs, moves when dragged anywhere inside, resizes from a 12-pixel border, and hands
+// The floating drop zone: a borderless, always-on-top, semi-transparent tool window with
+// rounded corners, drawn per pixel (shell/DropZoneImage). It shows the icon and the product
+// name, one status line and the last batch's tally, turns its border orange while a batch runs, moves when dragged anywhere inside, resizes from a 12-pixel border, and hands
 // everything dropped on it to one callback.
 
 #include <windows.h>
@@ -41,6 +41,8 @@ public:
     void Destroy();
 
     void SetStatus(const std::string& utf8Text, bool busy);
+    // The tally of the last batch, on the bottom line ("" for none).
+    void SetLastBatch(const std::string& utf8Text);
     void SetTheme(int theme);  // 0 dark, 1 light
     void SetAlpha(int alpha);
     // Position in screen pixels, size at 96 DPI (scaled to the DPI of the drop zone's monitor).
@@ -51,6 +53,7 @@ public:
     bool IsVisible() const { return visible; }
     HWND Handle() const { return hwnd; }
     const std::wstring& Status() const { return status; }
+    const std::wstring& LastBatch() const { return lastBatch; }
     bool IsBusy() const { return busy; }
     // Batches wait behind the running one: the menu offers to cancel them too.
     void SetQueued(bool waiting) { queued = waiting; }
@@ -63,7 +66,8 @@ public:
 
 private:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
-    void Paint();
+    // Draws the whole picture and hands it to the system (UpdateLayeredWindow).
+    void Render();
     void ShowContextMenu(POINT screen);
 
     HINSTANCE hInstance = nullptr;
@@ -74,6 +78,7 @@ private:
     int theme = 0;
     std::wstring status = L"Drop files to route them";
     bool busy = false;
+    std::wstring lastBatch;
     std::wstring undoLabel;
     bool queued = false;
     bool previewPending = false;

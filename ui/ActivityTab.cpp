@@ -2,18 +2,20 @@
 
 #include <imgui.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <functional>
+#include <string>
 
-#include "model/AsciiCase.h"
 #include "model/Clock.h"
 #include "model/TextEncoding.h"
+#include "routing/LogLinePaths.h"
 
 namespace kw {
 
 namespace {
 
 constexpr const char* kOutcomes[] = {"All lines", "Moved", "Skipped", "Failed", "Undone", "Left in place"};
-constexpr std::string_view kOutcomeTags[] = {"", "[ok] ", "[skip] ", "[fail] ", "[undo] ", "[left] "};
 
 std::string LocalTimeText(uint64_t utcTicks) {
     FILETIME utc{static_cast<DWORD>(utcTicks), static_cast<DWORD>(utcTicks >> 32)};
@@ -78,6 +80,25 @@ void DrawRowOffer(const UndoOffer& offer, bool running, const SettingsWindowActi
     }
 }
 
+// A bar under the list of batches that drags its lower edge, so that more batches show at once.
+// The log below keeps room for a few lines.
+void DrawBatchListGrip(float& lines) {
+    const float line = ImGui::GetTextLineHeightWithSpacing();
+    const float thickness = std::max(6.0f, ImGui::GetStyle().ItemSpacing.y * 1.5f);
+    ImGui::InvisibleButton("##batchesHeight", ImVec2(-1.0f, thickness));
+    const bool hot = ImGui::IsItemHovered() || ImGui::IsItemActive();
+    if (hot) ImGui::SetMouseCursor(ImGuiMouseCursor_ResizeNS);
+    if (ImGui::IsItemActive()) {
+        const float room = ImGui::GetContentRegionAvail().y / line - 6.0f;  // the log keeps six lines
+        lines = std::clamp(lines + ImGui::GetIO().MouseDelta.y / line, 3.0f, std::max(3.0f, lines + room));
+    }
+    const ImVec2 a = ImGui::GetItemRectMin(), b = ImGui::GetItemRectMax();
+    const float y = (a.y + b.y) * 0.5f;
+    ImGui::GetWindowDrawList()->AddLine(ImVec2(a.x, y), ImVec2(b.x, y),
+                                        ImGui::GetColorU32(hot ? ImGuiCol_SeparatorActive : ImGuiCol_Separator), 2.0f);
+    if (ImGui::IsItemHovered() && !ImGui::IsItemActive()) ImGui::SetTooltip("Drag to make the list of batches taller");
+}
+
 void DrawBatches(UiState& ui, const SettingsWindowView& view, const SettingsWindowActions& actions) {
     DrawUndoQuestion(ui, actions);
     if (!view.batches || view.batches->empty()) {
@@ -89,7 +110,8 @@ void DrawBatches(UiState& ui, const SettingsWindowView& view, const SettingsWind
     const std::string lastLabel = LastBatchLabel(last, LocalClockText(last.time)) + "##last";
     if (ImGui::Button(lastLabel.c_str()) && actions.undoBatch) actions.undoBatch(0);
     ImGui::EndDisabled();
-    ImGui::BeginChild("batches", ImVec2(0, ImGui::GetTextLineHeightWithSpacing() * 7.5f), ImGuiChildFlags_Border);
+    ImGui::BeginChild("batches", ImVec2(0, ImGui::GetTextLineHeightWithSpacing() * ui.activity.batchLines),
+                      ImGuiChildFlags_Border);
     for (size_t row = 0; row < view.batches->size(); ++row) {
         const HistoryBatch& batch = (*view.batches)[row];
         ImGui::PushID(static_cast<int>(batch.id ^ (batch.id >> 32)));
@@ -115,23 +137,96 @@ void DrawBatches(UiState& ui, const SettingsWindowView& view, const SettingsWind
         ImGui::PopID();
     }
     ImGui::EndChild();
+    DrawBatchListGrip(ui.activity.batchLines);
+}
+
+// Starts, restarts or ends the search of the whole log to match the filter; a search starts
+// again when the log gains lines. Takes what the search found since the last frame.
+void FollowSearch(UiState& ui, const SettingsWindowView& view) {
+    ActivitySearch& a = ui.activity;
+    const LogQuery query{ui.activityFilter, ui.activityOutcome};
+    const std::string& newest = view.logLines.empty() ? std::string() : view.logLines.front();
+    if (query.Empty()) {
+        if (a.active) {
+            a.search.Clear();
+            a.found.clear();
+            a.active = false;
+            a.selected = -1;
+        }
+        return;
+    }
+    if (!a.active || !(a.search.Query() == query) || a.newestSeen != newest) {
+        a.search.Start(view.activityLog.LogFilePath(), query);
+        a.found.clear();
+        a.active = true;
+        a.newestSeen = newest;
+        a.selected = -1;
+    }
+    a.search.Collect(a.found);
+}
+
+std::string LineCount(size_t n) { return std::to_string(n) + (n == 1 ? " line" : " lines"); }
+
+void DrawLogHeading(const ActivitySearch& a, size_t recentLines) {
+    if (!a.active) {
+        ImGui::TextDisabled("The newest %zu lines of the log. Type to search all of it.", recentLines);
+        return;
+    }
+    const size_t matched = a.search.Matched();
+    if (a.search.Failed()) {
+        ImGui::TextDisabled("The log could not be read to its start: %s matched in what was read.", LineCount(matched).c_str());
+    } else if (a.search.Running()) {
+        ImGui::TextDisabled("Searching the whole log\xE2\x80\xA6 %s matched so far", LineCount(matched).c_str());
+    } else if (matched == 0) {
+        ImGui::TextDisabled("No line of the log matches.");
+    } else {
+        ImGui::TextDisabled("%s of the whole log matched%s", LineCount(matched).c_str(),
+                            matched > a.found.size() ? ", the newest shown" : "");
+    }
+}
+
+// The lines, one selectable row each (drawn only where visible: a search may find 100,000);
+// right-click offers to copy the line or a path it names, Ctrl+C copies the picked line.
+void DrawLogLines(UiState& ui, size_t count, const std::function<const std::string&(size_t)>& lineAt) {
+    const auto copy = [&ui](const std::string& text) {
+        if (ui.platform.copyText) ui.platform.copyText(text);
+    };
+    int& selected = ui.activity.selected;
+    if (selected >= static_cast<int>(count)) selected = -1;
+    // Failure lines carry the system's whole message; they scroll sideways rather than being cut.
+    ImGui::BeginChild("log", ImVec2(0, 0), ImGuiChildFlags_Border, ImGuiWindowFlags_HorizontalScrollbar);
+    ImGuiListClipper clipper;
+    clipper.Begin(static_cast<int>(count));
+    while (clipper.Step()) {
+        for (int row = clipper.DisplayStart; row < clipper.DisplayEnd; ++row) {
+            const std::string& line = lineAt(static_cast<size_t>(row));
+            ImGui::PushID(row);
+            const ImVec2 at = ImGui::GetCursorPos();
+            // The label is not the line: a name in it may hold "##".
+            if (ImGui::Selectable("##line", selected == row, ImGuiSelectableFlags_None,
+                                  ImVec2(ImGui::CalcTextSize(line.c_str()).x, 0.0f)))
+                selected = row;
+            if (ImGui::IsItemClicked(ImGuiMouseButton_Right)) selected = row;
+            if (ImGui::BeginPopupContextItem("##copy")) {
+                const LogLinePaths paths = PathsInLogLine(line);
+                if (ImGui::MenuItem("Copy line")) copy(line);
+                if (!paths.source.empty() && ImGui::MenuItem(paths.target.empty() ? "Copy path" : "Copy source path"))
+                    copy(paths.source);
+                if (!paths.target.empty() && ImGui::MenuItem("Copy destination path")) copy(paths.target);
+                ImGui::EndPopup();
+            }
+            ImGui::SetCursorPos(at);
+            ImGui::TextUnformatted(line.c_str());
+            ImGui::PopID();
+        }
+    }
+    const ImGuiIO& io = ImGui::GetIO();
+    if (selected >= 0 && ImGui::IsWindowFocused() && io.KeyCtrl && ImGui::IsKeyPressed(ImGuiKey_C, false))
+        copy(lineAt(static_cast<size_t>(selected)));
+    ImGui::EndChild();
 }
 
 }  // namespace
-
-bool LogLineShown(std::string_view line, std::string_view text, int outcome) {
-    if (outcome > 0 && outcome < static_cast<int>(std::size(kOutcomeTags)) &&
-        line.find(kOutcomeTags[outcome]) == std::string_view::npos)
-        return false;
-    if (text.empty()) return true;
-    if (text.size() > line.size()) return false;
-    for (size_t i = 0; i + text.size() <= line.size(); ++i) {
-        size_t k = 0;
-        while (k < text.size() && AsciiLower(line[i + k]) == AsciiLower(text[k])) ++k;
-        if (k == text.size()) return true;
-    }
-    return false;
-}
 
 void DrawActivityTab(UiState& ui, const SettingsWindowView& view, const SettingsWindowActions& actions) {
     ImGui::TextWrapped("Log file: %s", PathToUtf8(view.activityLog.LogFilePath()).c_str());
@@ -155,21 +250,43 @@ void DrawActivityTab(UiState& ui, const SettingsWindowView& view, const Settings
     }
     DrawBatches(ui, view, actions);
 
-    if (ImGui::Button("Clear log")) {
-        view.logLines.clear();
-        view.activityLog.Clear();
-    }
+    const bool clear = ImGui::Button("Clear log");
+    ImGui::SameLine();
+    if (ImGui::Button("Open log file") && ui.platform.openFile &&
+        !ui.platform.openFile(view.activityLog.LogFilePath()) && ui.platform.messageBox)
+        ui.platform.messageBox(nullptr, "The log file could not be opened. It is kept at " +
+                               PathToUtf8(view.activityLog.LogFilePath()) + ".", "Kestrane Fileweir", MB_OK | MB_ICONWARNING);
     ImGui::SameLine();
     ImGui::SetNextItemWidth(ImGui::GetFontSize() * 14);
-    ImGui::InputTextWithHint("##filter", "Filter lines", ui.activityFilter, sizeof ui.activityFilter);
+    ImGui::InputTextWithHint("##filter", "Search the whole log", ui.activityFilter, sizeof ui.activityFilter);
     ImGui::SameLine();
     ImGui::SetNextItemWidth(ImGui::GetFontSize() * 8);
     ImGui::Combo("##outcome", &ui.activityOutcome, kOutcomes, static_cast<int>(std::size(kOutcomes)));
-    // Failure lines carry the system's whole message; they scroll sideways rather than being cut.
-    ImGui::BeginChild("log", ImVec2(0, 0), ImGuiChildFlags_Border, ImGuiWindowFlags_HorizontalScrollbar);
-    for (const std::string& line : view.logLines)
-        if (LogLineShown(line, ui.activityFilter, ui.activityOutcome)) ImGui::TextUnformatted(line.c_str());
-    ImGui::EndChild();
+    if (clear) {
+        view.logLines.clear();
+        view.activityLog.Clear();
+        ui.activity.search.Clear();
+        ui.activity.found.clear();
+        ui.activity.active = false;
+        ui.activity.selected = -1;
+    }
+    FollowSearch(ui, view);
+    const ActivitySearch& a = ui.activity;
+    const std::vector<std::string>* found = a.active ? &a.found : nullptr;
+    // A log that cannot be read (or was never written: a read-only folder) leaves the lines the
+    // window holds, which are searched instead.
+    std::vector<std::string> held;
+    const bool fromWindow = a.active && !a.search.Running() && (a.search.Missing() || a.search.Failed()) && a.found.empty();
+    if (fromWindow) {
+        for (const std::string& line : view.logLines)
+            if (LogLineShown(line, ui.activityFilter, ui.activityOutcome)) held.push_back(line);
+        found = &held;
+        ImGui::TextDisabled("The log file could not be read; %zu of the lines this window holds match.", held.size());
+    } else {
+        DrawLogHeading(a, view.logLines.size());
+    }
+    DrawLogLines(ui, found ? found->size() : view.logLines.size(),
+                 [&](size_t row) -> const std::string& { return found ? (*found)[row] : view.logLines[row]; });
 }
 
 }  // namespace kw

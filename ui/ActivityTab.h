@@ -1,18 +1,13 @@
 #pragma once
 // The Activity tab: the running batch's progress with Cancel, the recent batches with Undo
-// (each expands to its items, which open their folder in Explorer), and the log's end,
-// narrowed by a filter.
+// (each expands to its items, which open their folder in Explorer), and the log: its newest
+// lines, or every line of the whole log that passes the filter (searched on a thread).
 
-#include <string_view>
-
+#include "routing/LogSearch.h"
 #include "ui/SettingsWindow.h"
 
 namespace kw {
 
 void DrawActivityTab(UiState& ui, const SettingsWindowView& view, const SettingsWindowActions& actions);
-
-// Whether a log line passes the filter: `text` anywhere in it (ASCII letters in any case), and
-// for `outcome` 1-5 only "[ok]", "[skip]", "[fail]", "[undo]" or "[left]" lines.
-bool LogLineShown(std::string_view line, std::string_view text, int outcome);
 
 }  // namespace kw

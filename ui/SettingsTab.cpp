@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <iterator>
 
 #include "model/SettingsFile.h"
 #include "model/TextEncoding.h"
@@ -101,9 +102,12 @@ void DrawSettingsTab(AppSettings& settings, UiState& ui, HWND owner, bool& setti
         ImGui::Separator();
     }
 
-    bool dark = settings.theme == Theme::dark;
-    if (ImGui::Checkbox("Dark theme", &dark)) {
-        settings.theme = dark ? Theme::dark : Theme::light;
+    // In the order of Theme's values.
+    static const char* const kThemes[] = {"Dark", "Light", "Use the system setting"};
+    int theme = static_cast<int>(settings.theme);
+    ImGui::SetNextItemWidth(ImGui::GetFontSize() * 14);
+    if (ImGui::Combo("Theme", &theme, kThemes, static_cast<int>(std::size(kThemes)))) {
+        settings.theme = static_cast<Theme>(theme);
         settingsChanged = true;
     }
     if (ImGui::Checkbox("Minimize to tray (otherwise taskbar)", &settings.minimizeToTray)) {

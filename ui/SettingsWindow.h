@@ -17,6 +17,7 @@
 #include "model/AppSettings.h"
 #include "routing/ActivityLog.h"
 #include "shell/Hotkey.h"
+#include "ui/ActivitySearch.h"
 #include "ui/AboutTab.h"
 #include "ui/AfterFrame.h"
 #include "routing/SystemFolderProbe.h"
@@ -57,6 +58,7 @@ struct UiState {
     char renameBuffer[128] = {};
     char activityFilter[128] = {};  // narrows the shown log lines by text
     int activityOutcome = 0;        // 0 all, then [ok], [skip], [fail], [undo] lines only
+    ActivitySearch activity;        // the filter searches the whole log
     UiPlatform platform = SystemUiPlatform();
     FolderProbe folderProbe = SystemFolderProbe();  // what the rule check knows of the disk
     RuleWarningCache ruleWarnings;

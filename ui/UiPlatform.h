@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include <filesystem>
 #include <functional>
 #include <string>
 
@@ -24,6 +25,10 @@ struct UiPlatform {
     std::function<std::string(bool enable)> setSendTo;
     std::function<std::string(bool enable)> setExplorerVerb;
     std::function<void()> quit;
+    // Opens a file in the program Windows has for it; false when none could be started.
+    std::function<bool(const std::filesystem::path& file)> openFile;
+    // Puts UTF-8 text on the clipboard.
+    std::function<void(const std::string& text)> copyText;
     // The user's Documents, Pictures, ... folders, for the starter rules.
     std::function<UserFolders()> userFolders;
 };

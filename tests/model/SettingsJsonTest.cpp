@@ -27,7 +27,7 @@ AppSettings Defaults() {
 // Every field away from its default, so a field the writer or reader forgets shows up.
 AppSettings EveryFieldChanged() {
     AppSettings s;
-    s.theme = Theme::light;
+    s.theme = Theme::system;
     s.minimizeToTray = false;
     s.minimizeTarget = MinimizeTarget::taskbar;
     s.startMinimized = true;

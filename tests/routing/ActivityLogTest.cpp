@@ -2,9 +2,13 @@
 
 #include <windows.h>
 
+#include <chrono>
 #include <random>
+#include <thread>
 
 #include "routing/ActivityLog.h"
+#include "routing/LogLinePaths.h"
+#include "routing/LogSearch.h"
 #include "support/FakeClock.h"
 #include "support/TempDir.h"
 
@@ -140,6 +144,83 @@ TEST(ActivityLog, AppendAllWritesEveryLineWithOneOpen) {
     EXPECT_EQ(tail, (std::vector<std::string>{"2026-03-09 14:05:01 | first", "2026-03-09 14:05:01 | [ok] a",
                                               "2026-03-09 14:05:01 | [skip] b", "2026-03-09 14:05:01 | [fail] c"}));
     EXPECT_TRUE(log.AppendAll({}).empty());
+}
+
+// The whole log is searched from its end: a log of several read blocks, lines ending in LF or
+// CRLF, a last line without its LF; every match is found once, newest first, and counted; a new
+// search forgets the old one's lines; a log that is not there yet finds nothing, and is no error.
+TEST(LogSearch, FindsEveryMatchingLineOfTheWholeLogNewestFirst) {
+    TempDir dir;
+    std::string text;
+    std::vector<std::string> expected;  // oldest first
+    for (int i = 0; i < 80000; ++i) {
+        std::string line = "2026-03-09 14:05:01 | [" + std::string(i % 3 ? "ok" : "left") + "] C:\\In\\file" +
+                           std::to_string(i) + (i % 1000 == 7 ? ".NEEDLE" : ".txt");
+        if (i % 1000 == 7) expected.push_back(line);
+        text += line + (i % 2 ? "\r\n" : "\n");
+    }
+    text += "2026-03-09 14:05:02 | last needle";  // no LF after it
+    expected.push_back("2026-03-09 14:05:02 | last needle");
+    ASSERT_GT(text.size(), 3u << 20) << "the log must span several blocks";
+    WriteFile(dir / L"activity.log", text);
+
+    int wakes = 0;
+    LogSearch search([&wakes] { ++wakes; });
+    const auto finish = [&search](std::vector<std::string>& found) {
+        for (int i = 0; i < 1000 && search.Running(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        ASSERT_FALSE(search.Running());
+        search.Collect(found);
+    };
+    std::vector<std::string> found;
+    search.Start(dir / L"activity.log", {"needle", 0});
+    finish(found);
+    EXPECT_EQ(found, std::vector<std::string>(expected.rbegin(), expected.rend()));
+    EXPECT_EQ(search.Matched(), expected.size());
+    EXPECT_FALSE(search.Failed());
+    EXPECT_GE(wakes, 1);
+
+    found.clear();
+    search.Start(dir / L"activity.log", {"NEEDLE", 5});  // [left] lines only
+    finish(found);
+    ASSERT_FALSE(found.empty());
+    for (const std::string& line : found) EXPECT_TRUE(LogLineShown(line, "needle", 5)) << line;
+    EXPECT_EQ(found.size(), 26u);  // i % 1000 == 7 and i % 3 == 0: 26 of the 80
+    EXPECT_EQ(search.Matched(), found.size());
+
+    found.clear();
+    search.Start(dir / L"none.log", {"x", 0});
+    finish(found);
+    EXPECT_TRUE(found.empty());
+    EXPECT_EQ(search.Matched(), 0u);
+    EXPECT_FALSE(search.Failed());
+    EXPECT_TRUE(search.Missing());
+}
+
+// The paths of an item's log line, as the router writes them: names with brackets, dashes and
+// parentheses of their own, a message holding parentheses, an undo, a recovered line.
+TEST(LogLinePaths, SourceAndTargetOfEachKindOfItemLine) {
+    const struct {
+        const char* line;
+        const char* source;
+        const char* target;
+    } cases[] = {
+        {"t | [ok] C:\\In\\a.pdf -> D:\\Docs\\a (2).pdf (Moved via Docs (2026))", "C:\\In\\a.pdf", "D:\\Docs\\a (2).pdf"},
+        {"t | [skip] C:\\In\\b.txt -> D:\\B\\b.txt (Skipped (already in destination folder).)", "C:\\In\\b.txt",
+         "D:\\B\\b.txt"},
+        {"t | [left] C:\\In\\Report \xE2\x80\x94 March.txt \xE2\x80\x94 Left in place (No matching rule)",
+         "C:\\In\\Report \xE2\x80\x94 March.txt", ""},
+        {"t | [ok] C:\\In\\old.exe -> Recycle Bin (Sent to Recycle Bin via Old)", "C:\\In\\old.exe", ""},
+        {"t | [undo] [ok] D:\\P\\c.jpg -> \\\\nas\\in\\c.jpg (Put back) \xE2\x80\x94 recovered after an unexpected exit",
+         "D:\\P\\c.jpg", "\\\\nas\\in\\c.jpg"},
+        {"t | [fail] C:\\In\\d.txt \xE2\x80\x94 Access denied", "C:\\In\\d.txt", ""},
+        {"t | Received 5 dropped item(s).", "", ""},
+        {"t | Done \xE2\x80\x94 moved 3, left in place 1", "", ""},
+    };
+    for (const auto& c : cases) {
+        const LogLinePaths paths = PathsInLogLine(c.line);
+        EXPECT_EQ(paths.source, c.source) << c.line;
+        EXPECT_EQ(paths.target, c.target) << c.line;
+    }
 }
 
 }  // namespace

@@ -80,6 +80,46 @@ TEST(FileDropTarget, ShowsAMoveOrWithCtrlACopyOnlyForAFileList) {
     EXPECT_EQ(files.getDataCalls, 0);  // entering only asks, it does not fetch
 }
 
+// Over the drop zone a file drag says what the drop does (Shift: a preview, Ctrl: a copy) with
+// the image of the effect shown, is told once per change rather than per mouse move, and is given
+// back its own words on leaving; the drop itself answers a copy. A drag that is not a file list
+// is told nothing.
+TEST(FileDropTarget, DescribesTheDropOnTheDraggedDataWhileTheDropStaysCopy) {
+    Received received;
+    TargetRef target = MakeTarget(received);
+    target->DescribeDrags(nullptr, DropZoneDescription);
+    TestDataObject files = TestDataObject::Files({L"C:\\a.txt"});
+    constexpr DWORD kAllowed = DROPEFFECT_COPY | DROPEFFECT_MOVE;
+    DWORD effect = kAllowed;
+    ASSERT_EQ(target->DragEnter(&files, MK_LBUTTON, {10, 10}, &effect), S_OK);
+    EXPECT_EQ(effect, static_cast<DWORD>(DROPEFFECT_MOVE));
+    for (const DWORD keys : {MK_LBUTTON, MK_LBUTTON, MK_LBUTTON | MK_SHIFT, MK_LBUTTON | MK_SHIFT, MK_LBUTTON | MK_CONTROL}) {
+        effect = kAllowed;
+        ASSERT_EQ(target->DragOver(keys, {12, 12}, &effect), S_OK);
+        EXPECT_EQ(effect, static_cast<DWORD>((keys & MK_CONTROL) ? DROPEFFECT_COPY : DROPEFFECT_MOVE));
+    }
+    ASSERT_EQ(target->DragLeave(), S_OK);
+    using Said = std::vector<std::pair<int, std::wstring>>;
+    EXPECT_EQ(files.descriptions, (Said{{DROPIMAGE_MOVE, L"Route with Kestrane Fileweir"},
+                                        {DROPIMAGE_MOVE, L"Preview with Kestrane Fileweir"},
+                                        {DROPIMAGE_COPY, L"Copy with Kestrane Fileweir"},
+                                        {DROPIMAGE_INVALID, L""}}));
+
+    files.descriptions.clear();
+    effect = kAllowed;
+    ASSERT_EQ(target->DragEnter(&files, MK_LBUTTON, {10, 10}, &effect), S_OK);
+    effect = kAllowed;
+    ASSERT_EQ(target->Drop(&files, 0, {10, 10}, &effect), S_OK);
+    EXPECT_EQ(effect, static_cast<DWORD>(DROPEFFECT_COPY));
+    EXPECT_EQ(received.calls, 1);
+    EXPECT_EQ(files.descriptions.back(), (std::pair<int, std::wstring>{DROPIMAGE_INVALID, L""}));
+
+    TestDataObject text = TestDataObject::Text("just text");
+    ASSERT_EQ(target->DragEnter(&text, MK_LBUTTON, {10, 10}, &effect), S_OK);
+    ASSERT_EQ(target->DragLeave(), S_OK);
+    EXPECT_TRUE(text.descriptions.empty());
+}
+
 TEST(FileDropTarget, RefusesNullOutputPointers) {
     Received received;
     TargetRef target = MakeTarget(received);
@@ -257,6 +297,7 @@ TEST(FileDropTarget, TakesARealOleDropAsCopy) {
     test::DesktopLock pointer(L"pointer");
     Received received;
     TargetRef target = MakeTarget(received);
+    target->DescribeDrags(window.Handle(), DropZoneDescription);
     ASSERT_EQ(RegisterDragDrop(window.Handle(), target.get()), S_OK);
     ASSERT_TRUE(SetCursorPos(200, 210));
     test::PumpMessages();
@@ -273,6 +314,10 @@ TEST(FileDropTarget, TakesARealOleDropAsCopy) {
     EXPECT_EQ(received.paths, (Paths{L"C:\\x\\one.txt", L"C:\\x\\two.txt"}));
     EXPECT_EQ(received.point.x, 200);
     EXPECT_EQ(received.point.y, 210);
+    // The drag said what the drop does, and was given its own words back when it ended.
+    ASSERT_FALSE(files.descriptions.empty());
+    EXPECT_EQ(files.descriptions.front(), (std::pair<int, std::wstring>{DROPIMAGE_MOVE, L"Route with Kestrane Fileweir"}));
+    EXPECT_EQ(files.descriptions.back().first, DROPIMAGE_INVALID);
 }
 
 }  // namespace

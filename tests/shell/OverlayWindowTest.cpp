@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "ShellTestSupport.h"
+#include "shell/DropZoneImage.h"
 #include "shell/OverlayWindow.h"
 #include "support/TempDir.h"
 
@@ -17,6 +18,36 @@ TEST(OverlayHitTest, BorderBandResizesAndTheRestMoves) {
     };
     for (const auto& [point, expected] : cases)
         EXPECT_EQ(OverlayHitTest(point, r), expected) << point.x << "," << point.y;
+}
+
+// The drop zone's picture at 100 % and 150 %: outside the rounded border the corners are
+// transparent (nothing painted black), the edge along a corner fades over a pixel (smooth, not
+// jagged), the border and the inside are opaque in their colours, and every pixel is
+// premultiplied (as UpdateLayeredWindow takes it). Text blends onto the tile, never the corners.
+TEST(DropZoneImage, TransparentCornersSmoothEdgeAndOpaqueInside) {
+    const DropZoneColours colours = DropZoneColoursFor(true, false);
+    for (const float scale : {1.0f, 1.5f}) {
+        const int w = static_cast<int>(320 * scale), h = static_cast<int>(200 * scale);
+        DropZonePixels image = DropZoneShape(w, h, scale, colours);
+        ASSERT_EQ(image.argb.size(), static_cast<size_t>(w) * h);
+        for (const auto& [x, y] : {std::pair{0, 0}, {w - 1, 0}, {0, h - 1}, {w - 1, h - 1}, {2, 2}})
+            EXPECT_EQ(image.At(x, y), 0u) << scale << ": corner " << x << "," << y;
+        EXPECT_EQ(image.At(w / 2, h / 2), 0xFF000000u | colours.fill);
+        EXPECT_EQ(image.At(w / 2, 1), 0xFF000000u | colours.border);
+        int partial = 0;
+        for (int y = 0; y < static_cast<int>(14 * scale); ++y)
+            for (int x = 0; x < static_cast<int>(14 * scale); ++x) {
+                const uint32_t p = image.At(x, y), a = p >> 24;
+                if (a > 0 && a < 255) ++partial;
+                for (int shift : {16, 8, 0}) ASSERT_LE((p >> shift) & 0xFF, a) << "not premultiplied";
+            }
+        EXPECT_GE(partial, static_cast<int>(14 * scale)) << "the rounded edge is not smoothed";
+
+        std::vector<uint8_t> everywhere(image.argb.size(), 255);
+        BlendCoverage(image, everywhere, 0xFFFFFF);
+        EXPECT_EQ(image.At(0, 0), 0u) << "text drawn over a transparent corner";
+        EXPECT_EQ(image.At(w / 2, h / 2), 0xFFFFFFFFu);
+    }
 }
 
 TEST(OverlayAlpha, StaysWithinVisibleRange) {

@@ -131,6 +131,20 @@ HRESULT STDMETHODCALLTYPE TestDataObject::QueryGetData(FORMATETC* wanted) {
     return wanted->dwAspect == DVASPECT_CONTENT ? S_OK : DV_E_DVASPECT;
 }
 
+HRESULT STDMETHODCALLTYPE TestDataObject::SetData(FORMATETC* wanted, STGMEDIUM* medium, BOOL release) {
+    if (!wanted || !medium || wanted->cfFormat != RegisterClipboardFormatW(CFSTR_DROPDESCRIPTION) ||
+        medium->tymed != TYMED_HGLOBAL)
+        return E_NOTIMPL;
+    if (const auto* d = static_cast<const DROPDESCRIPTION*>(GlobalLock(medium->hGlobal))) {
+        std::wstring text = d->szMessage;
+        if (const size_t at = text.find(L"%1"); at != std::wstring::npos) text.replace(at, 2, d->szInsert);
+        descriptions.emplace_back(d->type, text);
+        GlobalUnlock(medium->hGlobal);
+    }
+    if (release) ReleaseStgMedium(medium);
+    return S_OK;
+}
+
 HRESULT STDMETHODCALLTYPE TestDataObject::EnumFormatEtc(DWORD direction, IEnumFORMATETC** out) {
     if (direction != DATADIR_GET) return E_NOTIMPL;
     FORMATETC offered{format, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};

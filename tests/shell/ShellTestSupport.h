@@ -63,6 +63,8 @@ public:
 
     int getDataCalls = 0;
     int released = 0;  // media the receiver gave back
+    // The drop descriptions a target set, in order: the image type and the message with its insert.
+    std::vector<std::pair<int, std::wstring>> descriptions;
 
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override;
     ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
@@ -74,7 +76,8 @@ public:
         out->ptd = nullptr;
         return E_NOTIMPL;
     }
-    HRESULT STDMETHODCALLTYPE SetData(FORMATETC*, STGMEDIUM*, BOOL) override { return E_NOTIMPL; }
+    // Takes drop descriptions, as the shell's data objects do; nothing else.
+    HRESULT STDMETHODCALLTYPE SetData(FORMATETC* format, STGMEDIUM* medium, BOOL release) override;
     HRESULT STDMETHODCALLTYPE EnumFormatEtc(DWORD direction, IEnumFORMATETC** out) override;
     HRESULT STDMETHODCALLTYPE DAdvise(FORMATETC*, DWORD, IAdviseSink*, DWORD*) override {
         return OLE_E_ADVISENOTSUPPORTED;

@@ -39,6 +39,11 @@ SettingsWindowDriver::SettingsWindowDriver(int moreFrames)
         return explorerVerbProblem;
     };
     ui.platform.quit = [this] { ++quits; };
+    ui.platform.copyText = [this](const std::string& text) { clipboard = text; };
+    ui.platform.openFile = [this](const std::filesystem::path& file) {
+        openedFiles.push_back(file);
+        return true;
+    };
     actions.saveSettings = [this] { ++saves; };
     actions.applyAllSettings = [this] { ++applies; };
     // As the application answers (there on a thread of its own), at once.

@@ -60,6 +60,8 @@ public:
     std::vector<bool> explorerVerbCalls;
     std::string explorerVerbProblem;  // what the verb's switch answers (empty: applied)
     int quits = 0;
+    std::vector<std::filesystem::path> openedFiles;
+    std::string clipboard;  // the last text copied
 
     TempDir dir;
     ActivityLog activityLog;

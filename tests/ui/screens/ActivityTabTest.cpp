@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <thread>
+
 #include "ui/ActivityTab.h"
 #include "model/Clock.h"
 #include "ui/harness/SettingsWindowDriver.h"
@@ -15,6 +18,15 @@ HistoryItem Moved(const std::string& source, const std::string& target) {
     item.source = source;
     item.target = target;
     return item;
+}
+
+// Frames until the search of the log (on its thread) has ended and its lines are shown.
+void FinishSearch(SettingsWindowDriver& w) {
+    for (int i = 0; i < 1000 && w.ui.activity.search.Running(); ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        w.imgui.Frame();
+    }
+    w.imgui.Frame(2);
 }
 
 size_t Count(const std::string& text, const std::string& part) {
@@ -73,6 +85,7 @@ TEST(ActivityTab, UndoCancelAndFilter) {
     EXPECT_EQ(undone, (std::vector<uint64_t>{10, 0}));
 
     w.imgui.TypeInto("##filter", "b.TXT");
+    FinishSearch(w);  // no log file here: the window's own lines are searched
     EXPECT_FALSE(w.imgui.Shows("[ok] C:"));
     EXPECT_TRUE(w.imgui.Shows("[fail] C:"));
     EXPECT_FALSE(LogLineShown("t | [ok] x", "", 3));
@@ -131,6 +144,49 @@ TEST(ActivityTab, UndoneBatchesAreMarkedAndCtrlZAsksBeforeAnEarlierBatch) {
     w.imgui.Frame();
     EXPECT_EQ(undone, (std::vector<uint64_t>{20, 20}));
     EXPECT_FALSE(w.imgui.Has("Keep them"));
+}
+
+// The filter searches the whole log, not only the newest lines the window holds, says how many
+// lines matched, and a line or a path it names is copied by right-click or Ctrl+C; the log opens
+// in its program; the list of batches is made taller by dragging its lower edge.
+TEST(ActivityTab, SearchesTheWholeLogAndCopiesALineOrAPath) {
+    SettingsWindowDriver w;
+    std::vector<std::string> messages;
+    for (int i = 0; i < 3000; ++i)
+        messages.push_back("[ok] C:\\in\\photo" + std::to_string(i) + ".jpg -> D:\\Pictures\\photo" + std::to_string(i) +
+                           ".jpg (Moved via Photos)");
+    const std::vector<std::string> lines = w.activityLog.AppendAll(messages);
+    w.logLines.assign(lines.rbegin(), lines.rbegin() + 500);  // what the window holds: the newest 500
+    w.batches = {HistoryBatch{20, kTen14, 0, {Moved("C:\\in\\a.pdf", "D:\\Docs\\a.pdf")}}};
+    w.OpenTab("Activity");
+    EXPECT_TRUE(w.imgui.Shows("The newest 500 lines of the log")) << w.imgui.ShownText();
+
+    w.imgui.TypeInto("##filter", "PHOTO12");  // photo12, photo120-129, photo1200-1299
+    FinishSearch(w);
+    EXPECT_TRUE(w.imgui.Shows("111 lines of the whole log matched")) << w.imgui.ShownText();
+    EXPECT_TRUE(w.imgui.Shows("photo12.jpg -> D:")) << "a line older than the window's 500";
+    EXPECT_FALSE(w.imgui.Shows("photo13.jpg"));
+
+    const std::vector<RecordedItem> rows = w.imgui.FindAll("##line");
+    ASSERT_GE(rows.size(), 2u);
+    w.imgui.ClickAt(rows[0].rect.GetCenter(), ImGuiMouseButton_Right);
+    w.imgui.Click("Copy destination path");
+    EXPECT_EQ(w.clipboard, "D:\\Pictures\\photo1299.jpg");
+    w.imgui.ClickAt(w.imgui.FindAll("##line")[1].rect.GetCenter());
+    w.imgui.PressChord(ImGuiMod_Ctrl | ImGuiKey_C);
+    EXPECT_EQ(w.clipboard, lines[1298]);
+
+    w.imgui.Click("Open log file");
+    EXPECT_EQ(w.openedFiles, std::vector<std::filesystem::path>{w.activityLog.LogFilePath()});
+
+    const RecordedItem* grip = w.imgui.Find("##batchesHeight");
+    ASSERT_NE(grip, nullptr);
+    const float before = grip->rect.Min.y;
+    const ImVec2 from = grip->rect.GetCenter();
+    w.imgui.DragBetween(from, ImVec2(from.x, from.y + 150));
+    w.imgui.Frame();
+    EXPECT_NEAR(w.imgui.Find("##batchesHeight")->rect.Min.y, before + 150, 4.0f);
+    EXPECT_EQ(w.changedFrames, 0);
 }
 
 }  // namespace

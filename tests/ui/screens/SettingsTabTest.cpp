@@ -21,8 +21,8 @@ TEST_F(SettingsTab, PreferencesAreStoredAndFlagged) {
     w.imgui.Click("Minimize to tray (otherwise taskbar)");
     EXPECT_FALSE(w.settings.minimizeToTray);
     EXPECT_EQ(w.settings.minimizeTarget, MinimizeTarget::taskbar);
-    w.imgui.Click("Dark theme");
-    EXPECT_EQ(w.settings.theme, Theme::light);
+    w.imgui.Choose("Theme", "Use the system setting");
+    EXPECT_EQ(w.settings.theme, Theme::system);
     w.imgui.Click("Start with Windows");
     EXPECT_TRUE(w.settings.startWithWindows);
     EXPECT_EQ(w.startWithWindowsCalls, std::vector<bool>{true});

@@ -47,7 +47,7 @@ TEST(SettingsWindow, TheSettingsTabScrollsToItsLastRowsInAShortWindow) {
     ASSERT_NE(exit, nullptr);
     ASSERT_GT(exit->rect.Min.y, 420.0f) << "the window is not short enough to need scrolling";
 
-    const RecordedItem* darkTheme = w.imgui.Find("Dark theme");
+    const RecordedItem* darkTheme = w.imgui.Find("Theme");
     ASSERT_NE(darkTheme, nullptr);
     bool scrollBarShown = false;  // a wheel scrolls any ImGui window; the bar tells there is more
     for (const ImGuiWindow* window : ImGui::GetCurrentContext()->Windows)
