@@ -77,12 +77,6 @@ void App::RouteCommandLineBatch(GatheredBatch batch) {
     for (std::uintptr_t waiter : batch.waiters) waiters.push_back(reinterpret_cast<HWND>(waiter));
     for (const std::string& note : batch.notes) AddLog("Command line: " + note);
     const int count = static_cast<int>(batch.paths.size());
-    if (batch.copy) {
-        AddLog("Command line: copying is not available in this version; " + std::to_string(count) +
-               " item(s) were not routed.");
-        AnswerWaiters(waiters, {}, 2, "Copying is not available in this version; nothing was routed.");
-        return;
-    }
     if (count == 0) {
         statusText = "Nothing to route from the command line \xE2\x80\x94 see the Activity tab.";
         redrawRequested = true;
@@ -91,7 +85,7 @@ void App::RouteCommandLineBatch(GatheredBatch batch) {
     }
     AddLog("From the command line: " + std::to_string(count) + " item(s).");
     intakeWaiters = std::move(waiters);
-    HandleDroppedFiles(std::move(batch.paths), batch.preview);
+    HandleDroppedFiles(std::move(batch.paths), batch.preview, BatchOptions{batch.copy});
     // The intake made no batch and no preview (the items went, or the program is closing).
     if (!intakeWaiters.empty()) AnswerWaiters(intakeWaiters, {}, 1, statusText.empty() ? "Nothing was routed." : statusText);
 }

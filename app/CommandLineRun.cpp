@@ -107,9 +107,8 @@ HWND StartRunningCopy() {
 
 int Route(const CommandLine& line, ConsoleOutput& console) {
     std::vector<std::string> problems = line.problems;
-    // Copying is the copy action's: until it is part of the program, --copy is refused rather
-    // than moving what the user asked to copy.
-    if (line.copy) problems.push_back("--copy is not available in this version: copying is not supported yet.");
+    // A dry run plans with the rules' own actions: it would show moves where copies were asked.
+    if (line.copy && line.dryRun) problems.push_back("--copy cannot be combined with --dry-run.");
     const std::vector<std::wstring> paths = CheckedPaths(line.paths, WorkingFolder(), problems);
     if (!problems.empty()) {
         for (const std::string& problem : problems) console.Err(problem + "\n");

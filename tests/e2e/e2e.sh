@@ -656,7 +656,7 @@ case "$scenario" in
     grep -qF 'Not found: "missing.pdf".' "$work/err" || fail "no message for a missing path"
     expect_code 2 '::{645FF040-5081-101B-9F00-00AA005B4382}'
     grep -qF 'Not a file or folder' "$work/err" || fail "no message for a shell object"
-    expect_code 2 --copy a.pdf
+    expect_code 2 --copy --dry-run a.pdf
     expect_code 2 --preview --dry-run a.pdf
     [ -z "$(visible KestraneFileweirMain)" ] || fail "bad arguments started the program"
 
