@@ -4,10 +4,12 @@
 # sizes; the first start (starter rules, the window at its smallest), a new rule and a rule
 # with a pattern error (medium font, both DPIs); the Test tab with a mixed drop and the Preview of a Shift-drop (medium font, 96 DPI); at 96 DPI (100 %) and at 144 DPI (150 %, files ending in -144dpi), and one of the whole
 # screen with the drop zone at each DPI; the drop zone (its corner enlarged) and the Activity tab
-# searching a long log in the dark, light and "Use the system setting" themes. Tabs and rows are clicked with xdotool at positions
+# searching a long log in the dark, light and "Use the system setting" themes; the watched folders
+# on the Settings tab, the offer of items already in a folder switched on and its Preview. Tabs and rows are clicked with xdotool at positions
 # measured for each font size at 96 DPI and scaled.
 # Usage: docs/screenshots.sh [output folder]   (default build/screenshots)
-# KW_SHOT_DPIS, KW_SHOT_THEMES, KW_SHOT_LOOK_THEMES and KW_SHOT_SIZES narrow the set.
+# KW_SHOT_DPIS, KW_SHOT_THEMES, KW_SHOT_LOOK_THEMES and KW_SHOT_SIZES narrow the set;
+# KW_SHOT_ONLY=<group> takes one group alone in each theme (watch, template, first_hour, look).
 # Needs a build (scripts/build.sh); uses its own Wine prefixes, build/wineprefix-shots(-144).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -259,6 +261,33 @@ EOF
   app_pid=""
 }
 
+# Watched folders (medium font): the Settings tab scrolled to the list of two folders, one on
+# and one off; then the off one turned on by a click on its switch, which asks first because the
+# rules would take the photos already in it: "Watching D:\Camera would route 3 items that are
+# already there", with Preview / Route them / Only new items.
+watch_shots() {  # theme
+  config "$1" medium
+  positions medium
+  mkdir -p "$work/d/Camera"
+  for f in IMG_2101.jpg IMG_2102.jpg IMG_2103.jpg; do echo "$f" > "$work/d/Camera/$f"; done
+  sed -i 's/"rules": \[/"watching": {"folders": [{"path": "D:\\\\Downloads", "includeSubfolders": false},\n  {"path": "D:\\\\Camera", "enabled": false, "includeSubfolders": true}]},\n "rules": [/' "$app/config.json"
+  start_app
+  click "${tabs[3]}" "$bar"
+  xdotool mousemove --window "$main" $((400 * dpi / 96)) $((400 * dpi / 96))
+  for _ in 1 2 3 4; do xdotool click 5; sleep 0.1; done
+  xdotool mousemove --window "$main" $((880 * dpi / 96)) $((300 * dpi / 96))
+  sleep 1; shot "watched-folders-$1"
+  click $((19 * dpi / 96)) $((233 * dpi / 96))  # D:\Camera's switch
+  xdotool mousemove --window "$main" $((880 * dpi / 96)) $((300 * dpi / 96))
+  sleep 3; shot "watch-offer-$1"
+  click $((36 * dpi / 96)) $((201 * dpi / 96))  # Preview
+  xdotool mousemove --window "$main" $((880 * dpi / 96)) $((600 * dpi / 96))
+  sleep 3; shot "watch-preview-$1"
+  timeout 30 wine "$driver" post KestraneFileweirMain 0x111 210 0 >/dev/null
+  quit_app
+  rm -rf "$work/d/Camera"
+}
+
 main_window() {
   for id in $(xdotool search --name '^Kestrane Fileweir$'); do
     eval "$(xdotool getwindowgeometry --shell "$id")"; echo "$((WIDTH * HEIGHT)) $id"
@@ -287,6 +316,12 @@ for dpi in ${KW_SHOT_DPIS:-96 144}; do
   # "Use the system setting" follows the apps' colour mode Windows is set to: light here.
   timeout 60 wine reg add 'HKCU\Software\Microsoft\Windows\CurrentVersion\Themes\Personalize' \
     /v AppsUseLightTheme /t REG_DWORD /d 1 /f >/dev/null 2>&1
+  if [ -n "${KW_SHOT_ONLY:-}" ]; then  # one group of shots alone, e.g. KW_SHOT_ONLY=watch
+    positions medium
+    for theme in ${KW_SHOT_THEMES:-dark light}; do "${KW_SHOT_ONLY}_shots" "$theme"; done
+    rm -f "$WINEPREFIX/dosdevices/d:"; timeout 30 wineserver -k >/dev/null 2>&1 || true
+    continue
+  fi
   for theme in ${KW_SHOT_LOOK_THEMES:-dark light system}; do look_shots "$theme"; done
   for theme in ${KW_SHOT_THEMES:-dark light}; do
     for size in ${KW_SHOT_SIZES:-medium large larger}; do
