@@ -263,7 +263,7 @@ EOF
 
 # Watched folders (medium font): the Settings tab scrolled to the list of two folders, one on
 # and one off; then the off one turned on by a click on its switch, which asks first because the
-# rules would take the photos already in it: "Watching D:\Camera would route 3 items that are
+# rules would take the photos already in it: "Watching Camera would route 3 items that are
 # already there", with Preview / Route them / Only new items.
 watch_shots() {  # theme
   config "$1" medium
