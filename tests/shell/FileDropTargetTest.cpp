@@ -284,7 +284,7 @@ TEST(GetDroppedPaths, ReadsTheShellsOwnDataObject) {
     EXPECT_EQ(GetDroppedPaths(data.Get()), files);
     Received received;
     TargetRef target = MakeTarget(received);
-    DWORD effect = DROPEFFECT_NONE;
+    DWORD effect = DROPEFFECT_COPY;  // what the source allows
     EXPECT_EQ(target->DragEnter(data.Get(), 0, {0, 0}, &effect), S_OK);
     EXPECT_EQ(effect, static_cast<DWORD>(DROPEFFECT_COPY));
 }
