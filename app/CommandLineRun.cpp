@@ -60,7 +60,7 @@ bool ReadSettingsForPlan(AppSettings& settings, std::string& problem) {
     return true;
 }
 
-int DryRun(const std::vector<std::wstring>& paths, ConsoleOutput& console) {
+int DryRun(const std::vector<std::wstring>& paths, BatchOptions options, ConsoleOutput& console) {
     AppSettings settings;
     std::string problem;
     if (!ReadSettingsForPlan(settings, problem)) {
@@ -70,7 +70,7 @@ int DryRun(const std::vector<std::wstring>& paths, ConsoleOutput& console) {
     std::vector<std::filesystem::path> items(paths.begin(), paths.end());
     std::vector<std::filesystem::path> batch;
     ExpandFolders(items, settings.expandFoldersOnDrop, batch);
-    BatchCache cache(settings);
+    BatchCache cache(settings, options);
     bool anyFails = false;
     for (const std::filesystem::path& item : batch) {
         const ItemPlan plan = PlanItem(item, cache);
@@ -107,15 +107,13 @@ HWND StartRunningCopy() {
 
 int Route(const CommandLine& line, ConsoleOutput& console) {
     std::vector<std::string> problems = line.problems;
-    // A dry run plans with the rules' own actions: it would show moves where copies were asked.
-    if (line.copy && line.dryRun) problems.push_back("--copy cannot be combined with --dry-run.");
     const std::vector<std::wstring> paths = CheckedPaths(line.paths, WorkingFolder(), problems);
     if (!problems.empty()) {
         for (const std::string& problem : problems) console.Err(problem + "\n");
         console.Err("Nothing was routed.\n");
         return 2;
     }
-    if (line.dryRun) return DryRun(paths, console);
+    if (line.dryRun) return DryRun(paths, BatchOptions{line.copy}, console);
 
     HWND target = FindRunningCopy(kMainWindowClass, std::chrono::milliseconds(0));
     if (!target) {

@@ -33,7 +33,7 @@ bool App::PlanPreview(std::vector<std::filesystem::path> items) {
     const HWND window = mainWindow;
     try {
         previewJob.Start(settings, previewDropped, std::move(prepare),
-                         [window] { PostMessageW(window, kPreviewChangedMessage, 0, 0); });
+                         [window] { PostMessageW(window, kPreviewChangedMessage, 0, 0); }, previewOptions);
     } catch (const std::exception& e) {
         previewActive = false;
         statusText = std::string("Could not plan the drop: ") + e.what();

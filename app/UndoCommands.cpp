@@ -107,7 +107,7 @@ void App::StartUndo(uint64_t id) {
     hooks.step = [steps = std::move(steps), bin = std::make_shared<RecycleBinIndex>(),
                   identities = std::make_shared<ItemIdentities>()](size_t index, const std::filesystem::path&,
                                                                     BatchCache& batch) {
-        if (steps[index].copy) batch.EnterComApartment();  // the copy goes to the Recycle Bin
+        if (steps[index].copy || steps[index].toBin) batch.EnterComApartment();  // to the Recycle Bin
         return UndoItem(steps[index], [&](const UndoStep& step) { return bin->Restore(step); }, &batch.Staging(),
                         identities.get());
     };

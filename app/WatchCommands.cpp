@@ -67,7 +67,10 @@ void App::AnswerWatchOffer(WatchOfferChoice choice) {
     WatchOffer offer = std::move(watchOffers.front());
     watchOffers.erase(watchOffers.begin());
     switch (choice) {
-        case WatchOfferChoice::preview: StartPreview(std::move(offer.items)); break;
+        case WatchOfferChoice::preview:
+            previewOptions = {};  // moved as the rules say, whatever an earlier drop asked
+            StartPreview(std::move(offer.items));
+            break;
         case WatchOfferChoice::route: StartWatchBatch(offer.folder, std::move(offer.items)); break;
         case WatchOfferChoice::onlyNew:
             AddLog("Watching " + offer.folder + ": the " + GroupedCount(offer.items.size()) +

@@ -1,4 +1,4 @@
-# libexif from its upstream source (Debian's source package, see scripts/setup.sh), built as a
+# libexif from its upstream source with the patches of Debian's packaging (scripts/setup.sh), built as a
 # plain static library: only its parser is used (a photo's date taken), with no translations.
 set(KW_LIBEXIF_DIR "${KW_DEPS_DIR}/libexif" CACHE PATH "libexif source")
 set(kw_libexif_gen "${CMAKE_BINARY_DIR}/_libexif")

@@ -79,6 +79,10 @@ std::string FormatItemLine(const HistoryItem& item) {
         j["recycled"] = {{"at", item.recycledAt}};
         if (item.recycledBytes) j["recycled"]["bytes"] = *item.recycledBytes;
     }
+    if (PlacedAtTarget(item.fate) && item.replacedAt) {
+        j["replaced"] = {{"at", item.replacedAt}};
+        if (item.replacedBytes) j["replaced"]["bytes"] = *item.replacedBytes;
+    }
     return j.dump(-1, ' ', false, Json::error_handler_t::replace);
 }
 
@@ -143,6 +147,11 @@ std::vector<HistoryBatch> ParseHistory(std::string_view text) {
                 const Json& rb = j.at("recycled");
                 item.recycledAt = rb.value("at", uint64_t{0});
                 if (rb.contains("bytes")) item.recycledBytes = rb.at("bytes").get<uint64_t>();
+            }
+            if (PlacedAtTarget(item.fate) && j.contains("replaced")) {
+                const Json& old = j.at("replaced");
+                item.replacedAt = old.value("at", uint64_t{0});
+                if (old.contains("bytes")) item.replacedBytes = old.at("bytes").get<uint64_t>();
             }
             // Items belong to the newest batch line with their id (ids are never reused).
             for (auto b = batches.rbegin(); b != batches.rend(); ++b)
@@ -217,6 +226,8 @@ HistoryItem RecordOf(uint64_t batch, const RouteItemResult& r, ItemIdentities* i
         item.recycledBytes = r.recycledBytes;
     }
     if (PlacedAtTarget(item.fate)) {
+        item.replacedAt = r.replacedAt;
+        item.replacedBytes = r.replacedBytes;
         const std::filesystem::path target = PathFromUtf8(r.target);
         const bool fingerprinted = !FingerprintTree(target, item.moved);
         if (!fingerprinted) item.moved = {};  // cannot be proven the same later: undo leaves it

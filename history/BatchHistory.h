@@ -35,6 +35,10 @@ struct HistoryItem {
     // for a file, its size, which pick it out among the bin's items.
     uint64_t recycledAt = 0;
     std::optional<uint64_t> recycledBytes;
+    // Moved or copied over an item that went to the Recycle Bin (the overwrite policy): when it
+    // was sent and, for a file, its size. Undo restores it once this item is back.
+    uint64_t replacedAt = 0;
+    std::optional<uint64_t> replacedBytes;
 };
 
 struct HistoryBatch {

@@ -24,14 +24,27 @@ std::vector<UndoStep> PlanUndo(const HistoryBatch& batch) {
         step.identity = item->identity;
         step.recycled = item->fate == ItemFate::recycled;
         step.copy = item->fate == ItemFate::copied;
+        step.toBin = item->fate == ItemFate::moved && item->source == kRecycleBinName;
         // The bin's deletion time, as the shell gives it, may be rounded (the Recycle Bin's column
         // is a local date; OLE dates hold about a millisecond): a little before the recorded time,
         // which histories of earlier versions lack (the batch's start stands in for it).
-        const uint64_t recorded = item->recycledAt ? item->recycledAt : batch.time;
-        step.deletedAfter = recorded > 2 * kTicksPerSecond ? recorded - 2 * kTicksPerSecond : 0;
+        const auto rounded = [](uint64_t recorded) {
+            return recorded > 2 * kTicksPerSecond ? recorded - 2 * kTicksPerSecond : 0;
+        };
+        step.deletedAfter = rounded(item->recycledAt ? item->recycledAt : batch.time);
         step.bytes = item->recycledBytes;
         step.rule = item->rule;
         steps.push_back(std::move(step));
+        if (PlacedAtTarget(item->fate) && item->replacedAt) {
+            UndoStep old;
+            old.from = PathFromUtf8(kRecycleBinName);
+            old.to = PathFromUtf8(item->target);
+            old.recycled = true;
+            old.deletedAfter = rounded(item->replacedAt);
+            old.bytes = item->replacedBytes;
+            old.rule = item->rule;
+            steps.push_back(std::move(old));
+        }
     }
     return steps;
 }
@@ -90,6 +103,26 @@ RouteItemResult RemoveCopy(const UndoStep& step, RouteItemResult r) {
     return r;
 }
 
+// An item an undo took out of the Recycle Bin goes back there (a redo), while it is the one
+// that was restored.
+RouteItemResult SendBack(const UndoStep& step, RouteItemResult r) {
+    std::error_code lookup;
+    if (!TargetExists(step.from, lookup)) return Skipped(r, "Skipped (no longer where it was put \xE2\x80\x94 nothing to put back).");
+    if (!Unchanged(step.from, step.expected) || (!step.identity.empty() && IdentityText(step.from) != step.identity))
+        return Skipped(r, "Skipped (changed since it was moved \xE2\x80\x94 left where it is).");
+    WIN32_FILE_ATTRIBUTE_DATA facts{};
+    if (GetFileAttributesExW(ExtendedPath(step.from).c_str(), GetFileExInfoStandard, &facts) &&
+        !(facts.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+        r.recycledBytes = (static_cast<uint64_t>(facts.nFileSizeHigh) << 32) | facts.nFileSizeLow;
+    r.recycledAt = SystemClock().UtcTicks();
+    if (SendToRecycleBin(step.from) != RecycleOutcome::recycled)
+        return Skipped(r, "Skipped (it could not go back to the Recycle Bin \xE2\x80\x94 left where it is).");
+    r.ok = true;
+    r.target = kRecycleBinName;
+    r.message = "Sent back to the Recycle Bin";
+    return r;
+}
+
 }  // namespace
 
 RouteItemResult UndoItem(const UndoStep& step, const RecycleRestore& restore, MoveStaging* staging,
@@ -99,6 +132,7 @@ RouteItemResult UndoItem(const UndoStep& step, const RecycleRestore& restore, Mo
     r.target = PathToUtf8(step.to);
     r.rule = step.rule;
     if (step.copy) return RemoveCopy(step, std::move(r));
+    if (step.toBin) return SendBack(step, std::move(r));
     std::error_code lookup;
     if (step.recycled) {
         r.source = "Recycle Bin";

@@ -24,6 +24,7 @@ struct UndoStep {
     std::string identity;        // and which object it was ("" when unknown)
     bool recycled = false;
     bool copy = false;           // a copy was made at `from` (the item stayed at `to`): undo removes it
+    bool toBin = false;          // an undo brought it out of the Recycle Bin: it goes back there
     uint64_t deletedAfter = 0;   // recycled: the bin's item was deleted no earlier (UTC ticks)
     std::optional<uint64_t> bytes;  // recycled: the file's size, when it was known
     std::string rule;
@@ -33,7 +34,9 @@ struct UndoStep {
 // that is); true when it is back at `step.to`. The shell adapter lives outside the core.
 using RecycleRestore = std::function<bool(const UndoStep& step)>;
 
-// The steps that undo `batch`, last item first (a later item may depend on an earlier one).
+// The steps that undo `batch`, last item first (a later item may depend on an earlier one). An
+// item that replaced one the Recycle Bin took is followed by the step that restores that one,
+// which finds its name taken, and leaves it in the bin, unless the item went back first.
 std::vector<UndoStep> PlanUndo(const HistoryBatch& batch);
 
 // One step; the result's source is where the item was, its target where it went back to. A

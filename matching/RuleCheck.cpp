@@ -420,8 +420,11 @@ void Checker::CheckTemplate(int ruleIndex) {
     const Rule& rule = RuleAt(ruleIndex);
     const PathTemplate parsed = ParseDestination(rule);
     if (parsed.error) {
+        // A destination saved before templates existed may name a folder with braces in it
+        // ("D:\{old}"): what to write instead is said where that could be the cause.
         Add(ruleIndex, -1, RuleField::destination,
-            "The destination template has an error: " + TemplateErrorText(*parsed.error) + ". This rule routes nothing.");
+            "The destination template has an error: " + TemplateErrorText(*parsed.error) + ". This rule routes nothing." +
+                (parsed.error->braces ? " Write {{ and }} for braces in a folder name." : ""));
         return;
     }
     if (!parsed.HasPlaceholders()) return CheckDestination(ruleIndex, rule.destination, "Destination", false);

@@ -84,8 +84,8 @@ PathTemplate ParseTemplate(std::string_view text, std::span<const std::string> g
         if (!literal.empty()) t.parts.push_back({TemplatePart::Kind::text, std::move(literal), TemplateDate::modified, {}});
         literal.clear();
     };
-    const auto fail = [&](size_t byte, std::string message) {
-        t.error = TemplateError{CharPosition(text, byte), std::move(message)};
+    const auto fail = [&](size_t byte, std::string message, bool braces = false) {
+        t.error = TemplateError{CharPosition(text, byte), std::move(message), braces};
     };
     for (size_t i = 0; i < text.size() && !t.error;) {
         const char c = text[i];
@@ -95,7 +95,7 @@ PathTemplate ParseTemplate(std::string_view text, std::span<const std::string> g
                 i += 2;
                 continue;
             }
-            fail(i, "a } without its { (write }} for a brace)");
+            fail(i, "a } without its { (write }} for a brace)", true);
             break;
         }
         if (c != '{') {
@@ -118,7 +118,7 @@ PathTemplate ParseTemplate(std::string_view text, std::span<const std::string> g
         }
         const size_t close = text.find('}', i + 1);
         if (close == std::string_view::npos) {
-            fail(i, "a { without its closing }");
+            fail(i, "a { without its closing }", true);
             break;
         }
         const std::string_view inner = text.substr(i + 1, close - i - 1);
@@ -128,7 +128,7 @@ PathTemplate ParseTemplate(std::string_view text, std::span<const std::string> g
         const bool hasFormat = colon != std::string_view::npos;
         const std::string_view format = hasFormat ? inner.substr(colon + 1) : std::string_view();
         if (key.empty()) {
-            fail(i, "an empty placeholder " + written);
+            fail(i, "an empty placeholder " + written, true);
             break;
         }
         TemplatePart part;
@@ -161,7 +161,7 @@ PathTemplate ParseTemplate(std::string_view text, std::span<const std::string> g
                     break;
                 }
             } else {
-                fail(i, "an unknown placeholder " + written);
+                fail(i, "an unknown placeholder " + written, true);
                 break;
             }
         }

@@ -36,6 +36,9 @@ struct TemplatePart {
 struct TemplateError {
     size_t position = 0;  // 1-based character in the template text
     std::string message;  // "unknown placeholder {colour}"
+    // The braces themselves do not read as a placeholder (a name no placeholder has, a brace
+    // without its pair): as when a folder's own name holds braces, written before templates.
+    bool braces = false;
 };
 
 struct PathTemplate {

@@ -8,6 +8,7 @@
 #include <mutex>
 #include <optional>
 #include <system_error>
+#include <utility>
 
 #include "matching/RuleSelection.h"
 #include "model/AsciiCase.h"
@@ -20,6 +21,7 @@
 #include "routing/MoveJournal.h"
 #include "routing/MoveStaging.h"
 #include "routing/NameConflicts.h"
+#include "routing/ReplacedItem.h"
 #include "routing/RouteMessages.h"
 
 namespace kw {
@@ -126,7 +128,8 @@ void RemoveJournal(const fs::path& journal) {
 
 // Copy under a staging name, rename into place, and only then delete the source: a target
 // name never holds a partial copy, and a failed copy leaves the source whole.
-std::error_code CopyThenDelete(const fs::path& source, const fs::path& target, bool overwrite, MoveStaging& staging) {
+std::error_code CopyThenDelete(const fs::path& source, const fs::path& target, bool overwrite, MoveStaging& staging,
+                               const ClearTarget& clear) {
     const bool sourceIsFolder = IsFolderItem(source);
     if (overwrite && sourceIsFolder && IsFolderItem(target)) {
         // A folder that survived the overwrite policy's deletion: merge, replacing same names.
@@ -158,8 +161,11 @@ std::error_code CopyThenDelete(const fs::path& source, const fs::path& target, b
     move.aside = aside.filename().native();
     const bool recorded = fingerprinted && staging.Record(copy, move);
     const DWORD flags = overwrite ? MOVEFILE_REPLACE_EXISTING : 0;
-    if (!MoveFileExW(ExtendedPath(copy).c_str(), ExtendedPath(target).c_str(), flags)) {
-        const std::error_code ec = LastError();
+    // What the item replaces goes only now that the item is whole beside it: a copy that failed
+    // has left both where they were.
+    std::error_code ec = clear ? clear() : std::error_code();
+    if (ec || !MoveFileExW(ExtendedPath(copy).c_str(), ExtendedPath(target).c_str(), flags)) {
+        if (!ec) ec = LastError();
         DeleteTree(copy);
         if (recorded) staging.Settled(copy);
         return ec;
@@ -398,7 +404,30 @@ std::vector<fs::path> SweepStagingNames(const fs::path& folder, const std::vecto
     return left;
 }
 
-std::error_code MoveToTarget(const fs::path& source, const fs::path& target, bool overwrite, MoveStaging* staging) {
+namespace {
+
+// Whether a rename of the item would be refused because another program holds it open without
+// letting it be deleted or renamed (the rename needs DELETE access, which such a handle's share
+// mode refuses: "Creating and Opening Files"). Asked before anything is replaced: a held item
+// is the common reason a rename on one volume fails. A folder is opened as a folder needs
+// (FILE_FLAG_BACKUP_SEMANTICS); what is open inside it is not seen here.
+std::error_code HeldOpen(const fs::path& item) {
+    const HANDLE h = CreateFileW(ExtendedPath(item).c_str(), DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                 nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return LastError();
+    CloseHandle(h);
+    return {};
+}
+
+}  // namespace
+
+std::error_code MoveToTarget(const fs::path& source, const fs::path& target, bool overwrite, MoveStaging* staging,
+                             const ClearTarget& clear) {
+    bool cleared = false;
+    const ClearTarget clearOnce = [&]() -> std::error_code {
+        if (!clear || std::exchange(cleared, true)) return {};
+        return clear();
+    };
     // One drive letter or server is no proof of one volume (two shares of a server, a volume
     // mounted in a folder), so the rename is tried without MOVEFILE_COPY_ALLOWED: the system
     // refuses it across volumes (ERROR_NOT_SAME_DEVICE), and every move that crosses volumes
@@ -406,22 +435,30 @@ std::error_code MoveToTarget(const fs::path& source, const fs::path& target, boo
     // real name (a kill leaves a truncated file there) and report success when the source
     // cannot be deleted ("MoveFileExW", MOVEFILE_COPY_ALLOWED), leaving the item at both ends.
     if (SameRootName(source, target)) {
+        // What the item replaces goes right before the rename. Should the rename then be refused
+        // as crossing volumes (a volume mounted in a folder), the copy below follows it.
+        if (clear) {
+            if (const std::error_code held = HeldOpen(source)) return held;
+            if (const std::error_code ec = clearOnce()) return ec;
+        }
         const DWORD flags = overwrite ? MOVEFILE_REPLACE_EXISTING : 0;
         if (MoveFileExW(ExtendedPath(source).c_str(), ExtendedPath(target).c_str(), flags)) return {};
         const std::error_code ec = LastError();
         // Without the overwrite policy a name that got taken is a conflict, never a reason to copy over it.
         if (!overwrite && IsNameTaken(ec)) return ec;
     }
-    if (staging) return CopyThenDelete(source, target, overwrite, *staging);
+    const ClearTarget& late = clear ? clearOnce : clear;
+    if (staging) return CopyThenDelete(source, target, overwrite, *staging, late);
     MoveStaging own(DataFolder().folder);
-    return CopyThenDelete(source, target, overwrite, own);
+    return CopyThenDelete(source, target, overwrite, own, late);
 }
 
 // As a move's copy: made under a staging name and flushed before the rename into place, so a
 // target name never holds a partial copy, nor one a power cut could still take back. The source
 // is not touched; nothing needs journalling, since a kill leaves at most a staging copy, which
 // the staging folder's own record clears.
-std::error_code CopyToTarget(const fs::path& source, const fs::path& target, bool overwrite, MoveStaging* staging) {
+std::error_code CopyToTarget(const fs::path& source, const fs::path& target, bool overwrite, MoveStaging* staging,
+                             const ClearTarget& clear) {
     std::optional<MoveStaging> own;
     if (!staging) staging = &own.emplace(DataFolder().folder);
     // A folder that survived the overwrite policy's deletion: merge, replacing same names.
@@ -433,6 +470,7 @@ std::error_code CopyToTarget(const fs::path& source, const fs::path& target, boo
         copied = CopyTree(source, copy, false);
     }
     if (!copied) copied = FlushTree(copy);
+    if (!copied && clear) copied = clear();  // only now that the copy is whole
     if (!copied && !MoveFileExW(ExtendedPath(copy).c_str(), ExtendedPath(target).c_str(),
                                 overwrite ? MOVEFILE_REPLACE_EXISTING : 0))
         copied = LastError();
@@ -640,15 +678,41 @@ RouteItemResult MoveWithFacts(const fs::path& source, ItemKind kind, const fs::p
                 batch.Forget();
                 d.createsFolder = false;
             }
+            // What the item replaces goes to the Recycle Bin right before the item takes its name
+            // (ReplacedItem.h); where no bin can take it, it is deleted now, as it always was.
+            ReplacedItem replaced;
             if (d.replace) {
-                DeleteTree(d.target);
+                batch.EnterComApartment();
+                replaced.way = ReplaceWayFor(d.target);
+                if (replaced.way == ReplaceWay::deleteForGood) DeleteTree(d.target);
                 batch.Forget();  // it may have been a folder, even a routing folder
             }
+            const bool toBin = d.replace && replaced.way == ReplaceWay::recycle;
+            const ClearTarget clear = [&] { return RecycleReplaced(d.target, replaced); };
             // A name an earlier item of the batch took is never overwritten, whatever the policy.
-            const bool overwrite = d.replace || (conflict == ConflictPolicy::overwrite && d.clash == NameClash::none);
-            const std::error_code transferError = copy ? CopyToTarget(source, d.target, overwrite, &batch.Staging())
-                                                       : MoveToTarget(source, d.target, overwrite, &batch.Staging());
+            const bool overwrite = !toBin && (d.replace || (conflict == ConflictPolicy::overwrite && d.clash == NameClash::none));
+            const std::error_code transferError =
+                copy ? CopyToTarget(source, d.target, overwrite, &batch.Staging(), toBin ? clear : ClearTarget())
+                     : MoveToTarget(source, d.target, overwrite, &batch.Staging(), toBin ? clear : ClearTarget());
+            if (d.replace) r.message = ReplacedMessage(copy, rule, replaced.way);
+            if (replaced.InBin()) {
+                r.replacedAt = replaced.at;
+                r.replacedBytes = replaced.bytes;
+            }
             if (!transferError) break;
+            if (replaced.tried) {
+                // The item is where it was; the one it was to replace is in the bin, or still there.
+                batch.Forget();
+                r.replacedAt = 0;
+                r.replacedBytes.reset();
+                if (!replaced.InBin()) {
+                    r.message = NotReplacedMessage(replaced);
+                    r.skipped = replaced.outcome == RecycleOutcome::declined;  // the user's answer
+                    return r;
+                }
+                r.message = std::system_category().message(transferError.value()) + kOldOneInBin;
+                return r;
+            }
             // The name is taken (it was, or something took it since): never replace it.
             if (!overwrite && IsNameTaken(transferError)) {
                 if (attempt >= kRenameRetries) return Skip(r, kMessageNameExists, false);
@@ -668,7 +732,7 @@ RouteItemResult MoveWithFacts(const fs::path& source, ItemKind kind, const fs::p
         if (kind != ItemKind::file) batch.Forget();  // a folder (or a link) left its place
         r.ok = true;
         r.copied = copy;
-        r.message = (copy ? "Copied via " : "Moved via ") + rule;
+        if (!d.replace) r.message = (copy ? "Copied via " : "Moved via ") + rule;
         if (d.clash == NameClash::batchItem)
             r.message += " \xE2\x80\x94 renamed: an earlier item of this batch took " + PathToUtf8(d.wanted.filename());
     } catch (const std::exception& e) {

@@ -5,6 +5,7 @@
 
 #include <atomic>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <system_error>
 #include <vector>
@@ -35,12 +36,17 @@ RouteItemResult CopyItem(const std::filesystem::path& source, const std::filesys
 // name gives ERROR_ALREADY_EXISTS or ERROR_FILE_EXISTS. The source is deleted only after the
 // whole copy succeeded. A batch passes its staging (see MoveStaging.h); without one the move
 // makes and clears its own.
+//
+// `clear`, when given, takes away what stands at the target (see ReplacedItem.h) once the item is
+// ready to take its name: right before the rename into place, after any copy is whole. It is
+// called at most once; an error from it ends the transfer with the item where it was.
+using ClearTarget = std::function<std::error_code()>;
 std::error_code MoveToTarget(const std::filesystem::path& source, const std::filesystem::path& target, bool overwrite,
-                             MoveStaging* staging = nullptr);
+                             MoveStaging* staging = nullptr, const ClearTarget& clear = {});
 // The transfer of a copy: always a copy under a staging name, flushed, then renamed into place;
 // the source is never touched. A taken name is refused as by MoveToTarget.
 std::error_code CopyToTarget(const std::filesystem::path& source, const std::filesystem::path& target, bool overwrite,
-                             MoveStaging* staging = nullptr);
+                             MoveStaging* staging = nullptr, const ClearTarget& clear = {});
 
 // Copies in progress live in a batch's staging folder in the destination folder
 // ("~kfpart-XXXXXXXX-XXXX", see MoveStaging.h), and their sources are deleted only after the

@@ -6,6 +6,7 @@
 #include "routing/ItemActions.h"
 #include "routing/MoveDecision.h"
 #include "routing/NameConflicts.h"
+#include "routing/ReplacedItem.h"
 #include "routing/RouteMessages.h"
 
 namespace kw {
@@ -52,7 +53,12 @@ PlannedOutcome PlanMove(const fs::path& item, std::optional<ItemKind> kind, cons
             return Outcome(PlannedFate::move, verb + decision.ruleName + " to " + target + created, target);
         case NameClash::onDisk:
             if (d.replace)
-                return Outcome(PlannedFate::move, "Would replace " + target + ": the name is taken, overwrite", target);
+                return Outcome(PlannedFate::move,
+                               "Would replace " + target + ": the name is taken, overwrite" +
+                                   (ReplaceWayFor(d.target) == ReplaceWay::recycle
+                                        ? "; the old one would go to the Recycle Bin"
+                                        : "; the old one would be deleted for good"),
+                               target);
             return Outcome(PlannedFate::move,
                            "Would become " + PathToUtf8(d.target.filename()) + " in " + decision.destination +
                                ": the name is taken, auto-rename",

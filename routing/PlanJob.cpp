@@ -50,11 +50,12 @@ size_t PlanJob::StillEnding() {
 }
 
 void PlanJob::Start(const AppSettings& settings, std::vector<fs::path> dropped, Prepare prepare,
-                    std::function<void()> changed) {
+                    std::function<void()> changed, BatchOptions options) {
     Cancel();
     auto run = std::make_shared<Run>();
     run->progress = Progress{true, static_cast<bool>(prepare), 0, prepare ? 0 : static_cast<int>(dropped.size())};
-    worker = std::thread(&PlanJob::Work, run, settings, std::move(dropped), std::move(prepare), std::move(changed));
+    worker = std::thread(&PlanJob::Work, run, settings, options, std::move(dropped), std::move(prepare),
+                         std::move(changed));
     current = std::move(run);
 }
 
@@ -72,8 +73,8 @@ std::optional<std::vector<ItemPlan>> PlanJob::Take() {
     return taken;
 }
 
-void PlanJob::Work(const std::shared_ptr<Run>& run, AppSettings settings, std::vector<fs::path> dropped, Prepare prepare,
-                   std::function<void()> changed) {
+void PlanJob::Work(const std::shared_ptr<Run>& run, AppSettings settings, BatchOptions options,
+                   std::vector<fs::path> dropped, Prepare prepare, std::function<void()> changed) {
     {
         const ComApartment apartment;
         ULONGLONG lastWake = 0;
@@ -92,7 +93,7 @@ void PlanJob::Work(const std::shared_ptr<Run>& run, AppSettings settings, std::v
                 run->progress.total = static_cast<int>(items.size());
             }
             wake(true);
-            BatchCache batch(settings);
+            BatchCache batch(settings, options);
             plans.reserve(items.size());
             for (size_t i = 0; i < items.size() && !run->stop; ++i) {
                 plans.push_back(PlanItem(items[i], batch));

@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "model/AppSettings.h"
+#include "routing/BatchOptions.h"
 #include "routing/ItemPlan.h"
 
 namespace kw {
@@ -42,11 +43,12 @@ public:
     PlanJob(const PlanJob&) = delete;
     PlanJob& operator=(const PlanJob&) = delete;
 
-    // Plans `dropped` with a copy of `settings`, replacing any plan made or in progress.
+    // Plans `dropped` with a copy of `settings`, carried out as `options` say (a Ctrl drop's plan
+    // shows copies), replacing any plan made or in progress.
     // `changed` is called on the worker now and then (at most about ten times a second) and once
     // at the end, to wake the window. Throws std::system_error when no thread can be started.
     void Start(const AppSettings& settings, std::vector<std::filesystem::path> dropped, Prepare prepare,
-               std::function<void()> changed);
+               std::function<void()> changed, BatchOptions options = {});
     // Stops a plan in progress and forgets any result; returns at once.
     void Cancel();
     Progress Now() const;
@@ -57,8 +59,8 @@ public:
 
 private:
     struct Run;
-    static void Work(const std::shared_ptr<Run>& run, AppSettings settings, std::vector<std::filesystem::path> dropped,
-                     Prepare prepare, std::function<void()> changed);
+    static void Work(const std::shared_ptr<Run>& run, AppSettings settings, BatchOptions options,
+                     std::vector<std::filesystem::path> dropped, Prepare prepare, std::function<void()> changed);
     // Joins the workers of earlier plans that have ended (at once: they have).
     void Reap();
 

@@ -6,6 +6,10 @@
 
 namespace kw {
 
+// What stands for the Recycle Bin as a recycled item's target, and as the source of an item an
+// undo took out of it.
+inline constexpr char kRecycleBinName[] = "Recycle Bin";
+
 // The outcome of one dropped item. The flags classify it: ok alone = moved or recycled;
 // ok + copied = copied; ok + skipped = left alone, nothing wrong; skipped alone = not moved because of a name
 // conflict; neither = failed.
@@ -21,6 +25,10 @@ struct RouteItemResult {
     // and, for a file, its size; undo picks this very deletion out of the bin by them.
     uint64_t recycledAt = 0;
     std::optional<uint64_t> recycledBytes{};
+    // Moved or copied over an item the overwrite policy replaced, which went to the Recycle Bin:
+    // when it was sent and, for a file, its size, as for a recycled item (undo restores it).
+    uint64_t replacedAt = 0;
+    std::optional<uint64_t> replacedBytes{};
 };
 
 }  // namespace kw

@@ -1,14 +1,14 @@
 #!/usr/bin/env bash
 # Installs what the build and the tests need, idempotently: Debian packages (only when one is
 # missing), and Dear ImGui's, PCRE2's and libexif's sources from Debian's source packages, checksum-verified,
-# into .deps/
+# into .deps/ (libexif with the patches of Debian's packaging applied)
 # Quiet and quick when everything is already there.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 deps="$root/.deps"
 
 packages=(
-  cmake make xz-utils
+  cmake make xz-utils patch
   g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
   wine wine64 xvfb xauth libgl1-mesa-dri libglx-mesa0 x11-utils xdotool imagemagick openbox xcompmgr
   googletest nlohmann-json3-dev fonts-roboto-unhinted
@@ -36,32 +36,62 @@ apt_opts=(-o Dir::Etc::SourceList=/dev/null -o "Dir::Etc::SourceParts=$apt_dir/e
           -o "Dir::State::Lists=$apt_dir/lists" -o "Dir::Cache=$apt_dir/cache"
           -o APT::Sandbox::User=root)
 apt_updated=""
-fetch_source() {  # name, apt source request, upstream tarball, its SHA-256
-  local name=$1 request=$2 tarball=$3 sha=$4
+apt_ready() {
+  [ -n "$apt_updated" ] && return 0
+  mkdir -p "$apt_dir/lists/partial" "$apt_dir/cache/archives/partial" "$apt_dir/etc" "$apt_dir/dl"
+  local sources=/etc/apt/sources.list.d/debian.sources
+  local uri keyring
+  uri=$(sed -n 's/^URIs: *//p' "$sources" | head -1)
+  keyring=$(sed -n 's/^Signed-By: *//p' "$sources" | head -1)
+  printf 'Types: deb-src\nURIs: %s\nSuites: trixie\nComponents: main\nSigned-By: %s\n' \
+    "$uri" "$keyring" > "$apt_dir/etc/src.sources"
+  apt-get "${apt_opts[@]}" -qq update >/dev/null
+  apt_updated=1
+}
+# name, apt source request, upstream tarball, its SHA-256; optionally Debian's packaging of it:
+# the exact source version, its debian tarball and that tarball's SHA-256. The patches its
+# debian/patches/series names are applied in order onto the unpacked upstream source. The stamp
+# (.verified) names the debian tarball applied, so a tree made without them (or with another
+# revision's) is unpacked and patched afresh; a run cut short leaves no stamp and starts over.
+fetch_source() {
+  local name=$1 request=$2 tarball=$3 sha=$4 debian_request=${5:-} debian=${6:-} debian_sha=${7:-}
   local dir="$deps/$name"
-  [ -f "$dir/.verified" ] && return 0
-  echo "setup: fetching $name source ($request)"
+  if [ -f "$dir/.verified" ]; then
+    [ -z "$debian" ] && return 0
+    grep -qxF "$debian" "$dir/.verified" && return 0
+  fi
+  echo "setup: fetching $name source ($request${debian:+, patched as in $debian_request})"
   if [ ! -f "$apt_dir/dl/$tarball" ]; then
-    if [ -z "$apt_updated" ]; then
-      mkdir -p "$apt_dir/lists/partial" "$apt_dir/cache/archives/partial" "$apt_dir/etc" "$apt_dir/dl"
-      local sources=/etc/apt/sources.list.d/debian.sources
-      local uri keyring
-      uri=$(sed -n 's/^URIs: *//p' "$sources" | head -1)
-      keyring=$(sed -n 's/^Signed-By: *//p' "$sources" | head -1)
-      printf 'Types: deb-src\nURIs: %s\nSuites: trixie\nComponents: main\nSigned-By: %s\n' \
-        "$uri" "$keyring" > "$apt_dir/etc/src.sources"
-      apt-get "${apt_opts[@]}" -qq update >/dev/null
-      apt_updated=1
-    fi
+    apt_ready
     # Only the tarballs: the upstream one is all that is used, and it is verified below (a
     # mirror has been seen to lack a package's .dsc while serving its tarballs).
     (cd "$apt_dir/dl" && apt-get "${apt_opts[@]}" -qq source --download-only --tar-only "$request" >/dev/null) ||
       [ -f "$apt_dir/dl/$tarball" ]
   fi
   echo "$sha  $apt_dir/dl/$tarball" | sha256sum -c --quiet -
+  if [ -n "$debian" ] && [ ! -f "$apt_dir/dl/$debian" ]; then
+    apt_ready
+    (cd "$apt_dir/dl" && apt-get "${apt_opts[@]}" -qq source --download-only --debian-only "$debian_request" >/dev/null) ||
+      [ -f "$apt_dir/dl/$debian" ] ||
+      { echo "setup: Debian no longer serves $debian_request; update the pin in scripts/setup.sh" >&2; exit 1; }
+  fi
+  [ -z "$debian" ] || echo "$debian_sha  $apt_dir/dl/$debian" | sha256sum -c --quiet -
   rm -rf "$dir" && mkdir -p "$dir"
   tar -xf "$apt_dir/dl/$tarball" -C "$dir" --strip-components=1
-  touch "$dir/.verified"
+  if [ -n "$debian" ]; then
+    local packaging="$deps/$name.debian"
+    rm -rf "$packaging" && mkdir -p "$packaging"
+    tar -xf "$apt_dir/dl/$debian" -C "$packaging"
+    local patch_name level
+    # quilt's series: a patch per line, perhaps with its -pN; '#' starts a comment.
+    while read -r patch_name level _; do
+      case "$patch_name" in ''|'#'*) continue ;; esac
+      case "$level" in -p*) ;; *) level=-p1 ;; esac
+      patch -d "$dir" "$level" --batch --forward --quiet < "$packaging/debian/patches/$patch_name"
+    done < "$packaging/debian/patches/series"
+    rm -rf "$packaging"
+  fi
+  printf '%s\n' "$debian" > "$dir/.verified"
 }
 
 # Dear ImGui at the exact packaged release the code is written against.
@@ -71,6 +101,9 @@ fetch_source imgui "imgui=1.90.1+ds-1" "imgui_1.90.1+ds.orig.tar.xz" \
 # packaging does not break setup; the upstream tarball itself is pinned by its checksum.
 fetch_source pcre2 "pcre2" "pcre2_10.46.orig.tar.gz" \
   8d28d7f2c3b970c3a4bf3776bcbb5adfc923183ce74bc8df1ebaad8c1985bd07
-# libexif (photos' dates taken), likewise: any Debian revision of 0.6.25, the tarball pinned.
+# libexif (photos' dates taken): upstream 0.6.25 with the security patches of Debian's
+# 0.6.25-1+deb13u1, both tarballs pinned. A later Debian revision means a new pin here.
 fetch_source libexif "libexif" "libexif_0.6.25.orig.tar.gz" \
-  ee0795432c20d2fdb2a8a579dd6fc0e19d402e36f14f42c03ab60d2345950f09
+  ee0795432c20d2fdb2a8a579dd6fc0e19d402e36f14f42c03ab60d2345950f09 \
+  "libexif=0.6.25-1+deb13u1" "libexif_0.6.25-1+deb13u1.debian.tar.xz" \
+  ad1b1a2555cc911f8e04a601f2edeb4987f71846c6c9e827d52d460ff4a4bccf

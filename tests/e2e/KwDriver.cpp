@@ -6,6 +6,7 @@
 //   KwDriver drag <window-class> <file>...       CF_HDROP drag onto the window's centre
 //   KwDriver drag-shift <window-class> <file>... the same with Shift held
 //   KwDriver drag-ctrl <window-class> <file>...  the same with Ctrl held
+//   KwDriver drag-ctrl-shift <window-class> <file>... the same with both held
 //   KwDriver drag-text <window-class>            the same with only CF_UNICODETEXT
 //   KwDriver wait-window <class> <seconds>       prints "hwnd visible x y w h"
 //   KwDriver window <class>                      prints "hwnd visible x y w h"
@@ -273,16 +274,18 @@ private:
     HRESULT result;
 };
 
-// Shift (or Ctrl) held in this thread's keyboard state, which OLE's drag loop reads for the key
+// Shift and/or Ctrl held in this thread's keyboard state, which OLE's drag loop reads for the key
 // state it hands the drop target (the driver has no window to receive real key presses).
 class HeldShift {
 public:
-    explicit HeldShift(int key = VK_SHIFT) {
+    explicit HeldShift(const std::vector<int>& keys) {
         GetKeyboardState(saved);
         BYTE held[256];
         std::memcpy(held, saved, sizeof held);
-        held[key] = 0x80;
-        held[key == VK_SHIFT ? VK_LSHIFT : VK_LCONTROL] = 0x80;
+        for (const int key : keys) {
+            held[key] = 0x80;
+            held[key == VK_SHIFT ? VK_LSHIFT : VK_LCONTROL] = 0x80;
+        }
         SetKeyboardState(held);
     }
     ~HeldShift() { SetKeyboardState(saved); }
@@ -293,7 +296,7 @@ private:
     BYTE saved[256]{};
 };
 
-int Drag(const std::wstring& windowClass, CLIPFORMAT format, std::vector<BYTE> bytes, int heldKey = 0) {
+int Drag(const std::wstring& windowClass, CLIPFORMAT format, std::vector<BYTE> bytes, const std::vector<int>& heldKeys = {}) {
     HWND target = FindWindowW(windowClass.c_str(), nullptr);
     if (!target) {
         std::cerr << "no window of that class" << std::endl;
@@ -317,7 +320,7 @@ int Drag(const std::wstring& windowClass, CLIPFORMAT format, std::vector<BYTE> b
     {
         const Watchdog watchdog(kDragTimeoutMs);
         std::optional<HeldShift> held;
-        if (heldKey) held.emplace(heldKey);
+        if (!heldKeys.empty()) held.emplace(heldKeys);
         result = DoDragDrop(data.Get(), source.Get(), DROPEFFECT_COPY | DROPEFFECT_MOVE | DROPEFFECT_LINK, &effect);
     }
     std::cout << "effect " << EffectName(effect) << std::endl;
@@ -477,7 +480,7 @@ int SendToTarget(const std::wstring& name) {
 }
 
 int Usage() {
-    std::cerr << "usage: KwDriver drag|drag-shift|drag-ctrl <class> <file>... | drag-text <class> | wait-window <class> <seconds>\n"
+    std::cerr << "usage: KwDriver drag|drag-shift|drag-ctrl|drag-ctrl-shift <class> <file>... | drag-text <class> | wait-window <class> <seconds>\n"
                  "       | window <class> | post <class> <message> <wparam> <lparam> | wait-gone <class> <seconds>\n"
                  "       | responsive <class> <seconds> | end-session <class> | crash <class>\n"
                  "       | hold <file> <stop-file> | sendto-target <name> | probe <class> <interval-ms> <stop-file>"
@@ -490,10 +493,13 @@ int Run(const std::vector<std::wstring>& args) {
     const std::wstring& command = args[0];
     const std::wstring& windowClass = args[1];
 
-    if ((command == L"drag" || command == L"drag-shift" || command == L"drag-ctrl") && args.size() >= 3) {
+    if ((command == L"drag" || command == L"drag-shift" || command == L"drag-ctrl" || command == L"drag-ctrl-shift") &&
+        args.size() >= 3) {
         std::vector<std::wstring> files;
         for (size_t i = 2; i < args.size(); ++i) files.push_back(FullPath(args[i]));
-        const int held = command == L"drag-shift" ? VK_SHIFT : command == L"drag-ctrl" ? VK_CONTROL : 0;
+        std::vector<int> held;
+        if (command == L"drag-shift" || command == L"drag-ctrl-shift") held.push_back(VK_SHIFT);
+        if (command == L"drag-ctrl" || command == L"drag-ctrl-shift") held.push_back(VK_CONTROL);
         return Drag(windowClass, CF_HDROP, MakeHdrop(files), held);
     }
     if (command == L"drag-text" && args.size() == 2) {

@@ -265,6 +265,19 @@ case "$scenario" in
     [ -f "$work/Clients/Globex/Globex_Invoice_1.pdf" ] && [ -f "$work/in/Globex_Invoice_1.pdf" ] \
       || fail "the copy is missing, or the item did not stay"
     log_has "copying instead of moving" || fail "the intake line does not say it copies"
+    # Ctrl with Shift: the preview plans copies ("Would copy via", in the screenshot), and Route
+    # (from the menu) copies.
+    echo "third" > "$work/in/Initech_Invoice_2.pdf"
+    drive drag-ctrl-shift KestraneFileweirOverlay "$(win "$work/in/Initech_Invoice_2.pdf")" \
+      || fail "the Ctrl+Shift drag was not accepted"
+    wait_for 20 is_visible KestraneFileweirMain 1 || fail "the preview did not open the settings window"
+    sleep 2
+    import -window root "$artefacts/ctrl-shift-preview.png" 2>/dev/null || true
+    [ ! -e "$work/Clients/Initech" ] || fail "the previewed item was copied before Route"
+    drive post KestraneFileweirMain 0x111 209 0 >/dev/null
+    wait_for 60 log_has "$(win "$work/Clients/Initech/Initech_Invoice_2.pdf") (Copied via Invoices)" \
+      || fail "Route did not copy the previewed item"
+    [ -f "$work/in/Initech_Invoice_2.pdf" ] || fail "the previewed item did not stay"
     exit_app || fail "exit code $?"
     ;;
 
@@ -656,7 +669,6 @@ case "$scenario" in
     grep -qF 'Not found: "missing.pdf".' "$work/err" || fail "no message for a missing path"
     expect_code 2 '::{645FF040-5081-101B-9F00-00AA005B4382}'
     grep -qF 'Not a file or folder' "$work/err" || fail "no message for a shell object"
-    expect_code 2 --copy --dry-run a.pdf
     expect_code 2 --preview --dry-run a.pdf
     [ -z "$(visible KestraneFileweirMain)" ] || fail "bad arguments started the program"
 
@@ -664,6 +676,8 @@ case "$scenario" in
     grep -qF "$(win "$work/in/a.pdf") — Invoices: Would move" <<<"$out" || fail "the dry run lacks the plan of a.pdf: $out"
     grep -qF "$(win "$work/in/notes.txt") — " <<<"$out" || fail "the dry run lacks notes.txt: $out"
     grep -qF "Dry run: 2 item(s) planned; nothing was changed." <<<"$out" || fail "no dry-run summary: $out"
+    expect_code 0 --copy --dry-run a.pdf
+    grep -qF "$(win "$work/in/a.pdf") — Invoices: Would copy via Invoices" <<<"$out" || fail "--copy --dry-run plans no copy: $out"
     [ -f "$work/in/a.pdf" ] && [ ! -e "$work/PDFs/a.pdf" ] || fail "the dry run moved something"
     [ ! -e "$work/app/activity.log" ] || fail "the dry run wrote the log"
     [ -z "$(visible KestraneFileweirMain)" ] || fail "the dry run started the program"

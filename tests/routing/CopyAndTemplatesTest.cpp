@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <optional>
+
 #include "model/TextEncoding.h"
 #include "routing/FileTree.h"
 #include "routing/ItemActions.h"
@@ -53,7 +55,8 @@ TEST(CopyItem, CopiesUnderEachConflictPolicyAndKeepsTheItem) {
         ExpectResult(CopyItem(dir / L"in" / L"a.txt", out, ConflictPolicy::skip, {}, "C"), "Skipped (name already exists).",
                      false, true);
         EXPECT_EQ(ReadFile(out / L"a.txt"), "first");
-        ExpectResult(CopyItem(dir / L"in" / L"a.txt", out, ConflictPolicy::overwrite, {}, "C"), "Copied via C", true, false);
+        const RouteItemResult replaced = CopyItem(dir / L"in" / L"a.txt", out, ConflictPolicy::overwrite, {}, "C");
+        EXPECT_TRUE(replaced.ok && replaced.copied) << replaced.message;
         EXPECT_EQ(ReadFile(out / L"a.txt"), "second");
         EXPECT_EQ(ReadFile(dir / L"in" / L"a.txt"), "second");
         EXPECT_EQ(std::distance(fs::directory_iterator(out), fs::directory_iterator()), 3) << "no staging copy left";
@@ -69,6 +72,81 @@ Rule TemplateRule(const char* name, std::string destination, const char* regex) 
     r.clauses[0].type = ConditionType::regex;
     r.clauses[0].regex = regex;
     return r;
+}
+
+// Where the old item of a replace went: the trash folder Wine keeps as the Recycle Bin.
+std::optional<std::string> InTrash(const std::wstring& name) {
+    const auto data = test::FixturePath("xdg-data");
+    if (!data || !fs::exists(*data / L"Trash" / L"files" / name)) return std::nullopt;
+    return ReadFile(*data / L"Trash" / L"files" / name);
+}
+
+// Under the overwrite policy the item already at the target goes to the Recycle Bin (a file or a
+// whole folder, by a move or a copy, on one volume or across), and the outcome says so; an item
+// held open by another program is not moved, and then nothing is replaced. Under Wine the bin is
+// a trash folder; the restore from it is the undo tests' part.
+TEST(Replace, TheOldItemGoesToTheRecycleBinFirst) {
+    if (!test::FixturePath("xdg-data")) GTEST_SKIP() << "needs a private XDG data folder (run through ctest)";
+    TempDir dir;
+    const std::wstring tag = std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(GetTickCount64());
+    std::vector<fs::path> destinations = {dir / L"out"};
+    if (const auto volume = test::SecondVolume()) destinations.push_back(*volume / (L"kw-replace-" + tag));
+    for (size_t i = 0; i < destinations.size(); ++i) {
+        const fs::path& out = destinations[i];
+        SCOPED_TRACE(PathToUtf8(out));
+        const std::wstring n = std::to_wstring(i) + L"-" + tag;
+        const std::wstring moved = L"moved-" + n + L".txt", copied = L"copied-" + n + L".txt", folder = L"Folder-" + n;
+        WriteFile(dir / L"in" / moved, "new move");
+        WriteFile(out / moved, "old, 13 bytes");
+        WriteFile(dir / L"in" / copied, "new copy");
+        WriteFile(out / copied, "old copy");
+        WriteFile(dir / L"in" / folder / L"new.txt", "n");
+        WriteFile(out / folder / L"old.txt", "o");
+
+        const RouteItemResult m = MoveItem(dir / L"in" / moved, out, ConflictPolicy::overwrite, {}, "P");
+        ExpectResult(m, "Replaced via P; the old one is in the Recycle Bin", true, false);
+        EXPECT_EQ(ReadFile(out / moved), "new move");
+        EXPECT_EQ(InTrash(moved), "old, 13 bytes");
+        EXPECT_EQ(m.replacedBytes, 13u);
+        EXPECT_GT(m.replacedAt, 0u);
+        const RouteItemResult c = CopyItem(dir / L"in" / copied, out, ConflictPolicy::overwrite, {}, "C");
+        ExpectResult(c, "Replaced with a copy via C; the old one is in the Recycle Bin", true, false);
+        EXPECT_EQ(ReadFile(dir / L"in" / copied), "new copy");
+        EXPECT_EQ(ReadFile(out / copied), "new copy");
+        EXPECT_EQ(InTrash(copied), "old copy");
+        ExpectResult(MoveItem(dir / L"in" / folder, out, ConflictPolicy::overwrite, {}, "P"),
+                     "Replaced via P; the old one is in the Recycle Bin", true, false);
+        EXPECT_TRUE(fs::exists(out / folder / L"new.txt"));
+        EXPECT_FALSE(fs::exists(out / folder / L"old.txt"));
+        EXPECT_EQ(InTrash(folder + L"\\old.txt"), "o");
+        EXPECT_EQ(std::distance(fs::directory_iterator(out), fs::directory_iterator()), 3) << "no staging copy left";
+    }
+
+    // Another program holds the item open without sharing: it cannot move, so the old one stays.
+    WriteFile(dir / L"in" / L"held.txt", "held");
+    WriteFile(dir / L"out" / L"held.txt", "kept");
+    {
+        const HANDLE held = CreateFileW((dir / L"in" / L"held.txt").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+        ASSERT_NE(held, INVALID_HANDLE_VALUE);
+        const RouteItemResult r = MoveItem(dir / L"in" / L"held.txt", dir / L"out", ConflictPolicy::overwrite, {}, "P");
+        CloseHandle(held);
+        EXPECT_FALSE(r.ok) << r.message;
+        EXPECT_EQ(r.replacedAt, 0u);
+    }
+    EXPECT_EQ(ReadFile(dir / L"out" / L"held.txt"), "kept");
+    EXPECT_EQ(ReadFile(dir / L"in" / L"held.txt"), "held");
+
+    // The plan says where the old one would go.
+    WriteFile(dir / L"in" / L"plan.pdf", "p");
+    WriteFile(dir / L"out" / L"plan.pdf", "q");
+    AppSettings s;
+    s.rules = {TemplateRule("Docs", PathToUtf8(dir / L"out"), "\\.pdf$")};
+    s.rules[0].conflict = ConflictPolicy::overwrite;
+    BatchCache planning(s);
+    EXPECT_EQ(PlanItem(dir / L"in" / L"plan.pdf", planning).outcome.message,
+              "Would replace " + PathToUtf8(dir / L"out" / L"plan.pdf") +
+                  ": the name is taken, overwrite; the old one would go to the Recycle Bin");
+    for (size_t i = 1; i < destinations.size(); ++i) test::RemoveTree(destinations[i]);
 }
 
 // The destination is built from each item, the same way for the router and for its plan; a

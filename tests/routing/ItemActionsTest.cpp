@@ -317,7 +317,7 @@ TEST(MoveItem, MovesIntoNewFoldersAndResolvesConflictsByPolicy) {
 
     WriteFile(dir / L"in" / L"bill \xC3\xA4.pdf", "third");
     r = MoveItem(dir / L"in" / L"bill \xC3\xA4.pdf", dest, ConflictPolicy::overwrite, numbered, "Invoices");
-    ExpectResult(r, "Moved via Invoices", true, false);
+    ExpectResult(r, "Replaced via Invoices; the old one is in the Recycle Bin", true, false);
     EXPECT_EQ(ReadFile(dest / L"bill \xC3\xA4.pdf"), "third");
 }
 
@@ -327,7 +327,7 @@ TEST(MoveItem, OverwriteReplacesAWholeFolderAndReadOnlyFiles) {
     WriteFile(dir / L"out" / L"Photos" / L"old.jpg", "o");
     const AutoRenameOptions numbered;
     ExpectResult(MoveItem(dir / L"in" / L"Photos", dir / L"out", ConflictPolicy::overwrite, numbered, "P"),
-                 "Moved via P", true, false);
+                 "Replaced via P; the old one is in the Recycle Bin", true, false);
     EXPECT_TRUE(fs::exists(dir / L"out" / L"Photos" / L"new.jpg"));
     EXPECT_FALSE(fs::exists(dir / L"out" / L"Photos" / L"old.jpg"));
 
@@ -335,7 +335,7 @@ TEST(MoveItem, OverwriteReplacesAWholeFolderAndReadOnlyFiles) {
     WriteFile(dir / L"out" / L"ro.txt", "old");
     SetFileAttributesW((dir / L"out" / L"ro.txt").c_str(), FILE_ATTRIBUTE_READONLY);
     ExpectResult(MoveItem(dir / L"in" / L"ro.txt", dir / L"out", ConflictPolicy::overwrite, numbered, "P"),
-                 "Moved via P", true, false);
+                 "Replaced via P; the old one is in the Recycle Bin", true, false);
     EXPECT_EQ(ReadFile(dir / L"out" / L"ro.txt"), "new");
 }
 
@@ -592,6 +592,22 @@ TEST(RecycleWithoutBin, ItemsStayAndTheLogSaysSo) {
         ExpectResult(r, "Skipped (no Recycle Bin for this item \xE2\x80\x94 not deleted).", false, true);
     EXPECT_EQ(ReadFile(dir / L"in" / L"precious.txt"), "only copy");
     EXPECT_EQ(ReadFile(dir / L"in" / L"Folder" / L"inside.txt"), "inside");
+
+    // A replace here deletes the old item for good, as the overwrite policy always did: the plan
+    // says so before, the outcome after.
+    WriteFile(dir / L"in" / L"report.pdf", "new");
+    WriteFile(dir / L"out" / L"report.pdf", "old");
+    Rule docs = MoveRule("Docs", dir / L"out");
+    docs.conflict = ConflictPolicy::overwrite;
+    s.rules = {docs};
+    BatchCache planning(s);
+    EXPECT_EQ(PlanItem(dir / L"in" / L"report.pdf", planning).outcome.message,
+              "Would replace " + PathToUtf8(dir / L"out" / L"report.pdf") +
+                  ": the name is taken, overwrite; the old one would be deleted for good");
+    const RouteItemResult replaced = Route(dir / L"in" / L"report.pdf", s);
+    ExpectResult(replaced, "Moved via Docs \xE2\x80\x94 replaced (the old one was deleted for good)", true, false);
+    EXPECT_EQ(replaced.replacedAt, 0u);
+    EXPECT_EQ(ReadFile(dir / L"out" / L"report.pdf"), "new");
 }
 
 }  // namespace

@@ -65,6 +65,16 @@ TEST(LiveApp, APreviewRoutesExactlyTheItemsItShowed) {
         EXPECT_TRUE(std::filesystem::exists(out / L"b.pdf"));
         EXPECT_TRUE(std::filesystem::exists(in / L"late.pdf"));
 
+        // Ctrl with Shift: the plan shows the copies that Route then makes.
+        live.OnUi([&] { app.HandleDroppedFiles({in / L"late.pdf"}, true, BatchOptions{true}); });
+        ASSERT_TRUE(live.WaitUntil(planned));
+        EXPECT_EQ(live.OnUi([&] { return app.PreviewShown().plans->front().outcome.message.rfind("Would copy via ", 0); }), 0u)
+            << live.OnUi([&] { return app.PreviewShown().plans->front().outcome.message; });
+        live.OnUi([&] { app.RoutePreview(); });
+        ASSERT_TRUE(live.WaitUntil([&] { return app.StatusText().find("copied 1") != std::string::npos; }))
+            << live.OnUi([&] { return app.StatusText(); });
+        EXPECT_TRUE(std::filesystem::exists(out / L"late.pdf"));
+
         live.OnUi([&] { app.HandleDroppedFiles({in / L"late.pdf"}, true); });
         ASSERT_TRUE(live.WaitUntil(planned));
         live.OnUi([&] { app.CancelPreview(); });
