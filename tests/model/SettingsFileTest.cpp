@@ -37,13 +37,6 @@ AppSettings WithRule(const char* name) {
     return s;
 }
 
-std::vector<std::string> Names(const fs::path& folder) {
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(folder)) names.push_back(entry.path().filename().string());
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
 TEST(SettingsFile, MissingFileIsCreatedWithTheDefaults) {
     TempDir dir;
     const fs::path config = dir / L"config.json";
@@ -69,7 +62,7 @@ TEST(SettingsFile, SaveThenLoadGivesTheSameSettings) {
     AppSettings loaded;
     EXPECT_TRUE(LoadSettingsFile(config, loaded, kClock));
     EXPECT_EQ(loaded, saved);
-    EXPECT_EQ(Names(dir.Path()), std::vector<std::string>{"config.json"});
+    EXPECT_EQ(test::EntryNames(dir.Path()), std::vector<std::string>{"config.json"});
 }
 
 // A copied or moved program folder (or a stick under another drive letter) keeps its folders:
@@ -170,7 +163,7 @@ TEST(SettingsFile, LeftoverTemporaryFileIsAdoptedWhenTheDocumentIsGone) {
     AppSettings s;
     EXPECT_TRUE(LoadSettingsFile(config, s, kClock));
     EXPECT_EQ(s.rules.at(0).name, "from tmp");
-    EXPECT_EQ(Names(dir.Path()), std::vector<std::string>{"config.json"});
+    EXPECT_EQ(test::EntryNames(dir.Path()), std::vector<std::string>{"config.json"});
 }
 
 TEST(SettingsFile, BrokenTemporaryFileIsKeptAsideNotAdopted) {
