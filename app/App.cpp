@@ -317,8 +317,8 @@ void App::TakeFolderCheck() {
     const std::optional<RoutingFolderCheck::Answer> answer = folderCheck ? folderCheck->Take() : std::nullopt;
     if (!answer) return;
     folderWarning = FolderWarningText(answer->missing);
-    tray.SetTip(answer->missing.empty() ? std::wstring()
-                                        : ToWide(MissingFoldersTip(answer->missing.size())));
+    tray.SetTip(TipLine::missingFolders,
+                answer->missing.empty() ? std::wstring() : ToWide(MissingFoldersTip(answer->missing.size())));
     redrawRequested = true;
     // The box runs on a thread of its own, so drops go on being routed and logged while it is open.
     if (answer->showBox && mainWindow && !folderWarning.empty())

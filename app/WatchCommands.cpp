@@ -25,7 +25,7 @@ void App::ShowWatchingState() {
     tray.SetWatchMenu(menu);
     overlay.SetWatchMenu(menu);
     const std::string summary = WatchingSummary(watched, settings.watching.paused);
-    tray.SetTooltip(ToWide(summary));
+    tray.SetTip(TipLine::watching, ToWide(summary));
 }
 
 void App::SetWatchingPaused(bool paused) {

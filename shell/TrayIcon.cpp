@@ -40,6 +40,13 @@ std::wstring_view FitToField(std::wstring_view text, size_t capacity) {
     return (!cut.empty() && IsHighSurrogate(cut.back())) ? cut.substr(0, cut.size() - 1) : cut;
 }
 
+std::wstring TipText(const TipLines& lines) {
+    std::wstring text = kTooltip;
+    for (const std::wstring& line : lines)
+        if (!line.empty()) text += L"\n" + line;
+    return text;
+}
+
 UINT TaskbarCreatedMessage() {
     static const UINT message = RegisterWindowMessageW(L"TaskbarCreated");
     return message;
@@ -85,18 +92,16 @@ bool TrayIcon::HandleTaskbarCreated(UINT message) {
     return true;
 }
 
-void TrayIcon::SetTooltip(const std::wstring& text) {
-    if (text == tooltip) return;
-    tooltip = text;
+void TrayIcon::SetTip(TipLine line, const std::wstring& text) {
+    std::wstring& shown = tipLines[static_cast<size_t>(line)];
+    if (text == shown) return;
+    shown = text;
     ApplyTip();
     if (added) Shell_NotifyIconW(NIM_MODIFY, &data);
 }
 
 void TrayIcon::ApplyTip() {
-    std::wstring text = kTooltip;
-    for (const std::wstring* part : {&tooltip, &tip})
-        if (!part->empty()) text += L"\n" + *part;
-    CopyToField(text, data.szTip);  // 128 units with the NUL (NOTIFYICONDATAW.szTip)
+    CopyToField(TipText(tipLines), data.szTip);  // 128 units with the NUL (NOTIFYICONDATAW.szTip)
 }
 
 void TrayIcon::Remove() {
@@ -115,13 +120,6 @@ void TrayIcon::ShowBalloon(const std::wstring& title, const std::wstring& text) 
     Shell_NotifyIconW(NIM_MODIFY, &data);
     // Later modifications must not show the balloon again.
     data.uFlags = kBaseFlags;
-}
-
-void TrayIcon::SetTip(const std::wstring& text) {
-    if (text == tip) return;
-    tip = text;
-    ApplyTip();
-    if (added) Shell_NotifyIconW(NIM_MODIFY, &data);
 }
 
 void TrayIcon::ShowMenu(bool overlayVisible, bool batchRunning, bool previewPending, bool queued,
