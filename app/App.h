@@ -194,7 +194,7 @@ private:
         std::vector<HWND> waiters;  // `route --wait` processes told its outcome
         // Who stops it, should it be stopped: a log-off unless the user cancels or exits.
         enum class Stop { sessionEnd, cancelled, exit } stop = Stop::sessionEnd;
-        bool watched = false;  // items that arrived in a watched folder
+        std::string watchedFolder;  // the watched folder its items arrived in; empty for a drop
         std::vector<std::filesystem::path> watchedItems;  // given back to the watcher once it ends
     };
     std::deque<PendingBatch> pendingBatches;

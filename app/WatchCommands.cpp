@@ -53,7 +53,7 @@ void App::StartWatchBatch(const std::string& folder, std::vector<std::filesystem
     if (items.empty()) return;
     PendingBatch intake;
     intake.dropped = static_cast<int>(items.size());
-    intake.watched = true;
+    intake.watchedFolder = folder;
     intake.watchedItems = items;
     const std::vector<std::filesystem::path> copy = items;
     intake.startText = "Routing " + std::to_string(intake.dropped) + " item(s) from " + folder + "...";

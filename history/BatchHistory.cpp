@@ -59,6 +59,7 @@ int HistoryBatch::Count(ItemFate fate) const {
 std::string FormatBatchLine(const HistoryBatch& batch) {
     Json j = {{"batch", batch.id}, {"time", batch.time}};
     if (batch.undoOf) j["undoOf"] = batch.undoOf;
+    if (!batch.watchedFolder.empty()) j["watched"] = batch.watchedFolder;
     return j.dump(-1, ' ', false, Json::error_handler_t::replace);
 }
 
@@ -110,6 +111,9 @@ std::vector<HistoryBatch> ParseHistory(std::string_view text) {
                 b.id = j.at("batch").get<uint64_t>();
                 b.time = j.at("time").get<uint64_t>();
                 b.undoOf = j.value("undoOf", uint64_t{0});
+                // Only a label: a value of the wrong kind loses the label, never the batch.
+                if (const auto watched = j.find("watched"); watched != j.end() && watched->is_string())
+                    b.watchedFolder = watched->get<std::string>();
                 batches.push_back(std::move(b));
                 continue;
             }

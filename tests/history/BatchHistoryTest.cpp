@@ -51,9 +51,17 @@ TEST(BatchHistory, SurvivesDamagedAndCutLinesAndKeepsTheNewestBatches) {
     std::string text = ReadFile(file) + "{\"item\": 1, \"fate\": \"moved\"\n{\"item\":1,\"fa";
     WriteFile(file, text);
     { HistoryWriter(file, HistoryBatch{2, 20, 1, {}}).Add(Moved(2, dir / L"out" / L"a.txt", dir / L"a.txt")); }
+    // A watched folder's batch is labelled; a label of the wrong kind costs the label, not the batch.
+    HistoryBatch watched{3, 30, 0, {}};
+    watched.watchedFolder = "D:\\Downl\xC3\xB6" "ads";
+    HistoryWriter(file, watched);
+    WriteFile(file, ReadFile(file) + "{\"batch\": 4, \"time\": 40, \"watched\": 5}\n");
     std::vector<HistoryBatch> batches = LoadHistory(file);
-    ASSERT_EQ(batches.size(), 2u);
+    ASSERT_EQ(batches.size(), 4u);
     EXPECT_EQ(batches[0].items.size(), 1u);
+    EXPECT_EQ(batches[0].watchedFolder, "");
+    EXPECT_EQ(batches[2].watchedFolder, watched.watchedFolder);
+    EXPECT_EQ(batches[3].watchedFolder, "");
     EXPECT_EQ(batches[1].undoOf, 1u);
     ASSERT_EQ(batches[1].items.size(), 1u);
     EXPECT_EQ(batches[1].items[0].target, PathToUtf8(dir / L"a.txt"));
@@ -61,11 +69,12 @@ TEST(BatchHistory, SurvivesDamagedAndCutLinesAndKeepsTheNewestBatches) {
     ASSERT_FALSE(FingerprintTree(dir / L"out" / L"a.txt", atTarget));
     EXPECT_EQ(batches[0].items[0].moved, atTarget);
 
-    for (uint64_t id = 3; id <= 12; ++id) HistoryWriter(file, HistoryBatch{id, id, 0, {}});
-    PruneHistory(file, 4);
+    for (uint64_t id = 5; id <= 12; ++id) HistoryWriter(file, HistoryBatch{id, id, 0, {}});
+    PruneHistory(file, 10);
     batches = LoadHistory(file);
-    ASSERT_EQ(batches.size(), 4u);
-    EXPECT_EQ(batches.front().id, 9u);
+    ASSERT_EQ(batches.size(), 10u);
+    EXPECT_EQ(batches.front().id, 3u);
+    EXPECT_EQ(batches.front().watchedFolder, watched.watchedFolder) << "kept by the rewrite";
     EXPECT_EQ(batches.back().id, 12u);
 }
 
