@@ -9,6 +9,7 @@
 #include "model/SettingsStore.h"
 #include "support/FakeClock.h"
 #include "support/HeldFile.h"
+#include "support/SettingsSamples.h"
 #include "support/TempDir.h"
 
 namespace kw {
@@ -20,25 +21,10 @@ using test::WriteFile;
 
 const test::FakeClock kClock(0, LocalTime{2026, 3, 9, 14, 5, 31});
 
-AppSettings Defaults() {
-    AppSettings s;
-    EnsureCatchAllPath(s);
-    return s;
-}
-
-AppSettings WithRule(const char* name) {
-    AppSettings s = Defaults();
-    Rule r;
-    r.id = "rule-12345678";
-    r.name = name;
-    s.rules = {r};
-    return s;
-}
-
 TEST(SettingsStore, DocumentHeldAtStartIsNeverSavedOverAndIsAdoptedOnceFree) {
     TempDir dir;
     const fs::path config = dir / L"config.json";
-    const AppSettings mine = WithRule("Invoices");
+    const AppSettings mine = test::SettingsWithRule("Invoices");
     const std::string document = SerializeSettings(mine);
     WriteFile(config, document);
     SettingsStore store(config, kClock);
@@ -48,7 +34,7 @@ TEST(SettingsStore, DocumentHeldAtStartIsNeverSavedOverAndIsAdoptedOnceFree) {
     AppSettings live;
     StoreResult result = store.Load(live);
     EXPECT_TRUE(store.Held());
-    EXPECT_EQ(live, Defaults());
+    EXPECT_EQ(live, test::DefaultSettings());
     EXPECT_EQ(result.message, "Settings could not be read: config.json is in use by another program \xE2\x80\x94 "
                               "running on defaults until it can be read.");
 
@@ -82,7 +68,7 @@ TEST(SettingsStore, DocumentHeldAtStartIsNeverSavedOverAndIsAdoptedOnceFree) {
 TEST(SettingsStore, RetryAdoptsTheDocumentWithoutASave) {
     TempDir dir;
     const fs::path config = dir / L"config.json";
-    WriteFile(config, SerializeSettings(WithRule("Invoices")));
+    WriteFile(config, SerializeSettings(test::SettingsWithRule("Invoices")));
     SettingsStore store(config, kClock);
     AppSettings live;
     {
@@ -95,7 +81,7 @@ TEST(SettingsStore, RetryAdoptsTheDocumentWithoutASave) {
     const StoreResult result = store.Retry(live);
     EXPECT_TRUE(result.replaced);
     EXPECT_FALSE(store.Held());
-    EXPECT_EQ(live, WithRule("Invoices"));
+    EXPECT_EQ(live, test::SettingsWithRule("Invoices"));
     EXPECT_FALSE(store.Retry(live).replaced);
 }
 
@@ -103,7 +89,7 @@ TEST(SettingsStore, RetryAdoptsTheDocumentWithoutASave) {
 TEST(SettingsStore, DocumentFreedButDamagedIsKeptAsideBeforeTheSave) {
     TempDir dir;
     const fs::path config = dir / L"config.json";
-    WriteFile(config, SerializeSettings(WithRule("Invoices")));
+    WriteFile(config, SerializeSettings(test::SettingsWithRule("Invoices")));
     SettingsStore store(config, kClock);
     AppSettings live;
     {
@@ -131,7 +117,7 @@ TEST(SettingsStore, DamagedDocumentAtStartIsNamedWithItsCopy) {
               "Settings could not be read in full: a copy of config.json was kept as "
               "config.json.unreadable-20260309-140531.");
     EXPECT_FALSE(store.Held());
-    EXPECT_EQ(live, Defaults());
+    EXPECT_EQ(live, test::DefaultSettings());
 }
 
 }  // namespace
