@@ -259,7 +259,7 @@ void App::PumpJobEvents() {
             newestOfThisRun = recording->Batch().id;
             RefreshOffers();
             // Offered only for a batch the history holds: one it lacks is gone after a restart.
-            if (!undo && tally.moved + tally.copied + tally.recycled > 0 && !unrecorded) statusText += kUndoHint;
+            if (!undo && tally.moved + tally.copied + tally.renamed + tally.recycled > 0 && !unrecorded) statusText += kUndoHint;
         }
         statusText += RecordingProblemStatus(unrecorded, result.journalFailed);
         // One open of the log for the whole batch: a large batch must not freeze the window
