@@ -101,6 +101,8 @@ void App::BeginBatch(PendingBatch& batch) {
     lastFrameTicks = 0;  // frame gaps count from here: the worker has the batch
     stats.batchFrames = 0;
     stats.batchDrawMs = stats.batchMaxGapMs = 0;
+    stats.batchFrameCauses = {};
+    stats.batchRedrawMessages = {};
     // Progress is announced at most a few times a second (JobEvents); this takes what was held.
     if (mainWindow) SetTimer(mainWindow, kProgressTimer, static_cast<UINT>(JobEvents::kProgressInterval.count()), nullptr);
     redrawRequested = true;
