@@ -130,18 +130,12 @@ TEST(Undo, PutsRenamedItemsBackUnderTheirOldNameAndPlace) {
     WriteFile(dir / L"in" / L"Trip.2024" / L"a.jpg", "trip");
     WriteFile(dir / L"in" / L"bill.pdf", "bill");
     AppSettings s;
-    const auto rule = [](RuleAction action, const char* regex, const char* renameTo, std::string destination = {}) {
-        Rule r;
-        r.name = "Docs";
-        r.action = action;
-        r.clauses[0].type = ConditionType::regex;
-        r.clauses[0].regex = regex;
-        r.renameTo = renameTo;
-        r.destination = std::move(destination);
-        return r;
-    };
-    s.rules = {rule(RuleAction::rename, "^(notes|Trip)", "{name} (old)"),
-               rule(RuleAction::move, "^bill", "{name} 2024", PathToUtf8(dir / L"Docs"))};
+    s.rules.resize(2);
+    s.rules[0].clauses[0].extensions = "txt 2024";  // a folder's "extension" is part of its name
+    s.rules[0].action = RuleAction::rename;
+    s.rules[0].renameTo = "{name} (old)";
+    s.rules[1].renameTo = "{name} 2024";
+    s.rules[1].destination = PathToUtf8(dir / L"Docs");
     BatchCache cache(s);
     std::vector<RouteItemResult> results;
     std::string lines = FormatBatchLine(HistoryBatch{1, 1000, 0, {}}) + "

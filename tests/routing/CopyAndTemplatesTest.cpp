@@ -165,20 +165,7 @@ TEST(RouteItem, RenamesInPlaceAndAsItMovesUnderEachConflictPolicy) {
         EXPECT_EQ(fs::exists(item), c.action == kCopy || r.skipped || caseOnly);
         if (c.taken) EXPECT_EQ(ReadFile(takenAt), r.ok && c.policy == P::overwrite ? "photo" : "there before");
         if (i == 0) EXPECT_EQ(plan.outcome.message, "Would rename to 2024-05-17 IMG_1.jpg via R");
-        if (i == 7)
-            EXPECT_EQ(plan.outcome.message, "Would become IMG_1 filed (1).jpg in " + PathToUtf8(at / L"out") +
-                                                ": the name is taken, auto-rename");
     }
-
-    // A folder has no extension: its whole name is the name. Undo is in BatchHistoryTest.
-    WriteFile(dir / L"Trip.2024" / L"a.jpg", "a");
-    AppSettings s;
-    s.rules = {TemplateRule("R", "", "^Trip")};
-    s.rules[0].action = kRename;
-    s.rules[0].renameTo = "Old {name}";
-    BatchCache batch(s);
-    ExpectResult(RouteItem(dir / L"Trip.2024", batch), "Renamed via R", true, false);
-    EXPECT_EQ(ReadFile(dir / L"Old Trip.2024" / L"a.jpg"), "a");
 }
 
 }  // namespace

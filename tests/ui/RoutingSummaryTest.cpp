@@ -81,10 +81,6 @@ TEST(DescribeAction, MoveNamesFolderAndConflictPolicy) {
     rule.destination.clear();
     rule.conflict = ConflictPolicy::skip;
     EXPECT_EQ(DescribeAction(rule), "Move to: (no folder set) \xE2\x80\x94 on name conflict: Skip");
-    rule.renameTo = "{name} x";
-    EXPECT_EQ(DescribeAction(rule), "Move to: (no folder set) as {name} x \xE2\x80\x94 on name conflict: Skip");
-    rule.action = RuleAction::rename;
-    EXPECT_EQ(DescribeAction(rule), "Rename to: {name} x \xE2\x80\x94 on name conflict: Skip");
     rule.action = RuleAction::recycle;
     EXPECT_EQ(DescribeAction(rule), "Send to Recycle Bin");
     rule.action = RuleAction::leave_in_place;
