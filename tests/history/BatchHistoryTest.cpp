@@ -138,12 +138,10 @@ TEST(Undo, PutsRenamedItemsBackUnderTheirOldNameAndPlace) {
     s.rules[1].destination = PathToUtf8(dir / L"Docs");
     BatchCache cache(s);
     std::vector<RouteItemResult> results;
-    std::string lines = FormatBatchLine(HistoryBatch{1, 1000, 0, {}}) + "
-";
+    std::string lines = FormatBatchLine(HistoryBatch{1, 1000, 0, {}}) + "\n";
     for (const wchar_t* name : {L"notes.txt", L"Trip.2024", L"bill.pdf"}) {
         results.push_back(RouteItem(dir / L"in" / name, cache));
-        lines += FormatItemLine(RecordOf(1, results.back())) + "
-";
+        lines += FormatItemLine(RecordOf(1, results.back())) + "\n";
     }
     EXPECT_EQ(TallyText(TallyOf(results)), "moved 1, renamed 2");
     EXPECT_EQ(ReadFile(dir / L"in" / L"Trip.2024 (old)" / L"a.jpg"), "trip");

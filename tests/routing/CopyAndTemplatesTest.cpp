@@ -157,14 +157,20 @@ TEST(RouteItem, RenamesInPlaceAndAsItMovesUnderEachConflictPolicy) {
         BatchCache batch(s);
         const RouteItemResult r = RouteItem(item, batch);
         SCOPED_TRACE(std::to_string(i) + ": " + c.renameTo + " -> " + ToUtf8(c.ends));
-        if (!c.message.empty()) EXPECT_EQ(r.message, c.message);
+        if (!c.message.empty()) {
+            EXPECT_EQ(r.message, c.message);
+        }
         EXPECT_EQ(plan.outcome.target, r.target) << plan.outcome.message;
         EXPECT_EQ(r.renamed, c.action == kRename && r.ok && !r.skipped);
         EXPECT_EQ(ReadFile(at / c.ends), "photo");
         const bool caseOnly = ToUtf8(c.ends) == "in\\img_1.jpg";  // the old name still finds the item
         EXPECT_EQ(fs::exists(item), c.action == kCopy || r.skipped || caseOnly);
-        if (c.taken) EXPECT_EQ(ReadFile(takenAt), r.ok && c.policy == P::overwrite ? "photo" : "there before");
-        if (i == 0) EXPECT_EQ(plan.outcome.message, "Would rename to 2024-05-17 IMG_1.jpg via R");
+        if (c.taken) {
+            EXPECT_EQ(ReadFile(takenAt), r.ok && c.policy == P::overwrite ? "photo" : "there before");
+        }
+        if (i == 0) {
+            EXPECT_EQ(plan.outcome.message, "Would rename to 2024-05-17 IMG_1.jpg via R");
+        }
     }
 }
 
