@@ -44,7 +44,8 @@ RuleDecision RuleSelector::DecisionFor(size_t index, ItemFacts& item, const Cloc
     if (decision.action == RuleAction::rename) decision.destination = PathToUtf8(item.Path().parent_path());
     if (index >= templates.size() || !templates[index]) return decision;
     const PreparedTemplates& t = *templates[index];
-    if (UsesDestination(decision.action) && t.Destination().HasPlaceholders()) {
+    const bool braces = settings.rules[index].destination.find_first_of("{}") != std::string::npos;
+    if (UsesDestination(decision.action) && braces) {
         if (t.Destination().error) decision.templateError = TemplateErrorText(*t.Destination().error);
         else decision.destination = ToUtf8(t.ResolveDestination(item, clock));
     }
