@@ -652,7 +652,7 @@ std::vector<std::string> MissingParts(const Rule& rule) {
         if (ValueMissing(rule.clauses[j]))
             parts.push_back(rule.clauses.size() == 1 ? "a value for its condition"
                                                      : "a value for condition " + std::to_string(j + 1));
-    if (rule.action == RuleAction::move && rule.destination.empty()) parts.push_back("a destination folder");
+    if (UsesDestination(rule.action) && rule.destination.empty()) parts.push_back("a destination folder");
     if (rule.action == RuleAction::rename && rule.renameTo.empty()) parts.push_back("a new name in \"Rename to\"");
     return parts;
 }
