@@ -6,10 +6,11 @@
 #include <windows.h>
 #include <wrl/client.h>
 
+#include <array>
+#include <atomic>
 #include <cstdint>
 #include <deque>
 #include <memory>
-#include <atomic>
 #include <filesystem>
 #include <future>
 #include <optional>
@@ -82,7 +83,15 @@ struct LoopStats {
     uint64_t batchFrames = 0;
     double batchDrawMs = 0;
     double batchMaxGapMs = 0;
+    // Why the batch's frames were drawn, by FrameCause; and the messages that asked for a full
+    // redraw while it ran (message id and count, the first few distinct ids).
+    std::array<uint32_t, 5> batchFrameCauses{};
+    std::array<std::pair<UINT, uint32_t>, 6> batchRedrawMessages{};
 };
+
+// Why a frame was drawn: a change that settles over frames, one frame for a text (progress), the
+// frames after input, input Dear ImGui has queued, a hover delay running.
+enum class FrameCause { change, text, input, queuedInput, hover };
 
 // A monotonic clock for the loop's own statistics.
 int64_t NowTicks();

@@ -101,6 +101,8 @@ void App::BeginBatch(PendingBatch& batch) {
     lastFrameTicks = 0;  // frame gaps count from here: the worker has the batch
     stats.batchFrames = 0;
     stats.batchDrawMs = stats.batchMaxGapMs = 0;
+    stats.batchFrameCauses = {};
+    stats.batchRedrawMessages = {};
     // Progress is announced at most a few times a second (JobEvents); this takes what was held.
     if (mainWindow) SetTimer(mainWindow, kProgressTimer, static_cast<UINT>(JobEvents::kProgressInterval.count()), nullptr);
     redrawRequested = true;
@@ -260,7 +262,7 @@ void App::PumpJobEvents() {
             newestOfThisRun = recording->Batch().id;
             RefreshOffers();
             // Offered only for a batch the history holds: one it lacks is gone after a restart.
-            if (!undo && tally.moved + tally.copied + tally.recycled > 0 && !unrecorded) statusText += kUndoHint;
+            if (!undo && tally.moved + tally.copied + tally.renamed + tally.recycled > 0 && !unrecorded) statusText += kUndoHint;
         }
         statusText += RecordingProblemStatus(unrecorded, result.journalFailed);
         // One open of the log for the whole batch: a large batch must not freeze the window

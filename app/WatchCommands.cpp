@@ -4,6 +4,8 @@
 
 #include "app/App.h"
 #include "model/TextEncoding.h"
+#include "routing/ItemActions.h"
+#include "routing/RouteMessages.h"
 #include "watch/WatchPolicy.h"
 
 namespace kw {
@@ -58,8 +60,23 @@ void App::StartWatchBatch(const std::string& folder, std::vector<std::filesystem
     const std::vector<std::filesystem::path> copy = items;
     intake.startText = "Routing " + std::to_string(intake.dropped) + " item(s) from " + folder + "...";
     intake.startLine = WatchBatchLine(folder, items.size());
+    BatchHooks hooks;
+    if (watcher) {
+        // An item an earlier batch put here (renamed in place, moved in) while this one waited
+        // its turn is the program's own, even when the watcher handed it over first: a rename
+        // such as "{name}_x" must never rename its own result again.
+        hooks.step = [watching = &*watcher](size_t, const std::filesystem::path& item, BatchCache& cache) {
+            if (!watching->IsOwnItem(item)) return RouteItem(item, cache);
+            RouteItemResult r;
+            r.source = PathToUtf8(item);
+            r.ok = r.skipped = true;
+            r.message = kMessageOwnItem;
+            return r;
+        };
+    }
     // Not started (no thread): the watcher may hand them over again later.
-    if (!StartRecordedBatch(std::move(items), 0, {}, std::move(intake)) && watcher) watcher->Finished(copy);
+    if (!StartRecordedBatch(std::move(items), 0, std::move(hooks), std::move(intake)) && watcher)
+        watcher->Finished(copy);
 }
 
 void App::AnswerWatchOffer(WatchOfferChoice choice) {

@@ -240,9 +240,10 @@ positions() {
   bar=$((bar * dpi / 96)) row2=$((row2 * dpi / 96))
 }
 
-# Destinations built from each item: the rule editor with a date-taken template and its example
-# under the field, then the preview of a Shift-drop of photos taken in three months (dated with
-# exiftool here), each going to its year and month.
+# Destinations built from each item: the rule editor with a date-taken template and a new name
+# ("Rename to"), each with its example under the field, then the preview of a Shift-drop of
+# photos taken in three months (dated with exiftool here), each going to its year and month
+# under its new name.
 template_shots() {
   cat >"$app/config.json" <<EOF
 {"theme": "$1", "uiFontSize": "medium", "minimizeToTray": false, "overlayVisible": true,
@@ -251,7 +252,7 @@ template_shots() {
   {"name": "Client invoices", "destination": "D:\\\\Documents\\\\Clients\\\\{client}",
    "clauses": [{"type": "regex", "regex": "^(?<client>[A-Za-z]+)_Invoice"}]},
   {"name": "Photos by month", "destination": "D:\\\\Pictures\\\\{taken:yyyy}\\\\{taken:MM}",
-   "clauses": [{"type": "extension", "extensions": "jpg, jpeg, heic"}]}
+   "renameTo": "{taken:yyyy-MM-dd} {name}", "clauses": [{"type": "extension", "extensions": "jpg, jpeg, heic"}]}
  ]}
 EOF
   mkdir -p "$work/d/Camera"

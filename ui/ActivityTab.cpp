@@ -31,6 +31,7 @@ const char* FateText(ItemFate fate) {
     switch (fate) {
         case ItemFate::moved: return "moved";
         case ItemFate::copied: return "copied";
+        case ItemFate::renamed: return "renamed";
         case ItemFate::recycled: return "recycled";
         case ItemFate::left: return "left in place";
         case ItemFate::skipped: return "skipped";

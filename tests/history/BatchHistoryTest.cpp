@@ -131,6 +131,42 @@ TEST(Undo, PutsFilesAndFoldersBackAndCanItselfBeUndone) {
     }
 }
 
+// A rename in place (a file, a folder) and a move under a new name, recorded and read back as
+// the history file holds them: undo gives each its old name in its old place.
+TEST(Undo, PutsRenamedItemsBackUnderTheirOldNameAndPlace) {
+    TempDir dir;
+    WriteFile(dir / L"in" / L"notes.txt", "notes");
+    WriteFile(dir / L"in" / L"Trip.2024" / L"a.jpg", "trip");
+    WriteFile(dir / L"in" / L"bill.pdf", "bill");
+    AppSettings s;
+    s.rules.resize(2);
+    s.rules[0].clauses[0].extensions = "txt 2024";  // a folder's "extension" is part of its name
+    s.rules[0].action = RuleAction::rename;
+    s.rules[0].renameTo = "{name} (old)";
+    s.rules[1].renameTo = "{name} 2024";
+    s.rules[1].destination = PathToUtf8(dir / L"Docs");
+    BatchCache cache(s);
+    std::vector<RouteItemResult> results;
+    std::string lines = FormatBatchLine(HistoryBatch{1, 1000, 0, {}}) + "\n";
+    for (const wchar_t* name : {L"notes.txt", L"Trip.2024", L"bill.pdf"}) {
+        results.push_back(RouteItem(dir / L"in" / name, cache));
+        lines += FormatItemLine(RecordOf(1, results.back())) + "\n";
+    }
+    EXPECT_EQ(TallyText(TallyOf(results)), "moved 1, renamed 2");
+    EXPECT_EQ(ReadFile(dir / L"in" / L"Trip.2024 (old)" / L"a.jpg"), "trip");
+    EXPECT_EQ(ReadFile(dir / L"Docs" / L"bill 2024.pdf"), "bill");
+    const HistoryBatch batch = ParseHistory(lines).front();
+    ASSERT_EQ(batch.items.size(), 3u);
+    EXPECT_EQ(batch.items[0].fate, ItemFate::renamed);
+    EXPECT_EQ(batch.items[2].fate, ItemFate::moved);
+    for (const UndoStep& step : PlanUndo(batch)) EXPECT_TRUE(UndoItem(step).ok) << PathToUtf8(step.from);
+    EXPECT_EQ(ReadFile(dir / L"in" / L"notes.txt"), "notes");
+    EXPECT_EQ(ReadFile(dir / L"in" / L"Trip.2024" / L"a.jpg"), "trip");
+    EXPECT_EQ(ReadFile(dir / L"in" / L"bill.pdf"), "bill");
+    EXPECT_FALSE(fs::exists(dir / L"in" / L"notes (old).txt"));
+    EXPECT_FALSE(fs::exists(dir / L"Docs" / L"bill 2024.pdf"));
+}
+
 // A copy goes (to the Recycle Bin) only while it is the copy that was made and its original is
 // still there: otherwise it may be the only one left.
 TEST(Undo, RemovesOnlyUnchangedCopiesWhoseOriginalIsThere) {

@@ -54,6 +54,7 @@ AppSettings EveryFieldChanged() {
     r.anyFileExclusive = false;
     r.action = RuleAction::recycle;
     r.destination = "C:\\Docs";
+    r.renameTo = "{modified:yyyy-MM-dd} {name}";
     r.conflict = ConflictPolicy::overwrite;
     RuleClause c;
     c.type = ConditionType::date;
@@ -71,6 +72,7 @@ AppSettings EveryFieldChanged() {
     r.clauses = {c, RuleClause{}};
     s.rules = {r, Rule{}};
     s.rules[1].id = "rule-ffffffff";
+    s.rules[1].action = RuleAction::rename;  // the last action: every stored name is read back
     s.watching = WatchSettings{{WatchedFolder{"D:\\In", false, true, true, 7, 120}, WatchedFolder{"\\\\nas\\scans"}}, true,
                                false};
     return s;
@@ -142,7 +144,8 @@ TEST(SettingsJson, WritesTheExactStoredFormat) {
       "destination": "C:\\KF\\PDF",
       "enabled": true,
       "id": "rule-00c0ffee",
-      "name": "Café"
+      "name": "Café",
+      "renameTo": ""
     }
   ],
   "sendToShortcut": false,
