@@ -529,6 +529,9 @@ case "$scenario" in
     files_in() { [ "$(find "$1" -type f 2>/dev/null | wc -l)" = "$2" ]; }
     wait_for 30 files_in "$work/out" 10 || fail "the items there at start were not routed"
     log_has "[watch] $(win "$work/in"): 10 item(s)" || fail "no [watch] line for the start-up batch"
+    # The history says where the batch came from: the Activity tab labels it with the folder.
+    grep -qF "\"watched\":\"$(json_path "$work/in")\"" "$work/app/history.jsonl" ||
+      fail "the history does not name the watched folder of the start-up batch"
 
     # Written over 8 s, a chunk a second, by a program keeping its own pace.
     ( for i in $(seq 1 8); do head -c 100000 /dev/zero >> "$work/in/slow.bin"; sleep 1; done ) &
