@@ -40,13 +40,6 @@ std::wstring_view FitToField(std::wstring_view text, size_t capacity) {
     return (!cut.empty() && IsHighSurrogate(cut.back())) ? cut.substr(0, cut.size() - 1) : cut;
 }
 
-std::wstring TipText(const TipLines& lines) {
-    std::wstring text = kTooltip;
-    for (const std::wstring& line : lines)
-        if (!line.empty()) text += L"\n" + line;
-    return text;
-}
-
 UINT TaskbarCreatedMessage() {
     static const UINT message = RegisterWindowMessageW(L"TaskbarCreated");
     return message;
@@ -101,7 +94,10 @@ void TrayIcon::SetTip(TipLine line, const std::wstring& text) {
 }
 
 void TrayIcon::ApplyTip() {
-    CopyToField(TipText(tipLines), data.szTip);  // 128 units with the NUL (NOTIFYICONDATAW.szTip)
+    std::wstring text = kTooltip;
+    for (const std::wstring& line : tipLines)
+        if (!line.empty()) text += L"\n" + line;
+    CopyToField(text, data.szTip);  // 128 units with the NUL (NOTIFYICONDATAW.szTip)
 }
 
 void TrayIcon::Remove() {

@@ -26,11 +26,6 @@ UINT TaskbarCreatedMessage();
 
 // The lines the tooltip shows under the program's name, top to bottom.
 enum class TipLine { watching, missingFolders };
-using TipLines = std::array<std::wstring, 2>;
-
-// The program's name followed by each non-empty line on a line of its own, as the tooltip shows it
-// (before it is cut to fit the icon's field).
-std::wstring TipText(const TipLines& lines);
 
 // The longest start of `text` that fits a fixed field of `capacity` units with its NUL,
 // never ending in half of a surrogate pair.
@@ -72,7 +67,7 @@ private:
     HWND owner = nullptr;
     bool wanted = false;  // Add was called and Remove was not
     bool added = false;
-    TipLines tipLines;
+    std::array<std::wstring, 2> tipLines;  // by TipLine
     // Writes the tooltip into the icon's data, cut to fit its 127 characters.
     void ApplyTip();
 };

@@ -34,21 +34,6 @@ TEST(FitToField, CutsTextToTheFieldWithoutSplittingACharacter) {
         EXPECT_EQ(FitToField(c.text, c.capacity), c.fitted) << c.text.size() << " in " << c.capacity;
 }
 
-// The watching state and the missing folders each have a line of their own under the name; an
-// empty one leaves no blank line.
-TEST(TipText, PutsEachLineUnderTheNameAndLeavesEmptyOnesOut) {
-    const std::wstring missing = L"1 folder will be created at the first move";
-    const struct {
-        TipLines lines;
-        std::wstring text;
-    } cases[] = {
-        {{L"", L""}, L"Kestrane Fileweir"},
-        {{L"", missing}, L"Kestrane Fileweir\n" + missing},
-        {{L"Paused", missing}, L"Kestrane Fileweir\nPaused\n" + missing},
-    };
-    for (const auto& c : cases) EXPECT_EQ(TipText(c.lines), c.text);
-}
-
 // Whether the shell holds an icon of `owner` with our id: modifying a missing icon fails.
 bool IconExists(HWND owner) {
     NOTIFYICONDATAW probe{};
