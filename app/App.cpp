@@ -5,6 +5,7 @@
 #include <dwmapi.h>
 #include <shellapi.h>
 
+#include "app/BatchPhaseReport.h"
 #include "app/BatchStatus.h"
 #include "app/DataFolderNotice.h"
 #include "model/DataFolder.h"
@@ -317,8 +318,8 @@ void App::TakeFolderCheck() {
     const std::optional<RoutingFolderCheck::Answer> answer = folderCheck ? folderCheck->Take() : std::nullopt;
     if (!answer) return;
     folderWarning = FolderWarningText(answer->missing);
-    tray.SetTip(answer->missing.empty() ? std::wstring()
-                                        : ToWide(MissingFoldersTip(answer->missing.size())));
+    tray.SetTip(TipLine::missingFolders,
+                answer->missing.empty() ? std::wstring() : ToWide(MissingFoldersTip(answer->missing.size())));
     redrawRequested = true;
     // The box runs on a thread of its own, so drops go on being routed and logged while it is open.
     if (answer->showBox && mainWindow && !folderWarning.empty())
@@ -347,8 +348,10 @@ LRESULT App::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     // WM_PAINT says the picture was uncovered (the drop zone above it redrawn, say): one frame of
     // the same layout restores it.
     if (message == WM_PAINT) progressRedraw = true;
-    else if (message != WM_NULL && message != WM_NCHITTEST && message != WM_SETCURSOR && message != 0x0118 && !progress)
+    else if (message != WM_NULL && message != WM_NCHITTEST && message != WM_SETCURSOR && message != 0x0118 && !progress) {
         redrawRequested = true;
+        if (routeJob.IsRunning()) CountRedrawMessage(stats, message);
+    }
     if (mainDrops.HandleMessage(message, wParam, lParam)) return 0;
     if (tray.HandleTaskbarCreated(message)) return 0;
     if (hotkey.capturing && (message == WM_KEYDOWN || message == WM_SYSKEYDOWN)) {

@@ -6,10 +6,11 @@
 #include <windows.h>
 #include <wrl/client.h>
 
+#include <array>
+#include <atomic>
 #include <cstdint>
 #include <deque>
 #include <memory>
-#include <atomic>
 #include <filesystem>
 #include <future>
 #include <optional>
@@ -82,7 +83,15 @@ struct LoopStats {
     uint64_t batchFrames = 0;
     double batchDrawMs = 0;
     double batchMaxGapMs = 0;
+    // Why the batch's frames were drawn, by FrameCause; and the messages that asked for a full
+    // redraw while it ran (message id and count, the first few distinct ids).
+    std::array<uint32_t, 5> batchFrameCauses{};
+    std::array<std::pair<UINT, uint32_t>, 6> batchRedrawMessages{};
 };
+
+// Why a frame was drawn: a change that settles over frames, one frame for a text (progress), the
+// frames after input, input Dear ImGui has queued, a hover delay running.
+enum class FrameCause { change, text, input, queuedInput, hover };
 
 // A monotonic clock for the loop's own statistics.
 int64_t NowTicks();
@@ -194,7 +203,7 @@ private:
         std::vector<HWND> waiters;  // `route --wait` processes told its outcome
         // Who stops it, should it be stopped: a log-off unless the user cancels or exits.
         enum class Stop { sessionEnd, cancelled, exit } stop = Stop::sessionEnd;
-        bool watched = false;  // items that arrived in a watched folder
+        std::string watchedFolder;  // the watched folder its items arrived in; empty for a drop
         std::vector<std::filesystem::path> watchedItems;  // given back to the watcher once it ends
     };
     std::deque<PendingBatch> pendingBatches;

@@ -23,17 +23,41 @@ const std::wstring& ReportFile() {
     return file;
 }
 
+// ", redraws asked by 0x0200 x12, ..." or nothing.
+std::string RedrawMessages(const LoopStats& stats) {
+    std::string text;
+    for (const auto& [id, count] : stats.batchRedrawMessages) {
+        if (count == 0) break;
+        char one[32];
+        std::snprintf(one, sizeof one, "%s0x%04X x%u", text.empty() ? "; redraws asked by " : ", ", id, count);
+        text += one;
+    }
+    return text;
+}
+
 }  // namespace
+
+void CountRedrawMessage(LoopStats& stats, UINT message) {
+    for (auto& [id, count] : stats.batchRedrawMessages) {
+        if (count != 0 && id != message) continue;
+        id = message;
+        ++count;
+        return;
+    }
+}
 
 void ReportBatchPhases(const BatchPhases& p, double logWriteMs, const LoopStats& stats) {
     if (ReportFile().empty()) return;
-    char line[512];
+    char line[1024];
     const int n = std::snprintf(
         line, sizeof line,
         "phases: items %lld, listing %.1f ms, selection %.1f ms, move %.1f ms, history record %.1f ms, "
-        "progress %.1f ms, log write %.1f ms, frames %llu drawn in %.1f ms (largest gap %.1f ms)\n",
+        "progress %.1f ms, log write %.1f ms, frames %llu drawn in %.1f ms (largest gap %.1f ms; for a change %u, "
+        "a text %u, input %u, queued input %u, a hover %u)%s\n",
         static_cast<long long>(p.items), Ms(p.listing), Ms(p.selection), Ms(p.move), Ms(p.record), Ms(p.progress),
-        logWriteMs, static_cast<unsigned long long>(stats.batchFrames), stats.batchDrawMs, stats.batchMaxGapMs);
+        logWriteMs, static_cast<unsigned long long>(stats.batchFrames), stats.batchDrawMs, stats.batchMaxGapMs,
+        stats.batchFrameCauses[0], stats.batchFrameCauses[1], stats.batchFrameCauses[2], stats.batchFrameCauses[3],
+        stats.batchFrameCauses[4], RedrawMessages(stats).c_str());
     const UniqueFile file = OwnFile(CreateFileW(ReportFile().c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE,
                                                 nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     DWORD written = 0;

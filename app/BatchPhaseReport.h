@@ -8,6 +8,9 @@
 
 namespace kw {
 
+// Counts a message that asked for a full redraw while a batch ran (the first few distinct ids).
+void CountRedrawMessage(LoopStats& stats, UINT message);
+
 void ReportBatchPhases(const BatchPhases& phases, double logWriteMs, const LoopStats& stats);
 
 }  // namespace kw

@@ -16,6 +16,7 @@ RouteItemResult ResultOf(const HistoryItem& item) {
     RouteItemResult r{item.source, item.target, item.rule, item.message, false, false};
     r.ok = PlacedAtTarget(item.fate) || item.fate == ItemFate::recycled || item.fate == ItemFate::left;
     r.copied = item.fate == ItemFate::copied;
+    r.renamed = item.fate == ItemFate::renamed;
     r.skipped = item.fate == ItemFate::left || item.fate == ItemFate::skipped;
     return r;
 }

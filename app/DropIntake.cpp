@@ -101,6 +101,8 @@ void App::BeginBatch(PendingBatch& batch) {
     lastFrameTicks = 0;  // frame gaps count from here: the worker has the batch
     stats.batchFrames = 0;
     stats.batchDrawMs = stats.batchMaxGapMs = 0;
+    stats.batchFrameCauses = {};
+    stats.batchRedrawMessages = {};
     // Progress is announced at most a few times a second (JobEvents); this takes what was held.
     if (mainWindow) SetTimer(mainWindow, kProgressTimer, static_cast<UINT>(JobEvents::kProgressInterval.count()), nullptr);
     redrawRequested = true;
@@ -139,6 +141,7 @@ bool App::StartRecordedBatch(std::vector<std::filesystem::path> items, uint64_t 
     batch.id = std::max<uint64_t>(batch.time, lastBatchId + 1);
     lastBatchId = batch.id;
     batch.undoOf = undoOf;
+    batch.watchedFolder = intake.watchedFolder;
     auto recording = std::make_shared<BatchRecording>(HistoryFilePath(), std::move(batch));
     // What a batch puts into a watched folder (a move, an undo's put-back) is not routed again
     // from there by the watcher.
@@ -225,7 +228,7 @@ void App::PumpJobEvents() {
             pendingBatches.pop_front();
         }
         if (!ended.begun) BeginBatch(ended);  // dropped from the queue before it ran
-        if (ended.watched && watcher) watcher->Finished(ended.watchedItems);
+        if (!ended.watchedFolder.empty() && watcher) watcher->Finished(ended.watchedItems);
         const std::shared_ptr<BatchRecording>& recording = ended.recording;
         const int batchSize = static_cast<int>(result.items.size()) + result.notHandled;
         if (batchSize == 0) {
@@ -259,7 +262,7 @@ void App::PumpJobEvents() {
             newestOfThisRun = recording->Batch().id;
             RefreshOffers();
             // Offered only for a batch the history holds: one it lacks is gone after a restart.
-            if (!undo && tally.moved + tally.copied + tally.recycled > 0 && !unrecorded) statusText += kUndoHint;
+            if (!undo && tally.moved + tally.copied + tally.renamed + tally.recycled > 0 && !unrecorded) statusText += kUndoHint;
         }
         statusText += RecordingProblemStatus(unrecorded, result.journalFailed);
         // One open of the log for the whole batch: a large batch must not freeze the window
@@ -285,7 +288,7 @@ void App::PumpJobEvents() {
         if (recording) MarkBatchLogged(HistoryFilePath(), recording->Batch().id);
         ReportBatchPhases(result.phases, TicksToMilliseconds(NowTicks() - logStart), stats);
         redrawRequested = true;
-        if (BatchNeedsBalloon(tally) && (!ended.watched || settings.watching.balloons)) tray.ShowBalloon(L"Kestrane Fileweir", ToWide(statusText));
+        if (BatchNeedsBalloon(tally) && (ended.watchedFolder.empty() || settings.watching.balloons)) tray.ShowBalloon(L"Kestrane Fileweir", ToWide(statusText));
         // A folder that is merely missing is made at the first move; one that could not be made
         // is worth stopping the user for (the box has a thread of its own: routing goes on).
         if (tally.failed > 0) {

@@ -77,7 +77,16 @@ int App::Run(HINSTANCE instance, int showCommand) {
         if (redrawRequested) settling.Invalidate();
         else if (progressRedraw) settling.TextChanged();
         progressRedraw = false;
-        if (CanDraw() && (settleFrames > 0 || settling.WantsFrame() || awaits != ImGuiAwaits::nothing)) RenderOneFrame();
+        if (CanDraw() && (settleFrames > 0 || settling.WantsFrame() || awaits != ImGuiAwaits::nothing)) {
+            if (routeJob.IsRunning()) {
+                const FrameCause cause = settling.WantsFrame()   ? (settling.OneFrame() ? FrameCause::text : FrameCause::change)
+                                         : settleFrames > 0       ? FrameCause::input
+                                         : awaits == ImGuiAwaits::input ? FrameCause::queuedInput
+                                                                   : FrameCause::hover;
+                ++stats.batchFrameCauses[static_cast<size_t>(cause)];
+            }
+            RenderOneFrame();
+        }
         redrawRequested = false;
         settleFrames = hadInput ? kFramesAfterInput : std::max(0, settleFrames - 1);
     }

@@ -4,6 +4,8 @@
 
 #include "app/App.h"
 #include "model/TextEncoding.h"
+#include "routing/ItemActions.h"
+#include "routing/RouteMessages.h"
 #include "watch/WatchPolicy.h"
 
 namespace kw {
@@ -25,7 +27,7 @@ void App::ShowWatchingState() {
     tray.SetWatchMenu(menu);
     overlay.SetWatchMenu(menu);
     const std::string summary = WatchingSummary(watched, settings.watching.paused);
-    tray.SetTooltip(ToWide(summary));
+    tray.SetTip(TipLine::watching, ToWide(summary));
 }
 
 void App::SetWatchingPaused(bool paused) {
@@ -53,13 +55,28 @@ void App::StartWatchBatch(const std::string& folder, std::vector<std::filesystem
     if (items.empty()) return;
     PendingBatch intake;
     intake.dropped = static_cast<int>(items.size());
-    intake.watched = true;
+    intake.watchedFolder = folder;
     intake.watchedItems = items;
     const std::vector<std::filesystem::path> copy = items;
     intake.startText = "Routing " + std::to_string(intake.dropped) + " item(s) from " + folder + "...";
     intake.startLine = WatchBatchLine(folder, items.size());
+    BatchHooks hooks;
+    if (watcher) {
+        // An item an earlier batch put here (renamed in place, moved in) while this one waited
+        // its turn is the program's own, even when the watcher handed it over first: a rename
+        // such as "{name}_x" must never rename its own result again.
+        hooks.step = [watching = &*watcher](size_t, const std::filesystem::path& item, BatchCache& cache) {
+            if (!watching->IsOwnItem(item)) return RouteItem(item, cache);
+            RouteItemResult r;
+            r.source = PathToUtf8(item);
+            r.ok = r.skipped = true;
+            r.message = kMessageOwnItem;
+            return r;
+        };
+    }
     // Not started (no thread): the watcher may hand them over again later.
-    if (!StartRecordedBatch(std::move(items), 0, {}, std::move(intake)) && watcher) watcher->Finished(copy);
+    if (!StartRecordedBatch(std::move(items), 0, std::move(hooks), std::move(intake)) && watcher)
+        watcher->Finished(copy);
 }
 
 void App::AnswerWatchOffer(WatchOfferChoice choice) {

@@ -182,6 +182,22 @@ quit_app() {
   app_pid=""
 }
 
+# Starts the program and shows its second rule in the editor, selected by a click on its row.
+start_on_second_rule() {  # shot name
+  start_app
+  click 150 "$row2"
+  shot "$1"
+}
+
+# A Shift-drop on the drop zone: the Preview it opens, then that preview closed unrouted.
+preview_shot() {  # shot name, items
+  local name=$1
+  shift
+  timeout 60 wine "$driver" drag-shift KestraneFileweirOverlay "$@" >/dev/null
+  sleep 3; shot "$name"
+  timeout 30 wine "$driver" post KestraneFileweirMain 0x111 210 0 >/dev/null
+}
+
 # Two rules, the second selected by a click on its row: how the editor shows it.
 second_rule_shot() {  # theme, the second rule's JSON, shot name
   cat >"$app/config.json" <<EOF
@@ -189,9 +205,7 @@ second_rule_shot() {  # theme, the second rule's JSON, shot name
  "rules": [{"name": "Photos", "destination": "D:\\\\Pictures", "clauses": [{"type": "extension", "extensions": "jpg, png"}]},
            $2]}
 EOF
-  start_app
-  click 150 "$row2"
-  shot "$3"
+  start_on_second_rule "$3"
   quit_app
 }
 
@@ -226,9 +240,10 @@ positions() {
   bar=$((bar * dpi / 96)) row2=$((row2 * dpi / 96))
 }
 
-# Destinations built from each item: the rule editor with a date-taken template and its example
-# under the field, then the preview of a Shift-drop of photos taken in three months (dated with
-# exiftool here), each going to its year and month.
+# Destinations built from each item: the rule editor with a date-taken template and a new name
+# ("Rename to"), each with its example under the field, then the preview of a Shift-drop of
+# photos taken in three months (dated with exiftool here), each going to its year and month
+# under its new name.
 template_shots() {
   cat >"$app/config.json" <<EOF
 {"theme": "$1", "uiFontSize": "medium", "minimizeToTray": false, "overlayVisible": true,
@@ -237,7 +252,7 @@ template_shots() {
   {"name": "Client invoices", "destination": "D:\\\\Documents\\\\Clients\\\\{client}",
    "clauses": [{"type": "regex", "regex": "^(?<client>[A-Za-z]+)_Invoice"}]},
   {"name": "Photos by month", "destination": "D:\\\\Pictures\\\\{taken:yyyy}\\\\{taken:MM}",
-   "clauses": [{"type": "extension", "extensions": "jpg, jpeg, heic"}]}
+   "renameTo": "{taken:yyyy-MM-dd} {name}", "clauses": [{"type": "extension", "extensions": "jpg, jpeg, heic"}]}
  ]}
 EOF
   mkdir -p "$work/d/Camera"
@@ -250,15 +265,9 @@ EOF
   done
   echo invoice > "$work/d/Camera/Acme_Invoice_7.pdf"
   drop+=("D:\\Camera\\Acme_Invoice_7.pdf")
-  start_app
-  click 150 "$row2"
-  shot "rules-template-$1"
-  timeout 60 wine "$driver" drag-shift KestraneFileweirOverlay "${drop[@]}" >/dev/null
-  sleep 3; shot "preview-dated-$1"
-  timeout 30 wine "$driver" post KestraneFileweirMain 0x111 210 0 >/dev/null
-  timeout 30 wine "$driver" post KestraneFileweirMain 0x111 204 0 >/dev/null
-  timeout 30 tail --pid="$app_pid" -f /dev/null || kill "$app_pid"
-  app_pid=""
+  start_on_second_rule "rules-template-$1"
+  preview_shot "preview-dated-$1" "${drop[@]}"
+  quit_app
 }
 
 # Watched folders (medium font): the Settings tab scrolled to the list of two folders, one on
@@ -328,9 +337,7 @@ for dpi in ${KW_SHOT_DPIS:-96 144}; do
     for size in ${KW_SHOT_SIZES:-medium large larger}; do
       config "$theme" "$size"
       positions "$size"
-      start_app
-      click 150 "$row2"
-      shot "rules-$theme-$size"
+      start_on_second_rule "rules-$theme-$size"
       if [ "$theme-$size" = "dark-medium" ]; then
         import -window root "$out/screen$suffix.png"; echo "$out/screen$suffix.png"
       fi
@@ -341,13 +348,9 @@ for dpi in ${KW_SHOT_DPIS:-96 144}; do
         click "${tabs[1]}" "$bar"
         timeout 60 wine "$driver" drag KestraneFileweirMain "${mixed_drop[@]}" >/dev/null
         sleep 2; shot "tester-$theme"
-        timeout 60 wine "$driver" drag-shift KestraneFileweirOverlay "${mixed_drop[@]:1}" >/dev/null
-        sleep 3; shot "preview-$theme"
-        timeout 30 wine "$driver" post KestraneFileweirMain 0x111 210 0 >/dev/null
+        preview_shot "preview-$theme" "${mixed_drop[@]:1}"
       fi
-      timeout 30 wine "$driver" post KestraneFileweirMain 0x111 204 0 >/dev/null
-      timeout 30 tail --pid="$app_pid" -f /dev/null || kill "$app_pid"
-      app_pid=""
+      quit_app
       [ "$size-$dpi" = medium-96 ] && cancelled_batch_shot "$theme" && queued_drop_shot "$theme" && template_shots "$theme"
       [ "$size" = medium ] && first_hour_shots "$theme"
     done

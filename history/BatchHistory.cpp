@@ -19,7 +19,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr const char* kFates[] = {"moved", "recycled", "left", "skipped", "failed", "cancelled", "copied"};
+constexpr const char* kFates[] = {"moved", "recycled", "left", "skipped", "failed", "cancelled", "copied", "renamed"};
 
 std::optional<ItemFate> FateFrom(const std::string& text) {
     for (size_t i = 0; i < std::size(kFates); ++i)
@@ -59,6 +59,7 @@ int HistoryBatch::Count(ItemFate fate) const {
 std::string FormatBatchLine(const HistoryBatch& batch) {
     Json j = {{"batch", batch.id}, {"time", batch.time}};
     if (batch.undoOf) j["undoOf"] = batch.undoOf;
+    if (!batch.watchedFolder.empty()) j["watched"] = batch.watchedFolder;
     return j.dump(-1, ' ', false, Json::error_handler_t::replace);
 }
 
@@ -114,6 +115,9 @@ std::vector<HistoryBatch> ParseHistory(std::string_view text) {
                 b.id = j.at("batch").get<uint64_t>();
                 b.time = j.at("time").get<uint64_t>();
                 b.undoOf = j.value("undoOf", uint64_t{0});
+                // Only a label: a value of the wrong kind loses the label, never the batch.
+                if (const auto watched = j.find("watched"); watched != j.end() && watched->is_string())
+                    b.watchedFolder = watched->get<std::string>();
                 batches.push_back(std::move(b));
                 continue;
             }

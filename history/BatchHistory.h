@@ -50,6 +50,9 @@ struct HistoryBatch {
     // Its items have their lines in the activity log: the application says so once it has
     // written them ({"logged": id}); a batch without it was cut short by a crash or a kill.
     bool logged = false;
+    // The watched folder whose arrivals the batch routed (UTF-8); empty for a drop, a command
+    // line or an undo. Histories of earlier versions have none.
+    std::string watchedFolder{};
 
     int Count(ItemFate fate) const;
     BatchTally Tally() const;  // counted as the status line counts a batch

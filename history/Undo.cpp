@@ -155,7 +155,8 @@ RouteItemResult UndoItem(const UndoStep& step, const RecycleRestore& restore, Mo
     // is not there costs a scan of the folder under Wine; a copy to another volume, or a
     // folder's, is costly enough to check first.
     const bool renames = SameRootName(step.from, step.to) && !step.expected.folder;
-    if (!renames && (TargetExists(step.to, lookup) || lookup))
+    // After a rename that changed only the case, the original name is the item's own.
+    if (!renames && (TargetExists(step.to, lookup) || lookup) && (lookup || !SameObject(step.to, step.from, FinalLink::keep)))
         return Skipped(r, "Skipped (the original name is taken \xE2\x80\x94 left where it is).");
     if (std::error_code ec = CreateFolderTree(step.to.parent_path())) {
         r.message = std::system_category().message(ec.value());

@@ -167,6 +167,7 @@ private:
     void CheckClause(int rule, int index);
     void CheckConditions(int rule);
     void CheckTemplate(int rule);
+    void CheckNewName(int rule);
     void CheckDestination(int rule, const std::string& path, const std::string& noun, bool missingIsNormal);
     void CheckOrder();
     void CheckRecycle(int rule, bool reached);
@@ -434,6 +435,14 @@ void Checker::CheckTemplate(int ruleIndex) {
         CheckDestination(ruleIndex, parsed.fixed.empty() ? rule.destination : parsed.fixed, "Destination", false);
 }
 
+void Checker::CheckNewName(int ruleIndex) {
+    const Rule& rule = RuleAt(ruleIndex);
+    if (rule.renameTo.empty()) return;  // nothing to rename (a rename rule is marked incomplete)
+    if (const PathTemplate parsed = ParseNewName(rule); parsed.error)
+        Add(ruleIndex, -1, RuleField::new_name,
+            "The new name's template has an error: " + TemplateErrorText(*parsed.error) + ". This rule routes nothing.");
+}
+
 void Checker::CheckDestination(int ruleIndex, const std::string& typed, const std::string& noun,
                                bool missingIsNormal) {
     const auto warn = [&](std::string text) { Add(ruleIndex, -1, RuleField::destination, std::move(text)); };
@@ -513,12 +522,15 @@ std::string Outcome(const Rule& rule) {
         case RuleAction::recycle: return "sends them to the Recycle Bin";
         case RuleAction::leave_in_place: return "leaves them in place";
         case RuleAction::copy: return "copies them to " + rule.destination;
+        case RuleAction::rename: return "renames them to " + rule.renameTo;
         default: return "moves them to " + rule.destination;
     }
 }
 
 bool SameOutcome(const Rule& a, const Rule& b) {
     if (a.action != b.action) return false;
+    if (UsesNewName(a.action) && a.renameTo != b.renameTo) return false;
+    if (a.action == RuleAction::rename) return true;
     if (!UsesDestination(a.action)) return true;
     return AsciiLower(PathToUtf8(PlainPath(PathFromUtf8(a.destination)))) ==
            AsciiLower(PathToUtf8(PlainPath(PathFromUtf8(b.destination))));
@@ -617,6 +629,7 @@ std::vector<RuleWarning> Checker::Run() {
         }
         CheckConditions(i);
         if (UsesDestination(RuleAt(i).action)) CheckTemplate(i);
+        if (UsesNewName(RuleAt(i).action)) CheckNewName(i);
     }
     CheckOrder();
     // The Unsorted folder is made on first use like any other, and the Settings tab already
@@ -642,7 +655,8 @@ std::vector<std::string> MissingParts(const Rule& rule) {
         if (ValueMissing(rule.clauses[j]))
             parts.push_back(rule.clauses.size() == 1 ? "a value for its condition"
                                                      : "a value for condition " + std::to_string(j + 1));
-    if (rule.action == RuleAction::move && rule.destination.empty()) parts.push_back("a destination folder");
+    if (UsesDestination(rule.action) && rule.destination.empty()) parts.push_back("a destination folder");
+    if (rule.action == RuleAction::rename && rule.renameTo.empty()) parts.push_back("a new name in \"Rename to\"");
     return parts;
 }
 

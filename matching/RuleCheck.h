@@ -18,7 +18,7 @@
 namespace kw {
 
 // The part of the rule editor a warning belongs beside.
-enum class RuleField : int32_t { rule = 0, condition, combine, action, destination };
+enum class RuleField : int32_t { rule = 0, condition, combine, action, destination, new_name };
 
 // A warning marks the rule in the list; a note (a likely-intended quirk, or two rules that
 // differ only by their order) is shown beside its field and in the summary only. A rule still
@@ -62,7 +62,7 @@ struct FolderProbe {
 std::vector<RuleWarning> CheckRules(const AppSettings& settings, const FolderProbe& probe);
 
 // What a rule still lacks before it can work, as "a name", "a value for condition 2", "a
-// destination folder"; empty for a complete rule.
+// destination folder", "a new name in "Rename to""; empty for a complete rule.
 std::vector<std::string> MissingParts(const Rule& rule);
 
 // `rule 2 "Photos"`: how one rule's text names another.

@@ -7,15 +7,17 @@
 namespace kw {
 
 bool IsUsableRule(const Rule& rule) {
-    return rule.enabled && !(UsesDestination(rule.action) && rule.destination.empty());
+    return rule.enabled && !(UsesDestination(rule.action) && rule.destination.empty()) &&
+           !(rule.action == RuleAction::rename && rule.renameTo.empty());
 }
 
 RuleSelector::RuleSelector(const AppSettings& batchSettings) : settings(batchSettings) {
     prepared.reserve(settings.rules.size());
     templates.reserve(settings.rules.size());
     for (const Rule& rule : settings.rules) {
-        const bool hasTemplate = rule.destination.find_first_of("{}") != std::string::npos;
-        if (IsUsableRule(rule) && UsesDestination(rule.action) && hasTemplate) templates.emplace_back(rule);
+        const bool hasTemplate = UsesDestination(rule.action) && rule.destination.find_first_of("{}") != std::string::npos;
+        const bool renames = UsesNewName(rule.action) && !rule.renameTo.empty();
+        if (IsUsableRule(rule) && (hasTemplate || renames)) templates.emplace_back(rule);
         else templates.emplace_back();
         // An exclusive rule wins without its clauses being looked at.
         if (!IsUsableRule(rule) || IsExclusive(rule)) {
@@ -28,22 +30,34 @@ RuleSelector::RuleSelector(const AppSettings& batchSettings) : settings(batchSet
 
 RuleDecision RuleSelector::DecisionOf(const Rule& rule) {
     // A rule not named yet is called what the rule list calls it.
-    return RuleDecision{rule.name.empty() ? "New rule" : rule.name, rule.destination, rule.action, rule.conflict, {}, {}};
+    RuleDecision decision;
+    decision.ruleName = rule.name.empty() ? "New rule" : rule.name;
+    decision.destination = rule.action == RuleAction::rename ? std::string() : rule.destination;
+    decision.action = rule.action;
+    decision.conflict = rule.conflict;
+    return decision;
 }
 
 RuleDecision RuleSelector::DecisionFor(size_t index, ItemFacts& item, const Clock& clock) const {
     RuleDecision decision = DecisionOf(settings.rules[index]);
+    // A rename stays in the item's own folder, spelled as the item's path spells it.
+    if (decision.action == RuleAction::rename) decision.destination = PathToUtf8(item.Path().parent_path());
     if (index >= templates.size() || !templates[index]) return decision;
     const PreparedTemplates& t = *templates[index];
-    if (t.Destination().error) decision.templateError = TemplateErrorText(*t.Destination().error);
-    else decision.destination = ToUtf8(t.ResolveDestination(item, clock));
+    const bool braces = settings.rules[index].destination.find_first_of("{}") != std::string::npos;
+    if (UsesDestination(decision.action) && braces) {
+        if (t.Destination().error) decision.templateError = TemplateErrorText(*t.Destination().error);
+        else decision.destination = ToUtf8(t.ResolveDestination(item, clock));
+    }
+    if (t.NewName().error) decision.newNameError = TemplateErrorText(*t.NewName().error);
+    else if (UsesNewName(decision.action)) decision.newName = ToUtf8(t.ResolveNewName(item, clock));
     return decision;
 }
 
 RuleDecision RuleSelector::NoMatchDecision() const {
     if (settings.noMatchPolicy == NoMatchPolicy::leave_in_place)
-        return {"No matching rule", "", RuleAction::leave_in_place, ConflictPolicy::skip, {}, {}};
-    return {"Catch-All", settings.catchAllPath, RuleAction::move, settings.catchAllConflict, {}, {}};
+        return {"No matching rule", "", RuleAction::leave_in_place, ConflictPolicy::skip, {}, {}, {}, {}};
+    return {"Catch-All", settings.catchAllPath, RuleAction::move, settings.catchAllConflict, {}, {}, {}, {}};
 }
 
 RuleDecision RuleSelector::Select(const std::filesystem::path& item, const Clock& clock) const {

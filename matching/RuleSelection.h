@@ -24,15 +24,21 @@ struct RuleDecision {
     // The rule's destination is a template that does not parse ("An unknown placeholder {x}
     // at 4"): the rule routes nothing. `destination` is then the template as written.
     std::string templateError;
+    // The item's new name (UTF-8, one name) from the rule's "Rename to"; empty keeps its name.
+    // For the rename action `destination` is the item's own folder.
+    std::string newName;
+    // "Rename to" does not parse: the rule routes nothing, as for `templateError`.
+    std::string newNameError;
 };
 
-// A rule takes part when it is enabled and is not a move rule without a destination.
+// A rule takes part when it is enabled and is not a move rule without a destination, nor a
+// rename rule without a new name.
 bool IsUsableRule(const Rule& rule);
 
 // How one rule fared in a selection, for people asking why (the rule tester).
 enum class RuleStanding {
     off,                // disabled
-    no_destination,     // a move rule without a folder: never used
+    no_destination,     // a move rule without a folder (a rename rule without a new name): never used
     passed_over,        // an exclusive "any file" rule further down takes every item
     not_matched,        // judged: its conditions do not hold
     depends,            // judged: the answer needs the file itself (a name alone was given)
@@ -65,7 +71,7 @@ public:
     RuleDecision Select(ItemFacts& item, const Clock& clock, SelectionTrace* trace) const;
     // The decision a rule would give, were it the one that matched (its template not resolved).
     static RuleDecision DecisionOf(const Rule& rule);
-    // The decision rule `index` gives for this item: its destination template resolved.
+    // The decision rule `index` gives for this item: its destination template and new name resolved.
     RuleDecision DecisionFor(size_t index, ItemFacts& item, const Clock& clock) const;
     // For the benchmarks: patterns compiled, and attribute queries made for size and date
     // conditions over all items so far.
@@ -77,7 +83,8 @@ private:
 
     const AppSettings& settings;
     std::vector<std::optional<PreparedRule>> prepared;  // one per rule; nothing for unusable ones
-    std::vector<std::optional<PreparedTemplates>> templates;  // one per rule; for destinations with placeholders
+    // One per rule; for destinations with placeholders and for new names.
+    std::vector<std::optional<PreparedTemplates>> templates;
     int patternsCompiled = 0;
     mutable long long attributeQueries = 0;
 };

@@ -33,10 +33,12 @@ std::vector<std::string> RuleGroupNames(const Rule& rule) {
 
 PathTemplate ParseDestination(const Rule& rule) { return ParseTemplate(rule.destination, RuleGroupNames(rule)); }
 
-std::string DestinationExample(const Rule& rule, const LocalTime& now) {
-    const std::vector<std::string> groups = RuleGroupNames(rule);
-    const PathTemplate t = ParseTemplate(rule.destination, groups);
-    if (t.error || !t.HasPlaceholders()) return {};
+PathTemplate ParseNewName(const Rule& rule) { return ParseTemplate(rule.renameTo, RuleGroupNames(rule)); }
+
+namespace {
+
+// The made-up item the editor's examples are about: "Example" with the rule's first extension.
+TemplateValues ExampleValues(const Rule& rule, const std::vector<std::string>& groups, const LocalTime& now) {
     std::string ext = ".pdf";
     for (const RuleClause& clause : rule.clauses)
         if (clause.type == ConditionType::extension) {
@@ -55,7 +57,27 @@ std::string DestinationExample(const Rule& rule, const LocalTime& now) {
     v.rule = rule.name;
     v.months = &UserMonthNames();
     for (const std::string& group : groups) v.groups.emplace_back(group, "{" + group + "}");
-    return ToUtf8(ResolveTemplate(t, v)) + "\\" + ToUtf8(v.name);
+    return v;
+}
+
+}  // namespace
+
+std::string DestinationExample(const Rule& rule, const LocalTime& now) {
+    const std::vector<std::string> groups = RuleGroupNames(rule);
+    const PathTemplate t = ParseTemplate(rule.destination, groups);
+    if (t.error || !t.HasPlaceholders()) return {};
+    const TemplateValues v = ExampleValues(rule, groups, now);
+    const PathTemplate name = ParseTemplate(rule.renameTo, groups);
+    const bool renamed = !rule.renameTo.empty() && !name.error;
+    return ToUtf8(ResolveTemplate(t, v)) + "\\" + ToUtf8(renamed ? ResolveNameTemplate(name, v) : v.name);
+}
+
+std::string NewNameExample(const Rule& rule, const LocalTime& now) {
+    if (rule.renameTo.empty()) return {};
+    const std::vector<std::string> groups = RuleGroupNames(rule);
+    const PathTemplate t = ParseTemplate(rule.renameTo, groups);
+    if (t.error) return {};
+    return ToUtf8(ResolveNameTemplate(t, ExampleValues(rule, groups, now)));
 }
 
 PreparedTemplates::PreparedTemplates(const Rule& rule) : ruleName(rule.name) {
@@ -65,19 +87,20 @@ PreparedTemplates::PreparedTemplates(const Rule& rule) : ruleName(rule.name) {
         patterns.push_back(std::move(pattern));
     });
     destination = ParseTemplate(rule.destination, names);
+    if (!rule.renameTo.empty()) newName = ParseTemplate(rule.renameTo, names);
 }
 
-TemplateValues PreparedTemplates::ValuesFor(ItemFacts& item, const Clock& clock) const {
+TemplateValues PreparedTemplates::ValuesFor(const PathTemplate& t, ItemFacts& item, const Clock& clock,
+                                            bool needKind) const {
     TemplateValues v;
     v.name = item.Name();
     v.rule = ruleName;
     v.months = &UserMonthNames();
-    const PathTemplate& t = destination;
     if (t.UsesDate(TemplateDate::now)) v.now = clock.Local();
     using Kind = TemplatePart::Kind;
     const bool dates = t.UsesDate(TemplateDate::modified) || t.UsesDate(TemplateDate::created) ||
                        t.UsesDate(TemplateDate::taken);
-    if (dates || t.Uses(Kind::size) || t.Uses(Kind::type)) {
+    if (dates || needKind || t.Uses(Kind::size) || t.Uses(Kind::type)) {
         if (const std::optional<ItemData>& data = item.Data()) {
             v.folder = data->folder;
             v.size = data->size;
@@ -95,7 +118,13 @@ TemplateValues PreparedTemplates::ValuesFor(ItemFacts& item, const Clock& clock)
 }
 
 std::wstring PreparedTemplates::ResolveDestination(ItemFacts& item, const Clock& clock) const {
-    return ResolveTemplate(destination, ValuesFor(item, clock));
+    return ResolveTemplate(destination, ValuesFor(destination, item, clock));
+}
+
+std::wstring PreparedTemplates::ResolveNewName(ItemFacts& item, const Clock& clock) const {
+    if (newName.parts.empty()) return {};
+    // Asked of every item: a folder keeps no extension, and "{name}" is its whole name.
+    return ResolveNameTemplate(newName, ValuesFor(newName, item, clock, true));
 }
 
 }  // namespace kw

@@ -266,9 +266,10 @@ std::optional<std::wstring> Value(const TemplatePart& part, const TemplateValues
     const FileNameParts name = SplitFileName(v.name);
     switch (part.kind) {
         case Kind::text: return ToWide(part.text);
-        case Kind::name: return std::wstring(name.stem);
+        // A folder has no extension: "Photos.2024" is its whole name.
+        case Kind::name: return v.folder ? v.name : std::wstring(name.stem);
         case Kind::ext: {
-            std::wstring ext(name.ext.empty() ? std::wstring_view() : name.ext.substr(1));
+            std::wstring ext(name.ext.empty() || v.folder ? std::wstring_view() : name.ext.substr(1));
             for (wchar_t& c : ext) c = static_cast<wchar_t>(std::towlower(c));
             return ext;
         }

@@ -15,7 +15,7 @@ namespace kw {
 // treats such values the way the functions below say.
 enum class ConditionType : int32_t { extension = 0, file_size, alphabetical, keyword, date, regex, any_file };
 enum class CombineLogic : int32_t { all = 0, any = 1 };  // stored as "and" / "or"
-enum class RuleAction : int32_t { move = 0, recycle, leave_in_place, copy };
+enum class RuleAction : int32_t { move = 0, recycle, leave_in_place, copy, rename };
 enum class ConflictPolicy : int32_t { rename = 0, overwrite, skip };
 enum class SizeOp : int32_t { greater = 0, greater_equal, less, less_equal, equal };
 enum class DateField : int32_t { modified = 0, created };
@@ -27,8 +27,8 @@ constexpr int kMaxClausesPerRule = 6;
 inline constexpr std::array<const char*, 7> kConditionTypeLabels = {
     "Extension", "File size", "Alphabetical", "Keyword", "Date modified/created", "Regex", "Any file"};
 inline constexpr std::array<const char*, 2> kCombineLogicLabels = {"ALL must match (AND)", "ANY can match (OR)"};
-inline constexpr std::array<const char*, 4> kRuleActionLabels = {
-    "Move to folder", "Send to Recycle Bin", "Leave in place (do not move)", "Copy to folder"};
+inline constexpr std::array<const char*, 5> kRuleActionLabels = {
+    "Move to folder", "Send to Recycle Bin", "Leave in place (do not move)", "Copy to folder", "Rename in place"};
 inline constexpr std::array<const char*, 3> kConflictPolicyLabels = {"Auto-rename", "Overwrite", "Skip"};
 inline constexpr std::array<const char*, 5> kSizeOpLabels = {"is greater than", "is at least", "is less than",
                                                              "is at most", "is exactly"};
@@ -63,6 +63,9 @@ struct Rule {
     bool anyFileExclusive = true;
     RuleAction action = RuleAction::move;
     std::string destination;  // UTF-8 folder path (or template), used by move and copy only
+    // UTF-8 name template (model/PathTemplate.h) giving the item a new name: the rename action's
+    // whole target, optional for move and copy; empty keeps the item's name.
+    std::string renameTo;
     ConflictPolicy conflict = ConflictPolicy::rename;
 
     bool operator==(const Rule&) const = default;
@@ -70,6 +73,9 @@ struct Rule {
 
 // Move and copy put the item (or a copy of it) into the rule's destination folder.
 constexpr bool UsesDestination(RuleAction action) { return action == RuleAction::move || action == RuleAction::copy; }
+// Move and copy may give the item a new name where it goes; the rename action gives it one in
+// its own folder.
+constexpr bool UsesNewName(RuleAction action) { return UsesDestination(action) || action == RuleAction::rename; }
 
 // True when the rule takes every item: the flag is set and some clause is "any file".
 bool IsExclusive(const Rule& rule);

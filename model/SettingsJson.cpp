@@ -21,7 +21,7 @@ const char* StoredName(Enum value, const std::array<const char*, N>& names) {
 constexpr std::array<const char*, 7> kConditionTypeNames = {"extension", "file_size", "alphabetical", "keyword",
                                                             "date",      "regex",     "any_file"};
 constexpr std::array<const char*, 2> kCombineLogicNames = {"and", "or"};
-constexpr std::array<const char*, 4> kRuleActionNames = {"move", "recycle", "leave_in_place", "copy"};
+constexpr std::array<const char*, 5> kRuleActionNames = {"move", "recycle", "leave_in_place", "copy", "rename"};
 constexpr std::array<const char*, 3> kConflictPolicyNames = {"rename", "overwrite", "skip"};
 constexpr std::array<const char*, 2> kDateFieldNames = {"modified", "created"};
 constexpr std::array<const char*, 2> kDateOpNames = {"older", "newer"};
@@ -178,6 +178,7 @@ Json RuleToJson(const Rule& r) {
     j["anyFileExclusive"] = r.anyFileExclusive;
     j["action"] = StoredName(r.action, kRuleActionNames);
     j["destination"] = r.destination;
+    j["renameTo"] = r.renameTo;
     j["conflict"] = StoredName(r.conflict, kConflictPolicyNames);
     Json clauses = Json::array();
     for (const RuleClause& c : r.clauses) clauses.push_back(ClauseToJson(c));
@@ -246,8 +247,10 @@ Rule RuleFromJson(const Json& j) {
     r.action = action == "recycle"                               ? RuleAction::recycle
                : (action == "leave_in_place" || action == "skip") ? RuleAction::leave_in_place
                : action == "copy"                                 ? RuleAction::copy
+               : action == "rename"                               ? RuleAction::rename
                                                                   : RuleAction::move;
     r.destination = String(j, "destination", "");
+    r.renameTo = String(j, "renameTo", "");
     r.conflict = ConflictFromName(String(j, "conflict", "rename"));
 
     r.clauses.clear();

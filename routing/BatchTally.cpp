@@ -4,6 +4,7 @@ namespace kw {
 
 ItemFate FateOf(const RouteItemResult& r) {
     if (r.ok && !r.skipped && r.copied) return ItemFate::copied;
+    if (r.ok && !r.skipped && r.renamed) return ItemFate::renamed;
     if (r.ok && !r.skipped) return r.target == "Recycle Bin" ? ItemFate::recycled : ItemFate::moved;
     if (r.ok) return ItemFate::left;
     return r.skipped ? ItemFate::skipped : ItemFate::failed;
@@ -13,6 +14,7 @@ void BatchTally::Add(ItemFate fate) {
     switch (fate) {
         case ItemFate::moved: ++moved; break;
         case ItemFate::copied: ++copied; break;
+        case ItemFate::renamed: ++renamed; break;
         case ItemFate::recycled: ++recycled; break;
         case ItemFate::left: ++left; break;
         case ItemFate::skipped: ++skipped; break;
@@ -37,10 +39,11 @@ std::string TallyText(const BatchTally& t, bool undo) {
     };
     if (undo) {
         // An undo puts items back (or out of the Recycle Bin): both are "put back".
-        text = "put back " + std::to_string(t.moved + t.recycled) + " of " + std::to_string(t.Total());
+        text = "put back " + std::to_string(t.moved + t.renamed + t.recycled) + " of " + std::to_string(t.Total());
     } else {
         part("moved ", t.moved);
         part("copied ", t.copied);
+        part("renamed ", t.renamed);
         part("recycled ", t.recycled);
         part("left in place ", t.left);
     }

@@ -12,16 +12,20 @@
 namespace kw {
 
 // `cancelled`: the batch stopped before it reached the item ("not routed").
-enum class ItemFate { moved, recycled, left, skipped, failed, cancelled, copied };
+// `renamed`: given a new name in its own folder (a move to that name, undone as a move is).
+enum class ItemFate { moved, recycled, left, skipped, failed, cancelled, copied, renamed };
 
 // The item (or its copy) went to the target: undo has something there to take back.
-constexpr bool PlacedAtTarget(ItemFate fate) { return fate == ItemFate::moved || fate == ItemFate::copied; }
+constexpr bool PlacedAtTarget(ItemFate fate) {
+    return fate == ItemFate::moved || fate == ItemFate::copied || fate == ItemFate::renamed;
+}
 
 ItemFate FateOf(const RouteItemResult& result);
 
 struct BatchTally {
     int moved = 0;
     int copied = 0;
+    int renamed = 0;
     int recycled = 0;
     int left = 0;  // left in place by a rule, or where it already was: nothing wrong
     int skipped = 0;
@@ -29,7 +33,7 @@ struct BatchTally {
     int notRouted = 0;
 
     void Add(ItemFate fate);
-    int Handled() const { return moved + copied + recycled + left + skipped + failed; }
+    int Handled() const { return moved + copied + renamed + recycled + left + skipped + failed; }
     int Total() const { return Handled() + notRouted; }
     bool operator==(const BatchTally&) const = default;
 };
@@ -37,7 +41,7 @@ struct BatchTally {
 // `notRouted`: items of the batch it never reached.
 BatchTally TallyOf(const std::vector<RouteItemResult>& items, int notRouted = 0);
 
-// "moved 6, copied 2, left in place 4": the outcomes that occurred, in a fixed order ("moved 0" when none
+// "moved 6, copied 2, renamed 1, left in place 4": the outcomes that occurred, in a fixed order ("moved 0" when none
 // did). Of an undo: "put back 6 of 10, skipped 4".
 std::string TallyText(const BatchTally& tally, bool undo = false);
 

@@ -648,12 +648,19 @@ RouteItemResult RecycleItem(const fs::path& source, const std::string& rule) {
 
 namespace {
 
+// How the item goes: moved, copied, or renamed in its own folder (a move to a new name there).
+enum class Transfer { move, copy, rename };
+
 // The move of one item whose look-up just found `kind`: the decision (MoveDecision.h), carried
-// out. A name that turns out to be taken when the move tries it is decided again. Everything a
-// cached fact could get wrong is asked afresh by the step that would act on it.
+// out, under `newName` when one is given. A name that turns out to be taken when the move tries it
+// is decided again. Everything a cached fact could get wrong is asked afresh by the step that
+// would act on it.
+
 RouteItemResult MoveWithFacts(const fs::path& source, ItemKind kind, const fs::path& destination,
-                              ConflictPolicy conflict, const AutoRenameOptions& autoRename, const std::string& rule,
-                              BatchCache& batch, const Clock& clock, bool mayLookAgain, bool copy) {
+                              const fs::path& newName, ConflictPolicy conflict, const AutoRenameOptions& autoRename,
+                              const std::string& rule, BatchCache& batch, const Clock& clock, bool mayLookAgain,
+                              Transfer transfer) {
+    const bool copy = transfer == Transfer::copy;
     RouteItemResult r = Result(source, rule);
     try {
         const bool destinationWasFolder = !destination.empty() && batch.Folder(destination).isFolder;
@@ -664,7 +671,8 @@ RouteItemResult MoveWithFacts(const fs::path& source, ItemKind kind, const fs::p
         // for those, check ahead.
         const bool lookUpTarget = conflict == ConflictPolicy::overwrite ||
                                   (kind != ItemKind::file && (copy || !SameRootName(source, destination)));
-        MoveDecision d = DecideMove(source, kind, destination, conflict, autoRename, batch, clock, lookUpTarget);
+        MoveDecision d = DecideMove(source, kind, destination, conflict, autoRename, batch, clock, lookUpTarget, newName);
+        ReplacedItem replaced;
         for (int attempt = 0;; ++attempt) {
             r.target = d.target.empty() ? std::string() : PathToUtf8(d.target);
             switch (d.verdict) {
@@ -680,7 +688,7 @@ RouteItemResult MoveWithFacts(const fs::path& source, ItemKind kind, const fs::p
             }
             // What the item replaces goes to the Recycle Bin right before the item takes its name
             // (ReplacedItem.h); where no bin can take it, it is deleted now, as it always was.
-            ReplacedItem replaced;
+            replaced = ReplacedItem{};
             if (d.replace) {
                 batch.EnterComApartment();
                 replaced.way = ReplaceWayFor(d.target);
@@ -689,12 +697,14 @@ RouteItemResult MoveWithFacts(const fs::path& source, ItemKind kind, const fs::p
             }
             const bool toBin = d.replace && replaced.way == ReplaceWay::recycle;
             const ClearTarget clear = [&] { return RecycleReplaced(d.target, replaced); };
-            // A name an earlier item of the batch took is never overwritten, whatever the policy.
-            const bool overwrite = !toBin && (d.replace || (conflict == ConflictPolicy::overwrite && d.clash == NameClash::none));
+            // A name an earlier item of the batch took is never overwritten, whatever the policy;
+            // nor is the item's own name in another case ("MoveFileExW": a folder cannot be
+            // replaced, and the rename alone changes the case).
+            const bool overwrite =
+                !toBin && (d.replace || (conflict == ConflictPolicy::overwrite && d.clash == NameClash::none && !d.caseOnly));
             const std::error_code transferError =
                 copy ? CopyToTarget(source, d.target, overwrite, &batch.Staging(), toBin ? clear : ClearTarget())
                      : MoveToTarget(source, d.target, overwrite, &batch.Staging(), toBin ? clear : ClearTarget());
-            if (d.replace) r.message = ReplacedMessage(copy, rule, replaced.way);
             if (replaced.InBin()) {
                 r.replacedAt = replaced.at;
                 r.replacedBytes = replaced.bytes;
@@ -723,7 +733,8 @@ RouteItemResult MoveWithFacts(const fs::path& source, ItemKind kind, const fs::p
             // the item is handled again with everything read afresh (the folder made anew).
             if (mayLookAgain && destinationWasFolder && !IsFolderItem(destination)) {
                 batch.Forget();
-                return MoveWithFacts(source, kind, destination, conflict, autoRename, rule, batch, clock, false, copy);
+                return MoveWithFacts(source, kind, destination, newName, conflict, autoRename, rule, batch, clock, false,
+                                     transfer);
             }
             r.message = std::system_category().message(transferError.value());
             return r;
@@ -732,7 +743,9 @@ RouteItemResult MoveWithFacts(const fs::path& source, ItemKind kind, const fs::p
         if (kind != ItemKind::file) batch.Forget();  // a folder (or a link) left its place
         r.ok = true;
         r.copied = copy;
-        if (!d.replace) r.message = (copy ? "Copied via " : "Moved via ") + rule;
+        r.renamed = transfer == Transfer::rename;
+        r.message = (copy ? "Copied via " : r.renamed ? "Renamed via " : "Moved via ") + rule;
+        if (d.replace) r.message = ReplacedMessage(r.message, copy, rule, replaced.way);
         if (d.clash == NameClash::batchItem)
             r.message += " \xE2\x80\x94 renamed: an earlier item of this batch took " + PathToUtf8(d.wanted.filename());
     } catch (const std::exception& e) {
@@ -751,7 +764,7 @@ RouteItemResult MoveItem(const fs::path& source, const fs::path& destination, Co
     std::error_code lookupError;
     // What cannot be looked up is handled with every check read afresh, as a link would be.
     const ItemKind kind = ItemKindAt(source, lookupError).value_or(ItemKind::link);
-    return MoveWithFacts(source, kind, destination, conflict, autoRename, rule, batch, clock, true, false);
+    return MoveWithFacts(source, kind, destination, {}, conflict, autoRename, rule, batch, clock, true, Transfer::move);
 }
 
 RouteItemResult CopyItem(const fs::path& source, const fs::path& destination, ConflictPolicy conflict,
@@ -759,7 +772,7 @@ RouteItemResult CopyItem(const fs::path& source, const fs::path& destination, Co
     BatchCache batch{AppSettings{}};
     std::error_code lookupError;
     const ItemKind kind = ItemKindAt(source, lookupError).value_or(ItemKind::link);
-    return MoveWithFacts(source, kind, destination, conflict, autoRename, rule, batch, clock, true, true);
+    return MoveWithFacts(source, kind, destination, {}, conflict, autoRename, rule, batch, clock, true, Transfer::copy);
 }
 
 RouteItemResult RouteItem(const fs::path& item, BatchCache& batch) {
@@ -784,6 +797,7 @@ RouteItemResult RouteItem(const fs::path& item, BatchCache& batch) {
             if (decision.action == RuleAction::leave_in_place)
                 return Skip(r, ("Left in place (" + decision.ruleName + ")").c_str());
             if (!decision.templateError.empty()) return Skip(r, kMessageTemplateError, false);
+            if (!decision.newNameError.empty()) return Skip(r, kMessageNewNameError, false);
             if (batch.IsRoutingFolder(item, *kind)) return Skip(r, kMessageRoutingFolder);
             if (decision.action == RuleAction::recycle) {
                 batch.EnterComApartment();
@@ -793,8 +807,12 @@ RouteItemResult RouteItem(const fs::path& item, BatchCache& batch) {
             }
             const bool copy = decision.action == RuleAction::copy ||
                               (decision.action == RuleAction::move && batch.Options().copyInsteadOfMove);
-            return MoveWithFacts(item, *kind, PathFromUtf8(decision.destination), decision.conflict,
-                                 settings.autoRename, decision.ruleName, batch, SystemClock(), true, copy);
+            const Transfer transfer = copy                                         ? Transfer::copy
+                                      : decision.action == RuleAction::rename ? Transfer::rename
+                                                                              : Transfer::move;
+            return MoveWithFacts(item, *kind, PathFromUtf8(decision.destination), PathFromUtf8(decision.newName),
+                                 decision.conflict, settings.autoRename, decision.ruleName, batch, SystemClock(), true,
+                                 transfer);
         };
         RouteItemResult result = act();
         // A condition that could not be decided (a pattern that gave up) counted as false: the

@@ -33,8 +33,13 @@ PlannedOutcome PlanRecycle(const fs::path& item, bool nameOnly, const std::strin
 // target name, as the batch's move would, so that later items of the plan meet it.
 PlannedOutcome PlanMove(const fs::path& item, std::optional<ItemKind> kind, const RuleDecision& decision,
                         BatchCache& batch, const Clock& clock, bool claim) {
+    const bool rename = decision.action == RuleAction::rename;
+    // A name typed alone has no folder: its rename is all there is to say.
+    if (rename && decision.destination.empty())
+        return Outcome(PlannedFate::move, "Would rename to " + decision.newName + " via " + decision.ruleName,
+                       decision.newName);
     const MoveDecision d = DecideMove(item, kind, PathFromUtf8(decision.destination), decision.conflict,
-                                      batch.Settings().autoRename, batch, clock, true);
+                                      batch.Settings().autoRename, batch, clock, true, PathFromUtf8(decision.newName));
     const std::string target = d.target.empty() ? std::string() : PathToUtf8(d.target);
     switch (d.verdict) {
         case MoveVerdict::fail: return Outcome(PlannedFate::fail, d.message);
@@ -50,6 +55,9 @@ PlannedOutcome PlanMove(const fs::path& item, std::optional<ItemKind> kind, cons
     const std::string created = d.createsFolder ? " (the folder will be created)" : "";
     switch (d.clash) {
         case NameClash::none:
+            if (rename)
+                return Outcome(PlannedFate::move,
+                               "Would rename to " + PathToUtf8(d.target.filename()) + " via " + decision.ruleName, target);
             return Outcome(PlannedFate::move, verb + decision.ruleName + " to " + target + created, target);
         case NameClash::onDisk:
             if (d.replace)
@@ -77,6 +85,7 @@ PlannedOutcome PlanDecision(const fs::path& item, std::optional<ItemKind> kind, 
         if (decision.action == RuleAction::leave_in_place)
             return Outcome(PlannedFate::leave, "Left in place (" + decision.ruleName + ")");
         if (!decision.templateError.empty()) return Outcome(PlannedFate::skip, kMessageTemplateError);
+        if (!decision.newNameError.empty()) return Outcome(PlannedFate::skip, kMessageNewNameError);
         if (kind && batch.IsRoutingFolder(item, *kind)) return Outcome(PlannedFate::skip, kMessageRoutingFolder);
         if (decision.action == RuleAction::recycle) return PlanRecycle(item, !kind, decision.ruleName);
         return PlanMove(item, kind, decision, batch, clock, claim);

@@ -12,9 +12,24 @@ namespace fs = std::filesystem;
 
 namespace {
 
+// Names compared as the file system compares them (ordinal, ignoring case).
+bool SameNameIgnoringCase(const fs::path& a, const fs::path& b) {
+    const std::wstring& x = a.native();
+    const std::wstring& y = b.native();
+    return CompareStringOrdinal(x.c_str(), static_cast<int>(x.size()), y.c_str(), static_cast<int>(y.size()), TRUE) ==
+           CSTR_EQUAL;
+}
+
 bool IsFolderItemAt(const fs::path& path) {
     const DWORD attributes = GetFileAttributesW(ExtendedPath(path).c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+// The item lies directly in `folder`: a rename there stays in its folder. The path as given
+// (a rename's destination is the item's own folder) answers without a look-up.
+bool InFolder(const fs::path& item, const fs::path& folder) {
+    const fs::path parent = PlainPath(item).parent_path();
+    return SameNameIgnoringCase(parent, PlainPath(folder)) || SameObject(parent, folder);
 }
 
 MoveDecision& Verdict(MoveDecision& d, MoveVerdict verdict, std::string message, fs::path target = {}) {
@@ -54,7 +69,7 @@ MoveDecision& ResolveClash(MoveDecision& d, NameClash clash, ConflictPolicy conf
 
 MoveDecision DecideMove(const fs::path& item, std::optional<ItemKind> kind, const fs::path& destination,
                         ConflictPolicy conflict, const AutoRenameOptions& autoRename, BatchCache& batch,
-                        const Clock& clock, bool lookUpTarget) {
+                        const Clock& clock, bool lookUpTarget, const fs::path& newName) {
     MoveDecision d;
     if (destination.empty()) return Verdict(d, MoveVerdict::fail, kMessageNoDestination);
     // An item without a name of its own (a whole drive, a share) would target the destination itself.
@@ -68,10 +83,20 @@ MoveDecision DecideMove(const fs::path& item, std::optional<ItemKind> kind, cons
             return Verdict(d, MoveVerdict::fail, "The destination " + PathToUtf8(destination) + " is a file, not a folder.");
         d.createsFolder = !there;
     }
-    d.wanted = d.target = destination / PlainPath(item).filename();
+    const fs::path ownName = PlainPath(item).filename();
+    d.wanted = d.target = destination / (newName.empty() ? ownName : newName);
     d.plainFile = kind == ItemKind::file && dest.isFolder;
     d.verdict = MoveVerdict::move;
-    if (kind) {
+    if (kind && !newName.empty() && InFolder(item, destination)) {
+        // A rename where the item lies.
+        if (newName.native() == ownName.native()) return Verdict(d, MoveVerdict::stays, kMessageSameName, d.wanted);
+        if (SameNameIgnoringCase(newName, ownName)) {
+            d.caseOnly = true;  // the rename itself changes the case (MoveFileExW does)
+            return d;
+        }
+        // Another name of the same file (a hard link): it is there already.
+        if (TargetIsItem(d.wanted, item)) return Verdict(d, MoveVerdict::stays, kMessageAlreadyThere, d.wanted);
+    } else if (kind) {
         // For a plain file going into a folder the batch has seen, the batch's facts decide: a
         // file is never the same object as a folder and no folder lies inside it, and whether it
         // already lies in the destination is decided by the identities of the folders above it.

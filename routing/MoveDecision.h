@@ -45,6 +45,9 @@ struct MoveDecision {
     bool replace = false;        // the overwrite policy: what stands at the target is deleted first
     bool createsFolder = false;  // the destination folder does not exist yet
     bool plainFile = false;      // a plain file going into a folder (the batch's facts decide for it)
+    // A rename in the item's own folder that changes only the case of its name: the name "taken"
+    // is the item's own, and nothing there is replaced.
+    bool caseOnly = false;
     // Whether the target name is taken could not be asked (the destination does not answer, or
     // refuses): a plan says so; the move tries, and the system's own answer is its message.
     std::error_code lookupError;
@@ -53,11 +56,13 @@ struct MoveDecision {
 // `kind` is what a look-up just found at `item`; nothing for a name judged alone (a plan of a
 // name that does not exist). `lookUpTarget` asks now whether the target name is taken; without
 // it the move finds out by trying (a look-up of a missing name costs a folder scan under Wine,
-// and a rename refuses a taken name by itself).
+// and a rename refuses a taken name by itself). `newName` (one name) is the name the item takes
+// in the destination instead of its own; the destination may then be the item's own folder (a
+// rename), where the item is left only when it already has that very name.
 MoveDecision DecideMove(const std::filesystem::path& item, std::optional<ItemKind> kind,
                         const std::filesystem::path& destination, ConflictPolicy conflict,
                         const AutoRenameOptions& autoRename, BatchCache& batch, const Clock& clock,
-                        bool lookUpTarget);
+                        bool lookUpTarget, const std::filesystem::path& newName = {});
 
 // The move into `decided.target` found that name taken: what to do now (the item may be the
 // one already standing there; else skip or the next free name, as the policy says).

@@ -29,10 +29,10 @@ std::error_code RecycleReplaced(const fs::path& target, ReplacedItem& replaced) 
     }
 }
 
-std::string ReplacedMessage(bool copy, const std::string& rule, ReplaceWay way) {
+std::string ReplacedMessage(const std::string& done, bool copy, const std::string& rule, ReplaceWay way) {
     if (way == ReplaceWay::recycle)
         return (copy ? "Replaced with a copy via " : "Replaced via ") + rule + "; the old one is in the Recycle Bin";
-    return (copy ? "Copied via " : "Moved via ") + rule + " \xE2\x80\x94 replaced (the old one was deleted for good)";
+    return done + " \xE2\x80\x94 replaced (the old one was deleted for good)";
 }
 
 std::string NotReplacedMessage(const ReplacedItem& replaced) {

@@ -43,9 +43,10 @@ ReplaceWay ReplaceWayFor(const std::filesystem::path& target);
 // to have it deleted for good instead).
 std::error_code RecycleReplaced(const std::filesystem::path& target, ReplacedItem& replaced);
 
-// The outcome of a move or copy that replaced an item: "Replaced via Docs; the old one is in
-// the Recycle Bin", or "Moved via Docs — replaced (the old one was deleted for good)".
-std::string ReplacedMessage(bool copy, const std::string& rule, ReplaceWay way);
+// The outcome of a move, copy or rename that replaced an item (`done` is the outcome had there
+// been none, "Moved via Docs"): "Replaced via Docs; the old one is in the Recycle Bin", or
+// "Moved via Docs — replaced (the old one was deleted for good)".
+std::string ReplacedMessage(const std::string& done, bool copy, const std::string& rule, ReplaceWay way);
 
 // The outcome when the Recycle Bin did not take the old item: nothing was replaced.
 std::string NotReplacedMessage(const ReplacedItem& replaced);

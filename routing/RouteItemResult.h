@@ -11,8 +11,8 @@ namespace kw {
 inline constexpr char kRecycleBinName[] = "Recycle Bin";
 
 // The outcome of one dropped item. The flags classify it: ok alone = moved or recycled;
-// ok + copied = copied; ok + skipped = left alone, nothing wrong; skipped alone = not moved because of a name
-// conflict; neither = failed.
+// ok + copied = copied; ok + renamed = renamed in its own folder; ok + skipped = left alone,
+// nothing wrong; skipped alone = not moved because of a name conflict; neither = failed.
 struct RouteItemResult {
     std::string source;   // UTF-8 path as dropped
     std::string target;   // where it went or would have gone; "Recycle Bin"; or empty
@@ -21,6 +21,7 @@ struct RouteItemResult {
     bool ok = false;
     bool skipped = false;
     bool copied = false;  // ok: a copy went to the target and the item stayed where it was
+    bool renamed = false;  // ok: the rename action gave the item its new name in its own folder
     // Sent to the Recycle Bin: the time just before the shell was asked (UTC file-time ticks)
     // and, for a file, its size; undo picks this very deletion out of the bin by them.
     uint64_t recycledAt = 0;

@@ -18,6 +18,9 @@ inline constexpr char kMessageRecycleName[] =
     "Skipped (the Recycle Bin cannot take this name or path as it is \xE2\x80\x94 not deleted).";
 inline constexpr char kMessageRecycleDeclined[] = "Skipped (not deleted \xE2\x80\x94 it could not go to the Recycle Bin).";
 inline constexpr char kMessageTemplateError[] = "Skipped (the destination template has an error).";
+inline constexpr char kMessageNewNameError[] = "Skipped (the new name's template has an error).";
+inline constexpr char kMessageSameName[] = "Left in place (it already has that name).";
+inline constexpr char kMessageOwnItem[] = "Left in place (this program just put it there).";
 inline constexpr char kMessageRecycleFailed[] = "Could not send to Recycle Bin.";
 
 }  // namespace kw

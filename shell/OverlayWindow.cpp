@@ -289,6 +289,12 @@ LRESULT OverlayWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
             ShowContextMenu(p);
             return 0;
         }
+        case WM_NCRBUTTONDOWN:
+            // A click quicker than the hit test above arrives on the caption. Taken here (an
+            // application that processes it returns zero): Wine's DefWindowProc would wait for
+            // the button-up itself, test it against its own hit test (client area here) and send
+            // no WM_CONTEXTMENU, so a quick right-click opened no menu.
+            return 0;
         case WM_NCRBUTTONUP:
             ShowContextMenu(POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
             return 0;

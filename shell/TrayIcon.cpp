@@ -85,17 +85,18 @@ bool TrayIcon::HandleTaskbarCreated(UINT message) {
     return true;
 }
 
-void TrayIcon::SetTooltip(const std::wstring& text) {
-    if (text == tooltip) return;
-    tooltip = text;
+void TrayIcon::SetTip(TipLine line, const std::wstring& text) {
+    std::wstring& shown = tipLines[static_cast<size_t>(line)];
+    if (text == shown) return;
+    shown = text;
     ApplyTip();
     if (added) Shell_NotifyIconW(NIM_MODIFY, &data);
 }
 
 void TrayIcon::ApplyTip() {
     std::wstring text = kTooltip;
-    for (const std::wstring* part : {&tooltip, &tip})
-        if (!part->empty()) text += L"\n" + *part;
+    for (const std::wstring& line : tipLines)
+        if (!line.empty()) text += L"\n" + line;
     CopyToField(text, data.szTip);  // 128 units with the NUL (NOTIFYICONDATAW.szTip)
 }
 
@@ -115,13 +116,6 @@ void TrayIcon::ShowBalloon(const std::wstring& title, const std::wstring& text) 
     Shell_NotifyIconW(NIM_MODIFY, &data);
     // Later modifications must not show the balloon again.
     data.uFlags = kBaseFlags;
-}
-
-void TrayIcon::SetTip(const std::wstring& text) {
-    if (text == tip) return;
-    tip = text;
-    ApplyTip();
-    if (added) Shell_NotifyIconW(NIM_MODIFY, &data);
 }
 
 void TrayIcon::ShowMenu(bool overlayVisible, bool batchRunning, bool previewPending, bool queued,

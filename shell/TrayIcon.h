@@ -5,6 +5,7 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include <array>
 #include <string>
 #include <string_view>
 
@@ -22,6 +23,9 @@ constexpr UINT kTrayExitCommand = 204;
 // Registered by the shell: broadcast to every top-level window when the taskbar is created
 // again (Explorer restarted), by then without any notification icon.
 UINT TaskbarCreatedMessage();
+
+// The lines the tooltip shows under the program's name, top to bottom.
+enum class TipLine { watching, missingFolders };
 
 // The longest start of `text` that fits a fixed field of `capacity` units with its NUL,
 // never ending in half of a surrogate pair.
@@ -44,9 +48,8 @@ public:
     bool HandleTaskbarCreated(UINT message);
     // Title and text are cut to fit (64 and 256 characters); nothing happens without an icon.
     void ShowBalloon(const std::wstring& title, const std::wstring& text);
-    // The tooltip is the program's name followed by what is set here (missing folders, the
-    // watching state), each part on a line of its own; empty parts are left out.
-    void SetTip(const std::wstring& text);
+    // Sets one line of the tooltip ("" leaves it out); the icon shows the change at once.
+    void SetTip(TipLine line, const std::wstring& text);
     // The popup menu at the cursor; the choice arrives at the owner as WM_COMMAND.
     // With `previewPending`, a previewed drop awaits "Route": the menu offers to route or drop it.
     // `queued`: batches wait behind the running one. `undoLabel` says what undo would do ("Undo
@@ -54,20 +57,18 @@ public:
     void ShowMenu(bool overlayVisible, bool batchRunning = false, bool previewPending = false, bool queued = false,
                   const std::wstring& undoLabel = {});
 
-    void SetTooltip(const std::wstring& text);
     // Whether the menu offers to pause or to resume watching folders.
     void SetWatchMenu(WatchMenu watch) { watchMenu = watch; }
 
 private:
     NOTIFYICONDATAW data;
-    std::wstring tooltip;
     WatchMenu watchMenu = WatchMenu::none;
     HINSTANCE module = nullptr;
     HWND owner = nullptr;
     bool wanted = false;  // Add was called and Remove was not
     bool added = false;
-    std::wstring tip;
-    // Writes the parts into the icon's data (cut to fit its 127 characters) and shows them.
+    std::array<std::wstring, 2> tipLines;  // by TipLine
+    // Writes the tooltip into the icon's data, cut to fit its 127 characters.
     void ApplyTip();
 };
 

@@ -31,6 +31,7 @@ const char* FateText(ItemFate fate) {
     switch (fate) {
         case ItemFate::moved: return "moved";
         case ItemFate::copied: return "copied";
+        case ItemFate::renamed: return "renamed";
         case ItemFate::recycled: return "recycled";
         case ItemFate::left: return "left in place";
         case ItemFate::skipped: return "skipped";
@@ -38,6 +39,16 @@ const char* FateText(ItemFate fate) {
         case ItemFate::cancelled: return "not routed";
     }
     return "";
+}
+
+// Counted and worded as the status line counted the batch when it ended; a batch that a watched
+// folder started says which, after the counts, where a long path hides nothing else.
+std::string BatchTitle(const HistoryBatch& batch) {
+    const bool watched = !batch.undoOf && !batch.watchedFolder.empty();
+    std::string title = batch.undoOf ? "[undo] " : watched ? "[watch] " : "";
+    title += LocalTimeText(batch.time) + " \xE2\x80\x94 " + TallyText(batch.Tally(), batch.undoOf != 0);
+    if (watched) title += " \xE2\x80\x94 from " + batch.watchedFolder;
+    return title;
 }
 
 bool Offered(const UndoOffer& offer) {
@@ -115,9 +126,7 @@ void DrawBatches(UiState& ui, const SettingsWindowView& view, const SettingsWind
     for (size_t row = 0; row < view.batches->size(); ++row) {
         const HistoryBatch& batch = (*view.batches)[row];
         ImGui::PushID(static_cast<int>(batch.id ^ (batch.id >> 32)));
-        // Counted and worded as the status line counted the batch when it ended.
-        const std::string title = std::string(batch.undoOf ? "[undo] " : "") + LocalTimeText(batch.time) +
-                                  " \xE2\x80\x94 " + TallyText(batch.Tally(), batch.undoOf != 0);
+        const std::string title = BatchTitle(batch);
         const bool known = view.offers && row < view.offers->rows.size();
         DrawRowOffer(known ? view.offers->rows[row] : UndoOffer{}, view.batchRunning, actions);
         ImGui::SameLine();

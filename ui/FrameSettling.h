@@ -22,6 +22,8 @@ public:
         oneFrame = true;
     }
     bool WantsFrame() const { return !settled; }
+    // The frame wanted is the one a text change asked for.
+    bool OneFrame() const { return oneFrame; }
     // After each rendered frame: compares its draw lists with the previous frame's.
     void FrameDrawn();
 

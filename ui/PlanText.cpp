@@ -81,7 +81,8 @@ std::vector<PlanLine> ExplainPlan(const AppSettings& settings, const ItemPlan& p
                 line.dim = true;
                 break;
             case RuleStanding::no_destination:
-                line.text += "no destination folder, never used";
+                line.text += rules[i].action == RuleAction::rename ? "no new name, never used"
+                                                                   : "no destination folder, never used";
                 line.dim = true;
                 break;
             case RuleStanding::passed_over:

@@ -122,9 +122,13 @@ std::string DescribeAction(const Rule& rule) {
     switch (rule.action) {
         case RuleAction::leave_in_place: return "Leave in place (not moved)";
         case RuleAction::recycle: return "Send to Recycle Bin";
-        case RuleAction::copy: return MoveSentence(rule.destination, "(no folder set)", rule.conflict, "Copy to: ");
-        default: return MoveSentence(rule.destination, "(no folder set)", rule.conflict);
+        case RuleAction::rename: return MoveSentence(rule.renameTo, "(no new name set)", rule.conflict, "Rename to: ");
+        default: break;
     }
+    // "Move to: D:\Photos as {name} 2024"
+    std::string folder = rule.destination.empty() ? std::string("(no folder set)") : rule.destination;
+    if (!rule.renameTo.empty()) folder += " as " + rule.renameTo;
+    return MoveSentence(folder, "", rule.conflict, rule.action == RuleAction::copy ? "Copy to: " : "Move to: ");
 }
 
 std::vector<SummaryRow> BuildRoutingSummary(const AppSettings& settings) {

@@ -135,6 +135,20 @@ void DrawConditionEditor(Rule& rule, RuleClause& clause, bool& settingsChanged) 
     }
 }
 
+// "Rename to" and, on a line of its own that is always there (nothing below it moves as the
+// user types), the name it gives an example item, or what the field is for.
+static void DrawNewNameField(Rule& rule, const LocalTime& now, bool& settingsChanged) {
+    const bool rename = rule.action == RuleAction::rename;
+    EditText<256>("Rename to", rule.renameTo, settingsChanged,
+                  rename ? "New name, e.g. {modified:yyyy-MM-dd} {name}" : "Optional: a new name for the item");
+    if (const std::string example = NewNameExample(rule, now); !example.empty())
+        ImGui::TextDisabled("Example: %s", example.c_str());
+    else if (rule.renameTo.empty() && !rename)
+        ImGui::TextDisabled("Empty keeps the item's name.");
+    else
+        ImGui::TextDisabled("The extension is kept unless the new name gives one, e.g. {name}.{ext}");
+}
+
 // The editor's fields, top to bottom (they scroll above the strip).
 static void DrawRuleFields(Rule& rule, UiState& ui, HWND owner, bool& settingsChanged);
 
@@ -218,15 +232,19 @@ static void DrawRuleFields(Rule& rule, UiState& ui, HWND owner, bool& settingsCh
         ImGui::TextWrapped(
             "Matching files are deleted with Recycle Bin support (you can restore them from the Recycle Bin).");
     } else {
-        char browse[160];
-        std::snprintf(browse, sizeof browse, "Browse##%s", rule.id.c_str());
-        DrawPathRow("Destination", rule.destination, ui, owner, settingsChanged, browse);
-        // What a destination made from each item gives today, on a line of its own that is always
-        // there, so that typing the first brace moves nothing below it.
-        if (const std::string example = DestinationExample(rule, SystemClock().Local()); !example.empty())
-            ImGui::TextDisabled("Example: %s", example.c_str());
-        else
-            ImGui::TextDisabled("Folders can be made from each item, e.g. Photos\\{modified:yyyy}\\{modified:MM}");
+        const LocalTime now = SystemClock().Local();
+        if (UsesDestination(rule.action)) {
+            char browse[160];
+            std::snprintf(browse, sizeof browse, "Browse##%s", rule.id.c_str());
+            DrawPathRow("Destination", rule.destination, ui, owner, settingsChanged, browse);
+            // What a destination made from each item gives today, on a line of its own that is
+            // always there, so that typing the first brace moves nothing below it.
+            if (const std::string example = DestinationExample(rule, now); !example.empty())
+                ImGui::TextDisabled("Example: %s", example.c_str());
+            else
+                ImGui::TextDisabled("Folders can be made from each item, e.g. Photos\\{modified:yyyy}\\{modified:MM}");
+        }
+        DrawNewNameField(rule, now, settingsChanged);
         if (DrawConflictCombo(rule.id.c_str(), rule.conflict)) settingsChanged = true;
     }
 }

@@ -1,6 +1,7 @@
 #pragma once
 // The editor panel of the selected rule: name, conditions, how they combine, the exclusive
-// switch, the action and, for a move, the destination and the conflict policy.
+// switch, the action and, for a move or copy, the destination, "Rename to" and the conflict policy
+// (for a rename, "Rename to" and the conflict policy).
 
 #include <windows.h>
 

@@ -394,9 +394,13 @@ bool FolderWatcher::Worker::RulesTake(const std::filesystem::path& item) const {
     ItemFacts facts(item);
     const RuleDecision decision = selector->Select(facts, SystemClock(), nullptr);
     if (decision.action == RuleAction::recycle) return true;
+    // A new name the item does not have yet. What a rename puts here, under its new name, is the
+    // program's own (NoteOwnItem) and not renamed again: "{name}_x" never runs away.
+    const bool renames = !decision.newName.empty() && PathFromUtf8(decision.newName) != item.filename();
+    if (decision.action == RuleAction::rename) return renames;
     if (decision.action != RuleAction::move || decision.destination.empty()) return false;
     // Already where the rule would put it: nothing to route (and never a folder into itself).
-    return Folded(PathFromUtf8(decision.destination)) != Folded(item.parent_path());
+    return renames || Folded(PathFromUtf8(decision.destination)) != Folded(item.parent_path());
 }
 
 void FolderWatcher::Worker::Settle(Watch& w, int64_t now, std::vector<std::filesystem::path>& ready) {
@@ -557,6 +561,11 @@ void FolderWatcher::Rescan() {
 void FolderWatcher::NoteOwnItem(const std::filesystem::path& item) {
     std::lock_guard lock(shared->mutex);
     shared->own.Note(item);
+}
+
+bool FolderWatcher::IsOwnItem(const std::filesystem::path& item) const {
+    std::lock_guard lock(shared->mutex);
+    return shared->own.Holds(item);
 }
 
 std::vector<WatchArrival> FolderWatcher::TakeArrivals() {

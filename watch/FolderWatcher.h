@@ -66,6 +66,8 @@ public:
     // An item the program put somewhere (a move's target, an undo's put-back): if that is in a
     // watched folder, the watcher leaves it alone. Any thread.
     void NoteOwnItem(const std::filesystem::path& item);
+    // Whether NoteOwnItem was told of the item (and has not forgotten it since). Any thread.
+    bool IsOwnItem(const std::filesystem::path& item) const;
 
     // Items handed over are not handed over again until the batch that took them says it is done
     // with them (routed or not): a listing while they wait in the queue finds them still there.

@@ -25,7 +25,8 @@
 //                                                answer took: the worst, the 99th percentile
 //
 // A drag prints the moment of the drop (seconds since 1970, the clock the Linux side reads) as
-// "dropped at S": the benchmarks time a batch from it.
+// "dropped at S", and a post the moment it was sent as "posted at S": the benchmarks time a batch
+// from it.
 //
 // Exit codes: 0 success, 1 failure or timeout, 2 bad command line, 3 a drag that never ended.
 // File names are passed as Windows paths (winepath -w); relative ones are made absolute.
@@ -564,11 +565,15 @@ int Run(const std::vector<std::wstring>& args) {
             std::cerr << "no window of that class" << std::endl;
             return kExitFailed;
         }
+        const double postedAt = DropSource::UnixSeconds();
         if (!PostMessageW(window, static_cast<UINT>(*message), static_cast<WPARAM>(*wParam),
                           static_cast<LPARAM>(*lParam))) {
             std::cerr << "PostMessageW failed: " << GetLastError() << std::endl;
             return kExitFailed;
         }
+        char at[64];
+        std::snprintf(at, sizeof at, "posted at %.6f", postedAt);
+        std::cout << at << std::endl;
         return kExitOk;
     }
     return Usage();

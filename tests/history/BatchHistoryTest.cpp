@@ -52,9 +52,17 @@ TEST(BatchHistory, SurvivesDamagedAndCutLinesAndKeepsTheNewestBatches) {
     std::string text = ReadFile(file) + "{\"item\": 1, \"fate\": \"moved\"\n{\"item\":1,\"fa";
     WriteFile(file, text);
     { HistoryWriter(file, HistoryBatch{2, 20, 1, {}}).Add(Moved(2, dir / L"out" / L"a.txt", dir / L"a.txt")); }
+    // A watched folder's batch is labelled; a label of the wrong kind costs the label, not the batch.
+    HistoryBatch watched{3, 30, 0, {}};
+    watched.watchedFolder = "D:\\Downl\xC3\xB6" "ads";
+    HistoryWriter(file, watched);
+    WriteFile(file, ReadFile(file) + "{\"batch\": 4, \"time\": 40, \"watched\": 5}\n");
     std::vector<HistoryBatch> batches = LoadHistory(file);
-    ASSERT_EQ(batches.size(), 2u);
+    ASSERT_EQ(batches.size(), 4u);
     EXPECT_EQ(batches[0].items.size(), 1u);
+    EXPECT_EQ(batches[0].watchedFolder, "");
+    EXPECT_EQ(batches[2].watchedFolder, watched.watchedFolder);
+    EXPECT_EQ(batches[3].watchedFolder, "");
     EXPECT_EQ(batches[1].undoOf, 1u);
     ASSERT_EQ(batches[1].items.size(), 1u);
     EXPECT_EQ(batches[1].items[0].target, PathToUtf8(dir / L"a.txt"));
@@ -62,11 +70,12 @@ TEST(BatchHistory, SurvivesDamagedAndCutLinesAndKeepsTheNewestBatches) {
     ASSERT_FALSE(FingerprintTree(dir / L"out" / L"a.txt", atTarget));
     EXPECT_EQ(batches[0].items[0].moved, atTarget);
 
-    for (uint64_t id = 3; id <= 12; ++id) HistoryWriter(file, HistoryBatch{id, id, 0, {}});
-    PruneHistory(file, 4);
+    for (uint64_t id = 5; id <= 12; ++id) HistoryWriter(file, HistoryBatch{id, id, 0, {}});
+    PruneHistory(file, 10);
     batches = LoadHistory(file);
-    ASSERT_EQ(batches.size(), 4u);
-    EXPECT_EQ(batches.front().id, 9u);
+    ASSERT_EQ(batches.size(), 10u);
+    EXPECT_EQ(batches.front().id, 3u);
+    EXPECT_EQ(batches.front().watchedFolder, watched.watchedFolder) << "kept by the rewrite";
     EXPECT_EQ(batches.back().id, 12u);
 }
 
@@ -121,6 +130,42 @@ TEST(Undo, PutsFilesAndFoldersBackAndCanItselfBeUndone) {
         for (const UndoStep& step : PlanUndo(redo)) EXPECT_TRUE(UndoItem(step).ok);
         if (destination != destinations.front()) test::RemoveTree(destination);
     }
+}
+
+// A rename in place (a file, a folder) and a move under a new name, recorded and read back as
+// the history file holds them: undo gives each its old name in its old place.
+TEST(Undo, PutsRenamedItemsBackUnderTheirOldNameAndPlace) {
+    TempDir dir;
+    WriteFile(dir / L"in" / L"notes.txt", "notes");
+    WriteFile(dir / L"in" / L"Trip.2024" / L"a.jpg", "trip");
+    WriteFile(dir / L"in" / L"bill.pdf", "bill");
+    AppSettings s;
+    s.rules.resize(2);
+    s.rules[0].clauses[0].extensions = "txt 2024";  // a folder's "extension" is part of its name
+    s.rules[0].action = RuleAction::rename;
+    s.rules[0].renameTo = "{name} (old)";
+    s.rules[1].renameTo = "{name} 2024";
+    s.rules[1].destination = PathToUtf8(dir / L"Docs");
+    BatchCache cache(s);
+    std::vector<RouteItemResult> results;
+    std::string lines = FormatBatchLine(HistoryBatch{1, 1000, 0, {}}) + "\n";
+    for (const wchar_t* name : {L"notes.txt", L"Trip.2024", L"bill.pdf"}) {
+        results.push_back(RouteItem(dir / L"in" / name, cache));
+        lines += FormatItemLine(RecordOf(1, results.back())) + "\n";
+    }
+    EXPECT_EQ(TallyText(TallyOf(results)), "moved 1, renamed 2");
+    EXPECT_EQ(ReadFile(dir / L"in" / L"Trip.2024 (old)" / L"a.jpg"), "trip");
+    EXPECT_EQ(ReadFile(dir / L"Docs" / L"bill 2024.pdf"), "bill");
+    const HistoryBatch batch = ParseHistory(lines).front();
+    ASSERT_EQ(batch.items.size(), 3u);
+    EXPECT_EQ(batch.items[0].fate, ItemFate::renamed);
+    EXPECT_EQ(batch.items[2].fate, ItemFate::moved);
+    for (const UndoStep& step : PlanUndo(batch)) EXPECT_TRUE(UndoItem(step).ok) << PathToUtf8(step.from);
+    EXPECT_EQ(ReadFile(dir / L"in" / L"notes.txt"), "notes");
+    EXPECT_EQ(ReadFile(dir / L"in" / L"Trip.2024" / L"a.jpg"), "trip");
+    EXPECT_EQ(ReadFile(dir / L"in" / L"bill.pdf"), "bill");
+    EXPECT_FALSE(fs::exists(dir / L"in" / L"notes (old).txt"));
+    EXPECT_FALSE(fs::exists(dir / L"Docs" / L"bill 2024.pdf"));
 }
 
 // A copy goes (to the Recycle Bin) only while it is the copy that was made and its original is

@@ -6,6 +6,7 @@
 #include "model/ExtendedPath.h"
 #include "model/TextEncoding.h"
 #include "support/FakeClock.h"
+#include "support/LiteralFile.h"
 #include "support/TempDir.h"
 
 namespace kw {
@@ -238,14 +239,8 @@ TEST(SizeAndDateConditions, ReadNamesThatWin32WouldReinterpret) {
     };
     for (const auto& [name, size] : cases) {
         const fs::path file = dir / name;
-        const std::wstring literal = ExtendedPath(file);
-        HANDLE h = CreateFileW(literal.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
-        ASSERT_NE(h, INVALID_HANDLE_VALUE) << ToUtf8(name);
-        const std::string bytes(size, 'k');
-        DWORD written = 0;
-        WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-        CloseHandle(h);
-        test::SetLastWriteTicks(literal, now - 40 * kTicksPerDay);
+        test::WriteLiteral(file, std::string(size, 'k'));
+        test::SetLastWriteTicks(ExtendedPath(file), now - 40 * kTicksPerDay);
 
         RuleClause sizeIs = Clause(ConditionType::file_size);
         sizeIs.sizeOp = SizeOp::equal;

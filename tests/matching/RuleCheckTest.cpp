@@ -71,6 +71,10 @@ Rule Recycle(Rule r) {
     r.action = RuleAction::recycle;
     return r;
 }
+Rule Copy(Rule r) {
+    r.action = RuleAction::copy;
+    return r;
+}
 
 // D:\Photos and D:\Docs are folders, D:\notes.txt is a file, drive X: is not there, the rest of
 // D: is missing. Paths compare as Windows compares them.
@@ -182,7 +186,8 @@ TEST(CheckRules, WarnsAboutRulesThatWillNotDoWhatTheySay) {
           R("Gone", {Ext("d")}, "X:\\Photos"), R("Home", {Ext("e")}, "c:\\tools\\FILEWEIR\\"),
           R("System", {Ext("f")}, "C:\\Windows\\Temp"), R("Apps", {Ext("g")}, "C:\\Program Files"),
           R("Root", {Ext("h")}, "E:\\"), R("Relative", {Ext("i")}, "Photos"),
-          Recycle(R("Recycled", {Ext("j")}, "")), Off(R("Later", {Ext("k")}, "X:\\Later"))},
+          Recycle(R("Recycled", {Ext("j")}, "")), Off(R("Later", {Ext("k")}, "X:\\Later")),
+          Copy(R("Copies", {Ext("l")}, ""))},
          {{0, -1, "Incomplete: still needs a destination folder.", kIncomplete},
           {1, -1, "Destination D:\\New will be created at the first move.", Severity::information},
           {2, -1, "D:\\notes.txt is a file, not a folder"},
@@ -192,7 +197,8 @@ TEST(CheckRules, WarnsAboutRulesThatWillNotDoWhatTheySay) {
           {6, -1, "C:\\Program Files is a system folder"},
           {7, -1, "E:\\ is the top of a drive"},
           {8, -1, "Destination Photos is not a full path"},
-          {10, -1, "X:\\Later is on drive X:"}}},
+          {10, -1, "X:\\Later is on drive X:"},
+          {11, -1, "Incomplete: still needs a destination folder.", kIncomplete}}},
         {"destinations made from the item: a template's errors, and the folder typed before it",
          {R("Dated", {Ext("jpg")}, "D:\\Photos\\{modified:yyyy}"), R("Typo", {Ext("k")}, "D:\\{colour}"),
           R("Client", {Regex("^(?<client>[A-Z]\\w+)_Invoice")}, "D:\\Clients\\{client}"),

@@ -4,6 +4,7 @@
 
 #include "model/ExtendedPath.h"
 #include "model/PathKind.h"
+#include "support/LiteralFile.h"
 #include "support/TempDir.h"
 
 namespace kw {
@@ -22,11 +23,7 @@ TEST(KindOf, TellsFilesFoldersAndNothingLiterally) {
         ASSERT_TRUE(CreateDirectoryW(ExtendedPath(folder).c_str(), nullptr));
     }
     test::WriteFile(folder / L"long.txt", "x");
-    for (const wchar_t* odd : {L"report.", L"CON"}) {
-        const HANDLE h = CreateFileW(ExtendedPath(dir / odd).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
-        ASSERT_NE(h, INVALID_HANDLE_VALUE);
-        CloseHandle(h);
-    }
+    for (const wchar_t* odd : {L"report.", L"CON"}) test::WriteLiteral(dir / odd);
     EXPECT_EQ(KindOf(folder), PathKind::folder);
     EXPECT_EQ(KindOf(folder / L"long.txt"), PathKind::file);
     EXPECT_EQ(KindOf(dir / L"report."), PathKind::file);

@@ -101,6 +101,12 @@ TEST(PathTemplate, NewNamesKeepTheExtensionUnlessTheyNameOne) {
     EXPECT_EQ(name("{name}.{ext}"), "IMG_0042.jpg");
     EXPECT_EQ(name("{name}.png"), "IMG_0042.png");
     EXPECT_EQ(name(std::string(300, 'n') + "{ext}").size(), 255u);
+
+    TemplateValues folder = v;  // a folder has no extension: its whole name is the name
+    folder.name = L"Trip.2024";
+    folder.folder = true;
+    EXPECT_EQ(ToUtf8(ResolveNameTemplate(ParseTemplate("{name} ({ext})"), folder)), "Trip.2024 (_)");
+    EXPECT_EQ(ToUtf8(ResolveNameTemplate(ParseTemplate("Old {name}"), folder)), "Old Trip.2024");
 }
 
 }  // namespace

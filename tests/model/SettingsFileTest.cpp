@@ -11,6 +11,7 @@
 #include "model/SettingsJson.h"
 #include "support/FakeClock.h"
 #include "support/Fixtures.h"
+#include "support/SettingsSamples.h"
 #include "support/TempDir.h"
 
 namespace kw {
@@ -22,37 +23,15 @@ using test::WriteFile;
 
 const test::FakeClock kClock(0, LocalTime{2026, 3, 9, 14, 5, 31});
 
-AppSettings Defaults() {
-    AppSettings s;
-    EnsureCatchAllPath(s);
-    return s;
-}
-
-AppSettings WithRule(const char* name) {
-    AppSettings s = Defaults();
-    Rule r;
-    r.id = "rule-12345678";
-    r.name = name;
-    s.rules = {r};
-    return s;
-}
-
-std::vector<std::string> Names(const fs::path& folder) {
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(folder)) names.push_back(entry.path().filename().string());
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
 TEST(SettingsFile, MissingFileIsCreatedWithTheDefaults) {
     TempDir dir;
     const fs::path config = dir / L"config.json";
     AppSettings s;
     s.overlayX = 5;
     EXPECT_FALSE(LoadSettingsFile(config, s, kClock));
-    EXPECT_EQ(s, Defaults());
+    EXPECT_EQ(s, test::DefaultSettings());
     const std::string text = ReadFile(config);
-    AppSettings stored = Defaults();
+    AppSettings stored = test::DefaultSettings();
     stored.catchAllPath = "Unsorted";  // inside the program's folder: stored relative to it
     EXPECT_EQ(text, SerializeSettings(stored));
     EXPECT_NE(text.find("\"rules\": []"), std::string::npos);
@@ -63,13 +42,13 @@ TEST(SettingsFile, MissingFileIsCreatedWithTheDefaults) {
 TEST(SettingsFile, SaveThenLoadGivesTheSameSettings) {
     TempDir dir;
     const fs::path config = dir / L"config.json";
-    const AppSettings saved = WithRule("Invoices \xE2\x80\x94 \xD0\x96");
+    const AppSettings saved = test::SettingsWithRule("Invoices \xE2\x80\x94 \xD0\x96");
     ASSERT_TRUE(WriteSettingsFile(config, saved));
     EXPECT_FALSE(fs::exists(dir / L"config.json.tmp"));
     AppSettings loaded;
     EXPECT_TRUE(LoadSettingsFile(config, loaded, kClock));
     EXPECT_EQ(loaded, saved);
-    EXPECT_EQ(Names(dir.Path()), std::vector<std::string>{"config.json"});
+    EXPECT_EQ(test::EntryNames(dir.Path()), std::vector<std::string>{"config.json"});
 }
 
 // A copied or moved program folder (or a stick under another drive letter) keeps its folders:
@@ -106,7 +85,7 @@ TEST(SettingsFile, SaveReplacesAReadOnlyDocument) {
     const fs::path config = dir / L"config.json";
     WriteFile(config, "{}");
     SetFileAttributesW(config.c_str(), FILE_ATTRIBUTE_READONLY);
-    ASSERT_TRUE(WriteSettingsFile(config, WithRule("new")));
+    ASSERT_TRUE(WriteSettingsFile(config, test::SettingsWithRule("new")));
     AppSettings loaded;
     EXPECT_TRUE(LoadSettingsFile(config, loaded, kClock));
     EXPECT_EQ(loaded.rules.at(0).name, "new");
@@ -114,10 +93,10 @@ TEST(SettingsFile, SaveReplacesAReadOnlyDocument) {
 
 TEST(SettingsFile, SaveThatCannotCreateItsTemporaryFileChangesNothing) {
     TempDir dir;
-    EXPECT_FALSE(WriteSettingsFile(dir / L"missing folder" / L"config.json", Defaults()));
+    EXPECT_FALSE(WriteSettingsFile(dir / L"missing folder" / L"config.json", test::DefaultSettings()));
     fs::create_directory(dir / L"config.json.tmp");  // a folder where the temporary file goes
     WriteFile(dir / L"config.json", "{\"theme\": \"light\"}");
-    EXPECT_FALSE(WriteSettingsFile(dir / L"config.json", Defaults()));
+    EXPECT_FALSE(WriteSettingsFile(dir / L"config.json", test::DefaultSettings()));
     EXPECT_EQ(ReadFile(dir / L"config.json"), "{\"theme\": \"light\"}");
 }
 
@@ -128,10 +107,10 @@ TEST(SettingsFile, FullDiskLeavesTheDocumentWholeAndRemovesTheTemporaryFile) {
     if (!fixture) GTEST_SKIP() << "needs the full-disk fixture (run through ctest)";
     const fs::path dir = *fixture;
     const fs::path config = dir / L"config.json";
-    const std::string good = SerializeSettings(WithRule("keep me"));
+    const std::string good = SerializeSettings(test::SettingsWithRule("keep me"));
     WriteFile(config, good);
 
-    EXPECT_FALSE(WriteSettingsFile(config, WithRule("lost")));
+    EXPECT_FALSE(WriteSettingsFile(config, test::SettingsWithRule("lost")));
     EXPECT_EQ(ReadFile(config), good);
     EXPECT_FALSE(fs::exists(dir / L"config.json.tmp"));
 }
@@ -142,7 +121,7 @@ TEST(SettingsFile, UnreadableDocumentIsKeptAsideBeforeAnythingIsSaved) {
     WriteFile(config, "{ this is not json");
     AppSettings s;
     EXPECT_FALSE(LoadSettingsFile(config, s, kClock));
-    EXPECT_EQ(s, Defaults());
+    EXPECT_EQ(s, test::DefaultSettings());
     EXPECT_EQ(ReadFile(config), "{ this is not json");  // untouched
     EXPECT_EQ(ReadFile(dir / L"config.json.unreadable-20260309-140531"), "{ this is not json");
 
@@ -166,11 +145,11 @@ TEST(SettingsFile, WrongMemberTypeGivesThePartialStateAndKeepsACopy) {
 TEST(SettingsFile, LeftoverTemporaryFileIsAdoptedWhenTheDocumentIsGone) {
     TempDir dir;
     const fs::path config = dir / L"config.json";
-    WriteFile(dir / L"config.json.tmp", SerializeSettings(WithRule("from tmp")));
+    WriteFile(dir / L"config.json.tmp", SerializeSettings(test::SettingsWithRule("from tmp")));
     AppSettings s;
     EXPECT_TRUE(LoadSettingsFile(config, s, kClock));
     EXPECT_EQ(s.rules.at(0).name, "from tmp");
-    EXPECT_EQ(Names(dir.Path()), std::vector<std::string>{"config.json"});
+    EXPECT_EQ(test::EntryNames(dir.Path()), std::vector<std::string>{"config.json"});
 }
 
 TEST(SettingsFile, BrokenTemporaryFileIsKeptAsideNotAdopted) {
@@ -179,9 +158,9 @@ TEST(SettingsFile, BrokenTemporaryFileIsKeptAsideNotAdopted) {
     WriteFile(dir / L"config.json.tmp", "{\"rules\": [{\"na");
     AppSettings s;
     EXPECT_FALSE(LoadSettingsFile(config, s, kClock));
-    EXPECT_EQ(s, Defaults());
+    EXPECT_EQ(s, test::DefaultSettings());
     EXPECT_EQ(ReadFile(dir / L"config.json.tmp.unreadable-20260309-140531"), "{\"rules\": [{\"na");
-    EXPECT_EQ(ReadFile(config), StoredSettingsText(Defaults()));
+    EXPECT_EQ(ReadFile(config), StoredSettingsText(test::DefaultSettings()));
 }
 
 TEST(SettingsFile, BackupAndRestoreReportEachFailure) {
@@ -189,12 +168,12 @@ TEST(SettingsFile, BackupAndRestoreReportEachFailure) {
     std::string error = "stale";
     AppSettings target;
 
-    EXPECT_TRUE(BackupSettingsFile(dir / L"KestraneFileweir-backup.json", WithRule("backed up"), error));
+    EXPECT_TRUE(BackupSettingsFile(dir / L"KestraneFileweir-backup.json", test::SettingsWithRule("backed up"), error));
     EXPECT_EQ(error, "");
     EXPECT_TRUE(RestoreSettingsFile(dir / L"KestraneFileweir-backup.json", target, error));
     EXPECT_EQ(target.rules.at(0).name, "backed up");
 
-    EXPECT_FALSE(BackupSettingsFile(dir / L"no folder" / L"b.json", Defaults(), error));
+    EXPECT_FALSE(BackupSettingsFile(dir / L"no folder" / L"b.json", test::DefaultSettings(), error));
     EXPECT_EQ(error, "Could not write settings file.");
 
     EXPECT_FALSE(RestoreSettingsFile(dir / L"absent.json", target, error));
@@ -216,7 +195,7 @@ TEST(SettingsFile, BackupAndRestoreReportEachFailure) {
 
 TEST(SettingsFile, RestoreSurvivesMutatedFiles) {
     TempDir dir;
-    const std::string seed = SerializeSettings(WithRule("fuzz"));
+    const std::string seed = SerializeSettings(test::SettingsWithRule("fuzz"));
     std::mt19937 random(7);
     for (int round = 0; round < 300; ++round) {
         std::string text = seed;

@@ -5,6 +5,7 @@
 #include "model/AppFolder.h"
 #include "model/SettingsJson.h"
 #include "model/TextEncoding.h"
+#include "support/SettingsSamples.h"
 
 namespace kw {
 namespace {
@@ -15,12 +16,6 @@ AppSettings Loaded(const char* text, bool* ok = nullptr) {
     AppSettings s;
     const bool result = SettingsFromJson(document, s);
     if (ok) *ok = result;
-    return s;
-}
-
-AppSettings Defaults() {
-    AppSettings s;
-    EnsureCatchAllPath(s);
     return s;
 }
 
@@ -59,6 +54,7 @@ AppSettings EveryFieldChanged() {
     r.anyFileExclusive = false;
     r.action = RuleAction::recycle;
     r.destination = "C:\\Docs";
+    r.renameTo = "{modified:yyyy-MM-dd} {name}";
     r.conflict = ConflictPolicy::overwrite;
     RuleClause c;
     c.type = ConditionType::date;
@@ -76,6 +72,7 @@ AppSettings EveryFieldChanged() {
     r.clauses = {c, RuleClause{}};
     s.rules = {r, Rule{}};
     s.rules[1].id = "rule-ffffffff";
+    s.rules[1].action = RuleAction::rename;  // the last action: every stored name is read back
     s.watching = WatchSettings{{WatchedFolder{"D:\\In", false, true, true, 7, 120}, WatchedFolder{"\\\\nas\\scans"}}, true,
                                false};
     return s;
@@ -147,7 +144,8 @@ TEST(SettingsJson, WritesTheExactStoredFormat) {
       "destination": "C:\\KF\\PDF",
       "enabled": true,
       "id": "rule-00c0ffee",
-      "name": "Café"
+      "name": "Café",
+      "renameTo": ""
     }
   ],
   "sendToShortcut": false,
@@ -178,7 +176,7 @@ TEST(SettingsJson, WritesTheExactStoredFormat) {
 }
 
 TEST(SettingsJson, OutOfRangeEnumerationsAreWrittenAsTheirFirstValue) {
-    AppSettings s = Defaults();
+    AppSettings s = test::DefaultSettings();
     s.theme = static_cast<Theme>(9);
     s.autoRename.mode = static_cast<AutoRenameMode>(-1);
     Rule r;
@@ -195,7 +193,7 @@ TEST(SettingsJson, OutOfRangeEnumerationsAreWrittenAsTheirFirstValue) {
 }
 
 TEST(SettingsJson, InvalidUtf8IsSavedAsReplacementCharacters) {
-    AppSettings s = Defaults();
+    AppSettings s = test::DefaultSettings();
     s.catchAllPath = "C:\\Cut\xE2\x80";  // an em dash cut in half
     Rule r;
     r.name = "bad \xFF name";
@@ -209,7 +207,7 @@ TEST(SettingsJson, InvalidUtf8IsSavedAsReplacementCharacters) {
 
 TEST(SettingsJson, ReadsOlderAndPartialDocumentsTolerantly) {
     bool ok = false;
-    EXPECT_EQ(Loaded("{}", &ok), Defaults());
+    EXPECT_EQ(Loaded("{}", &ok), test::DefaultSettings());
     EXPECT_TRUE(ok);
 
     AppSettings s = Loaded(R"({"overlayShowAtLaunch": false})", &ok);
@@ -226,7 +224,7 @@ TEST(SettingsJson, ReadsOlderAndPartialDocumentsTolerantly) {
     EXPECT_EQ(Loaded(R"({"uiFontSize": "larger"})").uiFontSize, UiFontSize::larger);
     EXPECT_EQ(Loaded(R"({"autoRename": {"mode": "letters"}})").autoRename.mode, AutoRenameMode::letters);
     EXPECT_EQ(Loaded(R"({"autoRename": {"mode": "bogus"}})").autoRename.mode, AutoRenameMode::numbered);
-    EXPECT_EQ(Loaded(R"({"autoRename": 5, "rules": "none"})", &ok), Defaults());
+    EXPECT_EQ(Loaded(R"({"autoRename": 5, "rules": "none"})", &ok), test::DefaultSettings());
     EXPECT_TRUE(ok);
     EXPECT_EQ(Loaded(R"({"catchAllPath": ""})").catchAllPath, PathToUtf8(DefaultCatchAllPath()));
     EXPECT_EQ(Loaded(R"({"overlayX": 12.9, "overlayY": -3.7, "hotkeyVk": 1e30})").overlayX, 12);

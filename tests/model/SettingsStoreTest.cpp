@@ -2,14 +2,14 @@
 
 #include <windows.h>
 
-#include <algorithm>
-#include <memory>
 #include <vector>
 
 #include "model/SettingsJson.h"
 #include "model/SettingsFile.h"
 #include "model/SettingsStore.h"
 #include "support/FakeClock.h"
+#include "support/HeldFile.h"
+#include "support/SettingsSamples.h"
 #include "support/TempDir.h"
 
 namespace kw {
@@ -21,56 +21,20 @@ using test::WriteFile;
 
 const test::FakeClock kClock(0, LocalTime{2026, 3, 9, 14, 5, 31});
 
-struct HandleCloser {
-    void operator()(HANDLE h) const { CloseHandle(h); }
-};
-using UniqueHandle = std::unique_ptr<void, HandleCloser>;
-
-// Opens the file as a virus scanner or an editor may: no sharing at all, so every other open
-// fails with ERROR_SHARING_VIOLATION until the handle closes. Held from this process, which both
-// Windows and Wine treat like a handle of another process (the end-to-end scenario held-config
-// holds it from a second process against the real program).
-UniqueHandle HoldWithoutSharing(const fs::path& path) {
-    HANDLE h = CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    EXPECT_NE(h, INVALID_HANDLE_VALUE) << GetLastError();
-    return UniqueHandle(h == INVALID_HANDLE_VALUE ? nullptr : h);
-}
-
-AppSettings Defaults() {
-    AppSettings s;
-    EnsureCatchAllPath(s);
-    return s;
-}
-
-AppSettings WithRule(const char* name) {
-    AppSettings s = Defaults();
-    Rule r;
-    r.id = "rule-12345678";
-    r.name = name;
-    s.rules = {r};
-    return s;
-}
-
-std::vector<std::string> Names(const fs::path& folder) {
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(folder)) names.push_back(entry.path().filename().string());
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
 TEST(SettingsStore, DocumentHeldAtStartIsNeverSavedOverAndIsAdoptedOnceFree) {
     TempDir dir;
     const fs::path config = dir / L"config.json";
-    const AppSettings mine = WithRule("Invoices");
+    const AppSettings mine = test::SettingsWithRule("Invoices");
     const std::string document = SerializeSettings(mine);
     WriteFile(config, document);
     SettingsStore store(config, kClock);
-    UniqueHandle held = HoldWithoutSharing(config);
+    test::HeldFile held(config);
+    ASSERT_TRUE(held.Held());
 
     AppSettings live;
     StoreResult result = store.Load(live);
     EXPECT_TRUE(store.Held());
-    EXPECT_EQ(live, Defaults());
+    EXPECT_EQ(live, test::DefaultSettings());
     EXPECT_EQ(result.message, "Settings could not be read: config.json is in use by another program \xE2\x80\x94 "
                               "running on defaults until it can be read.");
 
@@ -81,9 +45,9 @@ TEST(SettingsStore, DocumentHeldAtStartIsNeverSavedOverAndIsAdoptedOnceFree) {
     EXPECT_TRUE(store.Held());
     EXPECT_FALSE(store.Retry(live).replaced);
 
-    held.reset();
+    held.Release();
     EXPECT_EQ(ReadFile(config), document);
-    EXPECT_EQ(Names(dir.Path()), std::vector<std::string>{"config.json"});  // no temporary file, no copy
+    EXPECT_EQ(test::EntryNames(dir.Path()), std::vector<std::string>{"config.json"});  // no temporary file, no copy
 
     result = store.Save(live);
     EXPECT_TRUE(result.replaced);
@@ -104,11 +68,12 @@ TEST(SettingsStore, DocumentHeldAtStartIsNeverSavedOverAndIsAdoptedOnceFree) {
 TEST(SettingsStore, RetryAdoptsTheDocumentWithoutASave) {
     TempDir dir;
     const fs::path config = dir / L"config.json";
-    WriteFile(config, SerializeSettings(WithRule("Invoices")));
+    WriteFile(config, SerializeSettings(test::SettingsWithRule("Invoices")));
     SettingsStore store(config, kClock);
     AppSettings live;
     {
-        UniqueHandle held = HoldWithoutSharing(config);
+        test::HeldFile held(config);
+        ASSERT_TRUE(held.Held());
         store.Load(live);
         EXPECT_EQ(store.Retry(live).message, "");
         EXPECT_TRUE(store.Held());
@@ -116,7 +81,7 @@ TEST(SettingsStore, RetryAdoptsTheDocumentWithoutASave) {
     const StoreResult result = store.Retry(live);
     EXPECT_TRUE(result.replaced);
     EXPECT_FALSE(store.Held());
-    EXPECT_EQ(live, WithRule("Invoices"));
+    EXPECT_EQ(live, test::SettingsWithRule("Invoices"));
     EXPECT_FALSE(store.Retry(live).replaced);
 }
 
@@ -124,11 +89,12 @@ TEST(SettingsStore, RetryAdoptsTheDocumentWithoutASave) {
 TEST(SettingsStore, DocumentFreedButDamagedIsKeptAsideBeforeTheSave) {
     TempDir dir;
     const fs::path config = dir / L"config.json";
-    WriteFile(config, SerializeSettings(WithRule("Invoices")));
+    WriteFile(config, SerializeSettings(test::SettingsWithRule("Invoices")));
     SettingsStore store(config, kClock);
     AppSettings live;
     {
-        UniqueHandle held = HoldWithoutSharing(config);
+        test::HeldFile held(config);
+        ASSERT_TRUE(held.Held());
         store.Load(live);
     }
     WriteFile(config, "{\"rules\": [{\"na");
@@ -151,7 +117,7 @@ TEST(SettingsStore, DamagedDocumentAtStartIsNamedWithItsCopy) {
               "Settings could not be read in full: a copy of config.json was kept as "
               "config.json.unreadable-20260309-140531.");
     EXPECT_FALSE(store.Held());
-    EXPECT_EQ(live, Defaults());
+    EXPECT_EQ(live, test::DefaultSettings());
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include "routing/LogLinePaths.h"
 #include "routing/LogSearch.h"
 #include "support/FakeClock.h"
+#include "support/HeldFile.h"
 #include "support/TempDir.h"
 
 namespace kw {
@@ -52,10 +53,10 @@ TEST(ActivityLog, AppendWhileAnotherProgramLocksTheFile) {
     TempDir dir;
     const ActivityLog log(dir / L"activity.log", kClock);
     WriteFile(log.LogFilePath(), "before\n");
-    HANDLE lock = CreateFileW(log.LogFilePath().c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-    ASSERT_NE(lock, INVALID_HANDLE_VALUE);
+    test::HeldFile lock(log.LogFilePath());
+    ASSERT_TRUE(lock.Held());
     EXPECT_EQ(log.Append("while locked"), "2026-03-09 14:05:01 | while locked");
-    CloseHandle(lock);
+    lock.Release();
     EXPECT_EQ(ReadFile(log.LogFilePath()), "before\n");
     log.Append("after");
     EXPECT_EQ(ReadFile(log.LogFilePath()), "before\n2026-03-09 14:05:01 | after\n");

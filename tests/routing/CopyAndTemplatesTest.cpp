@@ -9,6 +9,7 @@
 #include "routing/ItemActions.h"
 #include "routing/ItemPlan.h"
 #include "support/Fixtures.h"
+#include "support/HeldFile.h"
 #include "support/TempDir.h"
 
 namespace kw {
@@ -59,7 +60,7 @@ TEST(CopyItem, CopiesUnderEachConflictPolicyAndKeepsTheItem) {
         EXPECT_TRUE(replaced.ok && replaced.copied) << replaced.message;
         EXPECT_EQ(ReadFile(out / L"a.txt"), "second");
         EXPECT_EQ(ReadFile(dir / L"in" / L"a.txt"), "second");
-        EXPECT_EQ(std::distance(fs::directory_iterator(out), fs::directory_iterator()), 3) << "no staging copy left";
+        EXPECT_EQ(test::EntryCount(out), 3u) << "no staging copy left";
         test::RemoveTree(out);
         test::RemoveTree(dir / L"in");
     }
@@ -130,10 +131,9 @@ TEST(Replace, TheOldItemGoesToTheRecycleBinFirst) {
     WriteFile(dir / L"in" / L"held.txt", "held");
     WriteFile(dir / L"out" / L"held.txt", "kept");
     {
-        const HANDLE held = CreateFileW((dir / L"in" / L"held.txt").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-        ASSERT_NE(held, INVALID_HANDLE_VALUE);
+        test::HeldFile held(dir / L"in" / L"held.txt", test::Sharing::readers);
+        ASSERT_TRUE(held.Held());
         const RouteItemResult r = MoveItem(dir / L"in" / L"held.txt", dir / L"out", ConflictPolicy::overwrite, {}, "P");
-        CloseHandle(held);
         EXPECT_FALSE(r.ok) << r.message;
         EXPECT_EQ(r.replacedAt, 0u);
     }
@@ -187,6 +187,73 @@ TEST(RouteItem, ResolvesDestinationTemplatesAndCopiesWhenAsked) {
     EXPECT_TRUE(copied.copied);
     EXPECT_EQ(ReadFile(in / L"Globex_Invoice_1.pdf"), "g");
     EXPECT_EQ(ReadFile(dir / L"Clients" / L"Globex" / L"Globex_Invoice_1.pdf"), "g");
+}
+
+// A new name from "Rename to": in the item's own folder (the rename action) and as part of a
+// move or copy, under each conflict policy; the plan names the very target routing takes.
+TEST(RouteItem, RenamesInPlaceAndAsItMovesUnderEachConflictPolicy) {
+    using P = ConflictPolicy;
+    constexpr RuleAction kRename = RuleAction::rename, kMove = RuleAction::move, kCopy = RuleAction::copy;
+    struct Case {
+        RuleAction action;
+        const char* renameTo;
+        P policy;
+        const wchar_t* taken;  // a name already taken where the item goes
+        std::string message;
+        const wchar_t* ends;  // where the item (or its copy) ends up: "in\..." or "out\..."
+    } cases[] = {
+        {kRename, "{modified:yyyy-MM-dd} {name}", P::rename, nullptr, "Renamed via R", L"in\\2024-05-17 IMG_1.jpg"},
+        {kRename, "{modified:yyyy-MM-dd} {name}", P::rename, L"2024-05-17 IMG_1.jpg", "Renamed via R",
+         L"in\\2024-05-17 IMG_1 (1).jpg"},
+        {kRename, "{modified:yyyy-MM-dd} {name}", P::skip, L"2024-05-17 IMG_1.jpg", "Skipped (name already exists).",
+         L"in\\IMG_1.jpg"},
+        {kRename, "{modified:yyyy-MM-dd} {name}", P::overwrite, L"2024-05-17 IMG_1.jpg", "", L"in\\2024-05-17 IMG_1.jpg"},
+        {kRename, "{name}", P::overwrite, nullptr, "Left in place (it already has that name).", L"in\\IMG_1.jpg"},
+        // Only the case changes: the name "taken" is the item's own, never replaced. (Wine reports
+        // such a rename done and keeps the old case; Windows shows "img_1.jpg".)
+        {kRename, "img_1", P::overwrite, nullptr, "Renamed via R", L"in\\img_1.jpg"},
+        {kRename, "{colour}", P::rename, nullptr, "Skipped (the new name's template has an error).", L"in\\IMG_1.jpg"},
+        {kMove, "{name} filed", P::rename, L"IMG_1 filed.jpg", "Moved via R", L"out\\IMG_1 filed (1).jpg"},
+        {kMove, "{name} filed", P::skip, L"IMG_1 filed.jpg", "Skipped (name already exists).", L"in\\IMG_1.jpg"},
+        {kMove, "{name} filed", P::overwrite, L"IMG_1 filed.jpg", "", L"out\\IMG_1 filed.jpg"},
+        {kCopy, "{name}.png", P::rename, nullptr, "Copied via R", L"out\\IMG_1.png"},
+    };
+    TempDir dir;
+    for (size_t i = 0; i < std::size(cases); ++i) {
+        const Case& c = cases[i];
+        const fs::path at = dir / std::to_wstring(i);
+        const fs::path item = at / L"in" / L"IMG_1.jpg";
+        WriteFile(item, "photo");
+        test::SetLastWriteTicks(item, TicksOfLocalDay(2024, 5, 17));
+        fs::create_directories(at / L"out");
+        const fs::path takenAt = at / (c.action == kRename ? L"in" : L"out") / (c.taken ? c.taken : L"");
+        if (c.taken) WriteFile(takenAt, "there before");
+        AppSettings s;
+        s.rules = {TemplateRule("R", PathToUtf8(at / L"out"), "IMG")};
+        s.rules[0].action = c.action;
+        s.rules[0].renameTo = c.renameTo;
+        s.rules[0].conflict = c.policy;
+
+        BatchCache planning(s);
+        const ItemPlan plan = PlanItem(item, planning);
+        BatchCache batch(s);
+        const RouteItemResult r = RouteItem(item, batch);
+        SCOPED_TRACE(std::to_string(i) + ": " + c.renameTo + " -> " + ToUtf8(c.ends));
+        if (!c.message.empty()) {
+            EXPECT_EQ(r.message, c.message);
+        }
+        EXPECT_EQ(plan.outcome.target, r.target) << plan.outcome.message;
+        EXPECT_EQ(r.renamed, c.action == kRename && r.ok && !r.skipped);
+        EXPECT_EQ(ReadFile(at / c.ends), "photo");
+        const bool caseOnly = ToUtf8(c.ends) == "in\\img_1.jpg";  // the old name still finds the item
+        EXPECT_EQ(fs::exists(item), c.action == kCopy || r.skipped || caseOnly);
+        if (c.taken) {
+            EXPECT_EQ(ReadFile(takenAt), r.ok && c.policy == P::overwrite ? "photo" : "there before");
+        }
+        if (i == 0) {
+            EXPECT_EQ(plan.outcome.message, "Would rename to 2024-05-17 IMG_1.jpg via R");
+        }
+    }
 }
 
 }  // namespace

@@ -13,14 +13,19 @@
 #include "routing/NameConflicts.h"
 #include "routing/RouteJob.h"
 #include "support/Fixtures.h"
+#include "support/HeldFile.h"
+#include "support/LiteralFile.h"
 #include "support/TempDir.h"
 
 namespace kw {
 namespace {
 namespace fs = std::filesystem;
+using test::LiteralExists;
 using test::ReadFile;
+using test::ReadLiteral;
 using test::TempDir;
 using test::WriteFile;
+using test::WriteLiteral;
 
 Rule MoveRule(const char* name, const fs::path& destination, const char* extensions = ".pdf") {
     Rule r;
@@ -40,43 +45,6 @@ void ExpectResult(const RouteItemResult& r, const char* message, bool ok, bool s
     EXPECT_EQ(r.ok, ok) << r.message;
     EXPECT_EQ(r.skipped, skipped) << r.message;
 }
-
-// Keeps a file open without sharing, as another program might.
-class LockedFile {
-public:
-    explicit LockedFile(const fs::path& path)
-        : handle(CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr)) {}
-    ~LockedFile() {
-        if (handle != INVALID_HANDLE_VALUE) CloseHandle(handle);
-    }
-    bool Held() const { return handle != INVALID_HANDLE_VALUE; }
-
-private:
-    HANDLE handle;
-};
-
-// Names that Win32 path parsing would turn into a device or trim ("CON", "x.") exist only
-// through the \\?\ form; these helpers write and read them literally.
-void WriteLiteral(const fs::path& path, std::string_view bytes) {
-    fs::create_directories(path.parent_path());
-    HANDLE h = CreateFileW(ExtendedPath(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
-    ASSERT_NE(h, INVALID_HANDLE_VALUE) << PathToUtf8(path);
-    DWORD written = 0;
-    ::WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-    CloseHandle(h);
-}
-
-std::string ReadLiteral(const fs::path& path) {
-    HANDLE h = CreateFileW(ExtendedPath(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (h == INVALID_HANDLE_VALUE) return "<missing>";
-    char buffer[256];
-    DWORD got = 0;
-    ::ReadFile(h, buffer, sizeof buffer, &got, nullptr);
-    CloseHandle(h);
-    return std::string(buffer, got);
-}
-
-bool LiteralExists(const fs::path& path) { return GetFileAttributesW(ExtendedPath(path).c_str()) != INVALID_FILE_ATTRIBUTES; }
 
 AppSettings EverythingTo(const fs::path& folder) {
     AppSettings s;
@@ -120,7 +88,7 @@ TEST(SweepStagingNames, LeavesAndReportsWhatNoJournalNames) {
     EXPECT_EQ(left.size(), 2u);
     EXPECT_EQ(ReadFile(dir / L"~kfpart-0123abcd-00ff" / L"inner" / L"part.bin"), "partial");
     EXPECT_EQ(ReadFile(dir / L"~kfpart-89ABCDEF-0001"), "partial");
-    EXPECT_EQ(std::distance(fs::directory_iterator(dir.Path()), fs::directory_iterator()), 6);
+    EXPECT_EQ(test::EntryCount(dir.Path()), 6u);
     EXPECT_TRUE(SweepStagingNames(dir / L"missing").empty());
 }
 
@@ -186,7 +154,7 @@ TEST(MoveItem, AnItemInItsDestinationUnderAnotherSpellingStaysWhole) {
     }
     EXPECT_EQ(ReadFile(folder / L"a.pdf"), "only copy");
     EXPECT_EQ(ReadFile(folder / L"Deep" / L"b.pdf"), "deep");
-    EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), 2);
+    EXPECT_EQ(test::EntryCount(folder), 2u);
 
     // A hard link of the item at the target is the item itself: never overwritten.
     WriteFile(dir / L"in" / L"c.pdf", "linked");
@@ -432,7 +400,7 @@ TEST_P(CrossVolume, MovesFilesAndTreesByCopyThenDelete) {
     EXPECT_TRUE(fs::is_directory(other / L"Tree" / L"empty"));
     EXPECT_FALSE(fs::exists(dir / L"a.txt"));
     EXPECT_FALSE(fs::exists(dir / L"Tree"));
-    EXPECT_EQ(std::distance(fs::directory_iterator(other), fs::directory_iterator()), 2) << "no journal or copy left";
+    EXPECT_EQ(test::EntryCount(other), 2u) << "no journal or copy left";
 }
 
 // Where there is no Recycle Bin (run by the recycle_without_a_bin test): the old folder is
@@ -445,7 +413,7 @@ TEST_P(CrossVolume, OverwriteMergesIntoAnExistingFolder) {
     WriteFile(other / L"Tree" / L"only-old.txt", "o");
     // A file inside the old folder is held open, so deleting the old folder fails and the
     // move merges into what is left.
-    LockedFile held(other / L"Tree" / L"only-old.txt");
+    test::HeldFile held(other / L"Tree" / L"only-old.txt");
     ExpectResult(MoveItem(dir / L"Tree", other, ConflictPolicy::overwrite, {}, "X"),
                  "Moved via X \xE2\x80\x94 replaced (the old one was deleted for good)", true, false);
     EXPECT_EQ(ReadFile(other / L"Tree" / L"same.txt"), "new");
@@ -477,7 +445,7 @@ TEST_P(CrossVolume, ReadOnlyFileIsMovedWhole) {
 TEST_P(CrossVolume, FailedCopyLeavesTheSourceWholeAndNoPartialTarget) {
     WriteFile(dir / L"Tree" / L"a.txt", "a");
     WriteFile(dir / L"Tree" / L"b.txt", "b");
-    LockedFile held(dir / L"Tree" / L"b.txt");
+    test::HeldFile held(dir / L"Tree" / L"b.txt");
     ASSERT_TRUE(held.Held());
     const RouteItemResult r = MoveItem(dir / L"Tree", other, ConflictPolicy::rename, {}, "X");
     EXPECT_FALSE(r.ok);
@@ -493,11 +461,10 @@ TEST_P(CrossVolume, UndeletableFolderSourceStaysUnderItsOwnName) {
     WriteFile(dir / L"Tree" / L"a.txt", "a");
     WriteFile(dir / L"Tree" / L"held.txt", "held");
     // Readable, so the copy succeeds; not deletable while open.
-    HANDLE held = CreateFileW((dir / L"Tree" / L"held.txt").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                              OPEN_EXISTING, 0, nullptr);
-    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    test::HeldFile held(dir / L"Tree" / L"held.txt", test::Sharing::readers);
+    ASSERT_TRUE(held.Held());
     const RouteItemResult r = MoveItem(dir / L"Tree", other, ConflictPolicy::rename, {}, "X");
-    CloseHandle(held);
+    held.Release();
     EXPECT_FALSE(r.ok);
     EXPECT_FALSE(r.message.empty());
     EXPECT_EQ(ReadFile(other / L"Tree" / L"held.txt"), "held");
@@ -514,10 +481,10 @@ TEST_P(CrossVolume, UndeletableWholeSourceLeavesNoCopyBehind) {
     WriteFile(dir / L"Tree" / L"held.txt", "held in a tree");
     for (const fs::path& item : {dir / L"held.txt", dir / L"Tree"}) {
         const fs::path file = item == dir / L"Tree" ? item / L"held.txt" : item;
-        HANDLE held = CreateFileW(file.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-        ASSERT_NE(held, INVALID_HANDLE_VALUE);
+        test::HeldFile held(file, test::Sharing::readers);
+        ASSERT_TRUE(held.Held());
         const RouteItemResult r = MoveItem(item, other, ConflictPolicy::rename, {}, "X");
-        CloseHandle(held);
+        held.Release();
         EXPECT_FALSE(r.ok) << PathToUtf8(item);
         EXPECT_FALSE(r.message.empty());
         EXPECT_TRUE(fs::is_empty(other)) << PathToUtf8(item);
@@ -533,7 +500,7 @@ TEST_P(CrossVolume, NeverReplacesATakenName) {
     EXPECT_TRUE(ec.value() == ERROR_ALREADY_EXISTS || ec.value() == ERROR_FILE_EXISTS) << ec.value();
     EXPECT_EQ(ReadFile(other / L"a.txt"), "theirs");
     EXPECT_EQ(ReadFile(dir / L"a.txt"), "mine");
-    EXPECT_EQ(std::distance(fs::directory_iterator(other), fs::directory_iterator()), 1);
+    EXPECT_EQ(test::EntryCount(other), 1u);
 }
 
 INSTANTIATE_TEST_SUITE_P(Volumes, CrossVolume, ::testing::Values(OtherVolume::driveLetter, OtherVolume::mountedFolder),

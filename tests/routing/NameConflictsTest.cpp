@@ -6,6 +6,7 @@
 #include "routing/FileTree.h"
 #include "routing/NameConflicts.h"
 #include "support/FakeClock.h"
+#include "support/LiteralFile.h"
 #include "support/TempDir.h"
 
 namespace kw {
@@ -70,9 +71,7 @@ TEST(UniqueTargetPath, PicksTheFirstFreeSibling) {
     // Names are taken literally, as the move writes them: "file." is not "file".
     touch(L"file");
     EXPECT_EQ(unique(L"file."), L"file.");
-    const HANDLE dotted = CreateFileW(ExtendedPath(dir / L"file.").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
-    ASSERT_NE(dotted, INVALID_HANDLE_VALUE);
-    CloseHandle(dotted);
+    test::WriteLiteral(dir / L"file.");
     EXPECT_EQ(unique(L"file."), L"file (1).");
     fs::create_directory(dir / L"Photos");
     fs::create_directory(dir / L"Photos.2024");

@@ -11,6 +11,7 @@
 #include "model/TextEncoding.h"
 #include "routing/RouteJob.h"
 #include "support/Fixtures.h"
+#include "support/HeldFile.h"
 #include "support/TempDir.h"
 
 namespace kw {
@@ -231,8 +232,8 @@ TEST(RouteJob, MovesAcrossVolumesInGroupsWithEachOutcomeItsOwn) {
     AppSettings s;
     s.noMatchPolicy = NoMatchPolicy::unsorted;
     s.catchAllPath = PathToUtf8(out);
-    const HANDLE held = CreateFileW((dir / L"f30.txt").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    test::HeldFile held(dir / L"f30.txt", test::Sharing::readers);
+    ASSERT_TRUE(held.Held());
     RouteJob job;
     std::vector<std::string> recorded;
     BatchHooks hooks;
@@ -241,7 +242,7 @@ TEST(RouteJob, MovesAcrossVolumesInGroupsWithEachOutcomeItsOwn) {
     auto result = done.get_future();
     job.Start(s, items, [&](RouteJobResult r) { done.set_value(std::move(r)); }, {}, std::move(hooks));
     const RouteJobResult r = Await(result);
-    CloseHandle(held);
+    held.Release();
     EXPECT_EQ(r.moved, 99);
     EXPECT_EQ(r.failed, 2);  // the held file, and the second listing of f10 (already moved)
     ASSERT_EQ(r.items.size(), items.size());
@@ -258,8 +259,8 @@ TEST(RouteJob, MovesAcrossVolumesInGroupsWithEachOutcomeItsOwn) {
         if (i == 30) continue;
         EXPECT_EQ(test::ReadFile(out / (L"f" + std::to_wstring(i) + L".txt")), "item " + std::to_string(i));
     }
-    EXPECT_EQ(std::distance(fs::directory_iterator(out), fs::directory_iterator()), 99);  // no second copy, no staging
-    EXPECT_EQ(std::distance(fs::directory_iterator(dir.Path()), fs::directory_iterator()), 1);
+    EXPECT_EQ(test::EntryCount(out), 99u);  // no second copy, no staging
+    EXPECT_EQ(test::EntryCount(dir.Path()), 1u);
     test::RemoveTree(out);
 }
 

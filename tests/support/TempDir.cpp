@@ -2,7 +2,9 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <atomic>
+#include <iterator>
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
@@ -55,6 +57,17 @@ std::string ReadFile(const fs::path& path) {
 }
 
 void WriteFileOfSize(const fs::path& path, uint64_t size) { WriteFile(path, std::string(size, 'x')); }
+
+std::vector<std::string> EntryNames(const fs::path& folder) {
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(folder)) names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+size_t EntryCount(const fs::path& folder) {
+    return static_cast<size_t>(std::distance(fs::directory_iterator(folder), fs::directory_iterator()));
+}
 
 void SetLastWriteTicks(const fs::path& path, uint64_t ticks) {
     HANDLE h = CreateFileW(path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,

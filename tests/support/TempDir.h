@@ -3,7 +3,9 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <string>
 #include <string_view>
+#include <vector>
 
 namespace kw::test {
 
@@ -27,6 +29,10 @@ std::string ReadFile(const std::filesystem::path& path);
 void WriteFileOfSize(const std::filesystem::path& path, uint64_t size);
 // Sets the last-write time as 100 ns ticks since 1601 (UTC).
 void SetLastWriteTicks(const std::filesystem::path& path, uint64_t ticks);
+// The names in a folder, sorted; and how many entries it holds (staging copies and journals
+// count, which is what tests of "nothing left behind" look at).
+std::vector<std::string> EntryNames(const std::filesystem::path& folder);
+size_t EntryCount(const std::filesystem::path& folder);
 // Deletes a tree with Win32 calls (works past 260 characters and on read-only entries).
 void RemoveTree(const std::filesystem::path& path);
 

@@ -63,7 +63,8 @@ TEST(ActivityTab, ProgressShowsWhileABatchRunsAndClearEmptiesTheLinesAndTheFile)
     EXPECT_EQ(w.changedFrames, 0);
 }
 
-// Recent batches with an Undo each, Cancel while a batch runs, and the filter over the log lines.
+// Recent batches with an Undo each (one that a watched folder started says so), Cancel while a
+// batch runs, and the filter over the log lines.
 // (Esc is taken from the window's key messages: the exit and log-off end-to-end scenarios.)
 TEST(ActivityTab, UndoCancelAndFilter) {
     SettingsWindowDriver w;
@@ -76,10 +77,13 @@ TEST(ActivityTab, UndoCancelAndFilter) {
     moved.source = "C:\\in\\a.pdf";
     moved.target = "D:\\Docs\\a.pdf";
     w.batches = {HistoryBatch{20, kTen14, 0, {moved, moved}}, HistoryBatch{10, kTen14, 0, {moved}}};
+    w.batches[1].watchedFolder = "C:\\Users\\me\\Downloads";
     w.logLines = {"t | [ok] C:\\in\\a.pdf -> D:\\Docs\\a.pdf (Moved via Docs)", "t | [fail] C:\\in\\b.txt -> (Access denied)"};
     w.OpenTab("Activity");
     EXPECT_TRUE(w.imgui.Shows("\xE2\x80\x94 moved 2")) << w.imgui.ShownText();
     EXPECT_FALSE(w.imgui.Shows("skipped")) << "outcomes that did not occur are not counted";
+    EXPECT_TRUE(w.imgui.Shows("moved 1 \xE2\x80\x94 from C:\\Users\\me\\Downloads")) << w.imgui.ShownText();
+    EXPECT_EQ(Count(w.imgui.ShownText(), "[watch] "), 1u);
     w.imgui.ClickNth("Undo", 1);
     w.imgui.Click("Undo last batch (2 items, " + LocalClockText(kTen14) + ")");
     EXPECT_EQ(undone, (std::vector<uint64_t>{10, 0}));

@@ -186,6 +186,35 @@ TEST_F(RuleEditor, ADestinationTemplateShowsItsErrorOrAnExampleAsTyped) {
     EXPECT_TRUE(w.imgui.Has("Destination"));
 }
 
+// "Rename to" as typed: its error with the position below the fields (which stay put), then the
+// name an example item gets; for the rename action it is the only target, and a must.
+TEST_F(RuleEditor, RenameToShowsItsErrorOrTheNewNameAndIsTheRenameActionsOnlyTarget) {
+    w.ui.folderProbe.stateOf = [](const std::string&) { return FolderState::folder; };
+    w.imgui.Frame(1);
+    const std::vector<std::string> fields = {"Destination", "Rename to", "Conflict"};
+    std::vector<ImRect> before;
+    for (const std::string& field : fields) before.push_back(w.imgui.Find(field)->rect);
+    w.imgui.TypeInto("Rename to", "{modified:yyyy} {colour}");
+    w.imgui.Frame(2);
+    EXPECT_TRUE(w.imgui.Shows("The new name's template has an error: An unknown placeholder {colour} at 17"))
+        << w.imgui.ShownText();
+    for (size_t i = 0; i < fields.size(); ++i) EXPECT_EQ(w.imgui.Find(fields[i])->rect.Min.y, before[i].Min.y) << fields[i];
+    w.imgui.TypeInto("Rename to", "{modified:yyyy} {name}");
+    w.imgui.Frame(2);
+    const std::string year = std::to_string(SystemClock().Local().year);
+    EXPECT_TRUE(w.imgui.Shows("Example: " + year + " Example.pdf")) << w.imgui.ShownText();
+    EXPECT_EQ(rule().renameTo, "{modified:yyyy} {name}");
+
+    w.imgui.Choose("When matched", "Rename in place");
+    EXPECT_EQ(rule().action, RuleAction::rename);
+    EXPECT_FALSE(w.imgui.Has("Destination"));
+    EXPECT_TRUE(w.imgui.Has("Conflict"));
+    w.imgui.TypeInto("Rename to", "");
+    w.imgui.Frame(2);
+    EXPECT_TRUE(w.imgui.Shows("still needs a new name in \"Rename to\"")) << w.imgui.ShownText();
+    EXPECT_EQ(rule().destination, "D:\\Photos");  // kept for a switch back
+}
+
 TEST_F(RuleEditor, BrowseTakesThePickedFolderAndCancelStillSaves) {
     w.pickedFolder = "E:\\Picked";
     w.imgui.Click("Browse##rule-0000abcd");
