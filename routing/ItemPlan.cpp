@@ -31,8 +31,23 @@ PlannedOutcome PlanRecycle(const fs::path& item, bool nameOnly, const std::strin
 
 // The move's own decision (MoveDecision.h), in words. The main outcome of an item claims its
 // target name, as the batch's move would, so that later items of the plan meet it.
+PlannedOutcome PlanMoveOrCopy(const fs::path& item, std::optional<ItemKind> kind, const RuleDecision& decision,
+                              BatchCache& batch, const Clock& clock, bool claim);
+
+// The planned move, marked as a copy or a rename where it is one (the preview counts them).
 PlannedOutcome PlanMove(const fs::path& item, std::optional<ItemKind> kind, const RuleDecision& decision,
                         BatchCache& batch, const Clock& clock, bool claim) {
+    PlannedOutcome outcome = PlanMoveOrCopy(item, kind, decision, batch, clock, claim);
+    if (outcome.fate == PlannedFate::move) {
+        outcome.copy = decision.action == RuleAction::copy ||
+                       (decision.action == RuleAction::move && batch.Options().copyInsteadOfMove);
+        outcome.rename = decision.action == RuleAction::rename || !decision.newName.empty();
+    }
+    return outcome;
+}
+
+PlannedOutcome PlanMoveOrCopy(const fs::path& item, std::optional<ItemKind> kind, const RuleDecision& decision,
+                              BatchCache& batch, const Clock& clock, bool claim) {
     const bool rename = decision.action == RuleAction::rename;
     // A name typed alone has no folder: its rename is all there is to say.
     if (rename && decision.destination.empty())

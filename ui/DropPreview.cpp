@@ -14,7 +14,11 @@ PreviewCounts CountFates(const std::vector<ItemPlan>& plans) {
     PreviewCounts c;
     for (const ItemPlan& p : plans) {
         switch (p.outcome.fate) {
-            case PlannedFate::move: ++c.move; break;
+            case PlannedFate::move:
+                ++c.move;
+                c.copy += p.outcome.copy;
+                c.rename += p.outcome.rename;
+                break;
             case PlannedFate::recycle: ++c.recycle; break;
             case PlannedFate::leave: ++c.leave; break;
             case PlannedFate::skip: ++c.skip; break;
@@ -23,6 +27,18 @@ PreviewCounts CountFates(const std::vector<ItemPlan>& plans) {
     }
     return c;
 }
+
+namespace {
+
+// ", 3 to copy" and ", 2 renamed": said only where there are any.
+std::string MoveDetail(const PreviewCounts& c) {
+    std::string detail;
+    if (c.copy > 0) detail += ", " + std::to_string(c.copy) + " to copy";
+    if (c.rename > 0) detail += ", " + std::to_string(c.rename) + " renamed";
+    return detail;
+}
+
+}  // namespace
 
 void DrawPreviewTab(const PreviewView& view, const std::function<void()>& route, const std::function<void()>& cancel) {
     ImGui::TextWrapped(
@@ -46,8 +62,9 @@ void DrawPreviewTab(const PreviewView& view, const std::function<void()>& route,
     }
     const std::vector<ItemPlan>& plans = *view.plans;
     const PreviewCounts c = CountFates(plans);
-    ImGui::Text("%d item(s): %d to move, %d to the Recycle Bin, %d left in place, %d skipped, %d would fail",
-                static_cast<int>(plans.size()), c.move, c.recycle, c.leave, c.skip, c.fail);
+    ImGui::Text("%d item(s): %d to move%s, %d to the Recycle Bin, %d left in place, %d skipped, %d would fail",
+                static_cast<int>(plans.size()), c.move - c.copy, MoveDetail(c).c_str(), c.recycle, c.leave, c.skip,
+                c.fail);
     const std::string routeLabel = "Route these " + std::to_string(plans.size()) + " items";
     ImGui::BeginDisabled(plans.empty());  // while a batch runs, Route queues these behind it
     if (ImGui::Button(routeLabel.c_str()) && route) route();

@@ -75,8 +75,8 @@ TEST(DropPreviewTab, RouteAndCancelActOnceTheFrameHasDrawn) {
     WriteFile(w.dir / L"in" / L"a.pdf", "a");
     WriteFile(w.dir / L"in" / L"b.txt", "b");
     std::optional<std::vector<ItemPlan>> held;
-    const auto plan = [&] {
-        BatchCache batch(w.settings);
+    const auto plan = [&](BatchOptions options = {}) {
+        BatchCache batch(w.settings, options);
         held = std::vector<ItemPlan>{PlanItem(w.dir / L"in" / L"a.pdf", batch), PlanItem(w.dir / L"in" / L"b.txt", batch)};
         w.preview.plans = &*held;
         w.preview.plannedWith = &w.settings;
@@ -116,6 +116,12 @@ TEST(DropPreviewTab, RouteAndCancelActOnceTheFrameHasDrawn) {
     EXPECT_EQ(routed, 1);
     EXPECT_EQ(whileDrawing, 0) << "a button freed the plan while the frame was still drawing it";
     EXPECT_TRUE(std::filesystem::exists(w.dir / L"in" / L"a.pdf"));
+
+    // A Ctrl+Shift drop plans copies: the count says so, as the rows do.
+    w.preview.active = true;
+    plan(BatchOptions{.copyInsteadOfMove = true});
+    EXPECT_TRUE(w.imgui.Shows("2 item(s): 0 to move, 1 to copy, 0 to the Recycle Bin")) << w.imgui.ShownText();
+    EXPECT_TRUE(w.imgui.Shows("Would copy via Docs to " + PathToUtf8(w.dir / L"Docs" / L"a.pdf")));
 }
 
 }  // namespace
