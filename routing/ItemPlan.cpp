@@ -34,14 +34,14 @@ PlannedOutcome PlanRecycle(const fs::path& item, bool nameOnly, const std::strin
 PlannedOutcome PlanMoveOrCopy(const fs::path& item, std::optional<ItemKind> kind, const RuleDecision& decision,
                               BatchCache& batch, const Clock& clock, bool claim);
 
-// The planned move, marked as a copy or a rename where it is one (the preview counts them).
+// The planned move, marked as a copy or a rename in place where it is one (the preview counts them).
 PlannedOutcome PlanMove(const fs::path& item, std::optional<ItemKind> kind, const RuleDecision& decision,
                         BatchCache& batch, const Clock& clock, bool claim) {
     PlannedOutcome outcome = PlanMoveOrCopy(item, kind, decision, batch, clock, claim);
     if (outcome.fate == PlannedFate::move) {
         outcome.copy = decision.action == RuleAction::copy ||
                        (decision.action == RuleAction::move && batch.Options().copyInsteadOfMove);
-        outcome.rename = decision.action == RuleAction::rename || !decision.newName.empty();
+        outcome.renameInPlace = decision.action == RuleAction::rename;
     }
     return outcome;
 }

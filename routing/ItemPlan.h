@@ -22,9 +22,9 @@ struct PlannedOutcome {
     PlannedFate fate = PlannedFate::fail;
     std::string target;   // UTF-8 path where it would go; empty when it stays
     std::string message;  // in the router's words: "Would become report (2).pdf ..."
-    // For `move`: the item would be copied there, or renamed (in its folder or as it moves).
+    // For `move`: the item would be copied there, or renamed in its own folder.
     bool copy = false;
-    bool rename = false;
+    bool renameInPlace = false;
 };
 
 struct ItemPlan {

@@ -17,7 +17,7 @@ PreviewCounts CountFates(const std::vector<ItemPlan>& plans) {
             case PlannedFate::move:
                 ++c.move;
                 c.copy += p.outcome.copy;
-                c.rename += p.outcome.rename;
+                c.rename += p.outcome.renameInPlace;
                 break;
             case PlannedFate::recycle: ++c.recycle; break;
             case PlannedFate::leave: ++c.leave; break;
@@ -30,11 +30,11 @@ PreviewCounts CountFates(const std::vector<ItemPlan>& plans) {
 
 namespace {
 
-// ", 3 to copy" and ", 2 renamed": said only where there are any.
+// ", 3 to copy" and ", 2 to rename": said only where there are any.
 std::string MoveDetail(const PreviewCounts& c) {
     std::string detail;
     if (c.copy > 0) detail += ", " + std::to_string(c.copy) + " to copy";
-    if (c.rename > 0) detail += ", " + std::to_string(c.rename) + " renamed";
+    if (c.rename > 0) detail += ", " + std::to_string(c.rename) + " to rename";
     return detail;
 }
 
@@ -63,7 +63,7 @@ void DrawPreviewTab(const PreviewView& view, const std::function<void()>& route,
     const std::vector<ItemPlan>& plans = *view.plans;
     const PreviewCounts c = CountFates(plans);
     ImGui::Text("%d item(s): %d to move%s, %d to the Recycle Bin, %d left in place, %d skipped, %d would fail",
-                static_cast<int>(plans.size()), c.move - c.copy, MoveDetail(c).c_str(), c.recycle, c.leave, c.skip,
+                static_cast<int>(plans.size()), c.move - c.copy - c.rename, MoveDetail(c).c_str(), c.recycle, c.leave, c.skip,
                 c.fail);
     const std::string routeLabel = "Route these " + std::to_string(plans.size()) + " items";
     ImGui::BeginDisabled(plans.empty());  // while a batch runs, Route queues these behind it

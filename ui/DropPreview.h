@@ -23,7 +23,7 @@ struct PreviewView {
 
 struct PreviewCounts {
     int move = 0, recycle = 0, leave = 0, skip = 0, fail = 0;
-    int copy = 0, rename = 0;  // of `move`: copies, and items given a new name
+    int copy = 0, rename = 0;  // of `move`: copies, and renames in the item's own folder
 };
 PreviewCounts CountFates(const std::vector<ItemPlan>& plans);
 

@@ -117,10 +117,17 @@ TEST(DropPreviewTab, RouteAndCancelActOnceTheFrameHasDrawn) {
     EXPECT_EQ(whileDrawing, 0) << "a button freed the plan while the frame was still drawing it";
     EXPECT_TRUE(std::filesystem::exists(w.dir / L"in" / L"a.pdf"));
 
-    // A Ctrl+Shift drop plans copies: the count says so, as the rows do.
+    // A Ctrl+Shift drop plans copies, and a rename rule renames in place: the count says so, as
+    // the rows do.
+    Rule names = ExtensionRule("Names", ".txt", w.dir / L"unused");
+    names.action = RuleAction::rename;
+    names.renameTo = "{name} x";
+    w.settings.rules.push_back(names);
     w.preview.active = true;
     plan(BatchOptions{.copyInsteadOfMove = true});
-    EXPECT_TRUE(w.imgui.Shows("2 item(s): 0 to move, 1 to copy, 0 to the Recycle Bin")) << w.imgui.ShownText();
+    EXPECT_TRUE(w.imgui.Shows("2 item(s): 0 to move, 1 to copy, 1 to rename, 0 to the Recycle Bin, 0 left in place"))
+        << w.imgui.ShownText();
+    EXPECT_TRUE(w.imgui.Shows("Would rename to b x.txt via Names"));
     EXPECT_TRUE(w.imgui.Shows("Would copy via Docs to " + PathToUtf8(w.dir / L"Docs" / L"a.pdf")));
 }
 
