@@ -18,6 +18,8 @@ namespace {
 
 constexpr size_t kRecentBatches = 20;
 constexpr char kUndoHint[] = " \xE2\x80\x94 Ctrl+Z or Undo on the Activity tab puts it back";
+// A batch of copies only: its undo takes the copies away, the items never left.
+constexpr char kUndoCopiesHint[] = " \xE2\x80\x94 Ctrl+Z or Undo on the Activity tab removes the copies";
 
 // The completion message must arrive, or the result would sit unshown until some other
 // message woke the loop. Posting can fail only on a full queue; wait and retry while the
@@ -262,7 +264,8 @@ void App::PumpJobEvents() {
             newestOfThisRun = recording->Batch().id;
             RefreshOffers();
             // Offered only for a batch the history holds: one it lacks is gone after a restart.
-            if (!undo && tally.moved + tally.copied + tally.renamed + tally.recycled > 0 && !unrecorded) statusText += kUndoHint;
+            const int placed = tally.moved + tally.renamed + tally.recycled;
+            if (!undo && placed + tally.copied > 0 && !unrecorded) statusText += placed > 0 ? kUndoHint : kUndoCopiesHint;
         }
         statusText += RecordingProblemStatus(unrecorded, result.journalFailed);
         // One open of the log for the whole batch: a large batch must not freeze the window

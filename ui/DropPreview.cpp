@@ -65,7 +65,8 @@ void DrawPreviewTab(const PreviewView& view, const std::function<void()>& route,
     ImGui::Text("%d item(s): %d to move%s, %d to the Recycle Bin, %d left in place, %d skipped, %d would fail",
                 static_cast<int>(plans.size()), c.move - c.copy - c.rename, MoveDetail(c).c_str(), c.recycle, c.leave, c.skip,
                 c.fail);
-    const std::string routeLabel = "Route these " + std::to_string(plans.size()) + " items";
+    const std::string routeLabel =
+        plans.size() == 1 ? std::string("Route this item") : "Route these " + std::to_string(plans.size()) + " items";
     ImGui::BeginDisabled(plans.empty());  // while a batch runs, Route queues these behind it
     if (ImGui::Button(routeLabel.c_str()) && route) route();
     ImGui::EndDisabled();

@@ -1,7 +1,8 @@
 #pragma once
 // The Preview tab: the plan of a drop (each item, the rule that takes it and the outcome) before
-// anything moves, with "Route these N items" and "Cancel". Shown while the application holds a
-// preview; the plan is made off the window's thread (PlanJob) and shown with its progress.
+// anything moves, with "Route these N items" (or "Route this item") and "Cancel". Shown while the
+// application holds a preview; the plan is made off the window's thread (PlanJob) and shown with
+// its progress.
 
 #include <functional>
 #include <vector>
