@@ -366,7 +366,7 @@ case "$scenario" in
     [ "$(log_count '[ok] ')" = 1 ] && [ "$(log_count '[left] ')" = 1 ] || fail "expected exactly the two previewed items"
     drive drag-shift KestraneFileweirOverlay "$(win "$work/in/later.pdf")" || fail "second drag"
     sleep 3
-    click_at 170 114  # Cancel
+    click_at 145 114  # Cancel (beside "Route this item")
     sleep 2
     drive responsive KestraneFileweirMain 3 >/dev/null || fail "the program stopped answering after Cancel"
     [ "$(visible KestraneFileweirMain)" = 1 ] || fail "the program is gone after Cancel"
