@@ -72,12 +72,21 @@ bool Unchanged(const std::filesystem::path& path, const TreeFingerprint& expecte
     return false;
 }
 
+// Whether what stands where the batch put an item is still it: the same sizes and times, and the
+// same object (named in the form its record holds: a batch records files in the short form).
+// Another object in its place (a copy with the same sizes and times) is not it.
+bool StillAsPut(const UndoStep& step, ItemIdentities* identities) {
+    ItemIdentities own;
+    return Unchanged(step.from, step.expected) &&
+           (step.identity.empty() || (identities ? identities : &own)->Matches(step.from, step.identity));
+}
+
 // The copy goes only while it is provably the copy that was made, and the item it is a copy of
 // is still where it was: otherwise it may be the only one left.
-RouteItemResult RemoveCopy(const UndoStep& step, RouteItemResult r) {
+RouteItemResult RemoveCopy(const UndoStep& step, RouteItemResult r, ItemIdentities* identities) {
     std::error_code lookup;
     if (!TargetExists(step.from, lookup)) return Skipped(r, "Skipped (the copy is no longer where it was put \xE2\x80\x94 nothing to remove).");
-    if (!Unchanged(step.from, step.expected) || (!step.identity.empty() && IdentityText(step.from) != step.identity))
+    if (!StillAsPut(step, identities))
         return Skipped(r, "Skipped (the copy changed since it was made \xE2\x80\x94 left where it is).");
     if (!TargetExists(step.to, lookup) || lookup)
         return Skipped(r, "Skipped (the original is no longer there \xE2\x80\x94 the copy is kept).");
@@ -105,10 +114,10 @@ RouteItemResult RemoveCopy(const UndoStep& step, RouteItemResult r) {
 
 // An item an undo took out of the Recycle Bin goes back there (a redo), while it is the one
 // that was restored.
-RouteItemResult SendBack(const UndoStep& step, RouteItemResult r) {
+RouteItemResult SendBack(const UndoStep& step, RouteItemResult r, ItemIdentities* identities) {
     std::error_code lookup;
     if (!TargetExists(step.from, lookup)) return Skipped(r, "Skipped (no longer where it was put \xE2\x80\x94 nothing to put back).");
-    if (!Unchanged(step.from, step.expected) || (!step.identity.empty() && IdentityText(step.from) != step.identity))
+    if (!StillAsPut(step, identities))
         return Skipped(r, "Skipped (changed since it was moved \xE2\x80\x94 left where it is).");
     WIN32_FILE_ATTRIBUTE_DATA facts{};
     if (GetFileAttributesExW(ExtendedPath(step.from).c_str(), GetFileExInfoStandard, &facts) &&
@@ -131,8 +140,8 @@ RouteItemResult UndoItem(const UndoStep& step, const RecycleRestore& restore, Mo
     r.source = PathToUtf8(step.from);
     r.target = PathToUtf8(step.to);
     r.rule = step.rule;
-    if (step.copy) return RemoveCopy(step, std::move(r));
-    if (step.toBin) return SendBack(step, std::move(r));
+    if (step.copy) return RemoveCopy(step, std::move(r), identities);
+    if (step.toBin) return SendBack(step, std::move(r), identities);
     std::error_code lookup;
     if (step.recycled) {
         r.source = "Recycle Bin";
@@ -146,10 +155,7 @@ RouteItemResult UndoItem(const UndoStep& step, const RecycleRestore& restore, Mo
         return Skipped(r, "Not restored \xE2\x80\x94 find it in the Recycle Bin (deleted from " + r.target + ").");
     }
     if (!TargetExists(step.from, lookup)) return Skipped(r, "Skipped (no longer where it was put \xE2\x80\x94 nothing to put back).");
-    // Another object in its place (replaced by a copy with the same sizes and times) is not it.
-    ItemIdentities own;
-    if (!Unchanged(step.from, step.expected) ||
-        (!step.identity.empty() && !(identities ? identities : &own)->Matches(step.from, step.identity)))
+    if (!StillAsPut(step, identities))
         return Skipped(r, "Skipped (changed since it was moved \xE2\x80\x94 left where it is).");
     // On one volume the rename itself refuses a taken name (below), and a look-up of a name that
     // is not there costs a scan of the folder under Wine; a copy to another volume, or a

@@ -174,11 +174,12 @@ TEST(Undo, RemovesOnlyUnchangedCopiesWhoseOriginalIsThere) {
     if (!test::FixturePath("xdg-data")) GTEST_SKIP() << "needs a private XDG data folder (run through ctest)";
     TempDir dir;
     HistoryBatch batch{1, 1000, 0, {}};
+    ItemIdentities identities;  // as a batch records them: files in the short form where it holds
     for (const wchar_t* name : {L"kept.txt", L"changed.txt", L"orphan.txt"}) {
         WriteFile(dir / L"in" / name, "original");
         const RouteItemResult r = CopyItem(dir / L"in" / name, dir / L"out", ConflictPolicy::rename, {}, "Docs");
         ASSERT_TRUE(r.copied) << r.message;
-        batch.items.push_back(RecordOf(1, r));
+        batch.items.push_back(RecordOf(1, r, &identities));
     }
     EXPECT_EQ(batch.items[0].fate, ItemFate::copied);
     WriteFile(dir / L"out" / L"changed.txt", "edited since");
