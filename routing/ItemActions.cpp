@@ -758,21 +758,29 @@ RouteItemResult MoveWithFacts(const fs::path& source, ItemKind kind, const fs::p
 
 }  // namespace
 
-RouteItemResult MoveItem(const fs::path& source, const fs::path& destination, ConflictPolicy conflict,
-                         const AutoRenameOptions& autoRename, const std::string& rule, const Clock& clock) {
+namespace {
+
+// One item outside any batch: looked up, then moved or copied.
+RouteItemResult TransferOne(const fs::path& source, const fs::path& destination, ConflictPolicy conflict,
+                            const AutoRenameOptions& autoRename, const std::string& rule, const Clock& clock,
+                            Transfer transfer) {
     BatchCache batch{AppSettings{}};
     std::error_code lookupError;
     // What cannot be looked up is handled with every check read afresh, as a link would be.
     const ItemKind kind = ItemKindAt(source, lookupError).value_or(ItemKind::link);
-    return MoveWithFacts(source, kind, destination, {}, conflict, autoRename, rule, batch, clock, true, Transfer::move);
+    return MoveWithFacts(source, kind, destination, {}, conflict, autoRename, rule, batch, clock, true, transfer);
+}
+
+}  // namespace
+
+RouteItemResult MoveItem(const fs::path& source, const fs::path& destination, ConflictPolicy conflict,
+                         const AutoRenameOptions& autoRename, const std::string& rule, const Clock& clock) {
+    return TransferOne(source, destination, conflict, autoRename, rule, clock, Transfer::move);
 }
 
 RouteItemResult CopyItem(const fs::path& source, const fs::path& destination, ConflictPolicy conflict,
                          const AutoRenameOptions& autoRename, const std::string& rule, const Clock& clock) {
-    BatchCache batch{AppSettings{}};
-    std::error_code lookupError;
-    const ItemKind kind = ItemKindAt(source, lookupError).value_or(ItemKind::link);
-    return MoveWithFacts(source, kind, destination, {}, conflict, autoRename, rule, batch, clock, true, Transfer::copy);
+    return TransferOne(source, destination, conflict, autoRename, rule, clock, Transfer::copy);
 }
 
 RouteItemResult RouteItem(const fs::path& item, BatchCache& batch) {
