@@ -3,7 +3,6 @@
 #include <windows.h>
 
 #include "model/Clock.h"
-#include "model/ExtendedPath.h"
 #include "model/TextEncoding.h"
 #include "routing/FileTree.h"
 #include "routing/ItemActions.h"
@@ -119,11 +118,9 @@ RouteItemResult SendBack(const UndoStep& step, RouteItemResult r, ItemIdentities
     if (!TargetExists(step.from, lookup)) return Skipped(r, "Skipped (no longer where it was put \xE2\x80\x94 nothing to put back).");
     if (!StillAsPut(step, identities))
         return Skipped(r, "Skipped (changed since it was moved \xE2\x80\x94 left where it is).");
-    WIN32_FILE_ATTRIBUTE_DATA facts{};
-    if (GetFileAttributesExW(ExtendedPath(step.from).c_str(), GetFileExInfoStandard, &facts) &&
-        !(facts.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-        r.recycledBytes = (static_cast<uint64_t>(facts.nFileSizeHigh) << 32) | facts.nFileSizeLow;
-    r.recycledAt = SystemClock().UtcTicks();
+    const RecycleMark mark = MarkBeforeRecycling(step.from);
+    r.recycledAt = mark.at;
+    r.recycledBytes = mark.bytes;
     if (SendToRecycleBin(step.from) != RecycleOutcome::recycled)
         return Skipped(r, "Skipped (it could not go back to the Recycle Bin \xE2\x80\x94 left where it is).");
     r.ok = true;

@@ -622,16 +622,22 @@ RecycleOutcome SendToRecycleBin(const fs::path& path) {
     return RecycleOutcome::recycled;
 }
 
+RecycleMark MarkBeforeRecycling(const fs::path& path) {
+    RecycleMark mark;
+    WIN32_FILE_ATTRIBUTE_DATA facts{};
+    if (GetFileAttributesExW(ExtendedPath(path).c_str(), GetFileExInfoStandard, &facts) &&
+        !(facts.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+        mark.bytes = (static_cast<uint64_t>(facts.nFileSizeHigh) << 32) | facts.nFileSizeLow;
+    mark.at = SystemClock().UtcTicks();
+    return mark;
+}
+
 RouteItemResult RecycleItem(const fs::path& source, const std::string& rule) {
     RouteItemResult r = Result(source, rule);
     r.target = "Recycle Bin";
-    // What picks this very deletion out of the bin for undo: a file's size, and the time taken
-    // before the shell is asked, which the bin's own deletion time is never earlier than.
-    WIN32_FILE_ATTRIBUTE_DATA facts{};
-    if (GetFileAttributesExW(ExtendedPath(source).c_str(), GetFileExInfoStandard, &facts) &&
-        !(facts.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-        r.recycledBytes = (static_cast<uint64_t>(facts.nFileSizeHigh) << 32) | facts.nFileSizeLow;
-    r.recycledAt = SystemClock().UtcTicks();
+    const RecycleMark mark = MarkBeforeRecycling(source);
+    r.recycledAt = mark.at;
+    r.recycledBytes = mark.bytes;
     switch (SendToRecycleBin(source)) {
         case RecycleOutcome::recycled:
             r.ok = true;

@@ -4,8 +4,10 @@
 // nothing throws to the caller.
 
 #include <atomic>
+#include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <string>
 #include <system_error>
 #include <vector>
@@ -89,6 +91,14 @@ enum class RecycleOutcome { recycled, no_bin, name_not_exact, declined, failed }
 RecycleOutcome SendToRecycleBin(const std::filesystem::path& path);
 // Everything SendToRecycleBin checks before it asks the shell: `recycled` when it would go ahead.
 RecycleOutcome RecycleCheck(const std::filesystem::path& path);
+// What picks one deletion out of the Recycle Bin for undo: the time taken just before the shell
+// is asked (UTC file-time ticks), which the bin's own deletion time is never earlier than, and a
+// file's size. Taken right before SendToRecycleBin.
+struct RecycleMark {
+    uint64_t at = 0;
+    std::optional<uint64_t> bytes;
+};
+RecycleMark MarkBeforeRecycling(const std::filesystem::path& path);
 
 // Both have the same, non-empty root name (drive letter or UNC server), ignoring case: a rename
 // between them is worth trying. It proves nothing about volumes (two shares of one server, a

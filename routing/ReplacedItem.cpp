@@ -1,10 +1,5 @@
 #include "routing/ReplacedItem.h"
 
-#include <windows.h>
-
-#include "model/Clock.h"
-#include "model/ExtendedPath.h"
-
 namespace kw {
 namespace fs = std::filesystem;
 
@@ -15,11 +10,9 @@ ReplaceWay ReplaceWayFor(const fs::path& target) {
 }
 
 std::error_code RecycleReplaced(const fs::path& target, ReplacedItem& replaced) {
-    WIN32_FILE_ATTRIBUTE_DATA facts{};
-    if (GetFileAttributesExW(ExtendedPath(target).c_str(), GetFileExInfoStandard, &facts) &&
-        !(facts.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-        replaced.bytes = (static_cast<uint64_t>(facts.nFileSizeHigh) << 32) | facts.nFileSizeLow;
-    replaced.at = SystemClock().UtcTicks();
+    const RecycleMark mark = MarkBeforeRecycling(target);
+    replaced.at = mark.at;
+    replaced.bytes = mark.bytes;
     replaced.tried = true;
     replaced.outcome = SendToRecycleBin(target);
     switch (replaced.outcome) {
