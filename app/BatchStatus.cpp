@@ -38,6 +38,7 @@ std::string ItemLogLine(const RouteItemResult& item) {
         case ItemFate::left: return "[left] " + item.source + " \xE2\x80\x94 " + item.message;
         case ItemFate::moved:
         case ItemFate::copied:
+        case ItemFate::uncopied:
         case ItemFate::renamed:
         case ItemFate::recycled: return "[ok] " + item.source + " -> " + item.target + " (" + item.message + ")";
         case ItemFate::skipped: break;

@@ -14,8 +14,10 @@ constexpr char kRecovered[] = " \xE2\x80\x94 recovered after an unexpected exit"
 
 RouteItemResult ResultOf(const HistoryItem& item) {
     RouteItemResult r{item.source, item.target, item.rule, item.message, false, false};
-    r.ok = PlacedAtTarget(item.fate) || item.fate == ItemFate::recycled || item.fate == ItemFate::left;
+    r.ok = PlacedAtTarget(item.fate) || item.fate == ItemFate::recycled || item.fate == ItemFate::left ||
+           item.fate == ItemFate::uncopied;
     r.copied = item.fate == ItemFate::copied;
+    r.copyRemoved = item.fate == ItemFate::uncopied;
     r.renamed = item.fate == ItemFate::renamed;
     r.skipped = item.fate == ItemFate::left || item.fate == ItemFate::skipped;
     return r;

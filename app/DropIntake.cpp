@@ -8,6 +8,7 @@
 #include "app/App.h"
 #include "app/BatchPhaseReport.h"
 #include "app/BatchStatus.h"
+#include "history/MoveIntents.h"
 #include "model/DataFolder.h"
 #include "model/PathKind.h"
 #include "model/TextEncoding.h"
@@ -152,6 +153,11 @@ bool App::StartRecordedBatch(std::vector<std::filesystem::path> items, uint64_t 
         recording->Add(result);
         if (watching && result.ok && !result.skipped && !result.target.empty())
             watching->NoteOwnItem(PathFromUtf8(result.target));
+    };
+    // Each move is written down before it happens: a kill never leaves one that nobody can see.
+    auto intents = std::make_shared<MoveIntents>(HistoryFilePath().parent_path(), recording->Batch());
+    hooks.intent = [intents](const std::filesystem::path& source, const std::filesystem::path& target) {
+        intents->Add(source, target);
     };
     intake.recording = std::move(recording);
     const bool waits = !pendingBatches.empty();

@@ -8,6 +8,7 @@
 
 #include "app/App.h"
 #include "history/CrashRecovery.h"
+#include "history/MoveIntents.h"
 #include "history/Undo.h"
 #include "model/Clock.h"
 #include "model/TextEncoding.h"
@@ -21,6 +22,8 @@ void App::LoadRecentBatches() {
     // start-up, not in its way; the window is woken when it is in.
     const std::filesystem::path file = HistoryFilePath();
     historyLoad = std::async(std::launch::async, [file, this, since = previousRunStart] {
+        // What a killed batch moved but had not recorded yet is recorded first.
+        CompleteHistoryFromIntents(file, file.parent_path());
         PruneHistory(file);
         std::vector<HistoryBatch> all = LoadHistory(file);
         LoadedHistory loaded;

@@ -19,7 +19,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr const char* kFates[] = {"moved", "recycled", "left", "skipped", "failed", "cancelled", "copied", "renamed"};
+constexpr const char* kFates[] = {"moved", "recycled", "left", "skipped", "failed", "cancelled", "copied", "renamed", "uncopied"};
 
 std::optional<ItemFate> FateFrom(const std::string& text) {
     for (size_t i = 0; i < std::size(kFates); ++i)

@@ -8,6 +8,7 @@
 #include "routing/ItemActions.h"
 #include "routing/NameConflicts.h"
 #include "routing/RouteMessages.h"
+#include "routing/SourceDeletion.h"
 
 namespace kw {
 namespace fs = std::filesystem;
@@ -15,10 +16,11 @@ namespace fs = std::filesystem;
 std::vector<UndoStep> PlanUndo(const HistoryBatch& batch) {
     std::vector<UndoStep> steps;
     for (auto item = batch.items.rbegin(); item != batch.items.rend(); ++item) {
-        if (!PlacedAtTarget(item->fate) && item->fate != ItemFate::recycled) continue;
+        if (!PlacedAtTarget(item->fate) && item->fate != ItemFate::recycled && item->fate != ItemFate::uncopied) continue;
         UndoStep step;
         step.from = PathFromUtf8(item->target);
         step.to = PathFromUtf8(item->source);
+        step.copyAgain = item->fate == ItemFate::uncopied;
         step.expected = item->moved;
         step.identity = item->identity;
         step.recycled = item->fate == ItemFate::recycled;
@@ -92,6 +94,7 @@ RouteItemResult RemoveCopy(const UndoStep& step, RouteItemResult r, ItemIdentiti
     switch (SendToRecycleBin(step.from)) {
         case RecycleOutcome::recycled:
             r.ok = true;
+            r.copyRemoved = true;
             r.message = "Removed the copy (it is in the Recycle Bin)";
             return r;
         case RecycleOutcome::no_bin:
@@ -102,12 +105,35 @@ RouteItemResult RemoveCopy(const UndoStep& step, RouteItemResult r, ItemIdentiti
                 return r;
             }
             r.ok = true;
+            r.copyRemoved = true;
             r.message = "Removed the copy";
             return r;
         case RecycleOutcome::declined: return Skipped(r, "Skipped (the copy could not go to the Recycle Bin \xE2\x80\x94 left where it is).");
         case RecycleOutcome::failed: break;
     }
     r.message = kMessageRecycleFailed;
+    return r;
+}
+
+// The redo of a removed copy copies the item again, to where the copy was; the item itself
+// never moves.
+RouteItemResult CopyAgain(const UndoStep& step, RouteItemResult r, MoveStaging* staging) {
+    std::error_code lookup;
+    if (!TargetExists(step.from, lookup)) return Skipped(r, "Skipped (the original is no longer there \xE2\x80\x94 nothing to copy).");
+    if (std::error_code ec = CreateFolderTree(step.to.parent_path())) {
+        r.message = std::system_category().message(ec.value());
+        return r;
+    }
+    const std::error_code copied = CopyToTarget(step.from, step.to, false, staging);
+    if (copied.value() == ERROR_ALREADY_EXISTS || copied.value() == ERROR_FILE_EXISTS)
+        return Skipped(r, "Skipped (the copy's name is taken \xE2\x80\x94 not copied again).");
+    if (copied) {
+        r.message = std::system_category().message(copied.value());
+        return r;
+    }
+    r.ok = true;
+    r.copied = true;
+    r.message = "Copied again";
     return r;
 }
 
@@ -138,6 +164,7 @@ RouteItemResult UndoItem(const UndoStep& step, const RecycleRestore& restore, Mo
     r.target = PathToUtf8(step.to);
     r.rule = step.rule;
     if (step.copy) return RemoveCopy(step, std::move(r), identities);
+    if (step.copyAgain) return CopyAgain(step, std::move(r), staging);
     if (step.toBin) return SendBack(step, std::move(r), identities);
     std::error_code lookup;
     if (step.recycled) {
@@ -168,6 +195,8 @@ RouteItemResult UndoItem(const UndoStep& step, const RecycleRestore& restore, Mo
     const std::error_code moved = MoveToTarget(step.from, step.to, false, staging);
     if (moved.value() == ERROR_ALREADY_EXISTS || moved.value() == ERROR_FILE_EXISTS)
         return Skipped(r, "Skipped (the original name is taken \xE2\x80\x94 left where it is).");
+    if (IsSourceChanged(moved))
+        return Skipped(r, "Skipped (it changed while it was being put back \xE2\x80\x94 left where it is).");
     if (moved) {
         r.message = std::system_category().message(moved.value());
         return r;

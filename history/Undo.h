@@ -24,6 +24,7 @@ struct UndoStep {
     std::string identity;        // and which object it was ("" when unknown)
     bool recycled = false;
     bool copy = false;           // a copy was made at `from` (the item stayed at `to`): undo removes it
+    bool copyAgain = false;      // an undo removed the copy at `to` of the item at `from`: its redo copies again
     bool toBin = false;          // an undo brought it out of the Recycle Bin: it goes back there
     uint64_t deletedAfter = 0;   // recycled: the bin's item was deleted no earlier (UTC ticks)
     std::optional<uint64_t> bytes;  // recycled: the file's size, when it was known

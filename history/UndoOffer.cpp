@@ -33,7 +33,9 @@ const HistoryBatch* NewestUndoOf(uint64_t id, const std::vector<HistoryBatch>& b
     return nullptr;
 }
 
-bool Undoable(const HistoryItem& item) { return PlacedAtTarget(item.fate) || item.fate == ItemFate::recycled; }
+bool Undoable(const HistoryItem& item) {
+    return PlacedAtTarget(item.fate) || item.fate == ItemFate::recycled || item.fate == ItemFate::uncopied;
+}
 
 int CountUndoable(const HistoryBatch& batch) {
     return static_cast<int>(std::count_if(batch.items.begin(), batch.items.end(), Undoable));

@@ -3,6 +3,7 @@
 namespace kw {
 
 ItemFate FateOf(const RouteItemResult& r) {
+    if (r.ok && !r.skipped && r.copyRemoved) return ItemFate::uncopied;
     if (r.ok && !r.skipped && r.copied) return ItemFate::copied;
     if (r.ok && !r.skipped && r.renamed) return ItemFate::renamed;
     if (r.ok && !r.skipped) return r.target == "Recycle Bin" ? ItemFate::recycled : ItemFate::moved;
@@ -12,7 +13,8 @@ ItemFate FateOf(const RouteItemResult& r) {
 
 void BatchTally::Add(ItemFate fate) {
     switch (fate) {
-        case ItemFate::moved: ++moved; break;
+        case ItemFate::moved:
+        case ItemFate::uncopied: ++moved; break;
         case ItemFate::copied: ++copied; break;
         case ItemFate::renamed: ++renamed; break;
         case ItemFate::recycled: ++recycled; break;

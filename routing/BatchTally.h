@@ -13,7 +13,8 @@ namespace kw {
 
 // `cancelled`: the batch stopped before it reached the item ("not routed").
 // `renamed`: given a new name in its own folder (a move to that name, undone as a move is).
-enum class ItemFate { moved, recycled, left, skipped, failed, cancelled, copied, renamed };
+// `uncopied`: an undo removed a copy (`source`) of the item at `target`; its redo copies again.
+enum class ItemFate { moved, recycled, left, skipped, failed, cancelled, copied, renamed, uncopied };
 
 // The item (or its copy) went to the target: undo has something there to take back.
 constexpr bool PlacedAtTarget(ItemFate fate) {

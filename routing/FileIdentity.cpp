@@ -64,7 +64,7 @@ std::optional<FileIdentity> IdentityOf(const fs::path& path, FinalLink link) {
     return identity;
 }
 
-std::optional<uint64_t> FileIndexOf(const fs::path& path) {
+std::optional<uint64_t> FileIndexOfHandle(void* handle) {
     // FileInternalInformation through NtQueryInformationFile: Microsoft documents it with the
     // warning that it may change in later versions of Windows, so it is looked up at run time
     // and its absence only costs the full identity.
@@ -82,16 +82,19 @@ std::optional<uint64_t> FileIndexOf(const fs::path& path) {
         return ntdll ? reinterpret_cast<Query>(reinterpret_cast<void*>(GetProcAddress(ntdll, "NtQueryInformationFile")))
                      : nullptr;
     }();
-    if (!query || path.empty()) return std::nullopt;
-    const HANDLE raw = CreateFileW(ExtendedPath(path).c_str(), FILE_READ_ATTRIBUTES,
-                                   FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-                                   FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-    if (raw == INVALID_HANDLE_VALUE) return std::nullopt;
-    const UniqueFile handle(raw);
+    if (!query || !handle || handle == INVALID_HANDLE_VALUE) return std::nullopt;
     IoStatus status{};
     LARGE_INTEGER index{};
-    if (query(raw, &status, &index, sizeof index, kFileInternalInformation) < 0) return std::nullopt;
+    if (query(static_cast<HANDLE>(handle), &status, &index, sizeof index, kFileInternalInformation) < 0) return std::nullopt;
     return static_cast<uint64_t>(index.QuadPart);
+}
+
+std::optional<uint64_t> FileIndexOf(const fs::path& path) {
+    if (path.empty()) return std::nullopt;
+    const UniqueFile handle = OwnFile(CreateFileW(ExtendedPath(path).c_str(), FILE_READ_ATTRIBUTES,
+                                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                                  OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    return handle ? FileIndexOfHandle(handle.get()) : std::nullopt;
 }
 
 bool SameObject(const fs::path& a, const fs::path& b, FinalLink link) {

@@ -40,6 +40,8 @@ std::optional<FileIdentity> IdentityOf(const std::filesystem::path& path, FinalL
 // not: Wine answers it without asking another process for the volume's serial number. Nothing
 // when it cannot be had.
 std::optional<uint64_t> FileIndexOf(const std::filesystem::path& path);
+// The same number for an open file handle (a HANDLE).
+std::optional<uint64_t> FileIndexOfHandle(void* handle);
 
 // Both name one object; anything that cannot be identified is not the same.
 bool SameObject(const std::filesystem::path& a, const std::filesystem::path& b, FinalLink link = FinalLink::follow);

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <system_error>
@@ -23,6 +24,7 @@
 #include "routing/NameConflicts.h"
 #include "routing/ReplacedItem.h"
 #include "routing/RouteMessages.h"
+#include "routing/SourceDeletion.h"
 
 namespace kw {
 namespace fs = std::filesystem;
@@ -51,43 +53,6 @@ Presence Lookup(const fs::path& path) {
     if (GetFileAttributesW(ExtendedPath(path).c_str()) != INVALID_FILE_ATTRIBUTES) return Presence::present;
     const DWORD error = GetLastError();
     return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? Presence::missing : Presence::unknown;
-}
-
-// The source is renamed aside (to `aside`, a staging name beside it) before it is deleted: if a
-// folder's deletion is cut short (the process killed, a file inside held open) nothing
-// half-empty is left under the item's own name to pass for the item, which is whole at its
-// target. The rename also asks the one question deletion answers unreliably: Wine reports a
-// file deleted from a folder the user may not change, and leaves it there. A source that cannot
-// be renamed is left untouched, with the system's reason. When the deletion fails while the
-// process lives on, the remains go back under their name, where the user looks for them.
-std::error_code DeleteSource(const fs::path& source, const fs::path& aside) {
-    if (!MoveFileExW(ExtendedPath(source).c_str(), ExtendedPath(aside).c_str(), 0)) return LastError();
-    const std::error_code ec = DeleteTree(aside);
-    if (ec) MoveFileExW(ExtendedPath(aside).c_str(), ExtendedPath(source).c_str(), 0);
-    return ec;
-}
-
-// A file (or a link) goes in one step, which a kill cannot cut in half, so it needs no aside
-// name. It counts as deleted only when a look-up then finds it gone: Wine reports success for a
-// file in a folder the user may not change, and leaves it there.
-std::error_code DeleteSourceFile(const fs::path& source) {
-    const std::wstring path = ExtendedPath(source);
-    if (!DeleteFileW(path.c_str())) {
-        const std::error_code ec = LastError();
-        // Moving a read-only file means it goes all the same.
-        const DWORD attributes = GetFileAttributesW(path.c_str());
-        if (ec.value() != ERROR_ACCESS_DENIED || attributes == INVALID_FILE_ATTRIBUTES ||
-            !(attributes & FILE_ATTRIBUTE_READONLY) ||
-            !SetFileAttributesW(path.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY))
-            return ec;
-        if (!DeleteFileW(path.c_str())) {
-            const std::error_code again = LastError();
-            SetFileAttributesW(path.c_str(), attributes);
-            return again;
-        }
-    }
-    if (Lookup(source) != Presence::missing) return {ERROR_ACCESS_DENIED, std::system_category()};
-    return {};
 }
 
 bool WriteNewFile(const fs::path& path, std::wstring_view text) {
@@ -127,64 +92,74 @@ void RemoveJournal(const fs::path& journal) {
 }
 
 // Copy under a staging name, rename into place, and only then delete the source: a target
-// name never holds a partial copy, and a failed copy leaves the source whole.
+// name never holds a partial copy, and a failed copy leaves the source whole. What is copied is
+// taken before the copy starts (a file is held open so that nobody can write it meanwhile), and
+// the source is deleted only while it is still that (SourceDeletion.h): an item saved while it
+// was being moved stays, with its newer contents, and the stale copy is taken back.
 std::error_code CopyThenDelete(const fs::path& source, const fs::path& target, bool overwrite, MoveStaging& staging,
                                const ClearTarget& clear) {
-    const bool sourceIsFolder = IsFolderItem(source);
+    auto copied = std::make_shared<CopiedSource>();
+    if (const std::error_code ec = CopiedSource::Take(source, staging.Pending() < kHeldSourceBudget, *copied)) return ec;
+    const bool sourceIsFolder = copied->Fingerprint().folder;
+    const fs::path aside = StagingPath(source.parent_path());
     if (overwrite && sourceIsFolder && IsFolderItem(target)) {
         // A folder that survived the overwrite policy's deletion: merge, replacing same names.
         if (std::error_code ec = CopyTree(source, target, true)) return ec;
-        return DeleteTree(source);
+        return DeleteCopiedSource(source, aside, *copied);
     }
     fs::path copy = staging.CopyPath(target.parent_path());
-    std::error_code copied = CopyTree(source, copy, false);
-    if (copied.value() == ERROR_PATH_NOT_FOUND && staging.Drop(target.parent_path())) {
+    std::error_code copyError = CopyTree(source, copy, false);
+    if (copyError.value() == ERROR_PATH_NOT_FOUND && staging.Drop(target.parent_path())) {
         // The staging folder went since the batch made it (with its folder, made again since).
         copy = staging.CopyPath(target.parent_path());
-        copied = CopyTree(source, copy, false);
+        copyError = CopyTree(source, copy, false);
     }
     // The source is deleted only once its copy is on the disk: a power cut or a stick pulled
     // seconds after the move must not leave a truncated or zero-filled copy and no original.
-    if (!copied) copied = FlushTree(copy);
-    if (copied) {
+    if (!copyError) copyError = FlushTree(copy);
+    if (copyError) {
         DeleteTree(copy);
-        return copied;
+        return copyError;
     }
     MoveJournal move;
-    const fs::path aside = StagingPath(source.parent_path());
-    // The source's own fingerprint: the copy's may differ in its times alone (FAT keeps them to
-    // 2 s), and what a settle must know is whether the source is still what was copied.
-    const bool fingerprinted = !FingerprintTree(source, move.copied);
+    // The source's own fingerprint, as it was when the copy began: the copy's may differ in its
+    // times alone (FAT keeps them to 2 s), and what a settle must know is whether the source is
+    // still what was copied.
+    move.copied = copied->Fingerprint();
     // The literal form, so that a later batch finds exactly this item ("CON", "name.").
     move.source = ExtendedPath(source);
     move.target = target.filename().native();
     move.aside = aside.filename().native();
-    const bool recorded = fingerprinted && staging.Record(copy, move);
+    const bool recorded = staging.Record(copy, move);
     const DWORD flags = overwrite ? MOVEFILE_REPLACE_EXISTING : 0;
     // What the item replaces goes only now that the item is whole beside it: a copy that failed
     // has left both where they were.
     std::error_code ec = clear ? clear() : std::error_code();
+    if (!ec) staging.Intend(source, target);
     if (ec || !MoveFileExW(ExtendedPath(copy).c_str(), ExtendedPath(target).c_str(), flags)) {
         if (!ec) ec = LastError();
         DeleteTree(copy);
         if (recorded) staging.Settled(copy);
         return ec;
     }
-    const auto finish = [source, target, copy, aside, sourceIsFolder, fingerprinted, recorded, copied = move.copied,
-                         &staging]() -> std::error_code {
-        const std::error_code deleted = sourceIsFolder ? DeleteSource(source, aside) : DeleteSourceFile(source);
-        if (deleted && fingerprinted) {
-            // The source cannot go (no right to delete it, or held open). When none of it went, the
-            // copy just put in place is provably a copy of a whole source: it is taken back (renamed
-            // to its staging name first, so a kill midway leaves only a staging copy), and the
-            // failed move leaves the item once, where it was. A folder left in part keeps its copy.
-            TreeFingerprint now;
-            if (!FingerprintTree(source, now) && now == copied &&
-                MoveFileExW(ExtendedPath(target).c_str(), ExtendedPath(copy).c_str(), 0))
+    const auto finish = [source, target, copy, aside, recorded, copied, &staging]() -> std::error_code {
+        const TreeFingerprint fingerprint = copied->Fingerprint();
+        const std::error_code deleted = DeleteCopiedSource(source, aside, *copied);
+        if (deleted) {
+            // The source stays. The copy just put in place is taken back (renamed to its staging
+            // name first, so a kill midway leaves only a staging copy) when it is stale (the
+            // source changed since) or when the source is provably whole as copied (it could not
+            // be deleted): the move then leaves the item once, where it was. A folder left in
+            // part keeps its copy; so does a copy changed at the target meanwhile.
+            TreeFingerprint now, there;
+            const bool stale = IsSourceChanged(deleted);
+            const bool whole = !stale && !FingerprintTree(source, now) && now == fingerprint;
+            const bool untouched = !FingerprintTree(target, there) && SameFingerprint(fingerprint, there, TimeKeepingAt(target));
+            if ((stale || whole) && untouched && MoveFileExW(ExtendedPath(target).c_str(), ExtendedPath(copy).c_str(), 0))
                 DeleteTree(copy);
         }
-        // A source that cannot be deleted now is reported as failed, and stays where it is: its
-        // record is settled, so no later batch deletes what the user was told is still there.
+        // A source that was not deleted is reported as failed, and stays where it is: its record
+        // is settled, so no later batch deletes what the user was told is still there.
         if (recorded && deleted) staging.Settled(copy);
         return deleted;
     };
@@ -239,8 +214,9 @@ bool SettleMove(const fs::path& folder, const fs::path& copy, const MoveJournal&
     if (!journal.aside.empty() && Lookup(aside) == Presence::present) {
         // The source's deletion had begun (renamed aside after the rename into place): finish it
         // when what is left of it is all at the target; otherwise it goes back under its name.
-        if (HoldsCopyOf(target, aside)) DeleteTree(aside);
-        else if (!MoveFileExW(ExtendedPath(aside).c_str(), ExtendedPath(source).c_str(), 0)) return true;
+        if (DeleteRemainsAside(aside, target) &&
+            !MoveFileExW(ExtendedPath(aside).c_str(), ExtendedPath(source).c_str(), 0))
+            return true;
     } else if (sourceState == Presence::present) {
         // Deleted only when it provably exists elsewhere: the source is still what was copied
         // and the target holds it byte for byte (a same-size, same-time decoy is not a copy).
@@ -253,7 +229,8 @@ bool SettleMove(const fs::path& folder, const fs::path& copy, const MoveJournal&
         // A source that differs from what was copied (changed since, or replaced) is kept; one
         // that cannot be deleted now keeps its record for a later batch.
         if (provenCopy) {
-            if (DeleteSource(source, aside)) return true;
+            CopiedSource recorded = CopiedSource::FromRecord(journal.copied);
+            if (DeleteCopiedSource(source, aside, recorded)) return true;
             if (finished) finished->push_back(FinishedMoveLine(source, target));
         }
     }
@@ -442,6 +419,7 @@ std::error_code MoveToTarget(const fs::path& source, const fs::path& target, boo
             if (const std::error_code ec = clearOnce()) return ec;
         }
         const DWORD flags = overwrite ? MOVEFILE_REPLACE_EXISTING : 0;
+        if (staging) staging->Intend(source, target);
         if (MoveFileExW(ExtendedPath(source).c_str(), ExtendedPath(target).c_str(), flags)) return {};
         const std::error_code ec = LastError();
         // Without the overwrite policy a name that got taken is a conflict, never a reason to copy over it.
@@ -716,6 +694,13 @@ RouteItemResult MoveWithFacts(const fs::path& source, ItemKind kind, const fs::p
                 r.replacedBytes = replaced.bytes;
             }
             if (!transferError) break;
+            if (IsSourceChanged(transferError)) {
+                // Saved while it was being moved: it stays with its newer contents (SourceDeletion.h).
+                batch.Forget();
+                Skip(r, kMessageSourceChanged, false);
+                if (replaced.InBin()) r.message += kOldOneInBin;
+                return r;
+            }
             if (replaced.tried) {
                 // The item is where it was; the one it was to replace is in the bin, or still there.
                 batch.Forget();

@@ -39,6 +39,15 @@ public:
     MoveStaging(const MoveStaging&) = delete;
     MoveStaging& operator=(const MoveStaging&) = delete;
 
+    // Called with an item and the path it is about to take, right before the rename that puts it
+    // there (on one volume, or from its staging copy): so that a record of the move exists before
+    // the move, whenever the process is killed (see history/MoveIntents.h).
+    using IntentHook = std::function<void(const std::filesystem::path& source, const std::filesystem::path& target)>;
+    void OnIntent(IntentHook hook) { intent = std::move(hook); }
+    void Intend(const std::filesystem::path& source, const std::filesystem::path& target) const {
+        if (intent) intent(source, target);
+    }
+
     // Called with a folder before the batch's first copy into it (to look there for what an
     // earlier run left).
     void BeforeFirstCopyInto(std::function<void(const std::filesystem::path&)> hook) { firstCopy = std::move(hook); }
@@ -93,6 +102,7 @@ private:
     bool journalFailed = false;
     bool lost = false;
     std::function<void(const std::filesystem::path&)> firstCopy;
+    IntentHook intent;
     std::map<std::wstring, std::filesystem::path> areas;  // folder -> its staging folder (empty: none)
     std::vector<std::filesystem::path> made;               // every staging folder made, to clear at the end
     bool grouped = false;

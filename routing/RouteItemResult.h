@@ -22,6 +22,7 @@ struct RouteItemResult {
     bool skipped = false;
     bool copied = false;  // ok: a copy went to the target and the item stayed where it was
     bool renamed = false;  // ok: the rename action gave the item its new name in its own folder
+    bool copyRemoved = false;  // ok: an undo removed this copy (`source`) of the item at `target`
     // Sent to the Recycle Bin: the time just before the shell was asked (UTC file-time ticks)
     // and, for a file, its size; undo picks this very deletion out of the bin by them.
     uint64_t recycledAt = 0;

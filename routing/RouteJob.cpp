@@ -7,6 +7,9 @@
 
 #include "model/DataFolder.h"
 #include "model/TextEncoding.h"
+#include "routing/ReplacedItem.h"
+#include "routing/RouteMessages.h"
+#include "routing/SourceDeletion.h"
 
 namespace kw {
 
@@ -154,6 +157,7 @@ void RouteJob::RunBatch(Batch& batch) {
         result.items.reserve(batch.items.size());
         MoveStaging& staging = cache.Staging();
         staging.GroupCommits(true);
+        staging.OnIntent(batch.hooks.intent);
         // Items whose outcome waits for their group's commit (moves across volumes), and those
         // after them: handed on in order once the group is committed.
         struct Held {
@@ -188,7 +192,12 @@ void RouteJob::RunBatch(Batch& batch) {
             for (Held& h : held) {
                 if (!h.waits) continue;
                 const std::error_code ec = next < outcomes.size() ? outcomes[next++] : std::error_code();
-                if (ec) {
+                if (IsSourceChanged(ec)) {
+                    h.result.ok = false;
+                    h.result.skipped = true;
+                    h.result.message = kMessageSourceChanged;
+                    if (h.result.replacedAt) h.result.message += kOldOneInBin;
+                } else if (ec) {
                     h.result.ok = h.result.skipped = false;
                     h.result.message = std::system_category().message(ec.value());
                 }

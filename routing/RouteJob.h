@@ -50,6 +50,9 @@ struct BatchHooks {
     // A step of its own instead of routing (an undo); index from 0. It gets what the batch holds
     // (the staging of its moves across volumes among it).
     std::function<RouteItemResult(size_t index, const std::filesystem::path&, BatchCache&)> step;
+    // Each move about to happen, on the worker: the item and the path it is about to take (see
+    // MoveStaging::OnIntent).
+    std::function<void(const std::filesystem::path& source, const std::filesystem::path& target)> intent;
     // Each item as it completes, on the worker (the history records it there, so that a kill
     // loses at most the item in flight).
     std::function<void(const std::filesystem::path&, const RouteItemResult&)> itemDone;

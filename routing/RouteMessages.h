@@ -21,6 +21,7 @@ inline constexpr char kMessageTemplateError[] = "Skipped (the destination templa
 inline constexpr char kMessageNewNameError[] = "Skipped (the new name's template has an error).";
 inline constexpr char kMessageSameName[] = "Left in place (it already has that name).";
 inline constexpr char kMessageOwnItem[] = "Left in place (this program just put it there).";
+inline constexpr char kMessageSourceChanged[] = "Left in place (it changed while it was being moved)";
 inline constexpr char kMessageRecycleFailed[] = "Could not send to Recycle Bin.";
 
 }  // namespace kw

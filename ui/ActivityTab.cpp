@@ -31,6 +31,7 @@ const char* FateText(ItemFate fate) {
     switch (fate) {
         case ItemFate::moved: return "moved";
         case ItemFate::copied: return "copied";
+        case ItemFate::uncopied: return "copy removed";
         case ItemFate::renamed: return "renamed";
         case ItemFate::recycled: return "recycled";
         case ItemFate::left: return "left in place";
@@ -134,7 +135,8 @@ void DrawBatches(UiState& ui, const SettingsWindowView& view, const SettingsWind
             int item = 0;
             for (const HistoryItem& entry : batch.items) {
                 ImGui::PushID(item++);
-                const std::string& where = PlacedAtTarget(entry.fate) ? entry.target : entry.source;
+                const std::string& where =
+                    PlacedAtTarget(entry.fate) || entry.fate == ItemFate::uncopied ? entry.target : entry.source;
                 if (entry.fate != ItemFate::recycled && ImGui::SmallButton("Show") && actions.reveal) actions.reveal(where);
                 if (entry.fate != ItemFate::recycled) ImGui::SameLine();
                 ImGui::Text("%s: %s -> %s", FateText(entry.fate), entry.source.c_str(), entry.target.c_str());

@@ -26,7 +26,12 @@ trap cleanup EXIT
 
 win() { printf 'Z:%s' "$1" | tr '/' '\\'; }   # Unix path -> Windows path on drive Z:
 json_path() { win "$1" | sed 's/\\/\\\\/g'; }  # ... escaped for a JSON string
-fail() { echo "FAIL [$scenario]: $*"; echo "--- activity.log"; cat "$work/app/activity.log" 2>/dev/null || true; exit 1; }
+fail() {
+  echo "FAIL [$scenario]: $*"
+  echo "--- activity.log"; cat "$work/app/activity.log" 2>/dev/null || true
+  echo "--- the program's error output"; cat "$work/app.stderr" 2>/dev/null || true
+  exit 1
+}
 drive() { timeout 60 wine "$driver" "$@"; }
 
 # Waits (bounded) until a command succeeds.
@@ -63,7 +68,8 @@ item_logged() { log_has "[ok] " || log_has "[left] "; }
 all_gave_up() { [ "$(log_count 'Left in place (No matching rule) ')" = 300 ] && log_has "gave up after"; }
 
 start_app() {
-  (cd "$work/app" && exec wine KestraneFileweir.exe) >/dev/null 2>&1 &
+  # What Wine says of the program (a crash among it) is shown when the scenario fails.
+  (cd "$work/app" && exec wine KestraneFileweir.exe) >/dev/null 2>>"$work/app.stderr" &
   app_pid=$!
   drive wait-window KestraneFileweirOverlay 60 >/dev/null || fail "the drop zone never appeared"
 }

@@ -4,12 +4,16 @@
 
 #include "history/BatchHistory.h"
 #include "history/CrashRecovery.h"
+#include "history/MoveIntents.h"
 #include "history/Undo.h"
 #include "history/UndoOffer.h"
 #include "model/Clock.h"
 #include "model/TextEncoding.h"
 #include "routing/FileTree.h"
 #include "routing/ItemActions.h"
+#include "routing/MoveStaging.h"
+#include "routing/SourceDeletion.h"
+#include "support/EditorSave.h"
 #include "support/Fixtures.h"
 #include "support/TempDir.h"
 
@@ -132,6 +136,79 @@ TEST(Undo, PutsFilesAndFoldersBackAndCanItselfBeUndone) {
     }
 }
 
+// An undo across volumes copies each item back and deletes it where the batch put it once its
+// group is committed: an item the user saved there meanwhile stays there, with the new text, and
+// no stale copy is left at its old place.
+TEST(Undo, AnItemSavedWhileItIsPutBackAcrossVolumesStaysWithItsNewContents) {
+    const auto volume = test::SecondVolume();
+    if (!volume) GTEST_SKIP() << "needs drive T: on a second file system (run through ctest)";
+    TempDir dir;
+    const fs::path out = *volume / (L"kw-undo-saved-" + std::to_wstring(GetCurrentProcessId()));
+    WriteFile(dir / L"in" / L"notes.txt", "old text");
+    WriteFile(dir / L"in" / L"other.txt", "other");
+    const HistoryBatch batch =
+        RouteAndRecord(dir / L"history.jsonl", 1, {dir / L"in" / L"notes.txt", dir / L"in" / L"other.txt"}, out);
+    MoveStaging staging(dir.Path());
+    staging.GroupCommits(true);
+    const std::vector<UndoStep> steps = PlanUndo(batch);
+    for (const UndoStep& step : steps) EXPECT_TRUE(UndoItem(step, {}, &staging).ok);
+    test::SaveByReplacing(out / L"notes.txt", "new text");
+    const std::vector<std::error_code> outcomes = staging.Commit();
+    ASSERT_EQ(outcomes.size(), steps.size());
+    for (size_t i = 0; i < steps.size(); ++i)
+        EXPECT_EQ(IsSourceChanged(outcomes[i]), steps[i].from.filename() == L"notes.txt") << outcomes[i].message();
+    EXPECT_EQ(ReadFile(out / L"notes.txt"), "new text");
+    EXPECT_FALSE(fs::exists(dir / L"in" / L"notes.txt")) << "the stale copy is taken back";
+    EXPECT_EQ(ReadFile(dir / L"in" / L"other.txt"), "other");
+    EXPECT_FALSE(fs::exists(out / L"other.txt"));
+    staging.Close();
+    test::RemoveTree(out);
+}
+
+// A batch killed with moves not yet in its history (the item in flight, or a group still waiting
+// for its commit): the next start records, from the intents the batch wrote before each move,
+// every item found at the path it was about to take and gone from where it was; nothing else.
+TEST(MoveIntents, TheNextStartRecordsEveryMoveAKillLeftOffTheHistory) {
+    TempDir dir;
+    const fs::path history = dir / L"history.jsonl";
+    for (const wchar_t* name : {L"recorded.txt", L"unrecorded.txt", L"never.txt", L"retried.txt", L"cut.txt"})
+        WriteFile(dir / L"in" / name, name == std::wstring(L"never.txt") ? "stays" : "moved");
+    WriteFile(dir / L"out" / L"retried.txt", "someone else's");  // the first name tried was taken
+    const HistoryBatch batch = RouteAndRecord(history, 7, {dir / L"in" / L"recorded.txt"}, dir / L"out");
+    for (const wchar_t* name : {L"unrecorded.txt", L"cut.txt"}) fs::rename(dir / L"in" / name, dir / L"out" / name);
+    fs::rename(dir / L"in" / L"retried.txt", dir / L"out" / L"retried (1).txt");
+    std::string intents = FormatIntentsHeader(batch);
+    for (const wchar_t* name : {L"recorded.txt", L"unrecorded.txt", L"never.txt", L"retried.txt"})
+        intents += FormatIntent(dir / L"in" / name, dir / L"out" / name);
+    intents += FormatIntent(dir / L"in" / L"retried.txt", dir / L"out" / L"retried (1).txt");
+    intents += FormatIntent(dir / L"in" / L"cut.txt", dir / L"out" / L"cut.txt").substr(0, 20);  // cut short
+    WriteFile(dir / L"intents-7.txt", intents);
+
+    EXPECT_EQ(CompleteHistoryFromIntents(history, dir.Path()), 2u);
+    EXPECT_FALSE(fs::exists(dir / L"intents-7.txt"));
+    const std::vector<HistoryBatch> all = LoadHistory(history);
+    ASSERT_EQ(all.size(), 1u);
+    std::vector<std::string> targets;
+    for (const HistoryItem& item : all[0].items) targets.push_back(PathToUtf8(PathFromUtf8(item.target).filename()));
+    EXPECT_EQ(targets, (std::vector<std::string>{"recorded.txt", "unrecorded.txt", "retried (1).txt"}));
+    // What was recorded can be undone.
+    for (const UndoStep& step : PlanUndo(all[0])) EXPECT_TRUE(UndoItem(step).ok) << PathToUtf8(step.from);
+    EXPECT_EQ(ReadFile(dir / L"in" / L"unrecorded.txt"), "moved");
+    EXPECT_EQ(ReadFile(dir / L"out" / L"retried.txt"), "someone else's");
+
+    // A move across volumes cut short with the item whole at both ends waits for the batch that
+    // finishes it; the start after that records it.
+    WriteFile(dir / L"in" / L"pending.txt", "both");
+    WriteFile(dir / L"out" / L"pending.txt", "both");
+    HistoryBatch later{8, 2000, 0, {}};
+    WriteFile(dir / L"intents-8.txt", FormatIntentsHeader(later) + FormatIntent(dir / L"in" / L"pending.txt", dir / L"out" / L"pending.txt"));
+    EXPECT_EQ(CompleteHistoryFromIntents(history, dir.Path()), 0u);
+    fs::remove(dir / L"in" / L"pending.txt");
+    EXPECT_EQ(CompleteHistoryFromIntents(history, dir.Path()), 1u);
+    EXPECT_FALSE(fs::exists(dir / L"intents-8.txt"));
+    EXPECT_EQ(LoadHistory(history).back().id, 8u) << "its batch line is written with it";
+}
+
 // A rename in place (a file, a folder) and a move under a new name, recorded and read back as
 // the history file holds them: undo gives each its old name in its old place.
 TEST(Undo, PutsRenamedItemsBackUnderTheirOldNameAndPlace) {
@@ -184,12 +261,19 @@ TEST(Undo, RemovesOnlyUnchangedCopiesWhoseOriginalIsThere) {
     EXPECT_EQ(batch.items[0].fate, ItemFate::copied);
     WriteFile(dir / L"out" / L"changed.txt", "edited since");
     fs::remove(dir / L"in" / L"orphan.txt");
+    // Read back as the history file holds them.
+    const auto readBack = [](const HistoryBatch& b) {
+        std::string text = FormatBatchLine(b) + "\n";
+        for (const HistoryItem& item : b.items) text += FormatItemLine(item) + "\n";
+        return ParseHistory(text).front();
+    };
     std::vector<std::string> messages;
-    for (const UndoStep& step : PlanUndo(ParseHistory(FormatBatchLine(batch) + "\n" + FormatItemLine(batch.items[0]) +
-                                                      "\n" + FormatItemLine(batch.items[1]) + "\n" +
-                                                      FormatItemLine(batch.items[2]) + "\n")
-                                             .front()))
-        messages.push_back(UndoItem(step).message);
+    HistoryBatch undo{2, 2000, 1, {}};
+    for (const UndoStep& step : PlanUndo(readBack(batch))) {
+        const RouteItemResult r = UndoItem(step);
+        messages.push_back(r.message);
+        undo.items.push_back(RecordOf(2, r, &identities));
+    }
     EXPECT_EQ(messages, (std::vector<std::string>{
                             "Skipped (the original is no longer there \xE2\x80\x94 the copy is kept).",
                             "Skipped (the copy changed since it was made \xE2\x80\x94 left where it is).",
@@ -198,6 +282,19 @@ TEST(Undo, RemovesOnlyUnchangedCopiesWhoseOriginalIsThere) {
     EXPECT_FALSE(fs::exists(dir / L"out" / L"kept.txt"));
     EXPECT_EQ(ReadFile(dir / L"in" / L"kept.txt"), "original");
     EXPECT_EQ(ReadFile(dir / L"out" / L"orphan.txt"), "original");
+    // The redo copies again; the original never leaves its folder. Undoing that removes the copy.
+    HistoryBatch redo{3, 3000, 2, {}};
+    for (const UndoStep& step : PlanUndo(readBack(undo))) {
+        const RouteItemResult r = UndoItem(step);
+        EXPECT_EQ(r.message, "Copied again");
+        redo.items.push_back(RecordOf(3, r, &identities));
+    }
+    ASSERT_EQ(redo.items.size(), 1u);
+    EXPECT_EQ(ReadFile(dir / L"in" / L"kept.txt"), "original");
+    EXPECT_EQ(ReadFile(dir / L"out" / L"kept.txt"), "original");
+    for (const UndoStep& step : PlanUndo(readBack(redo))) EXPECT_EQ(UndoItem(step).message, "Removed the copy (it is in the Recycle Bin)");
+    EXPECT_EQ(ReadFile(dir / L"in" / L"kept.txt"), "original");
+    EXPECT_FALSE(fs::exists(dir / L"out" / L"kept.txt"));
 }
 
 // An item that replaced one the Recycle Bin took goes back first; then the old one comes out of

@@ -33,6 +33,7 @@
 #include <vector>
 
 #include "history/BatchHistory.h"
+#include "history/MoveIntents.h"
 #include "history/Undo.h"
 #include "model/DataFolder.h"
 #include "matching/RuleSelection.h"
@@ -202,6 +203,8 @@ kw::RouteJobResult RecordedBatch(const fs::path& root, const kw::AppSettings& se
     batch.id = batch.time;
     batch.undoOf = undoOf;
     auto recording = std::make_shared<kw::BatchRecording>(root / L"history.jsonl", batch);
+    auto intents = std::make_shared<kw::MoveIntents>(root, batch);
+    hooks.intent = [intents](const fs::path& source, const fs::path& target) { intents->Add(source, target); };
     kw::RouteJob job;
     int done = 0;
     hooks.itemDone = [&](const fs::path&, const kw::RouteItemResult& r) {
@@ -327,12 +330,30 @@ std::vector<std::wstring> JournaledTargets(const fs::path& journals) {
     return targets;
 }
 
+std::string Lower(std::string text) {
+    for (char& c : text)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    return text;
+}
+
 // Counts each manifest item at source and destination. An item whole at both ends is pending
 // when a journal of its move lies beside it (the next batch finishes that move), else a
 // duplicate. With `final` every item must have arrived at the destination, once, and nothing
 // with a staging name may be left.
 int Verify(const fs::path& root, const fs::path& destination, bool final, bool back) {
-    int whole = 0, lost = 0, duplicated = 0, pending = 0, remnants = 0, atTarget = 0;
+    int whole = 0, lost = 0, duplicated = 0, pending = 0, remnants = 0, atTarget = 0, unrecorded = 0;
+    // As the application's next start does: what a killed batch moved is recorded from its intents.
+    kw::CompleteHistoryFromIntents(root / L"history.jsonl", root);
+    std::vector<std::string> targets, sources;  // of every move on record, lower case
+    for (const kw::HistoryBatch& batch : kw::LoadHistory(root / L"history.jsonl"))
+        for (const kw::HistoryItem& item : batch.items)
+            if (kw::PlacedAtTarget(item.fate)) {
+                targets.push_back(Lower(item.target));
+                sources.push_back(Lower(item.source));
+            }
+    const auto onRecord = [](const std::vector<std::string>& paths, const fs::path& path) {
+        return std::find(paths.begin(), paths.end(), Lower(kw::PathToUtf8(path))) != paths.end();
+    };
     // Journals of routing moves and of an undo's lie in the program's data folder.
     const std::vector<std::wstring> journaled = JournaledTargets(kw::DataFolder().folder);
     for (const Item& item : ReadManifest(root)) {
@@ -354,6 +375,14 @@ int Verify(const fs::path& root, const fs::path& destination, bool final, bool b
         } else {
             ++whole;
             atTarget += targetWhole;
+            // Every item that moved is on record: at the destination, by a move that put it there;
+            // back where it was after a move away, by the undo that put it back.
+            const fs::path source = root / L"src" / item.name, target = destination / item.name;
+            if ((targetWhole && !onRecord(targets, target)) ||
+                (sourceWhole && onRecord(sources, source) && !onRecord(targets, source))) {
+                ++unrecorded;
+                std::printf("UNRECORDED %s\n", kw::PathToUtf8(item.name).c_str());
+            }
             // A damaged remainder beside the whole item is a duplicate in part.
             if ((sourceWhole && atDestination) || (targetWhole && atSource)) {
                 ++remnants;
@@ -370,9 +399,10 @@ int Verify(const fs::path& root, const fs::path& destination, bool final, bool b
             }
     const int unfinished = final ? (back ? atTarget : whole - atTarget) + pending + staging : 0;
     std::printf("RESULT items %d, whole once %d, at target %d, lost %d, duplicated %d, pending %d, remnants %d, "
-                "staging leftovers %d\n",
-                whole + lost + duplicated + pending, whole, atTarget, lost, duplicated, pending, remnants, staging);
-    return lost + duplicated + remnants + unfinished == 0 ? 0 : 1;
+                "staging leftovers %d, unrecorded %d\n",
+                whole + lost + duplicated + pending, whole, atTarget, lost, duplicated, pending, remnants, staging,
+                unrecorded);
+    return lost + duplicated + remnants + unfinished + unrecorded == 0 ? 0 : 1;
 }
 
 kw::AppSettings SaveDocument(bool large) {

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Reliability campaign: kills KwCampaign at random moments during batches of about 1,000 items
 # (one volume, and across to the tmpfs drive T:) and during settings saves, then checks by content
-# hash that nothing was lost; then hostile conditions and names, access denied (as root: run as
+# hash that nothing was lost and that every item that moved is in the history (as the next start
+# completes it from the batch's intents); then hostile conditions and names, access denied (as root: run as
 # nobody), then fuzzing. Bounded in time; prints its tally last.
 # Usage: campaign.sh <KwCampaign.exe> <wine-exec> <work folder> <wine prefix>
 # Environment: KW_CAMPAIGN_SECONDS (kill rounds budget, default 150), KW_CAMPAIGN_FUZZ_SECONDS
@@ -14,7 +15,7 @@ set -uo pipefail
 exe=$1 wine_exec=$2 work=$3 prefix=$4
 budget=${KW_CAMPAIGN_SECONDS:-150}
 RANDOM=${KW_CAMPAIGN_SEED:-$$}
-scenarios=0 items=0 lost=0 duplicated=0 pending=0 faults=0
+scenarios=0 items=0 lost=0 duplicated=0 pending=0 faults=0 unrecorded=0
 tmpfs_volume=""
 
 rm -rf "$work" && mkdir -p "$work"
@@ -90,6 +91,7 @@ for mode in same cross same cross same cross same cross same cross same cross; d
   fi
   lost=$((lost + $(field lost <<<"$out") + $(field lost <<<"$final")))
   duplicated=$((duplicated + $(field duplicated <<<"$out") + $(field duplicated <<<"$final")))
+  unrecorded=$((unrecorded + $(field unrecorded <<<"$out") + $(field unrecorded <<<"$final")))
   pending=$((pending + $(field pending <<<"$out")))
   scenarios=$((scenarios + 1)) items=$((items + 1000))
   rm -rf "$root"; [[ $mode == cross ]] && rm -rf "$second_volume/campaign-$round"
@@ -144,6 +146,7 @@ for mode in undo-same undo-cross cancel-same cancel-cross queued-cross; do
   fi
   lost=$((lost + $(field lost <<<"$out") + $(field lost <<<"$final")))
   duplicated=$((duplicated + $(field duplicated <<<"$out") + $(field duplicated <<<"$final")))
+  unrecorded=$((unrecorded + $(field unrecorded <<<"$out") + $(field unrecorded <<<"$final")))
   scenarios=$((scenarios + 1)) items=$((items + 1000))
   rm -rf "$root"; [[ $mode == *cross ]] && rm -rf "$second_volume/campaign-$round"
 done
@@ -288,5 +291,6 @@ scenarios=$((scenarios + 3)) items=$((items + ${fuzzed:-0}))
 cleanup; tmpfs_volume=""
 rm -rf "$work"
 echo "campaign: scenarios $scenarios, items $items, items lost: $lost, duplicated: $duplicated," \
+     "moved items not on record: $unrecorded," \
      "moves cut short by a kill and finished by the next batch: $pending, faults $faults"
-(( lost == 0 && duplicated == 0 && faults == 0 ))
+(( lost == 0 && duplicated == 0 && unrecorded == 0 && faults == 0 ))

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <cstdlib>
+#include <functional>
 #include <future>
 #include <cwctype>
 
@@ -12,6 +13,8 @@
 #include "routing/ItemPlan.h"
 #include "routing/NameConflicts.h"
 #include "routing/RouteJob.h"
+#include "routing/SourceDeletion.h"
+#include "support/EditorSave.h"
 #include "support/Fixtures.h"
 #include "support/HeldFile.h"
 #include "support/LiteralFile.h"
@@ -501,6 +504,55 @@ TEST_P(CrossVolume, NeverReplacesATakenName) {
     EXPECT_EQ(ReadFile(other / L"a.txt"), "theirs");
     EXPECT_EQ(ReadFile(dir / L"a.txt"), "mine");
     EXPECT_EQ(test::EntryCount(other), 1u);
+}
+
+// Saved while it was being moved to another drive (between the copy and the source's deletion,
+// where a large item's copy gives an editor time): the source is never deleted unless it is what
+// was copied. A file is held so that a save over its contents waits; a save that replaces the
+// file (another object takes its name), or a change inside a folder, leaves the item in place
+// with its new contents, the stale copy taken back.
+TEST(MoveAcrossVolumes, ASourceSavedDuringTheMoveIsNeverLost) {
+    const auto volume = test::SecondVolume();
+    if (!volume) GTEST_SKIP() << "needs drive T: on a second file system (run through ctest)";
+    TempDir dir;
+    const fs::path out = *volume / (L"kw-saved-" + std::to_wstring(GetCurrentProcessId()));
+    fs::create_directories(out);
+    WriteFile(dir / L"notes.txt", "old text");
+    WriteFile(dir / L"held.txt", "old text");
+    WriteFile(dir / L"Tree" / L"inner" / L"notes.txt", "old text");
+    struct Case {
+        const wchar_t* item;
+        std::function<void(const fs::path&)> save;
+        bool moved;
+        const wchar_t* file;  // the file inside the item that the user saved
+    };
+    const Case cases[] = {
+        {L"notes.txt", [](const fs::path& p) { test::SaveByReplacing(p, "new text"); }, false, L""},
+        {L"held.txt", [](const fs::path& p) { EXPECT_FALSE(test::SaveInPlace(p, "new text")) << "held while moved"; }, true, L""},
+        {L"Tree", [](const fs::path& p) { ASSERT_TRUE(test::SaveInPlace(p / L"inner" / L"notes.txt", "new text!")); }, false,
+         L"inner\\notes.txt"},
+    };
+    for (const Case& c : cases) {
+        const fs::path source = dir / c.item;
+        // The target is cleared (here: nothing to clear) after the copy is whole, right before the
+        // rename into place: the moment the user's save is made.
+        const std::error_code ec = MoveToTarget(source, out / c.item, false, nullptr, [&] {
+            c.save(source);
+            return std::error_code();
+        });
+        const fs::path file = *c.file ? fs::path(c.file) : fs::path();
+        if (c.moved) {
+            EXPECT_FALSE(ec) << ec.message();
+            EXPECT_EQ(ReadFile(out / c.item / file), "old text");
+            EXPECT_FALSE(fs::exists(source));
+        } else {
+            EXPECT_TRUE(IsSourceChanged(ec)) << PathToUtf8(source) << ": " << ec.message();
+            EXPECT_NE(ReadFile(source / file), "old text") << "the user's save is kept";
+            EXPECT_FALSE(fs::exists(out / c.item)) << "the stale copy is taken back";
+        }
+    }
+    EXPECT_EQ(test::EntryNames(out), std::vector<std::string>{"held.txt"}) << "no staging copy left";
+    test::RemoveTree(out);
 }
 
 INSTANTIATE_TEST_SUITE_P(Volumes, CrossVolume, ::testing::Values(OtherVolume::driveLetter, OtherVolume::mountedFolder),

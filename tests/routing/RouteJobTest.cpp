@@ -9,7 +9,10 @@
 #include <thread>
 
 #include "model/TextEncoding.h"
+#include "routing/ItemActions.h"
 #include "routing/RouteJob.h"
+#include "routing/RouteMessages.h"
+#include "support/EditorSave.h"
 #include "support/Fixtures.h"
 #include "support/HeldFile.h"
 #include "support/TempDir.h"
@@ -237,14 +240,27 @@ TEST(RouteJob, MovesAcrossVolumesInGroupsWithEachOutcomeItsOwn) {
     RouteJob job;
     std::vector<std::string> recorded;
     BatchHooks hooks;
+    // While f2 and f3 wait for their group's commit, the user saves them: f3 over its contents
+    // (refused: it is held until its deletion), f2 by replacing it (it stays, with the new text).
+    hooks.step = [&](size_t index, const fs::path& item, BatchCache& cache) {
+        if (index == 5) {
+            EXPECT_FALSE(test::SaveInPlace(dir / L"f3.txt", "saved"));
+            test::SaveByReplacing(dir / L"f2.txt", "saved");
+        }
+        return RouteItem(item, cache);
+    };
     hooks.itemDone = [&](const fs::path&, const RouteItemResult& r) { recorded.push_back(r.source + (r.ok ? " ok" : " failed")); };
     std::promise<RouteJobResult> done;
     auto result = done.get_future();
     job.Start(s, items, [&](RouteJobResult r) { done.set_value(std::move(r)); }, {}, std::move(hooks));
     const RouteJobResult r = Await(result);
     held.Release();
-    EXPECT_EQ(r.moved, 99);
+    EXPECT_EQ(r.moved, 98);
     EXPECT_EQ(r.failed, 2);  // the held file, and the second listing of f10 (already moved)
+    EXPECT_EQ(r.skipped, 1);
+    EXPECT_EQ(r.items[2].message, kMessageSourceChanged);
+    EXPECT_EQ(test::ReadFile(dir / L"f2.txt"), "saved");
+    EXPECT_FALSE(fs::exists(out / L"f2.txt"));
     ASSERT_EQ(r.items.size(), items.size());
     ASSERT_EQ(recorded.size(), items.size());
     for (size_t i = 0; i < items.size(); ++i) {
@@ -256,11 +272,11 @@ TEST(RouteJob, MovesAcrossVolumesInGroupsWithEachOutcomeItsOwn) {
     EXPECT_FALSE(fs::exists(out / L"f30.txt"));
     EXPECT_FALSE(r.items[50].ok);
     for (int i = 0; i < 100; ++i) {
-        if (i == 30) continue;
+        if (i == 30 || i == 2) continue;
         EXPECT_EQ(test::ReadFile(out / (L"f" + std::to_wstring(i) + L".txt")), "item " + std::to_string(i));
     }
-    EXPECT_EQ(test::EntryCount(out), 99u);  // no second copy, no staging
-    EXPECT_EQ(test::EntryCount(dir.Path()), 1u);
+    EXPECT_EQ(test::EntryCount(out), 98u);  // no second copy, no staging
+    EXPECT_EQ(test::EntryCount(dir.Path()), 2u);
     test::RemoveTree(out);
 }
 
