@@ -65,16 +65,15 @@ std::vector<HistoryItem> MovesToRecord(const IntentsFile& intents, const History
     }
     std::vector<HistoryItem> items;
     for (const IntentsFile::Move& move : last) {
-        const std::string source = PathToUtf8(fs::path(move.source));
         if (recorded && std::any_of(recorded->items.begin(), recorded->items.end(), [&](const HistoryItem& item) {
                 return SamePathText(PathFromUtf8(item.source).native(), move.source);
             }))
             continue;
-        const Presence source = Lookup(move.source), target = Lookup(move.target);
-        if (source == Presence::present && target == Presence::present && HoldsCopyOf(move.target, move.source))
+        const Presence atSource = Lookup(move.source), atTarget = Lookup(move.target);
+        if (atSource == Presence::present && atTarget == Presence::present && HoldsCopyOf(move.target, move.source))
             kept.push_back(move);
-        if (source != Presence::missing || target != Presence::present) continue;
-        RouteItemResult r{source, PathToUtf8(fs::path(move.target)), "", intents.batch.undoOf ? "Put back" : "Moved",
+        if (atSource != Presence::missing || atTarget != Presence::present) continue;
+        RouteItemResult r{PathToUtf8(fs::path(move.source)), PathToUtf8(fs::path(move.target)), "", intents.batch.undoOf ? "Put back" : "Moved",
                           true, false};
         items.push_back(RecordOf(intents.batch.id, r));
     }
