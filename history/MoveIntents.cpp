@@ -95,7 +95,7 @@ bool AppendToHistory(const fs::path& file, const std::string& lines) {
         DWORD got = 0;
         if (SetFilePointerEx(h.get(), last, nullptr, FILE_BEGIN) && ReadFile(h.get(), &c, 1, &got, nullptr) && got == 1 &&
             c != '\n')
-            text.insert(0, "\n");
+            text = "\n" + lines;
     }
     return WriteAll(h.get(), text);
 }

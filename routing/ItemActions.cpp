@@ -144,19 +144,22 @@ std::error_code CopyThenDelete(const fs::path& source, const fs::path& target, b
     }
     const auto finish = [source, target, copy, aside, recorded, copied, &staging]() -> std::error_code {
         const TreeFingerprint fingerprint = copied->Fingerprint();
-        const std::error_code deleted = DeleteCopiedSource(source, aside, *copied);
+        std::error_code deleted = DeleteCopiedSource(source, aside, *copied);
         if (deleted) {
             // The source stays. The copy just put in place is taken back (renamed to its staging
             // name first, so a kill midway leaves only a staging copy) when it is stale (the
-            // source changed since) or when the source is provably whole as copied (it could not
-            // be deleted): the move then leaves the item once, where it was. A folder left in
-            // part keeps its copy; so does a copy changed at the target meanwhile.
+            // source changed since: refused for that, or a file another program still writes)
+            // or when the source is provably whole as copied (it could not be deleted): the move
+            // then leaves the item once, where it was. A folder left in part keeps its copy (a
+            // file goes in one step, never in part); so does a copy changed at the target.
             TreeFingerprint now, there;
-            const bool stale = IsSourceChanged(deleted);
-            const bool whole = !stale && !FingerprintTree(source, now) && now == fingerprint;
+            const bool readable = !FingerprintTree(source, now);
+            const bool stale = IsSourceChanged(deleted) || (!fingerprint.folder && readable && now != fingerprint);
+            const bool whole = !stale && readable && now == fingerprint;
             const bool untouched = !FingerprintTree(target, there) && SameFingerprint(fingerprint, there, TimeKeepingAt(target));
             if ((stale || whole) && untouched && MoveFileExW(ExtendedPath(target).c_str(), ExtendedPath(copy).c_str(), 0))
                 DeleteTree(copy);
+            if (stale) deleted = SourceChangedError();
         }
         // A source that was not deleted is reported as failed, and stays where it is: its record
         // is settled, so no later batch deletes what the user was told is still there.

@@ -151,13 +151,14 @@ TEST(Undo, AnItemSavedWhileItIsPutBackAcrossVolumesStaysWithItsNewContents) {
     MoveStaging staging(dir.Path());
     staging.GroupCommits(true);
     const std::vector<UndoStep> steps = PlanUndo(batch);
+    test::OpenForWriting writer(out / L"notes.txt");  // an editor that holds its file
     for (const UndoStep& step : steps) EXPECT_TRUE(UndoItem(step, {}, &staging).ok);
-    test::SaveByReplacing(out / L"notes.txt", "new text");
+    writer.SaveAndClose("new text!");
     const std::vector<std::error_code> outcomes = staging.Commit();
     ASSERT_EQ(outcomes.size(), steps.size());
     for (size_t i = 0; i < steps.size(); ++i)
         EXPECT_EQ(IsSourceChanged(outcomes[i]), steps[i].from.filename() == L"notes.txt") << outcomes[i].message();
-    EXPECT_EQ(ReadFile(out / L"notes.txt"), "new text");
+    EXPECT_EQ(ReadFile(out / L"notes.txt"), "new text!");
     EXPECT_FALSE(fs::exists(dir / L"in" / L"notes.txt")) << "the stale copy is taken back";
     EXPECT_EQ(ReadFile(dir / L"in" / L"other.txt"), "other");
     EXPECT_FALSE(fs::exists(out / L"other.txt"));

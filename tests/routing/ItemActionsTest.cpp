@@ -508,34 +508,41 @@ TEST_P(CrossVolume, NeverReplacesATakenName) {
 
 // Saved while it was being moved to another drive (between the copy and the source's deletion,
 // where a large item's copy gives an editor time): the source is never deleted unless it is what
-// was copied. A file is held so that a save over its contents waits; a save that replaces the
-// file (another object takes its name), or a change inside a folder, leaves the item in place
-// with its new contents, the stale copy taken back.
+// was copied. A file is held, so that a save over it or in its place waits for the move; a file
+// another program already had open for writing, or a file inside a folder, is compared instead,
+// and when it changed it stays where it was with its new contents, the stale copy taken back.
 TEST(MoveAcrossVolumes, ASourceSavedDuringTheMoveIsNeverLost) {
     const auto volume = test::SecondVolume();
     if (!volume) GTEST_SKIP() << "needs drive T: on a second file system (run through ctest)";
     TempDir dir;
     const fs::path out = *volume / (L"kw-saved-" + std::to_wstring(GetCurrentProcessId()));
     fs::create_directories(out);
-    WriteFile(dir / L"notes.txt", "old text");
     WriteFile(dir / L"held.txt", "old text");
+    WriteFile(dir / L"log.txt", "old text");
     WriteFile(dir / L"Tree" / L"inner" / L"notes.txt", "old text");
+    test::OpenForWriting writer(dir / L"log.txt");
+    ASSERT_TRUE(writer.Opened());
     struct Case {
         const wchar_t* item;
-        std::function<void(const fs::path&)> save;
+        std::function<void(const fs::path&)> save;  // what the user does between copy and deletion
         bool moved;
-        const wchar_t* file;  // the file inside the item that the user saved
+        const wchar_t* file;  // the file inside the item that was saved
     };
     const Case cases[] = {
-        {L"notes.txt", [](const fs::path& p) { test::SaveByReplacing(p, "new text"); }, false, L""},
-        {L"held.txt", [](const fs::path& p) { EXPECT_FALSE(test::SaveInPlace(p, "new text")) << "held while moved"; }, true, L""},
-        {L"Tree", [](const fs::path& p) { ASSERT_TRUE(test::SaveInPlace(p / L"inner" / L"notes.txt", "new text!")); }, false,
-         L"inner\\notes.txt"},
+        {L"held.txt",
+         [](const fs::path& p) {
+             EXPECT_FALSE(test::SaveInPlace(p, "new text!")) << "held while it is moved";
+             EXPECT_FALSE(test::SaveByReplacing(p, "new text!")) << "held while it is moved";
+         },
+         true, L""},
+        {L"log.txt", [&](const fs::path&) { writer.SaveAndClose("new text!"); }, false, L""},
+        {L"Tree", [](const fs::path& p) { ASSERT_TRUE(test::SaveInPlace(p / L"inner" / L"notes.txt", "new text!")); },
+         false, L"inner\\notes.txt"},
     };
     for (const Case& c : cases) {
         const fs::path source = dir / c.item;
-        // The target is cleared (here: nothing to clear) after the copy is whole, right before the
-        // rename into place: the moment the user's save is made.
+        // What stands at the target is cleared (here: nothing) once the copy is whole, right before
+        // the rename into place: the moment the user saves.
         const std::error_code ec = MoveToTarget(source, out / c.item, false, nullptr, [&] {
             c.save(source);
             return std::error_code();
@@ -547,7 +554,7 @@ TEST(MoveAcrossVolumes, ASourceSavedDuringTheMoveIsNeverLost) {
             EXPECT_FALSE(fs::exists(source));
         } else {
             EXPECT_TRUE(IsSourceChanged(ec)) << PathToUtf8(source) << ": " << ec.message();
-            EXPECT_NE(ReadFile(source / file), "old text") << "the user's save is kept";
+            EXPECT_EQ(ReadFile(source / file), "new text!") << "the user's save is kept";
             EXPECT_FALSE(fs::exists(out / c.item)) << "the stale copy is taken back";
         }
     }

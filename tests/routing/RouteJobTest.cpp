@@ -240,12 +240,15 @@ TEST(RouteJob, MovesAcrossVolumesInGroupsWithEachOutcomeItsOwn) {
     RouteJob job;
     std::vector<std::string> recorded;
     BatchHooks hooks;
-    // While f2 and f3 wait for their group's commit, the user saves them: f3 over its contents
-    // (refused: it is held until its deletion), f2 by replacing it (it stays, with the new text).
+    // While f2 and f3 wait for their group's commit, they are saved: f3 by the user (refused: it
+    // is held until its deletion), f2 by a program that had it open for writing before the batch
+    // (it stays where it was, with the new text).
+    test::OpenForWriting writer(dir / L"f2.txt");
+    ASSERT_TRUE(writer.Opened());
     hooks.step = [&](size_t index, const fs::path& item, BatchCache& cache) {
         if (index == 5) {
             EXPECT_FALSE(test::SaveInPlace(dir / L"f3.txt", "saved"));
-            test::SaveByReplacing(dir / L"f2.txt", "saved");
+            writer.SaveAndClose("saved");
         }
         return RouteItem(item, cache);
     };
