@@ -547,14 +547,14 @@ TEST(MoveAcrossVolumes, ASourceSavedDuringTheMoveIsNeverLost) {
             c.save(source);
             return std::error_code();
         });
-        const fs::path file = *c.file ? fs::path(c.file) : fs::path();
+        const auto saved = [&](const fs::path& item) { return *c.file ? item / c.file : item; };
         if (c.moved) {
             EXPECT_FALSE(ec) << ec.message();
-            EXPECT_EQ(ReadFile(out / c.item / file), "old text");
+            EXPECT_EQ(ReadFile(saved(out / c.item)), "old text");
             EXPECT_FALSE(fs::exists(source));
         } else {
             EXPECT_TRUE(IsSourceChanged(ec)) << PathToUtf8(source) << ": " << ec.message();
-            EXPECT_EQ(ReadFile(source / file), "new text!") << "the user's save is kept";
+            EXPECT_EQ(ReadFile(saved(source)), "new text!") << "the user's save is kept";
             EXPECT_FALSE(fs::exists(out / c.item)) << "the stale copy is taken back";
         }
     }
