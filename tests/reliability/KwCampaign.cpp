@@ -251,6 +251,8 @@ int RouteWatched(const fs::path& root, const fs::path& destination) {
                 recording->Add(r);
                 if (r.ok && !r.skipped) watcher.NoteOwnItem(kw::PathFromUtf8(r.target));
             };
+            auto intents = std::make_shared<kw::MoveIntents>(root, batch);
+            hooks.intent = [intents](const fs::path& source, const fs::path& target) { intents->Add(source, target); };
             std::promise<kw::RouteJobResult> done;
             const std::vector<fs::path> items = arrival.items;
             job.Start(settings, std::move(arrival.items), [&done](kw::RouteJobResult r) { done.set_value(std::move(r)); },
@@ -280,6 +282,8 @@ int RouteQueued(const fs::path& root, const fs::path& destination) {
         auto recording = std::make_shared<kw::BatchRecording>(root / L"history.jsonl", batch);
         kw::BatchHooks hooks;
         hooks.itemDone = [recording](const fs::path&, const kw::RouteItemResult& r) { recording->Add(r); };
+        auto intents = std::make_shared<kw::MoveIntents>(root, batch);
+        hooks.intent = [intents](const fs::path& source, const fs::path& target) { intents->Add(source, target); };
         results.push_back(promises[b].get_future());
         job.Start(CatchAllTo(destination), std::move(b == 0 ? first : second),
                   [&promises, b](kw::RouteJobResult r) { promises[b].set_value(std::move(r)); }, [](int, int, std::string) {},
