@@ -8,6 +8,7 @@
 //   KwCampaign route-cancel <root> <destination> <n>   ... cancelled after n items
 //   KwCampaign route-watched <root> <destination>   watches <root>\src, routes what settles there
 //   KwCampaign undo <root>                     puts back every routing batch in <root>\history.jsonl
+//   KwCampaign route-rewrite <root> <destination>   routes while programs save some of the items
 //   KwCampaign verify <root> <destination> [final|back]   final: all at the target; back: all at the source
 //   KwCampaign save-loop <folder>              saves two settings documents in turn, for ever
 //   KwCampaign check-save <folder>             config.json is exactly one of the two documents
@@ -46,6 +47,7 @@
 #include "routing/RouteJob.h"
 #include "watch/FolderWatcher.h"
 #include "reliability/Campaign.h"
+#include "support/EditorSave.h"
 
 namespace fs = std::filesystem;
 
@@ -295,6 +297,64 @@ int RouteQueued(const fs::path& root, const fs::path& destination) {
     return 0;
 }
 
+// A batch routed while the files are being saved, as programs save them: every tenth file is
+// held open for writing by a program from before the batch and saved through that handle a few
+// items after its own turn (a log, an editor that keeps its file open); every tenth from the
+// fifth on is saved by the user a few items after its turn, over its contents or by replacing it
+// (refused while the move holds it). Whatever the moment, each item's newest contents must exist
+// exactly once, at its source or its target.
+int RouteRewrite(const fs::path& root, const fs::path& destination) {
+    std::vector<fs::path> items;
+    for (const Item& item : ReadManifest(root)) items.push_back(root / L"src" / item.name);
+    std::map<size_t, std::unique_ptr<kw::test::OpenForWriting>> writers;
+    std::map<std::wstring, uint64_t> newest;  // name -> hash of its newest contents
+    for (size_t i = 0; i < items.size(); i += 10)
+        if (fs::is_regular_file(items[i])) writers[i] = std::make_unique<kw::test::OpenForWriting>(items[i]);
+    kw::BatchHooks hooks;
+    hooks.step = [&](size_t index, const fs::path& item, kw::BatchCache& cache) {
+        if (index >= 3) {
+            const size_t earlier = index - 3;
+            const fs::path& saved = items[earlier];
+            const std::string text = "saved during the batch: " + std::to_string(earlier);
+            if (const auto writer = writers.find(earlier); writer != writers.end() && writer->second->Opened()) {
+                writer->second->SaveAndClose(text);
+                newest[saved.filename().native()] = 0;
+            } else if (earlier % 10 == 5 && fs::is_regular_file(saved)) {
+                const bool done = earlier % 20 == 5 ? kw::test::SaveInPlace(saved, text) : kw::test::SaveByReplacing(saved, text);
+                if (done) newest[saved.filename().native()] = 0;
+            }
+        }
+        return kw::RouteItem(item, cache);
+    };
+    const kw::RouteJobResult result = RecordedBatch(root, CatchAllTo(destination), items, 0, std::move(hooks));
+    writers.clear();
+    int lost = 0, duplicated = 0, leftInPlace = 0;
+    for (const Item& item : ReadManifest(root)) {
+        const fs::path source = root / L"src" / item.name, target = destination / item.name;
+        const uint64_t want = newest.count(item.name) ? 0 : item.hash;
+        // A saved item's newest contents are the saved text, wherever it is.
+        const auto holds = [&](const fs::path& path) {
+            if (!fs::exists(path)) return false;
+            if (want) return HashItem(path) == want;
+            std::ifstream in(path, std::ios::binary);
+            const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+            return text.rfind("saved during the batch: ", 0) == 0;
+        };
+        const bool atSource = holds(source), atTarget = holds(target);
+        leftInPlace += atSource && !atTarget;
+        if (!atSource && !atTarget) {
+            ++lost;
+            std::printf("LOST %s\n", kw::PathToUtf8(item.name).c_str());
+        } else if (fs::exists(source) && fs::exists(target)) {
+            ++duplicated;
+            std::printf("DUPLICATE %s\n", kw::PathToUtf8(item.name).c_str());
+        }
+    }
+    std::printf("RESULT rewrite: moved %d, saved during the batch %zu, left in place %d, lost %d, duplicated %d\n",
+                result.moved, newest.size(), leftInPlace, lost, duplicated);
+    return lost + duplicated == 0 ? 0 : 1;
+}
+
 // Undoes every routing batch in <root>\history.jsonl, newest first (a rerun after a kill puts
 // back what the killed undo had not).
 int Undo(const fs::path& root) {
@@ -450,6 +510,7 @@ int wmain(int argc, wchar_t** argv) {
         if (mode == L"route-queued") return RouteQueued(a, b);
         if (mode == L"route-watched") return RouteWatched(a, b);
         if (mode == L"undo") return Undo(a);
+        if (mode == L"route-rewrite") return RouteRewrite(a, b);
         if (mode == L"verify") return Verify(a, b, Arg(argv, argc, 4) != L"", Arg(argv, argc, 4) == L"back");
         if (mode == L"save-loop") return SaveLoop(a);
         if (mode == L"check-save") return CheckSave(a);

@@ -151,6 +151,25 @@ for mode in undo-same undo-cross cancel-same cancel-cross queued-cross; do
   rm -rf "$root"; [[ $mode == *cross ]] && rm -rf "$second_volume/campaign-$round"
 done
 
+# --- 1d. sources saved while the batch runs ---------------------------------------------------------
+# Programs and the user save some items a few items after their turn (through a handle open
+# since before the batch, over the contents, by replacing the file): on one volume and across.
+# Every item's newest contents must exist exactly once.
+for mode in same cross; do
+  round=$((round + 1))
+  root="$work/batch-$round"
+  if [[ $mode == same ]]; then dest="$(winpath "$root")\\out"; else dest="T:\\campaign-$round"; fi
+  rm -rf "$root"
+  run prepare "$(winpath "$root")" 300 "$((RANDOM * 7 + round))" >/dev/null
+  out=$(run route-rewrite "$(winpath "$root")" "$dest")
+  status=$?
+  echo "sources saved during a batch ($mode volume): $(sed -n 's/^RESULT rewrite: //p' <<<"$out")"
+  if (( status != 0 )); then grep -v '^RESULT' <<<"$out" | head -20; faults=$((faults + 1)); fi
+  lost=$((lost + $(field lost <<<"$out"))) duplicated=$((duplicated + $(field duplicated <<<"$out")))
+  scenarios=$((scenarios + 1)) items=$((items + 300))
+  rm -rf "$root"; [[ $mode == cross ]] && rm -rf "$second_volume/campaign-$round"
+done
+
 # --- 1c. kill during a watched batch while files are still being written ------------------------
 # The batch's items lie in a watched folder whose "already there" items are routed, while four
 # writers keep adding to files there (a chunk every 0.3 s). Killed at a random moment: every item
