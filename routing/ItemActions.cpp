@@ -698,9 +698,11 @@ RouteItemResult MoveWithFacts(const fs::path& source, ItemKind kind, const fs::p
             }
             if (!transferError) break;
             if (IsSourceChanged(transferError)) {
-                // Saved while it was being moved: it stays with its newer contents (SourceDeletion.h).
+                // Saved while it was being moved: it stays with its newer contents (SourceDeletion.h),
+                // and the batch counts it as not routed.
                 batch.Forget();
-                Skip(r, kMessageSourceChanged, false);
+                r.ok = r.skipped = false;
+                r.message = kMessageSourceChanged;
                 if (replaced.InBin()) r.message += kOldOneInBin;
                 return r;
             }

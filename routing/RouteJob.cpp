@@ -193,8 +193,7 @@ void RouteJob::RunBatch(Batch& batch) {
                 if (!h.waits) continue;
                 const std::error_code ec = next < outcomes.size() ? outcomes[next++] : std::error_code();
                 if (IsSourceChanged(ec)) {
-                    h.result.ok = false;
-                    h.result.skipped = true;
+                    h.result.ok = h.result.skipped = false;
                     h.result.message = kMessageSourceChanged;
                     if (h.result.replacedAt) h.result.message += kOldOneInBin;
                 } else if (ec) {
