@@ -75,6 +75,15 @@ std::error_code MarkForDeletion(HANDLE h) {
 // FILE_SHARE_DELETE is needed by nobody else but costs nothing.
 std::error_code DeleteCopiedFile(const std::wstring& path, const TreeFingerprint& copied, std::optional<uint64_t> index,
                                  HANDLE held) {
+    if (held) {
+        // Held since before its copy, nobody could write it: the held object itself is deleted,
+        // through a second handle on it ("ReOpenFile": the access asked for must suit the held
+        // handle's sharing, which lets deletion in). Whatever another program may have put at
+        // its name meanwhile is not touched.
+        const UniqueFile again = OwnFile(
+            ReOpenFile(held, DELETE | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_DELETE, 0));
+        if (again) return MarkForDeletion(again.get());
+    }
     const UniqueFile h = OwnFile(CreateFileW(path.c_str(), DELETE | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES,
                                              FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
                                              FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
