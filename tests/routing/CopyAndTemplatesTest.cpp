@@ -176,7 +176,7 @@ TEST(RouteItem, ResolvesDestinationTemplatesAndCopiesWhenAsked) {
     EXPECT_EQ(ReadFile(dir / L"Clients" / L"Acme" / L"Acme_Invoice_7.pdf"), "invoice");
     const RouteItemResult photo = RouteItem(in / L"IMG_0042.JPG", batch);
     EXPECT_EQ(photo.target, root + "\\Photos\\2024\\05\\IMG_0042.JPG");
-    ExpectResult(RouteItem(in / L"x.bad", batch), "Skipped (the destination template has an error).", false, true);
+    ExpectResult(RouteItem(in / L"x.bad", batch), "Skipped (the destination template has an error).", false, false);
     EXPECT_EQ(PlanItem(in / L"x.bad", planning).outcome.message, "Skipped (the destination template has an error).");
     EXPECT_TRUE(fs::exists(in / L"x.bad"));
 
