@@ -32,9 +32,10 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
     // take it from there. It fails once the manifest has set it, and under Wine: harmless.
     kw::BecomePerMonitorDpiAware();
 
-    // `--help` and `route` answer in the console and never become the running copy.
+    // `--help`, `--version`, an unknown option and `route` answer in the console and never
+    // become the running copy.
     const kw::CommandLine line = kw::ParseCommandLine(kw::ProcessArguments());
-    if (line.mode == kw::CommandLine::Mode::help || line.mode == kw::CommandLine::Mode::route)
+    if (line.mode != kw::CommandLine::Mode::start && line.mode != kw::CommandLine::Mode::open)
         return kw::RunConsoleCommand(line);
 
     HANDLE mutex = CreateMutexW(nullptr, TRUE, kw::kInstanceMutexName);

@@ -673,10 +673,11 @@ case "$scenario" in
 
   route-console)
     # `route` from a console: its output and exit codes, with no copy running at first.
-    write_config '"noMatchPolicy": "leave_in_place",' "Invoices|pdf|$work/PDFs|" "Letters|doc|$work/blocked|"
+    write_config '"noMatchPolicy": "leave_in_place",' "Invoices|pdf|$work/PDFs|" "Letters|doc|$work/blocked|" \
+      "Broken|bad|$work/out/{colour}|"
     rm -rf "$work/blocked"; echo "a file where the rule's folder should be" > "$work/blocked"
     mkdir -p "$work/in"
-    echo a > "$work/in/a.pdf"; echo n > "$work/in/notes.txt"; echo d > "$work/in/d.doc"
+    echo a > "$work/in/a.pdf"; echo n > "$work/in/notes.txt"; echo d > "$work/in/d.doc"; echo b > "$work/in/x.bad"
     route() { (cd "$work/in" && timeout 120 wine "$work/app/KestraneFileweir.exe" route "$@") 2>"$work/err"; }
     expect_code() {
       local want=$1; shift
@@ -685,6 +686,15 @@ case "$scenario" in
     }
     out=$(timeout 60 wine "$work/app/KestraneFileweir.exe" --help) || fail "--help exited with $?"
     grep -qF "attaching to the console it was" <<<"$out" || fail "--help does not say how it prints: $out"
+    # --version and an unknown option outside `route` answer in the console and start nothing.
+    code=0; out=$(timeout 20 wine "$work/app/KestraneFileweir.exe" --version 2>"$work/err") || code=$?
+    [ "$code" = 0 ] || fail "--version exited with $code: $out $(cat "$work/err")"
+    grep -qE '^Kestrane Fileweir [0-9a-z]' <<<"$out" || fail "--version printed: $out"
+    code=0; out=$(timeout 20 wine "$work/app/KestraneFileweir.exe" --bogus "$(win "$work/in/a.pdf")" 2>"$work/err") || code=$?
+    [ "$code" = 2 ] || fail "--bogus exited with $code"
+    grep -qF 'Unknown option "--bogus"' "$work/err" || fail "no message for --bogus: $(cat "$work/err")"
+    [ -f "$work/in/a.pdf" ] || fail "--bogus routed its path"
+    [ -z "$(visible KestraneFileweirMain)" ] || fail "--version or --bogus started the program"
     expect_code 2 --bogus a.pdf
     grep -qF 'Unknown option "--bogus"' "$work/err" || fail "no message for an unknown option: $(cat "$work/err")"
     expect_code 2 a.pdf missing.pdf
@@ -718,6 +728,11 @@ case "$scenario" in
     expect_code 1 --wait d.doc
     grep -qF "[fail] $(win "$work/in/d.doc")" <<<"$out" || fail "the failed item's line was not printed: $out"
     [ -f "$work/in/d.doc" ] || fail "the failed item is gone"
+    # A rule that cannot be carried out (its folder's template has an error) is no success.
+    expect_code 1 --wait x.bad
+    grep -qF "[fail] $(win "$work/in/x.bad")" <<<"$out" || fail "the template error's line: $out"
+    grep -qF "Done — could not route 1" <<<"$out" || fail "the tally does not say it: $out"
+    [ -f "$work/in/x.bad" ] || fail "the item whose rule failed is gone"
     expect_code 0 notes.txt
     grep -qF "Handed 1 item(s) to Kestrane Fileweir." <<<"$out" || fail "no word of the hand-over: $out"
     drive post KestraneFileweirMain 0x111 204 0 >/dev/null || fail "no running copy to end"
