@@ -6,6 +6,7 @@
 #include "app/App.h"
 #include "app/CommandLineRun.h"
 #include "model/AppFolder.h"
+#include "model/DataFolder.h"
 #include "shell/CrashReport.h"
 #include "shell/Dpi.h"
 
@@ -52,8 +53,9 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
     }
     if (line.mode == kw::CommandLine::Mode::open) kw::App::Instance().TakeCommandLine(kw::RequestFromShell(line));
 
-    // A crash leaves a report beside the activity log, which the next start points to.
-    kw::InstallCrashReporter(kw::AppFolder());
+    // A crash leaves a report in the data folder (beside the program, or in the local one when
+    // the program's folder cannot be written), which the next start points to.
+    kw::InstallCrashReporter(kw::DataFolder().folder);
 
     // OleInitialize, not CoInitializeEx: OLE drag and drop (RegisterDragDrop) works only on a
     // thread that initialised OLE; the apartment is single-threaded either way.
