@@ -240,6 +240,17 @@ case "$scenario" in
     wait_for 20 sh -c "! wine reg query 'HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Run' /v KestraneFileweir >/dev/null 2>&1" \
       || fail "Run value not deleted"
     exit_app || fail "exit code $?"
+    # Another copy's value (an installed copy, while this one runs from a stick) stays, with the
+    # switch off here and with it on.
+    wine reg add 'HKCU\Software\Microsoft\Windows\CurrentVersion\Run' /v KestraneFileweir /t REG_SZ \
+      /d 'E:\Installed\KestraneFileweir.exe' /f >/dev/null 2>&1 || fail "could not write another copy's Run value"
+    for on in false true; do
+      write_config "\"startWithWindows\": $on,"
+      start_app
+      exit_app || fail "exit code $?"
+      run_value | grep -qF 'E:\Installed\KestraneFileweir.exe' || fail "another copy's Run value was changed (on: $on): $(run_value)"
+    done
+    wine reg delete 'HKCU\Software\Microsoft\Windows\CurrentVersion\Run' /v KestraneFileweir /f >/dev/null 2>&1 || true
     ;;
 
   templates-and-ctrl-copy)
