@@ -234,6 +234,7 @@ void App::Shutdown() {
         mainWindow = nullptr;
     }
     EndSession(SessionMarkerPath());  // everything is logged and saved
+    waiterReplies.Finish();  // the last answers reach the consoles that wait
 }
 
 void App::ShowMainWindow(bool restore) {

@@ -30,6 +30,7 @@
 #include "routing/PlanJob.h"
 #include "routing/RouteJob.h"
 #include "app/RoutingFolderCheck.h"
+#include "app/WaiterReplies.h"
 #include "shell/BackgroundMessageBox.h"
 #include "shell/FileDropReceiver.h"
 #include "shell/Hotkey.h"
@@ -222,6 +223,7 @@ private:
                        const std::string& text);
     void EndCommandLines();  // at exit: what still waits is logged and its waiters told
     IntakeGathering gathering;
+    WaiterReplies waiterReplies;
     bool initDone = false;
     std::vector<HWND> intakeWaiters;
     std::vector<HWND> previewWaiters;

@@ -11,24 +11,9 @@
 namespace kw {
 namespace {
 
-constexpr DWORD kAnswerTimeoutMs = 5000;
-constexpr size_t kLinesPerMessage = 512 * 1024;
-
 bool IsReplyWindow(HWND window) {
     wchar_t name[64] = {};
     return window && GetClassNameW(window, name, 64) > 0 && std::wstring_view(name) == kReplyWindowClass;
-}
-
-// Sent, not posted: the data must live while the receiver reads it. A waiting process that hangs
-// holds this thread for at most the timeout.
-void SendReply(HWND waiter, HWND from, std::uintptr_t tag, const void* data, size_t bytes) {
-    COPYDATASTRUCT message{};
-    message.dwData = tag;
-    message.cbData = static_cast<DWORD>(bytes);
-    message.lpData = const_cast<void*>(data);
-    DWORD_PTR answer = 0;
-    SendMessageTimeoutW(waiter, WM_COPYDATA, reinterpret_cast<WPARAM>(from), reinterpret_cast<LPARAM>(&message),
-                        SMTO_ABORTIFHUNG, kAnswerTimeoutMs, &answer);
 }
 
 }  // namespace
@@ -92,25 +77,8 @@ void App::RouteCommandLineBatch(GatheredBatch batch) {
 
 void App::AnswerWaiters(std::vector<HWND>& waiters, const std::vector<std::string>& lines, int exitCode,
                         const std::string& text) {
-    std::string block;
-    const auto flush = [&](HWND waiter) {
-        if (!block.empty()) SendReply(waiter, mainWindow, kReplyLinesTag, block.data(), block.size());
-    };
-    for (HWND waiter : waiters) {
-        if (!IsWindow(waiter)) continue;  // it gave up, or was ended
-        block.clear();
-        for (const std::string& line : lines) {
-            if (block.size() + line.size() + 1 > kLinesPerMessage) {
-                flush(waiter);
-                block.clear();
-            }
-            block += line;
-            block += '\n';
-        }
-        flush(waiter);
-        const std::vector<std::byte> done = EncodeDone(exitCode, text);
-        SendReply(waiter, mainWindow, kReplyDoneTag, done.data(), done.size());
-    }
+    // Sent from a thread of their own: a waiting console that stalls never stops the window.
+    waiterReplies.Answer(waiters, mainWindow, lines, exitCode, text);
     waiters.clear();
 }
 

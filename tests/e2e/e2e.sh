@@ -750,6 +750,30 @@ case "$scenario" in
     drive wait-gone KestraneFileweirMain 60 >/dev/null || fail "the started copy did not end"
     ;;
 
+  route-wait-stalled)
+    # A `route --wait` console that stops answering (its process suspended) as its batch ends:
+    # the window goes on answering, and the console hears every line once it runs again.
+    slow_batch_config
+    start_app
+    (cd "$work/in" && exec wine "$work/app/KestraneFileweir.exe" route --wait many) >"$work/out" 2>"$work/err" &
+    waiter=$!
+    wait_for 30 log_has "Expanded folder drop to 300 file(s) for routing." || fail "the batch did not begin"
+    kill -STOP "$waiter"
+    wait_for 120 all_gave_up || { kill -CONT "$waiter"; fail "the batch did not end"; }
+    # The answer is sent right after the batch's lines are logged; a window that waits on the
+    # stalled console does not answer for seconds.
+    answered=yes
+    drive responsive KestraneFileweirMain 1.5 >/dev/null 2>&1 || answered=no
+    kill -CONT "$waiter"
+    [ "$answered" = yes ] || fail "the window stopped answering while a waiting console stalled"
+    timeout 60 tail --pid="$waiter" -f /dev/null || fail "route --wait did not end"
+    code=0; wait "$waiter" || code=$?
+    [ "$code" = 0 ] || fail "route --wait exited with $code: $(tail -3 "$work/out") $(cat "$work/err")"
+    [ "$(grep -cF '[left] ' "$work/out")" = 300 ] || fail "the console did not hear every line: $(grep -cF '[left] ' "$work/out")"
+    grep -qF "Done — left in place 300" "$work/out" || fail "no tally: $(tail -2 "$work/out")"
+    exit_app || fail "exit code $?"
+    ;;
+
   explorer-integration)
     # Send To and the Explorer menu verb follow the settings: made for this exe, then removed.
     verb_command() { wine reg query "HKCU\\Software\\Classes\\$1\\shell\\KestraneFileweir.Route\\command" /ve 2>/dev/null | tr -d '\r'; }
