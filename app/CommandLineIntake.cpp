@@ -19,28 +19,35 @@ bool IsReplyWindow(HWND window) {
 }  // namespace
 
 void App::TakeCommandLine(IntakeRequest request, std::uintptr_t waiter) {
-    gathering.Add(std::move(request), waiter, GetTickCount64());
+    inbox.Add(std::move(request), waiter, GetTickCount64());
     ArmCommandLineTimer();
 }
 
 LRESULT App::OnCopyData(HWND sender, const COPYDATASTRUCT* data) {
     if (!data || data->dwData != kIntakeTag) return FALSE;
     if (!running) return FALSE;  // closing: the sender keeps its items and says so
-    std::string why;
-    std::optional<IntakeRequest> request = DecodeIntake(data->lpData, data->cbData, why);
-    if (!request) {
-        refusedLists.push_back("Refused a list of items from another program (" + why + ").");
+    // Too large to be a list: refused here, before a byte is copied.
+    if (data->cbData > kMaxIntakeBytes || (data->cbData > 0 && !data->lpData)) {
+        refusedLists.push_back("Refused a list of items from another program (wrong size).");
         ArmCommandLineTimer();
         return FALSE;
     }
+    // The data lives only while this message is handled: copied, and read on the inbox's thread
+    // (a list of a hundred thousand paths must not stop the window, nor keep its sender waiting).
     // Only a `route --wait` process's own reply window is answered: the sender names it.
-    TakeCommandLine(std::move(*request), IsReplyWindow(sender) ? reinterpret_cast<std::uintptr_t>(sender) : 0);
+    inbox.Take(data->lpData, data->cbData, IsReplyWindow(sender) ? reinterpret_cast<std::uintptr_t>(sender) : 0,
+               GetTickCount64());
     return TRUE;
+}
+
+void App::TakeArrivedLists() {
+    for (std::string& refused : inbox.TakeRefusals()) refusedLists.push_back(std::move(refused));
+    ArmCommandLineTimer();
 }
 
 void App::ArmCommandLineTimer() {
     if (!mainWindow || !initDone) return;  // Init arms it once the program can route
-    std::optional<uint64_t> due = gathering.NextDue();
+    std::optional<uint64_t> due = inbox.NextDue();
     if (!refusedLists.empty()) due = GetTickCount64();
     if (!due) return;
     const uint64_t now = GetTickCount64();
@@ -53,7 +60,7 @@ void App::RouteDueCommandLines() {
     if (mainWindow) KillTimer(mainWindow, kCommandLineTimer);
     for (const std::string& refused : refusedLists) AddLog(refused);
     refusedLists.clear();
-    for (GatheredBatch& batch : gathering.TakeDue(GetTickCount64())) RouteCommandLineBatch(std::move(batch));
+    for (GatheredBatch& batch : inbox.TakeDue(GetTickCount64())) RouteCommandLineBatch(std::move(batch));
     ArmCommandLineTimer();
 }
 
@@ -70,7 +77,9 @@ void App::RouteCommandLineBatch(GatheredBatch batch) {
     }
     AddLog("From the command line: " + std::to_string(count) + " item(s).");
     intakeWaiters = std::move(waiters);
-    HandleDroppedFiles(std::move(batch.paths), batch.preview, BatchOptions{batch.copy});
+    // Looked at already: by the inbox, or by this copy as it started (a look at each of many
+    // thousand paths would stop the window).
+    RouteOrPreview(std::move(batch.paths), batch.preview, BatchOptions{batch.copy});
     // The intake made no batch and no preview (the items went, or the program is closing).
     if (!intakeWaiters.empty()) AnswerWaiters(intakeWaiters, {}, 1, statusText.empty() ? "Nothing was routed." : statusText);
 }
@@ -84,7 +93,7 @@ void App::AnswerWaiters(std::vector<HWND>& waiters, const std::vector<std::strin
 
 void App::EndCommandLines() {
     if (mainWindow) KillTimer(mainWindow, kCommandLineTimer);
-    for (GatheredBatch& batch : gathering.TakeAll()) {
+    for (GatheredBatch& batch : inbox.TakeAll()) {
         if (!batch.paths.empty())
             AddLog("Not routed as the program closed: " + std::to_string(batch.paths.size()) +
                    " item(s) from the command line; they stay where they were.");

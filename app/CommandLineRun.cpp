@@ -133,7 +133,9 @@ int Route(const CommandLine& line, ConsoleOutput& console) {
     ReplyWindow reply;
     const HandOverResult result = HandOver(target, request, line.wait ? reply.Handle() : nullptr);
     if (result != HandOverResult::accepted) {
-        console.Err(HandOverProblem(result) + " Nothing was routed.\n");
+        // Only what is known: a list sent but not confirmed may have been routed.
+        console.Err(HandOverProblem(result, paths.size()) +
+                    (result == HandOverResult::unconfirmed ? "\n" : " Nothing was routed.\n"));
         return 1;
     }
     if (!line.wait) {
@@ -192,9 +194,10 @@ int HandPathsToRunningCopy(const CommandLine& line) {
         result = HandOver(target, request, nullptr);
     }
     if (result == HandOverResult::accepted) return 0;
-    // Started from Explorer there is nobody else to tell: the items stay where they are.
-    const std::string text = HandOverProblem(result) + "\n\n" + std::to_string(request.paths.size()) +
-                             " item(s) were not routed; they stay where they are.";
+    // Started from Explorer there is nobody else to tell.
+    std::string text = HandOverProblem(result, request.paths.size());
+    if (result != HandOverResult::unconfirmed)
+        text += "\n\n" + std::to_string(request.paths.size()) + " item(s) were not routed; they stay where they are.";
     MessageBoxW(nullptr, ToWide(text).c_str(), L"Kestrane Fileweir", MB_ICONWARNING);
     return 1;
 }
