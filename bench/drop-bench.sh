@@ -198,7 +198,8 @@ handover_bench() {  # paths
   local folders=$(( (paths + 999) / 1000 ))
   for d in $(seq 1 "$folders"); do mkdir -p "$work/h/$d"; (cd "$work/h/$d" && seq 1 1000 | sed 's/$/.txt/' | xargs touch); done
   ln -sfn "$work/h" "$KW_WINEPREFIX/dosdevices/h:"
-  for d in $(seq 1 "$folders"); do seq 1 1000 | sed "s/^/H:\\$d\\/; s/\$/.txt/"; done | head -n "$paths" > "$work/list.txt"
+  for d in $(seq 1 "$folders"); do seq 1 1000 | awk -v d="$d" '{printf "H:\\%s\\%s.txt\n", d, $1}'; done > "$work/all.txt"
+  head -n "$paths" "$work/all.txt" > "$work/list.txt"
   rm -f "$work/probe-stop"
   timeout 7200 wine "$driver" probe KestraneFileweirMain 50 "$(win "$work/probe-stop")" > "$work/probe.txt" &
   local probe_pid=$! start end handed
