@@ -692,11 +692,7 @@ RouteItemResult MoveWithFacts(const fs::path& source, ItemKind kind, const fs::p
             r.target = d.target.empty() ? std::string() : PathToUtf8(d.target);
             switch (d.verdict) {
                 case MoveVerdict::stays: return Skip(r, d.message.c_str());
-                // Only the rule's own conflict policy skips; anything else the move could not do.
-                case MoveVerdict::skip:
-                    if (conflict == ConflictPolicy::skip && d.clash != NameClash::none)
-                        return Skip(r, d.message.c_str(), false);
-                    return NotCarriedOut(r, d.message.c_str());
+                case MoveVerdict::skip: return Skip(r, d.message.c_str(), false);  // the rule's conflict policy
                 case MoveVerdict::fail: r.message = d.message; return r;
                 case MoveVerdict::move: break;
             }
