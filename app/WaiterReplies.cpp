@@ -18,17 +18,23 @@ bool IsReplyWindow(HWND window) {
     return window && GetClassNameW(window, name, 64) > 0 && std::wstring_view(name) == kReplyWindowClass;
 }
 
-// Sent, not posted: WM_COPYDATA's data must live while the receiver reads it. A waiter that
-// hangs holds this thread for at most the timeout.
-void SendCopyData(HWND waiter, HWND from, std::uintptr_t tag, const std::vector<std::byte>& data) {
-    if (!IsReplyWindow(waiter)) return;  // it gave up, or was ended
+// Sent, not posted: WM_COPYDATA's data must live while the receiver reads it.
+WaiterReplies::Delivery SendCopyData(HWND waiter, HWND from, std::uintptr_t tag, const std::vector<std::byte>& data) {
+    if (!IsReplyWindow(waiter)) return WaiterReplies::Delivery::gone;  // it gave up, or was ended
     COPYDATASTRUCT message{};
     message.dwData = tag;
     message.cbData = static_cast<DWORD>(data.size());
     message.lpData = const_cast<std::byte*>(data.data());
     DWORD_PTR answer = 0;
-    SendMessageTimeoutW(waiter, WM_COPYDATA, reinterpret_cast<WPARAM>(from), reinterpret_cast<LPARAM>(&message),
-                        SMTO_ABORTIFHUNG, kAnswerTimeoutMs, &answer);
+    const ULONGLONG before = GetTickCount64();
+    if (SendMessageTimeoutW(waiter, WM_COPYDATA, reinterpret_cast<WPARAM>(from), reinterpret_cast<LPARAM>(&message),
+                            SMTO_ABORTIFHUNG, kAnswerTimeoutMs, &answer))
+        return WaiterReplies::Delivery::taken;
+    // SMTO_ABORTIFHUNG returns at once, without the message, when the waiter does not respond:
+    // it is offered again later. After the whole time-out the message may still be read when the
+    // waiter wakes: it is never sent twice.
+    if (GetTickCount64() - before < kAnswerTimeoutMs / 2 && IsReplyWindow(waiter)) return WaiterReplies::Delivery::tryLater;
+    return IsReplyWindow(waiter) ? WaiterReplies::Delivery::taken : WaiterReplies::Delivery::gone;
 }
 
 std::vector<std::byte> Bytes(const std::string& text) {
@@ -39,7 +45,8 @@ std::vector<std::byte> Bytes(const std::string& text) {
 
 }  // namespace
 
-WaiterReplies::WaiterReplies(Send sender) : send(sender ? std::move(sender) : Send(SendCopyData)) {}
+WaiterReplies::WaiterReplies(Send sender, std::chrono::milliseconds retryAfter, std::chrono::milliseconds atExit)
+    : send(sender ? std::move(sender) : Send(SendCopyData)), retry(retryAfter), lastChance(atExit) {}
 
 WaiterReplies::~WaiterReplies() { Finish(); }
 
@@ -47,49 +54,62 @@ void WaiterReplies::Answer(const std::vector<HWND>& waiters, HWND from, const st
                            int exitCode, const std::string& text) {
     if (waiters.empty()) return;
     // Each line ends in '\n'; a block holds whole lines, as many as one message carries.
-    std::vector<std::vector<std::byte>> blocks;
+    std::vector<Message> messages;
     std::string block;
     for (const std::string& line : lines) {
         if (!block.empty() && block.size() + line.size() + 1 > kLinesPerMessage)
-            blocks.push_back(Bytes(std::exchange(block, std::string())));
+            messages.push_back(Message{kReplyLinesTag, Bytes(std::exchange(block, std::string()))});
         block += line;
         block += '\n';
     }
-    if (!block.empty()) blocks.push_back(Bytes(block));
-    const std::vector<std::byte> done = EncodeDone(exitCode, text);
-    {
-        const std::lock_guard<std::mutex> lock(mutex);
-        for (HWND waiter : waiters) {
-            for (const std::vector<std::byte>& lineBlock : blocks)
-                queue.push_back(Message{waiter, from, kReplyLinesTag, lineBlock});
-            queue.push_back(Message{waiter, from, kReplyDoneTag, done});
+    if (!block.empty()) messages.push_back(Message{kReplyLinesTag, Bytes(block)});
+    messages.push_back(Message{kReplyDoneTag, EncodeDone(exitCode, text)});
+
+    const std::lock_guard<std::mutex> lock(mutex);
+    giveUpAt = std::chrono::steady_clock::time_point::max();
+    for (auto it = senders.begin(); it != senders.end();) {
+        if (!it->done) {
+            ++it;
+            continue;
         }
-        finishing = false;
-        if (!thread.joinable()) thread = std::thread([this] { Run(); });
+        it->thread.join();
+        it = senders.erase(it);
     }
-    wake.notify_one();
+    for (HWND waiter : waiters) {
+        Sender& sender = senders.emplace_back();
+        sender.thread = std::thread([this, waiter, from, messages, &sender] { Deliver(waiter, from, messages, sender.done); });
+    }
 }
 
 void WaiterReplies::Finish() {
+    std::list<Sender> ending;
     {
         const std::lock_guard<std::mutex> lock(mutex);
-        finishing = true;
+        giveUpAt = std::chrono::steady_clock::now() + lastChance;
+        ending.splice(ending.end(), senders);
     }
-    wake.notify_one();
-    if (thread.joinable()) thread.join();
+    finishing.notify_all();
+    for (Sender& sender : ending) sender.thread.join();
 }
 
-void WaiterReplies::Run() {
-    std::unique_lock<std::mutex> lock(mutex);
-    for (;;) {
-        wake.wait(lock, [this] { return finishing || !queue.empty(); });
-        if (queue.empty()) return;  // finishing, and everything is sent
-        Message message = std::move(queue.front());
-        queue.pop_front();
-        lock.unlock();
-        send(message.waiter, message.from, message.tag, message.data);
-        lock.lock();
+void WaiterReplies::Deliver(HWND waiter, HWND from, const std::vector<Message>& messages, std::atomic<bool>& done) {
+    for (const Message& message : messages) {
+        for (;;) {
+            const Delivery delivery = send(waiter, from, message.tag, message.data);
+            if (delivery == Delivery::gone) {
+                done = true;
+                return;
+            }
+            if (delivery == Delivery::taken) break;
+            std::unique_lock<std::mutex> lock(mutex);
+            if (std::chrono::steady_clock::now() >= giveUpAt) {
+                done = true;
+                return;
+            }
+            finishing.wait_for(lock, retry);
+        }
     }
+    done = true;
 }
 
 }  // namespace kw

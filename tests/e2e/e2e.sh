@@ -685,7 +685,7 @@ case "$scenario" in
   route-console)
     # `route` from a console: its output and exit codes, with no copy running at first.
     write_config '"noMatchPolicy": "leave_in_place",' "Invoices|pdf|$work/PDFs|" "Letters|doc|$work/blocked|" \
-      "Broken|bad|$work/out/{colour}|"
+      "Broken|bad|$work/broken/{colour}|"
     rm -rf "$work/blocked"; echo "a file where the rule's folder should be" > "$work/blocked"
     mkdir -p "$work/in"
     echo a > "$work/in/a.pdf"; echo n > "$work/in/notes.txt"; echo d > "$work/in/d.doc"; echo b > "$work/in/x.bad"
@@ -752,14 +752,19 @@ case "$scenario" in
 
   route-wait-stalled)
     # A `route --wait` console that stops answering (its process suspended) as its batch ends:
-    # the window goes on answering, and the console hears every line once it runs again.
+    # the window goes on answering, and the console hears every line once it runs again. The
+    # batch is short (150 slow items, a few seconds), so that the console may still look alive
+    # when its answer is sent, or may already look hung: either way nothing waits on it.
     slow_batch_config
+    rm -f "$work/in/many/"*2[5-9][0-9]! "$work/in/many/"*3[0-9][0-9]!
+    [ "$(ls "$work/in/many" | wc -l)" = 150 ] || fail "the slow batch is not 150 items"
     start_app
     (cd "$work/in" && exec wine "$work/app/KestraneFileweir.exe" route --wait many) >"$work/out" 2>"$work/err" &
     waiter=$!
-    wait_for 30 log_has "Expanded folder drop to 300 file(s) for routing." || fail "the batch did not begin"
+    wait_for 30 log_has "Expanded folder drop to 150 file(s) for routing." || fail "the batch did not begin"
     kill -STOP "$waiter"
-    wait_for 120 all_gave_up || { kill -CONT "$waiter"; fail "the batch did not end"; }
+    all_150() { [ "$(log_count 'Left in place (No matching rule) ')" = 150 ]; }
+    wait_for 120 all_150 || { kill -CONT "$waiter"; fail "the batch did not end"; }
     # The answer is sent right after the batch's lines are logged; a window that waits on the
     # stalled console does not answer for seconds.
     answered=yes
@@ -769,8 +774,8 @@ case "$scenario" in
     timeout 60 tail --pid="$waiter" -f /dev/null || fail "route --wait did not end"
     code=0; wait "$waiter" || code=$?
     [ "$code" = 0 ] || fail "route --wait exited with $code: $(tail -3 "$work/out") $(cat "$work/err")"
-    [ "$(grep -cF '[left] ' "$work/out")" = 300 ] || fail "the console did not hear every line: $(grep -cF '[left] ' "$work/out")"
-    grep -qF "Done — left in place 300" "$work/out" || fail "no tally: $(tail -2 "$work/out")"
+    [ "$(grep -cF '[left] ' "$work/out")" = 150 ] || fail "the console did not hear every line: $(grep -cF '[left] ' "$work/out")"
+    grep -qF "Done — left in place 150" "$work/out" || fail "no tally: $(tail -2 "$work/out")"
     exit_app || fail "exit code $?"
     ;;
 
