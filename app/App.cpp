@@ -135,6 +135,7 @@ bool App::Init(HINSTANCE instance, int showCommand) {
     // The history being read since start-up wakes the window when it is in; if it already is,
     // this message takes it.
     historyWindow = mainWindow;
+    intakeWindow = mainWindow;
     PostMessageW(mainWindow, kWakeForHistoryMessage, 0, 0);
     folderCheck.emplace([window = mainWindow] { PostMessageW(window, kFolderCheckMessage, 0, 0); });
     // The Test tab plans on a thread of its own and wakes the window when its plans are ready.
@@ -234,6 +235,7 @@ void App::Shutdown() {
         mainWindow = nullptr;
     }
     EndSession(SessionMarkerPath());  // everything is logged and saved
+    waiterReplies.Finish();  // the last answers reach the consoles that wait
 }
 
 void App::ShowMainWindow(bool restore) {
@@ -410,6 +412,9 @@ LRESULT App::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             return 0;
         case WM_COPYDATA:
             return OnCopyData(reinterpret_cast<HWND>(wParam), reinterpret_cast<const COPYDATASTRUCT*>(lParam));
+        case kIntakeArrivedMessage:
+            TakeArrivedLists();
+            return 0;
         case kShellOfferMessage:
             OfferSendToUpdate();
             return 0;

@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "app/IntakeGathering.h"
+#include "app/IntakeInbox.h"
 #include "app/JobEvents.h"
 #include "history/BatchHistory.h"
 #include "history/UndoOffer.h"
@@ -30,6 +31,7 @@
 #include "routing/PlanJob.h"
 #include "routing/RouteJob.h"
 #include "app/RoutingFolderCheck.h"
+#include "app/WaiterReplies.h"
 #include "shell/BackgroundMessageBox.h"
 #include "shell/FileDropReceiver.h"
 #include "shell/Hotkey.h"
@@ -48,6 +50,7 @@ constexpr UINT kWakeForHistoryMessage = WM_APP + 7;  // the history was read
 constexpr UINT kFolderCheckMessage = WM_APP + 8;  // the routing folders were looked at
 constexpr UINT kPreviewChangedMessage = WM_APP + 6;  // the plan of a drop, or the tester's, moved on
 constexpr UINT kWatchMessage = WM_APP + 12;  // the folder watcher has something to hand over
+constexpr UINT kIntakeArrivedMessage = WM_APP + 13;  // a list handed over by another process was read
 constexpr UINT kLogSearchMessage = WM_APP + 24;  // the search of the log found lines or ended
 constexpr wchar_t kMainWindowClass[] = L"KestraneFileweirMain";
 constexpr wchar_t kInstanceMutexName[] = L"Local\\KestraneFileweir.SingleInstance.v1";
@@ -190,6 +193,9 @@ private:
     // Routes items that passed intake; with `listing`, dropped folders are listed first. While a
     // batch runs the new one waits in the route job's queue.
     void RouteNow(std::vector<std::filesystem::path> items, bool listing, BatchOptions options = {});
+    // Items already looked at (shell objects and missing paths taken out): planned first, or
+    // routed.
+    void RouteOrPreview(std::vector<std::filesystem::path> items, bool preview, BatchOptions options);
     // A batch handed to the route job, running or waiting, until its result is taken; the one
     // running is the oldest.
     struct PendingBatch {
@@ -212,8 +218,9 @@ private:
     std::string QueuedSuffix();
     void CancelQueued();
     // Command-line intake (CommandLineIntake.cpp): lists from other processes arrive as
-    // WM_COPYDATA and wait in `gathering` until due; `intakeWaiters` are handed to the batch (or
-    // preview) the next intake starts, and told its outcome when it ends.
+    // WM_COPYDATA, are read off this thread by `inbox` and wait there until due; `intakeWaiters`
+    // are handed to the batch (or preview) the next intake starts, and told its outcome when it
+    // ends.
     LRESULT OnCopyData(HWND sender, const COPYDATASTRUCT* data);
     void ArmCommandLineTimer();
     void RouteDueCommandLines();
@@ -221,7 +228,12 @@ private:
     void AnswerWaiters(std::vector<HWND>& waiters, const std::vector<std::string>& lines, int exitCode,
                        const std::string& text);
     void EndCommandLines();  // at exit: what still waits is logged and its waiters told
-    IntakeGathering gathering;
+    void TakeArrivedLists();  // kIntakeArrivedMessage
+    std::atomic<HWND> intakeWindow{nullptr};  // told when a list was read
+    IntakeInbox inbox{[this] {
+        if (const HWND window = intakeWindow.load()) PostMessageW(window, kIntakeArrivedMessage, 0, 0);
+    }};
+    WaiterReplies waiterReplies;
     bool initDone = false;
     std::vector<HWND> intakeWaiters;
     std::vector<HWND> previewWaiters;

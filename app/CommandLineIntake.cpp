@@ -11,51 +11,43 @@
 namespace kw {
 namespace {
 
-constexpr DWORD kAnswerTimeoutMs = 5000;
-constexpr size_t kLinesPerMessage = 512 * 1024;
-
 bool IsReplyWindow(HWND window) {
     wchar_t name[64] = {};
     return window && GetClassNameW(window, name, 64) > 0 && std::wstring_view(name) == kReplyWindowClass;
 }
 
-// Sent, not posted: the data must live while the receiver reads it. A waiting process that hangs
-// holds this thread for at most the timeout.
-void SendReply(HWND waiter, HWND from, std::uintptr_t tag, const void* data, size_t bytes) {
-    COPYDATASTRUCT message{};
-    message.dwData = tag;
-    message.cbData = static_cast<DWORD>(bytes);
-    message.lpData = const_cast<void*>(data);
-    DWORD_PTR answer = 0;
-    SendMessageTimeoutW(waiter, WM_COPYDATA, reinterpret_cast<WPARAM>(from), reinterpret_cast<LPARAM>(&message),
-                        SMTO_ABORTIFHUNG, kAnswerTimeoutMs, &answer);
-}
-
 }  // namespace
 
 void App::TakeCommandLine(IntakeRequest request, std::uintptr_t waiter) {
-    gathering.Add(std::move(request), waiter, GetTickCount64());
+    inbox.Add(std::move(request), waiter, GetTickCount64());
     ArmCommandLineTimer();
 }
 
 LRESULT App::OnCopyData(HWND sender, const COPYDATASTRUCT* data) {
     if (!data || data->dwData != kIntakeTag) return FALSE;
     if (!running) return FALSE;  // closing: the sender keeps its items and says so
-    std::string why;
-    std::optional<IntakeRequest> request = DecodeIntake(data->lpData, data->cbData, why);
-    if (!request) {
-        refusedLists.push_back("Refused a list of items from another program (" + why + ").");
+    // Too large to be a list: refused here, before a byte is copied.
+    if (data->cbData > kMaxIntakeBytes || (data->cbData > 0 && !data->lpData)) {
+        refusedLists.push_back("Refused a list of items from another program (wrong size).");
         ArmCommandLineTimer();
         return FALSE;
     }
+    // The data lives only while this message is handled: copied, and read on the inbox's thread
+    // (a list of a hundred thousand paths must not stop the window, nor keep its sender waiting).
     // Only a `route --wait` process's own reply window is answered: the sender names it.
-    TakeCommandLine(std::move(*request), IsReplyWindow(sender) ? reinterpret_cast<std::uintptr_t>(sender) : 0);
+    inbox.Take(data->lpData, data->cbData, IsReplyWindow(sender) ? reinterpret_cast<std::uintptr_t>(sender) : 0,
+               GetTickCount64());
     return TRUE;
+}
+
+void App::TakeArrivedLists() {
+    for (std::string& refused : inbox.TakeRefusals()) refusedLists.push_back(std::move(refused));
+    ArmCommandLineTimer();
 }
 
 void App::ArmCommandLineTimer() {
     if (!mainWindow || !initDone) return;  // Init arms it once the program can route
-    std::optional<uint64_t> due = gathering.NextDue();
+    std::optional<uint64_t> due = inbox.NextDue();
     if (!refusedLists.empty()) due = GetTickCount64();
     if (!due) return;
     const uint64_t now = GetTickCount64();
@@ -68,7 +60,7 @@ void App::RouteDueCommandLines() {
     if (mainWindow) KillTimer(mainWindow, kCommandLineTimer);
     for (const std::string& refused : refusedLists) AddLog(refused);
     refusedLists.clear();
-    for (GatheredBatch& batch : gathering.TakeDue(GetTickCount64())) RouteCommandLineBatch(std::move(batch));
+    for (GatheredBatch& batch : inbox.TakeDue(GetTickCount64())) RouteCommandLineBatch(std::move(batch));
     ArmCommandLineTimer();
 }
 
@@ -85,38 +77,23 @@ void App::RouteCommandLineBatch(GatheredBatch batch) {
     }
     AddLog("From the command line: " + std::to_string(count) + " item(s).");
     intakeWaiters = std::move(waiters);
-    HandleDroppedFiles(std::move(batch.paths), batch.preview, BatchOptions{batch.copy});
+    // Looked at already: by the inbox, or by this copy as it started (a look at each of many
+    // thousand paths would stop the window).
+    RouteOrPreview(std::move(batch.paths), batch.preview, BatchOptions{batch.copy});
     // The intake made no batch and no preview (the items went, or the program is closing).
     if (!intakeWaiters.empty()) AnswerWaiters(intakeWaiters, {}, 1, statusText.empty() ? "Nothing was routed." : statusText);
 }
 
 void App::AnswerWaiters(std::vector<HWND>& waiters, const std::vector<std::string>& lines, int exitCode,
                         const std::string& text) {
-    std::string block;
-    const auto flush = [&](HWND waiter) {
-        if (!block.empty()) SendReply(waiter, mainWindow, kReplyLinesTag, block.data(), block.size());
-    };
-    for (HWND waiter : waiters) {
-        if (!IsWindow(waiter)) continue;  // it gave up, or was ended
-        block.clear();
-        for (const std::string& line : lines) {
-            if (block.size() + line.size() + 1 > kLinesPerMessage) {
-                flush(waiter);
-                block.clear();
-            }
-            block += line;
-            block += '\n';
-        }
-        flush(waiter);
-        const std::vector<std::byte> done = EncodeDone(exitCode, text);
-        SendReply(waiter, mainWindow, kReplyDoneTag, done.data(), done.size());
-    }
+    // Sent from a thread of their own: a waiting console that stalls never stops the window.
+    waiterReplies.Answer(waiters, mainWindow, lines, exitCode, text);
     waiters.clear();
 }
 
 void App::EndCommandLines() {
     if (mainWindow) KillTimer(mainWindow, kCommandLineTimer);
-    for (GatheredBatch& batch : gathering.TakeAll()) {
+    for (GatheredBatch& batch : inbox.TakeAll()) {
         if (!batch.paths.empty())
             AddLog("Not routed as the program closed: " + std::to_string(batch.paths.size()) +
                    " item(s) from the command line; they stay where they were.");

@@ -16,6 +16,7 @@
 #include "shell/ConsoleOutput.h"
 #include "shell/InstanceHandoff.h"
 #include "shell/PathFiltering.h"
+#include "shell/ProgramVersion.h"
 #include "ui/PlanText.h"
 
 namespace kw {
@@ -132,7 +133,9 @@ int Route(const CommandLine& line, ConsoleOutput& console) {
     ReplyWindow reply;
     const HandOverResult result = HandOver(target, request, line.wait ? reply.Handle() : nullptr);
     if (result != HandOverResult::accepted) {
-        console.Err(HandOverProblem(result) + " Nothing was routed.\n");
+        // Only what is known: a list sent but not confirmed may have been routed.
+        console.Err(HandOverProblem(result, paths.size()) +
+                    (result == HandOverResult::unconfirmed ? "\n" : " Nothing was routed.\n"));
         return 1;
     }
     if (!line.wait) {
@@ -148,11 +151,25 @@ int Route(const CommandLine& line, ConsoleOutput& console) {
 
 int RunConsoleCommand(const CommandLine& line) {
     ConsoleOutput console;
-    if (line.mode == CommandLine::Mode::help) {
-        // Run from Explorer's Run box there is no console to print to.
-        if (console.Reaches()) console.Out(UsageText());
-        else MessageBoxW(nullptr, ToWide(UsageText()).c_str(), L"Kestrane Fileweir", MB_ICONINFORMATION);
-        return 0;
+    // Run from Explorer's Run box there is no console to print to: a message box says it.
+    const auto say = [&console](const std::string& text, bool problem) {
+        if (!console.Reaches())
+            MessageBoxW(nullptr, ToWide(text).c_str(), L"Kestrane Fileweir", problem ? MB_ICONWARNING : MB_ICONINFORMATION);
+        else if (problem)
+            console.Err(text);
+        else
+            console.Out(text);
+    };
+    switch (line.mode) {
+        case CommandLine::Mode::help: say(UsageText(), false); return 0;
+        case CommandLine::Mode::version: say("Kestrane Fileweir " + ProgramVersion() + "\n", false); return 0;
+        case CommandLine::Mode::invalid: {
+            std::string text;
+            for (const std::string& problem : line.problems) text += problem + "\n";
+            say(text + "Nothing was routed.\n", true);
+            return 2;
+        }
+        default: break;
     }
     return Route(line, console);
 }
@@ -177,9 +194,10 @@ int HandPathsToRunningCopy(const CommandLine& line) {
         result = HandOver(target, request, nullptr);
     }
     if (result == HandOverResult::accepted) return 0;
-    // Started from Explorer there is nobody else to tell: the items stay where they are.
-    const std::string text = HandOverProblem(result) + "\n\n" + std::to_string(request.paths.size()) +
-                             " item(s) were not routed; they stay where they are.";
+    // Started from Explorer there is nobody else to tell.
+    std::string text = HandOverProblem(result, request.paths.size());
+    if (result != HandOverResult::unconfirmed)
+        text += "\n\n" + std::to_string(request.paths.size()) + " item(s) were not routed; they stay where they are.";
     MessageBoxW(nullptr, ToWide(text).c_str(), L"Kestrane Fileweir", MB_ICONWARNING);
     return 1;
 }

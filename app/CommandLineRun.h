@@ -1,7 +1,7 @@
 #pragma once
 // What a process started with arguments does before, or instead of, running as the program:
-// `--help` and `route` are answered in the console and end the process; paths from the shell go
-// to the copy already running, or become this copy's first batch.
+// `--help`, `--version`, unknown options and `route` are answered in the console and end the
+// process; paths from the shell go to the copy already running, or become this copy's first batch.
 
 #include <optional>
 
@@ -10,8 +10,8 @@
 
 namespace kw {
 
-// `--help` and `route`: the process's exit code (0, 1 an item failed or the batch did not end,
-// 2 bad arguments).
+// `--help`, `--version`, an unknown option and `route`: the process's exit code (0, 1 an item
+// failed or the batch did not end, 2 bad arguments).
 int RunConsoleCommand(const CommandLine& line);
 
 // Paths from the shell while another copy runs: hands them over and returns the exit code.

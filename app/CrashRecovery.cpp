@@ -4,6 +4,7 @@
 #include "app/App.h"
 #include "app/BatchStatus.h"
 #include "history/CrashRecovery.h"
+#include "model/DataFolder.h"
 #include "model/TextEncoding.h"
 #include "shell/CrashReport.h"
 
@@ -37,8 +38,8 @@ std::string ClosedUnexpectedlyText(size_t recovered, const std::optional<std::fi
 void App::BeginRun() {
     previousRunStart = BeginSession(SessionMarkerPath(), SystemClock().UtcTicks());
     if (!previousRunStart) return;
-    crashReport = CrashReportSince(AppFolder(), *previousRunStart);
-    PruneCrashReports(AppFolder());
+    crashReport = CrashReportSince(DataFolder().folder, *previousRunStart);
+    PruneCrashReports(DataFolder().folder);
     recoveryPending = true;
     statusText = ClosedUnexpectedlyText(0, crashReport);
 }

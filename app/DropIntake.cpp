@@ -58,13 +58,18 @@ void App::HandleDroppedFiles(std::vector<std::filesystem::path> items, bool prev
         }
         return;
     }
+    RouteOrPreview(std::move(items), preview, options);
+    stats.lastIntakeMs = TicksToMilliseconds(NowTicks() - intakeStart);
+}
+
+void App::RouteOrPreview(std::vector<std::filesystem::path> items, bool preview, BatchOptions options) {
+    if (!running) return;  // exiting: no new batch
     if (preview || settings.previewBeforeRouting) {
         previewOptions = options;
         StartPreview(std::move(items));
         return;
     }
     RouteNow(std::move(items), settings.expandFoldersOnDrop, options);
-    stats.lastIntakeMs = TicksToMilliseconds(NowTicks() - intakeStart);
 }
 
 void App::RouteNow(std::vector<std::filesystem::path> items, bool listing, BatchOptions options) {

@@ -1,8 +1,21 @@
 #include "app/IntakeGathering.h"
 
 #include <algorithm>
+#include <cwctype>
 
 namespace kw {
+
+std::wstring PathKey(const std::wstring& path) {
+    std::wstring key;
+    key.reserve(path.size());
+    for (size_t i = 0; i < path.size(); ++i) {
+        wchar_t c = path[i] == L'/' ? L'\\' : path[i];
+        // A run of separators is one, except the two that open a share or a \\?\ path.
+        if (c == L'\\' && i > 1 && !key.empty() && key.back() == L'\\') continue;
+        key += static_cast<wchar_t>(std::towupper(static_cast<wint_t>(c)));
+    }
+    return key;
+}
 
 uint64_t IntakeGathering::Group::Due() const {
     return complete ? first : std::min(last + kQuietMs, first + kLongestMs);
@@ -25,11 +38,11 @@ void IntakeGathering::Add(IntakeRequest request, std::uintptr_t waiter, uint64_t
         group->batch.preview = request.preview;
     }
     group->last = nowMs;
-    // The same item named twice (two processes for one selection) is routed once.
+    // The same item named twice (two processes for one selection) is routed once. A set of keys
+    // keeps this linear: a script may hand over a hundred thousand paths.
+    group->batch.paths.reserve(group->batch.paths.size() + request.paths.size());
     for (std::wstring& path : request.paths) {
-        std::filesystem::path item(std::move(path));
-        if (std::find(group->batch.paths.begin(), group->batch.paths.end(), item) == group->batch.paths.end())
-            group->batch.paths.push_back(std::move(item));
+        if (group->named.insert(PathKey(path)).second) group->batch.paths.emplace_back(std::move(path));
     }
     for (std::string& note : request.notes) group->batch.notes.push_back(std::move(note));
     if (waiter != 0) group->batch.waiters.push_back(waiter);

@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 #include "shell/IntakeMessage.h"
@@ -22,6 +23,10 @@ struct GatheredBatch {
     bool preview = false;
     std::vector<std::uintptr_t> waiters;  // windows of `route --wait` processes to answer
 };
+
+// One item's key among the paths of a batch: the same item named twice has one key, whether its
+// separators are doubled or forward, or its letters in another case (Windows' names ignore case).
+std::wstring PathKey(const std::wstring& path);
 
 class IntakeGathering {
 public:
@@ -42,6 +47,7 @@ public:
 private:
     struct Group {
         GatheredBatch batch;
+        std::unordered_set<std::wstring> named;  // the paths' keys (PathKey), to find a repeat at once
         bool complete = false;  // from a console: due at once, joined by nothing
         uint64_t first = 0;
         uint64_t last = 0;

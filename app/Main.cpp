@@ -6,6 +6,7 @@
 #include "app/App.h"
 #include "app/CommandLineRun.h"
 #include "model/AppFolder.h"
+#include "model/DataFolder.h"
 #include "shell/CrashReport.h"
 #include "shell/Dpi.h"
 
@@ -32,9 +33,10 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
     // take it from there. It fails once the manifest has set it, and under Wine: harmless.
     kw::BecomePerMonitorDpiAware();
 
-    // `--help` and `route` answer in the console and never become the running copy.
+    // `--help`, `--version`, an unknown option and `route` answer in the console and never
+    // become the running copy.
     const kw::CommandLine line = kw::ParseCommandLine(kw::ProcessArguments());
-    if (line.mode == kw::CommandLine::Mode::help || line.mode == kw::CommandLine::Mode::route)
+    if (line.mode != kw::CommandLine::Mode::start && line.mode != kw::CommandLine::Mode::open)
         return kw::RunConsoleCommand(line);
 
     HANDLE mutex = CreateMutexW(nullptr, TRUE, kw::kInstanceMutexName);
@@ -51,8 +53,9 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
     }
     if (line.mode == kw::CommandLine::Mode::open) kw::App::Instance().TakeCommandLine(kw::RequestFromShell(line));
 
-    // A crash leaves a report beside the activity log, which the next start points to.
-    kw::InstallCrashReporter(kw::AppFolder());
+    // A crash leaves a report in the data folder (beside the program, or in the local one when
+    // the program's folder cannot be written), which the next start points to.
+    kw::InstallCrashReporter(kw::DataFolder().folder);
 
     // OleInitialize, not CoInitializeEx: OLE drag and drop (RegisterDragDrop) works only on a
     // thread that initialised OLE; the apartment is single-threaded either way.

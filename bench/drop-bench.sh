@@ -16,8 +16,13 @@
 #   bash bench/drop-bench.sh probe [files]           a batch with the settings window shown while
 #                                                    WM_NULL is sent to it every 100 ms (default
 #                                                    20000): the worst and 99th-percentile answer
+#   bash bench/drop-bench.sh handover [paths]        a script's list of paths (default 100000) handed
+#                                                    over in one message, as `route` does, with the
+#                                                    settings window shown and WM_NULL sent to it
+#                                                    every 50 ms until the batch's last line: the
+#                                                    hand-over's time and the worst answer
 #   bash bench/drop-bench.sh all                     drop 3000, drop 30000 (1 round), small, undo,
-#                                                    probe
+#                                                    probe, handover
 # Every figure is printed on a line starting with RESULT.
 # One run at a time: runs share the benchmark's Wine prefix, and the end of one stops its server
 # (a run started beside another leaves that one's program waiting on a server that is gone).
@@ -182,12 +187,40 @@ probe_bench() {  # files
   echo "  $(tail -1 "$phases")"
 }
 
+handover_bench() {  # paths
+  local paths=$1
+  start_app false
+  # A message holds at most 4 MB: the files lie under a drive letter of their own (short paths),
+  # 1,000 to a folder (Wine looks up each name by scanning its folder). The rule of start_app
+  # takes .dat files: these are .txt, left in place, so the figure is the hand-over and the
+  # window, not the moves.
+  mkdir -p "$work/h"
+  local folders=$(( (paths + 999) / 1000 ))
+  for d in $(seq 1 "$folders"); do mkdir -p "$work/h/$d"; (cd "$work/h/$d" && seq 1 1000 | sed 's/$/.txt/' | xargs touch); done
+  ln -sfn "$work/h" "$KW_WINEPREFIX/dosdevices/h:"
+  for d in $(seq 1 "$folders"); do seq 1 1000 | awk -v d="$d" '{printf "H:\\%s\\%s.txt\n", d, $1}'; done > "$work/all.txt"
+  head -n "$paths" "$work/all.txt" > "$work/list.txt"
+  rm -f "$work/probe-stop"
+  timeout 7200 wine "$driver" probe KestraneFileweirMain 50 "$(win "$work/probe-stop")" > "$work/probe.txt" &
+  local probe_pid=$! start end handed
+  sleep 1
+  start=$(now)
+  handed=$(drive hand-over KestraneFileweirMain "$(win "$work/list.txt")" | tr -d '\r')
+  end=$(wait_lines "Left in place (No matching rule)" "$paths")
+  touch "$work/probe-stop"; wait "$probe_pid" || true
+  rm -f "$KW_WINEPREFIX/dosdevices/h:"
+  echo "RESULT $handed; window answer while $paths handed-over paths were taken and left in place, settings window shown: $(tr -d '\r' < "$work/probe.txt") (target: every probe <= 50 ms); until the batch's last line $(fmt "$(echo "$end - $start" | bc -l)") s"
+  echo "  $(tail -1 "$phases")"
+}
+
 case "$mode" in
   drop) drop_bench "${2:-3000}" "${3:-3}" "$([ "${2:-3000}" -ge 30000 ] && echo 1.2 || echo 1.3)" ;;
   small) small_bench "${2:-5}" ;;
   undo) undo_bench "${2:-1500}" ;;
   probe) probe_bench "${2:-20000}" ;;
+  handover) handover_bench "${2:-100000}" ;;
   all)
-    drop_bench 3000 3 1.3; drop_bench 30000 1 1.2; small_bench 5; undo_bench 1500; probe_bench 20000 ;;
-  *) echo "usage: drop-bench.sh drop|small|undo|probe|all [files] [rounds]" >&2; exit 2 ;;
+    drop_bench 3000 3 1.3; drop_bench 30000 1 1.2; small_bench 5; undo_bench 1500; probe_bench 20000
+    handover_bench 100000 ;;
+  *) echo "usage: drop-bench.sh drop|small|undo|probe|handover|all [files] [rounds]" >&2; exit 2 ;;
 esac

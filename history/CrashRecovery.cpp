@@ -7,7 +7,7 @@
 #include <string>
 
 #include "model/UniqueFile.h"
-#include "model/AppFolder.h"
+#include "model/DataFolder.h"
 #include "model/ExtendedPath.h"
 
 namespace kw {
@@ -23,7 +23,9 @@ UniqueFile Open(const fs::path& path, DWORD access, DWORD disposition) {
 
 }  // namespace
 
-fs::path SessionMarkerPath() { return AppFolder() / L"session.marker"; }
+// With the history it speaks for: a folder the program cannot write would keep no marker, and
+// nothing would ever be recovered.
+fs::path SessionMarkerPath() { return DataFolder().folder / L"session.marker"; }
 
 std::optional<uint64_t> BeginSession(const fs::path& marker, uint64_t started) {
     std::optional<uint64_t> previous;

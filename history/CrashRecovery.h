@@ -1,7 +1,7 @@
 #pragma once
 // After a crash or a kill: the worker records each item in history.jsonl as it completes, but
 // the activity log gets a batch's lines only when the batch's result reaches the window. A mark
-// beside the program ("session.marker", holding the start time) is written at start and removed
+// in the data folder ("session.marker", holding the start time) is written at start and removed
 // at a clean exit; found at the next start, it says the last run ended unexpectedly, and the
 // batches it started that the history does not mark as logged are logged then.
 
@@ -14,7 +14,7 @@
 
 namespace kw {
 
-std::filesystem::path SessionMarkerPath();  // AppFolder() / "session.marker"
+std::filesystem::path SessionMarkerPath();  // DataFolder().folder / "session.marker"
 
 // Reads the mark a previous run left (its start time), then writes this run's. nullopt when
 // the last run ended cleanly (or never ran).

@@ -50,7 +50,8 @@ std::string TallyText(const BatchTally& t, bool undo) {
         part("left in place ", t.left);
     }
     part("skipped ", t.skipped);
-    part("failed ", t.failed);
+    // Every item whose rule could not be carried out, whatever stopped it.
+    part(undo ? "could not put back " : "could not route ", t.failed);
     part("not routed ", t.notRouted);
     return text.empty() ? "moved 0" : text;  // (a batch of copies that copied nothing says so too)
 }

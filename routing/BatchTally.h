@@ -42,8 +42,8 @@ struct BatchTally {
 // `notRouted`: items of the batch it never reached.
 BatchTally TallyOf(const std::vector<RouteItemResult>& items, int notRouted = 0);
 
-// "moved 6, copied 2, renamed 1, left in place 4": the outcomes that occurred, in a fixed order ("moved 0" when none
-// did). Of an undo: "put back 6 of 10, skipped 4".
+// "moved 6, copied 2, renamed 1, left in place 4, could not route 1": the outcomes that occurred, in a fixed
+// order ("moved 0" when none did). Of an undo: "put back 6 of 10, skipped 3, could not put back 1".
 std::string TallyText(const BatchTally& tally, bool undo = false);
 
 }  // namespace kw

@@ -475,6 +475,15 @@ RouteItemResult& Skip(RouteItemResult& r, const char* message, bool ok = true) {
     return r;
 }
 
+// The rule could not be carried out (its template has an error, no Recycle Bin takes the item, no
+// free name was found): the item stays where it was, and the batch counts it as not routed.
+RouteItemResult& NotCarriedOut(RouteItemResult& r, const char* message) {
+    r.ok = false;
+    r.skipped = false;
+    r.message = message;
+    return r;
+}
+
 }  // namespace
 
 namespace {
@@ -624,9 +633,9 @@ RouteItemResult RecycleItem(const fs::path& source, const std::string& rule) {
             r.ok = true;
             r.message = "Sent to Recycle Bin via " + rule;
             return r;
-        case RecycleOutcome::no_bin: return Skip(r, kMessageNoRecycleBin, false);
-        case RecycleOutcome::name_not_exact: return Skip(r, kMessageRecycleName, false);
-        case RecycleOutcome::declined: return Skip(r, kMessageRecycleDeclined, false);
+        case RecycleOutcome::no_bin: return NotCarriedOut(r, kMessageNoRecycleBin);
+        case RecycleOutcome::name_not_exact: return NotCarriedOut(r, kMessageRecycleName);
+        case RecycleOutcome::declined: return NotCarriedOut(r, kMessageRecycleDeclined);
         case RecycleOutcome::failed: break;
     }
     r.message = kMessageRecycleFailed;
@@ -664,7 +673,7 @@ RouteItemResult MoveWithFacts(const fs::path& source, ItemKind kind, const fs::p
             r.target = d.target.empty() ? std::string() : PathToUtf8(d.target);
             switch (d.verdict) {
                 case MoveVerdict::stays: return Skip(r, d.message.c_str());
-                case MoveVerdict::skip: return Skip(r, d.message.c_str(), false);
+                case MoveVerdict::skip: return Skip(r, d.message.c_str(), false);  // the rule's conflict policy
                 case MoveVerdict::fail: r.message = d.message; return r;
                 case MoveVerdict::move: break;
             }
@@ -713,7 +722,6 @@ RouteItemResult MoveWithFacts(const fs::path& source, ItemKind kind, const fs::p
                 r.replacedBytes.reset();
                 if (!replaced.InBin()) {
                     r.message = NotReplacedMessage(replaced);
-                    r.skipped = replaced.outcome == RecycleOutcome::declined;  // the user's answer
                     return r;
                 }
                 r.message = std::system_category().message(transferError.value()) + kOldOneInBin;
@@ -721,7 +729,7 @@ RouteItemResult MoveWithFacts(const fs::path& source, ItemKind kind, const fs::p
             }
             // The name is taken (it was, or something took it since): never replace it.
             if (!overwrite && IsNameTaken(transferError)) {
-                if (attempt >= kRenameRetries) return Skip(r, kMessageNameExists, false);
+                if (attempt >= kRenameRetries) return NotCarriedOut(r, kMessageNameExists);
                 d = DecideOnTakenName(std::move(d), source, conflict, autoRename, batch, clock);
                 continue;
             }
@@ -783,7 +791,7 @@ RouteItemResult RouteItem(const fs::path& item, BatchCache& batch) {
     RouteItemResult r;
     try {
         r.source = PathToUtf8(item);
-        if (IsVolumeRoot(item)) return Skip(r, kMessageWholeVolume, false);  // before anything touches the disk
+        if (IsVolumeRoot(item)) return NotCarriedOut(r, kMessageWholeVolume);  // before anything touches the disk
         // Looked up literally: a name such as "CON" or "report." exists as itself. An item that
         // cannot even be looked up (its folder is closed to this user) is not said to be gone.
         std::error_code lookupError;
@@ -800,8 +808,8 @@ RouteItemResult RouteItem(const fs::path& item, BatchCache& batch) {
         const auto act = [&]() -> RouteItemResult {
             if (decision.action == RuleAction::leave_in_place)
                 return Skip(r, ("Left in place (" + decision.ruleName + ")").c_str());
-            if (!decision.templateError.empty()) return Skip(r, kMessageTemplateError, false);
-            if (!decision.newNameError.empty()) return Skip(r, kMessageNewNameError, false);
+            if (!decision.templateError.empty()) return NotCarriedOut(r, kMessageTemplateError);
+            if (!decision.newNameError.empty()) return NotCarriedOut(r, kMessageNewNameError);
             if (batch.IsRoutingFolder(item, *kind)) return Skip(r, kMessageRoutingFolder);
             if (decision.action == RuleAction::recycle) {
                 batch.EnterComApartment();

@@ -23,8 +23,9 @@ PlannedOutcome PlanRecycle(const fs::path& item, bool nameOnly, const std::strin
     if (nameOnly) return recycled;
     switch (RecycleCheck(item)) {
         case RecycleOutcome::recycled: return recycled;
-        case RecycleOutcome::no_bin: return Outcome(PlannedFate::skip, kMessageNoRecycleBin);
-        case RecycleOutcome::name_not_exact: return Outcome(PlannedFate::skip, kMessageRecycleName);
+        // The rule could not be carried out: as the batch counts it, a failure.
+        case RecycleOutcome::no_bin: return Outcome(PlannedFate::fail, kMessageNoRecycleBin);
+        case RecycleOutcome::name_not_exact: return Outcome(PlannedFate::fail, kMessageRecycleName);
         default: return Outcome(PlannedFate::fail, kMessageRecycleFailed);
     }
 }
@@ -99,8 +100,8 @@ PlannedOutcome PlanDecision(const fs::path& item, std::optional<ItemKind> kind, 
     try {
         if (decision.action == RuleAction::leave_in_place)
             return Outcome(PlannedFate::leave, "Left in place (" + decision.ruleName + ")");
-        if (!decision.templateError.empty()) return Outcome(PlannedFate::skip, kMessageTemplateError);
-        if (!decision.newNameError.empty()) return Outcome(PlannedFate::skip, kMessageNewNameError);
+        if (!decision.templateError.empty()) return Outcome(PlannedFate::fail, kMessageTemplateError);
+        if (!decision.newNameError.empty()) return Outcome(PlannedFate::fail, kMessageNewNameError);
         if (kind && batch.IsRoutingFolder(item, *kind)) return Outcome(PlannedFate::skip, kMessageRoutingFolder);
         if (decision.action == RuleAction::recycle) return PlanRecycle(item, !kind, decision.ruleName);
         return PlanMove(item, kind, decision, batch, clock, claim);
@@ -115,7 +116,7 @@ ItemPlan PlanItem(const fs::path& item, BatchCache& batch, const Clock& clock) {
     ItemPlan plan;
     plan.item = item;
     if (IsVolumeRoot(item)) {
-        plan.outcome = Outcome(PlannedFate::skip, kMessageWholeVolume);
+        plan.outcome = Outcome(PlannedFate::fail, kMessageWholeVolume);
         return plan;
     }
     // A name typed alone is a name, not a file of the current folder that happens to have it.

@@ -73,7 +73,7 @@ MoveDecision DecideMove(const fs::path& item, std::optional<ItemKind> kind, cons
     MoveDecision d;
     if (destination.empty()) return Verdict(d, MoveVerdict::fail, kMessageNoDestination);
     // An item without a name of its own (a whole drive, a share) would target the destination itself.
-    if (IsVolumeRoot(item)) return Verdict(d, MoveVerdict::skip, kMessageWholeVolume);
+    if (IsVolumeRoot(item)) return Verdict(d, MoveVerdict::fail, kMessageWholeVolume);
     const FolderFacts dest = batch.Folder(destination);  // a copy: Forget() drops the batch's
     if (!dest.isFolder) {
         std::error_code error;
@@ -132,7 +132,7 @@ MoveDecision DecideOnTakenName(MoveDecision d, const fs::path& item, ConflictPol
                        d.target);
     const fs::path next = NextFreeName(d, autoRename, batch, clock);
     // The untested " (copy)" name, when every numbered one is taken, is taken too.
-    if (next == d.target) return Verdict(d, MoveVerdict::skip, kMessageNameExists, d.target);
+    if (next == d.target) return Verdict(d, MoveVerdict::fail, kMessageNameExists, d.target);
     d.target = next;
     return d;
 }

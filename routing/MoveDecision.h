@@ -25,8 +25,8 @@ namespace kw {
 enum class MoveVerdict {
     move,
     stays,  // nothing to do and nothing wrong (already in its destination, a folder into itself)
-    skip,   // not moved because of a name conflict, or the item cannot be moved as it is
-    fail,
+    skip,   // not moved: the name is taken and the rule's conflict policy skips
+    fail,   // the rule cannot be carried out (no destination, a whole drive, no free name, ...)
 };
 
 // Why the target is not simply the item's own name in the destination (or why it is skipped).

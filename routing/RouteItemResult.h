@@ -12,7 +12,9 @@ inline constexpr char kRecycleBinName[] = "Recycle Bin";
 
 // The outcome of one dropped item. The flags classify it: ok alone = moved or recycled;
 // ok + copied = copied; ok + renamed = renamed in its own folder; ok + skipped = left alone,
-// nothing wrong; skipped alone = not moved because of a name conflict; neither = failed.
+// nothing wrong; skipped alone = not moved because the rule's conflict policy skips a taken name;
+// neither = failed: the rule could not be carried out (an error, a template that does not work,
+// no Recycle Bin, no free name), and the item stays where it was.
 struct RouteItemResult {
     std::string source;   // UTF-8 path as dropped
     std::string target;   // where it went or would have gone; "Recycle Bin"; or empty

@@ -25,6 +25,10 @@ std::string Quoted(const std::wstring& text) {
     return quoted;
 }
 
+std::string UnknownOption(const std::wstring& argument) {
+    return "Unknown option " + Quoted(argument) + ". Run \"KestraneFileweir.exe --help\" for the options.";
+}
+
 }  // namespace
 
 CommandLine ParseCommandLine(const std::vector<std::wstring>& arguments) {
@@ -34,14 +38,23 @@ CommandLine ParseCommandLine(const std::vector<std::wstring>& arguments) {
         line.mode = CommandLine::Mode::help;
         return line;
     }
+    if (arguments.size() == 1 && AsciiLower(ToUtf8(arguments.front())) == "--version") {
+        line.mode = CommandLine::Mode::version;
+        return line;
+    }
     if (AsciiLower(ToUtf8(arguments.front())) != "route") {
-        // Paths from the shell: it passes only paths, so an option here is a typing mistake.
+        // Paths from the shell: it passes only full paths, so an option here was typed, and
+        // whoever typed it hears that it means nothing; nothing is routed.
         line.mode = CommandLine::Mode::open;
         for (const std::wstring& argument : arguments) {
             if (argument.size() > 1 && argument[0] == L'-' && argument[1] == L'-')
-                line.problems.push_back("Unknown option " + Quoted(argument) + " ignored.");
+                line.problems.push_back(UnknownOption(argument));
             else
                 line.paths.push_back(argument);
+        }
+        if (!line.problems.empty()) {
+            line.mode = CommandLine::Mode::invalid;
+            line.paths.clear();
         }
         return line;
     }
@@ -60,7 +73,7 @@ CommandLine ParseCommandLine(const std::vector<std::wstring>& arguments) {
         else if (option == "--dry-run") line.dryRun = true;
         else if (option == "--wait") line.wait = true;
         else if (IsHelp(argument)) line.mode = CommandLine::Mode::help;
-        else line.problems.push_back("Unknown option " + Quoted(argument) + ". Run \"KestraneFileweir.exe --help\" for the options.");
+        else line.problems.push_back(UnknownOption(argument));
     }
     if (line.mode == CommandLine::Mode::help) return line;
     if (line.preview && line.dryRun) line.problems.push_back("--preview and --dry-run cannot be used together.");
@@ -108,6 +121,9 @@ std::string UsageText() {
            "      Routes the items as a drop on the drop zone would (the preview setting included).\n"
            "      A copy already running takes them; several started at once become one batch.\n"
            "\n"
+           "  KestraneFileweir.exe --version\n"
+           "      Prints which build this is.\n"
+           "\n"
            "  KestraneFileweir.exe route [--copy] [--preview | --dry-run] [--wait] [--] PATH...\n"
            "      --dry-run  prints what routing would do with each item and changes nothing\n"
            "      --preview  shows the plan in the window first; nothing moves until you choose Route\n"
@@ -116,8 +132,8 @@ std::string UsageText() {
            "      --         ends the options (for a path that begins with -)\n"
            "      When no copy is running, one is started in the tray and keeps running afterwards.\n"
            "\n"
-           "Exit codes: 0 every item was routed or left as the rules say; 1 an item failed or\n"
-           "the batch did not end; 2 bad arguments.\n"
+           "Exit codes: 0 every item was routed or left as the rules say; 1 an item could not be\n"
+           "routed as its rule says, or the batch did not end; 2 bad arguments.\n"
            "\n"
            "The program is a windowed program: it prints by attaching to the console it was\n"
            "started from. cmd.exe waits for it only in a script or with \"start /wait\"; in\n"

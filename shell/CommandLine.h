@@ -1,7 +1,8 @@
 #pragma once
 // What the program was asked to do on its command line: start (no arguments), route the paths
 // the shell passed (a drop on the exe or a shortcut, Send To, the Explorer menu), `route` from a
-// console, or show the help. Pure: the arguments in, the request and its problems out.
+// console, show the help or the version, or refuse options it does not know. Pure: the arguments
+// in, the request and its problems out.
 
 #include <filesystem>
 #include <string>
@@ -10,15 +11,17 @@
 namespace kw {
 
 struct CommandLine {
-    enum class Mode { start, open, route, help };
+    // `invalid`: an option the program does not know, outside `route`; `problems` says which.
+    enum class Mode { start, open, route, help, version, invalid };
     Mode mode = Mode::start;
     bool copy = false;
     bool preview = false;
     bool dryRun = false;
     bool wait = false;
     std::vector<std::wstring> paths;
-    // Problems with the arguments, in words for the user (UTF-8). For `route` any problem stops
-    // it; for paths from the shell they are logged and the usable paths are routed.
+    // Problems with the arguments, in words for the user (UTF-8). For `route` and an unknown
+    // option any problem stops it; for paths from the shell (shell objects, missing paths) they
+    // are logged and the usable paths are routed.
     std::vector<std::string> problems;
 };
 

@@ -27,17 +27,25 @@ HandOverResult HandOver(HWND target, const IntakeRequest& request, HWND replyWin
                              SMTO_ABORTIFHUNG, 30000, &answer)) {
         // A copy running with higher rights (as administrator) does not take lists from this
         // one: User Interface Privilege Isolation refuses the message with access denied.
-        return GetLastError() == ERROR_ACCESS_DENIED ? HandOverResult::notAllowed : HandOverResult::noAnswer;
+        // ERROR_TIMEOUT: no answer in time (SendMessageTimeout); the list may still have been
+        // taken, so nothing is said about its items that is not known.
+        const DWORD error = GetLastError();
+        if (error == ERROR_ACCESS_DENIED) return HandOverResult::notAllowed;
+        return error == ERROR_TIMEOUT ? HandOverResult::unconfirmed : HandOverResult::noAnswer;
     }
     return answer == TRUE ? HandOverResult::accepted : HandOverResult::refused;
 }
 
-std::string HandOverProblem(HandOverResult result) {
+std::string HandOverProblem(HandOverResult result, size_t items) {
     switch (result) {
         case HandOverResult::accepted: return {};
         case HandOverResult::refused: return "The running Kestrane Fileweir did not take the list.";
         case HandOverResult::notAllowed:
             return "The running Kestrane Fileweir runs as administrator and takes no lists from programs that do not.";
+        case HandOverResult::unconfirmed:
+            return "Handed over " + std::to_string(items) +
+                   " item(s), but Kestrane Fileweir did not confirm it took them; see its Activity tab for what was "
+                   "routed.";
         case HandOverResult::noAnswer: break;
     }
     return "The running Kestrane Fileweir did not answer.";

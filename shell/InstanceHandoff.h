@@ -19,10 +19,12 @@ inline constexpr wchar_t kReplyWindowClass[] = L"KestraneFileweirReply";
 // The running copy's main window; waits up to `patience` for one that is still starting.
 HWND FindRunningCopy(const wchar_t* windowClass, std::chrono::milliseconds patience);
 
-enum class HandOverResult { accepted, refused, noAnswer, notAllowed };
+// `unconfirmed`: the list was sent but no answer came in time; whether it was taken, and what
+// became of it, only the running copy's Activity tab can say.
+enum class HandOverResult { accepted, refused, noAnswer, notAllowed, unconfirmed };
 HandOverResult HandOver(HWND target, const IntakeRequest& request, HWND replyWindow);
-// The words for a result other than accepted.
-std::string HandOverProblem(HandOverResult result);
+// The words for a result other than accepted, about a list of `items` item(s).
+std::string HandOverProblem(HandOverResult result, size_t items);
 
 // A message-only window that hears the replies for one request.
 class ReplyWindow {

@@ -2,10 +2,10 @@
 
 #include <imgui.h>
 
-#include "BuildVersion.h"
 #include "model/AppFolder.h"
 #include "model/DataFolder.h"
 #include "model/TextEncoding.h"
+#include "shell/ProgramVersion.h"
 
 namespace kw {
 namespace {
@@ -20,8 +20,7 @@ void PlaceRow(const char* what, const std::filesystem::path& where) {
 
 AboutFacts RunningProgramFacts(const std::filesystem::path& logFile) {
     AboutFacts facts;
-    facts.version = KW_BUILD_COMMIT;
-    if (const std::string day = KW_BUILD_DATE; !day.empty()) facts.version += " (" + day + ")";
+    facts.version = ProgramVersion();
     facts.settingsFile = ConfigPath();
     facts.logFile = logFile;
     facts.historyFolder = DataFolder().folder;

@@ -119,6 +119,21 @@ void DrawSettingsTab(AppSettings& settings, UiState& ui, HWND owner, bool& setti
         if (ui.platform.setStartWithWindows) ui.platform.setStartWithWindows(settings.startWithWindows);
         settingsChanged = true;
     }
+    // One copy starts at log-on (an installed one, say, while this one runs from a stick): which,
+    // only the user changes.
+    const std::filesystem::path otherCopy =
+        ui.platform.otherCopyStartingWithWindows ? ui.platform.otherCopyStartingWithWindows() : std::filesystem::path();
+    if (!otherCopy.empty()) {
+        ImGui::Indent();
+        ImGui::TextWrapped("Another copy starts with Windows: %s", PathToUtf8(otherCopy).c_str());
+        if (ImGui::Button("Start this copy with Windows instead") && ui.platform.startThisCopyWithWindows) {
+            ui.platform.startThisCopyWithWindows();
+            settings.startWithWindows = true;
+            view.statusText = "This copy now starts with Windows; the other copy no longer does.";
+            settingsChanged = true;
+        }
+        ImGui::Unindent();
+    }
     int opacity = OpacityPercent(settings.overlayAlpha);
     if (ImGui::SliderInt("Drop zone opacity", &opacity, OpacityPercent(kMinOverlayAlpha), 100, "%d %%")) {
         settings.overlayAlpha = OverlayAlphaFor(opacity);

@@ -19,6 +19,11 @@ UiPlatform SystemUiPlatform() {
         return MessageBoxW(owner, ToWide(text).c_str(), ToWide(caption).c_str(), type);
     };
     platform.setStartWithWindows = SetStartWithWindows;
+    platform.otherCopyStartingWithWindows = [] {
+        const StartupEntry entry = ReadStartWithWindows(ProgramPath());
+        return entry.owner == StartupOwner::otherCopy ? entry.program : std::filesystem::path();
+    };
+    platform.startThisCopyWithWindows = StartThisCopyWithWindows;
     platform.setSendTo = SetSendTo;
     platform.setExplorerVerb = SetExplorerVerb;
     platform.quit = [] { PostQuitMessage(0); };

@@ -20,7 +20,12 @@ struct UiPlatform {
     std::function<std::string(HWND owner, bool save)> chooseBackupFile;
     // The pressed button (IDYES, IDOK, ...). Text and caption are UTF-8.
     std::function<int(HWND owner, const std::string& text, const std::string& caption, UINT type)> messageBox;
+    // Turns start with Windows on or off for this copy; another copy's Run value is left alone.
     std::function<void(bool enable)> setStartWithWindows;
+    // The program of another copy that starts with Windows; empty when none does.
+    std::function<std::filesystem::path()> otherCopyStartingWithWindows;
+    // Makes this copy the one that starts with Windows, in place of another.
+    std::function<void()> startThisCopyWithWindows;
     // Send To and the Explorer menu verb: "" once applied, else the reason.
     std::function<std::string(bool enable)> setSendTo;
     std::function<std::string(bool enable)> setExplorerVerb;

@@ -24,12 +24,12 @@ TEST(BatchStatus, TextsOfABatch) {
         Item("C:\\in\\e.exe", "Recycle Bin", "Sent to Recycle Bin via Old", true, false)};
     const BatchTally tally = TallyOf(items);
     EXPECT_EQ(BatchTallyText(tally, BatchEnd::finished),
-              "Done \xE2\x80\x94 moved 1, recycled 1, left in place 1, skipped 1, failed 1");
+              "Done \xE2\x80\x94 moved 1, recycled 1, left in place 1, skipped 1, could not route 1");
     EXPECT_EQ(BatchTallyText(TallyOf(items, 295), BatchEnd::cancelled),
-              "Cancelled \xE2\x80\x94 moved 1, recycled 1, left in place 1, skipped 1, failed 1, not routed 295");
+              "Cancelled \xE2\x80\x94 moved 1, recycled 1, left in place 1, skipped 1, could not route 1, not routed 295");
     // An undo counts what it put back against all it tried.
-    EXPECT_EQ(BatchTallyText(TallyOf({items[0], items[0], items[2]}), BatchEnd::finished, true),
-              "Put back 2 of 3, skipped 1");
+    EXPECT_EQ(BatchTallyText(TallyOf({items[0], items[0], items[2], items[3]}), BatchEnd::finished, true),
+              "Put back 2 of 4, skipped 1, could not put back 1");
     EXPECT_EQ(BatchTallyText(TallyOf({items[1]}, 2), BatchEnd::stopped), "Stopped \xE2\x80\x94 left in place 1, not routed 2");
 
     EXPECT_EQ(ItemLogLine(items[0]), "[ok] C:\\in\\a.pdf -> D:\\Docs\\a.pdf (Moved via Invoices)");

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <chrono>
+
 #include "app/IntakeGathering.h"
 
 namespace kw {
@@ -45,6 +47,36 @@ TEST(IntakeGathering, ListsArrivingTogetherBecomeOneBatch) {
     EXPECT_EQ(due[0].paths, (std::vector<std::filesystem::path>{L"C:\\x"}));
     EXPECT_EQ(due[1].waiters, (std::vector<std::uintptr_t>{0xBEEF}));
     EXPECT_EQ(gathering.TakeAll().size(), 1u);  // "z" still gathering
+}
+
+// A script may hand over a hundred thousand paths: each is routed once, in the order first
+// named, however it was spelt (letter case, doubled or forward separators), and the gathering
+// takes time in proportion to the list (it took tens of seconds when each path was compared with
+// every one before it).
+TEST(IntakeGathering, RepeatsAreTakenOutInOrderAndInLinearTime) {
+    IntakeGathering gathering;
+    gathering.Add(FromShell({L"C:\\In\\b.txt", L"C:\\In\\a.txt", L"c:\\in\\B.TXT", L"C:/In//a.txt",
+                             L"\\\\server\\share\\x", L"\\\\SERVER\\Share\\X", L"C:\\In\\c.txt"}),
+                  0, 1000);
+    gathering.Add(FromShell({L"C:\\IN\\C.TXT", L"C:\\In\\d.txt"}), 0, 1100);
+    std::vector<GatheredBatch> due = gathering.TakeAll();
+    ASSERT_EQ(due.size(), 1u);
+    EXPECT_EQ(due[0].paths, (std::vector<std::filesystem::path>{L"C:\\In\\b.txt", L"C:\\In\\a.txt",
+                                                                 L"\\\\server\\share\\x", L"C:\\In\\c.txt",
+                                                                 L"C:\\In\\d.txt"}));
+
+    std::vector<std::wstring> many;
+    for (int i = 0; i < 100000; ++i) many.push_back(L"C:\\Data\\" + std::to_wstring(i % 50000) + L".dat");
+    IntakeRequest console = FromShell(many);
+    console.fromConsole = true;
+    const auto start = std::chrono::steady_clock::now();
+    gathering.Add(console, 0, 2000);
+    const auto spent = std::chrono::steady_clock::now() - start;
+    due = gathering.TakeDue(2000);
+    ASSERT_EQ(due.size(), 1u);
+    ASSERT_EQ(due[0].paths.size(), 50000u);
+    EXPECT_EQ(due[0].paths[49999], std::filesystem::path(L"C:\\Data\\49999.dat"));
+    EXPECT_LT(spent, std::chrono::seconds(1));
 }
 
 }  // namespace

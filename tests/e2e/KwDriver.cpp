@@ -23,6 +23,8 @@
 //   KwDriver probe <class> <interval-ms> <stop-file>  sends WM_NULL to the window every interval
 //                                                until the stop file exists; prints how long each
 //                                                answer took: the worst, the 99th percentile
+//   KwDriver hand-over <class> <list-file>       hands the paths of a UTF-8 file (one a line) to the
+//                                                window as `route` from a console does; prints the time
 //
 // A drag prints the moment of the drop (seconds since 1970, the clock the Linux side reads) as
 // "dropped at S", and a post the moment it was sent as "posted at S": the benchmarks time a batch
@@ -42,11 +44,15 @@
 #include <cstdio>
 #include <cstring>
 #include <cwchar>
+#include <fstream>
 #include <iostream>
 #include <optional>
 #include <string>
 #include <utility>
 #include <vector>
+
+#include "model/TextEncoding.h"
+#include "shell/InstanceHandoff.h"
 
 namespace kw {
 namespace {
@@ -480,11 +486,44 @@ int SendToTarget(const std::wstring& name) {
     return kExitOk;
 }
 
+// A list of paths (a UTF-8 file, one a line) handed to the running copy as a script would, as
+// one WM_COPYDATA from a console: prints how long the hand-over took and how it ended.
+int HandOverList(const std::wstring& windowClass, const std::wstring& listFile) {
+    std::ifstream file(listFile.c_str(), std::ios::binary);
+    if (!file) {
+        std::cerr << "cannot read the list" << std::endl;
+        return kExitFailed;
+    }
+    kw::IntakeRequest request;
+    request.fromConsole = true;
+    for (std::string line; std::getline(file, line);) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (!line.empty()) request.paths.push_back(kw::ToWide(line));
+    }
+    HWND window = FindWindowW(windowClass.c_str(), nullptr);
+    if (!window) {
+        std::cerr << "no window of that class" << std::endl;
+        return kExitFailed;
+    }
+    LARGE_INTEGER frequency{}, before{}, after{};
+    QueryPerformanceFrequency(&frequency);
+    QueryPerformanceCounter(&before);
+    const kw::HandOverResult result = kw::HandOver(window, request, nullptr);
+    QueryPerformanceCounter(&after);
+    const double ms = static_cast<double>(after.QuadPart - before.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
+    char line[160];
+    std::snprintf(line, sizeof line, "handed over %zu path(s) in %.1f ms: %s", request.paths.size(), ms,
+                  result == kw::HandOverResult::accepted ? "accepted" : kw::HandOverProblem(result, request.paths.size()).c_str());
+    std::cout << line << std::endl;
+    return result == kw::HandOverResult::accepted ? kExitOk : kExitFailed;
+}
+
 int Usage() {
     std::cerr << "usage: KwDriver drag|drag-shift|drag-ctrl|drag-ctrl-shift <class> <file>... | drag-text <class> | wait-window <class> <seconds>\n"
                  "       | window <class> | post <class> <message> <wparam> <lparam> | wait-gone <class> <seconds>\n"
                  "       | responsive <class> <seconds> | end-session <class> | crash <class>\n"
-                 "       | hold <file> <stop-file> | sendto-target <name> | probe <class> <interval-ms> <stop-file>"
+                 "       | hold <file> <stop-file> | sendto-target <name> | probe <class> <interval-ms> <stop-file>\n"
+                 "       | hand-over <class> <list-file>"
               << std::endl;
     return kExitUsage;
 }
@@ -551,6 +590,7 @@ int Run(const std::vector<std::wstring>& args) {
         if (!interval || *interval <= 0 || *interval > 60000) return Usage();
         return Probe(windowClass, static_cast<DWORD>(*interval), FullPath(args[3]));
     }
+    if (command == L"hand-over" && args.size() == 3) return HandOverList(windowClass, FullPath(args[2]));
     if (command == L"end-session" && args.size() == 2) return EndSession(windowClass);
     if (command == L"crash" && args.size() == 2) return Crash(windowClass);
     if (command == L"sendto-target" && args.size() == 2) return SendToTarget(args[1]);

@@ -246,6 +246,17 @@ case "$scenario" in
     wait_for 20 sh -c "! wine reg query 'HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Run' /v KestraneFileweir >/dev/null 2>&1" \
       || fail "Run value not deleted"
     exit_app || fail "exit code $?"
+    # Another copy's value (an installed copy, while this one runs from a stick) stays, with the
+    # switch off here and with it on.
+    wine reg add 'HKCU\Software\Microsoft\Windows\CurrentVersion\Run' /v KestraneFileweir /t REG_SZ \
+      /d 'E:\Installed\KestraneFileweir.exe' /f >/dev/null 2>&1 || fail "could not write another copy's Run value"
+    for on in false true; do
+      write_config "\"startWithWindows\": $on,"
+      start_app
+      exit_app || fail "exit code $?"
+      run_value | grep -qF 'E:\Installed\KestraneFileweir.exe' || fail "another copy's Run value was changed (on: $on): $(run_value)"
+    done
+    wine reg delete 'HKCU\Software\Microsoft\Windows\CurrentVersion\Run' /v KestraneFileweir /f >/dev/null 2>&1 || true
     ;;
 
   templates-and-ctrl-copy)
@@ -679,10 +690,11 @@ case "$scenario" in
 
   route-console)
     # `route` from a console: its output and exit codes, with no copy running at first.
-    write_config '"noMatchPolicy": "leave_in_place",' "Invoices|pdf|$work/PDFs|" "Letters|doc|$work/blocked|"
+    write_config '"noMatchPolicy": "leave_in_place",' "Invoices|pdf|$work/PDFs|" "Letters|doc|$work/blocked|" \
+      "Broken|bad|$work/broken/{colour}|"
     rm -rf "$work/blocked"; echo "a file where the rule's folder should be" > "$work/blocked"
     mkdir -p "$work/in"
-    echo a > "$work/in/a.pdf"; echo n > "$work/in/notes.txt"; echo d > "$work/in/d.doc"
+    echo a > "$work/in/a.pdf"; echo n > "$work/in/notes.txt"; echo d > "$work/in/d.doc"; echo b > "$work/in/x.bad"
     route() { (cd "$work/in" && timeout 120 wine "$work/app/KestraneFileweir.exe" route "$@") 2>"$work/err"; }
     expect_code() {
       local want=$1; shift
@@ -691,6 +703,15 @@ case "$scenario" in
     }
     out=$(timeout 60 wine "$work/app/KestraneFileweir.exe" --help) || fail "--help exited with $?"
     grep -qF "attaching to the console it was" <<<"$out" || fail "--help does not say how it prints: $out"
+    # --version and an unknown option outside `route` answer in the console and start nothing.
+    code=0; out=$(timeout 20 wine "$work/app/KestraneFileweir.exe" --version 2>"$work/err") || code=$?
+    [ "$code" = 0 ] || fail "--version exited with $code: $out $(cat "$work/err")"
+    grep -qE '^Kestrane Fileweir [0-9a-z]' <<<"$out" || fail "--version printed: $out"
+    code=0; out=$(timeout 20 wine "$work/app/KestraneFileweir.exe" --bogus "$(win "$work/in/a.pdf")" 2>"$work/err") || code=$?
+    [ "$code" = 2 ] || fail "--bogus exited with $code"
+    grep -qF 'Unknown option "--bogus"' "$work/err" || fail "no message for --bogus: $(cat "$work/err")"
+    [ -f "$work/in/a.pdf" ] || fail "--bogus routed its path"
+    [ -z "$(visible KestraneFileweirMain)" ] || fail "--version or --bogus started the program"
     expect_code 2 --bogus a.pdf
     grep -qF 'Unknown option "--bogus"' "$work/err" || fail "no message for an unknown option: $(cat "$work/err")"
     expect_code 2 a.pdf missing.pdf
@@ -724,10 +745,44 @@ case "$scenario" in
     expect_code 1 --wait d.doc
     grep -qF "[fail] $(win "$work/in/d.doc")" <<<"$out" || fail "the failed item's line was not printed: $out"
     [ -f "$work/in/d.doc" ] || fail "the failed item is gone"
+    # A rule that cannot be carried out (its folder's template has an error) is no success.
+    expect_code 1 --wait x.bad
+    grep -qF "[fail] $(win "$work/in/x.bad")" <<<"$out" || fail "the template error's line: $out"
+    grep -qF "Done — could not route 1" <<<"$out" || fail "the tally does not say it: $out"
+    [ -f "$work/in/x.bad" ] || fail "the item whose rule failed is gone"
     expect_code 0 notes.txt
     grep -qF "Handed 1 item(s) to Kestrane Fileweir." <<<"$out" || fail "no word of the hand-over: $out"
     drive post KestraneFileweirMain 0x111 204 0 >/dev/null || fail "no running copy to end"
     drive wait-gone KestraneFileweirMain 60 >/dev/null || fail "the started copy did not end"
+    ;;
+
+  route-wait-stalled)
+    # A `route --wait` console that stops answering (its process suspended) as its batch ends:
+    # the window goes on answering, and the console hears every line once it runs again. The
+    # batch is short (150 slow items, a few seconds), so that the console may still look alive
+    # when its answer is sent, or may already look hung: either way nothing waits on it.
+    slow_batch_config
+    rm -f "$work/in/many/"*2[5-9][0-9]! "$work/in/many/"*3[0-9][0-9]!
+    [ "$(ls "$work/in/many" | wc -l)" = 150 ] || fail "the slow batch is not 150 items"
+    start_app
+    (cd "$work/in" && exec wine "$work/app/KestraneFileweir.exe" route --wait many) >"$work/out" 2>"$work/err" &
+    waiter=$!
+    wait_for 30 log_has "Expanded folder drop to 150 file(s) for routing." || fail "the batch did not begin"
+    kill -STOP "$waiter"
+    all_150() { [ "$(log_count 'Left in place (No matching rule) ')" = 150 ]; }
+    wait_for 120 all_150 || { kill -CONT "$waiter"; fail "the batch did not end"; }
+    # The answer is sent right after the batch's lines are logged; a window that waits on the
+    # stalled console does not answer for seconds.
+    answered=yes
+    drive responsive KestraneFileweirMain 1.5 >/dev/null 2>&1 || answered=no
+    kill -CONT "$waiter"
+    [ "$answered" = yes ] || fail "the window stopped answering while a waiting console stalled"
+    timeout 60 tail --pid="$waiter" -f /dev/null || fail "route --wait did not end"
+    code=0; wait "$waiter" || code=$?
+    [ "$code" = 0 ] || fail "route --wait exited with $code: $(tail -3 "$work/out") $(cat "$work/err")"
+    [ "$(grep -cF '[left] ' "$work/out")" = 150 ] || fail "the console did not hear every line: $(grep -cF '[left] ' "$work/out")"
+    grep -qF "Done — left in place 150" "$work/out" || fail "no tally: $(tail -2 "$work/out")"
+    exit_app || fail "exit code $?"
     ;;
 
   explorer-integration)

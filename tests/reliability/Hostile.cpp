@@ -256,16 +256,16 @@ int Hostile(const fs::path& root, const fs::path& otherVolume, const fs::path& f
                 batch.items, batch.hashes, {src, src / L"Inner"}, false);
     }
     {
-        // A whole drive dropped (from This PC) under the overwrite policy: refused, and what was
-        // routed to the destination before stays.
+        // A whole drive dropped (from This PC) under the overwrite policy: refused (the rule cannot
+        // be carried out: a failure), and what was routed to the destination before stays.
         const fs::path dst = scratch(L"drive-dropped-out");
         Batch before = Files(random, dst, {L"routed-before.txt"}, 500);
         Run(tally, "drive root dropped", CatchAllTo(dst, kw::ConflictPolicy::overwrite),
-            {otherVolume.root_path(), fs::path(L"\\\\?\\") / root.root_path()}, before.hashes, {dst}, false);
+            {otherVolume.root_path(), fs::path(L"\\\\?\\") / root.root_path()}, before.hashes, {dst}, true);
     }
     {
         // A recycle rule where the Recycle Bin cannot take anything (campaign.sh runs this mode
-        // with Wine's trash made impossible): every item stays.
+        // with Wine's trash made impossible): every item stays, and is reported as not routed.
         const fs::path src = scratch(L"no-bin");
         Batch batch = Files(random, src, {L"r1.txt", L"r2.txt"}, 600);
         fs::create_directories(src / L"Tree" / L"in");
@@ -278,7 +278,7 @@ int Hostile(const fs::path& root, const fs::path& otherVolume, const fs::path& f
         recycle.action = kw::RuleAction::recycle;
         recycle.clauses[0].type = kw::ConditionType::any_file;
         settings.rules = {recycle};
-        Run(tally, "recycle without a bin", settings, batch.items, batch.hashes, {src}, false);
+        Run(tally, "recycle without a bin", settings, batch.items, batch.hashes, {src}, true);
     }
     {
         // A journal planted by a stranger in the folder items come from, naming a file elsewhere,

@@ -2,12 +2,14 @@
 
 #include <windows.h>
 
+#include <cwctype>
 #include <memory>
 #include <optional>
 #include <string>
 #include <type_traits>
 
 #include "ShellTestSupport.h"
+#include "model/TextEncoding.h"
 #include "shell/Autostart.h"
 #include "support/TempDir.h"
 
@@ -64,6 +66,7 @@ private:
 
 TEST(StartWithWindows, WritesTheQuotedExecutablePathAndDeletesIt) {
     RunValueGuard guard;
+    RegDeleteKeyValueW(HKEY_CURRENT_USER, kRunKey, kValueName);
     SetStartWithWindows(false);
     EXPECT_EQ(StartWithWindowsValue(), std::nullopt);
     SetStartWithWindows(false);  // nothing to delete is not a failure
@@ -84,6 +87,52 @@ TEST(StartWithWindows, WritesTheQuotedExecutablePathAndDeletesIt) {
     EXPECT_EQ(StartWithWindowsValue(), std::nullopt);
 }
 
+void WriteRunCommand(const std::wstring& command) {
+    RegSetKeyValueW(HKEY_CURRENT_USER, kRunKey, kValueName, REG_SZ, command.c_str(),
+                    static_cast<DWORD>((command.size() + 1) * sizeof(wchar_t)));
+}
+
+// Two copies of the program share the one Run value (an installed copy, one on a stick): a copy
+// that starts with the switch off, or whose switch is turned on, leaves another copy's value as
+// it is; only the user's request makes this copy the one that starts. This copy's value, however
+// spelt, is its own to change.
+TEST(StartWithWindows, AnotherCopysValueIsTouchedOnlyAtTheUsersRequest) {
+    RunValueGuard guard;
+    const std::wstring self = ThisExecutable();
+    std::wstring upper = self;
+    for (wchar_t& c : upper) c = static_cast<wchar_t>(towupper(c));
+    const std::wstring other = L"\"C:\\Program Files\\Kestrane Fileweir\\KestraneFileweir.exe\"";
+    const std::wstring quotedSelf = L"\"" + self + L"\"";
+    const struct {
+        std::optional<std::wstring> before;
+        bool enable;
+        StartupOwner owner;
+        std::optional<std::wstring> after;
+    } rows[] = {
+        {other, false, StartupOwner::otherCopy, other},
+        {other, true, StartupOwner::otherCopy, other},
+        {L"E:\\Tools\\KestraneFileweir.exe --minimized", false, StartupOwner::otherCopy,
+         L"E:\\Tools\\KestraneFileweir.exe --minimized"},
+        {quotedSelf, false, StartupOwner::thisCopy, std::nullopt},
+        {L"\"" + upper + L"\"", false, StartupOwner::thisCopy, std::nullopt},
+        {self, true, StartupOwner::thisCopy, quotedSelf},  // unquoted: written again, quoted
+        {std::nullopt, true, StartupOwner::none, quotedSelf},
+        {std::nullopt, false, StartupOwner::none, std::nullopt},
+    };
+    for (const auto& row : rows) {
+        const std::string label = row.before ? ToUtf8(*row.before) : "(none)";
+        if (row.before) WriteRunCommand(*row.before);
+        else RegDeleteKeyValueW(HKEY_CURRENT_USER, kRunKey, kValueName);
+        EXPECT_EQ(ReadStartWithWindows(self).owner, row.owner) << label;
+        SetStartWithWindows(row.enable);
+        EXPECT_EQ(StartWithWindowsValue(), row.after) << label << (row.enable ? " on" : " off");
+    }
+    WriteRunCommand(other);
+    EXPECT_EQ(ReadStartWithWindows(self).program, fs::path(L"C:\\Program Files\\Kestrane Fileweir\\KestraneFileweir.exe"));
+    StartThisCopyWithWindows();
+    EXPECT_EQ(StartWithWindowsValue(), quotedSelf);
+}
+
 struct HandleCloser {
     void operator()(HANDLE handle) const { CloseHandle(handle); }
 };
@@ -96,6 +145,7 @@ TEST(StartWithWindows, DISABLED_EnableFromThisCopy) { SetStartWithWindows(true);
 // below that: in a folder with spaces, as under Program Files.
 TEST(StartWithWindows, RecordsThePathOfTheCopyThatRuns) {
     RunValueGuard guard;
+    RegDeleteKeyValueW(HKEY_CURRENT_USER, kRunKey, kValueName);  // (another copy's would be left)
     test::TempDir dir;
     const std::wstring name = L"kw shell tests.exe";
     const fs::path base = dir / L"Program Files with spaces";

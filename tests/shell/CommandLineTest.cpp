@@ -22,8 +22,12 @@ TEST(CommandLine, ArgumentsBecomeAModeOptionsPathsAndProblems) {
         {{}, Mode::start, false, false, false, false, {}, 0},
         {{L"/?"}, Mode::help, false, false, false, false, {}, 0},
         {{L"C:\\a.pdf", L"D:\\b c"}, Mode::open, false, false, false, false, {L"C:\\a.pdf", L"D:\\b c"}, 0},
-        // The shell passes only paths: an option is reported and the rest still routed.
-        {{L"--bogus", L"C:\\a.pdf"}, Mode::open, false, false, false, false, {L"C:\\a.pdf"}, 1},
+        // The shell passes only paths: an option was typed by someone, who hears of it, and
+        // nothing is routed.
+        {{L"--bogus", L"C:\\a.pdf"}, Mode::invalid, false, false, false, false, {}, 1},
+        {{L"--bogus"}, Mode::invalid, false, false, false, false, {}, 1},
+        {{L"--VERSION"}, Mode::version, false, false, false, false, {}, 0},
+        {{L"--version", L"C:\\a.pdf"}, Mode::invalid, false, false, false, false, {}, 1},
         {{L"ROUTE", L"--Wait", L"--copy", L"a", L"--preview"}, Mode::route, true, true, false, true, {L"a"}, 0},
         {{L"route", L"--dry-run", L"--", L"--odd name", L"-"}, Mode::route, false, false, true, false,
          {L"--odd name", L"-"}, 0},

@@ -275,6 +275,42 @@ TEST(LiveApp, AReadOnlyFolderKeepsItsDataInLocalAppData) {
     clear();
 }
 
+// Run by ctest from a read-only folder too: the mark of a run that has not ended and the crash
+// reports follow the history into the local application data folder, so that a crash there is
+// still noticed, recovered from and named at the next start.
+TEST(LiveApp, AReadOnlyFolderKeepsTheSessionMarkAndCrashReportsInLocalAppData) {
+    if (!std::getenv("KW_EXPECT_READ_ONLY_FOLDER")) GTEST_SKIP() << "run by ctest from a read-only folder";
+    namespace fs = std::filesystem;
+    ASSERT_FALSE(FolderTakesNewFiles(AppFolder())) << "the program's folder was meant to be read-only";
+    const fs::path local = LocalDataFolder();
+    ASSERT_FALSE(local.empty());
+    const fs::path report = local / L"crash-20261208-101500.dmp";
+    const auto clear = [&] {
+        for (const wchar_t* name : {L"history.jsonl", L"journal.key", L"activity.log", L"session.marker"})
+            test::RemoveTree(local / name);
+        test::RemoveTree(report);
+    };
+    clear();
+    // What a run that crashed leaves: its mark and its report.
+    test::WriteFile(local / L"session.marker", "100");
+    test::WriteFile(report, "MDMP");
+    test::LiveApp live(R"({"minimizeToTray": false})");
+    App& app = live.app;
+    live.Run([&] {
+        EXPECT_TRUE(live.WaitUntil([&] {
+            return test::ReadFile(local / L"activity.log").find("Crash report saved: " + PathToUtf8(report)) !=
+                   std::string::npos;
+        })) << live.OnUi([&] { return app.StatusText(); });
+        // This run's own mark, where the next start looks for it.
+        const std::string mark = test::ReadFile(local / L"session.marker");
+        EXPECT_FALSE(mark.empty());
+        EXPECT_NE(mark, "100");
+    });
+    EXPECT_FALSE(fs::exists(local / L"session.marker"));  // this run ended cleanly
+    EXPECT_FALSE(fs::exists(AppFolder() / L"session.marker"));
+    clear();
+}
+
 // A run that ended without a clean exit left its marker, a crash report and a batch the history
 // holds but the log does not: the next start logs the batch's items first, and the status line
 // says what happened and where the report is.

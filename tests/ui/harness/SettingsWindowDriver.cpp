@@ -30,6 +30,11 @@ SettingsWindowDriver::SettingsWindowDriver(int moreFrames)
         return messageAnswer;
     };
     ui.platform.setStartWithWindows = [this](bool enable) { startWithWindowsCalls.push_back(enable); };
+    ui.platform.otherCopyStartingWithWindows = [this] { return otherCopyStartingWithWindows; };
+    ui.platform.startThisCopyWithWindows = [this] {
+        ++startThisCopyCalls;
+        otherCopyStartingWithWindows.clear();
+    };
     ui.platform.setSendTo = [this](bool enable) {
         sendToCalls.push_back(enable);
         return std::string();

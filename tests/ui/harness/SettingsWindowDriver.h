@@ -56,6 +56,8 @@ public:
     int messageAnswer = IDYES;
     std::vector<MessageRecord> messages;
     std::vector<bool> startWithWindowsCalls;
+    std::filesystem::path otherCopyStartingWithWindows;  // the Run value's other copy, if any
+    int startThisCopyCalls = 0;
     std::vector<bool> sendToCalls;
     std::vector<bool> explorerVerbCalls;
     std::string explorerVerbProblem;  // what the verb's switch answers (empty: applied)

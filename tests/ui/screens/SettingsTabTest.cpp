@@ -35,6 +35,32 @@ TEST_F(SettingsTab, PreferencesAreStoredAndFlagged) {
     EXPECT_GE(w.changedFrames, 6);
 }
 
+// Another copy that starts with Windows (an installed one, while this one runs from a stick) is
+// named under the switch; turning the switch off leaves it be, and only the button makes this
+// copy the one that starts.
+TEST_F(SettingsTab, AnotherCopyThatStartsWithWindowsIsNamedAndReplacedOnlyByItsButton) {
+    w.otherCopyStartingWithWindows = L"C:\\Program Files\\Kestrane Fileweir\\KestraneFileweir.exe";
+    w.imgui.Frame();
+    EXPECT_TRUE(w.imgui.Shows(
+        "Another copy starts with Windows: C:\\Program Files\\Kestrane Fileweir\\KestraneFileweir.exe"))
+        << w.imgui.ShownText();
+    w.imgui.Click("Start with Windows");
+    w.imgui.Click("Start with Windows");
+    EXPECT_EQ(w.startWithWindowsCalls, (std::vector<bool>{true, false}));
+    EXPECT_EQ(w.startThisCopyCalls, 0);
+    EXPECT_TRUE(w.imgui.Shows("Another copy starts with Windows"));
+
+    w.ResetChanged();
+    w.imgui.Click("Start this copy with Windows instead");
+    EXPECT_EQ(w.startThisCopyCalls, 1);
+    EXPECT_TRUE(w.settings.startWithWindows);
+    EXPECT_EQ(w.statusText, "This copy now starts with Windows; the other copy no longer does.");
+    EXPECT_EQ(w.changedFrames, 1);
+    w.imgui.Frame();
+    EXPECT_FALSE(w.imgui.Shows("Another copy starts with Windows"));
+    EXPECT_FALSE(w.imgui.Has("Start this copy with Windows instead"));
+}
+
 TEST_F(SettingsTab, StartupFolderAndPrefixOptionsAreStoredAndFlagged) {
     w.imgui.Click("Start minimized");
     EXPECT_TRUE(w.settings.startMinimized);
