@@ -710,8 +710,7 @@ RouteItemResult MoveWithFacts(const fs::path& source, ItemKind kind, const fs::p
                 // Saved while it was being moved: it stays with its newer contents (SourceDeletion.h),
                 // and the batch counts it as not routed.
                 batch.Forget();
-                r.ok = r.skipped = false;
-                r.message = kMessageSourceChanged;
+                NotCarriedOut(r, kMessageSourceChanged);
                 if (replaced.InBin()) r.message += kOldOneInBin;
                 return r;
             }
