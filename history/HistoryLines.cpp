@@ -1,6 +1,7 @@
 #include "history/HistoryLines.h"
 
 #include <algorithm>
+#include <climits>
 
 #include "model/SettingsJson.h"
 
@@ -15,6 +16,18 @@ std::optional<ItemFate> FateFrom(const std::string& text) {
         if (text == kFates[i]) return static_cast<ItemFate>(i);
     return std::nullopt;
 }
+
+// An id, a time or a count as the program writes them: a whole number from 0 to `most`.
+// Anything else makes the line damaged: converting a fraction or a number past the field's
+// range is undefined, and a negative number would wrap into another id.
+uint64_t Whole(const Json& j, const char* key, uint64_t most = UINT64_MAX) {
+    const Json& v = j.at(key);
+    if (!v.is_number_unsigned() || v.get<uint64_t>() > most)
+        throw Json::type_error::create(302, std::string("member \"") + key + "\" is not a whole number in range", nullptr);
+    return v.get<uint64_t>();
+}
+
+uint64_t WholeOr(const Json& j, const char* key, uint64_t fallback) { return j.contains(key) ? Whole(j, key) : fallback; }
 
 }  // namespace
 
@@ -75,7 +88,7 @@ std::vector<HistoryBatch> ParseHistory(std::string_view text) {
         try {
             const Json j = Json::parse(line);
             if (j.contains("logged")) {
-                const uint64_t id = j.at("logged").get<uint64_t>();
+                const uint64_t id = Whole(j, "logged");
                 for (auto b = batches.rbegin(); b != batches.rend(); ++b)
                     if (b->id == id) {
                         b->logged = true;
@@ -85,9 +98,9 @@ std::vector<HistoryBatch> ParseHistory(std::string_view text) {
             }
             if (j.contains("batch")) {
                 HistoryBatch b;
-                b.id = j.at("batch").get<uint64_t>();
-                b.time = j.at("time").get<uint64_t>();
-                b.undoOf = j.value("undoOf", uint64_t{0});
+                b.id = Whole(j, "batch");
+                b.time = Whole(j, "time");
+                b.undoOf = WholeOr(j, "undoOf", 0);
                 // Only a label: a value of the wrong kind loses the label, never the batch.
                 if (const auto watched = j.find("watched"); watched != j.end() && watched->is_string())
                     b.watchedFolder = watched->get<std::string>();
@@ -95,16 +108,17 @@ std::vector<HistoryBatch> ParseHistory(std::string_view text) {
                 continue;
             }
             if (j.contains("stopped")) {
-                const uint64_t id = j.at("stopped").get<uint64_t>();
+                const uint64_t id = Whole(j, "stopped");
+                const int notRouted = static_cast<int>(Whole(j, "notRouted", INT_MAX));
                 for (auto b = batches.rbegin(); b != batches.rend(); ++b)
                     if (b->id == id) {
-                        b->notRouted = j.at("notRouted").get<int>();
+                        b->notRouted = notRouted;
                         break;
                     }
                 continue;
             }
             HistoryItem item;
-            item.batch = j.at("item").get<uint64_t>();
+            item.batch = Whole(j, "item");
             const auto fate = FateFrom(j.at("fate").get<std::string>());
             if (!fate) continue;
             item.fate = *fate;
@@ -115,20 +129,20 @@ std::vector<HistoryBatch> ParseHistory(std::string_view text) {
             if (PlacedAtTarget(item.fate)) {
                 const Json& m = j.at("moved");
                 item.moved.folder = m.at("kind").get<std::string>() == "folder";
-                item.moved.bytes = m.at("bytes").get<uint64_t>();
-                item.moved.entries = m.at("entries").get<uint64_t>();
-                item.moved.stamp = m.at("stamp").get<uint64_t>();
+                item.moved.bytes = Whole(m, "bytes");
+                item.moved.entries = Whole(m, "entries");
+                item.moved.stamp = Whole(m, "stamp");
                 item.identity = m.value("id", std::string());
             }
             if (item.fate == ItemFate::recycled && j.contains("recycled")) {
                 const Json& rb = j.at("recycled");
-                item.recycledAt = rb.value("at", uint64_t{0});
-                if (rb.contains("bytes")) item.recycledBytes = rb.at("bytes").get<uint64_t>();
+                item.recycledAt = WholeOr(rb, "at", 0);
+                if (rb.contains("bytes")) item.recycledBytes = Whole(rb, "bytes");
             }
             if (PlacedAtTarget(item.fate) && j.contains("replaced")) {
                 const Json& old = j.at("replaced");
-                item.replacedAt = old.value("at", uint64_t{0});
-                if (old.contains("bytes")) item.replacedBytes = old.at("bytes").get<uint64_t>();
+                item.replacedAt = WholeOr(old, "at", 0);
+                if (old.contains("bytes")) item.replacedBytes = Whole(old, "bytes");
             }
             // Items belong to the newest batch line with their id (ids are never reused).
             for (auto b = batches.rbegin(); b != batches.rend(); ++b)
