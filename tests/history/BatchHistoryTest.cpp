@@ -87,6 +87,7 @@ TEST(BatchHistory, ALineWithANumberTheProgramNeverWritesIsSkipped) {
     const std::string item = R"({"item": 7, "fate": "moved", "source": "C:\\a", "target": "D:\\a", "rule": "", "message": "",)"
                              R"( "moved": {"kind": "file", "bytes": 1, "entries": 1, "stamp": 5}})" "\n";
     for (const char* damaged : {
+             R"({"batch": 134175313417531200000000012000000000, "time": 80})",  // read as a fraction
              R"({"batch": 8, "time": 1e300})",
              R"({"batch": -8, "time": 80})",
              R"({"batch": 8.5, "time": 80})",
