@@ -13,6 +13,7 @@ packages=(
   wine wine64 xvfb xauth libgl1-mesa-dri libglx-mesa0 x11-utils xdotool imagemagick openbox xcompmgr
   googletest nlohmann-json3-dev fonts-roboto-unhinted
   libimage-exiftool-perl
+  clang-14 libclang-rt-14-dev llvm-14   # the fuzz targets: libFuzzer, sanitizers, symbolizer
 )
 
 missing=()

@@ -1,6 +1,7 @@
 #include "shell/IntakeMessage.h"
 
 #include <cstring>
+#include <string_view>
 
 #include "model/TextEncoding.h"
 
@@ -27,6 +28,19 @@ void Append(std::vector<std::byte>& out, const void* data, size_t bytes) {
     std::memcpy(out.data() + at, data, bytes);
 }
 
+// Strings travel as UTF-16 code units, each ended by a NUL unit: what a wchar_t is on Windows,
+// spelled out so that the form does not depend on the compiler's wchar_t.
+using Unit = uint16_t;
+
+void AppendString(std::vector<std::byte>& out, std::wstring_view text) {
+    for (const wchar_t c : text) {
+        const Unit unit = static_cast<Unit>(c);
+        Append(out, &unit, sizeof unit);
+    }
+    const Unit nul = 0;
+    Append(out, &nul, sizeof nul);
+}
+
 }  // namespace
 
 std::vector<std::byte> EncodeIntake(const IntakeRequest& request) {
@@ -36,16 +50,8 @@ std::vector<std::byte> EncodeIntake(const IntakeRequest& request) {
                   static_cast<uint32_t>(request.paths.size()), static_cast<uint32_t>(request.notes.size())};
     std::vector<std::byte> out;
     Append(out, &header, sizeof header);
-    const wchar_t nul = 0;
-    for (const std::wstring& path : request.paths) {
-        Append(out, path.data(), path.size() * sizeof(wchar_t));
-        Append(out, &nul, sizeof nul);
-    }
-    for (const std::string& note : request.notes) {
-        const std::wstring wide = ToWide(note);
-        Append(out, wide.data(), wide.size() * sizeof(wchar_t));
-        Append(out, &nul, sizeof nul);
-    }
+    for (const std::wstring& path : request.paths) AppendString(out, path);
+    for (const std::string& note : request.notes) AppendString(out, ToWide(note));
     return out;
 }
 
@@ -55,7 +61,7 @@ std::optional<IntakeRequest> DecodeIntake(const void* data, size_t bytes, std::s
         why = "too short";
         return std::nullopt;
     }
-    if (bytes > kMaxIntakeBytes || bytes % sizeof(wchar_t) != 0) {
+    if (bytes > kMaxIntakeBytes || bytes % sizeof(Unit) != 0) {
         why = "wrong size";
         return std::nullopt;
     }
@@ -70,9 +76,14 @@ std::optional<IntakeRequest> DecodeIntake(const void* data, size_t bytes, std::s
     }
     // The strings are copied out (the sender's buffer is valid only during the message) and
     // must be exactly as many as announced, each ending in a NUL, with nothing after the last.
-    const size_t units = (bytes - sizeof header) / sizeof(wchar_t);
+    const size_t units = (bytes - sizeof header) / sizeof(Unit);
     std::wstring text(units, L'\0');
-    std::memcpy(text.data(), static_cast<const std::byte*>(data) + sizeof header, units * sizeof(wchar_t));
+    const std::byte* from = static_cast<const std::byte*>(data) + sizeof header;
+    for (size_t i = 0; i < units; ++i) {
+        Unit unit = 0;
+        std::memcpy(&unit, from + i * sizeof unit, sizeof unit);
+        text[i] = static_cast<wchar_t>(unit);
+    }
     std::vector<std::wstring> strings;
     size_t start = 0;
     for (size_t i = 0; i < units; ++i) {

@@ -83,6 +83,34 @@ TEST(BatchHistory, SurvivesDamagedAndCutLinesAndKeepsTheNewestBatches) {
     EXPECT_EQ(batches.back().id, 12u);
 }
 
+// Ids, times and counts are whole numbers as the program writes them. A line holding a fraction,
+// a negative number or one past its field's range is damaged like any other and skipped: never
+// converted into some other id, time or count.
+TEST(BatchHistory, ALineWithANumberTheProgramNeverWritesIsSkipped) {
+    const std::string batch = "{\"batch\": 7, \"time\": 70}\n";
+    const std::string item = R"({"item": 7, "fate": "moved", "source": "C:\\a", "target": "D:\\a", "rule": "", "message": "",)"
+                             R"( "moved": {"kind": "file", "bytes": 1, "entries": 1, "stamp": 5}})" "\n";
+    for (const char* damaged : {
+             R"({"batch": 134175313417531200000000012000000000, "time": 80})",  // read as a fraction
+             R"({"batch": 8, "time": 1e300})",
+             R"({"batch": -8, "time": 80})",
+             R"({"batch": 8.5, "time": 80})",
+             R"({"batch": 8, "time": 80, "undoOf": -1.5})",
+             R"({"stopped": 7, "notRouted": 1e300})",
+             R"({"stopped": 7, "notRouted": -5})",
+             R"({"stopped": 7, "notRouted": 4294967296})",
+             R"({"logged": -7})",
+             R"({"item": 7, "fate": "recycled", "source": "C:\\b", "target": "Recycle Bin", "recycled": {"at": -1e19}})",
+             R"({"item": 7, "fate": "moved", "source": "C:\\b", "target": "D:\\b", "moved": {"kind": "file", "bytes": 1e20, "entries": 1, "stamp": 5}})",
+         }) {
+        const std::vector<HistoryBatch> batches = ParseHistory(batch + item + damaged + "\n");
+        ASSERT_EQ(batches.size(), 1u) << damaged;
+        EXPECT_EQ(batches[0].items.size(), 1u) << damaged;
+        EXPECT_EQ(batches[0].notRouted, 0) << damaged;
+        EXPECT_FALSE(batches[0].logged) << damaged;
+    }
+}
+
 // A batch whose lines do not reach the history (a folder gone, a full disk: the full-disk
 // fixture's history.jsonl links to /dev/full) is known not to be recorded, so undo is not offered
 // for it beyond this session; its items are still known to the session.

@@ -1,6 +1,7 @@
 #include "matching/PhotoDate.h"
 
 #include <gtest/gtest.h>
+#include <libexif/exif-data.h>
 
 #include <fstream>
 #include <iterator>
@@ -72,6 +73,46 @@ TEST(PhotoDate, HostileDataGivesNoDateAndNeverHangs) {
             }
         }
     }
+}
+
+// A little-endian TIFF as a Canon camera writes it: IFD0 names the maker and points to the EXIF
+// IFD, which holds the date taken and a maker note (an IFD in the maker's own format).
+std::vector<uint8_t> CanonTiff() {
+    std::vector<uint8_t> d = {'I', 'I', 42, 0, 8, 0, 0, 0};
+    const auto u16 = [&](uint16_t v) { d.push_back(v & 0xFF), d.push_back(v >> 8); };
+    const auto u32 = [&](uint32_t v) { u16(v & 0xFFFF), u16(v >> 16); };
+    const auto text = [&](const char* t, size_t n) { d.insert(d.end(), t, t + n); };
+    u16(2);                                            // IFD0 at 8, 30 bytes
+    u16(0x010F), u16(2), u32(6), u32(38);              // Make "Canon" at 38
+    u16(0x8769), u16(4), u32(1), u32(44);              // the EXIF IFD at 44
+    u32(0);
+    text("Canon", 6);
+    u16(2);                                            // EXIF IFD at 44, 30 bytes
+    u16(0x9003), u16(2), u32(20), u32(74);             // DateTimeOriginal at 74
+    u16(0x927C), u16(7), u32(28), u32(94);             // MakerNote at 94
+    u32(0);
+    text("2020:08:15 14:22:09", 20);
+    u16(1);                                            // the maker note: Canon's own IFD
+    u16(0x0006), u16(2), u32(10), u32(112);            // its image type, at 112
+    u32(0);
+    text("Canon EOS", 10);
+    return d;
+}
+
+// libexif has no option that stops it from parsing a maker note in the maker's own format; it
+// is built without those parsers, so a maker note stays bytes nobody reads, and the date is read.
+TEST(PhotoDate, AMakerNoteIsNeverParsedAndTheDateIsStillRead) {
+    const std::vector<uint8_t> tiff = CanonTiff();
+    EXPECT_EQ(Text(ExifDateTaken(tiff)), "2020-08-15 14:22");
+
+    std::vector<uint8_t> segment = {'E', 'x', 'i', 'f', 0, 0};
+    segment.insert(segment.end(), tiff.begin(), tiff.end());
+    ExifData* data = exif_data_new_from_data(segment.data(), static_cast<unsigned int>(segment.size()));
+    ASSERT_NE(data, nullptr);
+    const ExifEntry* note = exif_data_get_entry(data, EXIF_TAG_MAKER_NOTE);
+    EXPECT_TRUE(note && note->size == 28) << "the maker note is kept as the bytes of its tag";
+    EXPECT_EQ(exif_data_get_mnote_data(data), nullptr) << "and never parsed";
+    exif_data_unref(data);
 }
 
 }  // namespace
