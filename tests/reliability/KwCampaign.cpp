@@ -33,6 +33,7 @@
 #include <vector>
 
 #include "history/BatchHistory.h"
+#include "history/HistoryFile.h"
 #include "history/Undo.h"
 #include "model/DataFolder.h"
 #include "matching/RuleSelection.h"
@@ -201,7 +202,7 @@ kw::RouteJobResult RecordedBatch(const fs::path& root, const kw::AppSettings& se
     batch.time = kw::SystemClock().UtcTicks();
     batch.id = batch.time;
     batch.undoOf = undoOf;
-    auto recording = std::make_shared<kw::BatchRecording>(root / L"history.jsonl", batch);
+    auto recording = std::make_shared<kw::BatchRecording>(std::make_shared<kw::HistoryFile>(root / L"history.jsonl"), batch);
     kw::RouteJob job;
     int done = 0;
     hooks.itemDone = [&](const fs::path&, const kw::RouteItemResult& r) {
@@ -236,13 +237,14 @@ int RouteWatched(const fs::path& root, const fs::path& destination) {
     settings.watching.folders = {folder};
     kw::FolderWatcher watcher([] {});
     watcher.Configure(settings);
+    const auto history = std::make_shared<kw::HistoryFile>(root / L"history.jsonl");
     kw::RouteJob job;
     int moved = 0;
     for (auto end = std::chrono::steady_clock::now() + std::chrono::minutes(1); std::chrono::steady_clock::now() < end;) {
         for (kw::WatchArrival& arrival : watcher.TakeArrivals()) {
             kw::HistoryBatch batch;
             batch.time = batch.id = kw::SystemClock().UtcTicks();
-            auto recording = std::make_shared<kw::BatchRecording>(root / L"history.jsonl", batch);
+            auto recording = std::make_shared<kw::BatchRecording>(history, batch);
             kw::BatchHooks hooks;
             hooks.itemDone = [recording, &watcher](const fs::path&, const kw::RouteItemResult& r) {
                 recording->Add(r);
@@ -271,10 +273,12 @@ int RouteQueued(const fs::path& root, const fs::path& destination) {
     std::vector<std::future<kw::RouteJobResult>> results;
     std::vector<std::promise<kw::RouteJobResult>> promises(2);
     uint64_t id = kw::SystemClock().UtcTicks();
+    // One writer for both: the second batch's line is written while the first one's items are.
+    const auto history = std::make_shared<kw::HistoryFile>(root / L"history.jsonl");
     for (int b = 0; b < 2; ++b) {
         kw::HistoryBatch batch;
         batch.time = batch.id = id + b;
-        auto recording = std::make_shared<kw::BatchRecording>(root / L"history.jsonl", batch);
+        auto recording = std::make_shared<kw::BatchRecording>(history, batch);
         kw::BatchHooks hooks;
         hooks.itemDone = [recording](const fs::path&, const kw::RouteItemResult& r) { recording->Add(r); };
         results.push_back(promises[b].get_future());
