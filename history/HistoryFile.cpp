@@ -82,7 +82,9 @@ HistoryFile::HistoryFile(fs::path file) : file_(std::move(file)) {}
 bool HistoryFile::Append(std::string_view lines) {
     const std::lock_guard<std::mutex> lock(mutex_);
     if (!handle_) {
-        // FILE_APPEND_DATA without FILE_WRITE_DATA: every write lands at the end of the file.
+        // FILE_APPEND_DATA without FILE_WRITE_DATA: "for local files, write operations will not
+        // overwrite existing data" (File Access Rights Constants). For a share, each write is put
+        // at the end by hand below; with one handle under one lock, nothing else moves the end.
         handle_ = OwnFile(CreateFileW(ExtendedPath(file_).c_str(), GENERIC_READ | FILE_APPEND_DATA,
                                       FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL,
                                       nullptr));
@@ -93,7 +95,8 @@ bool HistoryFile::Append(std::string_view lines) {
     text.reserve(lines.size() + 1);
     if (!ended_) text += '\n';
     text += lines;
-    const bool whole = WriteWhole(handle_.get(), text);
+    const bool whole =
+        SetFilePointerEx(handle_.get(), LARGE_INTEGER{}, nullptr, FILE_END) && WriteWhole(handle_.get(), text);
     // A short write (a full disk) leaves part of a line, which the next append ends.
     ended_ = whole && (text.empty() || text.back() == '\n');
     return whole;

@@ -186,9 +186,9 @@ void ForgetSearch(ActivitySearch& a) {
 
 std::string ClearQuestion(size_t lines) {
     return "Clear the activity log? " + LineCount(lines) + (lines == 1 ? " goes" : " go") +
-           " from this tab and from the log file, which is kept aside beside it under today's date (the five newest "
-           "cleared logs are kept). \"Bring back the cleared log\" on this tab puts them back. The list of batches "
-           "and their undo stay as they are.";
+           " from this tab and from the log file. The file is kept, renamed with today's date in the same folder (the "
+           "five newest cleared logs are kept), and \"Bring back the cleared log\" on this tab puts the lines back. "
+           "The list of batches and their undo stay as they are.";
 }
 
 // "Clear log" asks first: the log is the only record of where older batches' files went. Cleared,

@@ -605,10 +605,13 @@ case "$scenario" in
     start_app
     files_in() { [ "$(find "$1" -type f 2>/dev/null | wc -l)" = "$2" ]; }
     wait_for 30 files_in "$work/out" 1 || fail "the folder is not watched: what was there at start stayed"
-    start=$(date +%s)
+    start=$(date +%s) start_ns=$(date +%s%N)
     for ((i = 1; i <= count; i++)); do
       : > "$work/in/s$i-k$((i % 10))-.bin"
-      if (( i % 30 == 0 )); then sleep 0.1; fi
+      if (( i % 30 == 0 )); then  # 300 a second: ahead of the clock, wait for it
+        ahead=$(( start_ns + i * 1000000000 / 300 - $(date +%s%N) ))
+        if (( ahead > 0 )); then sleep "$(awk -v n="$ahead" 'BEGIN { printf "%.3f", n / 1e9 }')"; fi
+      fi
     done
     echo "$count arrivals written in $(( $(date +%s) - start )) s"
     wait_for 400 files_in "$work/out" $((count + 1)) ||

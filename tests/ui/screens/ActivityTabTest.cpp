@@ -76,8 +76,8 @@ TEST(ActivityTab, ClearLogAsksFirstKeepsTheLogAsideAndBringsItBack) {
 
     w.imgui.Click("Clear log");
     w.imgui.Frame();
-    EXPECT_TRUE(w.imgui.Shows("Clear the activity log? 1,200 lines go from this tab and from the log file, which is "
-                              "kept aside beside it under today's date"))
+    EXPECT_TRUE(w.imgui.Shows("Clear the activity log? 1,200 lines go from this tab and from the log file. The file "
+                              "is kept, renamed with today's date"))
         << w.imgui.ShownText();
     w.imgui.Click("Keep it");
     w.imgui.Frame();
