@@ -97,6 +97,7 @@ bool App::Init(HINSTANCE instance, int showCommand) {
 
     std::vector<std::string> tail;
     activityLog.LoadTail(tail, kMaxLogLines);
+    history = std::make_shared<HistoryFile>(HistoryFilePath());
     BeginRun();
     LoadRecentBatches();
     logLines.assign(tail.rbegin(), tail.rend());

@@ -22,6 +22,7 @@
 #include "app/IntakeInbox.h"
 #include "app/JobEvents.h"
 #include "history/BatchHistory.h"
+#include "history/HistoryFile.h"
 #include "history/UndoOffer.h"
 #include "model/AppFolder.h"
 #include "model/AppSettings.h"
@@ -56,7 +57,6 @@ constexpr wchar_t kMainWindowClass[] = L"KestraneFileweirMain";
 constexpr wchar_t kInstanceMutexName[] = L"Local\\KestraneFileweir.SingleInstance.v1";
 constexpr DWORD kMainWindowStyle = WS_OVERLAPPEDWINDOW;
 constexpr DWORD kMainWindowExStyle = WS_EX_APPWINDOW | WS_EX_ACCEPTFILES;
-constexpr size_t kMaxLogLines = 500;
 constexpr UINT_PTR kDropZoneOutcomeTimer = 2;  // the drop zone goes back to its idle text
 constexpr UINT kDropZoneOutcomeMs = 6000;
 constexpr UINT_PTR kCommandLineTimer = 3;  // lists from other processes are due
@@ -294,6 +294,9 @@ private:
     std::optional<uint64_t> pendingUndo;  // asked for by the settings window during a frame
     void RefreshOffers();
     uint64_t lastBatchId = 0;
+    // The one writer of history.jsonl (every batch's lines, the logged marks, the trimming at
+    // start), made once the data folder is settled; each batch's recording holds it too.
+    std::shared_ptr<HistoryFile> history;
     // The history is read on a thread of its own from start-up (UndoCommands.cpp);
     // HistoryLoaded takes it in once read (with `wait`, waiting for it) and says whether it is.
     void LoadRecentBatches();
@@ -301,6 +304,7 @@ private:
     struct LoadedHistory {
         std::vector<HistoryBatch> newest;    // newest first, at most 20
         std::vector<HistoryBatch> unlogged;  // of the last run, when it ended unexpectedly
+        size_t damaged = 0;                  // lines of the file that could not be read
     };
     std::future<LoadedHistory> historyLoad;
     // After a crash or a kill (CrashRecovery.cpp): the last run's start time, the crash report it

@@ -64,6 +64,11 @@ std::string HistoryFailedLogLine(const std::string& historyFile) {
            ": this batch is not recorded there and cannot be undone once the program closes.";
 }
 
+std::string HistoryDamagedLogLine(size_t lines, const std::string& historyFile) {
+    return "The history file " + historyFile + " had " + std::to_string(lines) +
+           " damaged line(s), which were left out: an item recorded only there cannot be undone. Every other batch still can.";
+}
+
 std::string JournalFailedLogLine(const std::string& dataFolder) {
     return "Could not write the move journal in " + dataFolder +
            ": had the program been stopped during a move to another drive, the item could have been left in both places.";

@@ -31,6 +31,8 @@ std::string ItemLogLine(const RouteItemResult& item);
 std::string RecordingProblemStatus(bool historyFailed, bool journalFailed);
 // The activity-log lines that say which record failed and what that means for the user.
 std::string HistoryFailedLogLine(const std::string& historyFile);
+// Lines of the history file that could not be read (torn, cut short) were left out of it.
+std::string HistoryDamagedLogLine(size_t lines, const std::string& historyFile);
 std::string JournalFailedLogLine(const std::string& dataFolder);
 // The destination folders of failed moves that are not there after the batch (the move could
 // not create them), each once, in order; `isFolder` looks at the disk.

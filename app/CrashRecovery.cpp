@@ -57,7 +57,7 @@ void App::LogRecovered(const std::vector<HistoryBatch>& unlogged) {
     if (crashReport) messages.push_back("Crash report saved: " + PathToUtf8(*crashReport));
     for (std::string& line : activityLog.AppendAll(messages)) logLines.push_front(std::move(line));
     while (logLines.size() > kMaxLogLines) logLines.pop_back();
-    for (const HistoryBatch& batch : unlogged) MarkBatchLogged(HistoryFilePath(), batch.id);
+    for (const HistoryBatch& batch : unlogged) MarkBatchLogged(*history, batch.id);
     statusText = ClosedUnexpectedlyText(recovered, crashReport);
     redrawRequested = true;
 }

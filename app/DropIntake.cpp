@@ -150,7 +150,7 @@ bool App::StartRecordedBatch(std::vector<std::filesystem::path> items, uint64_t 
     lastBatchId = batch.id;
     batch.undoOf = undoOf;
     batch.watchedFolder = intake.watchedFolder;
-    auto recording = std::make_shared<BatchRecording>(HistoryFilePath(), std::move(batch));
+    auto recording = std::make_shared<BatchRecording>(history, std::move(batch));
     // What a batch puts into a watched folder (a move, an undo's put-back) is not routed again
     // from there by the watcher.
     FolderWatcher* watching = watcher ? &*watcher : nullptr;
@@ -299,7 +299,7 @@ void App::PumpJobEvents() {
         AnswerWaiters(ended.waiters, messages, tally.failed > 0 || result.notHandled > 0 ? 1 : 0, tallyText);
         while (logLines.size() > kMaxLogLines) logLines.pop_back();
         // Only now is the batch in the log: a crash before this line has it logged at the next start.
-        if (recording) MarkBatchLogged(HistoryFilePath(), recording->Batch().id);
+        if (recording) MarkBatchLogged(*history, recording->Batch().id);
         ReportBatchPhases(result.phases, TicksToMilliseconds(NowTicks() - logStart), stats);
         redrawRequested = true;
         if (BatchNeedsBalloon(tally) && (ended.watchedFolder.empty() || settings.watching.balloons)) tray.ShowBalloon(L"Kestrane Fileweir", ToWide(statusText));

@@ -7,6 +7,7 @@
 #include <unordered_map>
 
 #include "app/App.h"
+#include "app/BatchStatus.h"
 #include "history/CrashRecovery.h"
 #include "history/MoveIntents.h"
 #include "history/Undo.h"
@@ -20,13 +21,13 @@ namespace kw {
 void App::LoadRecentBatches() {
     // A history of many megabytes takes a noticeable time to read, so it is read beside the
     // start-up, not in its way; the window is woken when it is in.
-    const std::filesystem::path file = HistoryFilePath();
-    historyLoad = std::async(std::launch::async, [file, this, since = previousRunStart] {
+    historyLoad = std::async(std::launch::async, [file = history, this, since = previousRunStart] {
         // What a killed batch moved but had not recorded yet is recorded first.
-        CompleteHistoryFromIntents(file, file.parent_path());
-        PruneHistory(file);
-        std::vector<HistoryBatch> all = LoadHistory(file);
+        CompleteHistoryFromIntents(*file, file->Path().parent_path());
+        HistoryRead read = file->Load();
+        std::vector<HistoryBatch>& all = read.batches;
         LoadedHistory loaded;
+        loaded.damaged = read.damaged;
         if (since) loaded.unlogged = UnloggedBatches(all, *since);
         loaded.newest.assign(all.rbegin(), all.rend());
         if (loaded.newest.size() > 20) loaded.newest.resize(20);
@@ -48,6 +49,7 @@ bool App::HistoryLoaded(bool wait) {
     // loaded batches are all there is.
     recentBatches = std::move(loaded.newest);
     if (std::exchange(recoveryPending, false)) LogRecovered(loaded.unlogged);
+    if (loaded.damaged > 0) AddLog(HistoryDamagedLogLine(loaded.damaged, PathToUtf8(history->Path())));
     if (!recentBatches.empty()) lastBatchId = std::max(lastBatchId, recentBatches.front().id);
     RefreshOffers();
     redrawRequested = true;

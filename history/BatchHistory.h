@@ -23,14 +23,14 @@ namespace kw {
 
 std::filesystem::path HistoryFilePath();  // DataFolder().folder / "history.jsonl"
 
-// Appends one batch's lines to the history file through one handle kept open for the batch
-// (a line per item costs one write, not an open and a close). A write that fails does not stop
-// the batch (the move itself already happened), but the batch is then no longer whole in the
-// history, and undo cannot be offered for it: Failed() says so.
+class HistoryFile;
+
+// Appends one batch's lines to the history through the program's one writer of the file. A
+// write that fails does not stop the batch (the move itself already happened), but the batch is
+// then no longer whole in the history, and undo cannot be offered for it: Failed() says so.
 class HistoryWriter {
 public:
-    HistoryWriter(const std::filesystem::path& file, const HistoryBatch& batch);
-    ~HistoryWriter();
+    HistoryWriter(HistoryFile& file, const HistoryBatch& batch);
     HistoryWriter(const HistoryWriter&) = delete;
     HistoryWriter& operator=(const HistoryWriter&) = delete;
 
@@ -40,7 +40,7 @@ public:
 
 private:
     void Write(const std::string& line);
-    void* handle_;
+    HistoryFile& file_;
     bool failed_ = false;
 };
 
@@ -48,33 +48,27 @@ private:
 // batch in memory, which the UI thread reads once the batch has ended.
 class BatchRecording {
 public:
-    BatchRecording(const std::filesystem::path& file, HistoryBatch batch);
+    BatchRecording(std::shared_ptr<HistoryFile> file, HistoryBatch batch);
     void Add(const RouteItemResult& result);
     // The batch stopped with `notRouted` items not reached (after the worker is done with it).
     void Stopped(int notRouted);
     const HistoryBatch& Batch() const { return batch_; }
-    const std::filesystem::path& File() const { return file_; }
+    const std::filesystem::path& File() const;
     // Every line reached the file: the batch can be undone later, also after a restart.
     bool Recorded() const { return !writer_.Failed(); }
 
 private:
-    std::filesystem::path file_;
+    std::shared_ptr<HistoryFile> file_;
     HistoryBatch batch_;
     HistoryWriter writer_;
     ItemIdentities identities_;
 };
 
 // Appends {"logged": id} once the batch's lines are in the activity log.
-void MarkBatchLogged(const std::filesystem::path& file, uint64_t batch);
+void MarkBatchLogged(HistoryFile& file, uint64_t batch);
 
 // The record of one routed (or put back) item; what was moved is fingerprinted and identified
 // where it now is (a batch passes what it learnt of its folders; see ItemIdentity.h).
 HistoryItem RecordOf(uint64_t batch, const RouteItemResult& result, ItemIdentities* identities = nullptr);
-
-// The whole history, oldest batch first.
-std::vector<HistoryBatch> LoadHistory(const std::filesystem::path& file);
-// Keeps the newest `maxBatches` batches within `maxBytes`, rewriting the file through a
-// temporary one only when it is over either bound.
-void PruneHistory(const std::filesystem::path& file, size_t maxBatches = 100, uint64_t maxBytes = 20u << 20);
 
 }  // namespace kw

@@ -78,13 +78,18 @@ std::string FormatStopLine(const HistoryBatch& batch) {
 }
 std::string FormatLoggedLine(uint64_t batch) { return Json{{"logged", batch}}.dump(); }
 
-std::vector<HistoryBatch> ParseHistory(std::string_view text) {
+std::vector<HistoryBatch> ParseHistory(std::string_view text, size_t* damaged) {
     std::vector<HistoryBatch> batches;
+    size_t skipped = 0;
     while (!text.empty()) {
         const size_t end = text.find('\n');
         const std::string_view line = text.substr(0, end);
         text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
-        if (end == std::string_view::npos) break;  // the last line was cut short by a kill
+        if (line.find_first_not_of(" \t\r") == std::string_view::npos) continue;
+        if (end == std::string_view::npos) {  // the last line was cut short by a kill
+            ++skipped;
+            break;
+        }
         try {
             const Json j = Json::parse(line);
             if (j.contains("logged")) {
@@ -152,8 +157,10 @@ std::vector<HistoryBatch> ParseHistory(std::string_view text) {
                 }
         } catch (const Json::exception&) {
             // A damaged line: skipped, the rest of the history stands.
+            ++skipped;
         }
     }
+    if (damaged) *damaged = skipped;
     return batches;
 }
 

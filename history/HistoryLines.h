@@ -57,8 +57,9 @@ std::string FormatItemLine(const HistoryItem& item);
 // Written after a batch's items when it stopped short: {"stopped": id, "notRouted": N}.
 std::string FormatStopLine(const HistoryBatch& batch);
 std::string FormatLoggedLine(uint64_t batch);
-// Batches in file order (oldest first); lines that do not parse, and items of a batch whose
-// line is missing, are skipped.
-std::vector<HistoryBatch> ParseHistory(std::string_view text);
+// Batches in file order (oldest first). Lines that do not parse (torn, cut short by a kill) are
+// skipped, each alone, and counted in `damaged`; items of a batch whose line is missing are
+// skipped too.
+std::vector<HistoryBatch> ParseHistory(std::string_view text, size_t* damaged = nullptr);
 
 }  // namespace kw

@@ -80,26 +80,6 @@ std::vector<HistoryItem> MovesToRecord(const IntentsFile& intents, const History
     return items;
 }
 
-// Appends lines to the history file, ending first a line a kill cut short.
-bool AppendToHistory(const fs::path& file, const std::string& lines) {
-    const UniqueFile h = OwnFile(CreateFileW(ExtendedPath(file).c_str(), GENERIC_READ | FILE_APPEND_DATA,
-                                             FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
-                                             FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!h) return false;
-    LARGE_INTEGER size{};
-    std::string text = lines;
-    if (GetFileSizeEx(h.get(), &size) && size.QuadPart > 0) {
-        LARGE_INTEGER last{};
-        last.QuadPart = size.QuadPart - 1;
-        char c = '\n';
-        DWORD got = 0;
-        if (SetFilePointerEx(h.get(), last, nullptr, FILE_BEGIN) && ReadFile(h.get(), &c, 1, &got, nullptr) && got == 1 &&
-            c != '\n')
-            text = "\n" + lines;
-    }
-    return WriteAll(h.get(), text);
-}
-
 }  // namespace
 
 void MoveIntents::Closer::operator()(void* handle) const { CloseHandle(static_cast<HANDLE>(handle)); }
@@ -161,7 +141,7 @@ bool ParseIntents(std::string_view text, IntentsFile& parsed) {
     return true;
 }
 
-size_t CompleteHistoryFromIntents(const fs::path& historyFile, const fs::path& folder) {
+size_t CompleteHistoryFromIntents(HistoryFile& historyFile, const fs::path& folder) {
     WIN32_FIND_DATAW data{};
     const HANDLE find = FindFirstFileExW(ChildPath(ExtendedPath(folder), L"intents-*.txt").c_str(), FindExInfoBasic,
                                          &data, FindExSearchNameMatch, nullptr, 0);
@@ -181,7 +161,7 @@ size_t CompleteHistoryFromIntents(const fs::path& historyFile, const fs::path& f
         IntentsFile intents;
         bool settled = !ParseIntents(ReadWhole(h.get()), intents);  // not ours to read: dropped
         if (!settled) {
-            if (!history) history = LoadHistory(historyFile);
+            if (!history) history = LoadHistory(historyFile.Path());
             const auto batch = std::find_if(history->begin(), history->end(),
                                             [&](const HistoryBatch& b) { return b.id == intents.batch.id; });
             std::vector<IntentsFile::Move> kept;
@@ -189,7 +169,7 @@ size_t CompleteHistoryFromIntents(const fs::path& historyFile, const fs::path& f
                 MovesToRecord(intents, batch == history->end() ? nullptr : &*batch, kept);
             std::string lines = batch == history->end() && !items.empty() ? FormatBatchLine(intents.batch) + "\n" : "";
             for (const HistoryItem& item : items) lines += FormatItemLine(item) + "\n";
-            settled = lines.empty() || AppendToHistory(historyFile, lines);
+            settled = lines.empty() || historyFile.Append(lines);
             if (settled) added += items.size();
             if (settled && !kept.empty()) {
                 std::string rest = FormatIntentsHeader(intents.batch);

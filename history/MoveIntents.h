@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "history/BatchHistory.h"
+#include "history/HistoryFile.h"
 
 namespace kw {
 
@@ -50,9 +51,9 @@ std::string FormatIntentsHeader(const HistoryBatch& batch);
 std::string FormatIntent(const std::filesystem::path& source, const std::filesystem::path& target);
 bool ParseIntents(std::string_view text, IntentsFile& parsed);
 
-// Completes `historyFile` from the intents files that killed batches left in `folder`, then
+// Completes the history from the intents files that killed batches left in `folder`, then
 // removes them; files still open (a batch of a running copy) are left alone. Returns how many
 // items were added.
-size_t CompleteHistoryFromIntents(const std::filesystem::path& historyFile, const std::filesystem::path& folder);
+size_t CompleteHistoryFromIntents(HistoryFile& history, const std::filesystem::path& folder);
 
 }  // namespace kw

@@ -88,7 +88,11 @@ std::vector<std::string> ActivityLog::AppendAll(const std::vector<std::string>& 
     return lines;
 }
 
-void ActivityLog::Clear() const { Open(path, GENERIC_WRITE, CREATE_ALWAYS); }
+ClearedLog ActivityLog::Clear() const { return SetLogAside(path, clock->Local(), 5); }
+
+std::error_code ActivityLog::BringBack(const std::filesystem::path& aside) const { return BringBackLog(path, aside); }
+
+size_t ActivityLog::LineCount() const { return CountLines(path); }
 
 void ActivityLog::LoadTail(std::vector<std::string>& lines, size_t max) const {
     lines.clear();

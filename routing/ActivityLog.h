@@ -1,14 +1,19 @@
 #pragma once
 // activity.log: the program's only record of what it did, one "timestamp | message" line per
-// event, appended and never rewritten. Every operation opens and closes the file by itself.
+// event, appended and never rewritten; clearing it keeps it aside (LogAside.h). Every operation
+// opens and closes the file by itself.
 
 #include <filesystem>
 #include <string>
 #include <vector>
 
 #include "model/Clock.h"
+#include "routing/LogAside.h"
 
 namespace kw {
+
+// The newest lines the window holds (and reads back from the log at start).
+constexpr size_t kMaxLogLines = 500;
 
 class ActivityLog {
 public:
@@ -33,8 +38,12 @@ public:
     // may be written, or none yet in a folder that takes new files (as the caller knows).
     bool CanAppend(bool folderTakesNewFiles) const;
 
-    // Empties the file (it stays, with length 0).
-    void Clear() const;
+    // Clears the log: it is renamed aside with the time of the clear and an empty log takes its
+    // place (see SetLogAside); the newest five cleared logs are kept.
+    ClearedLog Clear() const;
+    // Puts a cleared log's lines back in front of those logged since.
+    std::error_code BringBack(const std::filesystem::path& aside) const;
+    size_t LineCount() const;
 
     // The last `max` non-empty lines, oldest first, exactly as reading the whole file would give
     // them (CR before LF removed), but reading only as much of the file's end as needed.

@@ -12,7 +12,7 @@ packages=(
   g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
   wine wine64 xvfb xauth libgl1-mesa-dri libglx-mesa0 x11-utils xdotool imagemagick openbox xcompmgr
   googletest nlohmann-json3-dev fonts-roboto-unhinted
-  libimage-exiftool-perl
+  libimage-exiftool-perl jq
   clang-14 libclang-rt-14-dev llvm-14   # the fuzz targets: libFuzzer, sanitizers, symbolizer
 )
 

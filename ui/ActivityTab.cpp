@@ -8,6 +8,7 @@
 #include <string>
 
 #include "model/Clock.h"
+#include "model/CountText.h"
 #include "model/TextEncoding.h"
 #include "routing/LogLinePaths.h"
 
@@ -176,7 +177,73 @@ void FollowSearch(UiState& ui, const SettingsWindowView& view) {
     a.search.Collect(a.found);
 }
 
-std::string LineCount(size_t n) { return std::to_string(n) + (n == 1 ? " line" : " lines"); }
+std::string LineCount(size_t n) { return GroupedCount(n) + (n == 1 ? " line" : " lines"); }
+
+void ForgetSearch(ActivitySearch& a) {
+    a.search.Clear();
+    a.found.clear();
+    a.active = false;
+    a.selected = -1;
+}
+
+std::string ClearQuestion(size_t lines) {
+    return "Clear the activity log? " + LineCount(lines) + (lines == 1 ? " goes" : " go") +
+           " from this tab and from the log file. The file is kept, renamed with today's date in the same folder (the "
+           "five newest cleared logs are kept), and \"Bring back the cleared log\" on this tab puts the lines back. "
+           "The list of batches and their undo stay as they are.";
+}
+
+// "Clear log" asks first: the log is the only record of where older batches' files went. Cleared,
+// it is kept aside beside the log file and can be brought back while the program runs; the
+// batches above (and their undo) stay as they are.
+void DrawClearQuestion(UiState& ui, const SettingsWindowView& view) {
+    ActivitySearch& a = ui.activity;
+    if (a.askClear) {
+        ImGui::OpenPopup("Clear the activity log?");
+        a.askClear = false;
+    }
+    ImGui::SetNextWindowPos(ImGui::GetMainViewport()->GetCenter(), ImGuiCond_Appearing, ImVec2(0.5f, 0.5f));
+    if (!ImGui::BeginPopupModal("Clear the activity log?", nullptr, ImGuiWindowFlags_AlwaysAutoResize)) return;
+    ImGui::PushTextWrapPos(ImGui::GetFontSize() * 30.0f);
+    ImGui::TextWrapped("%s", ClearQuestion(a.clearLines).c_str());
+    ImGui::PopTextWrapPos();
+    ImGui::Spacing();
+    if (ImGui::Button("Clear the log")) {
+        ui.afterFrame.Add([&a, &log = view.activityLog, &lines = view.logLines, &status = view.statusText] {
+            ForgetSearch(a);  // its thread reads the file being renamed
+            const ClearedLog cleared = log.Clear();
+            if (cleared.error) {
+                status = "The activity log could not be cleared (" + cleared.error.message() +
+                         "); it is unchanged. Close any program that has it open and try again.";
+                return;
+            }
+            lines.clear();
+            if (cleared.aside.empty()) return;  // there was no log file yet
+            a.clearedAside = cleared.aside;
+            status = "Cleared the activity log. Its lines are kept in " + PathToUtf8(cleared.aside.filename()) +
+                     " beside it \xE2\x80\x94 \"Bring back the cleared log\" on the Activity tab puts them back.";
+        });
+        ImGui::CloseCurrentPopup();
+    }
+    ImGui::SameLine();
+    if (ImGui::Button("Keep it") || ImGui::IsKeyPressed(ImGuiKey_Escape)) ImGui::CloseCurrentPopup();
+    ImGui::EndPopup();
+}
+
+// The lines of the log cleared in this run back in front of those logged since.
+void BringBackClearedLog(ActivitySearch& a, const SettingsWindowView& view) {
+    ForgetSearch(a);
+    if (const std::error_code error = view.activityLog.BringBack(a.clearedAside)) {
+        view.statusText = "The cleared log could not be brought back (" + error.message() + "). Its lines are still in " +
+                          PathToUtf8(a.clearedAside) + ".";
+        return;
+    }
+    std::vector<std::string> tail;
+    view.activityLog.LoadTail(tail, kMaxLogLines);
+    view.logLines.assign(tail.rbegin(), tail.rend());
+    view.statusText = "Brought back the cleared activity log.";
+    a.clearedAside.clear();
+}
 
 void DrawLogHeading(const ActivitySearch& a, size_t recentLines) {
     if (!a.active) {
@@ -241,7 +308,7 @@ void DrawLogLines(UiState& ui, size_t count, const std::function<const std::stri
 
 void DrawActivityTab(UiState& ui, const SettingsWindowView& view, const SettingsWindowActions& actions) {
     ImGui::TextWrapped("Log file: %s", PathToUtf8(view.activityLog.LogFilePath()).c_str());
-    ImGui::TextDisabled("Every routed file is listed here and kept until you clear the log.");
+    ImGui::TextDisabled("Every routed file is listed here. A cleared log is kept aside beside the log file.");
     if (view.progressTotal > 0) {
         ImGui::ProgressBar(static_cast<float>(view.progressDone) / static_cast<float>(view.progressTotal),
                            ImVec2(-1.0f, 0.0f));
@@ -261,7 +328,11 @@ void DrawActivityTab(UiState& ui, const SettingsWindowView& view, const Settings
     }
     DrawBatches(ui, view, actions);
 
-    const bool clear = ImGui::Button("Clear log");
+    if (ImGui::Button("Clear log")) {
+        ui.activity.askClear = true;
+        // (A log that could not be written holds fewer lines than the window.)
+        ui.activity.clearLines = std::max(view.activityLog.LineCount(), view.logLines.size());
+    }
     ImGui::SameLine();
     if (ImGui::Button("Open log file") && ui.platform.openFile &&
         !ui.platform.openFile(view.activityLog.LogFilePath()) && ui.platform.messageBox)
@@ -273,14 +344,13 @@ void DrawActivityTab(UiState& ui, const SettingsWindowView& view, const Settings
     ImGui::SameLine();
     ImGui::SetNextItemWidth(ImGui::GetFontSize() * 8);
     ImGui::Combo("##outcome", &ui.activityOutcome, kOutcomes, static_cast<int>(std::size(kOutcomes)));
-    if (clear) {
-        view.logLines.clear();
-        view.activityLog.Clear();
-        ui.activity.search.Clear();
-        ui.activity.found.clear();
-        ui.activity.active = false;
-        ui.activity.selected = -1;
+    // Last in its row, so that nothing moves when it comes and goes.
+    if (!ui.activity.clearedAside.empty()) {
+        ImGui::SameLine();
+        if (ImGui::Button("Bring back the cleared log"))
+            ui.afterFrame.Add([&a = ui.activity, &view] { BringBackClearedLog(a, view); });
     }
+    DrawClearQuestion(ui, view);
     FollowSearch(ui, view);
     const ActivitySearch& a = ui.activity;
     const std::vector<std::string>* found = a.active ? &a.found : nullptr;

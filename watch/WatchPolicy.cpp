@@ -98,16 +98,6 @@ void LoopGuard::Note(const std::filesystem::path& item) {
 
 bool LoopGuard::Holds(const std::filesystem::path& item) const { return counts.count(PathKey(item)) != 0; }
 
-std::string GroupedCount(size_t count) {
-    const std::string digits = std::to_string(count);
-    std::string grouped;
-    for (size_t i = 0; i < digits.size(); ++i) {
-        if (i > 0 && (digits.size() - i) % 3 == 0) grouped += ',';
-        grouped += digits[i];
-    }
-    return grouped;
-}
-
 std::string WatchBatchLine(const std::string& folder, size_t items) {
     return "[watch] " + folder + ": " + std::to_string(items) + " item(s)";
 }

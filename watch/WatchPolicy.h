@@ -13,6 +13,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "model/CountText.h"
 #include "model/WatchedFolder.h"
 
 namespace kw {
@@ -77,8 +78,6 @@ private:
     std::unordered_map<uint64_t, int> counts;
 };
 
-// "1,234"
-std::string GroupedCount(size_t count);
 // "[watch] C:\Users\me\Downloads: 3 item(s)" - the line that opens a watched batch in the log.
 std::string WatchBatchLine(const std::string& folder, size_t items);
 // "Watching Downloads would route 1,234 items that are already there"

@@ -3,6 +3,7 @@
 #include "app/App.h"
 #include "app/BatchStatus.h"
 #include "history/BatchHistory.h"
+#include "history/HistoryFile.h"
 #include "support/TempDir.h"
 
 namespace kw {
@@ -73,7 +74,7 @@ TEST(BatchStatus, StatusAndHistoryCountABatchAlike) {
     for (int i = 0; i < 4; ++i) items.push_back(Item("C:\\in\\n.txt", "", "Left in place (No matching rule)", true, true));
     test::TempDir dir;
     {
-        BatchRecording recording(dir / L"history.jsonl", HistoryBatch{7, 7, 0, {}});
+        BatchRecording recording(std::make_shared<HistoryFile>(dir / L"history.jsonl"), HistoryBatch{7, 7, 0, {}});
         for (const RouteItemResult& item : items) recording.Add(item);
         EXPECT_EQ(recording.Batch().Tally(), TallyOf(items));
         EXPECT_EQ(BatchTallyText(TallyOf(items), BatchEnd::finished), "Done \xE2\x80\x94 moved 6, left in place 4");

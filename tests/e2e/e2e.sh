@@ -607,6 +607,50 @@ case "$scenario" in
     exit_app || fail "exit code $?"
     ;;
 
+  watched-stream)
+    # A steady stream of arrivals in a watched folder (about 300 a second, KW_WATCH_STREAM of them,
+    # 3,000 unless told) becomes hundreds of small batches, each opened while the one before it
+    # still records its items: the history must hold every line whole and every item exactly
+    # once, under a batch line of its own, or undo cannot put it back.
+    count=${KW_WATCH_STREAM:-3000}
+    mkdir -p "$work/in"
+    watching="\"watching\": {\"folders\": [{\"path\": \"$(json_path "$work/in")\", \"routeExisting\": true, \"settleSeconds\": 1}]},"
+    # Ten folders by a keyword in the names: Wine scans a folder for every new name.
+    parts=(); for k in $(seq 0 9); do parts+=("Part $k|bin|$work/out/part-$k|{\"type\": \"keyword\", \"keyword\": \"-k$k-\"}, "); done
+    write_config "\"noMatchPolicy\": \"leave_in_place\", $watching" "${parts[@]}"
+    : > "$work/in/first-k0-.bin"
+    start_app
+    files_in() { [ "$(find "$1" -type f 2>/dev/null | wc -l)" = "$2" ]; }
+    wait_for 30 files_in "$work/out" 1 || fail "the folder is not watched: what was there at start stayed"
+    start=$(date +%s) start_ns=$(date +%s%N)
+    for ((i = 1; i <= count; i++)); do
+      : > "$work/in/s$i-k$((i % 10))-.bin"
+      if (( i % 30 == 0 )); then  # 300 a second: ahead of the clock, wait for it
+        ahead=$(( start_ns + i * 1000000000 / 300 - $(date +%s%N) ))
+        if (( ahead > 0 )); then sleep "$(awk -v n="$ahead" 'BEGIN { printf "%.3f", n / 1e9 }')"; fi
+      fi
+    done
+    echo "$count arrivals written in $(( $(date +%s) - start )) s"
+    wait_for 400 files_in "$work/out" $((count + 1)) ||
+      fail "$(find "$work/out" -type f | wc -l) of $((count + 1)) routed"
+    echo "stream of $count routed in $(( $(date +%s) - start )) s"
+    exit_app || fail "exit code $?"
+    history="$work/app/history.jsonl"
+    # One JSON object per line: a line torn by another write does not parse on its own.
+    torn=$(jq -R -r 'select(length > 0) | (fromjson? // "torn") | select(. == "torn")' "$history" | wc -l)
+    [ "$torn" = 0 ] || fail "$torn torn line(s) in the history: $(jq -R -r 'select(length > 0 and (fromjson? // null) == null)' "$history" | head -3)"
+    records=$(jq -R -c 'fromjson?' "$history")
+    batches=$(jq -r 'select(.batch) | .batch' <<<"$records" | sort -u)
+    echo "$(wc -l <<<"$batches") batches in the history"
+    sources=$(jq -r 'select(.item and .fate == "moved") | .source' <<<"$records" | sed 's/.*\\//' | sort)
+    [ "$(grep -c '^s[0-9]*-k' <<<"$sources")" = "$count" ] ||
+      fail "the history holds $(grep -c '^s[0-9]*-k' <<<"$sources") moved items of $count"
+    [ -z "$(uniq -d <<<"$sources")" ] || fail "items recorded twice: $(uniq -d <<<"$sources" | head -3)"
+    orphans=$(comm -13 <(echo "$batches") <(jq -r 'select(.item) | .item' <<<"$records" | sort -u))
+    [ -z "$orphans" ] || fail "items of batches whose opening line is missing: $orphans"
+    [ "$(log_count '[fail] ')" = 0 ] || fail "failed items"
+    ;;
+
   kill-mid-batch)
     # The program is killed while a batch runs (after two items moved, during slow ones): the
     # history has the moved items, the activity log does not. The next start logs them first,

@@ -2,8 +2,12 @@
 
 #include <windows.h>
 
+#include <algorithm>
+#include <thread>
+
 #include "history/BatchHistory.h"
 #include "history/CrashRecovery.h"
+#include "history/HistoryFile.h"
 #include "history/MoveIntents.h"
 #include "history/Undo.h"
 #include "history/UndoOffer.h"
@@ -34,7 +38,8 @@ HistoryItem Moved(uint64_t batch, const fs::path& source, const fs::path& target
 HistoryBatch RouteAndRecord(const fs::path& history, uint64_t id, const std::vector<fs::path>& items,
                             const fs::path& destination, ItemIdentities* identities = nullptr) {
     HistoryBatch batch{id, 1000 + id, 0, {}};
-    HistoryWriter writer(history, batch);
+    HistoryFile file(history);
+    HistoryWriter writer(file, batch);
     for (const fs::path& item : items) {
         const RouteItemResult r = MoveItem(item, destination, ConflictPolicy::rename, {}, "Docs");
         EXPECT_TRUE(r.ok) << r.message;
@@ -50,19 +55,24 @@ TEST(BatchHistory, SurvivesDamagedAndCutLinesAndKeepsTheNewestBatches) {
     const fs::path file = dir / L"history.jsonl";
     WriteFile(dir / L"a.txt", "a");
     WriteFile(dir / L"out" / L"a.txt", "a");
-    { HistoryWriter(file, HistoryBatch{1, 10, 0, {}}).Add(Moved(1, dir / L"a.txt", dir / L"out" / L"a.txt")); }
-    // A damaged line, then a line cut short by a kill: the next batch's lines still count.
+    { HistoryFile h(file); HistoryWriter(h, HistoryBatch{1, 10, 0, {}}).Add(Moved(1, dir / L"a.txt", dir / L"out" / L"a.txt")); }
+    // A damaged line, a line torn by another write landing in it, then a line cut short by a
+    // kill: each is skipped alone and counted, and the next batch's lines still count.
     WriteFile(dir / L"junk", "");
-    std::string text = ReadFile(file) + "{\"item\": 1, \"fate\": \"moved\"\n{\"item\":1,\"fa";
+    std::string text = ReadFile(file) + "{\"item\": 1, \"fate\": \"moved\"\n" +
+                       "{\"item\": 1, \"fate\": \"moved\", \"sou{\"logged\": 1}\n{\"item\":1,\"fa";
     WriteFile(file, text);
-    { HistoryWriter(file, HistoryBatch{2, 20, 1, {}}).Add(Moved(2, dir / L"out" / L"a.txt", dir / L"a.txt")); }
+    { HistoryFile h(file); HistoryWriter(h, HistoryBatch{2, 20, 1, {}}).Add(Moved(2, dir / L"out" / L"a.txt", dir / L"a.txt")); }
     // A watched folder's batch is labelled; a label of the wrong kind costs the label, not the batch.
     HistoryBatch watched{3, 30, 0, {}};
     watched.watchedFolder = "D:\\Downl\xC3\xB6" "ads";
-    HistoryWriter(file, watched);
+    { HistoryFile h(file); HistoryWriter(h, watched); }
     WriteFile(file, ReadFile(file) + "{\"batch\": 4, \"time\": 40, \"watched\": 5}\n");
-    std::vector<HistoryBatch> batches = LoadHistory(file);
+    size_t damaged = 0;
+    std::vector<HistoryBatch> batches = LoadHistory(file, &damaged);
+    EXPECT_EQ(damaged, 3u);
     ASSERT_EQ(batches.size(), 4u);
+    EXPECT_FALSE(batches[0].logged) << "the mark inside the torn line is not taken";
     EXPECT_EQ(batches[0].items.size(), 1u);
     EXPECT_EQ(batches[0].watchedFolder, "");
     EXPECT_EQ(batches[2].watchedFolder, watched.watchedFolder);
@@ -73,10 +83,17 @@ TEST(BatchHistory, SurvivesDamagedAndCutLinesAndKeepsTheNewestBatches) {
     TreeFingerprint atTarget;
     ASSERT_FALSE(FingerprintTree(dir / L"out" / L"a.txt", atTarget));
     EXPECT_EQ(batches[0].items[0].moved, atTarget);
+    // A last line cut short costs only itself.
+    EXPECT_EQ(ParseHistory(ReadFile(file) + "{\"item\": 4, \"fate\": \"mo", &damaged).size(), 4u);
+    EXPECT_EQ(damaged, 4u);
 
-    for (uint64_t id = 5; id <= 12; ++id) HistoryWriter(file, HistoryBatch{id, id, 0, {}});
-    PruneHistory(file, 10);
-    batches = LoadHistory(file);
+    {
+        HistoryFile h(file);
+        for (uint64_t id = 5; id <= 12; ++id) HistoryWriter(h, HistoryBatch{id, id, 0, {}});
+    }
+    EXPECT_EQ(HistoryFile(file).Load(10).damaged, 3u);
+    batches = LoadHistory(file, &damaged);
+    EXPECT_EQ(damaged, 0u) << "the rewrite leaves the damaged lines out";
     ASSERT_EQ(batches.size(), 10u);
     EXPECT_EQ(batches.front().id, 3u);
     EXPECT_EQ(batches.front().watchedFolder, watched.watchedFolder) << "kept by the rewrite";
@@ -111,6 +128,42 @@ TEST(BatchHistory, ALineWithANumberTheProgramNeverWritesIsSkipped) {
     }
 }
 
+// The worker appends the running batch's items while the window's thread opens the batches queued
+// behind it and marks ended ones logged: through the one writer, every line comes back whole and
+// every item in its batch, once, in order.
+TEST(HistoryFile, BatchesRecordedFromSeveralThreadsAtOnceAreReadBackWhole) {
+    TempDir dir;
+    const auto history = std::make_shared<HistoryFile>(dir / L"history.jsonl");
+    constexpr int kBatches = 8, kItems = 300;
+    const std::string padding(600, 'x');  // long lines, as long paths and messages make them
+    const auto source = [&](int batch, int item) {
+        return "C:\\in\\" + padding + "\\" + std::to_string(batch) + "-" + std::to_string(item) + ".txt";
+    };
+    std::vector<std::thread> threads;
+    for (int b = 1; b <= kBatches; ++b)
+        threads.emplace_back([&, b] {
+            BatchRecording recording(history, HistoryBatch{static_cast<uint64_t>(b), 1, 0, {}});
+            for (int i = 0; i < kItems; ++i)
+                recording.Add(RouteItemResult{source(b, i), "", "", "Left in place (No matching rule)", true, true});
+            recording.Stopped(2);
+            MarkBatchLogged(*history, static_cast<uint64_t>(b));
+            EXPECT_TRUE(recording.Recorded());
+        });
+    for (std::thread& thread : threads) thread.join();
+    size_t damaged = 0;
+    std::vector<HistoryBatch> batches = LoadHistory(history->Path(), &damaged);
+    EXPECT_EQ(damaged, 0u);
+    ASSERT_EQ(batches.size(), static_cast<size_t>(kBatches));
+    std::sort(batches.begin(), batches.end(), [](const HistoryBatch& a, const HistoryBatch& b) { return a.id < b.id; });
+    for (int b = 1; b <= kBatches; ++b) {
+        const HistoryBatch& batch = batches[static_cast<size_t>(b - 1)];
+        ASSERT_EQ(batch.items.size(), static_cast<size_t>(kItems)) << "batch " << b;
+        for (int i = 0; i < kItems; ++i) ASSERT_EQ(batch.items[static_cast<size_t>(i)].source, source(b, i));
+        EXPECT_EQ(batch.notRouted, 2);
+        EXPECT_TRUE(batch.logged);
+    }
+}
+
 // A batch whose lines do not reach the history (a folder gone, a full disk: the full-disk
 // fixture's history.jsonl links to /dev/full) is known not to be recorded, so undo is not offered
 // for it beyond this session; its items are still known to the session.
@@ -120,7 +173,7 @@ TEST(BatchHistory, ABatchThatCouldNotBeWrittenIsKnownNotToBeRecorded) {
     TempDir dir;
     const RouteItemResult left{PathToUtf8(dir / L"a.txt"), "", "", "Left in place", true, true};
     for (const fs::path& file : {dir / L"history.jsonl", dir / L"gone" / L"history.jsonl", *fixture / L"history.jsonl"}) {
-        BatchRecording recording(file, HistoryBatch{1, 10, 0, {}});
+        BatchRecording recording(std::make_shared<HistoryFile>(file), HistoryBatch{1, 10, 0, {}});
         recording.Add(left);
         EXPECT_EQ(recording.Recorded(), file == dir / L"history.jsonl") << PathToUtf8(file);
         EXPECT_EQ(recording.Batch().items.size(), 1u);
@@ -212,8 +265,9 @@ TEST(MoveIntents, TheNextStartRecordsEveryMoveAKillLeftOffTheHistory) {
     intents += FormatIntent(dir / L"in" / L"retried.txt", dir / L"out" / L"retried (1).txt");
     intents += FormatIntent(dir / L"in" / L"cut.txt", dir / L"out" / L"cut.txt").substr(0, 20);  // cut short
     WriteFile(dir / L"intents-7.txt", intents);
+    HistoryFile writer(history);
 
-    EXPECT_EQ(CompleteHistoryFromIntents(history, dir.Path()), 2u);
+    EXPECT_EQ(CompleteHistoryFromIntents(writer, dir.Path()), 2u);
     EXPECT_FALSE(fs::exists(dir / L"intents-7.txt"));
     const std::vector<HistoryBatch> all = LoadHistory(history);
     ASSERT_EQ(all.size(), 1u);
@@ -231,9 +285,9 @@ TEST(MoveIntents, TheNextStartRecordsEveryMoveAKillLeftOffTheHistory) {
     WriteFile(dir / L"out" / L"pending.txt", "both");
     HistoryBatch later{8, 2000, 0, {}};
     WriteFile(dir / L"intents-8.txt", FormatIntentsHeader(later) + FormatIntent(dir / L"in" / L"pending.txt", dir / L"out" / L"pending.txt"));
-    EXPECT_EQ(CompleteHistoryFromIntents(history, dir.Path()), 0u);
+    EXPECT_EQ(CompleteHistoryFromIntents(writer, dir.Path()), 0u);
     fs::remove(dir / L"in" / L"pending.txt");
-    EXPECT_EQ(CompleteHistoryFromIntents(history, dir.Path()), 1u);
+    EXPECT_EQ(CompleteHistoryFromIntents(writer, dir.Path()), 1u);
     EXPECT_FALSE(fs::exists(dir / L"intents-8.txt"));
     EXPECT_EQ(LoadHistory(history).back().id, 8u) << "its batch line is written with it";
 }
@@ -424,7 +478,7 @@ TEST(Undo, NeverOverwritesAndLeavesChangedItemsWhereTheyAre) {
 // as when the undo is killed after that many.
 HistoryBatch UndoAndRecord(const fs::path& history, uint64_t id, uint64_t undoOf, const std::vector<UndoStep>& steps,
                            size_t upTo) {
-    BatchRecording recording(history, HistoryBatch{id, 1000 + id, undoOf, {}});
+    BatchRecording recording(std::make_shared<HistoryFile>(history), HistoryBatch{id, 1000 + id, undoOf, {}});
     for (size_t i = 0; i < steps.size() && i < upTo; ++i) recording.Add(UndoItem(steps[i]));
     return recording.Batch();
 }
@@ -485,12 +539,13 @@ TEST(BatchHistory, BatchesOfTheLastRunWithoutTheirLogLinesAreFound) {
     EndSession(marker);
     EXPECT_EQ(BeginSession(marker, 200), std::nullopt);  // ended cleanly
     WriteFile(dir / L"a.txt", "a");
+    HistoryFile file(history);
     for (const uint64_t id : {150u, 210u, 220u, 230u})
-        HistoryWriter(history, HistoryBatch{id, id, 0, {}}).Add(Moved(id, dir / L"in" / L"a.txt", dir / L"a.txt"));
-    HistoryWriter(history, HistoryBatch{240, 240, 0, {}});  // killed before its first item was done
-    MarkBatchLogged(history, 210);
-    MarkBatchLogged(history, 150);
-    PruneHistory(history, 4);  // drops 150 and rewrites the rest, marks included
+        HistoryWriter(file, HistoryBatch{id, id, 0, {}}).Add(Moved(id, dir / L"in" / L"a.txt", dir / L"a.txt"));
+    HistoryWriter(file, HistoryBatch{240, 240, 0, {}});  // killed before its first item was done
+    MarkBatchLogged(file, 210);
+    MarkBatchLogged(file, 150);
+    file.Load(4);  // drops 150 and rewrites the rest, marks included
     // Killed: the mark stays, and the next start learns when the killed run began.
     EXPECT_EQ(BeginSession(marker, 300), std::optional<uint64_t>(200));
     std::vector<uint64_t> found;

@@ -34,6 +34,7 @@
 #include <vector>
 
 #include "history/BatchHistory.h"
+#include "history/HistoryFile.h"
 #include "history/MoveIntents.h"
 #include "history/Undo.h"
 #include "model/DataFolder.h"
@@ -204,7 +205,7 @@ kw::RouteJobResult RecordedBatch(const fs::path& root, const kw::AppSettings& se
     batch.time = kw::SystemClock().UtcTicks();
     batch.id = batch.time;
     batch.undoOf = undoOf;
-    auto recording = std::make_shared<kw::BatchRecording>(root / L"history.jsonl", batch);
+    auto recording = std::make_shared<kw::BatchRecording>(std::make_shared<kw::HistoryFile>(root / L"history.jsonl"), batch);
     auto intents = std::make_shared<kw::MoveIntents>(root, batch);
     hooks.intent = [intents](const fs::path& source, const fs::path& target) { intents->Add(source, target); };
     kw::RouteJob job;
@@ -241,13 +242,14 @@ int RouteWatched(const fs::path& root, const fs::path& destination) {
     settings.watching.folders = {folder};
     kw::FolderWatcher watcher([] {});
     watcher.Configure(settings);
+    const auto history = std::make_shared<kw::HistoryFile>(root / L"history.jsonl");
     kw::RouteJob job;
     int moved = 0;
     for (auto end = std::chrono::steady_clock::now() + std::chrono::minutes(1); std::chrono::steady_clock::now() < end;) {
         for (kw::WatchArrival& arrival : watcher.TakeArrivals()) {
             kw::HistoryBatch batch;
             batch.time = batch.id = kw::SystemClock().UtcTicks();
-            auto recording = std::make_shared<kw::BatchRecording>(root / L"history.jsonl", batch);
+            auto recording = std::make_shared<kw::BatchRecording>(history, batch);
             kw::BatchHooks hooks;
             hooks.itemDone = [recording, &watcher](const fs::path&, const kw::RouteItemResult& r) {
                 recording->Add(r);
@@ -278,10 +280,12 @@ int RouteQueued(const fs::path& root, const fs::path& destination) {
     std::vector<std::future<kw::RouteJobResult>> results;
     std::vector<std::promise<kw::RouteJobResult>> promises(2);
     uint64_t id = kw::SystemClock().UtcTicks();
+    // One writer for both: the second batch's line is written while the first one's items are.
+    const auto history = std::make_shared<kw::HistoryFile>(root / L"history.jsonl");
     for (int b = 0; b < 2; ++b) {
         kw::HistoryBatch batch;
         batch.time = batch.id = id + b;
-        auto recording = std::make_shared<kw::BatchRecording>(root / L"history.jsonl", batch);
+        auto recording = std::make_shared<kw::BatchRecording>(history, batch);
         kw::BatchHooks hooks;
         hooks.itemDone = [recording](const fs::path&, const kw::RouteItemResult& r) { recording->Add(r); };
         auto intents = std::make_shared<kw::MoveIntents>(root, batch);
@@ -407,7 +411,8 @@ std::string Lower(std::string text) {
 int Verify(const fs::path& root, const fs::path& destination, bool final, bool back) {
     int whole = 0, lost = 0, duplicated = 0, pending = 0, remnants = 0, atTarget = 0, unrecorded = 0;
     // As the application's next start does: what a killed batch moved is recorded from its intents.
-    kw::CompleteHistoryFromIntents(root / L"history.jsonl", root);
+    kw::HistoryFile history(root / L"history.jsonl");
+    kw::CompleteHistoryFromIntents(history, root);
     std::vector<std::string> targets, sources;  // of every move on record, lower case
     for (const kw::HistoryBatch& batch : kw::LoadHistory(root / L"history.jsonl"))
         for (const kw::HistoryItem& item : batch.items)

@@ -62,16 +62,57 @@ TEST(ActivityLog, AppendWhileAnotherProgramLocksTheFile) {
     EXPECT_EQ(ReadFile(log.LogFilePath()), "before\n2026-03-09 14:05:01 | after\n");
 }
 
-TEST(ActivityLog, ClearLeavesAnEmptyFile) {
+// Clearing keeps the log aside under the minute of the clear (a second clear in that minute takes
+// the next number) and leaves an empty log; a cleared log comes back in front of what was logged
+// since. The newest five cleared logs stay, and only names of that form are ever removed. A log
+// another program holds is not cleared at all.
+TEST(ActivityLog, ClearKeepsTheLogAsideAndBringBackPutsItInFront) {
     TempDir dir;
     const ActivityLog log(dir / L"activity.log", kClock);
     log.Append("one");
-    log.Clear();
+    const ClearedLog first = log.Clear();
+    ASSERT_FALSE(first.error) << first.error.message();
+    EXPECT_EQ(first.aside, dir / L"activity-2026-03-09-1405.log");
+    EXPECT_EQ(ReadFile(first.aside), "2026-03-09 14:05:01 | one\n");
     EXPECT_TRUE(fs::exists(log.LogFilePath()));
     EXPECT_EQ(fs::file_size(log.LogFilePath()), 0u);
     std::vector<std::string> lines{"stale"};
     log.LoadTail(lines, 500);
     EXPECT_TRUE(lines.empty());
+
+    log.Append("two");
+    const ClearedLog second = log.Clear();
+    EXPECT_EQ(second.aside, dir / L"activity-2026-03-09-1405-2.log");
+    EXPECT_EQ(log.LineCount(), 0u);
+    log.Append("three");
+    EXPECT_FALSE(log.BringBack(first.aside));
+    EXPECT_EQ(ReadFile(log.LogFilePath()), "2026-03-09 14:05:01 | one\n2026-03-09 14:05:01 | three\n");
+    EXPECT_EQ(log.LineCount(), 2u);
+    EXPECT_FALSE(fs::exists(first.aside));
+    EXPECT_TRUE(log.BringBack(first.aside)) << "brought back once only";
+    EXPECT_EQ(log.LineCount(), 2u);
+
+    WriteFile(dir / L"activity-notes.log", "mine");
+    WriteFile(dir / L"activity-2026-04-01-0930.txt", "mine too");
+    for (int day = 1; day <= 7; ++day) {
+        log.Append("day " + std::to_string(day));
+        EXPECT_FALSE(SetLogAside(log.LogFilePath(), LocalTime{2026, 4, day, 9, 30, 0}).error);
+    }
+    EXPECT_EQ(test::EntryNames(dir.Path()),
+              (std::vector<std::string>{"activity-2026-04-01-0930.txt", "activity-2026-04-03-0930.log",
+                                        "activity-2026-04-04-0930.log", "activity-2026-04-05-0930.log",
+                                        "activity-2026-04-06-0930.log", "activity-2026-04-07-0930.log",
+                                        "activity-notes.log", "activity.log"}));
+    EXPECT_EQ(ReadFile(dir / L"activity-2026-04-07-0930.log"), "2026-03-09 14:05:01 | day 7\n");
+
+    log.Append("held");
+    test::HeldFile held(log.LogFilePath());
+    ASSERT_TRUE(held.Held());
+    const ClearedLog refused = log.Clear();
+    EXPECT_TRUE(refused.error);
+    EXPECT_TRUE(refused.aside.empty());
+    held.Release();
+    EXPECT_EQ(ReadFile(log.LogFilePath()), "2026-03-09 14:05:01 | held\n");
 }
 
 TEST(ActivityLog, TailToleratesForeignLineEndings) {

@@ -313,7 +313,8 @@ TEST(LiveApp, AReadOnlyFolderKeepsTheSessionMarkAndCrashReportsInLocalAppData) {
 
 // A run that ended without a clean exit left its marker, a crash report and a batch the history
 // holds but the log does not: the next start logs the batch's items first, and the status line
-// says what happened and where the report is.
+// says what happened and where the report is. A torn line between the items costs only itself,
+// and the log says so.
 TEST(LiveApp, AfterAnUnexpectedExitTheUnloggedItemsAreLoggedAndTheStatusSaysSo) {
     test::TempDir dir;
     test::LiveApp live(R"({"minimizeToTray": false})");  // (clears the folder of an earlier run)
@@ -330,6 +331,7 @@ TEST(LiveApp, AfterAnUnexpectedExitTheUnloggedItemsAreLoggedAndTheStatusSaysSo) 
         item.rule = "Text";
         item.message = "Moved via Text";
         history += FormatItemLine(item) + "\n";
+        if (name[0] == 'a') history += FormatItemLine(item).substr(0, 40) + FormatBatchLine(HistoryBatch{5001, 5001, 0, {}}) + "\n";
     }
     test::WriteFile(AppFolder() / L"history.jsonl", history);
     App& app = live.app;
@@ -346,6 +348,9 @@ TEST(LiveApp, AfterAnUnexpectedExitTheUnloggedItemsAreLoggedAndTheStatusSaysSo) 
               std::string::npos)
         << log;
     EXPECT_NE(log.find("Crash report saved: " + PathToUtf8(report)), std::string::npos);
+    EXPECT_NE(log.find("The history file " + PathToUtf8(AppFolder() / L"history.jsonl") + " had 1 damaged line(s)"),
+              std::string::npos)
+        << log;
     EXPECT_FALSE(std::filesystem::exists(AppFolder() / L"session.marker"));  // this run ended cleanly
     std::filesystem::remove(report);
 }

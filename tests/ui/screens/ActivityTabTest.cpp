@@ -35,9 +35,8 @@ size_t Count(const std::string& text, const std::string& part) {
     return n;
 }
 
-TEST(ActivityTab, ProgressShowsWhileABatchRunsAndClearEmptiesTheLinesAndTheFile) {
+TEST(ActivityTab, ProgressShowsWhileABatchRuns) {
     SettingsWindowDriver w;
-    w.activityLog.Append("Moved a.txt");
     w.logLines = {"line one", "line two"};
     w.OpenTab("Activity");
     EXPECT_TRUE(w.imgui.Shows("line two"));
@@ -53,13 +52,72 @@ TEST(ActivityTab, ProgressShowsWhileABatchRunsAndClearEmptiesTheLinesAndTheFile)
     w.imgui.Frame();
     EXPECT_FALSE(w.imgui.Shows("40%"));
     EXPECT_EQ(Count(w.imgui.ShownText(), "Routing 2 of 5"), 1u);
+    EXPECT_EQ(w.changedFrames, 0);
+}
 
-    ASSERT_GT(std::filesystem::file_size(w.activityLog.LogFilePath()), 0u);
+// "Clear log" asks first, saying how many lines go and that they are kept; "Keep it" changes
+// nothing. Cleared, the log is kept aside beside the log file, the list empties, the batches and
+// their undo stay, and "Bring back the cleared log" appears at the end of its row (nothing the
+// user may click moves); it puts the lines back in front of those logged since.
+TEST(ActivityTab, ClearLogAsksFirstKeepsTheLogAsideAndBringsItBack) {
+    SettingsWindowDriver w;
+    std::vector<std::string> messages;
+    for (int i = 0; i < 1200; ++i) messages.push_back("[ok] C:\\in\\" + std::to_string(i) + ".txt -> D:\\Docs (Moved via Docs)");
+    const std::vector<std::string> logged = w.activityLog.AppendAll(messages);
+    w.logLines.assign(logged.rbegin(), logged.rbegin() + 500);
+    w.batches = {HistoryBatch{20, kTen14, 0, {Moved("C:\\in\\a.pdf", "D:\\Docs\\a.pdf")}}};
+    const std::string before = ReadFile(w.activityLog.LogFilePath());
+    w.OpenTab("Activity");
+    const auto placeOf = [&w](const std::string& label) {
+        const RecordedItem* item = w.imgui.Find(label);
+        return item ? item->rect.Min : ImVec2(-1, -1);
+    };
+    const ImVec2 clearAt = placeOf("Clear log"), openAt = placeOf("Open log file"), filterAt = placeOf("##filter");
+
     w.imgui.Click("Clear log");
+    w.imgui.Frame();
+    EXPECT_TRUE(w.imgui.Shows("Clear the activity log? 1,200 lines go from this tab and from the log file. The file "
+                              "is kept, renamed with today's date"))
+        << w.imgui.ShownText();
+    w.imgui.Click("Keep it");
+    w.imgui.Frame();
+    EXPECT_FALSE(w.imgui.Has("Clear the log"));
+    EXPECT_EQ(w.logLines.size(), 500u);
+    EXPECT_EQ(ReadFile(w.activityLog.LogFilePath()), before);
+
+    w.imgui.Click("Clear log");
+    w.imgui.Frame();
+    w.imgui.Click("Clear the log");
+    w.imgui.Frame();
     EXPECT_TRUE(w.logLines.empty());
-    EXPECT_FALSE(w.imgui.Shows("line one"));
-    EXPECT_TRUE(std::filesystem::exists(w.activityLog.LogFilePath()));
+    EXPECT_FALSE(w.imgui.Shows("1199.txt"));
     EXPECT_EQ(std::filesystem::file_size(w.activityLog.LogFilePath()), 0u);
+    std::vector<std::string> asides;
+    for (const std::string& name : EntryNames(w.dir.Path()))
+        if (name != "activity.log") asides.push_back(name);
+    ASSERT_EQ(asides.size(), 1u);
+    EXPECT_EQ(asides[0].size(), std::string("activity-2026-12-10-0830.log").size()) << asides[0];
+    EXPECT_EQ(ReadFile(w.dir / asides[0]), before);
+    EXPECT_EQ(w.statusText.rfind("Cleared the activity log. Its lines are kept in " + asides[0] + " beside it", 0), 0u)
+        << w.statusText;
+    EXPECT_TRUE(w.imgui.Has("Undo last batch (1 item, " + LocalClockText(kTen14) + ")##last")) << w.imgui.Labels();
+    EXPECT_TRUE(w.imgui.Has("Bring back the cleared log"));
+    EXPECT_EQ(placeOf("Clear log").x, clearAt.x);
+    EXPECT_EQ(placeOf("Open log file").x, openAt.x);
+    EXPECT_EQ(placeOf("##filter").x, filterAt.x);
+    EXPECT_EQ(placeOf("##filter").y, filterAt.y);
+
+    const std::string later = w.activityLog.Append("Watching paused.");
+    w.logLines.push_front(later);
+    w.imgui.Click("Bring back the cleared log");
+    w.imgui.Frame();
+    EXPECT_EQ(ReadFile(w.activityLog.LogFilePath()), before + later + "\n");
+    EXPECT_EQ(EntryNames(w.dir.Path()), std::vector<std::string>{"activity.log"});
+    ASSERT_EQ(w.logLines.size(), 500u);
+    EXPECT_EQ(w.logLines.front(), later);
+    EXPECT_EQ(w.logLines[1], logged.back());
+    EXPECT_FALSE(w.imgui.Has("Bring back the cleared log"));
+    EXPECT_EQ(w.statusText, "Brought back the cleared activity log.");
     EXPECT_EQ(w.changedFrames, 0);
 }
 
