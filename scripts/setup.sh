@@ -12,6 +12,7 @@ packages=(
   g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
   wine wine64 xvfb xauth libgl1-mesa-dri libglx-mesa0 x11-utils xdotool imagemagick openbox xcompmgr
   googletest nlohmann-json3-dev fonts-roboto-unhinted
+  fonts-noto-cjk fonts-noto-core fonts-symbola
   libimage-exiftool-perl
 )
 

@@ -56,6 +56,26 @@ kw_start_wine_server() {
   # processes from holding ctest's output pipe.
   wineserver -p 2>/dev/null || true  # already running for this prefix is fine
   timeout 120 wine cmd /c exit </dev/null >/dev/null 2>&1 || true
+  kw_install_script_fonts
+}
+
+# Fonts for names in every script, as a Windows installation has them: Debian's Noto faces
+# (installed by scripts/setup.sh) copied into the prefix's Fonts folder. Windows draws emoji
+# with Segoe UI Emoji, which no Debian package has; Symbola stands in for it under that name.
+kw_install_script_fonts() {
+  local fonts="$WINEPREFIX/drive_c/windows/Fonts" added=""
+  local file
+  for file in /usr/share/fonts/opentype/noto/NotoSansCJK-Regular.ttc \
+              /usr/share/fonts/truetype/noto/NotoSans{Arabic,Hebrew,Thai,Devanagari}-Regular.ttf \
+              /usr/share/fonts/truetype/ancient-scripts/Symbola_hint.ttf; do
+    [ -f "$file" ] || { echo "wine: font $file is missing (run scripts/setup.sh)" >&2; continue; }
+    [ -f "$fonts/${file##*/}" ] && continue
+    mkdir -p "$fonts" && cp "$file" "$fonts/" && added=1
+  done
+  if [ -n "$added" ]; then
+    timeout 60 wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v 'Segoe UI Emoji' /t REG_SZ /d Symbola /f \
+      </dev/null >/dev/null 2>&1 || true
+  fi
 }
 
 kw_session_end() {
