@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include "render/VisualOrder.h"
+
 #include <algorithm>
 #include <utility>
 
@@ -36,7 +38,10 @@ void GlyphSupply::SetBase(std::shared_ptr<const std::vector<unsigned char>> byte
 }
 
 void GlyphSupply::Note(std::string_view utf8) {
-    if (!noted.Note(utf8)) return;
+    bool added = noted.Note(utf8);
+    // Arabic is drawn in its joined presentation forms (VisualOrder), characters of their own.
+    if (HasRightToLeft(utf8)) added |= noted.Note(VisualOrder(utf8));
+    if (!added) return;
     std::lock_guard<std::mutex> lock(mutex);
     const std::vector<char32_t>& all = noted.All();
     wanted.insert(wanted.end(), all.begin() + static_cast<std::ptrdiff_t>(wanted.size()), all.end());

@@ -1,4 +1,5 @@
 #include "ui/WatchedFolders.h"
+#include "render/VisualOrder.h"
 
 #include <imgui.h>
 #include <imgui_internal.h>
@@ -69,7 +70,7 @@ void DrawWatchedFolders(AppSettings& settings, UiState& ui, HWND owner, bool& se
         ImGui::PushID(static_cast<int>(i));
         if (ImGui::Checkbox("##on", &folder.enabled)) settingsChanged = true;
         ImGui::SameLine();
-        ImGui::TextUnformatted(folder.path.c_str());
+        ImGui::TextUnformatted(VisualOrder(folder.path).c_str());
         const std::optional<WatchState> state = StateOf(view.watch, folder.path);
         if (const char* text = state ? StateText(*state) : nullptr) {
             ImGui::SameLine();
