@@ -6,6 +6,7 @@
 #include <imgui_internal.h>
 
 #include "app/live/LiveApp.h"
+#include "render/VisualOrder.h"
 #include "history/BatchHistory.h"
 #include "model/AppFolder.h"
 #include "shell/BatchCommands.h"
@@ -387,12 +388,14 @@ TEST(LiveApp, NamesInEveryScriptAreDrawnWithTheSystemsGlyphs) {
     const auto boxes = [&] {
         const ImFont* font = ImGui::GetIO().Fonts->Fonts[0];
         std::string missing;
-        for (const std::string& line : app.LogLines())
-            for (const char* p = line.c_str(); *p;) {
+        for (const std::string& line : app.LogLines()) {
+            const std::string drawn = VisualOrder(line);  // as the Activity tab draws it
+            for (const char* p = drawn.c_str(); *p;) {
                 unsigned int c = 0;
                 p += ImTextCharFromUtf8(&c, p, nullptr);
                 if (c >= 0x20 && !font->FindGlyphNoFallback(static_cast<ImWchar>(c))) missing += std::to_string(c) + " ";
             }
+        }
         return missing;
     };
     live.Run([&] {
