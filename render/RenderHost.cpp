@@ -8,6 +8,7 @@
 #include <imgui_impl_dx11.h>
 #include <imgui_impl_win32.h>
 
+#include "render/InputMethodPlacement.h"
 #include "render/NotedCharacters.h"
 #include "render/ThemeColours.h"
 
@@ -60,6 +61,7 @@ bool RenderHost::CreateDevice(HWND targetWindow) {
     ImGuiIO& io = ImGui::GetIO();
     io.ConfigFlags |= ImGuiConfigFlags_NavEnableKeyboard;
     io.IniFilename = nullptr;  // the settings document is the only thing the program stores
+    io.SetPlatformImeDataFn = PlaceInputMethod;
 
     // A backend that did not start would crash the first frame, so it fails the call instead.
     const bool win32Ready = ImGui_ImplWin32_Init(targetWindow);
