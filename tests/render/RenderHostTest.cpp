@@ -304,6 +304,7 @@ TEST_F(RenderHostTest, AnInputMethodComposesAtTheCaretAndItsTextArrivesWhole) {
     frame(true);
     frame(true);
     for (const wchar_t committed : {L'\u5831', L'\u544A'}) SendMessageW(window, WM_IME_CHAR, committed, 1);
+    PumpMessages();  // the default handling posts them on as WM_CHAR
     SendMessageW(window, WM_CHAR, 0xD83D, 1);  // U+1F4F7 as the keyboard sends it, in two halves
     SendMessageW(window, WM_CHAR, 0xDCF7, 1);
     for (int i = 0; i < 4; ++i) frame(true);
