@@ -1,5 +1,4 @@
 #include "ui/ActivityTab.h"
-#include "render/VisualOrder.h"
 
 #include <imgui.h>
 
@@ -8,6 +7,7 @@
 #include <functional>
 #include <string>
 
+#include "render/VisualOrder.h"
 #include "model/Clock.h"
 #include "model/TextEncoding.h"
 #include "routing/LogLinePaths.h"

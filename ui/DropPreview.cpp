@@ -1,10 +1,10 @@
 #include "ui/DropPreview.h"
-#include "render/VisualOrder.h"
 
 #include <imgui.h>
 
 #include <string>
 
+#include "render/VisualOrder.h"
 #include "model/TextEncoding.h"
 #include "ui/ReadableColour.h"
 #include "ui/RuleTester.h"

@@ -1,11 +1,11 @@
 #include "ui/RuleTester.h"
-#include "render/VisualOrder.h"
 
 #include <imgui.h>
 
 #include <algorithm>
 #include <atomic>
 
+#include "render/VisualOrder.h"
 #include "model/TextEncoding.h"
 #include "shell/PathFiltering.h"
 #include "ui/PlanText.h"

@@ -1,5 +1,4 @@
 #include "ui/RulesTab.h"
-#include "render/VisualOrder.h"
 
 #include <imgui.h>
 
@@ -7,6 +6,7 @@
 #include <cstring>
 #include <string>
 
+#include "render/VisualOrder.h"
 #include "model/TextEncoding.h"
 #include "ui/RuleEditor.h"
 #include "ui/RuleWarnings.h"

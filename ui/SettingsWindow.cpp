@@ -1,6 +1,6 @@
 #include "ui/SettingsWindow.h"
-#include "render/VisualOrder.h"
 
+#include "render/VisualOrder.h"
 #include "ui/AboutTab.h"
 #include "ui/ActivityTab.h"
 #include "ui/ReadableColour.h"

@@ -1,11 +1,11 @@
 #include "ui/WatchedFolders.h"
-#include "render/VisualOrder.h"
 
 #include <imgui.h>
 #include <imgui_internal.h>
 
 #include <optional>
 
+#include "render/VisualOrder.h"
 #include "model/ExtendedPath.h"
 #include "model/TextEncoding.h"
 #include "ui/ReadableColour.h"
