@@ -101,6 +101,7 @@ bool App::Init(HINSTANCE instance, int showCommand) {
     BeginRun();
     LoadRecentBatches();
     logLines.assign(tail.rbegin(), tail.rend());
+    for (const std::string& line : logLines) renderHost.NoteText(line);
 
     SetStartWithWindows(settings.startWithWindows);
     ApplyShellIntegration(true);
@@ -127,6 +128,7 @@ bool App::Init(HINSTANCE instance, int showCommand) {
     // administrator, this copy would otherwise move files for any program of lower rights. The
     // sender is told (access denied) and says so.
     TakeStoreResult(loaded);
+    NoteSettingsTexts();
     for (const std::string& notice : notices) {
         AddLog(notice);
         statusText += (statusText.empty() ? "" : " ") + notice;
@@ -147,6 +149,7 @@ bool App::Init(HINSTANCE instance, int showCommand) {
     });
 
     if (!renderHost.CreateDevice(mainWindow)) return false;
+    renderHost.OnGlyphsReady([window = mainWindow] { PostMessageW(window, kGlyphsReadyMessage, 0, 0); });
     RequestScaledFonts();
     lastAppliedFontSize = settings.uiFontSize;
     lastAppliedAlpha = settings.overlayAlpha;
@@ -293,6 +296,7 @@ void App::TakeStoreResult(const StoreResult& result) {
 }
 
 void App::ApplyAllSettings() {
+    NoteSettingsTexts();
     SetStartWithWindows(settings.startWithWindows);
     ApplyShellIntegration(false);
     ApplyColours();
@@ -374,6 +378,7 @@ LRESULT App::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             else if (previewActive) CancelPreview();
         }
     }
+    if (message == WM_CHAR) NoteTypedCharacter(static_cast<wchar_t>(wParam));
     if (renderHost.HasImGui()) RenderHost::ForwardMessage(mainWindow, message, wParam, lParam);
 
     switch (message) {
@@ -398,6 +403,9 @@ LRESULT App::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         case kPreviewChangedMessage:
             if (!drawingSettings) PumpPreview();
             redrawRequested = true;
+            return 0;
+        case kGlyphsReadyMessage:
+            redrawRequested = true;  // the next frame swaps the grown atlas in and draws with it
             return 0;
         case kLogSearchMessage:
             redrawRequested = true;  // the Activity tab takes the lines in its next frame
@@ -551,6 +559,7 @@ void App::OnMainWindowDrop(std::vector<std::filesystem::path> paths, POINT scree
         return;
     }
     if (uiState.testerTabShown) {
+        for (const std::filesystem::path& item : kept) renderHost.NoteText(PathToUtf8(item));
         AddTesterItems(uiState.tester, kept, settings.expandFoldersOnDrop);
         statusText = "Added to the tester: nothing was moved.";
         return;

@@ -53,6 +53,7 @@ constexpr UINT kPreviewChangedMessage = WM_APP + 6;  // the plan of a drop, or t
 constexpr UINT kWatchMessage = WM_APP + 12;  // the folder watcher has something to hand over
 constexpr UINT kIntakeArrivedMessage = WM_APP + 13;  // a list handed over by another process was read
 constexpr UINT kLogSearchMessage = WM_APP + 24;  // the search of the log found lines or ended
+constexpr UINT kGlyphsReadyMessage = WM_APP + 25;  // glyphs the window's texts need were added
 constexpr wchar_t kMainWindowClass[] = L"KestraneFileweirMain";
 constexpr wchar_t kInstanceMutexName[] = L"Local\\KestraneFileweir.SingleInstance.v1";
 constexpr DWORD kMainWindowStyle = WS_OVERLAPPEDWINDOW;
@@ -142,12 +143,15 @@ public:
     HWND OverlayHandle() const { return overlay.Handle(); }
     // What the status line, the progress pair and the drop zone show (UI thread).
     const std::string& StatusText() const { return statusText; }
+    const std::deque<std::string>& LogLines() const { return logLines; }
     std::pair<int, int> Progress() const { return {progressDone, progressTotal}; }
     const OverlayWindow& DropZone() const { return overlay; }
     // What the undo entry of the tray and drop-zone menus says; "" when there is nothing to undo.
     std::wstring UndoMenuLabel() const;
     // The pixel size of the settings window's font as built (UI thread).
     float FontPixels() const { return renderHost.FontPixels(); }
+    const RenderHost::GlyphFigures& Glyphs() const { return renderHost.Glyphs(); }
+    bool GlyphsPending() { return renderHost.GlyphsPending(); }
 
 private:
     App() = default;
@@ -269,6 +273,13 @@ private:
     std::optional<int> droppedAwaitingLine;  // items dropped for a batch still listing its folders
     std::deque<std::string> logLines;
     std::string folderWarning;
+    // Texts of the user's names, noted for the render host as they are set (WindowTexts.cpp), so
+    // that characters beyond the embedded font are drawn with the system's fonts.
+    void NoteSettingsTexts();
+    void NoteFrameTexts();  // before each frame: the status line and what came in since
+    void NoteTypedCharacter(wchar_t unit);
+    wchar_t typedHighSurrogate = 0;
+    size_t notedSearchLines = 0;  // of uiState.activity.found
     BackgroundMessageBox folderWarningBox;  // folders a batch could not create (routing goes on)
     std::optional<RoutingFolderCheck> folderCheck;  // made with the main window, which it wakes
     void TakeFolderCheck();

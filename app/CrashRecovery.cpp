@@ -55,7 +55,10 @@ void App::LogRecovered(const std::vector<HistoryBatch>& unlogged) {
         recovered += batch.items.size();
     }
     if (crashReport) messages.push_back("Crash report saved: " + PathToUtf8(*crashReport));
-    for (std::string& line : activityLog.AppendAll(messages)) logLines.push_front(std::move(line));
+    for (std::string& line : activityLog.AppendAll(messages)) {
+        renderHost.NoteText(line);
+        logLines.push_front(std::move(line));
+    }
     while (logLines.size() > kMaxLogLines) logLines.pop_back();
     for (const HistoryBatch& batch : unlogged) MarkBatchLogged(*history, batch.id);
     statusText = ClosedUnexpectedlyText(recovered, crashReport);

@@ -38,6 +38,7 @@ void App::AddLog(const std::string& message) {
     // What the last run did without logging it goes first (it is read with the history).
     if (recoveryPending) HistoryLoaded(true);
     logLines.push_front(activityLog.Append(message));
+    renderHost.NoteText(logLines.front());
     while (logLines.size() > kMaxLogLines) logLines.pop_back();
 }
 
@@ -294,7 +295,10 @@ void App::PumpJobEvents() {
         if (unrecorded) messages.push_back(HistoryFailedLogLine(PathToUtf8(recording->File())));
         if (result.journalFailed) messages.push_back(JournalFailedLogLine(PathToUtf8(DataFolder().folder)));
         const int64_t logStart = NowTicks();
-        for (std::string& line : activityLog.AppendAll(messages)) logLines.push_front(std::move(line));
+        for (std::string& line : activityLog.AppendAll(messages)) {
+            renderHost.NoteText(line);
+            logLines.push_front(std::move(line));
+        }
         // A `route --wait` hears the batch's lines once the log has them, and the tally.
         AnswerWaiters(ended.waiters, messages, tally.failed > 0 || result.notHandled > 0 ? 1 : 0, tallyText);
         while (logLines.size() > kMaxLogLines) logLines.pop_back();

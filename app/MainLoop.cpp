@@ -122,6 +122,7 @@ void App::RenderOneFrame() {
     }
     lastFrameTicks = now;
     ++stats.frames;
+    NoteFrameTexts();
     renderHost.BeginFrame();
     bool settingsChanged = false;
     PumpPreview();
@@ -154,6 +155,7 @@ void App::RenderOneFrame() {
     DrawSettingsWindow(settings, uiState, settingsChanged, mainWindow, view, actions);
     drawingSettings = false;
     if (settingsChanged) {
+        NoteSettingsTexts();
         ApplyColours();
         tray.Add(hInstance, mainWindow);
     }

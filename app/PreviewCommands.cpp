@@ -2,6 +2,7 @@
 // exactly as shown, or dropped without anything moving.
 
 #include "app/App.h"
+#include "model/TextEncoding.h"
 #include "shell/PathFiltering.h"
 
 namespace kw {
@@ -47,7 +48,14 @@ bool App::PlanPreview(std::vector<std::filesystem::path> items) {
 
 void App::PumpPreview() {
     if (!previewActive) return;
-    if (std::optional<std::vector<ItemPlan>> plans = previewJob.Take()) previewPlans = std::move(*plans);
+    if (std::optional<std::vector<ItemPlan>> plans = previewJob.Take()) {
+        for (const ItemPlan& plan : *plans) {
+            renderHost.NoteText(PathToUtf8(plan.item));
+            renderHost.NoteText(plan.outcome.target);
+            renderHost.NoteText(plan.outcome.message);
+        }
+        previewPlans = std::move(*plans);
+    }
     // Rules edited while the preview is open: what is shown must be what Route would do.
     if (!SameRouting(settings, previewSettings)) {
         PlanPreview(std::move(previewDropped));

@@ -2,13 +2,13 @@
 # Shell benchmarks under Wine + Xvfb, each in a fresh folder beside a copy of ShellBench.exe:
 # start-up with an empty and a 100 MB activity.log, each against the floor (FloorWindow.exe:
 # Direct3D 11 and Dear ImGui drawing one frame, nothing else) in the same round; idle with the
-# window hidden and shown; a drag of a folder of 100,000 files with folder expansion on; a
-# 20,000-file batch. Prints the figures.
+# window hidden and shown; glyphs for 3,000 CJK characters added to the window's font; a drag of
+# a folder of 100,000 files with folder expansion on; a 20,000-file batch. Prints the figures.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${KW_BUILD_DIR:-$root/build}
 files=${1:-20000}
-only=${2:-all}   # all, startup, idle, batch or drop (a folder of 100,000 files, or $KW_DROP_FILES)
+only=${2:-all}   # all, startup, idle, glyphs, batch or drop (a folder of 100,000 files, or $KW_DROP_FILES)
 bash "$root/scripts/build.sh" --target ShellBench FloorWindow >/dev/null
 # A prefix of its own: test runs that end their Wine session cannot kill a measurement.
 export KW_WINEPREFIX="$build/wineprefix-bench"
@@ -44,6 +44,10 @@ fi
 if [ "$only" = all ] || [ "$only" = idle ]; then
   fresh idle; echo "idle, main window hidden:"; run idle idle-hidden
   fresh idle; echo "idle, main window shown:"; run idle idle-shown
+fi
+if [ "$only" = all ] || [ "$only" = glyphs ]; then
+  fresh glyphs; : > "$work/glyphs/activity.log"
+  echo "glyphs for 500 log lines holding 3,000 distinct CJK characters, main window shown:"; run glyphs glyphs
 fi
 if [ "$only" = all ] || [ "$only" = drop ]; then
   drop_files=${KW_DROP_FILES:-100000}

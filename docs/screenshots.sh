@@ -5,11 +5,12 @@
 # with a pattern error (medium font, both DPIs); the Test tab with a mixed drop and the Preview of a Shift-drop (medium font, 96 DPI); at 96 DPI (100 %) and at 144 DPI (150 %, files ending in -144dpi), and one of the whole
 # screen with the drop zone at each DPI; the drop zone (its corner enlarged) and the Activity tab
 # searching a long log in the dark, light and "Use the system setting" themes; the watched folders
-# on the Settings tab, the offer of items already in a folder switched on and its Preview. Tabs and rows are clicked with xdotool at positions
+# on the Settings tab, the offer of items already in a folder switched on and its Preview; the
+# Activity tab with names in eight scripts (medium font, 96 DPI, both themes). Tabs and rows are clicked with xdotool at positions
 # measured for each font size at 96 DPI and scaled.
 # Usage: docs/screenshots.sh [output folder]   (default build/screenshots)
 # KW_SHOT_DPIS, KW_SHOT_THEMES, KW_SHOT_LOOK_THEMES and KW_SHOT_SIZES narrow the set;
-# KW_SHOT_ONLY=<group> takes one group alone in each theme (watch, template, first_hour, look).
+# KW_SHOT_ONLY=<group> takes one group alone in each theme (watch, template, first_hour, look, scripts).
 # Needs a build (scripts/build.sh); uses its own Wine prefixes, build/wineprefix-shots(-144).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -173,6 +174,22 @@ look_shots() {  # theme
   click $((283 * dpi / 96)) $((305 * dpi / 96))
   xdotool type --delay 60 invoice
   sleep 3; shot "activity-search-$1"
+  quit_app
+}
+
+# The Activity tab after a batch of files named in eight scripts (medium font): every name drawn
+# from the system's fonts (Noto's and Symbola in the prefix), right-to-left names reading right to
+# left with their letters joined.
+scripts_shots() {  # theme
+  config "$1" medium
+  positions medium
+  local name
+  for name in "報告書.pdf" "한국어.pdf" "مرحبا.pdf" "שלום.pdf" "ภาษาไทย.pdf" "📷 photo.pdf" "Привет.pdf" "plain.pdf"; do
+    printf '2026-12-07 10:16:40 | [ok] C:\\users\\me\\Downloads\\%s -> D:\\Documents\\%s (Moved via Documents)\n' "$name" "$name"
+  done >>"$app/activity.log"
+  start_app
+  click "${tabs[4]}" "$bar"
+  sleep 3; shot "activity-scripts-$1"
   quit_app
 }
 
@@ -351,7 +368,8 @@ for dpi in ${KW_SHOT_DPIS:-96 144}; do
         preview_shot "preview-$theme" "${mixed_drop[@]:1}"
       fi
       quit_app
-      [ "$size-$dpi" = medium-96 ] && cancelled_batch_shot "$theme" && queued_drop_shot "$theme" && template_shots "$theme"
+      [ "$size-$dpi" = medium-96 ] && cancelled_batch_shot "$theme" && queued_drop_shot "$theme" && template_shots "$theme" &&
+        scripts_shots "$theme"
       [ "$size" = medium ] && first_hour_shots "$theme"
     done
   done

@@ -2,10 +2,14 @@
 
 #include <dxgi.h>
 
+#include <algorithm>
+
 #include <imgui.h>
 #include <imgui_impl_dx11.h>
 #include <imgui_impl_win32.h>
 
+#include "render/InputMethodPlacement.h"
+#include "render/NotedCharacters.h"
 #include "render/ThemeColours.h"
 
 extern IMGUI_IMPL_API LRESULT ImGui_ImplWin32_WndProcHandler(HWND, UINT, WPARAM, LPARAM);
@@ -57,6 +61,7 @@ bool RenderHost::CreateDevice(HWND targetWindow) {
     ImGuiIO& io = ImGui::GetIO();
     io.ConfigFlags |= ImGuiConfigFlags_NavEnableKeyboard;
     io.IniFilename = nullptr;  // the settings document is the only thing the program stores
+    io.SetPlatformImeDataFn = PlaceInputMethod;
 
     // A backend that did not start would crash the first frame, so it fails the call instead.
     const bool win32Ready = ImGui_ImplWin32_Init(targetWindow);
@@ -110,6 +115,7 @@ bool RenderHost::RecreateDevice() {
     // the font atlas (kept in memory) stay, and the texture is uploaded again from the atlas.
     if (rendererReady) ImGui_ImplDX11_Shutdown();
     rendererReady = false;
+    grownTexture.Reset();  // the backend uploads whichever atlas ImGui holds to the new device
     WaitForIdleDevice();
     renderTarget.Reset();
     swapChain.Reset();
@@ -123,24 +129,6 @@ bool RenderHost::IsDeviceLost(HRESULT result) {
     return result == DXGI_ERROR_DEVICE_REMOVED || result == DXGI_ERROR_DEVICE_RESET;
 }
 
-namespace {
-// Dear ImGui's default ranges stop at Latin-1, which would draw the window's own em dashes and
-// most non-English file names in the log as "?". These are the blocks the embedded font covers
-// that names and texts commonly use: Latin, Greek, Cyrillic, punctuation (dashes, quotes,
-// ellipsis), currency and letter-like symbols (such as "No."), arrows.
-constexpr ImWchar kGlyphRanges[] = {
-    0x0020, 0x024F,  // Basic Latin, Latin-1 Supplement, Latin Extended-A and -B
-    0x0370, 0x03FF,  // Greek
-    0x0400, 0x052F,  // Cyrillic and its supplement
-    0x1E00, 0x1EFF,  // Latin Extended Additional (Vietnamese and others)
-    0x2000, 0x206F,  // General Punctuation
-    0x20A0, 0x20CF,  // Currency Symbols
-    0x2100, 0x214F,  // Letterlike Symbols
-    0x2190, 0x21FF,  // Arrows
-    0xFFFD, 0xFFFD,  // the replacement character shown for invalid text
-    0,
-};
-}  // namespace
 
 bool RenderHost::LoadFonts(HINSTANCE module, float pixelSize) {
     if (!imguiReady) return false;
@@ -150,13 +138,17 @@ bool RenderHost::LoadFonts(HINSTANCE module, float pixelSize) {
     const ResourceBytes font = FindFontResource(module);
     if (!font.data) return false;
 
-    fontData.assign(font.data, font.data + font.size);
+    auto bytes = std::make_shared<const std::vector<unsigned char>>(font.data, font.data + font.size);
     atlas->Clear();
     ImFontConfig config;
     config.FontDataOwnedByAtlas = false;  // the bytes are fontData's; the atlas must never free them
-    atlas->AddFontFromMemoryTTF(fontData.data(), static_cast<int>(fontData.size()), pixelSize, &config,
-                                kGlyphRanges);
+    // ImGui takes the data as a mutable pointer but never writes through it.
+    atlas->AddFontFromMemoryTTF(const_cast<unsigned char*>(bytes->data()), static_cast<int>(bytes->size()), pixelSize,
+                                &config, EmbeddedFontRanges());
+    fontData = std::move(bytes);
     builtPixels = pixelSize;
+    // The characters beyond the embedded font follow at this size in a grown atlas.
+    glyphs.SetBase(fontData, pixelSize);
     return true;
 }
 
@@ -164,6 +156,7 @@ bool RenderHost::RebuildFonts(HINSTANCE module, float pixelSize) {
     if (!LoadFonts(module, pixelSize)) return false;
     // The old texture holds the old glyphs; the backend uploads the new atlas now rather than
     // drawing the next frame with a texture that no longer matches it.
+    grownTexture.Reset();  // the atlas it showed is gone
     if (!rendererReady) return true;  // the texture comes with the next device
     ImGui_ImplDX11_InvalidateDeviceObjects();
     return ImGui_ImplDX11_CreateDeviceObjects();
@@ -201,6 +194,7 @@ void RenderHost::BeginFrame() {
     // A device lost in an earlier frame is made again; until that works the frames are laid
     // out (the window keeps working) but not drawn.
     if (!rendererReady) RecreateDevice();
+    SwapInGrownAtlas();
     if (rendererReady) ImGui_ImplDX11_NewFrame();
     ImGui_ImplWin32_NewFrame();
     ImGui::NewFrame();
@@ -245,8 +239,9 @@ void RenderHost::Shutdown() {
     rendererReady = false;
     // Only now, with the atlas gone, may the borrowed font bytes go.
     builtPixels = requestedPixels = 0.0f;
-    fontData.clear();
-    fontData.shrink_to_fit();
+    grownTexture.Reset();
+    glyphs.SetBase(nullptr, 0.0f);
+    fontData.reset();
     WaitForIdleDevice();
     renderTarget.Reset();
     swapChain.Reset();
@@ -282,6 +277,54 @@ void RenderHost::WaitForIdleDevice() {
     BOOL finished = FALSE;
     while (context->GetData(done.Get(), &finished, sizeof finished, 0) == S_FALSE && GetTickCount64() < deadline)
         Sleep(1);
+}
+
+void RenderHost::SwapInGrownAtlas() {
+    if (!imguiReady || ImGui::GetIO().Fonts->Locked) return;
+    std::optional<GrownAtlas> grown = glyphs.Take();
+    if (!grown || grown->pixels != builtPixels) return;
+    const int64_t start = [] {
+        LARGE_INTEGER t{};
+        QueryPerformanceCounter(&t);
+        return t.QuadPart;
+    }();
+    Microsoft::WRL::ComPtr<ID3D11ShaderResourceView> view;
+    if (rendererReady) {
+        // The same texture ImGui's DirectX 11 backend makes for its atlas: RGBA, one level,
+        // sampled only; made from the pixels at once (an immutable upload, no map and copy).
+        unsigned char* pixels = nullptr;
+        int width = 0, height = 0;
+        grown->atlas->GetTexDataAsRGBA32(&pixels, &width, &height);
+        D3D11_TEXTURE2D_DESC desc{};
+        desc.Width = static_cast<UINT>(width);
+        desc.Height = static_cast<UINT>(height);
+        desc.MipLevels = 1;
+        desc.ArraySize = 1;
+        desc.Format = DXGI_FORMAT_R8G8B8A8_UNORM;
+        desc.SampleDesc.Count = 1;
+        desc.Usage = D3D11_USAGE_IMMUTABLE;
+        desc.BindFlags = D3D11_BIND_SHADER_RESOURCE;
+        const D3D11_SUBRESOURCE_DATA data{pixels, desc.Width * 4, 0};
+        Microsoft::WRL::ComPtr<ID3D11Texture2D> texture;
+        if (!pixels || FAILED(device->CreateTexture2D(&desc, &data, &texture))) return;  // keep drawing the old one
+        D3D11_SHADER_RESOURCE_VIEW_DESC viewDesc{};
+        viewDesc.Format = DXGI_FORMAT_R8G8B8A8_UNORM;
+        viewDesc.ViewDimension = D3D11_SRV_DIMENSION_TEXTURE2D;
+        viewDesc.Texture2D.MipLevels = 1;
+        if (FAILED(device->CreateShaderResourceView(texture.Get(), &viewDesc, &view))) return;
+        grown->atlas->SetTexID(reinterpret_cast<ImTextureID>(view.Get()));
+    }
+    // Without a renderer (a device being made again) the backend uploads it with the device.
+    AdoptAtlas(std::move(grown->atlas));
+    grownTexture = std::move(view);
+    LARGE_INTEGER end{}, frequency{};
+    QueryPerformanceCounter(&end);
+    QueryPerformanceFrequency(&frequency);
+    ++glyphFigures.swaps;
+    glyphFigures.characters = grown->characters;
+    glyphFigures.buildMs = grown->buildMs;
+    glyphFigures.longestSwapMs = std::max(glyphFigures.longestSwapMs, static_cast<double>(end.QuadPart - start) * 1000.0 /
+                                                                          static_cast<double>(frequency.QuadPart));
 }
 
 void RenderHost::CreateRenderTarget() {

@@ -6,7 +6,12 @@
 #include <d3d11.h>
 #include <wrl/client.h>
 
+#include <functional>
+#include <memory>
+#include <string_view>
 #include <vector>
+
+#include "render/GlyphSupply.h"
 
 namespace kw {
 
@@ -41,6 +46,21 @@ public:
     bool RecreateDevice();
     void Shutdown();
 
+    // A text the window is about to show: characters the embedded font lacks are drawn with
+    // the system's fonts from a frame soon after (the atlas grows off this thread).
+    void NoteText(std::string_view utf8) { glyphs.Note(utf8); }
+    // Called from the builder's thread when grown glyphs wait for the next frame (post a message).
+    void OnGlyphsReady(std::function<void()> ready) { glyphs.SetReady(std::move(ready)); }
+    // A grown atlas asked for and not yet drawn with.
+    bool GlyphsPending() const { return glyphs.Pending(); }
+    struct GlyphFigures {
+        int swaps = 0;              // grown atlases drawn with
+        size_t characters = 0;      // noted characters the current atlas was built for
+        double buildMs = 0.0;       // the latest build, on the builder's thread
+        double longestSwapMs = 0.0; // the longest the window thread spent swapping one in
+    };
+    const GlyphFigures& Glyphs() const { return glyphFigures; }
+
     bool HasImGui() const { return imguiReady; }
     // A text field of the last frame has the keyboard (keys then edit text, not the program).
     bool TextFieldActive() const;
@@ -54,13 +74,20 @@ private:
     static bool IsDeviceLost(HRESULT result);
     void CreateRenderTarget();
     void WaitForIdleDevice();
+    // Between frames: the newest grown atlas, uploaded and made ImGui's (the old one freed).
+    void SwapInGrownAtlas();
 
     HWND window = nullptr;
     Microsoft::WRL::ComPtr<ID3D11Device> device;
     Microsoft::WRL::ComPtr<ID3D11DeviceContext> context;
     Microsoft::WRL::ComPtr<IDXGISwapChain> swapChain;
     Microsoft::WRL::ComPtr<ID3D11RenderTargetView> renderTarget;
-    std::vector<unsigned char> fontData;  // the atlas borrows these bytes
+    // The embedded font's bytes; the atlas borrows them, and so do the grown atlases' builds.
+    std::shared_ptr<const std::vector<unsigned char>> fontData;
+    GlyphSupply glyphs;
+    // The texture of a grown atlas (ImGui's backend owns only the one it uploaded itself).
+    Microsoft::WRL::ComPtr<ID3D11ShaderResourceView> grownTexture;
+    GlyphFigures glyphFigures;
     HINSTANCE requestedModule = nullptr;
     float requestedPixels = 0.0f;  // 0: nothing requested
     float builtPixels = 0.0f;

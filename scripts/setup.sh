@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs what the build and the tests need, idempotently: Debian packages (only when one is
-# missing), and Dear ImGui's, PCRE2's and libexif's sources from Debian's source packages, checksum-verified,
-# into .deps/ (libexif with the patches of Debian's packaging applied)
+# missing), and Dear ImGui's, PCRE2's, libexif's and FriBidi's sources from Debian's source packages,
+# checksum-verified, into .deps/ (libexif with the patches of Debian's packaging applied)
 # Quiet and quick when everything is already there.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -12,6 +12,7 @@ packages=(
   g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
   wine wine64 xvfb xauth libgl1-mesa-dri libglx-mesa0 x11-utils xdotool imagemagick openbox xcompmgr
   googletest nlohmann-json3-dev fonts-roboto-unhinted
+  fonts-noto-cjk fonts-noto-core fonts-symbola
   libimage-exiftool-perl jq
   clang-14 libclang-rt-14-dev llvm-14   # the fuzz targets: libFuzzer, sanitizers, symbolizer
 )
@@ -108,3 +109,7 @@ fetch_source libexif "libexif" "libexif_0.6.25.orig.tar.gz" \
   ee0795432c20d2fdb2a8a579dd6fc0e19d402e36f14f42c03ab60d2345950f09 \
   "libexif=0.6.25-1+deb13u1" "libexif_0.6.25-1+deb13u1.debian.tar.xz" \
   ad1b1a2555cc911f8e04a601f2edeb4987f71846c6c9e827d52d460ff4a4bccf
+# GNU FriBidi (right-to-left names in visual order, Arabic letters joined): the upstream tarball
+# of Debian's 1.0.16-1, pinned by its checksum.
+fetch_source fribidi "fribidi" "fribidi_1.0.16.orig.tar.xz" \
+  1b1cde5b235d40479e91be2f0e88a309e3214c8ab470ec8a2744d82a5a9ea05c

@@ -56,6 +56,28 @@ kw_start_wine_server() {
   # processes from holding ctest's output pipe.
   wineserver -p 2>/dev/null || true  # already running for this prefix is fine
   timeout 120 wine cmd /c exit </dev/null >/dev/null 2>&1 || true
+  kw_install_script_fonts
+}
+
+# Fonts for names in every script, as a Windows installation has them: Debian's Noto faces and
+# Symbola (installed by scripts/setup.sh), which Wine reads from the system's fonts for every
+# prefix. They are not copied into the prefix's Fonts folder as well: with each family there
+# twice, Wine's DirectWrite fallback was seen to pick bold faces and to lose the replacement
+# below. Windows draws emoji with Segoe UI Emoji, which no Debian package has; Symbola stands in
+# for it under that name (a replacement of the prefix's registry).
+kw_install_script_fonts() {
+  local file
+  for file in /usr/share/fonts/opentype/noto/NotoSansCJK-Regular.ttc \
+              /usr/share/fonts/truetype/noto/NotoSans{Arabic,Hebrew,Thai,Devanagari}-Regular.ttf \
+              /usr/share/fonts/truetype/ancient-scripts/Symbola_hint.ttf; do
+    [ -f "$file" ] || echo "wine: font $file is missing (run scripts/setup.sh)" >&2
+  done
+  # Asked for each session until the prefix holds it: a server ended with -k may not have
+  # written the registry out.
+  if ! grep -qs '"Segoe UI Emoji"="Symbola"' "$WINEPREFIX/user.reg"; then
+    timeout 60 wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v 'Segoe UI Emoji' /t REG_SZ /d Symbola /f \
+      </dev/null >/dev/null 2>&1 || true
+  fi
 }
 
 kw_session_end() {

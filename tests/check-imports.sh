@@ -10,7 +10,7 @@ characteristics=$(sed -n 's/^Characteristics\s\+0x\([0-9a-fA-F]\+\).*/\1/p' <<<"
 [ -n "$characteristics" ] || { echo "no Characteristics in the PE header"; exit 1; }
 (( (0x$characteristics & 0x0400) != 0 )) || { echo "IMAGE_FILE_REMOVABLE_RUN_FROM_SWAP is not set (0x$characteristics)"; exit 1; }
 (( (0x$characteristics & 0x0800) != 0 )) || { echo "IMAGE_FILE_NET_RUN_FROM_SWAP is not set (0x$characteristics)"; exit 1; }
-system='^(bcrypt|kernel32|user32|gdi32|shell32|ole32|oleaut32|comdlg32|advapi32|dwmapi|imm32|d3d11|dxgi|d3dcompiler_47|uxtheme|shlwapi|comctl32|msvcrt|ws2_32|api-ms-win-.*)\.dll$'
+system='^(bcrypt|kernel32|user32|gdi32|shell32|ole32|oleaut32|comdlg32|advapi32|dwmapi|dwrite|imm32|d3d11|dxgi|d3dcompiler_47|uxtheme|shlwapi|comctl32|msvcrt|ws2_32|api-ms-win-.*)\.dll$'
 bad=0
 while read -r dll; do
   if ! grep -qiE "$system" <<<"$dll"; then echo "unexpected import: $dll"; bad=1; fi

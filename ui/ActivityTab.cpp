@@ -7,6 +7,7 @@
 #include <functional>
 #include <string>
 
+#include "render/VisualOrder.h"
 #include "model/Clock.h"
 #include "model/CountText.h"
 #include "model/TextEncoding.h"
@@ -273,16 +274,20 @@ void DrawLogLines(UiState& ui, size_t count, const std::function<const std::stri
     if (selected >= static_cast<int>(count)) selected = -1;
     // Failure lines carry the system's whole message; they scroll sideways rather than being cut.
     ImGui::BeginChild("log", ImVec2(0, 0), ImGuiChildFlags_Border, ImGuiWindowFlags_HorizontalScrollbar);
+    std::string visual;
     ImGuiListClipper clipper;
     clipper.Begin(static_cast<int>(count));
     while (clipper.Step()) {
         for (int row = clipper.DisplayStart; row < clipper.DisplayEnd; ++row) {
             const std::string& line = lineAt(static_cast<size_t>(row));
+            // Drawn in visual order (a Hebrew or Arabic name reads right to left); searched,
+            // copied and opened as written.
+            const std::string& drawn = Drawn(line, visual);
             ImGui::PushID(row);
             const ImVec2 at = ImGui::GetCursorPos();
             // The label is not the line: a name in it may hold "##".
             if (ImGui::Selectable("##line", selected == row, ImGuiSelectableFlags_None,
-                                  ImVec2(ImGui::CalcTextSize(line.c_str()).x, 0.0f)))
+                                  ImVec2(ImGui::CalcTextSize(drawn.c_str()).x, 0.0f)))
                 selected = row;
             if (ImGui::IsItemClicked(ImGuiMouseButton_Right)) selected = row;
             if (ImGui::BeginPopupContextItem("##copy")) {
@@ -294,7 +299,7 @@ void DrawLogLines(UiState& ui, size_t count, const std::function<const std::stri
                 ImGui::EndPopup();
             }
             ImGui::SetCursorPos(at);
-            ImGui::TextUnformatted(line.c_str());
+            ImGui::TextUnformatted(drawn.c_str());
             ImGui::PopID();
         }
     }
@@ -312,7 +317,7 @@ void DrawActivityTab(UiState& ui, const SettingsWindowView& view, const Settings
     if (view.progressTotal > 0) {
         ImGui::ProgressBar(static_cast<float>(view.progressDone) / static_cast<float>(view.progressTotal),
                            ImVec2(-1.0f, 0.0f));
-        ImGui::Text("%s", view.statusText.c_str());
+        ImGui::Text("%s", VisualOrder(view.statusText).c_str());
     }
     if (view.batchRunning) {
         if (ImGui::Button("Cancel this batch") && actions.cancelBatch) actions.cancelBatch();

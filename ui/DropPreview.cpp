@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "render/VisualOrder.h"
 #include "model/TextEncoding.h"
 #include "ui/ReadableColour.h"
 #include "ui/RuleTester.h"
@@ -95,16 +96,17 @@ void DrawPreviewTab(const PreviewView& view, const std::function<void()>& route,
             ImGui::TableNextRow();
             ImGui::TableNextColumn();
             ImGui::PushID(row);
-            const std::string name = PathToUtf8(plan.item.filename().empty() ? plan.item : plan.item.filename());
+            const std::string name =
+                VisualOrder(PathToUtf8(plan.item.filename().empty() ? plan.item : plan.item.filename()));
             ImGui::Selectable(name.c_str(), false, ImGuiSelectableFlags_SpanAllColumns);
             if (ImGui::BeginItemTooltip()) {
                 ImGui::PushTextWrapPos(ImGui::GetFontSize() * 40.0f);
-                ImGui::TextDisabled("%s", PathToUtf8(plan.item).c_str());
+                ImGui::TextDisabled("%s", VisualOrder(PathToUtf8(plan.item)).c_str());
                 if (!view.plannedWith) {
-                    ImGui::TextWrapped("%s", plan.outcome.message.c_str());
+                    ImGui::TextWrapped("%s", VisualOrder(plan.outcome.message).c_str());
                 } else if (plan.trace.rules.size() != view.plannedWith->rules.size()) {
                     // Kept without its reasons (a very large drop).
-                    ImGui::TextWrapped("%s (drop it on the Test tab to see why)", plan.outcome.message.c_str());
+                    ImGui::TextWrapped("%s (drop it on the Test tab to see why)", VisualOrder(plan.outcome.message).c_str());
                 } else {
                     DrawPlanDetails(*view.plannedWith, plan);
                 }
@@ -113,11 +115,11 @@ void DrawPreviewTab(const PreviewView& view, const std::function<void()>& route,
             }
             ImGui::PopID();
             ImGui::TableNextColumn();
-            ImGui::TextUnformatted(plan.decision.ruleName.c_str());
+            ImGui::TextUnformatted(VisualOrder(plan.decision.ruleName).c_str());
             ImGui::TableNextColumn();
             const bool bad = plan.outcome.fate == PlannedFate::fail;
             if (bad) ImGui::PushStyleColor(ImGuiCol_Text, Readable(ImVec4(1.0f, 0.45f, 0.40f, 1.0f)));
-            ImGui::TextUnformatted(plan.outcome.message.c_str());
+            ImGui::TextUnformatted(VisualOrder(plan.outcome.message).c_str());
             if (bad) ImGui::PopStyleColor();
         }
     }

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <atomic>
 
+#include "render/VisualOrder.h"
 #include "model/TextEncoding.h"
 #include "shell/PathFiltering.h"
 #include "ui/PlanText.h"
@@ -115,7 +116,7 @@ void DrawPlanDetails(const AppSettings& settings, const ItemPlan& plan) {
     for (const PlanLine& line : ExplainPlan(settings, plan)) {
         if (line.depth > 0) ImGui::Indent();
         ImGui::PushStyleColor(ImGuiCol_Text, TruthColour(line.truth, line.dim));
-        ImGui::TextWrapped("%s", line.text.c_str());
+        ImGui::TextWrapped("%s", VisualOrder(line.text).c_str());
         ImGui::PopStyleColor();
         if (line.depth > 0) ImGui::Unindent();
     }

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <string>
 
+#include "render/VisualOrder.h"
 #include "model/TextEncoding.h"
 #include "ui/RuleEditor.h"
 #include "ui/RuleWarnings.h"
@@ -83,7 +84,7 @@ void DrawRuleList(AppSettings& settings, UiState& ui, bool& settingsChanged) {
         } else {
             const bool anyFile = std::any_of(rule.clauses.begin(), rule.clauses.end(),
                                              [](const RuleClause& c) { return c.type == ConditionType::any_file; });
-            std::string label = rule.name.empty() ? std::string(kUnnamedRule) : rule.name;
+            std::string label = rule.name.empty() ? std::string(kUnnamedRule) : VisualOrder(rule.name);
             if (anyFile) label += " [any]";
             incompleteAt = RuleIncomplete(warnings, i)
                                ? ImGui::GetCursorPosX() + ImGui::CalcTextSize(label.c_str()).x +

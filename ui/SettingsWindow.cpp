@@ -1,5 +1,6 @@
 #include "ui/SettingsWindow.h"
 
+#include "render/VisualOrder.h"
 #include "ui/AboutTab.h"
 #include "ui/ActivityTab.h"
 #include "ui/ReadableColour.h"
@@ -81,10 +82,10 @@ void DrawStatusBar(const std::string& text) {
         }
         shown = TruncateUtf8(shown, low) + "\xE2\x80\xA6";
     }
-    ImGui::TextColored(Readable(ImVec4(0.40f, 0.85f, 1.00f, 1.00f)), "%s", shown.c_str());
+    ImGui::TextColored(Readable(ImVec4(0.40f, 0.85f, 1.00f, 1.00f)), "%s", VisualOrder(shown).c_str());
     if (shown != text && ImGui::BeginItemTooltip()) {
         ImGui::PushTextWrapPos(ImGui::GetFontSize() * 36.0f);
-        ImGui::TextUnformatted(text.c_str());
+        ImGui::TextUnformatted(VisualOrder(text).c_str());
         ImGui::PopTextWrapPos();
         ImGui::EndTooltip();
     }

@@ -5,6 +5,7 @@
 
 #include <optional>
 
+#include "render/VisualOrder.h"
 #include "model/ExtendedPath.h"
 #include "model/TextEncoding.h"
 #include "ui/ReadableColour.h"
@@ -69,7 +70,7 @@ void DrawWatchedFolders(AppSettings& settings, UiState& ui, HWND owner, bool& se
         ImGui::PushID(static_cast<int>(i));
         if (ImGui::Checkbox("##on", &folder.enabled)) settingsChanged = true;
         ImGui::SameLine();
-        ImGui::TextUnformatted(folder.path.c_str());
+        ImGui::TextUnformatted(VisualOrder(folder.path).c_str());
         const std::optional<WatchState> state = StateOf(view.watch, folder.path);
         if (const char* text = state ? StateText(*state) : nullptr) {
             ImGui::SameLine();

@@ -3,6 +3,9 @@
 #include <windows.h>
 
 #include <imgui.h>
+#include <imgui_internal.h>
+#include <imgui_stdlib.h>
+#include <imm.h>
 
 #include <filesystem>
 #include <string>
@@ -273,6 +276,60 @@ TEST_F(RenderHostTest, MessagesReachImGuiOnlyThroughItsBackend) {
     EXPECT_EQ(ImGui::GetIO().MousePos.x, 100.0f);
     EXPECT_EQ(ImGui::GetIO().MousePos.y, 50.0f);
     host.RenderFrame();
+}
+
+// Typing with an input method (a Japanese IME, say): the composition window sits at the caret in
+// the field and the candidate list keeps off the caret's line; what the IME commits (WM_IME_CHAR,
+// which the window's default handling turns into characters) and an emoji's two surrogate
+// halves arrive whole; with no field active the window takes no input method at all.
+TEST_F(RenderHostTest, AnInputMethodComposesAtTheCaretAndItsTextArrivesWhole) {
+    ASSERT_TRUE(host.CreateDevice(window));
+    ASSERT_TRUE(host.LoadFonts(ModuleWithFont(), 16.0f));
+    std::string name;
+    bool takeFocus = true;
+    ImRect field;
+    const auto frame = [&](bool withField) {
+        PumpMessages();
+        host.BeginFrame();
+        ImGui::SetNextWindowPos(ImVec2(10, 10));
+        ImGui::Begin("Rules");
+        if (withField) {
+            if (std::exchange(takeFocus, false)) ImGui::SetKeyboardFocusHere();
+            ImGui::InputText("Name", &name);
+            field = ImRect(ImGui::GetItemRectMin(), ImGui::GetItemRectMax());
+        }
+        ImGui::End();
+        host.RenderFrame();
+    };
+    frame(true);
+    frame(true);
+    for (const wchar_t committed : {L'\u5831', L'\u544A'}) SendMessageW(window, WM_IME_CHAR, committed, 1);
+    PumpMessages();  // the default handling posts them on as WM_CHAR
+    SendMessageW(window, WM_CHAR, 0xD83D, 1);  // U+1F4F7 as the keyboard sends it, in two halves
+    SendMessageW(window, WM_CHAR, 0xDCF7, 1);
+    for (int i = 0; i < 4; ++i) frame(true);
+    EXPECT_EQ(name, "\xE5\xA0\xB1\xE5\x91\x8A\xF0\x9F\x93\xB7");
+
+    HIMC context = ImmGetContext(window);
+    ASSERT_NE(context, nullptr) << "a text field has the keyboard, but the window has no input context";
+    COMPOSITIONFORM composition{};
+    CANDIDATEFORM candidates{};
+    EXPECT_TRUE(ImmGetCompositionWindow(context, &composition));
+    EXPECT_TRUE(ImmGetCandidateWindow(context, 0, &candidates));
+    ImmReleaseContext(window, context);
+    EXPECT_EQ(composition.dwStyle, static_cast<DWORD>(CFS_FORCE_POSITION));
+    // After the three characters, inside the field.
+    EXPECT_GT(composition.ptCurrentPos.x, field.Min.x + 20);
+    EXPECT_LT(composition.ptCurrentPos.x, field.Max.x);
+    EXPECT_GE(composition.ptCurrentPos.y, field.Min.y - 1);
+    EXPECT_LT(composition.ptCurrentPos.y, field.Max.y);
+    EXPECT_EQ(candidates.dwStyle, static_cast<DWORD>(CFS_EXCLUDE));
+    EXPECT_LE(candidates.rcArea.top, composition.ptCurrentPos.y);
+    EXPECT_GE(candidates.rcArea.bottom, composition.ptCurrentPos.y + 14) << "the caret's line is not kept clear";
+
+    frame(false);
+    frame(false);
+    EXPECT_EQ(ImmGetContext(window), nullptr) << "keys outside a text field would start a composition";
 }
 
 // The theme is the colour set of its scheme (render/ThemeColours, whose contrast is tested there);

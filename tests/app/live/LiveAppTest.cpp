@@ -2,7 +2,11 @@
 
 #include <cstdlib>
 
+#include <imgui.h>
+#include <imgui_internal.h>
+
 #include "app/live/LiveApp.h"
+#include "render/VisualOrder.h"
 #include "history/BatchHistory.h"
 #include "model/AppFolder.h"
 #include "shell/BatchCommands.h"
@@ -389,6 +393,63 @@ TEST(LiveApp, UndoLastBatchFinishesAnUndoThatWasCutShort) {
         ASSERT_TRUE(live.WaitUntil([&] { return count(in) == 600 && !app.DropZone().IsBusy(); }, 120));
         EXPECT_EQ(count(out), 0);
         EXPECT_EQ(live.OnUi([&] { return app.UndoMenuLabel(); }).rfind(L"Redo last undo (" + std::to_wstring(600 - back) + L" items, ", 0), 0u);
+    });
+}
+
+}  // namespace
+}  // namespace kw
+
+namespace kw {
+namespace {
+
+// Eight files named in the scripts users name files in, routed by a Documents rule: the window
+// draws every character of their log lines from a real glyph of the system's fonts (Noto's and
+// Symbola in the test prefix), added off the window thread and swapped in between two frames.
+TEST(LiveApp, NamesInEveryScriptAreDrawnWithTheSystemsGlyphs) {
+    const std::vector<std::string> names = {
+        "\xE5\xA0\xB1\xE5\x91\x8A\xE6\x9B\xB8.pdf",                      // 報告書
+        "\xED\x95\x9C\xEA\xB5\xAD\xEC\x96\xB4.pdf",                      // 한국어
+        "\xD9\x85\xD8\xB1\xD8\xAD\xD8\xA8\xD8\xA7.pdf",                  // مرحبا
+        "\xD7\xA9\xD7\x9C\xD7\x95\xD7\x9D.pdf",                          // שלום
+        "\xE0\xB8\xA0\xE0\xB8\xB2\xE0\xB8\xA9\xE0\xB8\xB2\xE0\xB9\x84\xE0\xB8\x97\xE0\xB8\xA2.pdf",  // ภาษาไทย
+        "\xF0\x9F\x93\xB7 photo.pdf",                                    // 📷
+        "\xD0\x9F\xD1\x80\xD0\xB8\xD0\xB2\xD0\xB5\xD1\x82.pdf",          // Привет
+        "plain.pdf",
+    };
+    test::TempDir dir;
+    std::vector<std::filesystem::path> items;
+    for (const std::string& name : names) {
+        items.push_back(dir / L"files" / PathFromUtf8(name));
+        test::WriteFile(items.back(), "x");
+    }
+    test::LiveApp live(R"({"minimizeToTray": false, "rules": [{"name": "Documents", "destination": )" +
+                       nlohmann::json(PathToUtf8(dir / L"Docs")).dump() +
+                       R"(, "clauses": [{"type": "extension", "extensions": "pdf"}]}]})");
+    App& app = live.app;
+    const auto boxes = [&] {
+        const ImFont* font = ImGui::GetIO().Fonts->Fonts[0];
+        std::string missing;
+        for (const std::string& line : app.LogLines()) {
+            const std::string drawn = VisualOrder(line);  // as the Activity tab draws it
+            for (const char* p = drawn.c_str(); *p;) {
+                unsigned int c = 0;
+                p += ImTextCharFromUtf8(&c, p, nullptr);
+                if (c >= 0x20 && !font->FindGlyphNoFallback(static_cast<ImWchar>(c))) missing += std::to_string(c) + " ";
+            }
+        }
+        return missing;
+    };
+    live.Run([&] {
+        live.OnUi([&] { app.HandleDroppedFiles(items); });
+        ASSERT_TRUE(live.WaitUntil([&] { return std::filesystem::exists(dir / L"Docs" / PathFromUtf8(names[5])); }));
+        ASSERT_TRUE(live.WaitUntil([&] { return !app.DropZone().IsBusy(); }));
+        EXPECT_TRUE(live.WaitUntil([&] { return boxes().empty(); })) << live.OnUi(boxes);
+        live.OnUi([&] {
+            EXPECT_GE(app.LogLines().size(), names.size());
+            EXPECT_NE(ImGui::GetIO().Fonts->TexID, nullptr) << "the grown atlas was not uploaded";
+            EXPECT_GE(app.Glyphs().swaps, 1);
+            EXPECT_LE(app.Glyphs().longestSwapMs, 50.0) << "swapping the glyphs in held the window up";
+        });
     });
 }
 
