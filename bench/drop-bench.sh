@@ -209,7 +209,11 @@ handover_bench() {  # paths
   end=$(wait_lines "Left in place (No matching rule)" "$paths")
   touch "$work/probe-stop"; wait "$probe_pid" || true
   rm -f "$KW_WINEPREFIX/dosdevices/h:"
-  echo "RESULT $handed; window answer while $paths handed-over paths were taken and left in place, settings window shown: $(tr -d '\r' < "$work/probe.txt") (target: every probe <= 50 ms); until the batch's last line $(fmt "$(echo "$end - $start" | bc -l)") s"
+  echo "RESULT $handed; window answer while $paths handed-over paths were taken and left in place, settings window shown: $(head -1 "$work/probe.txt" | tr -d '\r') (target: every probe <= 50 ms); until the batch's last line $(fmt "$(echo "$end - $start" | bc -l)") s"
+  # When the slow answers came, in seconds after the hand-over began.
+  local late; late=$(sed -n 's/^over 50 ms at //p' "$work/probe.txt" | tr -d '\r' | tr ',' '\n' \
+    | awk -v s="$start" 'NF { printf "%s%.2f s %s", sep, $1 - s, $2 " " $3; sep = ", " }')
+  [ -z "$late" ] || echo "  over 50 ms at: $late"
   echo "  $(tail -1 "$phases")"
 }
 

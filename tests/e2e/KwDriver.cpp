@@ -435,6 +435,7 @@ int Probe(const std::wstring& windowClass, DWORD intervalMs, const std::wstring&
     LARGE_INTEGER frequency{};
     QueryPerformanceFrequency(&frequency);
     std::vector<double> answers;
+    std::string slow;  // when the slow answers came (seconds since 1970, as the scripts' clock)
     const ULONGLONG deadline = GetTickCount64() + 3600 * 1000;
     while (GetFileAttributesW(stopFile.c_str()) == INVALID_FILE_ATTRIBUTES && GetTickCount64() < deadline) {
         LARGE_INTEGER before{}, after{};
@@ -446,6 +447,11 @@ int Probe(const std::wstring& windowClass, DWORD intervalMs, const std::wstring&
                                          static_cast<double>(frequency.QuadPart)
                                    : 10000.0);
         const double spent = answers.back();
+        if (spent > 50) {
+            char at[64];
+            std::snprintf(at, sizeof at, "%s%.3f (%.0f ms)", slow.empty() ? "" : ", ", DropSource::UnixSeconds(), spent);
+            slow += at;
+        }
         if (spent < intervalMs) Sleep(static_cast<DWORD>(intervalMs - spent));
     }
     if (answers.empty()) return kExitFailed;
@@ -457,6 +463,7 @@ int Probe(const std::wstring& windowClass, DWORD intervalMs, const std::wstring&
     std::snprintf(line, sizeof line, "probes %zu, worst %.1f ms, 99th percentile %.1f ms, median %.1f ms, over 50 ms %lld",
                   sorted.size(), sorted.back(), p99, sorted[sorted.size() / 2], static_cast<long long>(over));
     std::cout << line << std::endl;
+    if (!slow.empty()) std::cout << "over 50 ms at " << slow << std::endl;
     return kExitOk;
 }
 

@@ -802,30 +802,35 @@ case "$scenario" in
 
   route-wait-stalled)
     # A `route --wait` console that stops answering (its process suspended) as its batch ends:
-    # the window goes on answering, and the console hears every line once it runs again. The
-    # batch is short (150 slow items, a few seconds), so that the console may still look alive
-    # when its answer is sent, or may already look hung: either way nothing waits on it.
+    # the window goes on taking its input (a posted message, as a click is), and the console
+    # hears every line once it runs again. The batch is short (75 slow items, a couple of
+    # seconds): the console still looks alive when its answer is sent, which a window that sends
+    # it itself would wait on for seconds. (A sent WM_NULL cannot tell: a thread waiting in
+    # SendMessageTimeout still answers sent messages, while input and posted messages wait.)
     slow_batch_config
-    rm -f "$work/in/many/"*2[5-9][0-9]! "$work/in/many/"*3[0-9][0-9]!
-    [ "$(ls "$work/in/many" | wc -l)" = 150 ] || fail "the slow batch is not 150 items"
+    sed -i 's/"minimizeToTray": false/"minimizeToTray": true, "startMinimized": true/' "$work/app/config.json"
+    rm -f "$work/in/many/"*17[5-9]! "$work/in/many/"*1[89][0-9]! "$work/in/many/"*[23][0-9][0-9]!
+    [ "$(ls "$work/in/many" | wc -l)" = 75 ] || fail "the slow batch is not 75 items"
     start_app
+    is_visible KestraneFileweirMain 0 || fail "the window did not start hidden"
     (cd "$work/in" && exec wine "$work/app/KestraneFileweir.exe" route --wait many) >"$work/out" 2>"$work/err" &
     waiter=$!
-    wait_for 30 log_has "Expanded folder drop to 150 file(s) for routing." || fail "the batch did not begin"
+    wait_for 30 log_has "Expanded folder drop to 75 file(s) for routing." || fail "the batch did not begin"
     kill -STOP "$waiter"
-    all_150() { [ "$(log_count 'Left in place (No matching rule) ')" = 150 ]; }
-    wait_for 120 all_150 || { kill -CONT "$waiter"; fail "the batch did not end"; }
-    # The answer is sent right after the batch's lines are logged; a window that waits on the
-    # stalled console does not answer for seconds.
+    all_75() { [ "$(log_count 'Left in place (No matching rule) ')" = 75 ]; }
+    wait_for 120 all_75 || { kill -CONT "$waiter"; fail "the batch did not end"; }
+    # The answer is sent right after the batch's lines are logged. The wake-up the tray sends
+    # (posted) shows the window at once, unless its thread waits on the stalled console.
     answered=yes
-    drive responsive KestraneFileweirMain 1.5 >/dev/null 2>&1 || answered=no
+    drive post KestraneFileweirMain 0x8005 0 0 >/dev/null || answered=no
+    wait_for 2 is_visible KestraneFileweirMain 1 || answered=no
     kill -CONT "$waiter"
-    [ "$answered" = yes ] || fail "the window stopped answering while a waiting console stalled"
+    [ "$answered" = yes ] || fail "the window stopped taking input while a waiting console stalled"
     timeout 60 tail --pid="$waiter" -f /dev/null || fail "route --wait did not end"
     code=0; wait "$waiter" || code=$?
     [ "$code" = 0 ] || fail "route --wait exited with $code: $(tail -3 "$work/out") $(cat "$work/err")"
-    [ "$(grep -cF '[left] ' "$work/out")" = 150 ] || fail "the console did not hear every line: $(grep -cF '[left] ' "$work/out")"
-    grep -qF "Done — left in place 150" "$work/out" || fail "no tally: $(tail -2 "$work/out")"
+    [ "$(grep -cF '[left] ' "$work/out")" = 75 ] || fail "the console did not hear every line: $(grep -cF '[left] ' "$work/out")"
+    grep -qF "Done — left in place 75" "$work/out" || fail "no tally: $(tail -2 "$work/out")"
     exit_app || fail "exit code $?"
     ;;
 
