@@ -38,6 +38,17 @@ Truth SizeMatches(const RuleClause& clause, ItemFacts& item, ClauseFinding* find
 }
 
 Truth AlphabeticalMatches(const RuleClause& clause, std::wstring_view fileName, ClauseFinding* finding) {
+    // A first letter beyond the 8-bit characters a range is written with (Chinese, Japanese,
+    // Korean, Cyrillic, Arabic, Hebrew, Thai, ...) lies in no such range: read by its low 8 bits
+    // it would pass for another character (報 for '1', so that 報告書.pdf fell in 0-9).
+    for (const wchar_t c : fileName) {
+        if (!std::iswalnum(static_cast<wint_t>(c))) continue;
+        if (c > 0xFF) {
+            if (finding) finding->seen = ToUtf8(std::wstring(1, c));
+            return Truth::no;
+        }
+        break;
+    }
     const signed char key = AlphabeticalKey(fileName);
     if (finding) finding->seen = std::string(1, static_cast<char>(key));
     const auto from = static_cast<signed char>(clause.alphaFrom);

@@ -138,6 +138,11 @@ TEST(AlphabeticalCondition, NonAsciiLettersCompareByTheirLowByte) {
     clause.alphaFrom = static_cast<char>(0x80);
     clause.alphaTo = 'A';
     EXPECT_TRUE(Matches(clause, L"C:\\\u00C4rger.txt"));
+    // Beyond 8 bits a first letter is in no range: 報 (U+5831) is not '1', П (U+041F) not a control.
+    clause.alphaFrom = '\x80';
+    clause.alphaTo = '\x7F';
+    for (const wchar_t* name : {L"\u5831\u544A\u66F8.pdf", L"\u041F\u0440\u0438\u0432\u0435\u0442.pdf", L"\u0645\u0631\u062D\u0628\u0627.pdf"})
+        EXPECT_FALSE(Matches(clause, fs::path(L"C:\\in") / name)) << ToUtf8(name);
 }
 
 TEST(KeywordCondition, SearchesTheFileNameOnly) {
