@@ -81,7 +81,7 @@ EOF
 2026-12-07 10:14:02 | [ok] C:\users\me\Downloads\Отчёт — март.jpg -> D:\Pictures\Отчёт — март.jpg (Moved via Photos)
 2026-12-07 10:14:03 | [left] C:\users\me\Downloads\notes.txt — Left in place (No matching rule)
 2026-12-07 10:14:03 | [fail] C:\users\me\Downloads\trip.mp4 -> D:\Videos\trip.mp4 (The process cannot access the file because it is being used by another process.)
-2026-12-07 10:14:03 | Done — moved 3, left in place 1, failed 1
+2026-12-07 10:14:03 | Done — moved 3, left in place 1, could not route 1
 EOF
   # Five batches for the Activity tab: a batch undone whole, a routing batch, an undo of part of
   # it (cut short: the rest can still go back), a recycled item.

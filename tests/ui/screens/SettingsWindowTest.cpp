@@ -15,7 +15,7 @@ TEST(SettingsWindow, EveryTabFitsTheSmallestWindow) {
     w.settings.rules = StarterRules(UserFolders{"C:\\Users\\ann", "", "", "", "", ""});
     for (Rule& rule : w.settings.rules) rule.id = NewRuleId();
     w.ui.selectedRule = 0;
-    w.statusText = "Done \xE2\x80\x94 moved 12, left in place 3, failed 1: a status line far longer than the window is wide";
+    w.statusText = "Done \xE2\x80\x94 moved 12, left in place 3, could not route 1: a status line far longer than the window is wide";
     w.imgui.Frame(3);
     const auto onScreen = [&](const std::string& label) {
         const RecordedItem* item = w.imgui.Find(label);
