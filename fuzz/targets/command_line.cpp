@@ -20,7 +20,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const CommandLine line = ParseCommandLine(arguments);
     switch (line.mode) {
         case CommandLine::Mode::start: KW_FUZZ_CHECK(arguments.empty()); break;
-        case CommandLine::Mode::help: break;
+        case CommandLine::Mode::help:
+        case CommandLine::Mode::version: break;
+        // An option the program does not know is named, never taken for a path.
+        case CommandLine::Mode::invalid: KW_FUZZ_CHECK(!line.problems.empty()); break;
         case CommandLine::Mode::open:
             // Every argument is a path or a problem, none lost.
             KW_FUZZ_CHECK(line.paths.size() + line.problems.size() == arguments.size());
