@@ -295,9 +295,12 @@ void App::PumpJobEvents() {
         if (unrecorded) messages.push_back(HistoryFailedLogLine(PathToUtf8(recording->File())));
         if (result.journalFailed) messages.push_back(JournalFailedLogLine(PathToUtf8(DataFolder().folder)));
         const int64_t logStart = NowTicks();
-        for (std::string& line : activityLog.AppendAll(messages)) {
-            renderHost.NoteText(line);
-            logLines.push_front(std::move(line));
+        // Only the lines the tab keeps are looked at again: a batch of 100,000 items must not hold
+        // the window for every line the tab would drop at once.
+        std::vector<std::string> written = activityLog.AppendAll(messages);
+        for (size_t i = written.size() - std::min<size_t>(written.size(), kMaxLogLines); i < written.size(); ++i) {
+            renderHost.NoteText(written[i]);
+            logLines.push_front(std::move(written[i]));
         }
         // A `route --wait` hears the batch's lines once the log has them, and the tally.
         AnswerWaiters(ended.waiters, messages, tally.failed > 0 || result.notHandled > 0 ? 1 : 0, tallyText);
