@@ -22,12 +22,6 @@ void AdoptAtlas(AtlasPtr atlas) {
     io.Fonts = atlas.release();
 }
 
-namespace {
-// The embedded Roboto Medium: 2,048 units to the em, 2,400 from its ascender to its descender
-// (its "hhea" table), which is what a size in pixels spans.
-constexpr float kEmbeddedEmPerPixelHeight = 2048.0f / 2400.0f;
-}  // namespace
-
 AtlasPtr BuildGlyphAtlas(const unsigned char* base, size_t baseSize, float pixels,
                                              const std::vector<AtlasFace>& faces) {
     if (!base || baseSize == 0) return nullptr;
@@ -53,12 +47,8 @@ AtlasPtr BuildGlyphAtlas(const unsigned char* base, size_t baseSize, float pixel
         // oversampling ImGui uses for Latin text would double the texture for little gain.
         merged.OversampleH = 1;
         merged.OversampleV = 1;
-        // Sized by the em, as the embedded font's letters are: a size in pixels is the height
-        // from the face's highest to its lowest point, which scripts with marks stacked above
-        // and below (Arabic, Thai) make tall, so their letters came out at half the size of
-        // the text around them. (A negative size asks ImGui for the em.)
-        atlas->AddFontFromMemoryTTF(const_cast<unsigned char*>(face.data), static_cast<int>(face.size),
-                                    -pixels * kEmbeddedEmPerPixelHeight, &merged, ranges.back().data());
+        atlas->AddFontFromMemoryTTF(const_cast<unsigned char*>(face.data), static_cast<int>(face.size), pixels,
+                                    &merged, ranges.back().data());
     }
     if (!atlas->Build()) return nullptr;
     unsigned char* pixelsRgba = nullptr;
